@@ -1,0 +1,20 @@
+# Every target of ours calls tavrino_target_defaults() so warnings and sanitizers stay uniform.
+set(TAVRINO_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
+if(TAVRINO_WERROR)
+  list(APPEND TAVRINO_WARNINGS -Werror)
+endif()
+
+if(TAVRINO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+function(tavrino_target_defaults target)
+  target_compile_options(${target} PRIVATE ${TAVRINO_WARNINGS})
+endfunction()
+
+# Core libraries must stay free of Qt; fail the configure step if one links it.
+function(tavrino_core_library target)
+  tavrino_target_defaults(${target})
+  set_property(GLOBAL APPEND PROPERTY TAVRINO_CORE_TARGETS ${target})
+endfunction()

@@ -1,0 +1,57 @@
+#include "bouquets/bouquet_items.h"
+
+#include "database/byte_reader.h"
+#include "database/layout.h"
+
+namespace tavrino {
+namespace ch = layout::channel;
+
+namespace {
+
+bool isAltSystemName(const std::string& name) {
+    return name == "DVB-Cable" || name == "DVB-Terrestrial";
+}
+
+} // namespace
+
+void describeItem(const Workspace& workspace, BouquetItem& item) {
+    const ServiceTable& services = workspace.services();
+    const auto row = services.findByFlagAndSid(item.link, item.sid);
+    item.name = row ? services.serviceName(*row) : unknownServiceName;
+    const std::string* raw = workspace.rawSatelliteName(item.satIndex);
+    item.satellite = raw ? workspace.codePage().toUtf8(*raw) : std::string();
+    item.altSystem = raw && isAltSystemName(*raw);
+}
+
+std::vector<BouquetItem> readBouquetItems(const Workspace& workspace, int record) {
+    std::vector<BouquetItem> items;
+    if (record < 0 || static_cast<std::size_t>(record) >= ch::bouquetCapacity ||
+        !workspace.channelLoaded()) {
+        return items;
+    }
+    const ByteReader reader(workspace.channelBytes(), workspace.files().channelPath);
+    const std::size_t table = ch::bouquetItems + ch::bouquetItemTableSize * static_cast<std::size_t>(record);
+    for (std::size_t j = 0; j < ch::bouquetItemCapacity; ++j) {
+        const auto slot = reader.record(table + ch::serviceRefSize * j, ch::serviceRefSize,
+                                        "bouquet item");
+        BouquetItem item;
+        item.position = slot.u16(ch::ref::position);
+        if (item.position == 0) {
+            break;
+        }
+        item.type = slot.u16(ch::ref::altSystemMark);
+        item.reserved = slot.u16(ch::ref::reserved);
+        item.satIndex = slot.u16(ch::ref::satIndex);
+        item.frequency = slot.i32(ch::ref::frequency);
+        item.polarization = slot.u16(ch::ref::polarization);
+        item.sid = slot.u16(ch::ref::sid);
+        item.nid = slot.u16(ch::ref::nid);
+        item.tid = slot.u16(ch::ref::tid);
+        item.link = slot.i32(ch::ref::link);
+        describeItem(workspace, item);
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+} // namespace tavrino

@@ -1,0 +1,99 @@
+#include "cli/command.h"
+
+#include <iostream>
+
+using namespace tavrino;
+using namespace tavrino::cli;
+
+namespace {
+
+constexpr int exitOk = 0;
+constexpr int exitUsage = 1;
+constexpr int exitRefused = 2;
+
+std::vector<Command> allCommands() {
+    auto commands = readCommands();
+    for (auto& c : writeCommands()) {
+        commands.push_back(std::move(c));
+    }
+    return commands;
+}
+
+void printUsage(std::ostream& out, const std::vector<Command>& commands) {
+    out << "Usage: tavrino-cli [--format csv|table] [--codepage NAME] COMMAND ARGS...\n\n"
+           "Reads and writes the channel lists of an Orvix receiver folder (all_channel.dat,\n"
+           "antenna_list.dat, DVBS.dat). Output is CSV unless --format table is given.\n"
+           "Exit status: 0 success, 1 wrong usage, 2 input refused or damaged.\n\nCommands:\n";
+    for (const auto& c : commands) {
+        out << "  " << c.name << ' ' << c.synopsis << '\n';
+    }
+    out << "\nRun 'tavrino-cli COMMAND --help' for more about one command.\n";
+}
+
+void printCommandHelp(std::ostream& out, const Command& c) {
+    out << "Usage: tavrino-cli " << c.name << ' ' << c.synopsis << "\n\n" << c.description << '\n';
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const auto commands = allCommands();
+    std::vector<std::string> args(argv + 1, argv + argc);
+    Context ctx{std::cout};
+    try {
+        // Global options come before the command name.
+        std::size_t i = 0;
+        for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
+            if (args[i] == "--help") {
+                printUsage(std::cout, commands);
+                return exitOk;
+            }
+            if (args[i] == "--format" && i + 1 < args.size()) {
+                const std::string f = args[++i];
+                if (f != "csv" && f != "table") {
+                    throw UsageError("--format must be csv or table");
+                }
+                ctx.format = f == "table" ? OutputFormat::Table : OutputFormat::Csv;
+            } else if (args[i] == "--codepage" && i + 1 < args.size()) {
+                ctx.codePage = CodePage::byName(args[++i]);
+                if (!ctx.codePage) {
+                    throw UsageError("unknown code page '" + args[i] + "'");
+                }
+            } else {
+                throw UsageError("unknown option " + args[i]);
+            }
+        }
+        if (i >= args.size()) {
+            printUsage(std::cerr, commands);
+            return exitUsage;
+        }
+        const std::string name = args[i];
+        const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                            args.end());
+        for (const auto& c : commands) {
+            if (c.name != name) {
+                continue;
+            }
+            auto flags = c.flags;
+            flags.insert("help");
+            const Arguments parsed(rest, c.valued, flags);
+            if (parsed.has("help")) {
+                printCommandHelp(std::cout, c);
+                return exitOk;
+            }
+            c.run(parsed, ctx);
+            std::cout.flush();
+            return exitOk;
+        }
+        throw UsageError("unknown command '" + name + "'");
+    } catch (const UsageError& e) {
+        std::cerr << "tavrino-cli: " << e.what() << " (see tavrino-cli --help)\n";
+        return exitUsage;
+    } catch (const InputRefused& e) {
+        std::cerr << e.what() << '\n';
+        return exitRefused;
+    } catch (const FileProblem& e) {
+        std::cerr << e.oneLine() << '\n';
+        return exitRefused;
+    }
+}

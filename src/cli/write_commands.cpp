@@ -1,0 +1,55 @@
+#include "cli/command.h"
+#include "samplegen/sample_generator.h"
+
+#include <filesystem>
+#include <ostream>
+
+namespace tavrino::cli {
+namespace {
+
+void saveOrRefuse(Workspace& ws, const std::string& folder, std::ostream& out) {
+    std::filesystem::create_directories(folder);
+    const SaveResult result = ws.save(folder);
+    if (!result.ok()) {
+        throw InputRefused(result.problem->oneLine());
+    }
+    for (const auto& path : result.written) {
+        out << "wrote " << path.string() << '\n';
+    }
+}
+
+void resave(const Arguments& args, Context& ctx) {
+    args.expectPositional(2);
+    Workspace ws(*ctx.codePage);
+    openOrRefuse(ws, args.positional(0, "DIR"));
+    saveOrRefuse(ws, args.positional(1, "OUT"), ctx.out);
+}
+
+void makeSample(const Arguments& args, Context& ctx) {
+    args.expectPositional(1);
+    sample::Options options;
+    options.services = args.intValue("services", options.services, 0, 200000);
+    options.satellites = args.intValue("satellites", options.satellites, 0, 240);
+    options.bouquets = args.intValue("bouquets", options.bouquets, 0, 50);
+    options.version = args.intValue("version", options.version, 6, 255);
+    options.seed = static_cast<std::uint64_t>(args.intValue("seed", 1, 0, 2147483647));
+    const std::string folder = args.positional(0, "DIR");
+    sample::writeFolder(sample::generate(options), folder);
+    ctx.out << "wrote a sample receiver folder to " << folder << '\n';
+}
+
+} // namespace
+
+std::vector<Command> writeCommands() {
+    return {
+        {"resave", "DIR OUT",
+         "Opens DIR as \"Open Files\" does (older files are converted) and writes the three\n"
+         "files to OUT as \"Save Files\" does.",
+         {}, {}, resave},
+        {"make-sample", "DIR [--services N] [--satellites N] [--bouquets N] [--version V] [--seed S]",
+         "Writes a generated receiver folder (the same options always give the same bytes).",
+         {"services", "satellites", "bouquets", "version", "seed"}, {}, makeSample},
+    };
+}
+
+} // namespace tavrino::cli

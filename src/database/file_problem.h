@@ -1,0 +1,32 @@
+#pragma once
+
+#include "common/notice.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace tavrino {
+
+// Why a receiver file could not be read or written. Every refusal names the file.
+class FileProblem : public std::runtime_error {
+public:
+    enum class Kind { EmptyFile, OldVersion, Damaged, Unreadable, WriteFailed, Missing };
+
+    FileProblem(Kind kind, std::string path, std::string detail);
+
+    Kind kind() const { return kind_; }
+    const std::string& path() const { return path_; }
+    const std::string& detail() const { return detail_; }
+
+    // The message box the window shows.
+    Notice notice() const;
+    // One line for a terminal: "PATH: problem".
+    std::string oneLine() const;
+
+private:
+    Kind kind_;
+    std::string path_;
+    std::string detail_;
+};
+
+} // namespace tavrino

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "database/antenna_file.h"
+#include "database/byte_image.h"
+#include "database/channel_file.h"
+#include "database/transponder_file.h"
+
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace tavrino {
+
+// antenna_list.dat and DVBS.dat, which always travel together.
+struct SatelliteFiles {
+    SatelliteImage antenna;
+    TransponderImage dvbs;
+    std::string antennaPath;
+    std::string dvbsPath;
+    std::vector<DvbsSatellite> satellites;
+    AntennaSettings antennaSettings;
+};
+
+// The three receiver files as byte images, with the tables decoded from their headers.
+struct ReceiverFiles {
+    ChannelImage channel;
+    std::string channelPath;
+    int channelFileVersion = 0; // version byte as read, before any conversion
+    int targetVersion = 9;      // written into byte 0 on every save; only grows
+    SatelliteFiles satelliteFiles;
+    ProviderTable providers;
+    BouquetTable bouquets;
+};
+
+inline constexpr int initialTargetVersion = 9;
+
+// "Open Files": DVBS.dat first, then all_channel.dat with its version check, then
+// antenna_list.dat (converted for channel files older than version 9), then the tables.
+// A satellite file absent from the folder keeps its image from `current`.
+// Returns nullopt when the folder holds no all_channel.dat; throws FileProblem on refusal.
+// `current` is never changed, so a refusal leaves the caller's state whole.
+std::optional<ReceiverFiles> openFiles(const ReceiverFiles& current,
+                                       const std::filesystem::path& folder);
+
+// The three files staged in `folder` by a receive; each must be present.
+ReceiverFiles openStagedFiles(const ReceiverFiles& current, const std::filesystem::path& folder);
+
+// antenna_list.dat and DVBS.dat chosen one by one. Returns nullopt when a name does not end
+// in the expected file name. The channel database of `current` decides the conversion; with
+// none loaded the antenna file is taken as it is.
+std::optional<SatelliteFiles> loadSatelliteFiles(const ReceiverFiles& current,
+                                                 const std::filesystem::path& antennaPath,
+                                                 const std::filesystem::path& dvbsPath);
+
+// "Save Files": puts TargetVersion into byte 0, then writes all_channel.dat, DVBS.dat and
+// antenna_list.dat into folder, each replaced whole. Images never loaded are not written.
+// Returns the files written (none when no channel database is loaded).
+std::vector<std::filesystem::path> saveFiles(ReceiverFiles& files,
+                                             const std::filesystem::path& folder);
+
+// DVBS.dat and antenna_list.dat only, without touching the version byte.
+std::vector<std::filesystem::path> writeSatelliteFiles(const ReceiverFiles& files,
+                                                       const std::filesystem::path& folder);
+
+} // namespace tavrino

@@ -1,0 +1,206 @@
+#include "services/service_table.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace tavrino {
+namespace {
+
+constexpr std::uint16_t noPid = 65535;
+
+TypeText typeOf(std::uint16_t serviceType, TypeText previous) {
+    switch (serviceType) {
+    case 0x0101:
+    case 0x0201:
+    case 0x0B01:
+        return TypeText::TV;
+    case 0x0102:
+    case 0x0202:
+    case 0x0B02:
+        return TypeText::Radio;
+    default:
+        return previous; // other types repeat the service before
+    }
+}
+
+PolText polOf(std::uint16_t polarization, PolText previous) {
+    switch (polarization) {
+    case 0:
+        return PolText::H;
+    case 1:
+        return PolText::V;
+    default:
+        return previous;
+    }
+}
+
+std::uint64_t flagSidKey(std::int32_t flag, std::uint16_t sid) {
+    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(flag)) << 16 | sid;
+}
+
+std::string pidText(std::uint16_t pid) { return pid == noPid ? std::string() : std::to_string(pid); }
+
+} // namespace
+
+class ServiceTable::Builder : public ServiceTreeVisitor {
+public:
+    explicit Builder(ServiceTable& table) : table_(table) { table_.blockBySatIndex_.fill(-1); }
+
+    void satelliteBlock(std::string_view name) override {
+        const auto [it, added] =
+            indexByName_.try_emplace(std::string(name), table_.satelliteNames_.size());
+        if (added) {
+            table_.satelliteNames_.emplace_back(name);
+        }
+        currentBlock_ = static_cast<std::uint16_t>(it->second);
+    }
+
+    void service(DecodedService&& record) override {
+        ServiceRow row;
+        row.type = previousType_ = typeOf(record.serviceType, previousType_);
+        row.pol = previousPol_ = polOf(record.polarization, previousPol_);
+        row.satelliteBlock = currentBlock_;
+        table_.blockBySatIndex_[record.satIndex] = currentBlock_;
+        row.record = std::move(record);
+        table_.rows_.push_back(std::move(row));
+    }
+
+private:
+    ServiceTable& table_;
+    std::unordered_map<std::string, std::size_t> indexByName_;
+    std::uint16_t currentBlock_ = 0;
+    TypeText previousType_ = TypeText::Empty;
+    PolText previousPol_ = PolText::Empty;
+};
+
+ServiceTable ServiceTable::build(const ChannelImage& image, const std::string& path,
+                                 ProviderTable providers, const CodePage& codePage) {
+    ServiceTable table;
+    table.providers_ = std::move(providers);
+    table.codePage_ = &codePage;
+    // A rough guess from the file size avoids most reallocations.
+    table.rows_.reserve(image.length() / 230);
+    Builder builder(table);
+    walkServiceTree(image, path, builder);
+
+    table.byFlagAndSid_.reserve(table.rows_.size());
+    for (std::size_t i = 0; i < table.rows_.size(); ++i) {
+        const auto& r = table.rows_[i].record;
+        table.byFlagAndSid_.emplace_back(flagSidKey(r.flag, r.sid), static_cast<std::uint32_t>(i));
+    }
+    std::sort(table.byFlagAndSid_.begin(), table.byFlagAndSid_.end()); // row breaks ties: file order
+    return table;
+}
+
+const std::string* ServiceTable::blockNameForSatIndex(int satIndex) const {
+    if (satIndex < 0 || satIndex > 255 || blockBySatIndex_[static_cast<std::size_t>(satIndex)] < 0) {
+        return nullptr;
+    }
+    return &satelliteNames_[static_cast<std::size_t>(blockBySatIndex_[static_cast<std::size_t>(satIndex)])];
+}
+
+std::string ServiceTable::serviceName(std::size_t row) const {
+    return codePage_->toUtf8(rows_[row].record.name);
+}
+
+std::string ServiceTable::cellText(std::size_t index, int column) const {
+    const ServiceRow& row = rows_[index];
+    const DecodedService& r = row.record;
+    switch (column) {
+    case colService:
+        return codePage_->toUtf8(r.name);
+    case colProvider:
+        return codePage_->toUtf8(providers_.nameFor(r.providerIndex));
+    case colType:
+        return std::string(typeText(row.type));
+    case colSatellite:
+        return codePage_->toUtf8(satelliteNames_[row.satelliteBlock]);
+    case colFrequency:
+        return std::to_string(r.frequency);
+    case colPol:
+        return std::string(polText(row.pol));
+    case colTid:
+        return std::to_string(r.tid);
+    case colNid:
+        return std::to_string(r.nid);
+    case colSid:
+        return std::to_string(r.sid);
+    case colVpid:
+        return pidText(r.videoPid);
+    case colApid:
+        return std::to_string(r.audioPid);
+    case colPmt:
+        return std::to_string(r.pmtPid);
+    case colPcr:
+        return std::to_string(r.pcrPid);
+    case colTxt:
+        return pidText(r.teletextPid);
+    case colSatPos:
+        return std::to_string(r.satIndex);
+    case colFlag:
+        return std::to_string(r.flag);
+    case colTypeNumber:
+        return std::to_string(r.serviceType);
+    case colCountryId:
+        return std::to_string(r.nameLength);
+    case colGenreId:
+        return std::to_string(r.genreId);
+    case colVideoTag:
+        return std::to_string(r.videoTag);
+    case colAudioTag:
+        return std::to_string(r.audioTag);
+    case colHdFlag:
+        return std::to_string(r.flags);
+    case colLokacija:
+        return std::to_string(r.offset);
+    default:
+        return {};
+    }
+}
+
+std::optional<std::size_t> ServiceTable::findByFlagAndSid(std::int32_t flag,
+                                                          std::uint16_t sid) const {
+    const std::uint64_t key = flagSidKey(flag, sid);
+    const auto it = std::lower_bound(byFlagAndSid_.begin(), byFlagAndSid_.end(),
+                                     std::pair<std::uint64_t, std::uint32_t>{key, 0});
+    if (it == byFlagAndSid_.end() || it->first != key) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+std::optional<std::size_t> ServiceTable::findByOffset(std::uint32_t offset) const {
+    // Rows are in file order, so offsets ascend.
+    const auto it = std::lower_bound(rows_.begin(), rows_.end(), offset,
+                                     [](const ServiceRow& row, std::uint32_t value) {
+                                         return row.record.offset < value;
+                                     });
+    if (it == rows_.end() || it->record.offset != offset) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(it - rows_.begin());
+}
+
+std::string_view typeText(TypeText type) {
+    switch (type) {
+    case TypeText::TV:
+        return "TV";
+    case TypeText::Radio:
+        return "Radio";
+    default:
+        return "";
+    }
+}
+
+std::string_view polText(PolText pol) {
+    switch (pol) {
+    case PolText::H:
+        return "H";
+    case PolText::V:
+        return "V";
+    default:
+        return "";
+    }
+}
+
+} // namespace tavrino

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "common/code_page.h"
+#include "database/file_problem.h"
+#include "database/image_editor.h"
+#include "database/receiver_files.h"
+#include "services/service_table.h"
+#include "services/service_view.h"
+
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace tavrino {
+
+struct OpenResult {
+    enum class Status { Opened, NothingToOpen, Refused };
+    Status status = Status::NothingToOpen;
+    std::optional<FileProblem> problem;
+
+    bool opened() const { return status == Status::Opened; }
+};
+
+struct SaveResult {
+    std::vector<std::filesystem::path> written;
+    std::optional<FileProblem> problem;
+
+    bool ok() const { return !problem.has_value(); }
+};
+
+// Owns the three images, TargetVersion and every table derived from them. Opening reads and
+// decodes into a fresh state that replaces the current one only when every step succeeded.
+class Workspace {
+public:
+    explicit Workspace(const CodePage& codePage = CodePage::windows1252())
+        : codePage_(&codePage) {}
+
+    OpenResult openFolder(const std::filesystem::path& folder);   // "Open Files"
+    OpenResult openStaged(const std::filesystem::path& folder);   // files fetched from the receiver
+    OpenResult loadSatelliteFiles(const std::filesystem::path& antennaPath,
+                                  const std::filesystem::path& dvbsPath);
+    SaveResult save(const std::filesystem::path& folder);          // "Save Files"
+    SaveResult saveSatelliteFiles(const std::filesystem::path& folder);
+
+    bool channelLoaded() const { return files_.channel.loaded(); }
+    const ReceiverFiles& files() const { return files_; }
+    const ServiceTable& services() const { return services_; }
+    ServiceTable& services() { return services_; }
+    const ServiceView& view() const { return view_; }
+    ServiceView& view() { return view_; }
+    const CodePage& codePage() const { return *codePage_; }
+
+    // The one write path into the channel database image.
+    ImageEditor channelEditor() { return ImageEditor(files_.channel.bytes, revision_); }
+    const Bytes& channelBytes() const { return files_.channel.bytes; }
+    // Re-reads the bouquet names after an edit of the bouquet area.
+    void refreshBouquets();
+
+    bool modified() const { return revision_ != savedRevision_; }
+
+    // Satellite-name table: the block name recorded by the service tree, else the DVBS.dat name.
+    std::string satelliteName(int satIndex) const; // UTF-8
+    const std::string* rawSatelliteName(int satIndex) const;
+
+private:
+    OpenResult adopt(ReceiverFiles next);
+
+    const CodePage* codePage_;
+    ReceiverFiles files_;
+    ServiceTable services_;
+    ServiceView view_;
+    std::uint64_t revision_ = 0;
+    std::uint64_t savedRevision_ = 0;
+};
+
+} // namespace tavrino
