@@ -18,3 +18,9 @@ function(tavrino_core_library target)
   tavrino_target_defaults(${target})
   set_property(GLOBAL APPEND PROPERTY TAVRINO_CORE_TARGETS ${target})
 endfunction()
+
+# Fuzz builds instrument every library for coverage so libFuzzer can steer its inputs.
+if(TAVRINO_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()

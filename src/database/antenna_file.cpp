@@ -45,8 +45,8 @@ AntennaSettings decodeSatelliteFile(const SatelliteImage& image, const std::stri
 
 void convertAntennaLayout(SatelliteImage& image) {
     Bytes& b = image.bytes;
-    if (b.size() < 4) {
-        b.resize(4, 0); // too short to have a tail; the result is padded to full size below
+    if (b.size() < 8) {
+        b.resize(8, 0); // both insertions need their offsets inside; the result is padded anyway
     }
     b.insert(b.begin() + 4, 24, 0);
     b.insert(b.begin() + 32, 4, 0);

@@ -1,0 +1,293 @@
+#include "database/layout.h"
+#include "test_support.h"
+#include "workspace/workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+
+namespace tavrino {
+namespace {
+namespace fs = std::filesystem;
+namespace ch = layout::channel;
+using test::TempDir;
+
+struct RoundTrip {
+    int version;
+    int services;
+    int satellites;
+    int bouquets;
+};
+
+class OpenSaveRoundTrip : public testing::TestWithParam<RoundTrip> {};
+
+TEST_P(OpenSaveRoundTrip, SavesEveryByteBackWithTheVersionByteSet) {
+    const auto& p = GetParam();
+    TempDir in, out;
+    const auto files = test::writeSample(in.path(), {.services = p.services,
+                                                     .satellites = p.satellites,
+                                                     .bouquets = p.bouquets,
+                                                     .version = p.version,
+                                                     .seed = 7});
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(in.path()).opened());
+    EXPECT_EQ(ws.services().size(), static_cast<std::size_t>(p.services));
+    ASSERT_TRUE(ws.save(out.path()).ok());
+
+    Bytes channel = files.channel;
+    channel[0] = static_cast<std::uint8_t>(std::max(p.version, 9));
+    if (p.version < 9) {
+        // Every in-use reference re-marked by its satellite number.
+        SatelliteImage antenna{files.antenna};
+        convertAntennaLayout(antenna);
+        EXPECT_EQ(test::readFile(out / "antenna_list.dat"), antenna.bytes);
+        for (const auto& table : ch::referenceTables) {
+            for (std::int64_t i = 0; i < test::get(channel, table.count, 4); ++i) {
+                const std::size_t s = table.slots + 24 * static_cast<std::size_t>(i);
+                channel[s] = test::get(channel, s + 6, 2) > 240 ? 1 : 0;
+                channel[s + 1] = 0;
+            }
+        }
+        for (std::size_t b = 0; b < 50; ++b) {
+            for (std::int64_t j = 0; j < test::get(channel, ch::bouquetItemCounts + 2 * b, 2); ++j) {
+                const std::size_t s = ch::bouquetItems + 4800 * b + 24 * static_cast<std::size_t>(j);
+                channel[s] = test::get(channel, s + 6, 2) > 240 ? 1 : 0;
+                channel[s + 1] = 0;
+            }
+        }
+    } else {
+        EXPECT_EQ(test::readFile(out / "antenna_list.dat"), files.antenna);
+    }
+    EXPECT_EQ(test::readFile(out / "all_channel.dat"), channel);
+    EXPECT_EQ(test::readFile(out / "DVBS.dat"), files.dvbs);
+    EXPECT_FALSE(ws.modified());
+}
+
+INSTANTIATE_TEST_SUITE_P(VersionsAndSizes, OpenSaveRoundTrip,
+                         testing::Values(RoundTrip{10, 0, 0, 0}, RoundTrip{10, 1, 1, 1},
+                                         RoundTrip{10, 3000, 20, 50}, RoundTrip{9, 500, 6, 8},
+                                         RoundTrip{12, 200, 3, 2}, RoundTrip{6, 800, 8, 10},
+                                         RoundTrip{6, 0, 2, 0}),
+                         [](const auto& param) {
+                             const RoundTrip& p = param.param;
+                             return "v" + std::to_string(p.version) + "_" +
+                                    std::to_string(p.services) + "services";
+                         });
+
+TEST(OpenFiles, OldVersionSetsTheTargetVersionAndNewerRaiseIt) {
+    TempDir v6, v10, out;
+    test::writeSample(v6.path(), {.version = 6});
+    test::writeSample(v10.path(), {.version = 10});
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(v6.path()).opened());
+    EXPECT_EQ(ws.files().channelFileVersion, 6);
+    EXPECT_EQ(ws.files().targetVersion, 9);
+    EXPECT_EQ(ws.files().satelliteFiles.antenna.length(), 32804u);
+    ASSERT_TRUE(ws.openFolder(v10.path()).opened());
+    EXPECT_EQ(ws.files().targetVersion, 10);
+    ASSERT_TRUE(ws.openFolder(v6.path()).opened()); // only grows during a run
+    ASSERT_TRUE(ws.save(out.path()).ok());
+    EXPECT_EQ(test::readFile(out / "all_channel.dat")[0], 10);
+}
+
+TEST(OpenFiles, AbsentSatelliteFilesKeepThePreviousImages) {
+    TempDir full, channelOnly;
+    const auto first = test::writeSample(full.path(), {.satellites = 4, .seed = 1});
+    const auto second = test::writeSample(channelOnly.path(), {.satellites = 2, .seed = 2});
+    fs::remove(channelOnly / "DVBS.dat");
+    fs::remove(channelOnly / "antenna_list.dat");
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(full.path()).opened());
+    ASSERT_TRUE(ws.openFolder(channelOnly.path()).opened());
+    EXPECT_EQ(ws.files().satelliteFiles.dvbs.bytes, first.dvbs);
+    EXPECT_EQ(ws.files().satelliteFiles.antenna.bytes, first.antenna);
+    EXPECT_EQ(ws.files().channel.bytes, second.channel);
+}
+
+TEST(OpenFiles, FolderWithoutChannelDatabaseOpensNothing) {
+    TempDir empty;
+    Workspace ws;
+    EXPECT_EQ(ws.openFolder(empty.path()).status, OpenResult::Status::NothingToOpen);
+    EXPECT_FALSE(ws.channelLoaded());
+}
+
+struct Damage {
+    const char* what;
+    const char* file;
+    std::function<void(sample::Files&)> damage;
+    FileProblem::Kind kind;
+    const char* message;
+};
+
+class DamagedInput : public testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedInput, IsRefusedAndLeavesTheWorkspaceWhole) {
+    const auto& c = GetParam();
+    TempDir good, bad;
+    test::writeSample(good.path(), {.services = 300, .satellites = 4, .seed = 3});
+    auto files = sample::generate({.services = 200, .satellites = 3, .version = 10, .seed = 4});
+    c.damage(files);
+    sample::writeFolder(files, bad.path());
+
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(good.path()).opened());
+    const ReceiverFiles before = ws.files();
+    const OpenResult result = ws.openFolder(bad.path());
+    ASSERT_EQ(result.status, OpenResult::Status::Refused) << c.what;
+    EXPECT_EQ(result.problem->kind(), c.kind) << c.what;
+    EXPECT_EQ(result.problem->path(), (bad / c.file).string()) << c.what;
+    const std::string text = result.problem->notice().text;
+    EXPECT_NE(text.find(c.message), std::string::npos) << c.what << ": " << text;
+    EXPECT_EQ(ws.files().channel, before.channel);
+    EXPECT_EQ(ws.files().satelliteFiles.dvbs, before.satelliteFiles.dvbs);
+    EXPECT_EQ(ws.files().satelliteFiles.antenna, before.satelliteFiles.antenna);
+    EXPECT_EQ(ws.services().size(), 300u);
+}
+
+const std::size_t firstTransponder = ch::serviceTree + ch::satelliteHeaderSize + 8;
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DamagedInput,
+    testing::Values(
+        Damage{"empty channel file", "all_channel.dat", [](auto& f) { f.channel.clear(); },
+               FileProblem::Kind::EmptyFile, "Error occured: Empty file !!!"},
+        Damage{"version 5", "all_channel.dat", [](auto& f) { f.channel[0] = 5; },
+               FileProblem::Kind::OldVersion, "Version < 6 is not supported"},
+        Damage{"short file", "all_channel.dat", [](auto& f) { f.channel.resize(5000); },
+               FileProblem::Kind::Damaged, "too short"},
+        Damage{"provider count", "all_channel.dat",
+               [](auto& f) { test::put(f.channel, ch::providerCount, 2, 2001); },
+               FileProblem::Kind::Damaged, "provider count is 2001"},
+        Damage{"provider key", "all_channel.dat",
+               [](auto& f) { test::put(f.channel, ch::providers + 2, 2, 2001); },
+               FileProblem::Kind::Damaged, "key 2001"},
+        Damage{"bouquet count", "all_channel.dat",
+               [](auto& f) { test::put(f.channel, ch::bouquetCount, 2, 51); },
+               FileProblem::Kind::Damaged, "bouquet count is 51"},
+        Damage{"tree cut short", "all_channel.dat",
+               [](auto& f) { f.channel.resize(f.channel.size() - 250); },
+               FileProblem::Kind::Damaged, "runs past the end"},
+        Damage{"service count beyond the file", "all_channel.dat",
+               [](auto& f) { test::put(f.channel, firstTransponder + 10, 2, 65535); },
+               FileProblem::Kind::Damaged, "service records of the transponder"},
+        Damage{"negative transponder count", "all_channel.dat",
+               [](auto& f) { test::put(f.channel, ch::serviceTree + 76, 4, -1); },
+               FileProblem::Kind::Damaged, "negative transponder count"},
+        Damage{"satellite number 300", "all_channel.dat",
+               [](auto& f) { test::put(f.channel, firstTransponder + 216 + 116, 4, 300); },
+               FileProblem::Kind::Damaged, "satellite number 300"},
+        Damage{"old file with a reference count too big", "all_channel.dat",
+               [](auto& f) {
+                   f.channel[0] = 6;
+                   test::put(f.channel, ch::referenceTables[1].count, 4, 10001);
+               },
+               FileProblem::Kind::Damaged, "reference table 2"},
+        Damage{"empty DVBS.dat", "DVBS.dat", [](auto& f) { f.dvbs.clear(); },
+               FileProblem::Kind::EmptyFile, "Error occured: Empty file !!!"},
+        Damage{"DVBS.dat satellite count", "DVBS.dat", [](auto& f) { test::put(f.dvbs, 0, 2, 257); },
+               FileProblem::Kind::Damaged, "more than 256"},
+        Damage{"empty antenna file", "antenna_list.dat", [](auto& f) { f.antenna.clear(); },
+               FileProblem::Kind::EmptyFile, "Error occured: Empty file !!!"},
+        Damage{"antenna satellite count", "antenna_list.dat",
+               [](auto& f) { test::put(f.antenna, 28, 2, 900); }, FileProblem::Kind::Damaged,
+               "more than 256"}),
+    [](const auto& param) {
+        std::string name = param.param.what;
+        for (char& c : name) {
+            if (!std::isalnum(static_cast<unsigned char>(c))) {
+                c = '_';
+            }
+        }
+        return name;
+    });
+
+TEST(OpenFiles, EmptyDvbsStopsBeforeTheChannelDatabaseIsRead) {
+    TempDir folder;
+    auto files = sample::generate({});
+    files.dvbs.clear();
+    files.channel.assign(10, 1); // would be refused as too short if it were read
+    sample::writeFolder(files, folder.path());
+    Workspace ws;
+    const auto result = ws.openFolder(folder.path());
+    ASSERT_EQ(result.status, OpenResult::Status::Refused);
+    EXPECT_EQ(result.problem->path(), (folder / "DVBS.dat").string());
+}
+
+TEST(SaveFiles, WritesNothingWithoutAnOpenDatabase) {
+    TempDir out;
+    Workspace ws;
+    const auto result = ws.save(out.path());
+    EXPECT_TRUE(result.ok());
+    EXPECT_TRUE(result.written.empty());
+    EXPECT_TRUE(fs::is_empty(out.path()));
+}
+
+TEST(SaveFiles, ReplacesTheThreeFilesAndLeavesTheOthersAlone) {
+    TempDir in, out;
+    const auto files = test::writeSample(in.path(), {});
+    for (const char* name : {"all_channel.dat", "DVBS.dat", "antenna_list.dat", "DVBCa.dat", "DVBT.dat"}) {
+        test::writeFile(out / name, Bytes{1, 2, 3});
+    }
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(in.path()).opened());
+    const auto result = ws.save(out.path());
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.written.size(), 3u);
+    EXPECT_EQ(test::readFile(out / "DVBS.dat"), files.dvbs);
+    EXPECT_EQ(test::readFile(out / "DVBCa.dat"), (Bytes{1, 2, 3}));
+    EXPECT_EQ(test::readFile(out / "DVBT.dat"), (Bytes{1, 2, 3}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 5);
+}
+
+TEST(SaveFiles, AFailedWriteIsReportedAndReplacesNothing) {
+    TempDir in, out;
+    test::writeSample(in.path(), {});
+    test::writeFile(out / "all_channel.dat", Bytes{9});
+    fs::create_directory(out / "antenna_list.dat"); // the last file cannot be written
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(in.path()).opened());
+    const auto result = ws.save(out.path());
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.problem->kind(), FileProblem::Kind::WriteFailed);
+    EXPECT_EQ(result.problem->path(), (out / "antenna_list.dat").string());
+    EXPECT_EQ(test::readFile(out / "all_channel.dat"), Bytes{9});
+    EXPECT_FALSE(fs::exists(out / "DVBS.dat"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 2)
+        << "no temporary files are left behind";
+
+    const auto missing = ws.save(out / "no" / "such" / "folder");
+    EXPECT_FALSE(missing.ok());
+}
+
+TEST(SatelliteFilesOnly, LoadBothOrNothingAndSaveWithoutTheVersionByte) {
+    TempDir a, b, out;
+    test::writeSample(a.path(), {.satellites = 4, .version = 10, .seed = 1});
+    const auto other = test::writeSample(b.path(), {.satellites = 2, .seed = 9});
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(a.path()).opened());
+    EXPECT_EQ(ws.loadSatelliteFiles(b / "antenna_list.dat", b / "wrong.dat").status,
+              OpenResult::Status::NothingToOpen);
+    EXPECT_EQ(ws.files().satelliteFiles.satellites.size(), 4u);
+    ASSERT_TRUE(ws.loadSatelliteFiles(b / "antenna_list.dat", b / "DVBS.dat").opened());
+    EXPECT_EQ(ws.files().satelliteFiles.satellites.size(), 2u);
+    const auto result = ws.saveSatelliteFiles(out.path());
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.written.size(), 2u);
+    EXPECT_EQ(test::readFile(out / "DVBS.dat"), other.dvbs);
+    EXPECT_FALSE(fs::exists(out / "all_channel.dat"));
+}
+
+TEST(StagedFiles, EveryFileMustBeThere) {
+    TempDir staged;
+    test::writeSample(staged.path(), {});
+    Workspace ws;
+    ASSERT_TRUE(ws.openStaged(staged.path()).opened());
+    fs::remove(staged / "antenna_list.dat");
+    const auto result = ws.openStaged(staged.path());
+    ASSERT_EQ(result.status, OpenResult::Status::Refused);
+    EXPECT_EQ(result.problem->notice().text,
+              "Error occured: Empty file !!!\n\n" + (staged / "antenna_list.dat").string());
+}
+
+} // namespace
+} // namespace tavrino
