@@ -1,0 +1,175 @@
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdio>
+#include <sys/wait.h>
+
+namespace tavrino {
+namespace {
+using test::TempDir;
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun runCli(const std::string& args) {
+    TempDir tmp;
+    const std::string command = std::string(TAVRINO_CLI) + " " + args + " 2>" +
+                                (tmp / "err").string();
+    FILE* pipe = ::popen(command.c_str(), "r");
+    CliRun run;
+    std::array<char, 4096> buffer{};
+    std::size_t n = 0;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
+        run.out.append(buffer.data(), n);
+    }
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const Bytes err = test::readFile(tmp / "err");
+    run.err.assign(err.begin(), err.end());
+    return run;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto end = text.find('\n', start);
+        out.push_back(text.substr(start, end - start));
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    return out;
+}
+
+class CliTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder = new TempDir;
+        test::writeSample(folder->path(), {.services = 300, .satellites = 5, .bouquets = 4});
+    }
+    static void TearDownTestSuite() { delete folder; }
+    static std::string dir() { return "'" + folder->path().string() + "'"; }
+    static TempDir* folder;
+};
+TempDir* CliTest::folder = nullptr;
+
+TEST_F(CliTest, ServicesPrintsTheTableAsCsv) {
+    const CliRun run = runCli("services " + dir());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto rows = lines(run.out);
+    ASSERT_EQ(rows.size(), 301u);
+    EXPECT_EQ(rows[0], "Service,Provider,Type,Satellite,Frequency,Pol,TID,NID,SID,VPID,APID,PMT,"
+                       "PCR,TXT,SatPos,FLAG,type,countryid,genreid,video_tag,audio_tag,HDFlag,"
+                       "Lokacija");
+    EXPECT_NE(rows[1].find(",1596824"), std::string::npos) << "first record offset last";
+}
+
+TEST_F(CliTest, FiltersAndSortsLikeTheWindow) {
+    const CliRun radio = runCli("services " + dir() + " --type Radio --sort Frequency:desc");
+    ASSERT_EQ(radio.exitCode, 0) << radio.err;
+    long long previous = LLONG_MAX;
+    for (const auto& row : lines(radio.out)) {
+        if (row.rfind("Service,", 0) == 0) {
+            continue;
+        }
+        EXPECT_NE(row.find(",Radio,"), std::string::npos) << row;
+        long long frequency = 0;
+        int column = 0;
+        std::size_t at = 0;
+        for (; column < 4; ++column) {
+            at = row.find(',', at) + 1;
+        }
+        frequency = std::stoll(row.substr(at));
+        EXPECT_LE(frequency, previous);
+        previous = frequency;
+    }
+    const CliRun table = runCli("--format table services " + dir() + " --satellite 'Hot Bird 13°E'");
+    ASSERT_EQ(table.exitCode, 0) << table.err;
+    EXPECT_EQ(table.out.rfind("Service ", 0), 0u);
+}
+
+TEST_F(CliTest, ListsBouquetsSatellitesTranspondersAntennaAndInfo) {
+    struct Case {
+        std::string args;
+        std::string header;
+    };
+    for (const Case& c : {
+             Case{"bouquets " + dir(), "Row,Record,Name,Items"},
+             Case{"bouquet " + dir() + " 1", "Service,Tun.,Satellite,type,chbroj,reserved,satbr,"
+                                             "frequency,Polariz,sid,nid,tid,link"},
+             Case{"satellites " + dir(), "Index,Name,Position,EW,Transponders"},
+             Case{"transponders " + dir() + " 0", "Index,Frequency,NID,TID,SR,FEC,Pol,WeFlag,"
+                                                  "Pilot,Position,EW,ModSys,ModType"},
+             Case{"antenna " + dir(), "Index,Line,NetIndex,NitSearch,Tsel,LnbType,LnbFreq,Power,"
+                                      "22kHz,Switch,DiSEqC,Motor,Order,Committed,Uncommitted,"
+                                      "MotorPosition"},
+             Case{"info " + dir(), "version: 10"},
+         }) {
+        const CliRun run = runCli(c.args);
+        ASSERT_EQ(run.exitCode, 0) << c.args << ": " << run.err;
+        EXPECT_EQ(lines(run.out).at(0), c.header) << c.args;
+    }
+    EXPECT_EQ(lines(runCli("bouquet " + dir() + " 1").out).size(), 201u); // the first is full
+}
+
+TEST_F(CliTest, ExitCodesTellUsageFromRefusal) {
+    TempDir broken;
+    auto files = sample::generate({});
+    files.channel[0] = 5;
+    sample::writeFolder(files, broken.path());
+    struct Case {
+        std::string args;
+        int exitCode;
+        std::string err;
+    };
+    for (const Case& c : {
+             Case{"", 1, "Usage"},
+             Case{"frobnicate", 1, "unknown command"},
+             Case{"services", 1, "missing DIR"},
+             Case{"services " + dir() + " --type Tv", 1, "TV or Radio"},
+             Case{"services " + dir() + " --sort Nope", 1, "no column"},
+             Case{"bouquet " + dir() + " 99", 1, "ROW must be"},
+             Case{"info '" + broken.path().string() + "'", 2,
+                  (broken / "all_channel.dat").string() + ": Version < 6 is not supported"},
+             Case{"info /no/such/folder", 2, "/no/such/folder: not a folder"},
+         }) {
+        const CliRun run = runCli(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.args;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << ": " << run.err;
+        if (c.exitCode == 2) {
+            EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << "one line";
+        }
+    }
+}
+
+TEST_F(CliTest, EveryCommandHasHelp) {
+    for (const char* command : {"services", "bouquets", "bouquet", "satellites", "transponders",
+                                "antenna", "info", "resave", "make-sample"}) {
+        const CliRun run = runCli(std::string(command) + " --help");
+        EXPECT_EQ(run.exitCode, 0) << command;
+        EXPECT_EQ(run.out.rfind(std::string("Usage: tavrino-cli ") + command, 0), 0u) << command;
+    }
+}
+
+TEST_F(CliTest, ResaveAndMakeSampleWriteFolders) {
+    TempDir out, made;
+    ASSERT_EQ(runCli("resave " + dir() + " '" + out.path().string() + "'").exitCode, 0);
+    auto expected = test::readFile(folder->path() / "all_channel.dat");
+    EXPECT_EQ(test::readFile(out / "all_channel.dat"), expected);
+    const std::string args = "make-sample '" + made.path().string() +
+                             "' --services 50 --satellites 2 --bouquets 1 --version 6 --seed 3";
+    ASSERT_EQ(runCli(args).exitCode, 0);
+    EXPECT_EQ(test::readFile(made / "all_channel.dat"),
+              sample::generate({.services = 50, .satellites = 2, .bouquets = 1, .version = 6,
+                                .seed = 3})
+                  .channel);
+}
+
+} // namespace
+} // namespace tavrino
