@@ -1,0 +1,189 @@
+#include "app/main_window.h"
+
+#include "app/about_dialog.h"
+#include "app/details_tip.h"
+#include "app/organize_list_tab.h"
+#include "app/status_panels.h"
+#include "app/twips.h"
+#include "app/user_dialogs.h"
+#include "widgets/ctooltip.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QTabWidget>
+
+namespace tavrino::app {
+namespace {
+
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// Empty frame for a tab whose controls arrive later.
+QWidget* emptyTab(const char* name) {
+    auto* frame = new QWidget;
+    frame->setObjectName(name);
+    return frame;
+}
+
+} // namespace
+
+MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs), dataFolder_(std::move(dataFolder)),
+      tooltip_(std::make_unique<widgets::CTooltip>()),
+      detailsTip_(std::make_unique<DetailsTip>(*tooltip_)), tabs_(new QTabWidget(this)),
+      organizeList_(new OrganizeListTab(workspace_, *detailsTip_, this)),
+      status_(new StatusPanels(this)) {
+    setWindowTitle(windowCaption);
+    setWindowIcon(QIcon(":/tavrino.png"));
+    tooltip_->setStyle(1);
+    tooltip_->setIcon(widgets::CTooltip::InformationIcon);
+
+    tabs_->addTab(organizeList_, "Organize List");
+    tabs_->addTab(emptyTab("organizeSatTab"), "Organize Sat && TP");
+    tabs_->addTab(emptyTab("optionsTab"), "Options");
+    setCentralWidget(tabs_);
+    setStatusBar(status_);
+    buildMenus();
+
+    // 13100 x 9000 twips is the smallest window that still shows everything.
+    setMinimumSize(twipsToPixels(13100), twipsToPixels(9000));
+    resize(twipsToPixels(15600), twipsToPixels(10200));
+    const int width = this->width();
+    organizeList_->listSplitter()->setSizes({static_cast<int>(width / 2.038),
+                                             static_cast<int>(width / 3.82264),
+                                             static_cast<int>(width / 4.6682)});
+
+    connect(organizeList_, &OrganizeListTab::openRequested, this, &MainWindow::openFiles);
+    connect(organizeList_, &OrganizeListTab::saveRequested, this, &MainWindow::saveFiles);
+    connect(organizeList_, &OrganizeListTab::totalServicesChanged, status_,
+            &StatusPanels::setTotalServices);
+    tabs_->setCurrentIndex(0);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu("File");
+    QAction* open = file->addAction("Open");
+    open->setShortcut(QKeySequence::Open);
+    connect(open, &QAction::triggered, this, [this] {
+        selectTab(0);
+        openFiles();
+    });
+    QAction* save = file->addAction("Save");
+    save->setShortcut(QKeySequence::Save);
+    connect(save, &QAction::triggered, this, [this] {
+        selectTab(0);
+        saveFiles();
+    });
+    QAction* exit = file->addAction("Exit");
+    exit->setShortcut(QKeySequence::Quit);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    connect(menuBar()->addAction("Organize List"), &QAction::triggered, this,
+            [this] { selectTab(0); });
+    // The receiver link arrives later; its entries show where they will be.
+    QAction* receive = menuBar()->addAction("Receive Files from Orvix");
+    QAction* send = menuBar()->addAction("Send Files to Orvix");
+    receive->setEnabled(false);
+    send->setEnabled(false);
+    connect(menuBar()->addAction("Organize Sat && TP"), &QAction::triggered, this,
+            [this] { selectTab(1); });
+    connect(menuBar()->addAction("Options"), &QAction::triggered, this, [this] { selectTab(2); });
+    connect(menuBar()->addAction("About"), &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+void MainWindow::selectTab(int index) { tabs_->setCurrentIndex(index); }
+
+void MainWindow::showAbout() {
+    if (about_ == nullptr) {
+        about_ = new AboutDialog(this);
+        about_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    about_->show();
+    about_->raise();
+}
+
+void MainWindow::openFiles() {
+    const auto chosen = dialogs_.chooseChannelFile(dataFolder_);
+    if (!chosen) {
+        return;
+    }
+    openFolder(chosen->parent_path());
+}
+
+bool MainWindow::openFolder(const std::filesystem::path& folder) {
+    OpenResult result;
+    {
+        const BusyCursor busy;
+        result = workspace_.openFolder(folder);
+    }
+    if (result.status == OpenResult::Status::Refused) {
+        dialogs_.tell(result.problem->notice());
+        return false;
+    }
+    if (!result.opened()) {
+        return false;
+    }
+    tooltip_->Destroy();
+    organizeList_->workspaceReplaced();
+    status_->setBouquets(static_cast<int>(workspace_.files().bouquets.rows.size()));
+    return true;
+}
+
+bool MainWindow::saveFiles() {
+    if (!workspace_.channelLoaded()) {
+        return false;
+    }
+    const auto folder = dialogs_.chooseSaveFolder(dataFolder_);
+    if (!folder) {
+        return false;
+    }
+    return saveToFolder(*folder);
+}
+
+bool MainWindow::saveToFolder(const std::filesystem::path& folder) {
+    SaveResult result;
+    {
+        const BusyCursor busy;
+        result = workspace_.save(folder);
+    }
+    if (!result.ok()) {
+        dialogs_.tell(result.problem->notice());
+        return false;
+    }
+    status_->showMessage(QString("Saved to %1").arg(QString::fromStdString(folder.string())), 5000);
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (workspace_.modified()) {
+        switch (dialogs_.askUnsavedChanges()) {
+        case UserDialogs::UnsavedChoice::Cancel:
+            event->ignore();
+            return;
+        case UserDialogs::UnsavedChoice::Save:
+            if (!saveFiles()) {
+                event->ignore();
+                return;
+            }
+            break;
+        case UserDialogs::UnsavedChoice::Discard:
+            break;
+        }
+    }
+    tooltip_->Destroy();
+    if (about_ != nullptr) {
+        about_->close();
+    }
+    event->accept();
+}
+
+} // namespace tavrino::app

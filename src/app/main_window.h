@@ -1,0 +1,66 @@
+#pragma once
+
+#include "workspace/workspace.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <filesystem>
+#include <memory>
+
+class QTabWidget;
+
+namespace tavrino::widgets {
+class CTooltip;
+}
+
+namespace tavrino::app {
+
+class AboutDialog;
+class DetailsTip;
+class OrganizeListTab;
+class StatusPanels;
+class UserDialogs;
+
+inline constexpr const char* windowCaption = "Tavrino v.0.9.2880";
+
+// Owns the workspace and assembles the tabs, menus and status bar; the tabs do the work.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Workspace& workspace() { return workspace_; }
+    const QString& dataFolder() const { return dataFolder_; }
+    OrganizeListTab* organizeListTab() const { return organizeList_; }
+    QTabWidget* tabs() const { return tabs_; }
+    StatusPanels* statusPanels() const { return status_; }
+    widgets::CTooltip& tooltip() { return *tooltip_; }
+
+    // "Open Files" and "Save Files": ask for the place, then open or save there.
+    void openFiles();
+    bool saveFiles();
+    // The same without the dialogs.
+    bool openFolder(const std::filesystem::path& folder);
+    bool saveToFolder(const std::filesystem::path& folder);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void showAbout();
+    void selectTab(int index);
+
+    UserDialogs& dialogs_;
+    QString dataFolder_;
+    Workspace workspace_;
+    std::unique_ptr<widgets::CTooltip> tooltip_;
+    std::unique_ptr<DetailsTip> detailsTip_;
+    QTabWidget* tabs_;
+    OrganizeListTab* organizeList_;
+    StatusPanels* status_;
+    QPointer<AboutDialog> about_;
+};
+
+} // namespace tavrino::app

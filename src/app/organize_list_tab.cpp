@@ -1,0 +1,195 @@
+#include "app/organize_list_tab.h"
+
+#include "app/details_tip.h"
+#include "app/service_list_view.h"
+#include "app/service_model.h"
+#include "services/flag_edit.h"
+#include "services/service_details.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+namespace tavrino::app {
+namespace {
+
+const char* const allSatellites = "- All Satellites -";
+const char* const allTypes = "- All Types -";
+
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+} // namespace
+
+OrganizeListTab::OrganizeListTab(Workspace& workspace, DetailsTip& tip, QWidget* parent)
+    : QWidget(parent), workspace_(workspace), tip_(tip),
+      serviceModel_(new ServiceModel(workspace, this)), serviceView_(new ServiceListView(this)),
+      satelliteFilter_(new QComboBox(this)), typeFilter_(new QComboBox(this)),
+      searchBox_(new QLineEdit(this)), openButton_(new QPushButton("Open Files", this)),
+      saveButton_(new QPushButton("Save Files", this)),
+      clipboardButton_(new QPushButton("Clipboard", this)), splitter_(new QSplitter(this)) {
+    serviceView_->setModel(serviceModel_);
+
+    satelliteFilter_->setObjectName("satelliteFilter");
+    satelliteFilter_->addItem(allSatellites);
+    satelliteFilter_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    satelliteFilter_->setMinimumContentsLength(18);
+    typeFilter_->setObjectName("typeFilter");
+    typeFilter_->addItems({allTypes, "TV", "Radio"});
+    searchBox_->setObjectName("searchBox");
+    searchBox_->setToolTip("Enter (part of) ServiceName to Filter");
+    searchBox_->setPlaceholderText("Service name");
+    searchBox_->setClearButtonEnabled(true);
+    clipboardButton_->setToolTip("Copy the rows after the selected service to the clipboard");
+
+    auto* filters = new QHBoxLayout;
+    filters->addWidget(satelliteFilter_, 2);
+    filters->addWidget(typeFilter_, 1);
+    auto* searchLabel = new QLabel("Find:", this);
+    searchLabel->setBuddy(searchBox_);
+    filters->addWidget(searchLabel);
+    filters->addWidget(searchBox_, 2);
+
+    // The three lists share the width as 1/2.038 : 1/3.82264 : 1/4.6682 of the window.
+    splitter_->setObjectName("listSplitter");
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(serviceView_);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(openButton_);
+    buttons->addWidget(saveButton_);
+    buttons->addStretch(1);
+    buttons->addWidget(clipboardButton_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(filters);
+    layout->addWidget(splitter_, 1);
+    layout->addLayout(buttons);
+
+    connect(satelliteFilter_, &QComboBox::currentIndexChanged, this, &OrganizeListTab::applyFilter);
+    connect(typeFilter_, &QComboBox::currentIndexChanged, this, &OrganizeListTab::applyFilter);
+    connect(searchBox_, &QLineEdit::textChanged, this, &OrganizeListTab::searchByName);
+    connect(serviceView_, &ServiceListView::headerClicked, this, &OrganizeListTab::sortByColumn);
+    connect(serviceView_, &ServiceListView::flagCommand, this, &OrganizeListTab::changeFlag);
+    connect(serviceView_, &ServiceListView::hoveredRowChanged, this,
+            &OrganizeListTab::showServiceTip);
+    connect(openButton_, &QPushButton::clicked, this, &OrganizeListTab::openRequested);
+    connect(saveButton_, &QPushButton::clicked, this, &OrganizeListTab::saveRequested);
+    connect(clipboardButton_, &QPushButton::clicked, this, &OrganizeListTab::copyToClipboard);
+}
+
+void OrganizeListTab::workspaceReplaced() {
+    loading_ = true;
+    satelliteFilter_->clear();
+    satelliteFilter_->addItem(allSatellites);
+    for (const auto& name : workspace_.services().satelliteNames()) {
+        satelliteFilter_->addItem(QString::fromStdString(workspace_.codePage().toUtf8(name)));
+    }
+    satelliteFilter_->setCurrentIndex(0);
+    typeFilter_->setCurrentIndex(0);
+    serviceView_->horizontalHeader()->setSortIndicatorShown(false);
+    loading_ = false;
+    applyFilter();
+    emit totalServicesChanged(static_cast<int>(workspace_.view().size()));
+}
+
+void OrganizeListTab::applyFilter() {
+    if (loading_) {
+        return;
+    }
+    const BusyCursor busy;
+    ServiceFilter filter;
+    if (satelliteFilter_->currentIndex() > 0) {
+        filter.satelliteBlock = static_cast<std::uint16_t>(satelliteFilter_->currentIndex() - 1);
+    }
+    if (typeFilter_->currentIndex() > 0) {
+        filter.type = typeFilter_->currentIndex() == 1 ? TypeText::TV : TypeText::Radio;
+    }
+    workspace_.view().applyFilter(workspace_.services(), filter);
+    serviceView_->horizontalHeader()->setSortIndicatorShown(false);
+    serviceModel_->reload();
+}
+
+void OrganizeListTab::sortByColumn(int column) {
+    if (workspace_.view().size() == 0) {
+        return;
+    }
+    const BusyCursor busy;
+    std::vector<std::uint32_t> selectedRows;
+    for (const int p : serviceView_->selectedPositions()) {
+        selectedRows.push_back(workspace_.view().tableRow(static_cast<std::size_t>(p)));
+    }
+    const bool ascending = workspace_.view().sortByHeaderClick(workspace_.services(), column);
+    serviceModel_->reload();
+    auto* header = serviceView_->horizontalHeader();
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    // The selection follows its services to their new places.
+    std::vector<int> positions;
+    for (const std::uint32_t row : selectedRows) {
+        if (const auto p = workspace_.view().positionOfTableRow(row)) {
+            positions.push_back(static_cast<int>(*p));
+        }
+    }
+    serviceView_->selectPositions(positions);
+    if (!positions.empty()) {
+        serviceView_->scrollTo(serviceModel_->index(positions.front(), 0));
+    }
+}
+
+void OrganizeListTab::searchByName(const QString& text) {
+    const auto found = workspace_.view().findByName(workspace_.services(), text.toStdString());
+    if (!found) {
+        return;
+    }
+    const int position = static_cast<int>(*found);
+    serviceView_->selectPositions({position});
+    serviceView_->scrollTo(serviceModel_->index(position, 0), QAbstractItemView::PositionAtTop);
+}
+
+void OrganizeListTab::changeFlag(std::uint8_t bit, bool set) {
+    const std::vector<int> positions = serviceView_->selectedPositions();
+    if (positions.empty()) {
+        return;
+    }
+    std::vector<std::uint32_t> rows;
+    for (const int p : positions) {
+        rows.push_back(workspace_.view().tableRow(static_cast<std::size_t>(p)));
+    }
+    ImageEditor editor = workspace_.channelEditor();
+    changeFlagBit(editor, workspace_.services(), rows, bit, set);
+    serviceModel_->rowsEdited(positions);
+    emit servicesEdited();
+}
+
+void OrganizeListTab::copyToClipboard() {
+    const int position = serviceView_->currentSelectedPosition();
+    if (position < 0) {
+        return;
+    }
+    const std::string text =
+        clipboardText(workspace_.services(), workspace_.view(), static_cast<std::size_t>(position));
+    QApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void OrganizeListTab::showServiceTip(int position) {
+    tip_.hover(serviceView_->viewport(), position, [&] {
+        const std::uint32_t row = workspace_.view().tableRow(static_cast<std::size_t>(position));
+        return DetailsTip::Content{channelInfoTitle,
+                                   QString::fromStdString(channelInfoText(workspace_.services(), row))};
+    });
+}
+
+} // namespace tavrino::app

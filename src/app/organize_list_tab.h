@@ -1,0 +1,66 @@
+#pragma once
+
+#include "workspace/workspace.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QSplitter;
+
+namespace tavrino::app {
+
+class DetailsTip;
+class ServiceListView;
+class ServiceModel;
+
+// Tab 1, "Organize List": the service list with its filters and search, and the buttons.
+class OrganizeListTab : public QWidget {
+    Q_OBJECT
+public:
+    OrganizeListTab(Workspace& workspace, DetailsTip& tip, QWidget* parent = nullptr);
+
+    // A new database was opened: rebuild the filter lists and show every service.
+    void workspaceReplaced();
+
+    ServiceListView* serviceView() const { return serviceView_; }
+    ServiceModel* serviceModel() const { return serviceModel_; }
+    QComboBox* satelliteFilter() const { return satelliteFilter_; }
+    QComboBox* typeFilter() const { return typeFilter_; }
+    QLineEdit* searchBox() const { return searchBox_; }
+    QPushButton* openButton() const { return openButton_; }
+    QPushButton* saveButton() const { return saveButton_; }
+    QPushButton* clipboardButton() const { return clipboardButton_; }
+    QSplitter* listSplitter() const { return splitter_; }
+
+    void changeFlag(std::uint8_t bit, bool set);
+    void copyToClipboard();
+
+signals:
+    void openRequested();
+    void saveRequested();
+    void totalServicesChanged(int total);
+    void servicesEdited();
+
+private:
+    void applyFilter();
+    void sortByColumn(int column);
+    void searchByName(const QString& text);
+    void showServiceTip(int position);
+
+    Workspace& workspace_;
+    DetailsTip& tip_;
+    ServiceModel* serviceModel_;
+    ServiceListView* serviceView_;
+    QComboBox* satelliteFilter_;
+    QComboBox* typeFilter_;
+    QLineEdit* searchBox_;
+    QPushButton* openButton_;
+    QPushButton* saveButton_;
+    QPushButton* clipboardButton_;
+    QSplitter* splitter_;
+    bool loading_ = false;
+};
+
+} // namespace tavrino::app

@@ -1,0 +1,44 @@
+#include "app/status_panels.h"
+
+#include <QLabel>
+
+namespace tavrino::app {
+
+StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent) {
+    for (int i = 0; i < 5; ++i) {
+        panels_[i] = new QLabel(this);
+        panels_[i]->setObjectName(QString("statusPanel%1").arg(i + 1));
+        panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panels_[i]->setContentsMargins(4, 0, 4, 0);
+    }
+    addWidget(panels_[0]);
+    addWidget(panels_[1], 1); // the address takes the width that is left
+    for (int i = 2; i < 5; ++i) {
+        panels_[i]->setMinimumWidth(140);
+        addPermanentWidget(panels_[i]);
+    }
+    setTotalServices(0);
+    setItemsInBouquet(0);
+    setBouquets(0);
+}
+
+void StatusPanels::setProfile(const QString& text) { panels_[0]->setText(text); }
+void StatusPanels::setAddress(const QString& text) { panels_[1]->setText(text); }
+
+void StatusPanels::setTotalServices(int count) {
+    panels_[2]->setText(QString("Total Services : %1").arg(count));
+}
+
+void StatusPanels::setItemsInBouquet(int count) {
+    panels_[3]->setText(QString("Items in Bouquet : %1").arg(count));
+}
+
+void StatusPanels::setBouquets(int count) {
+    panels_[4]->setText(QString("Bouquets : %1").arg(count));
+}
+
+QString StatusPanels::panelText(int panel) const {
+    return panel >= 1 && panel <= 5 ? panels_[panel - 1]->text() : QString();
+}
+
+} // namespace tavrino::app

@@ -1,0 +1,80 @@
+#include "app/user_dialogs.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace tavrino::app {
+namespace {
+
+QMessageBox::Icon iconOf(NoticeIcon icon) {
+    switch (icon) {
+    case NoticeIcon::Information:
+        return QMessageBox::Information;
+    case NoticeIcon::Exclamation:
+        return QMessageBox::Warning;
+    case NoticeIcon::Critical:
+        return QMessageBox::Critical;
+    case NoticeIcon::Question:
+        return QMessageBox::Question;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+std::filesystem::path toPath(const QString& text) {
+    return std::filesystem::path(text.toStdString());
+}
+
+} // namespace
+
+void QtUserDialogs::tell(const Notice& notice) {
+    QMessageBox box(iconOf(notice.icon), QString::fromStdString(notice.title),
+                    QString::fromStdString(notice.text), QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+bool QtUserDialogs::ask(const Notice& question) {
+    QMessageBox box(iconOf(question.icon), QString::fromStdString(question.title),
+                    QString::fromStdString(question.text), QMessageBox::Yes | QMessageBox::No,
+                    parent_);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+UserDialogs::UnsavedChoice QtUserDialogs::askUnsavedChanges() {
+    QMessageBox box(QMessageBox::Question, "Tavrino",
+                    "The channel list has changes that are not saved.\n\nSave them before closing?",
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent_);
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return UnsavedChoice::Save;
+    case QMessageBox::Discard:
+        return UnsavedChoice::Discard;
+    default:
+        return UnsavedChoice::Cancel;
+    }
+}
+
+std::optional<std::filesystem::path> QtUserDialogs::chooseChannelFile(const QString& folder) {
+    const QString name = QFileDialog::getOpenFileName(
+        parent_, "Open", QDir(folder).filePath("all_channel.dat"), " (all_channel.dat)");
+    if (name.isEmpty()) {
+        return std::nullopt;
+    }
+    return toPath(name);
+}
+
+std::optional<std::filesystem::path> QtUserDialogs::chooseSaveFolder(const QString& folder) {
+    const QString name = QFileDialog::getSaveFileName(
+        parent_, "Select Location", QDir(folder).filePath("Name is not used"), " (*.*)", nullptr,
+        QFileDialog::DontConfirmOverwrite);
+    if (name.isEmpty()) {
+        return std::nullopt;
+    }
+    return toPath(QFileInfo(name).absolutePath());
+}
+
+} // namespace tavrino::app

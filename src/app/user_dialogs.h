@@ -1,0 +1,40 @@
+#pragma once
+
+#include "common/notice.h"
+
+#include <QString>
+#include <filesystem>
+#include <optional>
+
+class QWidget;
+
+namespace tavrino::app {
+
+// Everything the window asks of a person. Message boxes and file dialogs in the program;
+// scripted answers in tests.
+class UserDialogs : public Prompter {
+public:
+    enum class UnsavedChoice { Save, Discard, Cancel };
+
+    virtual UnsavedChoice askUnsavedChanges() = 0;
+    // The open dialog of "Open Files"; nullopt when cancelled.
+    virtual std::optional<std::filesystem::path> chooseChannelFile(const QString& folder) = 0;
+    // The save dialog of "Save Files": only the folder of the chosen name counts.
+    virtual std::optional<std::filesystem::path> chooseSaveFolder(const QString& folder) = 0;
+};
+
+class QtUserDialogs : public UserDialogs {
+public:
+    void setParentWidget(QWidget* parent) { parent_ = parent; }
+
+    void tell(const Notice& notice) override;
+    bool ask(const Notice& question) override;
+    UnsavedChoice askUnsavedChanges() override;
+    std::optional<std::filesystem::path> chooseChannelFile(const QString& folder) override;
+    std::optional<std::filesystem::path> chooseSaveFolder(const QString& folder) override;
+
+private:
+    QWidget* parent_ = nullptr;
+};
+
+} // namespace tavrino::app

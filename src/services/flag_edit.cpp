@@ -1,0 +1,18 @@
+#include "services/flag_edit.h"
+
+#include "database/layout.h"
+
+namespace tavrino {
+
+void changeFlagBit(ImageEditor& channel, ServiceTable& table,
+                   std::span<const std::uint32_t> tableRows, std::uint8_t bit, bool set) {
+    for (const std::uint32_t row : tableRows) {
+        const DecodedService& record = table.row(row).record;
+        const auto low = static_cast<std::uint8_t>(record.flags & 0xFF);
+        const auto newLow = static_cast<std::uint8_t>(set ? (low | bit) : (low & ~bit));
+        channel.writeNumber(record.offset + layout::channel::service::flags, 1, newLow);
+        table.setFlags(row, static_cast<std::uint16_t>((record.flags & 0xFF00) | newLow));
+    }
+}
+
+} // namespace tavrino

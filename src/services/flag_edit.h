@@ -1,0 +1,16 @@
+#pragma once
+
+#include "database/image_editor.h"
+#include "services/service_table.h"
+
+#include <cstdint>
+#include <span>
+
+namespace tavrino {
+
+// Sets or clears one flag bit (FlagBit) of each given table row: one byte at record +184 is
+// written, the high byte never, and bits 128 and up are kept. The rows follow at once.
+void changeFlagBit(ImageEditor& channel, ServiceTable& table,
+                   std::span<const std::uint32_t> tableRows, std::uint8_t bit, bool set);
+
+} // namespace tavrino

@@ -1,0 +1,136 @@
+#include "widgets/ctooltip.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGridLayout>
+#include <QLabel>
+#include <QStyle>
+#include <QToolTip>
+
+namespace tavrino::widgets {
+
+CTooltip::CTooltip(QObject* parent) : QObject(parent) {
+    delay_.setSingleShot(true);
+    autoPop_.setSingleShot(true);
+    connect(&delay_, &QTimer::timeout, this, &CTooltip::showNow);
+    connect(&autoPop_, &QTimer::timeout, this, [this] {
+        if (window_ != nullptr) {
+            window_->hide();
+        }
+    });
+}
+
+CTooltip::~CTooltip() { Destroy(); }
+
+bool CTooltip::Create(QWidget* parent) {
+    Destroy();
+    if (parent == nullptr) {
+        return false;
+    }
+    tool_ = parent;
+    window_ = new QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
+    window_->setAttribute(Qt::WA_ShowWithoutActivating);
+    window_->setObjectName("CTooltip");
+    auto* layout = new QGridLayout(window_);
+    layout->setContentsMargins(8, 6, 8, 6);
+    iconLabel_ = new QLabel(window_);
+    titleLabel_ = new QLabel(window_);
+    QFont bold = titleLabel_->font();
+    bold.setBold(true);
+    titleLabel_->setFont(bold);
+    textLabel_ = new QLabel(window_);
+    textLabel_->setTextFormat(Qt::PlainText);
+    titleLabel_->setTextFormat(Qt::PlainText);
+    layout->addWidget(iconLabel_, 0, 0);
+    layout->addWidget(titleLabel_, 0, 1);
+    layout->addWidget(textLabel_, 1, 0, 1, 2);
+    refreshLook();
+    delay_.start(delayTime_);
+    return true;
+}
+
+void CTooltip::Destroy() {
+    delay_.stop();
+    autoPop_.stop();
+    delete window_;
+    window_ = nullptr;
+    iconLabel_ = titleLabel_ = textLabel_ = nullptr;
+}
+
+bool CTooltip::isShowing() const { return window_ != nullptr && window_->isVisible(); }
+
+void CTooltip::showNow() {
+    if (window_ == nullptr || tool_ == nullptr) {
+        return;
+    }
+    window_->adjustSize();
+    QPoint at = QCursor::pos() + QPoint(12, 18);
+    if (centered_) {
+        const QRect area(tool_->mapToGlobal(QPoint(0, 0)), tool_->size());
+        at = QPoint(area.center().x() - window_->width() / 2, area.bottom());
+    }
+    window_->move(at);
+    window_->show();
+    autoPop_.start(visibleTime_);
+}
+
+void CTooltip::refreshLook() {
+    if (window_ == nullptr) {
+        return;
+    }
+    const QStyle* style = QApplication::style();
+    QStyle::StandardPixmap pixmap = QStyle::SP_MessageBoxInformation;
+    if (icon_ == WarningIcon) {
+        pixmap = QStyle::SP_MessageBoxWarning;
+    } else if (icon_ == ErrorIcon) {
+        pixmap = QStyle::SP_MessageBoxCritical;
+    }
+    iconLabel_->setVisible(icon_ != NoIcon);
+    if (icon_ != NoIcon) {
+        iconLabel_->setPixmap(style->standardIcon(pixmap).pixmap(16, 16));
+    }
+    titleLabel_->setVisible(!title_.isEmpty());
+    titleLabel_->setText(title_);
+    textLabel_->setText(tipText_);
+    QPalette palette = QToolTip::palette();
+    if (foreColor_.isValid()) {
+        palette.setColor(QPalette::WindowText, foreColor_);
+    }
+    if (backColor_.isValid()) {
+        palette.setColor(QPalette::Window, backColor_);
+    }
+    window_->setPalette(palette);
+    window_->setAutoFillBackground(true);
+    window_->setStyleSheet(style_ == 1 ? "#CTooltip { border: 1px solid palette(dark); border-radius: 8px; }"
+                                       : "#CTooltip { border: 1px solid palette(dark); }");
+    if (window_->isVisible()) {
+        window_->adjustSize();
+    }
+}
+
+void CTooltip::setIcon(int icon) {
+    icon_ = icon;
+    refreshLook();
+}
+
+void CTooltip::setForeColor(const QColor& color) {
+    foreColor_ = color;
+    refreshLook();
+}
+
+void CTooltip::setBackColor(const QColor& color) {
+    backColor_ = color;
+    refreshLook();
+}
+
+void CTooltip::setTitle(const QString& title) {
+    title_ = title;
+    refreshLook();
+}
+
+void CTooltip::setTipText(const QString& text) {
+    tipText_ = text;
+    refreshLook();
+}
+
+} // namespace tavrino::widgets
