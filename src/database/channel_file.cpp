@@ -180,7 +180,7 @@ void remarkReferences(ChannelImage& image, const std::string& path) {
                                         "the count of reference table " +
                                             std::to_string(tableNumber++));
         for (std::size_t i = 0; i < count; ++i) {
-            slots.push_back(table.slots + ch::serviceRefSize * i);
+            slots.push_back(table.firstSlot + ch::serviceRefSize * i);
         }
     }
     for (std::size_t b = 0; b < ch::bouquetCapacity; ++b) {

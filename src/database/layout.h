@@ -26,7 +26,7 @@ inline constexpr std::size_t bouquetCount = 275618;    // u16
 
 inline constexpr std::size_t serviceRefSize = 24;
 struct ReferenceTable {
-    std::size_t slots;
+    std::size_t firstSlot;
     std::size_t capacity;
     std::size_t count; // u32
 };

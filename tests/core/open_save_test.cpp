@@ -43,7 +43,7 @@ TEST_P(OpenSaveRoundTrip, SavesEveryByteBackWithTheVersionByteSet) {
         EXPECT_EQ(test::readFile(out / "antenna_list.dat"), antenna.bytes);
         for (const auto& table : ch::referenceTables) {
             for (std::int64_t i = 0; i < test::get(channel, table.count, 4); ++i) {
-                const std::size_t s = table.slots + 24 * static_cast<std::size_t>(i);
+                const std::size_t s = table.firstSlot + 24 * static_cast<std::size_t>(i);
                 channel[s] = test::get(channel, s + 6, 2) > 240 ? 1 : 0;
                 channel[s + 1] = 0;
             }

@@ -409,7 +409,7 @@ private:
             const std::size_t count = std::min(lists[t].size(), table.capacity);
             put(b, table.count, 4, static_cast<int>(count));
             for (std::size_t i = 0; i < count; ++i) {
-                putReference(b, table.slots + ch::serviceRefSize * i, *lists[t][i], static_cast<int>(i + 1), false);
+                putReference(b, table.firstSlot + ch::serviceRefSize * i, *lists[t][i], static_cast<int>(i + 1), false);
             }
         }
     }

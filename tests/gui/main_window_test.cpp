@@ -1,0 +1,276 @@
+#include "app/main_window.h"
+#include "app/organize_list_tab.h"
+#include "app/service_list_view.h"
+#include "app/service_model.h"
+#include "app/status_panels.h"
+#include "database/layout.h"
+#include "scripted_dialogs.h"
+#include "services/service_details.h"
+#include "test_support.h"
+#include "widgets/ctooltip.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+using namespace tavrino;
+using namespace tavrino::app;
+
+namespace {
+
+QStringList actionTexts(const QList<QAction*>& actions) {
+    QStringList texts;
+    for (const QAction* action : actions) {
+        texts << (action->isSeparator() ? QString("-") : action->text());
+    }
+    return texts;
+}
+
+QString cell(MainWindow& window, int position, int column) {
+    return window.organizeListTab()->serviceModel()->index(position, column).data().toString();
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TempDir> folder_;
+    std::unique_ptr<test::TempDir> data_;
+    std::unique_ptr<test::ScriptedDialogs> dialogs_;
+    std::unique_ptr<MainWindow> window_;
+
+    MainWindow& window() { return *window_; }
+    OrganizeListTab& tab() { return *window_->organizeListTab(); }
+    ServiceListView& view() { return *tab().serviceView(); }
+
+private slots:
+    void init() {
+        folder_ = std::make_unique<test::TempDir>();
+        data_ = std::make_unique<test::TempDir>();
+        test::writeSample(folder_->path(), {.services = 600, .satellites = 5, .bouquets = 6});
+        dialogs_ = std::make_unique<test::ScriptedDialogs>();
+        window_ = std::make_unique<MainWindow>(*dialogs_, QString::fromStdString(data_->path().string()));
+    }
+
+    void cleanup() {
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
+        window_.reset();
+    }
+
+    void showsTheCaptionsMenusAndTabs() {
+        QCOMPARE(window().windowTitle(), QString("Tavrino v.0.9.2880"));
+        QCOMPARE(actionTexts(window().menuBar()->actions()),
+                 QStringList({"File", "Organize List", "Receive Files from Orvix",
+                              "Send Files to Orvix", "Organize Sat && TP", "Options", "About"}));
+        QCOMPARE(actionTexts(window().menuBar()->actions().first()->menu()->actions()),
+                 QStringList({"Open", "Save", "Exit"}));
+        QStringList tabs;
+        for (int i = 0; i < window().tabs()->count(); ++i) {
+            tabs << window().tabs()->tabText(i);
+        }
+        QCOMPARE(tabs, QStringList({"Organize List", "Organize Sat && TP", "Options"}));
+        QCOMPARE(actionTexts(view().contextMenu()->actions()),
+                 QStringList({"LOCK", "UnLOCK", "-", "Insert HD Flag", "Remove HD Flag"}));
+        QCOMPARE(tab().searchBox()->toolTip(), QString("Enter (part of) ServiceName to Filter"));
+        QCOMPARE(window().minimumSize(), QSize(873, 600));
+        QCOMPARE(window().tabs()->currentIndex(), 0);
+        QVERIFY(!window().windowIcon().isNull());
+    }
+
+    void menuEntriesSelectTheirTabs() {
+        const auto actions = window().menuBar()->actions();
+        actions[4]->trigger();
+        QCOMPARE(window().tabs()->currentIndex(), 1);
+        actions[5]->trigger();
+        QCOMPARE(window().tabs()->currentIndex(), 2);
+        actions[1]->trigger();
+        QCOMPARE(window().tabs()->currentIndex(), 0);
+    }
+
+    void openingFillsTheViewAndTheStatusBar() {
+        dialogs_->nextChannelFile = folder_->path() / "all_channel.dat";
+        window().openFiles();
+        QCOMPARE(tab().serviceModel()->rowCount(), 600);
+        QCOMPARE(window().statusPanels()->panelText(3), QString("Total Services : 600"));
+        QCOMPARE(window().statusPanels()->panelText(5), QString("Bouquets : 6"));
+        QCOMPARE(tab().satelliteFilter()->itemText(0), QString("- All Satellites -"));
+        QCOMPARE(tab().satelliteFilter()->count(),
+                 static_cast<int>(window().workspace().services().satelliteNames().size()) + 1);
+        QCOMPARE(tab().typeFilter()->itemText(2), QString("Radio"));
+        QVERIFY(view().isColumnHidden(colLokacija));
+        QVERIFY(!view().isColumnHidden(colTxt));
+        QCOMPARE(view().columnWidth(colService), 188);
+        QCOMPARE(tab().serviceModel()->index(0, 0).data(Qt::BackgroundRole).value<QColor>(),
+                 QColor(250, 250, 255));
+        QCOMPARE(tab().serviceModel()->index(1, 0).data(Qt::BackgroundRole).value<QColor>(),
+                 QColor(Qt::white));
+        QVERIFY(dialogs_->told.empty());
+    }
+
+    void aCancelledDialogDoesNothing() {
+        dialogs_->nextChannelFile.reset();
+        window().openFiles();
+        QVERIFY(!window().workspace().channelLoaded());
+        QVERIFY(!window().saveFiles());
+    }
+
+    void aRefusedFileShowsItsMessageAndKeepsTheView() {
+        QVERIFY(window().openFolder(folder_->path()));
+        test::TempDir old;
+        auto files = sample::generate({});
+        files.channel[0] = 5;
+        sample::writeFolder(files, old.path());
+        QVERIFY(!window().openFolder(old.path()));
+        QCOMPARE(dialogs_->told.size(), std::size_t{1});
+        QCOMPARE(dialogs_->told[0].title, std::string("Tavrino"));
+        QCOMPARE(dialogs_->told[0].text, std::string("Version < 6 is not supported"));
+        QCOMPARE(tab().serviceModel()->rowCount(), 600);
+    }
+
+    void filtersShowOnlyMatchingRows() {
+        QVERIFY(window().openFolder(folder_->path()));
+        tab().typeFilter()->setCurrentIndex(2);
+        QVERIFY(tab().serviceModel()->rowCount() > 0);
+        for (int r = 0; r < tab().serviceModel()->rowCount(); ++r) {
+            QCOMPARE(cell(window(), r, colType), QString("Radio"));
+        }
+        tab().satelliteFilter()->setCurrentIndex(2);
+        const QString satellite = tab().satelliteFilter()->currentText();
+        for (int r = 0; r < tab().serviceModel()->rowCount(); ++r) {
+            QCOMPARE(cell(window(), r, colSatellite), satellite);
+        }
+        QCOMPARE(window().statusPanels()->panelText(3), QString("Total Services : 600"));
+    }
+
+    void headerClicksFlipTheDirection() {
+        QVERIFY(window().openFolder(folder_->path()));
+        auto* header = view().horizontalHeader();
+        auto frequencies = [&] {
+            std::vector<long long> values;
+            for (int r = 0; r < tab().serviceModel()->rowCount(); ++r) {
+                values.push_back(cell(window(), r, colFrequency).toLongLong());
+            }
+            return values;
+        };
+        emit header->sectionClicked(colFrequency);
+        auto values = frequencies();
+        QVERIFY(std::is_sorted(values.rbegin(), values.rend()));
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        emit header->sectionClicked(colFrequency);
+        values = frequencies();
+        QVERIFY(std::is_sorted(values.begin(), values.end()));
+    }
+
+    void typingSelectsTheFirstMatchingName() {
+        QVERIFY(window().openFolder(folder_->path()));
+        QTest::keyClicks(tab().searchBox(), "sp");
+        const auto selected = view().selectedPositions();
+        QCOMPARE(selected.size(), std::size_t{1});
+        QVERIFY(cell(window(), selected[0], colService).toLower().startsWith("sp"));
+        for (int r = 0; r < selected[0]; ++r) {
+            QVERIFY(!cell(window(), r, colService).toLower().startsWith("sp"));
+        }
+        QTest::keyClicks(tab().searchBox(), "qqq"); // no match: the selection stays
+        QCOMPARE(view().selectedPositions(), selected);
+    }
+
+    void flagCommandsChangeTheRecordTheRowShows() {
+        QVERIFY(window().openFolder(folder_->path()));
+        tab().satelliteFilter()->setCurrentIndex(2);
+        emit view().horizontalHeader()->sectionClicked(colService);
+        view().selectPositions({2, 4});
+        const std::uint32_t offset = cell(window(), 2, colLokacija).toUInt();
+        const std::uint32_t other = cell(window(), 4, colLokacija).toUInt();
+        view().lockAction()->trigger();
+        for (const std::uint32_t at : {offset, other}) {
+            QVERIFY(window().workspace().channelBytes()[at + 184] & 2);
+        }
+        QVERIFY(cell(window(), 2, colHdFlag).toInt() & 2);
+        QCOMPARE(view().selectedPositions(), (std::vector<int>{2, 4}));
+        view().selectPositions({2});
+        view().insertHdAction()->trigger();
+        view().unlockAction()->trigger();
+        QCOMPARE(cell(window(), 2, colHdFlag).toInt() & 0x7F,
+                 (window().workspace().channelBytes()[offset + 184] & 0x7F));
+        QVERIFY(window().workspace().modified());
+        test::TempDir out;
+        QVERIFY(window().saveToFolder(out.path()));
+        const Bytes saved = test::readFile(out / "all_channel.dat");
+        QCOMPARE(static_cast<int>(saved[offset + 184] & 0x42), 0x40);
+        QVERIFY(!window().workspace().modified());
+    }
+
+    void hoveringARowShowsItsChannelInfo() {
+        QVERIFY(window().openFolder(folder_->path()));
+        window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        const QRect rect = view().visualRect(tab().serviceModel()->index(3, 0));
+        QTest::mouseMove(view().viewport(), rect.center());
+        QApplication::processEvents();
+        const std::uint32_t row = window().workspace().view().tableRow(3);
+        QCOMPARE(window().tooltip().Title(), QString("Channel Info"));
+        QCOMPARE(window().tooltip().TipText().toStdString(),
+                 channelInfoText(window().workspace().services(), row));
+        QVERIFY(window().tooltip().exists());
+    }
+
+    void clipboardCopiesTheRowsAfterTheSelection() {
+        QVERIFY(window().openFolder(folder_->path()));
+        QApplication::clipboard()->setText("before");
+        tab().clipboardButton()->click();
+        QCOMPARE(QApplication::clipboard()->text(), QString("before")); // nothing selected
+        view().selectPositions({595});
+        tab().clipboardButton()->click();
+        const QString expected = QString::fromStdString(
+            clipboardText(window().workspace().services(), window().workspace().view(), 595));
+        QCOMPARE(QApplication::clipboard()->text(), expected);
+        QCOMPARE(expected.count("\r\n"), 4);
+    }
+
+    void closingWithUnsavedEditsAsksFirst() {
+        QVERIFY(window().openFolder(folder_->path()));
+        window().show();
+        QVERIFY(window().close()); // nothing changed: no question
+        QCOMPARE(dialogs_->unsavedQuestions, 0);
+        window().show();
+        view().selectPositions({0});
+        view().lockAction()->trigger();
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Cancel;
+        QVERIFY(!window().close());
+        QCOMPARE(dialogs_->unsavedQuestions, 1);
+        test::TempDir out;
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Save;
+        dialogs_->nextSaveFolder = out.path();
+        QVERIFY(window().close());
+        QVERIFY(std::filesystem::exists(out / "all_channel.dat"));
+    }
+
+    void screenshotOptionWritesAPicture() {
+        test::TempDir shots;
+        const QString png = QString::fromStdString((shots / "window.png").string());
+        QProcess process;
+        process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        process.start(TAVRINO_BINARY, {"--data-dir", QString::fromStdString(data_->path().string()),
+                                       "--screenshot", png,
+                                       QString::fromStdString(folder_->path().string())});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+        QImage image(png);
+        QVERIFY(!image.isNull());
+        QVERIFY(image.width() >= 873);
+        QVERIFY(std::filesystem::is_directory(data_->path() / "tmp"));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

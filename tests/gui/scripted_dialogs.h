@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/user_dialogs.h"
+
+#include <deque>
+#include <vector>
+
+namespace tavrino::test {
+
+// Answers the window's questions as scripted and keeps everything it was told or asked.
+class ScriptedDialogs : public app::UserDialogs {
+public:
+    void tell(const Notice& notice) override { told.push_back(notice); }
+    bool ask(const Notice& question) override {
+        asked.push_back(question);
+        const bool answer = yesNoAnswers.empty() ? false : yesNoAnswers.front();
+        if (!yesNoAnswers.empty()) {
+            yesNoAnswers.pop_front();
+        }
+        return answer;
+    }
+    UnsavedChoice askUnsavedChanges() override {
+        ++unsavedQuestions;
+        return unsavedAnswer;
+    }
+    std::optional<std::filesystem::path> chooseChannelFile(const QString&) override {
+        return nextChannelFile;
+    }
+    std::optional<std::filesystem::path> chooseSaveFolder(const QString&) override {
+        return nextSaveFolder;
+    }
+
+    std::vector<Notice> told;
+    std::vector<Notice> asked;
+    std::deque<bool> yesNoAnswers;
+    int unsavedQuestions = 0;
+    UnsavedChoice unsavedAnswer = UnsavedChoice::Cancel;
+    std::optional<std::filesystem::path> nextChannelFile;
+    std::optional<std::filesystem::path> nextSaveFolder;
+};
+
+} // namespace tavrino::test
