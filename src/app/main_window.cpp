@@ -38,7 +38,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
     : QMainWindow(parent), dialogs_(dialogs), dataFolder_(std::move(dataFolder)),
       tooltip_(std::make_unique<widgets::CTooltip>()),
       detailsTip_(std::make_unique<DetailsTip>(*tooltip_)), tabs_(new QTabWidget(this)),
-      organizeList_(new OrganizeListTab(workspace_, *detailsTip_, this)),
+      organizeList_(new OrganizeListTab(workspace_, dialogs, *detailsTip_, this)),
       status_(new StatusPanels(this)) {
     setWindowTitle(windowCaption);
     setWindowIcon(QIcon(":/tavrino.png"));
@@ -64,6 +64,10 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
     connect(organizeList_, &OrganizeListTab::saveRequested, this, &MainWindow::saveFiles);
     connect(organizeList_, &OrganizeListTab::totalServicesChanged, status_,
             &StatusPanels::setTotalServices);
+    connect(organizeList_, &OrganizeListTab::bouquetCountChanged, status_,
+            &StatusPanels::setBouquets);
+    connect(organizeList_, &OrganizeListTab::itemCountChanged, status_,
+            &StatusPanels::setItemsInBouquet);
     tabs_->setCurrentIndex(0);
 }
 
@@ -134,7 +138,6 @@ bool MainWindow::openFolder(const std::filesystem::path& folder) {
     }
     tooltip_->Destroy();
     organizeList_->workspaceReplaced();
-    status_->setBouquets(static_cast<int>(workspace_.files().bouquets.rows.size()));
     return true;
 }
 

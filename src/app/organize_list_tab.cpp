@@ -1,5 +1,7 @@
 #include "app/organize_list_tab.h"
 
+#include "app/bouquet_panel.h"
+#include "app/bouquet_views.h"
 #include "app/details_tip.h"
 #include "app/service_list_view.h"
 #include "app/service_model.h"
@@ -33,13 +35,15 @@ public:
 
 } // namespace
 
-OrganizeListTab::OrganizeListTab(Workspace& workspace, DetailsTip& tip, QWidget* parent)
+OrganizeListTab::OrganizeListTab(Workspace& workspace, Prompter& prompter, DetailsTip& tip,
+                                 QWidget* parent)
     : QWidget(parent), workspace_(workspace), tip_(tip),
       serviceModel_(new ServiceModel(workspace, this)), serviceView_(new ServiceListView(this)),
       satelliteFilter_(new QComboBox(this)), typeFilter_(new QComboBox(this)),
       searchBox_(new QLineEdit(this)), openButton_(new QPushButton("Open Files", this)),
       saveButton_(new QPushButton("Save Files", this)),
-      clipboardButton_(new QPushButton("Clipboard", this)), splitter_(new QSplitter(this)) {
+      clipboardButton_(new QPushButton("Clipboard", this)), splitter_(new QSplitter(this)),
+      bouquets_(new BouquetPanel(workspace, prompter, tip, this)) {
     serviceView_->setModel(serviceModel_);
 
     satelliteFilter_->setObjectName("satelliteFilter");
@@ -66,6 +70,11 @@ OrganizeListTab::OrganizeListTab(Workspace& workspace, DetailsTip& tip, QWidget*
     splitter_->setObjectName("listSplitter");
     splitter_->setChildrenCollapsible(false);
     splitter_->addWidget(serviceView_);
+    splitter_->addWidget(bouquets_->contentsView());
+    splitter_->addWidget(bouquets_->listView());
+    splitter_->setStretchFactor(0, 49);
+    splitter_->setStretchFactor(1, 26);
+    splitter_->setStretchFactor(2, 21);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(openButton_);
@@ -88,6 +97,10 @@ OrganizeListTab::OrganizeListTab(Workspace& workspace, DetailsTip& tip, QWidget*
     connect(openButton_, &QPushButton::clicked, this, &OrganizeListTab::openRequested);
     connect(saveButton_, &QPushButton::clicked, this, &OrganizeListTab::saveRequested);
     connect(clipboardButton_, &QPushButton::clicked, this, &OrganizeListTab::copyToClipboard);
+    connect(bouquets_, &BouquetPanel::bouquetCountChanged, this,
+            &OrganizeListTab::bouquetCountChanged);
+    connect(bouquets_, &BouquetPanel::itemCountChanged, this, &OrganizeListTab::itemCountChanged);
+    connect(bouquets_, &BouquetPanel::locateRequested, this, &OrganizeListTab::locateService);
 }
 
 void OrganizeListTab::workspaceReplaced() {
@@ -103,6 +116,7 @@ void OrganizeListTab::workspaceReplaced() {
     loading_ = false;
     applyFilter();
     emit totalServicesChanged(static_cast<int>(workspace_.view().size()));
+    bouquets_->workspaceReplaced();
 }
 
 void OrganizeListTab::applyFilter() {
@@ -171,7 +185,23 @@ void OrganizeListTab::changeFlag(std::uint8_t bit, bool set) {
     ImageEditor editor = workspace_.channelEditor();
     changeFlagBit(editor, workspace_.services(), rows, bit, set);
     serviceModel_->rowsEdited(positions);
-    emit servicesEdited();
+    bouquets_->refresh(); // the bouquets show the same services
+}
+
+void OrganizeListTab::locateService(std::uint32_t tableRow) {
+    auto position = workspace_.view().positionOfTableRow(tableRow);
+    if (!position) {
+        satelliteFilter_->setCurrentIndex(0);
+        typeFilter_->setCurrentIndex(0);
+        position = workspace_.view().positionOfTableRow(tableRow);
+    }
+    if (!position) {
+        return;
+    }
+    const int p = static_cast<int>(*position);
+    serviceView_->selectPositions({p});
+    serviceView_->scrollTo(serviceModel_->index(p, 0), QAbstractItemView::PositionAtCenter);
+    serviceView_->setFocus();
 }
 
 void OrganizeListTab::copyToClipboard() {

@@ -11,6 +11,7 @@ class QSplitter;
 
 namespace tavrino::app {
 
+class BouquetPanel;
 class DetailsTip;
 class ServiceListView;
 class ServiceModel;
@@ -19,7 +20,8 @@ class ServiceModel;
 class OrganizeListTab : public QWidget {
     Q_OBJECT
 public:
-    OrganizeListTab(Workspace& workspace, DetailsTip& tip, QWidget* parent = nullptr);
+    OrganizeListTab(Workspace& workspace, Prompter& prompter, DetailsTip& tip,
+                    QWidget* parent = nullptr);
 
     // A new database was opened: rebuild the filter lists and show every service.
     void workspaceReplaced();
@@ -33,15 +35,19 @@ public:
     QPushButton* saveButton() const { return saveButton_; }
     QPushButton* clipboardButton() const { return clipboardButton_; }
     QSplitter* listSplitter() const { return splitter_; }
+    BouquetPanel* bouquets() const { return bouquets_; }
 
     void changeFlag(std::uint8_t bit, bool set);
     void copyToClipboard();
+    // Selects a service in the list, widening the filters when they hide it.
+    void locateService(std::uint32_t tableRow);
 
 signals:
     void openRequested();
     void saveRequested();
     void totalServicesChanged(int total);
-    void servicesEdited();
+    void bouquetCountChanged(int count);
+    void itemCountChanged(int count);
 
 private:
     void applyFilter();
@@ -60,6 +66,7 @@ private:
     QPushButton* saveButton_;
     QPushButton* clipboardButton_;
     QSplitter* splitter_;
+    BouquetPanel* bouquets_;
     bool loading_ = false;
 };
 

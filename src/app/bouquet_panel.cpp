@@ -1,0 +1,202 @@
+#include "app/bouquet_panel.h"
+
+#include "app/bouquet_models.h"
+#include "app/bouquet_views.h"
+#include "app/details_tip.h"
+#include "app/name_dialog.h"
+
+#include <QAction>
+#include <QItemSelectionModel>
+
+namespace tavrino::app {
+
+BouquetPanel::BouquetPanel(Workspace& workspace, Prompter& prompter, DetailsTip& tip,
+                           QWidget* parent)
+    : QObject(parent), workspace_(workspace), tip_(tip), editor_(workspace, prompter),
+      listModel_(new BouquetListModel(editor_, workspace.codePage(), this)),
+      contentsModel_(new BouquetContentsModel(this)), listView_(new BouquetListView(parent)),
+      contentsView_(new BouquetContentsView(parent)), nameDialog_(new NameDialog(parent)) {
+    listView_->setModel(listModel_);
+    contentsView_->setModel(contentsModel_);
+    connect(listView_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { showContents(); });
+    connectListCommands();
+    connectContentsCommands();
+}
+
+BouquetPanel::~BouquetPanel() = default;
+
+void BouquetPanel::connectListCommands() {
+    connect(listView_->addBouquetAction(), &QAction::triggered, this, [this] {
+        if (!workspace_.channelLoaded()) {
+            return;
+        }
+        const int row = selectedRow();
+        const QString initial = row >= 0 ? listModel_->index(row, 0).data().toString() : QString();
+        askName(initial, [this](const std::string& name) { applyListChange(editor_.add(name)); });
+    });
+    connect(listView_->insertAction(), &QAction::triggered, this, [this] {
+        const int row = selectedRow();
+        if (row < 0) {
+            return;
+        }
+        askName(listModel_->index(row, 0).data().toString(), [this, row](const std::string& name) {
+            applyListChange(editor_.insert(row, name));
+        });
+    });
+    connect(listView_->renameAction(), &QAction::triggered, this, [this] {
+        const int row = selectedRow();
+        if (row < 0) {
+            return;
+        }
+        askName(listModel_->index(row, 0).data().toString(), [this, row](const std::string& name) {
+            applyListChange(editor_.rename(row, name));
+        });
+    });
+    connect(listView_->removeAction(), &QAction::triggered, this, [this] {
+        if (selectedRow() >= 0) {
+            applyListChange(editor_.remove(selectedRow()));
+        }
+    });
+    connect(listView_->cutAction(), &QAction::triggered, this, [this] {
+        if (selectedRow() >= 0) {
+            applyListChange(editor_.cut(selectedRow()));
+        }
+    });
+    connect(listView_->copyAction(), &QAction::triggered, this, [this] {
+        if (selectedRow() >= 0) {
+            editor_.copy(selectedRow());
+        }
+    });
+    connect(listView_->pasteAction(), &QAction::triggered, this, [this] {
+        const int row = selectedRow();
+        applyListChange(editor_.paste(row >= 0 ? std::optional<int>(row) : std::nullopt));
+    });
+    connect(listModel_, &BouquetListModel::moveRequested, this,
+            [this](int from, std::optional<int> onto) { applyListChange(editor_.move(from, onto)); });
+}
+
+void BouquetPanel::connectContentsCommands() {
+    connect(contentsView_->deleteAction(), &QAction::triggered, this, [this] {
+        applyContentsChange(editor_.deleteItems(selectedRow(), contentsView_->selectedPositions()));
+    });
+    connect(contentsView_->cutAction(), &QAction::triggered, this, [this] {
+        applyContentsChange(editor_.cutItems(selectedRow(), contentsView_->selectedPositions()));
+    });
+    connect(contentsView_->copyAction(), &QAction::triggered, this,
+            [this] { editor_.copyItems(selectedRow(), contentsView_->selectedPositions()); });
+    connect(contentsView_->pasteAction(), &QAction::triggered, this, [this] {
+        applyContentsChange(editor_.pasteItems(selectedRow(), selectedItem()));
+    });
+    connect(contentsView_->locateAction(), &QAction::triggered, this, [this] {
+        const auto item = selectedItem();
+        if (!item) {
+            return;
+        }
+        if (const auto service = editor_.locate(selectedRow(), *item)) {
+            emit locateRequested(*service);
+        }
+    });
+    connect(contentsView_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        applyContentsChange(editor_.deleteItem(selectedRow(), index.row()));
+    });
+    connect(contentsModel_, &BouquetContentsModel::servicesDropped, this,
+            &BouquetPanel::dropServices);
+    connect(contentsModel_, &BouquetContentsModel::itemsMoved, this,
+            [this](std::vector<int> items, std::optional<int> onto) {
+                applyContentsChange(editor_.moveItems(selectedRow(), std::move(items), onto));
+            });
+    connect(contentsView_, &TableViewBase::hoveredRowChanged, this, &BouquetPanel::showItemTip);
+}
+
+void BouquetPanel::askName(const QString& initial, std::function<void(const std::string&)> action) {
+    nameDialog_->ask(initial, [action = std::move(action)](const QString& text) {
+        action(text.toStdString());
+    });
+}
+
+int BouquetPanel::selectedRow() const {
+    const int row = listView_->currentSelectedPosition();
+    return row < listModel_->rowCount() ? row : -1;
+}
+
+std::optional<int> BouquetPanel::selectedItem() const {
+    const int item = contentsView_->currentSelectedPosition();
+    return item >= 0 ? std::optional<int>(item) : std::nullopt;
+}
+
+void BouquetPanel::selectRow(std::optional<int> row) {
+    if (row && *row >= 0 && *row < listModel_->rowCount()) {
+        listView_->selectPositions({*row});
+        listView_->scrollTo(listModel_->index(*row, 0));
+    } else {
+        listView_->clearSelection();
+    }
+    showContents();
+}
+
+void BouquetPanel::workspaceReplaced() {
+    listModel_->reload();
+    emit bouquetCountChanged(listModel_->rowCount());
+    selectRow(listModel_->rowCount() > 0 ? std::optional<int>(0) : std::nullopt);
+}
+
+void BouquetPanel::refresh() {
+    const int row = selectedRow();
+    listModel_->reload();
+    emit bouquetCountChanged(listModel_->rowCount());
+    selectRow(row >= 0 ? std::optional<int>(row) : std::nullopt);
+}
+
+void BouquetPanel::applyListChange(const ListChange& change) {
+    if (!change.written) {
+        return;
+    }
+    listModel_->reload();
+    emit bouquetCountChanged(listModel_->rowCount());
+    selectRow(change.select);
+    listView_->setFocus();
+}
+
+void BouquetPanel::showContents() {
+    const int row = selectedRow();
+    contentsModel_->setItems(row >= 0 ? editor_.items(row) : std::vector<BouquetItem>{});
+    emit itemCountChanged(contentsModel_->rowCount());
+}
+
+void BouquetPanel::applyContentsChange(const ContentsChange& change) {
+    if (!change.written) {
+        return;
+    }
+    showContents();
+    contentsView_->selectPositions(change.select ? std::vector<int>{*change.select}
+                                                 : std::vector<int>{});
+    if (change.select) {
+        contentsView_->scrollTo(contentsModel_->index(*change.select, 0));
+    }
+    contentsView_->setFocus();
+}
+
+void BouquetPanel::dropServices(const std::vector<std::uint32_t>& offsets,
+                                std::optional<int> beforeItem) {
+    // The payload names services by record offset; each is checked against this database.
+    std::vector<std::uint32_t> rows;
+    for (const std::uint32_t offset : offsets) {
+        if (const auto row = workspace_.services().findByOffset(offset)) {
+            rows.push_back(static_cast<std::uint32_t>(*row));
+        }
+    }
+    applyContentsChange(editor_.dropServices(selectedRow(), rows, beforeItem));
+}
+
+void BouquetPanel::showItemTip(int position) {
+    if (position >= contentsModel_->rowCount()) {
+        position = -1;
+    }
+    tip_.hover(contentsView_->viewport(), position, [&] {
+        const auto& item = contentsModel_->items()[static_cast<std::size_t>(position)];
+        return DetailsTip::Content{bouquetDetailsTitle, QString::fromStdString(bouquetItemDetails(item))};
+    });
+}
+
+} // namespace tavrino::app

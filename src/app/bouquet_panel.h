@@ -1,0 +1,68 @@
+#pragma once
+
+#include "bouquets/bouquet_editor.h"
+
+#include <QObject>
+#include <memory>
+#include <optional>
+
+class QWidget;
+
+namespace tavrino::app {
+
+class BouquetContentsModel;
+class BouquetContentsView;
+class BouquetListModel;
+class BouquetListView;
+class DetailsTip;
+class NameDialog;
+
+// The bouquet list and the contents of the selected bouquet: turns menu commands, keys and
+// drops into BouquetEditor operations and shows the result.
+class BouquetPanel : public QObject {
+    Q_OBJECT
+public:
+    BouquetPanel(Workspace& workspace, Prompter& prompter, DetailsTip& tip, QWidget* parent);
+    ~BouquetPanel() override;
+
+    BouquetListView* listView() const { return listView_; }
+    BouquetContentsView* contentsView() const { return contentsView_; }
+    BouquetListModel* listModel() const { return listModel_; }
+    BouquetContentsModel* contentsModel() const { return contentsModel_; }
+    NameDialog* nameDialog() const { return nameDialog_; }
+    BouquetEditor& editor() { return editor_; }
+
+    // A database was opened: list its bouquets and show the first one.
+    void workspaceReplaced();
+    // Services changed: list the bouquets again, keeping the selected one.
+    void refresh();
+    int selectedRow() const;
+    void selectRow(std::optional<int> row);
+
+signals:
+    void bouquetCountChanged(int count);
+    void itemCountChanged(int count);
+    void locateRequested(std::uint32_t serviceRow);
+
+private:
+    void connectListCommands();
+    void connectContentsCommands();
+    void askName(const QString& initial, std::function<void(const std::string&)> action);
+    void applyListChange(const ListChange& change);
+    void applyContentsChange(const ContentsChange& change);
+    void showContents();
+    void showItemTip(int position);
+    void dropServices(const std::vector<std::uint32_t>& offsets, std::optional<int> beforeItem);
+    std::optional<int> selectedItem() const;
+
+    Workspace& workspace_;
+    DetailsTip& tip_;
+    BouquetEditor editor_;
+    BouquetListModel* listModel_;
+    BouquetContentsModel* contentsModel_;
+    BouquetListView* listView_;
+    BouquetContentsView* contentsView_;
+    NameDialog* nameDialog_;
+};
+
+} // namespace tavrino::app

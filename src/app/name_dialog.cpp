@@ -1,0 +1,46 @@
+#include "app/name_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tavrino::app {
+
+NameDialog::NameDialog(QWidget* parent) : QDialog(parent), nameBox_(new QLineEdit(this)) {
+    setObjectName("nameDialog");
+    setWindowTitle("Tavrino");
+    setModal(false);
+    nameBox_->setMinimumWidth(320);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &NameDialog::submit);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(nameBox_);
+    layout->addWidget(buttons);
+}
+
+void NameDialog::ask(const QString& initialText, std::function<void(const QString&)> onOk) {
+    onOk_ = std::move(onOk);
+    nameBox_->setText(initialText);
+    nameBox_->selectAll();
+    if (parentWidget() != nullptr) {
+        adjustSize();
+        move(parentWidget()->window()->geometry().center() - rect().center());
+    }
+    show();
+    raise();
+    activateWindow();
+    nameBox_->setFocus();
+}
+
+void NameDialog::submit() {
+    auto action = std::move(onOk_);
+    onOk_ = nullptr;
+    hide();
+    if (action) {
+        action(nameBox_->text());
+    }
+}
+
+} // namespace tavrino::app

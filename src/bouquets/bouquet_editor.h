@@ -1,0 +1,103 @@
+#pragma once
+
+#include "bouquets/bouquet_items.h"
+#include "common/notice.h"
+#include "workspace/workspace.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tavrino {
+
+// What a list operation did: whether the image changed, and which list row to select.
+struct ListChange {
+    bool written = false;
+    std::optional<int> select; // list row, 0-based
+};
+
+// What a contents operation did: whether it wrote the bouquet, and which item to select.
+struct ContentsChange {
+    bool written = false;
+    std::optional<int> select; // item position, 0-based
+};
+
+// Every operation on whole bouquets and on the contents of one, written straight into the
+// channel image through the workspace's one write path. Bouquets are addressed by their row in
+// the bouquet list (0-based); each row keeps its real record, so a record with an empty name
+// inside the count never shifts which bouquet an operation touches. Limits and questions go
+// through the Prompter.
+class BouquetEditor {
+public:
+    BouquetEditor(Workspace& workspace, Prompter& prompter)
+        : workspace_(workspace), prompter_(prompter) {}
+
+    const std::vector<BouquetRecord>& rows() const { return workspace_.files().bouquets.rows; }
+    std::vector<BouquetItem> items(int row) const;
+
+    // Names are UTF-8; they are cut to 50 characters of the code page.
+    ListChange add(const std::string& name);
+    // Before `beforeRow`, or at the end when nullopt.
+    ListChange insert(std::optional<int> beforeRow, const std::string& name);
+    ListChange rename(int row, const std::string& name);
+    ListChange remove(int row);
+    void copy(int row);
+    ListChange cut(int row);
+    ListChange paste(std::optional<int> beforeRow);
+    // Drag-move: the bouquet ends just before the row it was dropped on; dropped on no row it
+    // goes to the end.
+    ListChange move(int fromRow, std::optional<int> ontoRow);
+
+    ContentsChange dropServices(int row, std::span<const std::uint32_t> serviceRows,
+                                std::optional<int> beforeItem);
+    // Drag reorder: the selected items go just before `ontoItem` (the end when nullopt).
+    ContentsChange moveItems(int row, std::vector<int> selected, std::optional<int> ontoItem);
+    ContentsChange deleteItems(int row, std::vector<int> selected);
+    ContentsChange deleteItem(int row, int item); // the double click
+    void copyItems(int row, std::vector<int> selected);
+    ContentsChange cutItems(int row, std::vector<int> selected);
+    ContentsChange pasteItems(int row, std::optional<int> beforeItem);
+    // The service an item refers to (by link value and SID), as a service-table row.
+    std::optional<std::uint32_t> locate(int row, int item) const;
+
+    const std::string& clipboardName() const { return bouquetClipboard_.name; }
+    const std::vector<BouquetItem>& bouquetClipboardItems() const { return bouquetClipboard_.items; }
+    const std::vector<BouquetItem>& itemClipboard() const { return itemClipboard_; }
+
+private:
+    struct BouquetClipboard {
+        std::string name; // code-page bytes
+        std::vector<BouquetItem> items;
+    };
+
+    int record(int row) const { return rows()[static_cast<std::size_t>(row)].record; }
+    bool validRow(int row) const { return row >= 0 && row < static_cast<int>(rows().size()); }
+    int storedCount() const { return workspace_.files().bouquets.count; }
+    std::optional<std::string> encodeName(const std::string& utf8) const;
+    std::optional<int> rowOfRecord(int record) const;
+    void writeName(int record, const std::string& bytes, bool clearTail);
+    void clearBouquet(int record);
+    void renumber();
+    std::optional<int> insertRecord(std::optional<int> beforeRow, const std::string& bytes);
+    ListChange selectRecord(int record) const;
+    bool removeRecord(int row, const char* verb);
+    void writeItems(int record, const std::vector<BouquetItem>& items);
+    BouquetItem itemFromService(std::uint32_t serviceRow) const;
+
+    Workspace& workspace_;
+    Prompter& prompter_;
+    BouquetClipboard bouquetClipboard_;
+    std::vector<BouquetItem> itemClipboard_;
+};
+
+inline constexpr const char* maxBouquetsMessage = "MAX Bouquet (50) !!!";
+inline constexpr const char* maxItemsMessage = "MAX Items in Bouquet (200) !!!";
+inline constexpr const char* noBouquetMessage = "You must create bouquet first !!!";
+inline constexpr std::size_t bouquetNameLimit = 50;
+
+// The "User Bouquet details" tip of one item; lines end with CR LF but the last.
+std::string bouquetItemDetails(const BouquetItem& item);
+inline constexpr const char* bouquetDetailsTitle = "User Bouquet details";
+
+} // namespace tavrino
