@@ -72,8 +72,11 @@ void BouquetPanel::connectListCommands() {
         const int row = selectedRow();
         applyListChange(editor_.paste(row >= 0 ? std::optional<int>(row) : std::nullopt));
     });
+    // Drops and double clicks act after the view has finished its own event handling, since
+    // they rebuild the model the view is still using.
     connect(listModel_, &BouquetListModel::moveRequested, this,
-            [this](int from, std::optional<int> onto) { applyListChange(editor_.move(from, onto)); });
+            [this](int from, std::optional<int> onto) { applyListChange(editor_.move(from, onto)); },
+            Qt::QueuedConnection);
 }
 
 void BouquetPanel::connectContentsCommands() {
@@ -97,15 +100,20 @@ void BouquetPanel::connectContentsCommands() {
             emit locateRequested(*service);
         }
     });
-    connect(contentsView_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
-        applyContentsChange(editor_.deleteItem(selectedRow(), index.row()));
-    });
+    connect(
+        contentsView_, &QAbstractItemView::doubleClicked, this,
+        [this](const QModelIndex& index) {
+            applyContentsChange(editor_.deleteItem(selectedRow(), index.row()));
+        },
+        Qt::QueuedConnection);
     connect(contentsModel_, &BouquetContentsModel::servicesDropped, this,
-            &BouquetPanel::dropServices);
-    connect(contentsModel_, &BouquetContentsModel::itemsMoved, this,
-            [this](std::vector<int> items, std::optional<int> onto) {
-                applyContentsChange(editor_.moveItems(selectedRow(), std::move(items), onto));
-            });
+            &BouquetPanel::dropServices, Qt::QueuedConnection);
+    connect(
+        contentsModel_, &BouquetContentsModel::itemsMoved, this,
+        [this](std::vector<int> items, std::optional<int> onto) {
+            applyContentsChange(editor_.moveItems(selectedRow(), std::move(items), onto));
+        },
+        Qt::QueuedConnection);
     connect(contentsView_, &TableViewBase::hoveredRowChanged, this, &BouquetPanel::showItemTip);
 }
 
