@@ -36,6 +36,7 @@ struct Command {
 
 std::vector<Command> readCommands();
 std::vector<Command> writeCommands();
+std::vector<Command> bouquetCommands();
 
 // Opens DIR as "Open Files" does; throws InputRefused with one line naming file and problem.
 void openOrRefuse(Workspace& workspace, const std::string& folder);

@@ -13,8 +13,10 @@ constexpr int exitRefused = 2;
 
 std::vector<Command> allCommands() {
     auto commands = readCommands();
-    for (auto& c : writeCommands()) {
-        commands.push_back(std::move(c));
+    for (auto* group : {&writeCommands, &bouquetCommands}) {
+        for (auto& c : group()) {
+            commands.push_back(std::move(c));
+        }
     }
     return commands;
 }

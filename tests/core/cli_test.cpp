@@ -148,9 +148,48 @@ TEST_F(CliTest, ExitCodesTellUsageFromRefusal) {
     }
 }
 
+TEST(CliBouquets, EditingCommandsWriteTheFolder) {
+    TempDir rx;
+    test::writeSample(rx.path(), {.services = 200, .satellites = 3, .bouquets = 2});
+    const std::string dir = "'" + rx.path().string() + "'";
+    struct Step {
+        std::string args;
+        int exitCode;
+        std::vector<std::string> bouquets; // the bouquet list afterwards: "Name,Items"
+    };
+    const std::vector<Step> steps = {
+        {"bouquet-add " + dir + " 'Neu ü'", 0, {"Favoriten,200", "Sport & Spaß,", "Neu ü,0"}},
+        {"bouquet-move " + dir + " 3 1", 0, {"Neu ü,0", "Favoriten,200", "Sport & Spaß,"}},
+        {"bouquet-add-services " + dir + " 1 --type Radio --limit 5", 0, {"Neu ü,5"}},
+        {"bouquet-remove-items " + dir + " 1 1 3", 0, {"Neu ü,3"}},
+        {"bouquet-add-services " + dir + " 2 --type TV", 2, {"Neu ü,3", "Favoriten,200"}},
+        {"bouquet-rename " + dir + " 1 Mine", 0, {"Mine,3"}},
+        {"bouquet-insert " + dir + " 1 First", 0, {"First,0", "Mine,3"}},
+        {"bouquet-remove " + dir + " 1", 0, {"Mine,3", "Favoriten,200"}},
+        {"bouquet-add " + dir + " 'Česko'", 2, {"Mine,3"}},
+        {"bouquet-rename " + dir + " 9 X", 1, {"Mine,3"}},
+    };
+    for (const Step& step : steps) {
+        const CliRun run = runCli(step.args);
+        EXPECT_EQ(run.exitCode, step.exitCode) << step.args << ": " << run.err;
+        const auto rows = lines(runCli("bouquets " + dir).out);
+        for (std::size_t i = 0; i < step.bouquets.size(); ++i) {
+            ASSERT_LT(i + 1, rows.size()) << step.args;
+            const std::string& row = rows[i + 1];
+            const std::string nameAndItems = row.substr(row.find(',', row.find(',') + 1) + 1);
+            EXPECT_EQ(nameAndItems.rfind(step.bouquets[i], 0), 0u) << step.args << ": " << row;
+        }
+    }
+    const auto items = lines(runCli("bouquet " + dir + " 1").out);
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[1].find("IME"), std::string::npos);
+}
+
 TEST_F(CliTest, EveryCommandHasHelp) {
-    for (const char* command : {"services", "bouquets", "bouquet", "satellites", "transponders",
-                                "antenna", "info", "resave", "make-sample"}) {
+    for (const char* command :
+         {"services", "bouquets", "bouquet", "satellites", "transponders", "antenna", "info",
+          "resave", "make-sample", "bouquet-add", "bouquet-insert", "bouquet-rename",
+          "bouquet-remove", "bouquet-move", "bouquet-add-services", "bouquet-remove-items"}) {
         const CliRun run = runCli(std::string(command) + " --help");
         EXPECT_EQ(run.exitCode, 0) << command;
         EXPECT_EQ(run.out.rfind(std::string("Usage: tavrino-cli ") + command, 0), 0u) << command;
