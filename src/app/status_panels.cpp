@@ -17,13 +17,23 @@ StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent) {
         panels_[i]->setMinimumWidth(140);
         addPermanentWidget(panels_[i]);
     }
+    setProfile({});
+    setAddress({});
     setTotalServices(0);
     setItemsInBouquet(0);
     setBouquets(0);
 }
 
-void StatusPanels::setProfile(const QString& text) { panels_[0]->setText(text); }
-void StatusPanels::setAddress(const QString& text) { panels_[1]->setText(text); }
+// The connection panels stay out of sight until there is a connection to describe.
+void StatusPanels::setProfile(const QString& text) {
+    panels_[0]->setText(text);
+    panels_[0]->setVisible(!text.isEmpty());
+}
+
+void StatusPanels::setAddress(const QString& text) {
+    panels_[1]->setText(text);
+    panels_[1]->setVisible(!text.isEmpty());
+}
 
 void StatusPanels::setTotalServices(int count) {
     panels_[2]->setText(QString("Total Services : %1").arg(count));

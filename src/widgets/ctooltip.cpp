@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
 #include <QStyle>
-#include <QToolTip>
 
 namespace tavrino::widgets {
 
@@ -28,8 +28,9 @@ bool CTooltip::Create(QWidget* parent) {
         return false;
     }
     tool_ = parent;
-    window_ = new QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
-    window_->setAttribute(Qt::WA_ShowWithoutActivating);
+    auto* frame = new QFrame(nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
+    frame->setFrameShape(QFrame::Box);
+    window_ = frame;
     window_->setObjectName("CTooltip");
     auto* layout = new QGridLayout(window_);
     layout->setContentsMargins(8, 6, 8, 6);
@@ -92,17 +93,15 @@ void CTooltip::refreshLook() {
     titleLabel_->setVisible(!title_.isEmpty());
     titleLabel_->setText(title_);
     textLabel_->setText(tipText_);
-    QPalette palette = QToolTip::palette();
-    if (foreColor_.isValid()) {
-        palette.setColor(QPalette::WindowText, foreColor_);
-    }
-    if (backColor_.isValid()) {
-        palette.setColor(QPalette::Window, backColor_);
-    }
+    const QPalette tipColors = QApplication::palette();
+    QPalette palette = window_->palette();
+    palette.setColor(QPalette::Window, backColor_.isValid() ? backColor_
+                                                            : tipColors.color(QPalette::ToolTipBase));
+    palette.setColor(QPalette::WindowText, foreColor_.isValid()
+                                               ? foreColor_
+                                               : tipColors.color(QPalette::ToolTipText));
     window_->setPalette(palette);
     window_->setAutoFillBackground(true);
-    window_->setStyleSheet(style_ == 1 ? "#CTooltip { border: 1px solid palette(dark); border-radius: 8px; }"
-                                       : "#CTooltip { border: 1px solid palette(dark); }");
     if (window_->isVisible()) {
         window_->adjustSize();
     }

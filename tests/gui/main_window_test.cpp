@@ -87,6 +87,25 @@ private slots:
         QVERIFY(!window().windowIcon().isNull());
     }
 
+    void nothingIsCutOffAtTheMinimumSize() {
+        QVERIFY(window().openFolder(folder_->path()));
+        window().show();
+        window().resize(window().minimumSize());
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        QApplication::processEvents();
+        const QRect area = window().rect();
+        for (QWidget* w : std::initializer_list<QWidget*>{
+                 tab().openButton(), tab().saveButton(), tab().clipboardButton(),
+                 tab().satelliteFilter(), tab().typeFilter(), tab().searchBox()}) {
+            const QRect box(w->mapTo(&window(), QPoint(0, 0)), w->size());
+            QVERIFY2(area.contains(box), qPrintable(w->objectName()));
+            QVERIFY(w->width() >= w->minimumSizeHint().width());
+        }
+        if (qEnvironmentVariableIsSet("TAVRINO_SHOT")) {
+            window().grab().save(qEnvironmentVariable("TAVRINO_SHOT"));
+        }
+    }
+
     void menuEntriesSelectTheirTabs() {
         const auto actions = window().menuBar()->actions();
         actions[4]->trigger();
