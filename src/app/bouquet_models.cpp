@@ -1,5 +1,6 @@
 #include "app/bouquet_models.h"
 
+#include "app/row_colors.h"
 #include "app/service_model.h"
 
 #include <QColor>
@@ -10,10 +11,6 @@
 
 namespace tavrino::app {
 namespace {
-
-QVariant rowBackground(int row) {
-    return row % 2 == 0 ? QColor(250, 250, 255) : QColor(Qt::white);
-}
 
 QByteArray encodeInts(const std::vector<int>& values) {
     QByteArray payload;

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/about_dialog.h"
+#include "app/busy_cursor.h"
 #include "app/details_tip.h"
 #include "app/organize_list_tab.h"
 #include "app/status_panels.h"
@@ -16,14 +17,6 @@
 
 namespace tavrino::app {
 namespace {
-
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 // Empty frame for a tab whose controls arrive later.
 QWidget* emptyTab(const char* name) {

@@ -2,6 +2,7 @@
 
 #include "app/bouquet_panel.h"
 #include "app/bouquet_views.h"
+#include "app/busy_cursor.h"
 #include "app/details_tip.h"
 #include "app/service_list_view.h"
 #include "app/service_model.h"
@@ -24,14 +25,6 @@ namespace {
 
 const char* const allSatellites = "- All Satellites -";
 const char* const allTypes = "- All Types -";
-
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 } // namespace
 

@@ -1,13 +1,13 @@
 #include "app/service_model.h"
 
+#include "app/row_colors.h"
+
 #include <QDataStream>
 #include <QIODevice>
 #include <QMimeData>
 #include <set>
 
 namespace tavrino::app {
-
-const QColor evenRowBackground(250, 250, 255);
 
 ServiceModel::ServiceModel(Workspace& workspace, QObject* parent)
     : QAbstractTableModel(parent), workspace_(workspace) {}
@@ -30,7 +30,7 @@ QVariant ServiceModel::data(const QModelIndex& index, int role) const {
         return QString::fromStdString(workspace_.services().cellText(row, index.column()));
     }
     case Qt::BackgroundRole:
-        return index.row() % 2 == 0 ? evenRowBackground : QColor(Qt::white);
+        return rowBackground(index.row());
     case Qt::ForegroundRole:
         return textColor_.isValid() ? QVariant(textColor_) : QVariant();
     default:

@@ -7,6 +7,7 @@
 #include "app/service_list_view.h"
 #include "app/service_model.h"
 #include "app/status_panels.h"
+#include "gui_test_support.h"
 #include "scripted_dialogs.h"
 #include "test_support.h"
 #include "widgets/ctooltip.h"
@@ -19,16 +20,9 @@
 
 using namespace tavrino;
 using namespace tavrino::app;
+using tavrino::test::actionTexts;
 
 namespace {
-
-QStringList actionTexts(const QList<QAction*>& actions) {
-    QStringList texts;
-    for (const QAction* action : actions) {
-        texts << (action->isSeparator() ? QString("-") : action->text());
-    }
-    return texts;
-}
 
 } // namespace
 

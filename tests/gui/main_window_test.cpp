@@ -4,6 +4,7 @@
 #include "app/service_model.h"
 #include "app/status_panels.h"
 #include "database/layout.h"
+#include "gui_test_support.h"
 #include "scripted_dialogs.h"
 #include "services/service_details.h"
 #include "test_support.h"
@@ -23,16 +24,9 @@
 
 using namespace tavrino;
 using namespace tavrino::app;
+using tavrino::test::actionTexts;
 
 namespace {
-
-QStringList actionTexts(const QList<QAction*>& actions) {
-    QStringList texts;
-    for (const QAction* action : actions) {
-        texts << (action->isSeparator() ? QString("-") : action->text());
-    }
-    return texts;
-}
 
 QString cell(MainWindow& window, int position, int column) {
     return window.organizeListTab()->serviceModel()->index(position, column).data().toString();

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QApplication>
+
+namespace tavrino::app {
+
+// The busy pointer for as long as the object lives.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+} // namespace tavrino::app
