@@ -25,9 +25,10 @@ std::size_t statusField(const std::string& key) {
 const fs::path& largeSampleFolder() {
     static const fs::path folder = [] {
         const fs::path path = fs::temp_directory_path() / "tavrino-bench-30000";
-        sample::writeFolder(sample::generate({.services = 30000, .satellites = 64, .bouquets = 50,
-                                              .version = 10, .seed = 2026}),
-                            path);
+        sample::writeFolder(
+            sample::generate(
+                {.services = 30000, .satellites = 64, .bouquets = 50, .version = 10, .seed = 2026}),
+            path);
         return path;
     }();
     return folder;
@@ -46,13 +47,18 @@ double medianSeconds(const std::function<void()>& work, int runs) {
     for (int i = 0; i < runs; ++i) {
         const auto start = std::chrono::steady_clock::now();
         work();
-        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        times.push_back(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
 
-std::size_t residentBytes() { return statusField("VmRSS:"); }
-std::size_t peakResidentBytes() { return statusField("VmHWM:"); }
+std::size_t residentBytes() {
+    return statusField("VmRSS:");
+}
+std::size_t peakResidentBytes() {
+    return statusField("VmHWM:");
+}
 
 } // namespace tavrino::bench

@@ -56,9 +56,8 @@ BENCHMARK(BM_Open)->Unit(benchmark::kMillisecond);
 
 // Measured in a fresh process, so memory freed by earlier benchmarks cannot hide the peak.
 std::size_t openPeakInFreshProcess() {
-    const std::string command =
-        "/proc/" + std::to_string(::getpid()) + "/exe --open-peak-memory '" +
-        largeSampleFolder().string() + "'";
+    const std::string command = "/proc/" + std::to_string(::getpid()) +
+                                "/exe --open-peak-memory '" + largeSampleFolder().string() + "'";
     FILE* pipe = ::popen(command.c_str(), "r");
     unsigned long long bytes = 0;
     if (pipe == nullptr || std::fscanf(pipe, "%llu", &bytes) != 1) {

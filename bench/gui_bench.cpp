@@ -23,8 +23,8 @@ public:
 
 void BM_OpenAndPaint(benchmark::State& state) {
     SilentDialogs dialogs;
-    tavrino::app::MainWindow window(dialogs, QString::fromStdString(
-                                                 std::filesystem::temp_directory_path().string()));
+    tavrino::app::MainWindow window(
+        dialogs, QString::fromStdString(std::filesystem::temp_directory_path().string()));
     window.show();
     QApplication::processEvents();
     const auto folder = tavrino::bench::largeSampleFolder();
@@ -35,8 +35,7 @@ void BM_OpenAndPaint(benchmark::State& state) {
         window.repaint(); // paints synchronously, the service list included
         QApplication::processEvents();
     }
-    state.counters["rows"] =
-        window.organizeListTab()->serviceView()->model()->rowCount();
+    state.counters["rows"] = window.organizeListTab()->serviceView()->model()->rowCount();
 }
 BENCHMARK(BM_OpenAndPaint)->Unit(benchmark::kMillisecond);
 

@@ -8,12 +8,12 @@ namespace tavrino::app {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle("About");
-    auto* text = new QLabel(
-        "<h3>Tavrino v.0.9.2880</h3>"
-        "<p>An editor for the channel lists of the Orvix satellite receiver:<br>"
-        "services, bouquets, satellites and transponders.</p>"
-        "<p>Built with Qt " QT_VERSION_STR ".</p>",
-        this);
+    auto* text =
+        new QLabel("<h3>Tavrino v.0.9.2880</h3>"
+                   "<p>An editor for the channel lists of the Orvix satellite receiver:<br>"
+                   "services, bouquets, satellites and transponders.</p>"
+                   "<p>Built with Qt " QT_VERSION_STR ".</p>",
+                   this);
     text->setTextFormat(Qt::RichText);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);

@@ -10,8 +10,10 @@ std::optional<AppOptions> parseAppOptions(const QStringList& arguments, int& exi
                                      "satellite receiver.");
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument("FOLDER", "Receiver folder to open (all_channel.dat, "
-                                           "antenna_list.dat, DVBS.dat).", "[FOLDER]");
+    parser.addPositionalArgument("FOLDER",
+                                 "Receiver folder to open (all_channel.dat, "
+                                 "antenna_list.dat, DVBS.dat).",
+                                 "[FOLDER]");
     const QCommandLineOption dataDir("data-dir", "Folder for the program's own files.", "DIR");
     const QCommandLineOption screenshot(
         "screenshot", "Render the window to a PNG file once it is shown, then exit.", "FILE");

@@ -55,15 +55,16 @@ std::optional<int> dropTarget(int row, const QModelIndex& parent, int rowCount) 
     return std::nullopt;
 }
 
-BouquetListModel::BouquetListModel(BouquetEditor& editor, const CodePage& codePage,
-                                   QObject* parent)
+BouquetListModel::BouquetListModel(BouquetEditor& editor, const CodePage& codePage, QObject* parent)
     : QAbstractTableModel(parent), editor_(editor), codePage_(codePage) {}
 
 int BouquetListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(editor_.rows().size());
 }
 
-int BouquetListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 1; }
+int BouquetListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 1;
+}
 
 QVariant BouquetListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
@@ -93,12 +94,15 @@ Qt::ItemFlags BouquetListModel::flags(const QModelIndex& index) const {
     return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
 }
 
-QStringList BouquetListModel::mimeTypes() const { return {bouquetMimeType}; }
+QStringList BouquetListModel::mimeTypes() const {
+    return {bouquetMimeType};
+}
 
 QMimeData* BouquetListModel::mimeData(const QModelIndexList& indexes) const {
     auto* mime = new QMimeData;
     const auto rows = rowsOf(indexes);
-    mime->setData(bouquetMimeType, encodeInts(rows.empty() ? rows : std::vector<int>{rows.front()}));
+    mime->setData(bouquetMimeType,
+                  encodeInts(rows.empty() ? rows : std::vector<int>{rows.front()}));
     return mime;
 }
 
@@ -172,9 +176,9 @@ QVariant BouquetContentsModel::data(const QModelIndex& index, int role) const {
 
 QVariant BouquetContentsModel::headerData(int section, Qt::Orientation orientation,
                                           int role) const {
-    static const char* const headers[columnTotal] = {"Service", "Tun.", "Satellite", "type",
-                                                     "chbroj", "", "satbr", "", "Polariz",
-                                                     "", "", "", "", ""};
+    static const char* const headers[columnTotal] = {
+        "Service", "Tun.",    "Satellite", "type", "chbroj", "", "satbr",
+        "",        "Polariz", "",          "",     "",       "", ""};
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < columnTotal) {
         return QString(headers[section]);

@@ -74,9 +74,10 @@ void BouquetPanel::connectListCommands() {
     });
     // Drops and double clicks act after the view has finished its own event handling, since
     // they rebuild the model the view is still using.
-    connect(listModel_, &BouquetListModel::moveRequested, this,
-            [this](int from, std::optional<int> onto) { applyListChange(editor_.move(from, onto)); },
-            Qt::QueuedConnection);
+    connect(
+        listModel_, &BouquetListModel::moveRequested, this,
+        [this](int from, std::optional<int> onto) { applyListChange(editor_.move(from, onto)); },
+        Qt::QueuedConnection);
 }
 
 void BouquetPanel::connectContentsCommands() {
@@ -88,9 +89,8 @@ void BouquetPanel::connectContentsCommands() {
     });
     connect(contentsView_->copyAction(), &QAction::triggered, this,
             [this] { editor_.copyItems(selectedRow(), contentsView_->selectedPositions()); });
-    connect(contentsView_->pasteAction(), &QAction::triggered, this, [this] {
-        applyContentsChange(editor_.pasteItems(selectedRow(), selectedItem()));
-    });
+    connect(contentsView_->pasteAction(), &QAction::triggered, this,
+            [this] { applyContentsChange(editor_.pasteItems(selectedRow(), selectedItem())); });
     connect(contentsView_->locateAction(), &QAction::triggered, this, [this] {
         const auto item = selectedItem();
         if (!item) {
@@ -118,9 +118,8 @@ void BouquetPanel::connectContentsCommands() {
 }
 
 void BouquetPanel::askName(const QString& initial, std::function<void(const std::string&)> action) {
-    nameDialog_->ask(initial, [action = std::move(action)](const QString& text) {
-        action(text.toStdString());
-    });
+    nameDialog_->ask(
+        initial, [action = std::move(action)](const QString& text) { action(text.toStdString()); });
 }
 
 int BouquetPanel::selectedRow() const {
@@ -203,7 +202,8 @@ void BouquetPanel::showItemTip(int position) {
     }
     tip_.hover(contentsView_->viewport(), position, [&] {
         const auto& item = contentsModel_->items()[static_cast<std::size_t>(position)];
-        return DetailsTip::Content{bouquetDetailsTitle, QString::fromStdString(bouquetItemDetails(item))};
+        return DetailsTip::Content{bouquetDetailsTitle,
+                                   QString::fromStdString(bouquetItemDetails(item))};
     });
 }
 

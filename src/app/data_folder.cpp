@@ -22,7 +22,9 @@ QString resolveDataFolder(const QString& commandLineChoice) {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
-QString stagingFolder(const QString& dataFolder) { return QDir(dataFolder).filePath("tmp"); }
+QString stagingFolder(const QString& dataFolder) {
+    return QDir(dataFolder).filePath("tmp");
+}
 
 bool prepareDataFolder(const QString& folder) {
     return QDir().mkpath(folder) && QDir().mkpath(stagingFolder(folder));

@@ -97,7 +97,9 @@ void MainWindow::buildMenus() {
     connect(menuBar()->addAction("About"), &QAction::triggered, this, &MainWindow::showAbout);
 }
 
-void MainWindow::selectTab(int index) { tabs_->setCurrentIndex(index); }
+void MainWindow::selectTab(int index) {
+    tabs_->setCurrentIndex(index);
+}
 
 void MainWindow::showAbout() {
     if (about_ == nullptr) {

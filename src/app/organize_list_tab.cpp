@@ -210,8 +210,8 @@ void OrganizeListTab::copyToClipboard() {
 void OrganizeListTab::showServiceTip(int position) {
     tip_.hover(serviceView_->viewport(), position, [&] {
         const std::uint32_t row = workspace_.view().tableRow(static_cast<std::size_t>(position));
-        return DetailsTip::Content{channelInfoTitle,
-                                   QString::fromStdString(channelInfoText(workspace_.services(), row))};
+        return DetailsTip::Content{
+            channelInfoTitle, QString::fromStdString(channelInfoText(workspace_.services(), row))};
     });
 }
 

@@ -43,8 +43,9 @@ QVariant ServiceModel::headerData(int section, Qt::Orientation orientation, int 
         section >= serviceColumnCount) {
         return {};
     }
-    return QString::fromUtf8(serviceColumns()[static_cast<std::size_t>(section)].header.data(),
-                             static_cast<qsizetype>(serviceColumns()[static_cast<std::size_t>(section)].header.size()));
+    return QString::fromUtf8(
+        serviceColumns()[static_cast<std::size_t>(section)].header.data(),
+        static_cast<qsizetype>(serviceColumns()[static_cast<std::size_t>(section)].header.size()));
 }
 
 Qt::ItemFlags ServiceModel::flags(const QModelIndex& index) const {
@@ -54,7 +55,9 @@ Qt::ItemFlags ServiceModel::flags(const QModelIndex& index) const {
     return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled;
 }
 
-QStringList ServiceModel::mimeTypes() const { return {serviceMimeType}; }
+QStringList ServiceModel::mimeTypes() const {
+    return {serviceMimeType};
+}
 
 QMimeData* ServiceModel::mimeData(const QModelIndexList& indexes) const {
     std::set<int> rows;

@@ -34,7 +34,9 @@ QAction* TableViewBase::addMenuAction(const QString& text, const QKeySequence& s
     return action;
 }
 
-void TableViewBase::addMenuSeparator() { menu_->addSeparator(); }
+void TableViewBase::addMenuSeparator() {
+    menu_->addSeparator();
+}
 
 std::vector<int> TableViewBase::selectedPositions() const {
     std::set<int> rows;

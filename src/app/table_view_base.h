@@ -15,9 +15,11 @@ public:
     explicit TableViewBase(QWidget* parent = nullptr);
 
     std::vector<int> selectedPositions() const; // top to bottom
-    int currentSelectedPosition() const;         // -1 when nothing is selected
+    int currentSelectedPosition() const;        // -1 when nothing is selected
     void selectPositions(const std::vector<int>& positions);
-    class QMenu* contextMenu() const { return menu_; }
+    class QMenu* contextMenu() const {
+        return menu_;
+    }
 
 signals:
     void hoveredRowChanged(int position); // -1: over no row

@@ -1,22 +1,29 @@
 #include "bouquets/bouquet_editor.h"
 
+#include "common/utf8.h"
 #include "database/layout.h"
 
 #include <algorithm>
 #include <set>
-
-#include "common/utf8.h"
 
 namespace tavrino {
 namespace ch = layout::channel;
 
 namespace {
 
-std::size_t recordAt(int record) { return ch::bouquets + ch::nameRecordSize * static_cast<std::size_t>(record); }
-std::size_t tableAt(int record) { return ch::bouquetItems + ch::bouquetItemTableSize * static_cast<std::size_t>(record); }
-std::size_t itemCountAt(int record) { return ch::bouquetItemCounts + 2 * static_cast<std::size_t>(record); }
+std::size_t recordAt(int record) {
+    return ch::bouquets + ch::nameRecordSize * static_cast<std::size_t>(record);
+}
+std::size_t tableAt(int record) {
+    return ch::bouquetItems + ch::bouquetItemTableSize * static_cast<std::size_t>(record);
+}
+std::size_t itemCountAt(int record) {
+    return ch::bouquetItemCounts + 2 * static_cast<std::size_t>(record);
+}
 
-std::string confirmLineEnd() { return "\r\n\r\n"; }
+std::string confirmLineEnd() {
+    return "\r\n\r\n";
+}
 
 bool isAltSystemName(const std::string& name) {
     return name == "DVB-Cable" || name == "DVB-Terrestrial";
@@ -59,7 +66,9 @@ std::optional<int> BouquetEditor::rowOfRecord(int rec) const {
     return std::nullopt;
 }
 
-ListChange BouquetEditor::selectRecord(int rec) const { return {true, rowOfRecord(rec)}; }
+ListChange BouquetEditor::selectRecord(int rec) const {
+    return {true, rowOfRecord(rec)};
+}
 
 void BouquetEditor::writeName(int rec, const std::string& bytes, bool clearTail) {
     ImageEditor editor = workspace_.channelEditor();
@@ -165,7 +174,8 @@ ListChange BouquetEditor::rename(int row, const std::string& name) {
 }
 
 bool BouquetEditor::removeRecord(int row, const char* verb) {
-    const std::string name = workspace_.codePage().toUtf8(rows()[static_cast<std::size_t>(row)].name);
+    const std::string name =
+        workspace_.codePage().toUtf8(rows()[static_cast<std::size_t>(row)].name);
     if (!prompter_.ask(confirmQuestion(std::string("Are you sure you want to ") + verb +
                                        " Bouquet : " + name + " ?" + confirmLineEnd()))) {
         return false;
@@ -302,8 +312,10 @@ ContentsChange BouquetEditor::dropServices(int row, std::span<const std::uint32_
         return {};
     }
     auto list = items(row);
-    std::size_t at = beforeItem ? std::min<std::size_t>(static_cast<std::size_t>(std::max(0, *beforeItem)), list.size())
-                                : list.size();
+    std::size_t at =
+        beforeItem
+            ? std::min<std::size_t>(static_cast<std::size_t>(std::max(0, *beforeItem)), list.size())
+            : list.size();
     const std::size_t before = list.size();
     for (const std::uint32_t service : serviceRows) {
         if (service >= workspace_.services().size()) {
@@ -326,8 +338,9 @@ ContentsChange BouquetEditor::moveItems(int row, std::vector<int> selected,
                                         std::optional<int> ontoItem) {
     auto list = items(row);
     selected = sortedUnique(std::move(selected), list.size());
-    if (selected.empty() || (ontoItem && (*ontoItem < 0 || *ontoItem >= static_cast<int>(list.size()) ||
-                                          std::binary_search(selected.begin(), selected.end(), *ontoItem)))) {
+    if (selected.empty() ||
+        (ontoItem && (*ontoItem < 0 || *ontoItem >= static_cast<int>(list.size()) ||
+                      std::binary_search(selected.begin(), selected.end(), *ontoItem)))) {
         return {};
     }
     itemClipboard_.clear();
@@ -367,7 +380,9 @@ ContentsChange BouquetEditor::deleteItems(int row, std::vector<int> selected) {
     return {true, std::min(selected.front(), static_cast<int>(list.size()) - 1)};
 }
 
-ContentsChange BouquetEditor::deleteItem(int row, int item) { return deleteItems(row, {item}); }
+ContentsChange BouquetEditor::deleteItem(int row, int item) {
+    return deleteItems(row, {item});
+}
 
 void BouquetEditor::copyItems(int row, std::vector<int> selected) {
     const auto list = items(row);
@@ -391,9 +406,10 @@ ContentsChange BouquetEditor::pasteItems(int row, std::optional<int> beforeItem)
         return {};
     }
     auto list = items(row);
-    std::size_t at = beforeItem && *beforeItem >= 0 && static_cast<std::size_t>(*beforeItem) < list.size()
-                         ? static_cast<std::size_t>(*beforeItem)
-                         : list.size();
+    std::size_t at =
+        beforeItem && *beforeItem >= 0 && static_cast<std::size_t>(*beforeItem) < list.size()
+            ? static_cast<std::size_t>(*beforeItem)
+            : list.size();
     const std::size_t before = list.size();
     for (const BouquetItem& item : itemClipboard_) {
         if (list.size() >= ch::bouquetItemCapacity) {

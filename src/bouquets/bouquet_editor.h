@@ -62,7 +62,9 @@ public:
     std::optional<std::uint32_t> locate(int row, int item) const;
 
     const std::string& clipboardName() const { return bouquetClipboard_.name; }
-    const std::vector<BouquetItem>& bouquetClipboardItems() const { return bouquetClipboard_.items; }
+    const std::vector<BouquetItem>& bouquetClipboardItems() const {
+        return bouquetClipboard_.items;
+    }
     const std::vector<BouquetItem>& itemClipboard() const { return itemClipboard_; }
 
 private:

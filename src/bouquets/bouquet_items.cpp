@@ -30,10 +30,11 @@ std::vector<BouquetItem> readBouquetItems(const Workspace& workspace, int record
         return items;
     }
     const ByteReader reader(workspace.channelBytes(), workspace.files().channelPath);
-    const std::size_t table = ch::bouquetItems + ch::bouquetItemTableSize * static_cast<std::size_t>(record);
+    const std::size_t table =
+        ch::bouquetItems + ch::bouquetItemTableSize * static_cast<std::size_t>(record);
     for (std::size_t j = 0; j < ch::bouquetItemCapacity; ++j) {
-        const auto slot = reader.record(table + ch::serviceRefSize * j, ch::serviceRefSize,
-                                        "bouquet item");
+        const auto slot =
+            reader.record(table + ch::serviceRefSize * j, ch::serviceRefSize, "bouquet item");
         BouquetItem item;
         item.position = slot.u16(ch::ref::position);
         if (item.position == 0) {

@@ -10,8 +10,8 @@ namespace tavrino {
 
 // One row of a bouquet's contents: the stored reference plus the texts shown for it.
 struct BouquetItem {
-    std::string name;      // UTF-8; "IME" when no service has this link value and SID
-    std::string satellite; // UTF-8 name from the satellite-name table
+    std::string name;       // UTF-8; "IME" when no service has this link value and SID
+    std::string satellite;  // UTF-8 name from the satellite-name table
     bool altSystem = false; // satellite is "DVB-Cable" or "DVB-Terrestrial": tuner B
     std::uint16_t type = 0; // the two mark bytes read together
     std::uint16_t position = 0;

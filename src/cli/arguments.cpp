@@ -64,9 +64,8 @@ int parseInt(const std::string& text, const char* what, int min, int max) {
     int value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || value < min || value > max) {
-        throw UsageError(std::string(what) + " must be a whole number from " +
-                         std::to_string(min) + " to " + std::to_string(max) + ", not '" + text +
-                         "'");
+        throw UsageError(std::string(what) + " must be a whole number from " + std::to_string(min) +
+                         " to " + std::to_string(max) + ", not '" + text + "'");
     }
     return value;
 }

@@ -38,7 +38,8 @@ int listRow(const Session& s, const Arguments& args, std::size_t at, const char*
     if (s.editor.rows().empty()) {
         throw InputRefused(s.ws.files().channelPath + ": the database holds no bouquets");
     }
-    return parseInt(args.positional(at, what), what, 1, static_cast<int>(s.editor.rows().size())) - 1;
+    return parseInt(args.positional(at, what), what, 1, static_cast<int>(s.editor.rows().size())) -
+           1;
 }
 
 // Writes the folder back (each file replaced whole) unless something was refused.
@@ -156,8 +157,8 @@ void addServices(const Arguments& args, Context& ctx) {
     if (args.has("services") == byFilter) {
         throw UsageError("give either --services FLAG:SID,... or --satellite / --type");
     }
-    const auto services = byFilter ? servicesByFilter(s, args)
-                                   : servicesByFlagAndSid(s, *args.value("services"));
+    const auto services =
+        byFilter ? servicesByFilter(s, args) : servicesByFlagAndSid(s, *args.value("services"));
     std::optional<int> before;
     if (args.has("at")) {
         const int items = static_cast<int>(s.editor.items(row).size());
@@ -189,22 +190,39 @@ void removeItems(const Arguments& args, Context& ctx) {
 std::vector<Command> bouquetCommands() {
     return {
         {"bouquet-add", "DIR NAME", "Adds a bouquet at the end of the list.", {}, {}, add},
-        {"bouquet-insert", "DIR ROW NAME", "Inserts a bouquet before list row ROW.", {}, {},
+        {"bouquet-insert",
+         "DIR ROW NAME",
+         "Inserts a bouquet before list row ROW.",
+         {},
+         {},
          insert},
-        {"bouquet-rename", "DIR ROW NAME", "Renames the bouquet in list row ROW.", {}, {},
-         rename},
-        {"bouquet-remove", "DIR ROW", "Removes the bouquet in list row ROW with its items.", {},
-         {}, remove},
-        {"bouquet-move", "DIR ROW ONTO|end",
-         "Moves the bouquet in row ROW just before row ONTO, or to the end.", {}, {}, move},
+        {"bouquet-rename", "DIR ROW NAME", "Renames the bouquet in list row ROW.", {}, {}, rename},
+        {"bouquet-remove",
+         "DIR ROW",
+         "Removes the bouquet in list row ROW with its items.",
+         {},
+         {},
+         remove},
+        {"bouquet-move",
+         "DIR ROW ONTO|end",
+         "Moves the bouquet in row ROW just before row ONTO, or to the end.",
+         {},
+         {},
+         move},
         {"bouquet-add-services",
          "DIR ROW (--services FLAG:SID,... | [--satellite NAME] [--type TV|Radio] [--limit N]) "
          "[--at ITEM]",
          "Adds services to the bouquet in row ROW, at the end or before item ITEM (from 1):\n"
          "those named by FLAG and SID, or those the service filter shows, in file order.",
-         {"services", "satellite", "type", "limit", "at"}, {}, addServices},
-        {"bouquet-remove-items", "DIR ROW ITEM...",
-         "Removes items (numbered from 1) from the bouquet in row ROW.", {}, {}, removeItems},
+         {"services", "satellite", "type", "limit", "at"},
+         {},
+         addServices},
+        {"bouquet-remove-items",
+         "DIR ROW ITEM...",
+         "Removes items (numbered from 1) from the bouquet in row ROW.",
+         {},
+         {},
+         removeItems},
     };
 }
 

@@ -109,8 +109,7 @@ void bouquet(const Arguments& args, Context& ctx) {
                    std::to_string(item.position), std::to_string(item.reserved),
                    std::to_string(item.satIndex), std::to_string(item.frequency),
                    std::to_string(item.polarization), std::to_string(item.sid),
-                   std::to_string(item.nid), std::to_string(item.tid),
-                   std::to_string(item.link)});
+                   std::to_string(item.nid), std::to_string(item.tid), std::to_string(item.link)});
     }
     table.print(ctx.out, ctx.format);
 }
@@ -191,22 +190,44 @@ void info(const Arguments& args, Context& ctx) {
 
 std::vector<Command> readCommands() {
     return {
-        {"services", "DIR [--satellite NAME] [--type TV|Radio] [--sort HEADER[:desc]]",
+        {"services",
+         "DIR [--satellite NAME] [--type TV|Radio] [--sort HEADER[:desc]]",
          "The service list: the 23 columns of the service table, one row per service in file\n"
          "order, or filtered and sorted as the window would show it.",
-         {"satellite", "type", "sort"}, {}, services},
-        {"bouquets", "DIR", "The bouquet list: list row, record index, name and item count.", {},
-         {}, bouquets},
-        {"bouquet", "DIR ROW", "The contents of the bouquet in list row ROW (from 1).", {}, {},
+         {"satellite", "type", "sort"},
+         {},
+         services},
+        {"bouquets",
+         "DIR",
+         "The bouquet list: list row, record index, name and item count.",
+         {},
+         {},
+         bouquets},
+        {"bouquet",
+         "DIR ROW",
+         "The contents of the bouquet in list row ROW (from 1).",
+         {},
+         {},
          bouquet},
-        {"satellites", "DIR", "The satellites of DVBS.dat with position and transponder count.",
-         {}, {}, satellites},
-        {"transponders", "DIR INDEX", "The transponders of satellite INDEX (from 0) of DVBS.dat.",
-         {}, {}, transponders},
-        {"antenna", "DIR", "The antenna settings of antenna_list.dat, one row per satellite.", {},
-         {}, antenna},
-        {"info", "DIR", "Versions and counts of the database, as key: value lines.", {}, {},
-         info},
+        {"satellites",
+         "DIR",
+         "The satellites of DVBS.dat with position and transponder count.",
+         {},
+         {},
+         satellites},
+        {"transponders",
+         "DIR INDEX",
+         "The transponders of satellite INDEX (from 0) of DVBS.dat.",
+         {},
+         {},
+         transponders},
+        {"antenna",
+         "DIR",
+         "The antenna settings of antenna_list.dat, one row per satellite.",
+         {},
+         {},
+         antenna},
+        {"info", "DIR", "Versions and counts of the database, as key: value lines.", {}, {}, info},
     };
 }
 

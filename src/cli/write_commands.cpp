@@ -42,13 +42,19 @@ void makeSample(const Arguments& args, Context& ctx) {
 
 std::vector<Command> writeCommands() {
     return {
-        {"resave", "DIR OUT",
+        {"resave",
+         "DIR OUT",
          "Opens DIR as \"Open Files\" does (older files are converted) and writes the three\n"
          "files to OUT as \"Save Files\" does.",
-         {}, {}, resave},
-        {"make-sample", "DIR [--services N] [--satellites N] [--bouquets N] [--version V] [--seed S]",
+         {},
+         {},
+         resave},
+        {"make-sample",
+         "DIR [--services N] [--satellites N] [--bouquets N] [--version V] [--seed S]",
          "Writes a generated receiver folder (the same options always give the same bytes).",
-         {"services", "satellites", "bouquets", "version", "seed"}, {}, makeSample},
+         {"services", "satellites", "bouquets", "version", "seed"},
+         {},
+         makeSample},
     };
 }
 

@@ -3,11 +3,11 @@
 #include "common/utf8.h"
 
 #include <algorithm>
+#include <iconv.h>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <iconv.h>
 
 namespace tavrino {
 namespace {
@@ -121,9 +121,9 @@ const CodePage* CodePage::byName(const std::string& name) {
 }
 
 std::vector<std::string> CodePage::knownNames() {
-    return {"CP1250", "CP1251", "CP1252", "CP1253", "CP1254", "CP1255", "CP1256", "CP1257",
-            "CP1258", "CP874", "ISO-8859-1", "ISO-8859-2", "ISO-8859-5", "ISO-8859-7",
-            "ISO-8859-9", "KOI8-R"};
+    return {"CP1250",     "CP1251",     "CP1252",     "CP1253", "CP1254",     "CP1255",
+            "CP1256",     "CP1257",     "CP1258",     "CP874",  "ISO-8859-1", "ISO-8859-2",
+            "ISO-8859-5", "ISO-8859-7", "ISO-8859-9", "KOI8-R"};
 }
 
 std::string CodePage::toUtf8(std::string_view bytes) const {

@@ -10,9 +10,9 @@ namespace tavrino {
 
 // Result of encoding typed text into the receiver's single-byte code page.
 struct Encoded {
-    std::string bytes;        // valid when ok
+    std::string bytes; // valid when ok
     bool ok = true;
-    char32_t unmappable = 0;  // first character the code page cannot hold
+    char32_t unmappable = 0; // first character the code page cannot hold
 };
 
 // A single-byte code page: names in the receiver files are one byte per character.

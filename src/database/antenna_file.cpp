@@ -23,9 +23,9 @@ AntennaSettings decodeSatelliteFile(const SatelliteImage& image, const std::stri
     settings.records.reserve(static_cast<std::size_t>(settings.satelliteCount));
     for (int i = 0; i < settings.satelliteCount; ++i) {
         namespace r = an::record;
-        const auto rec = reader.record(an::headerSize + an::recordSize * static_cast<std::size_t>(i),
-                                       an::recordSize,
-                                       "antenna record " + std::to_string(i));
+        const auto rec =
+            reader.record(an::headerSize + an::recordSize * static_cast<std::size_t>(i),
+                          an::recordSize, "antenna record " + std::to_string(i));
         AntennaRecord a;
         a.netIndex = rec.u16(r::netIndex);
         a.nitSearch = rec.u16(r::nitSearch);

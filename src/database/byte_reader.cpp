@@ -14,10 +14,9 @@ std::int64_t assemble(const std::uint8_t* p, int width) {
     case 2:
         return p[0] | p[1] << 8;
     case 4:
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) |
-                                         static_cast<std::uint32_t>(p[1]) << 8 |
-                                         static_cast<std::uint32_t>(p[2]) << 16 |
-                                         static_cast<std::uint32_t>(p[3]) << 24);
+        return static_cast<std::int32_t>(
+            static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24);
     default:
         throw std::invalid_argument("number width must be 1, 2 or 4");
     }

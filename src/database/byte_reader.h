@@ -29,10 +29,10 @@ public:
     }
     std::int32_t i32(std::size_t at) const {
         assert(at + 4 <= size_);
-        return static_cast<std::int32_t>(
-            static_cast<std::uint32_t>(p_[at]) | static_cast<std::uint32_t>(p_[at + 1]) << 8 |
-            static_cast<std::uint32_t>(p_[at + 2]) << 16 |
-            static_cast<std::uint32_t>(p_[at + 3]) << 24);
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(p_[at]) |
+                                         static_cast<std::uint32_t>(p_[at + 1]) << 8 |
+                                         static_cast<std::uint32_t>(p_[at + 2]) << 16 |
+                                         static_cast<std::uint32_t>(p_[at + 3]) << 24);
     }
     // `length` bytes from `at`, zero bytes skipped.
     std::string name(std::size_t at, std::size_t length) const {
@@ -66,8 +66,7 @@ public:
     // Width 1 or 2: 0..65535. Width 4: the signed 32-bit value.
     std::int64_t readNumber(std::size_t offset, int width, std::string_view field) const;
     // The width bytes at offset with every zero byte skipped.
-    std::string readFixedName(std::size_t offset, std::size_t width,
-                              std::string_view field) const;
+    std::string readFixedName(std::size_t offset, std::size_t width, std::string_view field) const;
 
     // A record of `size` bytes at offset, checked once as a whole.
     RecordReader record(std::size_t offset, std::size_t size, std::string_view what) const {

@@ -39,8 +39,7 @@ DecodedService decodeService(const RecordReader& rec, std::int32_t flag, const B
     const std::int32_t satIndex = rec.i32(sv::satIndex);
     if (satIndex < 0 || satIndex > 255) {
         reader.fail("service record at offset " + std::to_string(rec.offset()) +
-                    " has satellite number " + std::to_string(satIndex) +
-                    " (must be 0 to 255)");
+                    " has satellite number " + std::to_string(satIndex) + " (must be 0 to 255)");
     }
     s.satIndex = static_cast<std::uint8_t>(satIndex);
     s.frequency = rec.i32(sv::frequency);
@@ -84,8 +83,8 @@ void checkChannelFile(const ChannelImage& image, const std::string& path) {
 ProviderTable decodeProviders(const ChannelImage& image, const std::string& path) {
     const ByteReader reader = readerFor(image, path);
     ProviderTable table;
-    table.count = checkedCount(reader, ch::providerCount, 2, ch::providerCapacity,
-                               "the provider count");
+    table.count =
+        checkedCount(reader, ch::providerCount, 2, ch::providerCapacity, "the provider count");
     for (std::size_t i = 0; i < table.count; ++i) {
         const auto rec = reader.record(ch::providers + ch::nameRecordSize * i, ch::nameRecordSize,
                                        "provider record");
@@ -108,8 +107,9 @@ BouquetTable decodeBouquets(const ChannelImage& image, const std::string& path) 
     table.count = static_cast<int>(
         checkedCount(reader, ch::bouquetCount, 2, ch::bouquetCapacity, "the bouquet count"));
     for (int b = 0; b < table.count; ++b) {
-        const auto rec = reader.record(ch::bouquets + ch::nameRecordSize * static_cast<std::size_t>(b),
-                                       ch::nameRecordSize, "bouquet record");
+        const auto rec =
+            reader.record(ch::bouquets + ch::nameRecordSize * static_cast<std::size_t>(b),
+                          ch::nameRecordSize, "bouquet record");
         const std::size_t length =
             std::min<std::size_t>(rec.u16(ch::nameRecordLength), ch::nameRecordNameCapacity);
         if (length == 0) {
@@ -119,9 +119,9 @@ BouquetTable decodeBouquets(const ChannelImage& image, const std::string& path) 
         row.record = b;
         row.number = rec.u16(ch::nameRecordIndex);
         // Bouquet names keep zero bytes, one character per byte.
-        row.name.assign(reinterpret_cast<const char*>(image.bytes.data() + rec.offset() +
-                                                      ch::nameRecordName),
-                        length);
+        row.name.assign(
+            reinterpret_cast<const char*>(image.bytes.data() + rec.offset() + ch::nameRecordName),
+            length);
         table.rows.push_back(std::move(row));
     }
     return table;
@@ -134,9 +134,8 @@ void walkServiceTree(const ChannelImage& image, const std::string& path,
     std::size_t p = ch::serviceTree;
     do {
         const auto header = reader.record(p, ch::satelliteHeaderSize, "satellite block header");
-        visitor.satelliteBlock(
-            reader.readFixedName(p + ch::satelliteHeaderName, ch::satelliteHeaderNameWidth,
-                                 "satellite name"));
+        visitor.satelliteBlock(reader.readFixedName(
+            p + ch::satelliteHeaderName, ch::satelliteHeaderNameWidth, "satellite name"));
         const std::int32_t tpCount = header.i32(ch::satelliteHeaderTpCount);
         if (tpCount < 0) {
             reader.fail("satellite block at offset " + std::to_string(p) +
@@ -176,9 +175,9 @@ void remarkReferences(ChannelImage& image, const std::string& path) {
     std::vector<std::size_t> slots;
     int tableNumber = 1;
     for (const auto& table : ch::referenceTables) {
-        const auto count = checkedCount(reader, table.count, 4, table.capacity,
-                                        "the count of reference table " +
-                                            std::to_string(tableNumber++));
+        const auto count =
+            checkedCount(reader, table.count, 4, table.capacity,
+                         "the count of reference table " + std::to_string(tableNumber++));
         for (std::size_t i = 0; i < count; ++i) {
             slots.push_back(table.firstSlot + ch::serviceRefSize * i);
         }
@@ -194,8 +193,8 @@ void remarkReferences(ChannelImage& image, const std::string& path) {
     }
     // All counts were checked before the first byte changes.
     for (const std::size_t s : slots) {
-        const bool altSystem = peekNumber(image.bytes, s + ch::ref::satIndex, 2) >
-                               ch::altSystemSatIndex;
+        const bool altSystem =
+            peekNumber(image.bytes, s + ch::ref::satIndex, 2) > ch::altSystemSatIndex;
         image.bytes[s + ch::ref::altSystemMark] = altSystem ? 1 : 0;
         image.bytes[s + ch::ref::altSystemMark2] = 0;
     }

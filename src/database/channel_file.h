@@ -38,7 +38,7 @@ struct DecodedService {
     std::uint32_t offset = 0; // "Lokacija"
     std::int32_t flag = 0;    // link value standing for this service ("FLAG")
     std::int32_t link = 0;
-    std::string name;         // raw code-page bytes
+    std::string name; // raw code-page bytes
     std::uint16_t nameLength = 0;
     std::uint16_t genreId = 0;
     std::uint16_t providerIndex = 0;

@@ -14,7 +14,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string errnoText() { return std::strerror(errno); }
+std::string errnoText() {
+    return std::strerror(errno);
+}
 
 class FileDescriptor {
 public:
@@ -43,13 +45,13 @@ struct Temporary {
 };
 
 Temporary writeTemporary(const FileToWrite& file) {
-    const fs::path folder = file.path.parent_path().empty() ? fs::path(".")
-                                                            : file.path.parent_path();
+    const fs::path folder =
+        file.path.parent_path().empty() ? fs::path(".") : file.path.parent_path();
     std::string pattern = (folder / ("." + file.path.filename().string() + ".tmp-XXXXXX")).string();
     FileDescriptor fd(::mkstemp(pattern.data()));
     if (fd.get() < 0) {
-        writeFailed(file.path, "cannot create a temporary file in " + folder.string() + ": " +
-                                   errnoText());
+        writeFailed(file.path,
+                    "cannot create a temporary file in " + folder.string() + ": " + errnoText());
     }
     Temporary result{pattern, file.path};
     auto discard = [&](const std::string& why) {
@@ -57,14 +59,15 @@ Temporary writeTemporary(const FileToWrite& file) {
         writeFailed(file.path, why);
     };
     struct stat existing {};
-    const mode_t mode = ::stat(file.path.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
-                                                                  : 0644;
+    const mode_t mode =
+        ::stat(file.path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
     if (::fchmod(fd.get(), mode) != 0) {
         discard("cannot set permissions: " + errnoText());
     }
     std::size_t written = 0;
     while (written < file.bytes.size()) {
-        const ssize_t n = ::write(fd.get(), file.bytes.data() + written, file.bytes.size() - written);
+        const ssize_t n =
+            ::write(fd.get(), file.bytes.data() + written, file.bytes.size() - written);
         if (n < 0 && errno == EINTR) {
             continue;
         }

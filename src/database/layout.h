@@ -10,19 +10,19 @@ namespace channel { // all_channel.dat
 inline constexpr std::size_t version = 0;
 
 inline constexpr std::size_t nameRecordSize = 104;
-inline constexpr std::size_t nameRecordIndex = 2;      // u16
-inline constexpr std::size_t nameRecordLength = 4;     // u16
-inline constexpr std::size_t nameRecordName = 6;       // up to 98 bytes
+inline constexpr std::size_t nameRecordIndex = 2;  // u16
+inline constexpr std::size_t nameRecordLength = 4; // u16
+inline constexpr std::size_t nameRecordName = 6;   // up to 98 bytes
 inline constexpr std::size_t nameRecordNameCapacity = 98;
 
 inline constexpr std::size_t providers = 12;
 inline constexpr std::size_t providerCapacity = 2000;
-inline constexpr std::size_t providerCount = 208012;   // u16
-inline constexpr std::size_t providerKeyLimit = 2000;  // keys 0..2000
+inline constexpr std::size_t providerCount = 208012;  // u16
+inline constexpr std::size_t providerKeyLimit = 2000; // keys 0..2000
 
 inline constexpr std::size_t bouquets = 270418;
 inline constexpr std::size_t bouquetCapacity = 50;
-inline constexpr std::size_t bouquetCount = 275618;    // u16
+inline constexpr std::size_t bouquetCount = 275618; // u16
 
 inline constexpr std::size_t serviceRefSize = 24;
 struct ReferenceTable {
@@ -47,15 +47,15 @@ inline constexpr std::size_t serviceTree = 1596296;
 namespace ref {
 inline constexpr std::size_t altSystemMark = 0;
 inline constexpr std::size_t altSystemMark2 = 1;
-inline constexpr std::size_t position = 2;   // u16
-inline constexpr std::size_t reserved = 4;   // u16
-inline constexpr std::size_t satIndex = 6;   // u16
-inline constexpr std::size_t frequency = 8;  // 4 bytes
+inline constexpr std::size_t position = 2;  // u16
+inline constexpr std::size_t reserved = 4;  // u16
+inline constexpr std::size_t satIndex = 6;  // u16
+inline constexpr std::size_t frequency = 8; // 4 bytes
 inline constexpr std::size_t polarization = 12;
 inline constexpr std::size_t sid = 14;
 inline constexpr std::size_t nid = 16;
 inline constexpr std::size_t tid = 18;
-inline constexpr std::size_t link = 20;      // 4 bytes
+inline constexpr std::size_t link = 20; // 4 bytes
 } // namespace ref
 
 inline constexpr int altSystemSatIndex = 240; // satIndex above this: cable or terrestrial
@@ -81,7 +81,7 @@ inline constexpr std::size_t nameCapacity = 97;
 inline constexpr std::size_t nameLength = 106;
 inline constexpr std::size_t genreId = 108;
 inline constexpr std::size_t providerIndex = 114;
-inline constexpr std::size_t satIndex = 116; // 4 bytes
+inline constexpr std::size_t satIndex = 116;  // 4 bytes
 inline constexpr std::size_t frequency = 120; // 4 bytes
 inline constexpr std::size_t serviceType = 128;
 inline constexpr std::size_t tid = 130;
@@ -127,7 +127,7 @@ inline constexpr std::size_t motorPosition = 22;
 } // namespace record
 } // namespace antenna
 
-namespace dvbs { // DVBS.dat
+namespace dvbs {                                 // DVBS.dat
 inline constexpr std::size_t satelliteCount = 0; // u16
 inline constexpr std::size_t headerSize = 128;
 inline constexpr std::size_t maxSatellites = 256;
@@ -135,7 +135,7 @@ inline constexpr std::size_t maxSatellites = 256;
 inline constexpr std::size_t satelliteSize = 124;
 inline constexpr std::size_t satelliteName = 9;
 inline constexpr std::size_t satelliteNameWidth = 64;
-inline constexpr std::size_t satelliteTpCount = 76;         // u16
+inline constexpr std::size_t satelliteTpCount = 76;          // u16
 inline constexpr std::size_t satelliteOrbitalPosition = 108; // 4 bytes, signed tenths of a degree
 
 inline constexpr std::size_t transponderSize = 36;

@@ -4,9 +4,9 @@ namespace tavrino::options {
 
 const std::vector<std::string>& lnbTypes() {
     static const std::vector<std::string> list = {
-        "Universal", "Unicable", "10000/10445", "OSC-DP", "DP-Twin 1", "DP-Twin 1",
-        "DP-QUAD 1", "DP-QUAD 2", "USER DEF.", "5150",   "9750",      "10000",
-        "10600",     "10750",    "11250",       "11300",  "11475"};
+        "Universal", "Unicable",  "10000/10445", "OSC-DP", "DP-Twin 1", "DP-Twin 1",
+        "DP-QUAD 1", "DP-QUAD 2", "USER DEF.",   "5150",   "9750",      "10000",
+        "10600",     "10750",     "11250",       "11300",  "11475"};
     return list;
 }
 
@@ -21,9 +21,9 @@ const std::vector<std::string>& diseqcPorts() {
         for (int i = 1; i <= 16; ++i) {
             l.push_back("1.1 - LNB " + std::to_string(i));
         }
-        for (const char* s : {"SW21-DISH1", "SW21-DISH2", "SW42-DISH1", "SW42-DISH2",
-                              "SW44-DISH1", "SW44-DISH2", "SW64-DISH1", "SW64-DISH2",
-                              "SW64-DISH3", "Combination"}) {
+        for (const char* s :
+             {"SW21-DISH1", "SW21-DISH2", "SW42-DISH1", "SW42-DISH2", "SW44-DISH1", "SW44-DISH2",
+              "SW64-DISH1", "SW64-DISH2", "SW64-DISH3", "Combination"}) {
             l.emplace_back(s);
         }
         return l;
@@ -47,8 +47,7 @@ const std::vector<std::string>& switch12v() {
 }
 
 const std::vector<std::string>& committedSwitches() {
-    static const std::vector<std::string> list = {"Switch A", "Switch B", "Switch C",
-                                                  "Switch D"};
+    static const std::vector<std::string> list = {"Switch A", "Switch B", "Switch C", "Switch D"};
     return list;
 }
 

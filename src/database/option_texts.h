@@ -7,20 +7,20 @@
 // Option lists of the satellite and transponder editors, in list order.
 namespace tavrino::options {
 
-const std::vector<std::string>& lnbTypes();     // lnbType value = position + 1
-const std::vector<std::string>& diseqcPorts();  // 33 entries, last is "Combination"
-const std::vector<std::string>& motorModes();   // "OFF", "DiSEqC 1.2", "USALS"
-const std::vector<std::string>& offOn();        // "Off", "On"
-const std::vector<std::string>& switch12v();    // "0V", "12V"
+const std::vector<std::string>& lnbTypes();            // lnbType value = position + 1
+const std::vector<std::string>& diseqcPorts();         // 33 entries, last is "Combination"
+const std::vector<std::string>& motorModes();          // "OFF", "DiSEqC 1.2", "USALS"
+const std::vector<std::string>& offOn();               // "Off", "On"
+const std::vector<std::string>& switch12v();           // "0V", "12V"
 const std::vector<std::string>& committedSwitches();   // "Switch A".."Switch D"
 const std::vector<std::string>& uncommittedSwitches(); // "Switch 1".."Switch 16"
 const std::vector<std::string>& combinationOrders();   // "Commit/Uncomm", "Uncomm/Commit"
 const std::vector<std::string>& fecRates();
-const std::vector<std::string>& polarizations();      // "H", "V"
-const std::vector<std::string>& pilots();             // "0", "1"
-const std::vector<std::string>& modulationSystems();  // "DVB-S", "DVB-S2"
-const std::vector<std::string>& modulationTypes();    // stored value = position + 1
-const std::vector<std::string>& eastWest();           // "E", "W"
+const std::vector<std::string>& polarizations();     // "H", "V"
+const std::vector<std::string>& pilots();            // "0", "1"
+const std::vector<std::string>& modulationSystems(); // "DVB-S", "DVB-S2"
+const std::vector<std::string>& modulationTypes();   // stored value = position + 1
+const std::vector<std::string>& eastWest();          // "E", "W"
 
 // The entry for a stored value (entry 0 stands for `firstValue`), or the stored number itself
 // when the value is outside the list.

@@ -75,7 +75,8 @@ ReceiverFiles startFrom(const ReceiverFiles& current) {
 }
 
 bool endsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 void addSatelliteWrites(std::vector<FileToWrite>& writes, const SatelliteFiles& sat,

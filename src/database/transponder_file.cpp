@@ -13,8 +13,8 @@ std::vector<DvbsSatellite> decodeTransponderFile(const TransponderImage& image,
                                                  const std::string& path) {
     const ByteReader reader(image.bytes, path);
     reader.require(0, dv::headerSize, "the DVBS.dat header");
-    const auto count = static_cast<std::size_t>(reader.readNumber(dv::satelliteCount, 2,
-                                                                  "the satellite count"));
+    const auto count =
+        static_cast<std::size_t>(reader.readNumber(dv::satelliteCount, 2, "the satellite count"));
     if (count > dv::maxSatellites) {
         reader.fail("the satellite count is " + std::to_string(count) + ", more than 256");
     }
@@ -61,9 +61,9 @@ std::vector<DvbsTransponder> listTransponders(const TransponderImage& image, int
     std::vector<DvbsTransponder> list;
     list.reserve(static_cast<std::size_t>(tpCount));
     for (std::int64_t j = 0; j < tpCount; ++j) {
-        const auto rec = reader.record(
-            start + dv::satelliteSize + dv::transponderSize * static_cast<std::size_t>(j),
-            dv::transponderSize, "transponder " + std::to_string(j));
+        const auto rec = reader.record(start + dv::satelliteSize +
+                                           dv::transponderSize * static_cast<std::size_t>(j),
+                                       dv::transponderSize, "transponder " + std::to_string(j));
         DvbsTransponder tp;
         tp.frequency = rec.i32(t::frequency);
         tp.nid = rec.u16(t::nid);

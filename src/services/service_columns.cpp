@@ -5,13 +5,13 @@ namespace tavrino {
 const std::array<ServiceColumnInfo, serviceColumnCount>& serviceColumns() {
     using enum SortKind;
     static constexpr std::array<ServiceColumnInfo, serviceColumnCount> columns = {{
-        {"Service", 2822, Text},   {"Provider", 2822, Text}, {"Type", 1235, Text},
+        {"Service", 2822, Text},   {"Provider", 2822, Text},    {"Type", 1235, Text},
         {"Satellite", 3175, Text}, {"Frequency", 1852, Number}, {"Pol", 794, Text},
-        {"TID", 1235, Number},     {"NID", 1235, Number},    {"SID", 1235, Number},
-        {"VPID", 1235, Number},    {"APID", 1235, Number},   {"PMT", 1235, Number},
-        {"PCR", 1235, Number},     {"TXT", 1235, Number},    {"SatPos", 0, Number},
-        {"FLAG", 0, Number},       {"type", 0, Number},      {"countryid", 0, Number},
-        {"genreid", 0, Number},    {"video_tag", 0, Number}, {"audio_tag", 0, Number},
+        {"TID", 1235, Number},     {"NID", 1235, Number},       {"SID", 1235, Number},
+        {"VPID", 1235, Number},    {"APID", 1235, Number},      {"PMT", 1235, Number},
+        {"PCR", 1235, Number},     {"TXT", 1235, Number},       {"SatPos", 0, Number},
+        {"FLAG", 0, Number},       {"type", 0, Number},         {"countryid", 0, Number},
+        {"genreid", 0, Number},    {"video_tag", 0, Number},    {"audio_tag", 0, Number},
         {"HDFlag", 0, Number},     {"Lokacija", 0, Number},
     }};
     return columns;

@@ -10,9 +10,12 @@ std::string channelInfoText(const ServiceTable& table, std::size_t tableRow) {
         const char* clear;
     };
     static constexpr Line lines[] = {
-        {flagHd, "HD Ch.", "SD Ch."},  {flagDsmcc, "DSMCC Ch.", nullptr},
-        {flagAutoPid, "AutoPid", nullptr}, {flagSkipped, "Skiped Ch.", nullptr},
-        {flagScrambled, "Scrambled Ch.", nullptr}, {flagLocked, "LOCKed Ch.", nullptr},
+        {flagHd, "HD Ch.", "SD Ch."},
+        {flagDsmcc, "DSMCC Ch.", nullptr},
+        {flagAutoPid, "AutoPid", nullptr},
+        {flagSkipped, "Skiped Ch.", nullptr},
+        {flagScrambled, "Scrambled Ch.", nullptr},
+        {flagLocked, "LOCKed Ch.", nullptr},
         {flagValid, "Valid Ch.", nullptr},
     };
     const std::uint16_t flags = table.row(tableRow).record.flags;
@@ -31,7 +34,8 @@ std::string clipboardText(const ServiceTable& table, const ServiceView& view,
                           std::size_t selectedPosition) {
     std::string text;
     long long previous = 0;
-    for (std::size_t i = selectedPosition + 1; i <= selectedPosition + 101 && i < view.size(); ++i) {
+    for (std::size_t i = selectedPosition + 1; i <= selectedPosition + 101 && i < view.size();
+         ++i) {
         const std::uint32_t row = view.tableRow(i);
         const long long satPos = table.row(row).record.satIndex;
         text += std::to_string(satPos) + " - " + std::to_string(previous - satPos) + " - " +

@@ -38,7 +38,9 @@ std::uint64_t flagSidKey(std::int32_t flag, std::uint16_t sid) {
     return static_cast<std::uint64_t>(static_cast<std::uint32_t>(flag)) << 16 | sid;
 }
 
-std::string pidText(std::uint16_t pid) { return pid == noPid ? std::string() : std::to_string(pid); }
+std::string pidText(std::uint16_t pid) {
+    return pid == noPid ? std::string() : std::to_string(pid);
+}
 
 } // namespace
 
@@ -88,15 +90,18 @@ ServiceTable ServiceTable::build(const ChannelImage& image, const std::string& p
         const auto& r = table.rows_[i].record;
         table.byFlagAndSid_.emplace_back(flagSidKey(r.flag, r.sid), static_cast<std::uint32_t>(i));
     }
-    std::sort(table.byFlagAndSid_.begin(), table.byFlagAndSid_.end()); // row breaks ties: file order
+    std::sort(table.byFlagAndSid_.begin(),
+              table.byFlagAndSid_.end()); // row breaks ties: file order
     return table;
 }
 
 const std::string* ServiceTable::blockNameForSatIndex(int satIndex) const {
-    if (satIndex < 0 || satIndex > 255 || blockBySatIndex_[static_cast<std::size_t>(satIndex)] < 0) {
+    if (satIndex < 0 || satIndex > 255 ||
+        blockBySatIndex_[static_cast<std::size_t>(satIndex)] < 0) {
         return nullptr;
     }
-    return &satelliteNames_[static_cast<std::size_t>(blockBySatIndex_[static_cast<std::size_t>(satIndex)])];
+    return &satelliteNames_[static_cast<std::size_t>(
+        blockBySatIndex_[static_cast<std::size_t>(satIndex)])];
 }
 
 std::string ServiceTable::serviceName(std::size_t row) const {
@@ -171,10 +176,9 @@ std::optional<std::size_t> ServiceTable::findByFlagAndSid(std::int32_t flag,
 
 std::optional<std::size_t> ServiceTable::findByOffset(std::uint32_t offset) const {
     // Rows are in file order, so offsets ascend.
-    const auto it = std::lower_bound(rows_.begin(), rows_.end(), offset,
-                                     [](const ServiceRow& row, std::uint32_t value) {
-                                         return row.record.offset < value;
-                                     });
+    const auto it = std::lower_bound(
+        rows_.begin(), rows_.end(), offset,
+        [](const ServiceRow& row, std::uint32_t value) { return row.record.offset < value; });
     if (it == rows_.end() || it->record.offset != offset) {
         return std::nullopt;
     }

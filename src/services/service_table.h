@@ -55,10 +55,10 @@ public:
     const std::string* blockNameForSatIndex(int satIndex) const;
 
     std::string cellText(std::size_t row, int column) const; // UTF-8
-    const std::string& providerName(std::size_t row) const {  // raw bytes
+    const std::string& providerName(std::size_t row) const { // raw bytes
         return providers_.nameFor(rows_[row].record.providerIndex);
     }
-    std::string serviceName(std::size_t row) const;          // UTF-8
+    std::string serviceName(std::size_t row) const; // UTF-8
 
     // First service in file order with this link value and SID.
     std::optional<std::size_t> findByFlagAndSid(std::int32_t flag, std::uint16_t sid) const;

@@ -72,7 +72,9 @@ void sortByKeys(std::vector<std::uint32_t>& rows, std::vector<Key> keys, bool as
 
 } // namespace
 
-void ServiceView::reset(const ServiceTable& table) { applyFilter(table, {}); }
+void ServiceView::reset(const ServiceTable& table) {
+    applyFilter(table, {});
+}
 
 void ServiceView::applyFilter(const ServiceTable& table, const ServiceFilter& filter) {
     filter_ = filter;

@@ -20,7 +20,9 @@ CTooltip::CTooltip(QObject* parent) : QObject(parent) {
     });
 }
 
-CTooltip::~CTooltip() { Destroy(); }
+CTooltip::~CTooltip() {
+    Destroy();
+}
 
 bool CTooltip::Create(QWidget* parent) {
     Destroy();
@@ -58,7 +60,9 @@ void CTooltip::Destroy() {
     iconLabel_ = titleLabel_ = textLabel_ = nullptr;
 }
 
-bool CTooltip::isShowing() const { return window_ != nullptr && window_->isVisible(); }
+bool CTooltip::isShowing() const {
+    return window_ != nullptr && window_->isVisible();
+}
 
 void CTooltip::showNow() {
     if (window_ == nullptr || tool_ == nullptr) {
@@ -95,11 +99,10 @@ void CTooltip::refreshLook() {
     textLabel_->setText(tipText_);
     const QPalette tipColors = QApplication::palette();
     QPalette palette = window_->palette();
-    palette.setColor(QPalette::Window, backColor_.isValid() ? backColor_
-                                                            : tipColors.color(QPalette::ToolTipBase));
-    palette.setColor(QPalette::WindowText, foreColor_.isValid()
-                                               ? foreColor_
-                                               : tipColors.color(QPalette::ToolTipText));
+    palette.setColor(QPalette::Window,
+                     backColor_.isValid() ? backColor_ : tipColors.color(QPalette::ToolTipBase));
+    palette.setColor(QPalette::WindowText,
+                     foreColor_.isValid() ? foreColor_ : tipColors.color(QPalette::ToolTipText));
     window_->setPalette(palette);
     window_->setAutoFillBackground(true);
     if (window_->isVisible()) {

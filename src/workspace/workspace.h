@@ -32,14 +32,13 @@ struct SaveResult {
 // decodes into a fresh state that replaces the current one only when every step succeeded.
 class Workspace {
 public:
-    explicit Workspace(const CodePage& codePage = CodePage::windows1252())
-        : codePage_(&codePage) {}
+    explicit Workspace(const CodePage& codePage = CodePage::windows1252()) : codePage_(&codePage) {}
 
-    OpenResult openFolder(const std::filesystem::path& folder);   // "Open Files"
-    OpenResult openStaged(const std::filesystem::path& folder);   // files fetched from the receiver
+    OpenResult openFolder(const std::filesystem::path& folder); // "Open Files"
+    OpenResult openStaged(const std::filesystem::path& folder); // files fetched from the receiver
     OpenResult loadSatelliteFiles(const std::filesystem::path& antennaPath,
                                   const std::filesystem::path& dvbsPath);
-    SaveResult save(const std::filesystem::path& folder);          // "Save Files"
+    SaveResult save(const std::filesystem::path& folder); // "Save Files"
     SaveResult saveSatelliteFiles(const std::filesystem::path& folder);
 
     bool channelLoaded() const { return files_.channel.loaded(); }

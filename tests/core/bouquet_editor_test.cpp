@@ -4,7 +4,6 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
-
 #include <numeric>
 
 namespace tavrino {
@@ -64,7 +63,9 @@ protected:
     }
 
     const Bytes& image() const { return ws.channelBytes(); }
-    std::int64_t at(std::size_t offset, int width) const { return test::get(image(), offset, width); }
+    std::int64_t at(std::size_t offset, int width) const {
+        return test::get(image(), offset, width);
+    }
 
     TempDir folder;
     Workspace ws;
@@ -83,7 +84,8 @@ TEST_F(BouquetEditorTest, AddCutsNamesTo50AndStartsEmpty) {
     EXPECT_EQ(names(editor), std::vector<std::string>{std::string(50, 'x')});
     EXPECT_EQ(at(ch::bouquetItemCounts, 2), 0);
     EXPECT_TRUE(std::all_of(image().begin() + ch::bouquetItems,
-                            image().begin() + ch::bouquetItems + 4800, [](auto b) { return b == 0; }));
+                            image().begin() + ch::bouquetItems + 4800,
+                            [](auto b) { return b == 0; }));
     EXPECT_FALSE(editor.add("").written);
     expectSavedFileShowsTheSame();
 }
@@ -142,8 +144,10 @@ TEST_F(BouquetEditorTest, RemoveAsksAndSelectsTheNextRow) {
     EXPECT_TRUE(last.written);
     EXPECT_EQ(last.select, std::nullopt);
     EXPECT_TRUE(editor.rows().empty());
-    EXPECT_TRUE(std::all_of(image().begin() + ch::bouquets, image().begin() + ch::bouquets + 104 * 4,
-                            [](auto b) { return b == 0; })) << "freed slots are cleared";
+    EXPECT_TRUE(std::all_of(image().begin() + ch::bouquets,
+                            image().begin() + ch::bouquets + 104 * 4,
+                            [](auto b) { return b == 0; }))
+        << "freed slots are cleared";
     expectSavedFileShowsTheSame();
 }
 
@@ -185,9 +189,9 @@ TEST_F(BouquetEditorTest, DragMoveEndsBeforeTheDropRow) {
         EXPECT_EQ(names(e), c.order) << c.from;
         if (change.select) {
             EXPECT_EQ(links(e.items(*change.select)), movedLinks) << "items travel along";
-            EXPECT_EQ(p.asked.back().text, "Are you sure you want to move Bouquet : " +
-                                               e.rows()[static_cast<std::size_t>(*change.select)].name +
-                                               " ?\r\n\r\n");
+            EXPECT_EQ(p.asked.back().text,
+                      "Are you sure you want to move Bouquet : " +
+                          e.rows()[static_cast<std::size_t>(*change.select)].name + " ?\r\n\r\n");
         }
     }
 }
@@ -310,7 +314,8 @@ TEST_F(BouquetEditorTest, DeleteCopyCutAndPasteItems) {
     editor.cutItems(0, {0});
     EXPECT_EQ(links(editor.items(0)), (std::vector<std::int32_t>{original[1], original[2]}));
     editor.pasteItems(0, 1);
-    EXPECT_EQ(links(editor.items(0)), (std::vector<std::int32_t>{original[1], original[0], original[2]}));
+    EXPECT_EQ(links(editor.items(0)),
+              (std::vector<std::int32_t>{original[1], original[0], original[2]}));
     editor.copyItems(0, {0, 1, 2});
     editor.pasteItems(0, std::nullopt);
     EXPECT_EQ(editor.items(0).size(), 6u);
@@ -355,10 +360,11 @@ TEST(BouquetDetails, TipShowsTheStoredFields) {
     item.tid = 6;
     item.nid = 7;
     const std::string rule = "------------------------------";
-    EXPECT_EQ(bouquetItemDetails(item),
-              "News\r\n" + rule + "\r\nCh.No.: 3\r\nTuner  : A\r\nSat.      : Astra\r\n"
-                                  "Freq.    : 11778\r\n" + rule +
-                  "\r\nSID    : 5\r\nTID    : 6\r\nNID   : 7\r\n" + rule);
+    EXPECT_EQ(bouquetItemDetails(item), "News\r\n" + rule +
+                                            "\r\nCh.No.: 3\r\nTuner  : A\r\nSat.      : Astra\r\n"
+                                            "Freq.    : 11778\r\n" +
+                                            rule + "\r\nSID    : 5\r\nTID    : 6\r\nNID   : 7\r\n" +
+                                            rule);
 }
 
 } // namespace

@@ -20,14 +20,14 @@ TEST_P(ReadNumber, IsLittleEndianAndSignedOnlyAtFourBytes) {
     EXPECT_EQ(reader.readNumber(0, c.width, "field"), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Widths, ReadNumber,
-    testing::Values(NumberCase{{0xFF}, 1, 255}, NumberCase{{0x34, 0x12}, 2, 0x1234},
-                    NumberCase{{0xFF, 0xFF}, 2, 65535},
-                    NumberCase{{0x78, 0x56, 0x34, 0x12}, 4, 0x12345678},
-                    NumberCase{{0x01, 0x00, 0x00, 0x80}, 4, -2147483647},
-                    NumberCase{{0xFF, 0xFF, 0xFF, 0xFF}, 4, -1}),
-    [](const auto& param) { return "case" + std::to_string(param.index); });
+INSTANTIATE_TEST_SUITE_P(Widths, ReadNumber,
+                         testing::Values(NumberCase{{0xFF}, 1, 255},
+                                         NumberCase{{0x34, 0x12}, 2, 0x1234},
+                                         NumberCase{{0xFF, 0xFF}, 2, 65535},
+                                         NumberCase{{0x78, 0x56, 0x34, 0x12}, 4, 0x12345678},
+                                         NumberCase{{0x01, 0x00, 0x00, 0x80}, 4, -2147483647},
+                                         NumberCase{{0xFF, 0xFF, 0xFF, 0xFF}, 4, -1}),
+                         [](const auto& param) { return "case" + std::to_string(param.index); });
 
 TEST(ByteReader, ReadPastTheEndNamesFileOffsetAndField) {
     const Bytes bytes(10, 0);

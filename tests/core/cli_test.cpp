@@ -1,11 +1,10 @@
 #include "test_support.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 namespace tavrino {
@@ -20,8 +19,8 @@ struct CliRun {
 
 CliRun runCli(const std::string& args) {
     TempDir tmp;
-    const std::string command = std::string(TAVRINO_CLI) + " " + args + " 2>" +
-                                (tmp / "err").string();
+    const std::string command =
+        std::string(TAVRINO_CLI) + " " + args + " 2>" + (tmp / "err").string();
     FILE* pipe = ::popen(command.c_str(), "r");
     CliRun run;
     std::array<char, 4096> buffer{};
@@ -89,7 +88,8 @@ TEST_F(CliTest, FiltersAndSortsLikeTheWindow) {
         EXPECT_LE(frequency, previous);
         previous = frequency;
     }
-    const CliRun table = runCli("--format table services " + dir() + " --satellite 'Hot Bird 13°E'");
+    const CliRun table =
+        runCli("--format table services " + dir() + " --satellite 'Hot Bird 13°E'");
     ASSERT_EQ(table.exitCode, 0) << table.err;
     EXPECT_EQ(table.out.rfind("Service ", 0), 0u);
 }
@@ -204,10 +204,10 @@ TEST_F(CliTest, ResaveAndMakeSampleWriteFolders) {
     const std::string args = "make-sample '" + made.path().string() +
                              "' --services 50 --satellites 2 --bouquets 1 --version 6 --seed 3";
     ASSERT_EQ(runCli(args).exitCode, 0);
-    EXPECT_EQ(test::readFile(made / "all_channel.dat"),
-              sample::generate({.services = 50, .satellites = 2, .bouquets = 1, .version = 6,
-                                .seed = 3})
-                  .channel);
+    EXPECT_EQ(
+        test::readFile(made / "all_channel.dat"),
+        sample::generate({.services = 50, .satellites = 2, .bouquets = 1, .version = 6, .seed = 3})
+            .channel);
 }
 
 } // namespace

@@ -24,8 +24,8 @@ TEST(CodePage, RefusesCharactersItCannotHold) {
 
 TEST(CodePage, FoldIgnoresCaseBeyondAscii) {
     const CodePage& page = CodePage::windows1252();
-    EXPECT_TRUE(page.startsWithIgnoringCase("\xC9lite", "\xE9L"));      // Élite / éL
-    EXPECT_TRUE(page.startsWithIgnoringCase("\x8Aport", "\x9A"));       // Šport / š
+    EXPECT_TRUE(page.startsWithIgnoringCase("\xC9lite", "\xE9L")); // Élite / éL
+    EXPECT_TRUE(page.startsWithIgnoringCase("\x8Aport", "\x9A"));  // Šport / š
     EXPECT_FALSE(page.startsWithIgnoringCase("ab", "abc"));
     EXPECT_EQ(page.folded("AbC\xDE"), "abc\xFE");
 }

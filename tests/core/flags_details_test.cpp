@@ -14,9 +14,13 @@ ServiceTable tableFor(const ChannelImage& image) {
 }
 
 TEST(FlagEdit, WritesOneByteAndKeepsTheOtherBits) {
-    ChannelImage image{test::buildChannel({{"Sat", {{0, 0, {
-        {.name = "News", .flags = 66}, {.name = "High", .flags = 0x1380},
-    }}}}})};
+    ChannelImage image{test::buildChannel({{"Sat",
+                                            {{0,
+                                              0,
+                                              {
+                                                  {.name = "News", .flags = 66},
+                                                  {.name = "High", .flags = 0x1380},
+                                              }}}}})};
     ServiceTable table = tableFor(image);
     std::uint64_t revision = 0;
     ImageEditor editor(image.bytes, revision);
@@ -40,30 +44,40 @@ TEST(FlagEdit, WritesOneByteAndKeepsTheOtherBits) {
 }
 
 TEST(ServiceDetails, TipListsTheSetFlags) {
-    ChannelImage image{test::buildChannel({{"Sat", {{0, 0, {
-        {.name = "News", .flags = 66}, {.name = "Zero", .flags = 0},
-        {.name = "All", .flags = 127},
-    }}}}})};
+    ChannelImage image{test::buildChannel({{"Sat",
+                                            {{0,
+                                              0,
+                                              {
+                                                  {.name = "News", .flags = 66},
+                                                  {.name = "Zero", .flags = 0},
+                                                  {.name = "All", .flags = 127},
+                                              }}}}})};
     const ServiceTable table = tableFor(image);
     const std::string rule = "------------------";
     EXPECT_EQ(channelInfoText(table, 0), "News\n" + rule + "\nHD Ch.\nLOCKed Ch.\n" + rule);
     EXPECT_EQ(channelInfoText(table, 1), "Zero\n" + rule + "\nSD Ch.\n" + rule);
     EXPECT_EQ(channelInfoText(table, 2), "All\n" + rule +
                                              "\nHD Ch.\nDSMCC Ch.\nAutoPid\nSkiped Ch.\n"
-                                             "Scrambled Ch.\nLOCKed Ch.\nValid Ch.\n" + rule);
+                                             "Scrambled Ch.\nLOCKed Ch.\nValid Ch.\n" +
+                                             rule);
 }
 
 TEST(ServiceDetails, ClipboardTakesTheRowsAfterTheSelectionAndStopsAtTheEnd) {
-    ChannelImage image{test::buildChannel({{"Sat", {{0, 0, {
-        {.name = "A", .serviceType = 0x0101, .satIndex = 1},
-        {.name = "B", .serviceType = 0x0102, .satIndex = 3},
-        {.name = "C", .serviceType = 0x0101, .satIndex = 3},
-        {.name = "D", .serviceType = 0x0101, .satIndex = 5},
-    }}}}})};
+    ChannelImage image{
+        test::buildChannel({{"Sat",
+                             {{0,
+                               0,
+                               {
+                                   {.name = "A", .serviceType = 0x0101, .satIndex = 1},
+                                   {.name = "B", .serviceType = 0x0102, .satIndex = 3},
+                                   {.name = "C", .serviceType = 0x0101, .satIndex = 3},
+                                   {.name = "D", .serviceType = 0x0101, .satIndex = 5},
+                               }}}}})};
     const ServiceTable table = tableFor(image);
     ServiceView view;
     view.reset(table);
-    EXPECT_EQ(clipboardText(table, view, 0), "3 - -3 - B - Radio\r\n3 - 0 - C - TV\r\n5 - -2 - D - TV\r\n");
+    EXPECT_EQ(clipboardText(table, view, 0),
+              "3 - -3 - B - Radio\r\n3 - 0 - C - TV\r\n5 - -2 - D - TV\r\n");
     EXPECT_EQ(clipboardText(table, view, 3), "");
 }
 

@@ -2,9 +2,8 @@
 #include "test_support.h"
 #include "workspace/workspace.h"
 
-#include <gtest/gtest.h>
-
 #include <cctype>
+#include <gtest/gtest.h>
 
 namespace tavrino {
 namespace {
@@ -49,8 +48,10 @@ TEST_P(OpenSaveRoundTrip, SavesEveryByteBackWithTheVersionByteSet) {
             }
         }
         for (std::size_t b = 0; b < 50; ++b) {
-            for (std::int64_t j = 0; j < test::get(channel, ch::bouquetItemCounts + 2 * b, 2); ++j) {
-                const std::size_t s = ch::bouquetItems + 4800 * b + 24 * static_cast<std::size_t>(j);
+            for (std::int64_t j = 0; j < test::get(channel, ch::bouquetItemCounts + 2 * b, 2);
+                 ++j) {
+                const std::size_t s =
+                    ch::bouquetItems + 4800 * b + 24 * static_cast<std::size_t>(j);
                 channel[s] = test::get(channel, s + 6, 2) > 240 ? 1 : 0;
                 channel[s + 1] = 0;
             }
@@ -184,8 +185,9 @@ INSTANTIATE_TEST_SUITE_P(
                FileProblem::Kind::Damaged, "reference table 2"},
         Damage{"empty DVBS.dat", "DVBS.dat", [](auto& f) { f.dvbs.clear(); },
                FileProblem::Kind::EmptyFile, "Error occured: Empty file !!!"},
-        Damage{"DVBS.dat satellite count", "DVBS.dat", [](auto& f) { test::put(f.dvbs, 0, 2, 257); },
-               FileProblem::Kind::Damaged, "more than 256"},
+        Damage{"DVBS.dat satellite count", "DVBS.dat",
+               [](auto& f) { test::put(f.dvbs, 0, 2, 257); }, FileProblem::Kind::Damaged,
+               "more than 256"},
         Damage{"empty antenna file", "antenna_list.dat", [](auto& f) { f.antenna.clear(); },
                FileProblem::Kind::EmptyFile, "Error occured: Empty file !!!"},
         Damage{"antenna satellite count", "antenna_list.dat",
@@ -225,7 +227,8 @@ TEST(SaveFiles, WritesNothingWithoutAnOpenDatabase) {
 TEST(SaveFiles, ReplacesTheThreeFilesAndLeavesTheOthersAlone) {
     TempDir in, out;
     const auto files = test::writeSample(in.path(), {});
-    for (const char* name : {"all_channel.dat", "DVBS.dat", "antenna_list.dat", "DVBCa.dat", "DVBT.dat"}) {
+    for (const char* name :
+         {"all_channel.dat", "DVBS.dat", "antenna_list.dat", "DVBCa.dat", "DVBT.dat"}) {
         test::writeFile(out / name, Bytes{1, 2, 3});
     }
     Workspace ws;

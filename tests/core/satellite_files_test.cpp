@@ -17,10 +17,10 @@ struct PositionCase {
 };
 
 TEST(Positions, ShowDegreesWithOneDecimalAndEastOrWest) {
-    for (const auto& c : {PositionCase{-50, "5.0", "W"}, PositionCase{192, "19.2", "E"},
-                          PositionCase{0, "0.0", "E"}, PositionCase{-8, "0.8", "W"},
-                          PositionCase{1800, "180.0", "E"},
-                          PositionCase{-2147483648LL, "214748364.8", "W"}}) {
+    for (const auto& c :
+         {PositionCase{-50, "5.0", "W"}, PositionCase{192, "19.2", "E"},
+          PositionCase{0, "0.0", "E"}, PositionCase{-8, "0.8", "W"},
+          PositionCase{1800, "180.0", "E"}, PositionCase{-2147483648LL, "214748364.8", "W"}}) {
         const PositionText text = formatPosition(c.tenths);
         EXPECT_EQ(text.degrees, c.degrees);
         EXPECT_EQ(text.eastWest, c.eastWest);
@@ -42,8 +42,13 @@ TEST(AntennaDisplay, FollowsTheCombinationRule) {
         {{.lnbType = 18, .diseqcPort = 0x3F, .motorMode = 16},
          {"Off", "18", "Off", "Off", "0V", "Combination", "OFF", "Commit/Uncomm", "Switch D",
           "Switch 16", true}},
-        {{.nitSearch = 1, .lnbType = 6, .lnbPower = 1, .tone22k = 1, .switch12v = 1,
-          .diseqcPort = 32, .motorMode = 7},
+        {{.nitSearch = 1,
+          .lnbType = 6,
+          .lnbPower = 1,
+          .tone22k = 1,
+          .switch12v = 1,
+          .diseqcPort = 32,
+          .motorMode = 7},
          {"On", "DP-Twin 1", "On", "On", "12V", "Combination", "7", "", "Switch C", "Switch 1",
           true}},
     };
@@ -120,7 +125,8 @@ TEST(SatelliteFiles, DamagedFilesAreRefusedWithTheProblem) {
             decodeSatelliteFile(image, "antenna_list.dat");
             ADD_FAILURE() << c.what;
         } catch (const FileProblem& e) {
-            EXPECT_NE(e.detail().find(c.message), std::string::npos) << c.what << ": " << e.detail();
+            EXPECT_NE(e.detail().find(c.message), std::string::npos)
+                << c.what << ": " << e.detail();
         }
     }
     const std::vector<DamagedSatellites> dvbsCases = {
@@ -136,7 +142,8 @@ TEST(SatelliteFiles, DamagedFilesAreRefusedWithTheProblem) {
             decodeTransponderFile(image, "DVBS.dat");
             ADD_FAILURE() << c.what;
         } catch (const FileProblem& e) {
-            EXPECT_NE(e.detail().find(c.message), std::string::npos) << c.what << ": " << e.detail();
+            EXPECT_NE(e.detail().find(c.message), std::string::npos)
+                << c.what << ": " << e.detail();
         }
     }
 }

@@ -25,22 +25,29 @@ std::vector<std::string> column(const ServiceTable& table, int col) {
 }
 
 TEST(ServiceTable, FlagIsFirstLinkThenPreviousLinkThenLastLink) {
-    const auto table = tableOf({{"Sat", {
-        {100, 900, {{.link = 11}, {.link = 12}, {.link = 13}, {.link = 14}}},
-        {500, 600, {{.link = 77}}}, // a single service shows lastLink
-    }}});
+    const auto table =
+        tableOf({{"Sat",
+                  {
+                      {100, 900, {{.link = 11}, {.link = 12}, {.link = 13}, {.link = 14}}},
+                      {500, 600, {{.link = 77}}}, // a single service shows lastLink
+                  }}});
     EXPECT_EQ(column(table, colFlag), (std::vector<std::string>{"100", "11", "12", "900", "600"}));
 }
 
 TEST(ServiceTable, TypeAndPolRepeatTheServiceBeforeForUnknownValues) {
-    const auto table = tableOf({{"Sat", {{0, 0, {
-        {.serviceType = 0x0103, .polarization = 5}, // nothing before: empty
-        {.serviceType = 0x0B02, .polarization = 1},
-        {.serviceType = 0x0199, .polarization = 7},
-        {.serviceType = 0x0201, .polarization = 0},
-        {.serviceType = 0x0102, .polarization = 2},
-    }}}}});
-    EXPECT_EQ(column(table, colType), (std::vector<std::string>{"", "Radio", "Radio", "TV", "Radio"}));
+    const auto table =
+        tableOf({{"Sat",
+                  {{0,
+                    0,
+                    {
+                        {.serviceType = 0x0103, .polarization = 5}, // nothing before: empty
+                        {.serviceType = 0x0B02, .polarization = 1},
+                        {.serviceType = 0x0199, .polarization = 7},
+                        {.serviceType = 0x0201, .polarization = 0},
+                        {.serviceType = 0x0102, .polarization = 2},
+                    }}}}});
+    EXPECT_EQ(column(table, colType),
+              (std::vector<std::string>{"", "Radio", "Radio", "TV", "Radio"}));
     EXPECT_EQ(column(table, colPol), (std::vector<std::string>{"", "V", "V", "H", "H"}));
     EXPECT_EQ(column(table, colTypeNumber)[2], "409");
 }
@@ -49,12 +56,23 @@ TEST(ServiceTable, CellsFollowTheRecord) {
     ProviderTable providers;
     providers.names[0] = "Zero";
     providers.names[7] = "Seven";
-    const auto table = tableOf({{"Astra", {{0, 0, {
-        {.name = "Caf\xE9", .link = 1, .providerIndex = 7, .videoPid = 65535, .teletextPid = 33,
-         .flags = 66},
-        {.name = "B", .providerIndex = 2001, .videoPid = 0, .teletextPid = 65535,
-         .frequency = -5},
-    }}}}}, providers);
+    const auto table = tableOf({{"Astra",
+                                 {{0,
+                                   0,
+                                   {
+                                       {.name = "Caf\xE9",
+                                        .link = 1,
+                                        .providerIndex = 7,
+                                        .videoPid = 65535,
+                                        .teletextPid = 33,
+                                        .flags = 66},
+                                       {.name = "B",
+                                        .providerIndex = 2001,
+                                        .videoPid = 0,
+                                        .teletextPid = 65535,
+                                        .frequency = -5},
+                                   }}}}},
+                               providers);
     EXPECT_EQ(table.cellText(0, colService), "Café");
     EXPECT_EQ(table.cellText(0, colProvider), "Seven");
     EXPECT_EQ(table.cellText(1, colProvider), "Zero"); // above 2000: entry 0
@@ -78,8 +96,8 @@ TEST(ServiceTable, SignedLinkValuesShowNegative) {
 TEST(ServiceTable, SatelliteListKeepsFirstAppearanceAndEmptyBlocks) {
     const auto table = tableOf({
         {"B", {{0, 0, {{}}}}},
-        {"Empty", {}},                 // 304 bytes, no transponders
-        {"A", {{0, 0, {}}}},           // a transponder without services
+        {"Empty", {}},       // 304 bytes, no transponders
+        {"A", {{0, 0, {}}}}, // a transponder without services
         {"B", {{0, 0, {{}}}}},
         {"C", {{0, 0, {{.satIndex = 3}}}}},
     });
@@ -91,9 +109,13 @@ TEST(ServiceTable, SatelliteListKeepsFirstAppearanceAndEmptyBlocks) {
 }
 
 TEST(ServiceTable, LooksUpByFlagAndSidWithTheFirstServiceWinning) {
-    const auto table = tableOf({{"Sat", {
-        {10, 30, {{.link = 10, .sid = 5}, {.link = 20, .sid = 6}, {.sid = 5}}}, // flags 10, 10, 30
-    }}});
+    const auto table = tableOf(
+        {{"Sat",
+          {
+              {10,
+               30,
+               {{.link = 10, .sid = 5}, {.link = 20, .sid = 6}, {.sid = 5}}}, // flags 10, 10, 30
+          }}});
     EXPECT_EQ(table.findByFlagAndSid(10, 5), 0u);
     EXPECT_EQ(table.findByFlagAndSid(10, 6), 1u);
     EXPECT_EQ(table.findByFlagAndSid(30, 5), 2u);

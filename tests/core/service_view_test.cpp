@@ -11,15 +11,21 @@ class ServiceViewTest : public testing::Test {
 protected:
     void SetUp() override {
         ChannelImage image{test::buildChannel({
-            {"Astra", {{0, 0, {
-                {.name = "bravo", .serviceType = 0x0101, .sid = 3, .videoPid = 10},
-                {.name = "Alpha", .serviceType = 0x0102, .sid = 1, .videoPid = 65535},
-                {.name = "BBC One", .serviceType = 0x0101, .sid = 20, .videoPid = 5},
-            }}}},
-            {"Hot Bird", {{0, 0, {
-                {.name = "\xC9lite", .serviceType = 0x0102, .sid = 2, .videoPid = 65535},
-                {.name = "charlie", .serviceType = 0x0101, .sid = 10, .videoPid = 7},
-            }}}},
+            {"Astra",
+             {{0,
+               0,
+               {
+                   {.name = "bravo", .serviceType = 0x0101, .sid = 3, .videoPid = 10},
+                   {.name = "Alpha", .serviceType = 0x0102, .sid = 1, .videoPid = 65535},
+                   {.name = "BBC One", .serviceType = 0x0101, .sid = 20, .videoPid = 5},
+               }}}},
+            {"Hot Bird",
+             {{0,
+               0,
+               {
+                   {.name = "\xC9lite", .serviceType = 0x0102, .sid = 2, .videoPid = 65535},
+                   {.name = "charlie", .serviceType = 0x0101, .sid = 10, .videoPid = 7},
+               }}}},
         })};
         table = ServiceTable::build(image, "f", {}, CodePage::windows1252());
         view.reset(table);

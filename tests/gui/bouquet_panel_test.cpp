@@ -22,9 +22,7 @@ using namespace tavrino;
 using namespace tavrino::app;
 using tavrino::test::actionTexts;
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 class BouquetPanelTest : public QObject {
     Q_OBJECT
@@ -48,7 +46,8 @@ private:
     QString status(int panelNumber) { return window_->statusPanels()->panelText(panelNumber); }
 
     void open(int bouquets) {
-        test::writeSample(folder_->path(), {.services = 300, .satellites = 4, .bouquets = bouquets});
+        test::writeSample(folder_->path(),
+                          {.services = 300, .satellites = 4, .bouquets = bouquets});
         QVERIFY(window_->openFolder(folder_->path()));
     }
 
@@ -58,7 +57,8 @@ private:
         for (const int p : positions) {
             indexes << window_->organizeListTab()->serviceModel()->index(p, 0);
         }
-        std::unique_ptr<QMimeData> mime(window_->organizeListTab()->serviceModel()->mimeData(indexes));
+        std::unique_ptr<QMimeData> mime(
+            window_->organizeListTab()->serviceModel()->mimeData(indexes));
         panel().contentsModel()->dropMimeData(mime.get(), Qt::CopyAction, row, 0, {});
         QApplication::processEvents();
     }
@@ -67,7 +67,8 @@ private slots:
     void init() {
         folder_ = std::make_unique<test::TempDir>();
         dialogs_ = std::make_unique<test::ScriptedDialogs>();
-        window_ = std::make_unique<MainWindow>(*dialogs_, QString::fromStdString(folder_->path().string()));
+        window_ = std::make_unique<MainWindow>(*dialogs_,
+                                               QString::fromStdString(folder_->path().string()));
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
     }
@@ -83,8 +84,8 @@ private slots:
                               "Rename Bouquets", "-", "Cut Bouquet      (Ctrl+X)",
                               "Copy Bouquet   (Ctrl+C)", "Paste Bouquet   (Ctrl+V)"}));
         QCOMPARE(actionTexts(contents().contextMenu()->actions()),
-                 QStringList({"Delete Item", "-", "Cut", "Copy", "Paste", "-",
-                              "Locate In Service List"}));
+                 QStringList(
+                     {"Delete Item", "-", "Cut", "Copy", "Paste", "-", "Locate In Service List"}));
         QCOMPARE(panel().listModel()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
                  QString("Bouquets Name"));
         QCOMPARE(contents().toolTip(), QString("Duble click to remove item"));
@@ -104,7 +105,8 @@ private slots:
         QCOMPARE(status(4), QString("Items in Bouquet : 200"));
         QCOMPARE(status(5), QString("Bouquets : 6"));
         list().selectPositions({2});
-        QCOMPARE(status(4), QString("Items in Bouquet : %1").arg(panel().contentsModel()->rowCount()));
+        QCOMPARE(status(4),
+                 QString("Items in Bouquet : %1").arg(panel().contentsModel()->rowCount()));
     }
 
     void addAsksForANameAndSelectsTheNewBouquet() {
@@ -194,7 +196,8 @@ private slots:
         open(4);
         const QStringList before = bouquetNames();
         dialogs_->yesNoAnswers = {true};
-        std::unique_ptr<QMimeData> mime(panel().listModel()->mimeData({panel().listModel()->index(1, 0)}));
+        std::unique_ptr<QMimeData> mime(
+            panel().listModel()->mimeData({panel().listModel()->index(1, 0)}));
         panel().listModel()->dropMimeData(mime.get(), Qt::CopyAction, -1, -1,
                                           panel().listModel()->index(3, 0));
         QApplication::processEvents();
@@ -243,7 +246,8 @@ private slots:
         QTest::keyClick(&contents(), Qt::Key_L, Qt::ControlModifier);
         const auto selected = services().selectedPositions();
         QCOMPARE(selected.size(), std::size_t{1});
-        const auto row = window_->workspace().view().tableRow(static_cast<std::size_t>(selected[0]));
+        const auto row =
+            window_->workspace().view().tableRow(static_cast<std::size_t>(selected[0]));
         QCOMPARE(window_->workspace().services().row(row).record.flag, item.link);
         QCOMPARE(window_->workspace().services().row(row).record.sid, item.sid);
         QVERIFY(services().hasFocus());

@@ -53,7 +53,8 @@ private slots:
         data_ = std::make_unique<test::TempDir>();
         test::writeSample(folder_->path(), {.services = 600, .satellites = 5, .bouquets = 6});
         dialogs_ = std::make_unique<test::ScriptedDialogs>();
-        window_ = std::make_unique<MainWindow>(*dialogs_, QString::fromStdString(data_->path().string()));
+        window_ =
+            std::make_unique<MainWindow>(*dialogs_, QString::fromStdString(data_->path().string()));
     }
 
     void cleanup() {
@@ -273,9 +274,9 @@ private slots:
         const QString png = QString::fromStdString((shots / "window.png").string());
         QProcess process;
         process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-        process.start(TAVRINO_BINARY, {"--data-dir", QString::fromStdString(data_->path().string()),
-                                       "--screenshot", png,
-                                       QString::fromStdString(folder_->path().string())});
+        process.start(TAVRINO_BINARY,
+                      {"--data-dir", QString::fromStdString(data_->path().string()), "--screenshot",
+                       png, QString::fromStdString(folder_->path().string())});
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitCode(), 0);
         QImage image(png);

@@ -31,7 +31,8 @@ Bytes readFile(const fs::path& path) {
 
 void writeFile(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 void put(Bytes& bytes, std::size_t offset, int width, std::int64_t value) {
@@ -64,11 +65,13 @@ Bytes buildChannel(const std::vector<BlockSpec>& blocks, int version) {
         for (std::size_t i = 0; i < block.name.size() && i < ch::satelliteHeaderNameWidth; ++i) {
             b[p + ch::satelliteHeaderName + i] = static_cast<std::uint8_t>(block.name[i]);
         }
-        put(b, p + ch::satelliteHeaderTpCount, 4, static_cast<std::int64_t>(block.transponders.size()));
+        put(b, p + ch::satelliteHeaderTpCount, 4,
+            static_cast<std::int64_t>(block.transponders.size()));
         for (const auto& tp : block.transponders) {
             const std::size_t h = b.size() + ch::transponderPrefixSize;
             b.resize(h + ch::transponderHeaderSize, 0);
-            put(b, h + ch::transponderServiceCount, 2, static_cast<std::int64_t>(tp.services.size()));
+            put(b, h + ch::transponderServiceCount, 2,
+                static_cast<std::int64_t>(tp.services.size()));
             put(b, h + ch::transponderFirstLink, 4, tp.firstLink);
             put(b, h + ch::transponderLastLink, 4, tp.lastLink);
             for (const auto& s : tp.services) {

@@ -25,7 +25,9 @@ public:
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
     }
-    int below(int n) { return n <= 0 ? 0 : static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
+    int below(int n) {
+        return n <= 0 ? 0 : static_cast<int>(next() % static_cast<std::uint64_t>(n));
+    }
     int between(int lo, int hi) { return lo + below(hi - lo + 1); }
     bool chance(int percent) { return below(100) < percent; }
     void fill(Bytes& b, std::size_t offset, std::size_t size) {
@@ -53,20 +55,37 @@ void putName(Bytes& b, std::size_t offset, std::size_t width, const std::string&
 
 // Names are Windows-1252 bytes; several use letters beyond ASCII on purpose.
 const std::vector<std::string>& satelliteNames() {
-    static const std::vector<std::string> names = {
-        "Astra 1KR/1L/1M/1N", "Hot Bird 13\xB0""E", "T\xFCrksat 3A/4A", "Eutelsat 7\xB0 Ouest",
-        "Hispasat 30\xB0W", "Thor 5/6/7", "Astra 2E/2F/2G", "Eutelsat 16A", "Badr 4/5/6/7",
-        "Nilesat 201", "Amazonas Nexus", "Hellas Sat 3", "Astra 3B", "Express AM7",
-        "Intelsat 907", "Amos 3/7", "Eutelsat 9B", "Yahsat 1A", "Sirius 4", "\xC9lite Sat"};
+    static const std::vector<std::string> names = {"Astra 1KR/1L/1M/1N",
+                                                   "Hot Bird 13\xB0"
+                                                   "E",
+                                                   "T\xFCrksat 3A/4A",
+                                                   "Eutelsat 7\xB0 Ouest",
+                                                   "Hispasat 30\xB0W",
+                                                   "Thor 5/6/7",
+                                                   "Astra 2E/2F/2G",
+                                                   "Eutelsat 16A",
+                                                   "Badr 4/5/6/7",
+                                                   "Nilesat 201",
+                                                   "Amazonas Nexus",
+                                                   "Hellas Sat 3",
+                                                   "Astra 3B",
+                                                   "Express AM7",
+                                                   "Intelsat 907",
+                                                   "Amos 3/7",
+                                                   "Eutelsat 9B",
+                                                   "Yahsat 1A",
+                                                   "Sirius 4",
+                                                   "\xC9lite Sat"};
     return names;
 }
 
 const std::vector<std::string>& nameWords() {
     static const std::vector<std::string> words = {
-        "Caf\xE9", "\xD6sterreich", "T\xE9l\xE9", "Se\xF1or", "Z\xFCrich", "\x8Aport",
-        "\x8Cuvre", "S\xE3o", "\xC5lesund", "News", "Sport", "Music", "Kino", "Radio", "Info",
-        "Cinema", "Docu", "Kids", "Arte", "Jazz", "Classic", "Nova", "Prima", "Alpha",
-        "bbc", "Bravo", "Deluxe", "Euro", "Folk", "Gold"};
+        "Caf\xE9",  "\xD6sterreich", "T\xE9l\xE9", "Se\xF1or", "Z\xFCrich", "\x8Aport",
+        "\x8Cuvre", "S\xE3o",        "\xC5lesund", "News",     "Sport",     "Music",
+        "Kino",     "Radio",         "Info",       "Cinema",   "Docu",      "Kids",
+        "Arte",     "Jazz",          "Classic",    "Nova",     "Prima",     "Alpha",
+        "bbc",      "Bravo",         "Deluxe",     "Euro",     "Folk",      "Gold"};
     return words;
 }
 
@@ -135,7 +154,8 @@ private:
                 Transponder tp;
                 tp.satellite = i;
                 tp.frequency = rng_.between(10700, 12750);
-                tp.symbolRate = std::array{22000, 27500, 30000, 29700}[static_cast<std::size_t>(rng_.below(4))];
+                tp.symbolRate =
+                    std::array{22000, 27500, 30000, 29700}[static_cast<std::size_t>(rng_.below(4))];
                 tp.polarization = rng_.below(2);
                 tp.nid = rng_.between(1, 200);
                 tp.tid = rng_.between(1, 65000);
@@ -173,9 +193,9 @@ private:
         --left;
         for (; left > 0; --left) {
             const std::size_t pick =
-                usable.size() == 1 ? 0
-                                   : 1 + static_cast<std::size_t>(
-                                             rng_.below(static_cast<int>(usable.size()) - 1));
+                usable.size() == 1
+                    ? 0
+                    : 1 + static_cast<std::size_t>(rng_.below(static_cast<int>(usable.size()) - 1));
             ++blocks_[usable[pick].first].serviceCounts[usable[pick].second];
         }
     }
@@ -206,7 +226,8 @@ private:
             const auto& tps = dvbsTransponders_[static_cast<std::size_t>(i)];
             rng_.fill(b, p, 8);
             b[p + 8] = static_cast<std::uint8_t>(i);
-            putName(b, p + dv::satelliteName, dv::satelliteNameWidth, satNames_[static_cast<std::size_t>(i)]);
+            putName(b, p + dv::satelliteName, dv::satelliteNameWidth,
+                    satNames_[static_cast<std::size_t>(i)]);
             put(b, p + dv::satelliteTpCount, 2, static_cast<int>(tps.size()));
             rng_.fill(b, p + 78, 30);
             put(b, p + dv::satelliteOrbitalPosition, 4, positions_[static_cast<std::size_t>(i)]);
@@ -267,7 +288,8 @@ private:
             const std::size_t r = ch::providers + ch::nameRecordSize * static_cast<std::size_t>(i);
             rng_.fill(b, r, 2);
             put(b, r + ch::nameRecordIndex, 2, i + 1); // key 0 stays unnamed
-            std::string name = nameWords()[static_cast<std::size_t>(rng_.below(static_cast<int>(nameWords().size())))] +
+            std::string name = nameWords()[static_cast<std::size_t>(
+                                   rng_.below(static_cast<int>(nameWords().size())))] +
                                " Media " + std::to_string(i + 1);
             put(b, r + ch::nameRecordLength, 2, static_cast<int>(name.size()));
             putName(b, r + ch::nameRecordName, ch::nameRecordNameCapacity, name);
@@ -298,16 +320,20 @@ private:
                 std::vector<std::int32_t> ids(static_cast<std::size_t>(count));
                 for (auto& id : ids) {
                     // IP services get link values with the top bit set (shown negative).
-                    id = block.kind == Block::Ip ? static_cast<std::int32_t>(0x80000001u + static_cast<std::uint32_t>(nextId++))
-                                                 : nextId++;
+                    id = block.kind == Block::Ip
+                             ? static_cast<std::int32_t>(0x80000001u +
+                                                         static_cast<std::uint32_t>(nextId++))
+                             : nextId++;
                     nextId += rng_.below(3);
                 }
                 put(b, header + ch::transponderFirstLink, 4, count ? ids.front() : 0);
                 put(b, header + ch::transponderLastLink, 4, count ? ids.back() : 0);
                 for (int k = 0; k < count; ++k) {
                     // Each record's link is the value of the next one, so FLAG names every service.
-                    const std::int32_t link = k + 1 < count ? ids[static_cast<std::size_t>(k) + 1] : 0;
-                    makeService(b, p, block, block.transponders[t], ids[static_cast<std::size_t>(k)], link);
+                    const std::int32_t link =
+                        k + 1 < count ? ids[static_cast<std::size_t>(k) + 1] : 0;
+                    makeService(b, p, block, block.transponders[t],
+                                ids[static_cast<std::size_t>(k)], link);
                     p += ch::service::size;
                 }
             }
@@ -334,9 +360,11 @@ private:
         rng_.fill(b, p, sv::size);
         put(b, p + sv::link, 4, link);
         const auto& words = nameWords();
-        std::string name = words[static_cast<std::size_t>(rng_.below(static_cast<int>(words.size())))];
+        std::string name =
+            words[static_cast<std::size_t>(rng_.below(static_cast<int>(words.size())))];
         if (rng_.chance(60)) {
-            name += " " + words[static_cast<std::size_t>(rng_.below(static_cast<int>(words.size())))];
+            name +=
+                " " + words[static_cast<std::size_t>(rng_.below(static_cast<int>(words.size())))];
         }
         name += " " + std::to_string(rng_.between(1, 999));
         putName(b, p + sv::name, sv::nameCapacity, name);
@@ -345,9 +373,11 @@ private:
         // Now and then a provider key beyond the table, which shows provider entry 0.
         put(b, p + sv::providerIndex, 2, rng_.chance(1) ? 3000 : rng_.between(0, providerCount_));
         put(b, p + sv::satIndex, 4, block.satIndex);
-        const std::int32_t frequency = block.kind == Block::Ip
-                                           ? static_cast<std::int32_t>(0x0A00A8C0u + (static_cast<std::uint32_t>(rng_.below(250)) << 24))
-                                           : tp.frequency;
+        const std::int32_t frequency =
+            block.kind == Block::Ip
+                ? static_cast<std::int32_t>(0x0A00A8C0u +
+                                            (static_cast<std::uint32_t>(rng_.below(250)) << 24))
+                : tp.frequency;
         put(b, p + sv::frequency, 4, frequency);
         const int type = serviceTypeFor(block);
         put(b, p + sv::serviceType, 2, type);
@@ -355,21 +385,28 @@ private:
         put(b, p + sv::nid, 2, tp.nid);
         const int sid = rng_.between(1, 65000);
         put(b, p + sv::sid, 2, sid);
-        const int pol = block.kind == Block::Satellite ? tp.polarization : (rng_.chance(10) ? 2 : 0);
+        const int pol =
+            block.kind == Block::Satellite ? tp.polarization : (rng_.chance(10) ? 2 : 0);
         put(b, p + sv::polarization, 2, pol);
         put(b, p + sv::pmtPid, 2, rng_.between(32, 8000));
         put(b, p + sv::pcrPid, 2, rng_.between(32, 8000));
         const bool radio = (type & 0xFF) == 2;
-        put(b, p + sv::videoTag, 2, radio ? 0 : std::array{2, 27, 16}[static_cast<std::size_t>(rng_.below(3))]);
+        put(b, p + sv::videoTag, 2,
+            radio ? 0 : std::array{2, 27, 16}[static_cast<std::size_t>(rng_.below(3))]);
         put(b, p + sv::videoPid, 2, radio ? 65535 : rng_.between(32, 8000));
-        put(b, p + sv::audioTag, 2, std::array{3, 4, 15, 129}[static_cast<std::size_t>(rng_.below(4))]);
+        put(b, p + sv::audioTag, 2,
+            std::array{3, 4, 15, 129}[static_cast<std::size_t>(rng_.below(4))]);
         put(b, p + sv::audioPid, 2, rng_.between(32, 8000));
         put(b, p + sv::teletextPid, 2, rng_.chance(50) ? 65535 : rng_.between(32, 8000));
         int flags = 1;
-        if (rng_.chance(30)) flags |= 64;
-        if (rng_.chance(5)) flags |= 2;
-        if (rng_.chance(20)) flags |= 4;
-        if (rng_.chance(1)) flags |= 0x0180; // bits the editor must keep
+        if (rng_.chance(30))
+            flags |= 64;
+        if (rng_.chance(5))
+            flags |= 2;
+        if (rng_.chance(20))
+            flags |= 4;
+        if (rng_.chance(1))
+            flags |= 0x0180; // bits the editor must keep
         put(b, p + sv::flags, 2, flags);
         services_.push_back({id, sid, tp.nid, tp.tid, block.satIndex, frequency, pol, type});
     }
@@ -409,15 +446,24 @@ private:
             const std::size_t count = std::min(lists[t].size(), table.capacity);
             put(b, table.count, 4, static_cast<int>(count));
             for (std::size_t i = 0; i < count; ++i) {
-                putReference(b, table.firstSlot + ch::serviceRefSize * i, *lists[t][i], static_cast<int>(i + 1), false);
+                putReference(b, table.firstSlot + ch::serviceRefSize * i, *lists[t][i],
+                             static_cast<int>(i + 1), false);
             }
         }
     }
 
     void makeBouquets(Bytes& b) {
-        static const std::vector<std::string> names = {
-            "Favoriten", "Sport & Spa\xDF", "Nachrichten", "M\xFAsica", "Kinder", "Doku",
-            "Radio", "HD", "Filme", "Fran\xE7" "ais"};
+        static const std::vector<std::string> names = {"Favoriten",
+                                                       "Sport & Spa\xDF",
+                                                       "Nachrichten",
+                                                       "M\xFAsica",
+                                                       "Kinder",
+                                                       "Doku",
+                                                       "Radio",
+                                                       "HD",
+                                                       "Filme",
+                                                       "Fran\xE7"
+                                                       "ais"};
         put(b, ch::bouquetCount, 2, o_.bouquets);
         for (int k = 0; k < o_.bouquets; ++k) {
             const auto bk = static_cast<std::size_t>(k);
@@ -435,8 +481,10 @@ private:
             }
             const std::size_t table = ch::bouquetItems + ch::bouquetItemTableSize * bk;
             for (int j = 0; j < count; ++j) {
-                const auto& svc = services_[static_cast<std::size_t>(rng_.below(static_cast<int>(services_.size())))];
-                putReference(b, table + ch::serviceRefSize * static_cast<std::size_t>(j), svc, j + 1, true);
+                const auto& svc = services_[static_cast<std::size_t>(
+                    rng_.below(static_cast<int>(services_.size())))];
+                putReference(b, table + ch::serviceRefSize * static_cast<std::size_t>(j), svc,
+                             j + 1, true);
             }
             put(b, ch::bouquetItemCounts + 2 * bk, 2, count);
         }
@@ -464,8 +512,10 @@ private:
             b[p + r::tone22k] = static_cast<std::uint8_t>(rng_.below(2));
             b[p + r::switch12v] = static_cast<std::uint8_t>(rng_.below(2));
             if (rng_.chance(20)) {
-                b[p + r::diseqcPort] = static_cast<std::uint8_t>(16 * rng_.below(4) + rng_.below(16));
-                put(b, p + r::motorMode, 2, std::array{16, 17, 32, 33}[static_cast<std::size_t>(rng_.below(4))]);
+                b[p + r::diseqcPort] =
+                    static_cast<std::uint8_t>(16 * rng_.below(4) + rng_.below(16));
+                put(b, p + r::motorMode, 2,
+                    std::array{16, 17, 32, 33}[static_cast<std::size_t>(rng_.below(4))]);
             } else {
                 b[p + r::diseqcPort] = static_cast<std::uint8_t>(rng_.below(32));
                 put(b, p + r::motorMode, 2, rng_.below(3));
@@ -499,7 +549,9 @@ private:
 
 } // namespace
 
-Files generate(const Options& options) { return Generator(options).run(); }
+Files generate(const Options& options) {
+    return Generator(options).run();
+}
 
 void writeFolder(const Files& files, const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder);

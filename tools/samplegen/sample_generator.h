@@ -9,9 +9,9 @@ namespace tavrino::sample {
 
 struct Options {
     int services = 400;
-    int satellites = 6;  // satellites in DVBS.dat (each also a block of the service tree)
-    int bouquets = 8;    // up to 50
-    int version = 10;    // 6, 9, 10 ...; below 9 writes the old antenna layout
+    int satellites = 6; // satellites in DVBS.dat (each also a block of the service tree)
+    int bouquets = 8;   // up to 50
+    int version = 10;   // 6, 9, 10 ...; below 9 writes the old antenna layout
     std::uint64_t seed = 1;
     int maxBouquetItems = 200;
 };
