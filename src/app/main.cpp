@@ -4,6 +4,8 @@
 #include "app/user_dialogs.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 using namespace tavrino::app;
@@ -29,6 +31,9 @@ int main(int argc, char** argv) {
     dialogs.setParentWidget(window);
     window->show();
     if (!options->folder.isEmpty() && !window->openFolder(options->folder.toStdString())) {
+        if (!QFileInfo::exists(QDir(options->folder).filePath("all_channel.dat"))) {
+            fprintf(stderr, "%s: no all_channel.dat in this folder\n", qPrintable(options->folder));
+        }
         if (!options->screenshot.isEmpty()) {
             return 2;
         }

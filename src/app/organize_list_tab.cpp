@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -80,6 +81,11 @@ OrganizeListTab::OrganizeListTab(Workspace& workspace, Prompter& prompter, Detai
     layout->addWidget(splitter_, 1);
     layout->addLayout(buttons);
 
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        searchBox_->setFocus();
+        searchBox_->selectAll();
+    });
     connect(satelliteFilter_, &QComboBox::currentIndexChanged, this, &OrganizeListTab::applyFilter);
     connect(typeFilter_, &QComboBox::currentIndexChanged, this, &OrganizeListTab::applyFilter);
     connect(searchBox_, &QLineEdit::textChanged, this, &OrganizeListTab::searchByName);
