@@ -21,4 +21,10 @@ void DetailsTip::hover(QWidget* list, int position, const std::function<Content(
     tip_.Create(list);
 }
 
+void DetailsTip::reset() {
+    list_ = nullptr;
+    position_ = -1;
+    tip_.Destroy();
+}
+
 } // namespace tavrino::app

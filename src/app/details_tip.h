@@ -25,6 +25,8 @@ public:
     // `position` is the row under the pointer, -1 for none; `content` builds the tip.
     void hover(QWidget* list, int position, const std::function<Content()>& content);
     widgets::CTooltip& tip() { return tip_; }
+    // The lists were rebuilt: forget the row and take the tip down.
+    void reset();
 
 private:
     widgets::CTooltip& tip_;

@@ -131,7 +131,7 @@ bool MainWindow::openFolder(const std::filesystem::path& folder) {
     if (!result.opened()) {
         return false;
     }
-    tooltip_->Destroy();
+    detailsTip_->reset();
     organizeList_->workspaceReplaced();
     return true;
 }
