@@ -1,18 +1,11 @@
 #include "bouquets/bouquet_items.h"
 
+#include "bouquets/bouquet_slots.h"
 #include "database/byte_reader.h"
 #include "database/layout.h"
 
 namespace tavrino {
 namespace ch = layout::channel;
-
-namespace {
-
-bool isAltSystemName(const std::string& name) {
-    return name == "DVB-Cable" || name == "DVB-Terrestrial";
-}
-
-} // namespace
 
 void describeItem(const Workspace& workspace, BouquetItem& item) {
     const ServiceTable& services = workspace.services();
@@ -20,7 +13,7 @@ void describeItem(const Workspace& workspace, BouquetItem& item) {
     item.name = row ? services.serviceName(*row) : unknownServiceName;
     const std::string* raw = workspace.rawSatelliteName(item.satIndex);
     item.satellite = raw ? workspace.codePage().toUtf8(*raw) : std::string();
-    item.altSystem = raw && isAltSystemName(*raw);
+    item.altSystem = raw && bouquet_slots::isAltSystemName(*raw);
 }
 
 std::vector<BouquetItem> readBouquetItems(const Workspace& workspace, int record) {
