@@ -2,6 +2,7 @@
 #include "cli/command.h"
 
 #include <climits>
+#include <functional>
 #include <ostream>
 #include <sstream>
 
@@ -57,46 +58,45 @@ void finish(Session& s, bool changed, std::ostream& out) {
     out << "saved " << s.ws.files().channelPath << '\n';
 }
 
-void add(const Arguments& args, Context& ctx) {
-    args.expectPositional(2);
+// Opens DIR, runs one edit and writes the folder back when the edit changed it.
+void editFolder(const Arguments& args, Context& ctx, std::size_t positionalCount,
+                const std::function<bool(Session&)>& edit) {
+    args.expectPositional(positionalCount);
     Session s(ctx);
     open(s, args);
-    finish(s, s.editor.add(args.positional(1, "NAME")).written, ctx.out);
+    finish(s, edit(s), ctx.out);
+}
+
+void add(const Arguments& args, Context& ctx) {
+    editFolder(args, ctx, 2,
+               [&](Session& s) { return s.editor.add(args.positional(1, "NAME")).written; });
 }
 
 void insert(const Arguments& args, Context& ctx) {
-    args.expectPositional(3);
-    Session s(ctx);
-    open(s, args);
-    const int row = listRow(s, args, 1, "ROW");
-    finish(s, s.editor.insert(row, args.positional(2, "NAME")).written, ctx.out);
+    editFolder(args, ctx, 3, [&](Session& s) {
+        return s.editor.insert(listRow(s, args, 1, "ROW"), args.positional(2, "NAME")).written;
+    });
 }
 
 void rename(const Arguments& args, Context& ctx) {
-    args.expectPositional(3);
-    Session s(ctx);
-    open(s, args);
-    const int row = listRow(s, args, 1, "ROW");
-    finish(s, s.editor.rename(row, args.positional(2, "NAME")).written, ctx.out);
+    editFolder(args, ctx, 3, [&](Session& s) {
+        return s.editor.rename(listRow(s, args, 1, "ROW"), args.positional(2, "NAME")).written;
+    });
 }
 
 void remove(const Arguments& args, Context& ctx) {
-    args.expectPositional(2);
-    Session s(ctx);
-    open(s, args);
-    finish(s, s.editor.remove(listRow(s, args, 1, "ROW")).written, ctx.out);
+    editFolder(args, ctx, 2,
+               [&](Session& s) { return s.editor.remove(listRow(s, args, 1, "ROW")).written; });
 }
 
 void move(const Arguments& args, Context& ctx) {
-    args.expectPositional(3);
-    Session s(ctx);
-    open(s, args);
-    const int from = listRow(s, args, 1, "ROW");
-    std::optional<int> onto;
-    if (args.positional(2, "ONTO") != "end") {
-        onto = listRow(s, args, 2, "ONTO");
-    }
-    finish(s, s.editor.move(from, onto).written, ctx.out);
+    editFolder(args, ctx, 3, [&](Session& s) {
+        std::optional<int> onto;
+        if (args.positional(2, "ONTO") != "end") {
+            onto = listRow(s, args, 2, "ONTO");
+        }
+        return s.editor.move(listRow(s, args, 1, "ROW"), onto).written;
+    });
 }
 
 std::vector<std::uint32_t> servicesByFlagAndSid(const Session& s, const std::string& list) {
