@@ -46,7 +46,7 @@ bool needsConversion(const ChannelImage& channel) {
     return channel.loaded() && channelVersion(channel) < ch::currentLayoutVersion;
 }
 
-// Checks the version, converts an old file and decodes its header tables.
+// Takes the channel database, refusing one that is too short or older than version 6.
 void takeChannel(ReceiverFiles& next, Bytes bytes, const fs::path& path) {
     next.channel.bytes = std::move(bytes);
     next.channelPath = path.string();
@@ -54,6 +54,7 @@ void takeChannel(ReceiverFiles& next, Bytes bytes, const fs::path& path) {
     next.channelFileVersion = channelVersion(next.channel);
 }
 
+// Converts a file older than version 9 and decodes the header tables.
 void finishChannel(ReceiverFiles& next) {
     if (needsConversion(next.channel)) {
         // Converted whether or not an antenna file came along, so a later save never writes
