@@ -19,17 +19,6 @@ class CTooltipTest : public QObject {
     }
 
 private slots:
-    void startsWithItsDefaults() {
-        CTooltip tip;
-        QCOMPARE(tip.Style(), 0);
-        QCOMPARE(tip.Centered(), false);
-        QCOMPARE(tip.Icon(), 0);
-        QCOMPARE(tip.VisibleTime(), 5000);
-        QCOMPARE(tip.DelayTime(), 500);
-        QVERIFY(!tip.ForeColor().isValid());
-        QVERIFY(!tip.exists());
-    }
-
     void createTwiceLeavesOneWindowAndDestroyRemovesIt() {
         QWidget parent;
         CTooltip tip;
