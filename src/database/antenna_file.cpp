@@ -11,21 +11,21 @@ namespace an = layout::antenna;
 
 AntennaSettings decodeSatelliteFile(const SatelliteImage& image, const std::string& path) {
     const ByteReader reader(image.bytes, path);
-    const auto header = reader.record(0, an::headerSize, "the antenna file header");
+    const auto header = reader.record(0, an::headerSize, "the header");
     AntennaSettings settings;
     settings.longitude = header.u16(an::longitude);
     settings.latitude = header.u16(an::latitude);
     settings.satelliteCount = header.u16(an::satelliteCount);
     if (static_cast<std::size_t>(settings.satelliteCount) > an::maxSatellites) {
-        reader.fail("the satellite count is " + std::to_string(settings.satelliteCount) +
-                    ", more than 256");
+        reader.fail("the satellite count at offset " + std::to_string(an::satelliteCount) + " is " +
+                    std::to_string(settings.satelliteCount) + ", more than 256");
     }
     settings.records.reserve(static_cast<std::size_t>(settings.satelliteCount));
     for (int i = 0; i < settings.satelliteCount; ++i) {
         namespace r = an::record;
         const auto rec =
             reader.record(an::headerSize + an::recordSize * static_cast<std::size_t>(i),
-                          an::recordSize, "antenna record " + std::to_string(i));
+                          an::recordSize, "the record of satellite " + std::to_string(i));
         AntennaRecord a;
         a.netIndex = rec.u16(r::netIndex);
         a.nitSearch = rec.u16(r::nitSearch);

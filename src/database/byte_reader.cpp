@@ -44,9 +44,8 @@ std::string ByteReader::readFixedName(std::size_t offset, std::size_t width,
 
 void ByteReader::require(std::size_t offset, std::size_t size, std::string_view what) const {
     if (offset > bytes_.size() || size > bytes_.size() - offset) {
-        fail(std::string(what) + " at offset " + std::to_string(offset) + " (" +
-             std::to_string(size) + " bytes) runs past the end of the file (" +
-             std::to_string(bytes_.size()) + " bytes)");
+        fail(std::string(what) + " needs " + std::to_string(size) + " bytes from offset " +
+             std::to_string(offset) + ", but the file ends at " + std::to_string(bytes_.size()));
     }
 }
 

@@ -54,7 +54,9 @@ private:
 };
 
 // Bounded little-endian reader over one image. Every read checks its bounds first and a
-// failure throws FileProblem naming the file, the offset and the field; nothing reads on.
+// failure throws FileProblem naming the file, the field and its offset; nothing reads on.
+// Field names are singular noun phrases ("the transponder header"), so a message reads
+// "<field> needs 216 bytes from offset 1597032, but the file ends at 1597100".
 class ByteReader {
 public:
     ByteReader(std::span<const std::uint8_t> bytes, std::string path)
@@ -76,6 +78,7 @@ public:
 
     // Throws unless [offset, offset + size) lies inside the image.
     void require(std::size_t offset, std::size_t size, std::string_view what) const;
+    // `problem` says what is wrong and at which one offset, without a full stop.
     [[noreturn]] void fail(const std::string& problem) const;
 
 private:

@@ -19,8 +19,8 @@ std::size_t checkedCount(const ByteReader& reader, std::size_t offset, int width
                          std::size_t capacity, const std::string& what) {
     const auto count = reader.readNumber(offset, width, what);
     if (count < 0 || static_cast<std::size_t>(count) > capacity) {
-        reader.fail(what + " is " + std::to_string(count) + ", more than its " +
-                    std::to_string(capacity) + " slots");
+        reader.fail(what + " at offset " + std::to_string(offset) + " is " + std::to_string(count) +
+                    ", more than its " + std::to_string(capacity) + " slots");
     }
     return static_cast<std::size_t>(count);
 }
@@ -38,8 +38,9 @@ DecodedService decodeService(const RecordReader& rec, std::int32_t flag, const B
     s.providerIndex = rec.u16(sv::providerIndex);
     const std::int32_t satIndex = rec.i32(sv::satIndex);
     if (satIndex < 0 || satIndex > 255) {
-        reader.fail("service record at offset " + std::to_string(rec.offset()) +
-                    " has satellite number " + std::to_string(satIndex) + " (must be 0 to 255)");
+        reader.fail("the service record at offset " + std::to_string(rec.offset()) +
+                    " has satellite number " + std::to_string(satIndex) +
+                    ", but satellite numbers go from 0 to 255");
     }
     s.satIndex = static_cast<std::uint8_t>(satIndex);
     s.frequency = rec.i32(sv::frequency);
@@ -74,9 +75,9 @@ void checkChannelFile(const ChannelImage& image, const std::string& path) {
     }
     if (image.length() < ch::minimumSize) {
         throw FileProblem(FileProblem::Kind::Damaged, path,
-                          "the file is too short (" + std::to_string(image.length()) +
-                              " bytes; a channel database has at least " +
-                              std::to_string(ch::minimumSize) + ")");
+                          "the file ends at " + std::to_string(image.length()) +
+                              ", but a channel database has at least " +
+                              std::to_string(ch::minimumSize) + " bytes");
     }
 }
 
@@ -87,12 +88,11 @@ ProviderTable decodeProviders(const ChannelImage& image, const std::string& path
         checkedCount(reader, ch::providerCount, 2, ch::providerCapacity, "the provider count");
     for (std::size_t i = 0; i < table.count; ++i) {
         const auto rec = reader.record(ch::providers + ch::nameRecordSize * i, ch::nameRecordSize,
-                                       "provider record");
+                                       "the provider record");
         const int key = rec.u16(ch::nameRecordIndex);
         if (key > static_cast<int>(ch::providerKeyLimit)) {
-            reader.fail("provider record " + std::to_string(i) + " at offset " +
-                        std::to_string(rec.offset()) + " has key " + std::to_string(key) +
-                        " (must be 0 to 2000)");
+            reader.fail("the provider record at offset " + std::to_string(rec.offset()) +
+                        " has key " + std::to_string(key) + ", but keys go from 0 to 2000");
         }
         const std::size_t length =
             std::min<std::size_t>(rec.u8(ch::nameRecordLength), ch::nameRecordNameCapacity);
@@ -109,7 +109,7 @@ BouquetTable decodeBouquets(const ChannelImage& image, const std::string& path) 
     for (int b = 0; b < table.count; ++b) {
         const auto rec =
             reader.record(ch::bouquets + ch::nameRecordSize * static_cast<std::size_t>(b),
-                          ch::nameRecordSize, "bouquet record");
+                          ch::nameRecordSize, "the bouquet record");
         const std::size_t length =
             std::min<std::size_t>(rec.u16(ch::nameRecordLength), ch::nameRecordNameCapacity);
         if (length == 0) {
@@ -133,27 +133,27 @@ void walkServiceTree(const ChannelImage& image, const std::string& path,
     const std::size_t length = image.length();
     std::size_t p = ch::serviceTree;
     do {
-        const auto header = reader.record(p, ch::satelliteHeaderSize, "satellite block header");
-        visitor.satelliteBlock(reader.readFixedName(
-            p + ch::satelliteHeaderName, ch::satelliteHeaderNameWidth, "satellite name"));
+        const auto header =
+            reader.record(p, ch::satelliteHeaderSize, "the header of a satellite block");
+        visitor.satelliteBlock(header.name(ch::satelliteHeaderName, ch::satelliteHeaderNameWidth));
         const std::int32_t tpCount = header.i32(ch::satelliteHeaderTpCount);
         if (tpCount < 0) {
-            reader.fail("satellite block at offset " + std::to_string(p) +
-                        " has a negative transponder count " + std::to_string(tpCount));
+            reader.fail("the satellite block at offset " + std::to_string(p) +
+                        " has a negative transponder count (" + std::to_string(tpCount) + ")");
         }
         std::size_t q = p + ch::satelliteHeaderSize + ch::transponderPrefixSize;
         for (std::int32_t t = 0; t < tpCount; ++t) {
-            const auto tp = reader.record(q, ch::transponderHeaderSize, "transponder header");
+            const auto tp = reader.record(q, ch::transponderHeaderSize, "a transponder header");
             const int serviceCount = tp.u16(ch::transponderServiceCount);
             const std::int32_t firstLink = tp.i32(ch::transponderFirstLink);
             const std::int32_t lastLink = tp.i32(ch::transponderLastLink);
             q += ch::transponderHeaderSize;
             reader.require(q, ch::service::size * static_cast<std::size_t>(serviceCount),
-                           "the service records of the transponder at offset " +
+                           "the service list of the transponder at offset " +
                                std::to_string(tp.offset()));
             std::int32_t previousLink = 0;
             for (int k = 0; k < serviceCount; ++k) {
-                const auto rec = reader.record(q, ch::service::size, "service record");
+                const auto rec = reader.record(q, ch::service::size, "a service record");
                 std::int32_t flag = previousLink;
                 if (k == serviceCount - 1) {
                     flag = lastLink; // wins for a single service

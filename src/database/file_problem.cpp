@@ -1,16 +1,39 @@
 #include "database/file_problem.h"
 
+#include <filesystem>
+
 namespace tavrino {
 namespace {
 
-std::string composeWhat(const std::string& path, const std::string& detail) {
-    return path + ": " + detail;
+std::string fileName(const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    return name.empty() ? path : name;
+}
+
+// One sentence naming `file`: "<file> is damaged: <detail>."
+std::string sentence(FileProblem::Kind kind, const std::string& file, const std::string& detail) {
+    using Kind = FileProblem::Kind;
+    switch (kind) {
+    case Kind::EmptyFile:
+        return file + ": Error occured: Empty file !!!";
+    case Kind::Missing:
+        return file + ": the file is missing";
+    case Kind::OldVersion:
+        return file + ": Version < 6 is not supported";
+    case Kind::Damaged:
+        return file + " is damaged: " + detail + ".";
+    case Kind::Unreadable:
+        return file + " cannot be read: " + detail + ".";
+    case Kind::WriteFailed:
+        return file + " could not be written: " + detail + ".";
+    }
+    return file + ": " + detail;
 }
 
 } // namespace
 
 FileProblem::FileProblem(Kind kind, std::string path, std::string detail)
-    : std::runtime_error(composeWhat(path, detail)), kind_(kind), path_(std::move(path)),
+    : std::runtime_error(sentence(kind, path, detail)), kind_(kind), path_(std::move(path)),
       detail_(std::move(detail)) {}
 
 Notice FileProblem::notice() const {
@@ -22,25 +45,17 @@ Notice FileProblem::notice() const {
         return {"Tavrino", "Version < 6 is not supported", NoticeIcon::None};
     case Kind::Damaged:
     case Kind::Unreadable:
-        return {"Failure", detail_ + "\n\n" + path_, NoticeIcon::Exclamation};
+        return {"Failure", sentence(kind_, fileName(path_), detail_) + "\n\n" + path_,
+                NoticeIcon::Exclamation};
     case Kind::WriteFailed:
-        return {"Failure", "Could not save the file: " + detail_ + "\n\n" + path_,
+        return {"Failure", sentence(kind_, fileName(path_), detail_) + "\n\n" + path_,
                 NoticeIcon::Critical};
     }
     return {"Failure", what(), NoticeIcon::Exclamation};
 }
 
 std::string FileProblem::oneLine() const {
-    switch (kind_) {
-    case Kind::EmptyFile:
-        return path_ + ": Error occured: Empty file !!!";
-    case Kind::Missing:
-        return path_ + ": the file is missing";
-    case Kind::OldVersion:
-        return path_ + ": Version < 6 is not supported";
-    default:
-        return what();
-    }
+    return what();
 }
 
 } // namespace tavrino

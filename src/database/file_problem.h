@@ -8,6 +8,7 @@
 namespace tavrino {
 
 // Why a receiver file could not be read or written. Every refusal names the file.
+// `detail` says what is wrong and where, as the end of a sentence without its full stop.
 class FileProblem : public std::runtime_error {
 public:
     enum class Kind { EmptyFile, OldVersion, Damaged, Unreadable, WriteFailed, Missing };
@@ -18,9 +19,9 @@ public:
     const std::string& path() const { return path_; }
     const std::string& detail() const { return detail_; }
 
-    // The message box the window shows.
+    // The message box the window shows: the sentence with the file name, then the full path.
     Notice notice() const;
-    // One line for a terminal: "PATH: problem".
+    // The same sentence for a terminal, naming the full path; what() gives it too.
     std::string oneLine() const;
 
 private:

@@ -12,17 +12,19 @@ namespace dv = layout::dvbs;
 std::vector<DvbsSatellite> decodeTransponderFile(const TransponderImage& image,
                                                  const std::string& path) {
     const ByteReader reader(image.bytes, path);
-    reader.require(0, dv::headerSize, "the DVBS.dat header");
+    reader.require(0, dv::headerSize, "the header");
     const auto count =
         static_cast<std::size_t>(reader.readNumber(dv::satelliteCount, 2, "the satellite count"));
     if (count > dv::maxSatellites) {
-        reader.fail("the satellite count is " + std::to_string(count) + ", more than 256");
+        reader.fail("the satellite count at offset " + std::to_string(dv::satelliteCount) + " is " +
+                    std::to_string(count) + ", more than 256");
     }
     std::vector<DvbsSatellite> satellites;
     satellites.reserve(count);
     std::size_t p = dv::headerSize;
     for (std::size_t i = 0; i < count; ++i) {
-        const auto rec = reader.record(p, dv::satelliteSize, "satellite " + std::to_string(i));
+        const auto rec =
+            reader.record(p, dv::satelliteSize, "the record of satellite " + std::to_string(i));
         DvbsSatellite s;
         s.offset = p;
         s.name = rec.name(dv::satelliteName, dv::satelliteNameWidth);
@@ -30,7 +32,7 @@ std::vector<DvbsSatellite> decodeTransponderFile(const TransponderImage& image,
         s.orbitalPosition = rec.i32(dv::satelliteOrbitalPosition);
         const std::size_t entries = dv::transponderSize * static_cast<std::size_t>(s.tpCount);
         reader.require(p + dv::satelliteSize, entries,
-                       "the transponders of satellite " + std::to_string(i));
+                       "the transponder list of satellite " + std::to_string(i));
         p += dv::satelliteSize + entries;
         satellites.push_back(std::move(s));
     }
@@ -46,10 +48,10 @@ std::size_t satelliteOffset(const TransponderImage& image, int index) {
     std::size_t p = dv::headerSize;
     for (int i = 0; i < index; ++i) {
         const auto tpCount = static_cast<std::size_t>(
-            reader.readNumber(p + dv::satelliteTpCount, 2, "transponder count"));
+            reader.readNumber(p + dv::satelliteTpCount, 2, "a transponder count"));
         p += dv::satelliteSize + dv::transponderSize * tpCount;
     }
-    reader.require(p, dv::satelliteSize, "satellite " + std::to_string(index));
+    reader.require(p, dv::satelliteSize, "the record of satellite " + std::to_string(index));
     return p;
 }
 
@@ -57,13 +59,13 @@ std::vector<DvbsTransponder> listTransponders(const TransponderImage& image, int
     namespace t = dv::transponder;
     const ByteReader reader(image.bytes, dvbsFileName);
     const std::size_t start = satelliteOffset(image, index);
-    const auto tpCount = reader.readNumber(start + dv::satelliteTpCount, 2, "transponder count");
+    const auto tpCount = reader.readNumber(start + dv::satelliteTpCount, 2, "a transponder count");
     std::vector<DvbsTransponder> list;
     list.reserve(static_cast<std::size_t>(tpCount));
     for (std::int64_t j = 0; j < tpCount; ++j) {
-        const auto rec = reader.record(start + dv::satelliteSize +
-                                           dv::transponderSize * static_cast<std::size_t>(j),
-                                       dv::transponderSize, "transponder " + std::to_string(j));
+        const auto rec = reader.record(
+            start + dv::satelliteSize + dv::transponderSize * static_cast<std::size_t>(j),
+            dv::transponderSize, "the record of transponder " + std::to_string(j));
         DvbsTransponder tp;
         tp.frequency = rec.i32(t::frequency);
         tp.nid = rec.u16(t::nid);

@@ -3,6 +3,7 @@
 #include "workspace/workspace.h"
 
 #include <cctype>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace tavrino {
@@ -139,6 +140,16 @@ TEST_P(DamagedInput, IsRefusedAndLeavesTheWorkspaceWhole) {
     EXPECT_EQ(result.problem->path(), (bad / c.file).string()) << c.what;
     const std::string text = result.problem->notice().text;
     EXPECT_NE(text.find(c.message), std::string::npos) << c.what << ": " << text;
+    if (c.kind == FileProblem::Kind::Damaged) {
+        // One sentence naming the file, then the path; the terminal line names the path.
+        const std::string sentence = text.substr(0, text.find("\n\n"));
+        EXPECT_EQ(sentence.rfind(std::string(c.file) + " is damaged: ", 0), 0u) << sentence;
+        EXPECT_EQ(sentence.back(), '.') << sentence;
+        EXPECT_EQ(sentence.find("at offset"), sentence.rfind("at offset")) << sentence;
+        EXPECT_EQ(text.substr(sentence.size()), "\n\n" + (bad / c.file).string());
+        EXPECT_EQ(result.problem->oneLine(),
+                  (bad / c.file).string() + sentence.substr(std::strlen(c.file)));
+    }
     EXPECT_EQ(ws.files().channel, before.channel);
     EXPECT_EQ(ws.files().satelliteFiles.dvbs, before.satelliteFiles.dvbs);
     EXPECT_EQ(ws.files().satelliteFiles.antenna, before.satelliteFiles.antenna);
@@ -155,44 +166,60 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"version 5", "all_channel.dat", [](auto& f) { f.channel[0] = 5; },
                FileProblem::Kind::OldVersion, "Version < 6 is not supported"},
         Damage{"short file", "all_channel.dat", [](auto& f) { f.channel.resize(5000); },
-               FileProblem::Kind::Damaged, "too short"},
+               FileProblem::Kind::Damaged,
+               "is damaged: the file ends at 5000, but a channel database has at least 1596600 "
+               "bytes."},
         Damage{"provider count", "all_channel.dat",
                [](auto& f) { test::put(f.channel, ch::providerCount, 2, 2001); },
-               FileProblem::Kind::Damaged, "provider count is 2001"},
+               FileProblem::Kind::Damaged,
+               "is damaged: the provider count at offset 208012 is 2001, more than its 2000 "
+               "slots."},
         Damage{"provider key", "all_channel.dat",
                [](auto& f) { test::put(f.channel, ch::providers + 2, 2, 2001); },
-               FileProblem::Kind::Damaged, "key 2001"},
+               FileProblem::Kind::Damaged,
+               "is damaged: the provider record at offset 12 has key 2001, but keys go from 0 "
+               "to 2000."},
         Damage{"bouquet count", "all_channel.dat",
                [](auto& f) { test::put(f.channel, ch::bouquetCount, 2, 51); },
-               FileProblem::Kind::Damaged, "bouquet count is 51"},
+               FileProblem::Kind::Damaged,
+               "is damaged: the bouquet count at offset 275618 is 51, more than its 50 slots."},
         Damage{"tree cut short", "all_channel.dat",
                [](auto& f) { f.channel.resize(f.channel.size() - 250); },
-               FileProblem::Kind::Damaged, "runs past the end"},
+               FileProblem::Kind::Damaged, "bytes from offset"},
         Damage{"service count beyond the file", "all_channel.dat",
                [](auto& f) { test::put(f.channel, firstTransponder + 10, 2, 65535); },
-               FileProblem::Kind::Damaged, "service records of the transponder"},
+               FileProblem::Kind::Damaged,
+               "is damaged: the service list of the transponder at offset 1596608 needs "
+               "13107000 bytes from offset 1596824, but the file ends at"},
         Damage{"negative transponder count", "all_channel.dat",
                [](auto& f) { test::put(f.channel, ch::serviceTree + 76, 4, -1); },
-               FileProblem::Kind::Damaged, "negative transponder count"},
+               FileProblem::Kind::Damaged,
+               "is damaged: the satellite block at offset 1596296 has a negative transponder "
+               "count (-1)."},
         Damage{"satellite number 300", "all_channel.dat",
                [](auto& f) { test::put(f.channel, firstTransponder + 216 + 116, 4, 300); },
-               FileProblem::Kind::Damaged, "satellite number 300"},
+               FileProblem::Kind::Damaged,
+               "is damaged: the service record at offset 1596824 has satellite number 300, but "
+               "satellite numbers go from 0 to 255."},
         Damage{"old file with a reference count too big", "all_channel.dat",
                [](auto& f) {
                    f.channel[0] = 6;
                    test::put(f.channel, ch::referenceTables[1].count, 4, 10001);
                },
-               FileProblem::Kind::Damaged, "reference table 2"},
+               FileProblem::Kind::Damaged,
+               "is damaged: the count of reference table 2 at offset 875636 is 10001, more than "
+               "its 10000 slots."},
         Damage{"empty DVBS.dat", "DVBS.dat", [](auto& f) { f.dvbs.clear(); },
                FileProblem::Kind::EmptyFile, "Error occured: Empty file !!!"},
         Damage{"DVBS.dat satellite count", "DVBS.dat",
                [](auto& f) { test::put(f.dvbs, 0, 2, 257); }, FileProblem::Kind::Damaged,
-               "more than 256"},
+               "DVBS.dat is damaged: the satellite count at offset 0 is 257, more than 256."},
         Damage{"empty antenna file", "antenna_list.dat", [](auto& f) { f.antenna.clear(); },
                FileProblem::Kind::EmptyFile, "Error occured: Empty file !!!"},
         Damage{"antenna satellite count", "antenna_list.dat",
                [](auto& f) { test::put(f.antenna, 28, 2, 900); }, FileProblem::Kind::Damaged,
-               "more than 256"}),
+               "antenna_list.dat is damaged: the satellite count at offset 28 is 900, more than "
+               "256."}),
     [](const auto& param) {
         std::string name = param.param.what;
         for (char& c : name) {

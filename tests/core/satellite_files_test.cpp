@@ -114,9 +114,12 @@ struct DamagedSatellites {
 TEST(SatelliteFiles, DamagedFilesAreRefusedWithTheProblem) {
     const auto files = sample::generate({.satellites = 3});
     const std::vector<DamagedSatellites> antennaCases = {
-        {"short header", [](Bytes& b) { b.resize(20); }, "antenna file header"},
-        {"count above 256", [](Bytes& b) { test::put(b, 28, 2, 257); }, "more than 256"},
-        {"records past the end", [](Bytes& b) { b.resize(32 + 36 * 2); }, "antenna record 2"},
+        {"short header", [](Bytes& b) { b.resize(20); },
+         "the header needs 32 bytes from offset 0, but the file ends at 20"},
+        {"count above 256", [](Bytes& b) { test::put(b, 28, 2, 257); },
+         "the satellite count at offset 28 is 257, more than 256"},
+        {"records past the end", [](Bytes& b) { b.resize(32 + 36 * 2); },
+         "the record of satellite 2 needs 36 bytes from offset 104, but the file ends at 104"},
     };
     for (const auto& c : antennaCases) {
         SatelliteImage image{files.antenna};
@@ -127,13 +130,18 @@ TEST(SatelliteFiles, DamagedFilesAreRefusedWithTheProblem) {
         } catch (const FileProblem& e) {
             EXPECT_NE(e.detail().find(c.message), std::string::npos)
                 << c.what << ": " << e.detail();
+            EXPECT_EQ(e.oneLine(), "antenna_list.dat is damaged: " + e.detail() + ".");
         }
     }
     const std::vector<DamagedSatellites> dvbsCases = {
-        {"short header", [](Bytes& b) { b.resize(100); }, "header"},
-        {"count above 256", [](Bytes& b) { test::put(b, 0, 2, 300); }, "more than 256"},
-        {"transponders past the end", [](Bytes& b) { b.resize(b.size() - 1); }, "transponders"},
-        {"count beyond the records", [](Bytes& b) { test::put(b, 0, 2, 4); }, "satellite 3"},
+        {"short header", [](Bytes& b) { b.resize(100); },
+         "the header needs 128 bytes from offset 0, but the file ends at 100"},
+        {"count above 256", [](Bytes& b) { test::put(b, 0, 2, 300); },
+         "the satellite count at offset 0 is 300, more than 256"},
+        {"transponders past the end", [](Bytes& b) { b.resize(b.size() - 1); },
+         "the transponder list of satellite 2 needs"},
+        {"count beyond the records", [](Bytes& b) { test::put(b, 0, 2, 4); },
+         "the record of satellite 3 needs 124 bytes from offset"},
     };
     for (const auto& c : dvbsCases) {
         TransponderImage image{files.dvbs};
@@ -144,6 +152,7 @@ TEST(SatelliteFiles, DamagedFilesAreRefusedWithTheProblem) {
         } catch (const FileProblem& e) {
             EXPECT_NE(e.detail().find(c.message), std::string::npos)
                 << c.what << ": " << e.detail();
+            EXPECT_EQ(e.oneLine(), "DVBS.dat is damaged: " + e.detail() + ".");
         }
     }
 }
