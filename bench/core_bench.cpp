@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <unistd.h>
 
 namespace tavrino::bench {
@@ -19,7 +20,8 @@ const char* const fileNames[] = {"all_channel.dat", "antenna_list.dat", "DVBS.da
 // Floor of an open: the same bytes read from the page cache and copied once.
 void readAndCopyOnce() {
     for (const char* name : fileNames) {
-        const auto bytes = readWholeFile(largeSampleFolder() / name);
+        const auto bytes = readWholeFile(largeSampleFolder() / name,
+                                         {std::numeric_limits<std::uint64_t>::max(), "none"});
         Bytes copy(bytes->size());
         std::memcpy(copy.data(), bytes->data(), bytes->size());
         benchmark::DoNotOptimize(copy.data());

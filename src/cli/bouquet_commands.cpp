@@ -52,6 +52,7 @@ void finish(Session& s, bool changed, std::ostream& out) {
         throw InputRefused(s.ws.files().channelPath + ": nothing changed");
     }
     const SaveResult result = s.ws.save(s.folder);
+    printNote(result.note);
     if (!result.ok()) {
         throw InputRefused(result.problem->oneLine());
     }
@@ -116,6 +117,9 @@ std::vector<std::uint32_t> servicesByFlagAndSid(const Session& s, const std::str
                                std::to_string(flag) + " and SID " + std::to_string(sid));
         }
         rows.push_back(static_cast<std::uint32_t>(*row));
+    }
+    if (rows.empty()) {
+        throw UsageError("--services takes FLAG:SID pairs separated by commas");
     }
     return rows;
 }

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,5 +41,8 @@ std::vector<Command> bouquetCommands();
 
 // Opens DIR as "Open Files" does; throws InputRefused with one line naming file and problem.
 void openOrRefuse(Workspace& workspace, const std::string& folder);
+
+// A note about a save cut short goes to stderr as one line; the command carries on.
+void printNote(const std::optional<std::string>& note);
 
 } // namespace tavrino::cli

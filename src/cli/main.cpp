@@ -1,5 +1,6 @@
 #include "cli/command.h"
 
+#include <filesystem>
 #include <iostream>
 
 using namespace tavrino;
@@ -96,6 +97,10 @@ int main(int argc, char** argv) {
         return exitRefused;
     } catch (const FileProblem& e) {
         std::cerr << e.oneLine() << '\n';
+        return exitRefused;
+    } catch (const std::filesystem::filesystem_error& e) {
+        // The core reports file problems itself; this keeps anything it missed off abort().
+        std::cerr << e.path1().string() << ": " << e.code().message() << '\n';
         return exitRefused;
     }
 }

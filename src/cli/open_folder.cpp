@@ -1,14 +1,19 @@
 #include "cli/command.h"
 
 #include <filesystem>
+#include <iostream>
 
 namespace tavrino::cli {
 
 void openOrRefuse(Workspace& workspace, const std::string& folder) {
-    if (!std::filesystem::is_directory(folder)) {
-        throw InputRefused(folder + ": not a folder");
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) {
+        const bool oddError = error && error != std::errc::no_such_file_or_directory;
+        throw InputRefused(folder + ": not a folder" +
+                           (oddError ? " (" + error.message() + ")" : std::string()));
     }
     const OpenResult result = workspace.openFolder(folder);
+    printNote(result.note);
     switch (result.status) {
     case OpenResult::Status::Opened:
         return;
@@ -17,6 +22,12 @@ void openOrRefuse(Workspace& workspace, const std::string& folder) {
                            ": no such file");
     case OpenResult::Status::Refused:
         throw InputRefused(result.problem->oneLine());
+    }
+}
+
+void printNote(const std::optional<std::string>& note) {
+    if (note) {
+        std::cerr << *note << '\n';
     }
 }
 

@@ -1,15 +1,16 @@
 #include "cli/command.h"
+#include "database/file_io.h"
 #include "samplegen/sample_generator.h"
 
-#include <filesystem>
 #include <ostream>
 
 namespace tavrino::cli {
 namespace {
 
 void saveOrRefuse(Workspace& ws, const std::string& folder, std::ostream& out) {
-    std::filesystem::create_directories(folder);
+    makeFolder(folder);
     const SaveResult result = ws.save(folder);
+    printNote(result.note);
     if (!result.ok()) {
         throw InputRefused(result.problem->oneLine());
     }

@@ -1,122 +1,58 @@
 #include "database/file_io.h"
 
 #include "database/file_problem.h"
+#include "database/posix_file.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 namespace tavrino {
 namespace fs = std::filesystem;
+using posix::errorText;
+using posix::FileDescriptor;
 
 namespace {
 
-std::string errnoText() {
-    return std::strerror(errno);
+[[noreturn]] void unreadable(const fs::path& path, const std::string& why) {
+    throw FileProblem(FileProblem::Kind::Unreadable, path.string(), why);
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
+std::string kindOfFile(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return "it is a folder";
     }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
-
-[[noreturn]] void writeFailed(const fs::path& path, const std::string& why) {
-    throw FileProblem(FileProblem::Kind::WriteFailed, path.string(), why);
+    if (S_ISFIFO(mode)) {
+        return "it is a FIFO";
+    }
+    if (S_ISSOCK(mode)) {
+        return "it is a socket";
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return "it is a device";
+    }
+    return "it is a special file";
 }
 
-struct Temporary {
-    fs::path temp;
-    fs::path target;
-};
-
-Temporary writeTemporary(const FileToWrite& file) {
-    const fs::path folder =
-        file.path.parent_path().empty() ? fs::path(".") : file.path.parent_path();
-    std::string pattern = (folder / ("." + file.path.filename().string() + ".tmp-XXXXXX")).string();
-    FileDescriptor fd(::mkstemp(pattern.data()));
-    if (fd.get() < 0) {
-        writeFailed(file.path,
-                    "cannot create a temporary file in " + folder.string() + ": " + errnoText());
-    }
-    Temporary result{pattern, file.path};
-    auto discard = [&](const std::string& why) {
-        ::unlink(pattern.c_str());
-        writeFailed(file.path, why);
-    };
-    struct stat existing {};
-    const mode_t mode =
-        ::stat(file.path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
-    if (::fchmod(fd.get(), mode) != 0) {
-        discard("cannot set permissions: " + errnoText());
-    }
-    std::size_t written = 0;
-    while (written < file.bytes.size()) {
-        const ssize_t n =
-            ::write(fd.get(), file.bytes.data() + written, file.bytes.size() - written);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            discard("writing failed: " + errnoText());
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd.get()) != 0) {
-        discard("flushing failed: " + errnoText());
-    }
-    if (::close(fd.release()) != 0) {
-        discard("closing failed: " + errnoText());
-    }
-    return result;
-}
-
-void syncFolder(const fs::path& folder) {
-    FileDescriptor fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY));
-    if (fd.get() >= 0) {
-        ::fsync(fd.get());
+void checkSize(const fs::path& path, const struct stat& info, SizeLimit limit) {
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    if (size > limit.bytes) {
+        unreadable(path, "it is " + std::to_string(size) + " bytes long, more than the limit of " +
+                             std::to_string(limit.bytes) + " bytes (" + limit.reason + ")");
     }
 }
 
-} // namespace
-
-std::optional<Bytes> readWholeFile(const fs::path& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        if (errno == ENOENT) {
-            return std::nullopt;
-        }
-        throw FileProblem(FileProblem::Kind::Unreadable, path.string(),
-                          "cannot open the file: " + errnoText());
-    }
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        throw FileProblem(FileProblem::Kind::Unreadable, path.string(), "not a readable file");
-    }
-    Bytes bytes(static_cast<std::size_t>(info.st_size));
+Bytes readAll(const fs::path& path, int fd, std::size_t size) {
+    Bytes bytes(size);
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n < 0) {
-            throw FileProblem(FileProblem::Kind::Unreadable, path.string(),
-                              "reading failed: " + errnoText());
+            unreadable(path, "reading failed (" + errorText(errno) + ")");
         }
         if (n == 0) {
             bytes.resize(done); // the file shrank while we read it
@@ -127,37 +63,57 @@ std::optional<Bytes> readWholeFile(const fs::path& path) {
     return bytes;
 }
 
-void writeFilesAtomically(const std::vector<FileToWrite>& files) {
-    std::vector<Temporary> temporaries;
-    try {
-        for (const auto& file : files) {
-            if (fs::is_directory(file.path)) {
-                writeFailed(file.path, "a folder of that name is in the way");
-            }
-            temporaries.push_back(writeTemporary(file));
+} // namespace
+
+std::optional<Bytes> readWholeFile(const fs::path& path, SizeLimit limit) {
+    // Non-blocking, so a FIFO in place of the file cannot stop us before fstat refuses it.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0) {
+        if (errno == ENOENT) {
+            return std::nullopt;
         }
-    } catch (...) {
-        for (const auto& t : temporaries) {
-            ::unlink(t.temp.c_str());
-        }
-        throw;
+        unreadable(path, errorText(errno));
     }
-    for (std::size_t i = 0; i < temporaries.size(); ++i) {
-        if (::rename(temporaries[i].temp.c_str(), temporaries[i].target.c_str()) != 0) {
-            const std::string why = "replacing the file failed: " + errnoText();
-            for (std::size_t k = i; k < temporaries.size(); ++k) {
-                ::unlink(temporaries[k].temp.c_str());
-            }
-            writeFailed(temporaries[i].target, why);
-        }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        unreadable(path, errorText(errno));
     }
-    for (const auto& t : temporaries) {
-        syncFolder(t.target.parent_path());
+    if (!S_ISREG(info.st_mode)) {
+        unreadable(path, kindOfFile(info.st_mode) + ", not a regular file");
     }
+    checkSize(path, info, limit);
+    return readAll(path, fd.get(), static_cast<std::size_t>(info.st_size));
 }
 
-void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes) {
-    writeFilesAtomically({{path, bytes}});
+bool fileExists(const fs::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        return true;
+    }
+    if (errno == ENOENT || errno == ENOTDIR) {
+        return false;
+    }
+    unreadable(path, errorText(errno));
+}
+
+void makeFolder(const fs::path& folder) {
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (!error && fs::is_directory(folder, error)) {
+        return;
+    }
+    std::string why = "the folder cannot be made (" + errorText(error.value()) + ")";
+    if (!error || error.value() == ENOTDIR || error.value() == EEXIST) {
+        std::error_code ignored;
+        why = fs::exists(fs::symlink_status(folder, ignored)) ? "it is a file, not a folder"
+                                                              : "it lies under a file";
+    }
+    throw FileProblem(FileProblem::Kind::WriteFailed, folder.string(), why);
+}
+
+std::optional<std::string> writeFileAtomically(const fs::path& path,
+                                               std::span<const std::uint8_t> bytes) {
+    return writeFilesAtomically({{path, bytes}});
 }
 
 } // namespace tavrino

@@ -2,6 +2,7 @@
 
 #include "database/byte_image.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -10,18 +11,49 @@
 
 namespace tavrino {
 
+// The most a file may hold before it is refused unread, and why that much.
+struct SizeLimit {
+    std::uint64_t bytes;
+    const char* reason;
+};
+
 // Reads a file whole. Returns nullopt when it does not exist; throws FileProblem when it
-// exists but cannot be read. An empty file comes back as empty bytes.
-std::optional<Bytes> readWholeFile(const std::filesystem::path& path);
+// exists but is not a regular file, is larger than `limit` or cannot be read. Never blocks
+// on a FIFO or device. An empty file comes back as empty bytes.
+std::optional<Bytes> readWholeFile(const std::filesystem::path& path, SizeLimit limit);
+
+// False when nothing of that name exists; throws FileProblem when it cannot be looked up
+// (a symbolic link loop, a folder that cannot be searched).
+bool fileExists(const std::filesystem::path& path);
+
+// Creates a folder with its parents; throws FileProblem naming it when that fails or
+// something else of that name is in the way.
+void makeFolder(const std::filesystem::path& folder);
 
 struct FileToWrite {
     std::filesystem::path path;
     std::span<const std::uint8_t> bytes;
 };
 
-// Replaces each file whole: every temporary (same folder, flushed) is written before the
-// first rename, so a failed write leaves every target as it was. Throws FileProblem.
-void writeFilesAtomically(const std::vector<FileToWrite>& files);
-void writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+// The calls a save makes that tests replace to make one step fail; null means the real one.
+struct FileSystemCalls {
+    int (*replace)(const char* from, const char* to) = nullptr; // rename(2)
+    int (*link)(const char* from, const char* to) = nullptr;    // link(2)
+};
+
+// Replaces files of one folder all or nothing. Every temporary is written and flushed, the
+// old files are kept under hidden names and a journal is written before the first rename;
+// when a rename fails the old files are put back. Throws FileProblem; the message says
+// whether the folder was left as it was. Returns the note of recoverInterruptedSave.
+std::optional<std::string> writeFilesAtomically(const std::vector<FileToWrite>& files,
+                                                const FileSystemCalls& calls = {});
+std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
+                                               std::span<const std::uint8_t> bytes);
+
+// Finishes a save to `folder` that was cut short (or undoes it where it cannot be finished)
+// and removes temporaries our saves left there. Returns a note for the user when it did
+// anything; throws FileProblem when the folder could not be made whole.
+std::optional<std::string> recoverInterruptedSave(const std::filesystem::path& folder,
+                                                  const FileSystemCalls& calls = {});
 
 } // namespace tavrino

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // Byte layouts of the three receiver files. Offsets are 0-based; "+n" offsets are relative to
 // the start of a record. Every module reads and writes these files through these names only.
@@ -19,6 +20,12 @@ inline constexpr std::size_t providers = 12;
 inline constexpr std::size_t providerCapacity = 2000;
 inline constexpr std::size_t providerCount = 208012;  // u16
 inline constexpr std::size_t providerKeyLimit = 2000; // keys 0..2000
+
+// Two further name areas of NameRecords, carried unchanged.
+inline constexpr std::size_t secondNames = 208014;
+inline constexpr std::size_t secondNameCount = 239214; // u16
+inline constexpr std::size_t thirdNames = 239216;
+inline constexpr std::size_t thirdNameCount = 270416; // u16
 
 inline constexpr std::size_t bouquets = 270418;
 inline constexpr std::size_t bouquetCapacity = 50;
@@ -99,6 +106,11 @@ inline constexpr std::size_t flags = 184; // low byte holds the flag bits
 } // namespace service
 
 inline constexpr std::size_t minimumSize = serviceTree + satelliteHeaderSize;
+// The service tree has no count of its own, so no size follows from the layout. The reference
+// tables and bouquets can name 30,000 services (6 MB of records); 256 MiB holds 1.3 million
+// service records, far beyond any receiver, while a larger file is refused before it is read.
+inline constexpr std::uint64_t maxFileSize = std::uint64_t{256} << 20;
+inline constexpr const char* maxFileSizeText = "256 MiB, far more than a receiver can hold";
 inline constexpr int oldestSupportedVersion = 6;
 inline constexpr int currentLayoutVersion = 9; // antenna file layout changed here
 } // namespace channel
@@ -111,6 +123,9 @@ inline constexpr std::size_t headerSize = 32;
 inline constexpr std::size_t recordSize = 36;
 inline constexpr std::size_t maxSatellites = 256;
 inline constexpr std::size_t convertedSize = 32804;
+// Every antenna_list.dat has this one size once converted; its 256 records fit well inside.
+inline constexpr std::uint64_t maxFileSize = convertedSize;
+inline constexpr const char* maxFileSizeText = "the size of the antenna list layout";
 
 namespace record {
 inline constexpr std::size_t netIndex = 0;
@@ -139,6 +154,12 @@ inline constexpr std::size_t satelliteTpCount = 76;          // u16
 inline constexpr std::size_t satelliteOrbitalPosition = 108; // 4 bytes, signed tenths of a degree
 
 inline constexpr std::size_t transponderSize = 36;
+inline constexpr std::size_t maxTranspondersPerSatellite = 65535; // u16 tpCount
+// 256 satellites, each with the most transponders its count can name.
+inline constexpr std::uint64_t maxFileSize =
+    headerSize + maxSatellites * (satelliteSize + transponderSize * maxTranspondersPerSatellite);
+inline constexpr const char* maxFileSizeText =
+    "what 256 satellites of 65535 transponders each take";
 namespace transponder {
 inline constexpr std::size_t frequency = 8; // 4 bytes
 inline constexpr std::size_t nid = 12;

@@ -12,9 +12,13 @@ namespace {
 
 enum class Presence { Optional, Required };
 
+constexpr SizeLimit channelLimit{ch::maxFileSize, ch::maxFileSizeText};
+constexpr SizeLimit antennaLimit{layout::antenna::maxFileSize, layout::antenna::maxFileSizeText};
+constexpr SizeLimit dvbsLimit{layout::dvbs::maxFileSize, layout::dvbs::maxFileSizeText};
+
 // nullopt when absent (and optional); throws for a missing required file or an empty one.
-std::optional<Bytes> loadImage(const fs::path& path, Presence presence) {
-    auto bytes = readWholeFile(path);
+std::optional<Bytes> loadImage(const fs::path& path, Presence presence, SizeLimit limit) {
+    auto bytes = readWholeFile(path, limit);
     if (!bytes) {
         if (presence == Presence::Required) {
             throw FileProblem(FileProblem::Kind::Missing, path.string(), "missing");
@@ -90,35 +94,35 @@ void addSatelliteWrites(std::vector<FileToWrite>& writes, const SatelliteFiles& 
     }
 }
 
-std::vector<fs::path> writeAll(const std::vector<FileToWrite>& writes) {
+SavedFiles writeAll(const std::vector<FileToWrite>& writes) {
+    SavedFiles saved;
     if (writes.empty()) {
-        return {};
+        return saved;
     }
-    writeFilesAtomically(writes);
-    std::vector<fs::path> written;
+    saved.note = writeFilesAtomically(writes);
     for (const auto& w : writes) {
-        written.push_back(w.path);
+        saved.written.push_back(w.path);
     }
-    return written;
+    return saved;
 }
 
 } // namespace
 
 std::optional<ReceiverFiles> openFiles(const ReceiverFiles& current, const fs::path& folder) {
     const fs::path channelPath = folder / channelFileName;
-    if (!fs::exists(channelPath)) {
+    if (!fileExists(channelPath)) {
         return std::nullopt;
     }
     ReceiverFiles next = startFrom(current);
-    if (auto dvbs = loadImage(folder / dvbsFileName, Presence::Optional)) {
+    if (auto dvbs = loadImage(folder / dvbsFileName, Presence::Optional, dvbsLimit)) {
         takeDvbs(next.satelliteFiles, std::move(*dvbs), folder / dvbsFileName);
     }
-    auto channel = loadImage(channelPath, Presence::Optional);
+    auto channel = loadImage(channelPath, Presence::Optional, channelLimit);
     if (!channel) {
         return std::nullopt; // vanished since the check
     }
     takeChannel(next, std::move(*channel), channelPath);
-    if (auto antenna = loadImage(folder / antennaFileName, Presence::Optional)) {
+    if (auto antenna = loadImage(folder / antennaFileName, Presence::Optional, antennaLimit)) {
         takeAntenna(next.satelliteFiles, std::move(*antenna), folder / antennaFileName,
                     needsConversion(next.channel));
     }
@@ -128,11 +132,12 @@ std::optional<ReceiverFiles> openFiles(const ReceiverFiles& current, const fs::p
 
 ReceiverFiles openStagedFiles(const ReceiverFiles& current, const fs::path& folder) {
     ReceiverFiles next = startFrom(current);
-    takeDvbs(next.satelliteFiles, *loadImage(folder / dvbsFileName, Presence::Required),
+    takeDvbs(next.satelliteFiles, *loadImage(folder / dvbsFileName, Presence::Required, dvbsLimit),
              folder / dvbsFileName);
-    takeChannel(next, *loadImage(folder / channelFileName, Presence::Required),
+    takeChannel(next, *loadImage(folder / channelFileName, Presence::Required, channelLimit),
                 folder / channelFileName);
-    takeAntenna(next.satelliteFiles, *loadImage(folder / antennaFileName, Presence::Required),
+    takeAntenna(next.satelliteFiles,
+                *loadImage(folder / antennaFileName, Presence::Required, antennaLimit),
                 folder / antennaFileName, needsConversion(next.channel));
     finishChannel(next);
     return next;
@@ -146,13 +151,13 @@ std::optional<SatelliteFiles> loadSatelliteFiles(const ReceiverFiles& current,
         return std::nullopt;
     }
     SatelliteFiles next = current.satelliteFiles;
-    takeAntenna(next, *loadImage(antennaPath, Presence::Required), antennaPath,
+    takeAntenna(next, *loadImage(antennaPath, Presence::Required, antennaLimit), antennaPath,
                 needsConversion(current.channel));
-    takeDvbs(next, *loadImage(dvbsPath, Presence::Required), dvbsPath);
+    takeDvbs(next, *loadImage(dvbsPath, Presence::Required, dvbsLimit), dvbsPath);
     return next;
 }
 
-std::vector<fs::path> saveFiles(ReceiverFiles& files, const fs::path& folder) {
+SavedFiles saveFiles(ReceiverFiles& files, const fs::path& folder) {
     if (!files.channel.loaded()) {
         return {};
     }
@@ -162,7 +167,7 @@ std::vector<fs::path> saveFiles(ReceiverFiles& files, const fs::path& folder) {
     return writeAll(writes);
 }
 
-std::vector<fs::path> writeSatelliteFiles(const ReceiverFiles& files, const fs::path& folder) {
+SavedFiles writeSatelliteFiles(const ReceiverFiles& files, const fs::path& folder) {
     std::vector<FileToWrite> writes;
     addSatelliteWrites(writes, files.satelliteFiles, folder);
     return writeAll(writes);

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace tavrino {
@@ -52,14 +53,17 @@ std::optional<SatelliteFiles> loadSatelliteFiles(const ReceiverFiles& current,
                                                  const std::filesystem::path& antennaPath,
                                                  const std::filesystem::path& dvbsPath);
 
+struct SavedFiles {
+    std::vector<std::filesystem::path> written;
+    std::optional<std::string> note; // a save cut short earlier was finished or undone first
+};
+
 // "Save Files": puts TargetVersion into byte 0, then writes all_channel.dat, DVBS.dat and
-// antenna_list.dat into folder, each replaced whole. Images never loaded are not written.
-// Returns the files written (none when no channel database is loaded).
-std::vector<std::filesystem::path> saveFiles(ReceiverFiles& files,
-                                             const std::filesystem::path& folder);
+// antenna_list.dat into folder, all or nothing. Images never loaded are not written.
+// Lists the files written (none when no channel database is loaded). Throws FileProblem.
+SavedFiles saveFiles(ReceiverFiles& files, const std::filesystem::path& folder);
 
 // DVBS.dat and antenna_list.dat only, without touching the version byte.
-std::vector<std::filesystem::path> writeSatelliteFiles(const ReceiverFiles& files,
-                                                       const std::filesystem::path& folder);
+SavedFiles writeSatelliteFiles(const ReceiverFiles& files, const std::filesystem::path& folder);
 
 } // namespace tavrino

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace tavrino {
@@ -17,6 +18,9 @@ struct OpenResult {
     enum class Status { Opened, NothingToOpen, Refused };
     Status status = Status::NothingToOpen;
     std::optional<FileProblem> problem;
+    // Set when a save to the folder had been cut short and was finished or undone first, or
+    // temporaries it left were removed: one sentence to show the user, whatever the status.
+    std::optional<std::string> note;
 
     bool opened() const { return status == Status::Opened; }
 };
@@ -24,6 +28,7 @@ struct OpenResult {
 struct SaveResult {
     std::vector<std::filesystem::path> written;
     std::optional<FileProblem> problem;
+    std::optional<std::string> note; // as OpenResult::note, for the folder saved to
 
     bool ok() const { return !problem.has_value(); }
 };

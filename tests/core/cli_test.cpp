@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace tavrino {
@@ -19,8 +20,9 @@ struct CliRun {
 
 CliRun runCli(const std::string& args) {
     TempDir tmp;
+    // timeout: a command that hangs fails the test instead of stopping the suite.
     const std::string command =
-        std::string(TAVRINO_CLI) + " " + args + " 2>" + (tmp / "err").string();
+        "timeout 60 " + std::string(TAVRINO_CLI) + " " + args + " 2>" + (tmp / "err").string();
     FILE* pipe = ::popen(command.c_str(), "r");
     CliRun run;
     std::array<char, 4096> buffer{};
@@ -138,6 +140,7 @@ TEST_F(CliTest, ExitCodesTellUsageFromRefusal) {
              Case{"info '" + broken.path().string() + "'", 2,
                   (broken / "all_channel.dat").string() + ": Version < 6 is not supported"},
              Case{"info /no/such/folder", 2, "/no/such/folder: not a folder"},
+             Case{"bouquet-add-services " + dir() + " 2 --services ''", 1, "FLAG:SID pairs"},
          }) {
         const CliRun run = runCli(c.args);
         EXPECT_EQ(run.exitCode, c.exitCode) << c.args;
@@ -183,6 +186,59 @@ TEST(CliBouquets, EditingCommandsWriteTheFolder) {
     const auto items = lines(runCli("bouquet " + dir + " 1").out);
     ASSERT_EQ(items.size(), 4u);
     EXPECT_EQ(items[1].find("IME"), std::string::npos);
+}
+
+// Special files and folders are refused with one line naming the path, never a crash or hang.
+TEST(CliSpecialFiles, AreRefusedWithOneLine) {
+    TempDir top;
+    test::writeSample(top / "fifo", {.services = 10});
+    std::filesystem::remove(top / "fifo" / "DVBS.dat");
+    ASSERT_EQ(::mkfifo((top / "fifo" / "DVBS.dat").c_str(), 0644), 0);
+    std::filesystem::create_directory_symlink("loop", top / "loop");
+    test::writeFile(top / "file", Bytes{1});
+    const std::string in = "'" + (top / "fifo").string() + "' ";
+    struct Case {
+        std::string args;
+        std::string err;
+    };
+    for (const Case& c : {
+             Case{"info " + in, (top / "fifo" / "DVBS.dat").string() +
+                                    " cannot be read: it is a FIFO, not a regular file.\n"},
+             Case{"info '" + (top / "loop").string() + "'",
+                  (top / "loop").string() + ": not a folder (Too many levels of symbolic links)\n"},
+             Case{"make-sample '" + (top / "file").string() + "'",
+                  (top / "file").string() + " could not be written: it is a file, not a folder.\n"},
+             Case{"make-sample '" + (top / "file" / "below").string() + "'",
+                  (top / "file" / "below").string() +
+                      " could not be written: it lies under a file.\n"},
+         }) {
+        const CliRun run = runCli(c.args);
+        EXPECT_EQ(run.exitCode, 2) << c.args;
+        EXPECT_EQ(run.err, c.err) << c.args;
+    }
+}
+
+TEST(CliSpecialFiles, ResaveIntoAFileIsRefused) {
+    TempDir top;
+    test::writeSample(top / "in", {.services = 10});
+    test::writeFile(top / "file", Bytes{1});
+    const CliRun run =
+        runCli("resave '" + (top / "in").string() + "' '" + (top / "file").string() + "'");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err,
+              (top / "file").string() + " could not be written: it is a file, not a folder.\n");
+    EXPECT_EQ(test::readFile(top / "file"), Bytes{1});
+}
+
+TEST(CliNotes, ASaveCutShortIsReportedOnOneLineAndTheCommandCarriesOn) {
+    TempDir rx;
+    test::writeSample(rx.path(), {.services = 10});
+    test::writeFile(rx / ".all_channel.dat.tmp-a1B2c3", Bytes(100, 1));
+    const CliRun run = runCli("info '" + rx.path().string() + "'");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "Removed 1 temporary file that an interrupted save had left in " +
+                           rx.path().string() + ".\n");
+    EXPECT_EQ(lines(run.out).at(0), "version: 10");
 }
 
 TEST_F(CliTest, EveryCommandHasHelp) {

@@ -1,8 +1,14 @@
 #include "test_support.h"
 
+#include <fcntl.h>
 #include <fstream>
+#include <grp.h>
+#include <linux/fs.h>
 #include <random>
 #include <stdexcept>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace tavrino::test {
 namespace fs = std::filesystem;
@@ -48,6 +54,61 @@ std::int64_t get(const Bytes& bytes, std::size_t offset, int width) {
         v |= static_cast<std::uint32_t>(bytes.at(offset + static_cast<std::size_t>(i))) << (8 * i);
     }
     return width == 4 ? static_cast<std::int32_t>(v) : static_cast<std::int64_t>(v);
+}
+
+std::set<std::string> entries(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+bool setImmutable(const fs::path& path, bool on) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+std::string runUnprivileged(const std::function<std::string()>& probe) {
+    if (::geteuid() != 0) {
+        return probe();
+    }
+    int channel[2];
+    if (::pipe(channel) != 0) {
+        return "crashed";
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        constexpr id_t nobody = 65534;
+        std::string result = "cannot drop root";
+        if (::setgroups(0, nullptr) == 0 && ::setgid(nobody) == 0 && ::setuid(nobody) == 0) {
+            result = probe();
+        }
+        const auto written = ::write(channel[1], result.data(), result.size());
+        ::_exit(written == static_cast<ssize_t>(result.size()) ? 0 : 1);
+    }
+    ::close(channel[1]);
+    std::string result;
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = ::read(channel[0], buffer, sizeof buffer)) > 0) {
+        result.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? result : "crashed";
 }
 
 sample::Files writeSample(const fs::path& folder, sample::Options options) {

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,37 @@ Bytes readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const Bytes& bytes);
 void put(Bytes& bytes, std::size_t offset, int width, std::int64_t value);
 std::int64_t get(const Bytes& bytes, std::size_t offset, int width);
+
+// Names in a folder, hidden ones included.
+std::set<std::string> entries(const std::filesystem::path& folder);
+
+// Sets or clears the immutable flag of a file (needs root and a file system that has it).
+// Returns false when that is not possible here.
+bool setImmutable(const std::filesystem::path& path, bool on);
+
+// Keeps a file immutable for its lifetime; declare it after the TempDir holding the file.
+class ImmutableFile {
+public:
+    explicit ImmutableFile(std::filesystem::path path)
+        : path_(std::move(path)), set_(setImmutable(path_, true)) {}
+    ~ImmutableFile() {
+        if (set_) {
+            setImmutable(path_, false);
+        }
+    }
+    ImmutableFile(const ImmutableFile&) = delete;
+    ImmutableFile& operator=(const ImmutableFile&) = delete;
+    bool set() const { return set_; }
+
+private:
+    std::filesystem::path path_;
+    bool set_;
+};
+
+// Runs `probe` without root's power to read any folder: in a child process that drops to
+// the user "nobody" when we are root, else right here. Returns what the probe returned, or
+// "crashed" when the child did not finish normally.
+std::string runUnprivileged(const std::function<std::string()>& probe);
 
 // Generates a sample and writes it into `folder`; returns the files.
 sample::Files writeSample(const std::filesystem::path& folder, sample::Options options = {});

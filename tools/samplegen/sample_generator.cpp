@@ -366,7 +366,7 @@ private:
             name +=
                 " " + words[static_cast<std::size_t>(rng_.below(static_cast<int>(words.size())))];
         }
-        name += " " + std::to_string(rng_.between(1, 999));
+        name.append(" ").append(std::to_string(rng_.between(1, 999)));
         putName(b, p + sv::name, sv::nameCapacity, name);
         put(b, p + sv::nameLength, 2, static_cast<int>(name.size()));
         put(b, p + sv::genreId, 2, rng_.below(16));
@@ -470,7 +470,7 @@ private:
             const std::size_t r = ch::bouquets + ch::nameRecordSize * bk;
             std::string name = names[bk % names.size()];
             if (bk >= names.size()) {
-                name += " " + std::to_string(k + 1);
+                name.append(" ").append(std::to_string(k + 1));
             }
             put(b, r + ch::nameRecordIndex, 2, k);
             put(b, r + ch::nameRecordLength, 2, static_cast<int>(name.size()));
@@ -554,7 +554,7 @@ Files generate(const Options& options) {
 }
 
 void writeFolder(const Files& files, const std::filesystem::path& folder) {
-    std::filesystem::create_directories(folder);
+    makeFolder(folder);
     writeFilesAtomically({{folder / channelFileName, files.channel},
                           {folder / antennaFileName, files.antenna},
                           {folder / dvbsFileName, files.dvbs}});

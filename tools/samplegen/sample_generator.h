@@ -25,7 +25,7 @@ struct Files {
 // A complete, valid receiver database. The same options always give the same bytes.
 Files generate(const Options& options);
 
-// Writes the three files into folder (created if needed).
+// Writes the three files into folder (created if needed). Throws FileProblem.
 void writeFolder(const Files& files, const std::filesystem::path& folder);
 
 } // namespace tavrino::sample

@@ -1,0 +1,155 @@
+#include "database/file_problem.h"
+#include "test_support.h"
+#include "workspace/workspace.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tavrino {
+namespace {
+namespace fs = std::filesystem;
+using test::TempDir;
+
+// What takes the place of one receiver file, and the refusal it must give.
+struct SpecialFile {
+    const char* what;
+    const char* file;
+    std::function<void(const fs::path&)> make;
+    const char* detail;
+};
+
+class SpecialFileInPlace : public testing::TestWithParam<SpecialFile> {};
+
+TEST_P(SpecialFileInPlace, IsRefusedWithoutBlockingAndChangesNothing) {
+    const auto& c = GetParam();
+    TempDir good, bad;
+    test::writeSample(good.path(), {.services = 40, .seed = 1});
+    test::writeSample(bad.path(), {.services = 60, .seed = 2});
+    const fs::path target = bad / c.file;
+    fs::remove(target);
+    c.make(target);
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(good.path()).opened());
+    const Bytes before = ws.files().channel.bytes;
+
+    ::alarm(30); // a FIFO opened for a blocking read would hang here for good
+    const OpenResult result = ws.openFolder(bad.path());
+    ::alarm(0);
+    ASSERT_EQ(result.status, OpenResult::Status::Refused) << c.what;
+    EXPECT_EQ(result.problem->oneLine(), target.string() + " cannot be read: " + c.detail + ".");
+    EXPECT_EQ(ws.files().channel.bytes, before);
+    EXPECT_EQ(ws.services().size(), 40u);
+}
+
+void makeFifo(const fs::path& path) {
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+}
+
+void makeLinkedFifo(const fs::path& path) {
+    makeFifo(path.parent_path() / "fifo");
+    fs::create_symlink("fifo", path);
+}
+
+void makeLoop(const fs::path& path) {
+    fs::create_symlink(path.filename(), path);
+}
+
+void makeOversized(const fs::path& path, std::uintmax_t size) {
+    test::writeFile(path, Bytes{10});
+    fs::resize_file(path, size); // sparse: nothing is stored, only the length
+}
+
+const char* const fifo = "it is a FIFO, not a regular file";
+const char* const loop = "too many levels of symbolic links";
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SpecialFileInPlace,
+    testing::Values(
+        SpecialFile{"fifo_channel", "all_channel.dat", makeFifo, fifo},
+        SpecialFile{"fifo_dvbs", "DVBS.dat", makeFifo, fifo},
+        SpecialFile{"fifo_antenna", "antenna_list.dat", makeFifo, fifo},
+        SpecialFile{"link_to_fifo_dvbs", "DVBS.dat", makeLinkedFifo, fifo},
+        SpecialFile{"link_to_fifo_channel", "all_channel.dat", makeLinkedFifo, fifo},
+        SpecialFile{"loop_channel", "all_channel.dat", makeLoop, loop},
+        SpecialFile{"loop_dvbs", "DVBS.dat", makeLoop, loop},
+        SpecialFile{"loop_antenna", "antenna_list.dat", makeLoop, loop},
+        SpecialFile{"folder_dvbs", "DVBS.dat", [](const auto& p) { fs::create_directory(p); },
+                    "it is a folder, not a regular file"},
+        SpecialFile{"oversized_channel", "all_channel.dat",
+                    [](const auto& p) { makeOversized(p, (256u << 20) + 1); },
+                    "it is 268435457 bytes long, more than the limit of 268435456 bytes (256 "
+                    "MiB, far more than a receiver can hold)"},
+        SpecialFile{"oversized_dvbs", "DVBS.dat",
+                    [](const auto& p) { makeOversized(p, 604002433); },
+                    "it is 604002433 bytes long, more than the limit of 604002432 bytes (what "
+                    "256 satellites of 65535 transponders each take)"},
+        SpecialFile{"oversized_antenna", "antenna_list.dat",
+                    [](const auto& p) { makeOversized(p, 32805); },
+                    "it is 32805 bytes long, more than the limit of 32804 bytes (the size of the "
+                    "antenna list layout)"}),
+    [](const auto& param) { return std::string(param.param.what); });
+
+TEST(SpecialFolders, ASymbolicLinkLoopIsRefusedNamingTheFile) {
+    TempDir top;
+    test::writeSample(top / "good", {.services = 10});
+    fs::create_directory_symlink("loop", top / "loop");
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(top / "good").opened());
+    const auto result = ws.openFolder(top / "loop");
+    ASSERT_EQ(result.status, OpenResult::Status::Refused);
+    EXPECT_EQ(result.problem->oneLine(),
+              (top / "loop" / "all_channel.dat").string() + " cannot be read: " + loop + ".");
+    const auto saved = ws.save(top / "loop");
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(saved.problem->path(), (top / "loop" / "all_channel.dat").string());
+}
+
+// Root searches any folder, so the probe runs as "nobody" when the tests run as root.
+TEST(SpecialFolders, AnUnsearchableFolderIsRefusedNamingTheFile) {
+    TempDir top;
+    const fs::path good = top / "good";
+    const fs::path locked = top / "locked";
+    test::writeSample(good, {.services = 10});
+    test::writeSample(locked, {.services = 20});
+    fs::permissions(locked, fs::perms::owner_read); // listable by its owner, not searchable
+    const std::string outcome = test::runUnprivileged([&] {
+        Workspace ws;
+        if (!ws.openFolder(good).opened()) {
+            return std::string("cannot open the good folder");
+        }
+        const auto opened = ws.openFolder(locked);
+        const auto saved = ws.save(locked);
+        return (opened.problem ? opened.problem->oneLine() : "opened") + "\n" +
+               (saved.problem ? saved.problem->oneLine() : "saved") + "\n" +
+               std::to_string(ws.services().size());
+    });
+    fs::permissions(locked, fs::perms::owner_all);
+    if (outcome == "cannot drop root") {
+        GTEST_SKIP() << "cannot run as an unprivileged user here";
+    }
+    const std::string file = (locked / "all_channel.dat").string();
+    EXPECT_EQ(outcome, file + " cannot be read: permission denied.\n" + file +
+                           " could not be written: a temporary file cannot be made in " +
+                           locked.string() + " (permission denied).\n10");
+}
+
+TEST(SpecialFolders, SavingIntoAFileOrUnderOneIsRefused) {
+    TempDir top;
+    test::writeSample(top / "in", {.services = 10});
+    test::writeFile(top / "file", Bytes{1});
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(top / "in").opened());
+    for (const fs::path& out : {top / "file", top / "file" / "below"}) {
+        const auto result = ws.save(out);
+        ASSERT_FALSE(result.ok()) << out;
+        EXPECT_EQ(result.problem->kind(), FileProblem::Kind::WriteFailed);
+        EXPECT_EQ(result.problem->path(), (out / "all_channel.dat").string());
+        EXPECT_NE(result.problem->detail().find("not a directory"), std::string::npos)
+            << result.problem->detail();
+    }
+    EXPECT_EQ(test::readFile(top / "file"), Bytes{1});
+}
+
+} // namespace
+} // namespace tavrino
