@@ -125,7 +125,7 @@ void OrganizeListTab::applyFilter() {
     const BusyCursor busy;
     ServiceFilter filter;
     if (satelliteFilter_->currentIndex() > 0) {
-        filter.satelliteBlock = static_cast<std::uint16_t>(satelliteFilter_->currentIndex() - 1);
+        filter.satelliteBlock = static_cast<std::uint32_t>(satelliteFilter_->currentIndex() - 1);
     }
     if (typeFilter_->currentIndex() > 0) {
         filter.type = typeFilter_->currentIndex() == 1 ? TypeText::TV : TypeText::Radio;

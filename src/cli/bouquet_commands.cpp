@@ -130,7 +130,7 @@ std::vector<std::uint32_t> servicesByFilter(Session& s, const Arguments& args) {
         const auto& names = s.ws.services().satelliteNames();
         for (std::size_t i = 0; i < names.size() && !filter.satelliteBlock; ++i) {
             if (s.ws.codePage().toUtf8(names[i]) == *name) {
-                filter.satelliteBlock = static_cast<std::uint16_t>(i);
+                filter.satelliteBlock = static_cast<std::uint32_t>(i);
             }
         }
         if (!filter.satelliteBlock) {

@@ -54,7 +54,7 @@ public:
         if (added) {
             table_.satelliteNames_.emplace_back(name);
         }
-        currentBlock_ = static_cast<std::uint16_t>(it->second);
+        currentBlock_ = static_cast<std::uint32_t>(it->second);
     }
 
     void service(DecodedService&& record) override {
@@ -70,7 +70,7 @@ public:
 private:
     ServiceTable& table_;
     std::unordered_map<std::string, std::size_t> indexByName_;
-    std::uint16_t currentBlock_ = 0;
+    std::uint32_t currentBlock_ = 0;
     TypeText previousType_ = TypeText::Empty;
     PolText previousPol_ = PolText::Empty;
 };

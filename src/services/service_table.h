@@ -31,7 +31,7 @@ struct ServiceRow {
     DecodedService record;
     TypeText type = TypeText::Empty;
     PolText pol = PolText::Empty;
-    std::uint16_t satelliteBlock = 0; // index into ServiceTable::satelliteNames()
+    std::uint32_t satelliteBlock = 0; // index into ServiceTable::satelliteNames()
 };
 
 // Every service of the channel database in file order, with the satellite filter list and the

@@ -10,7 +10,7 @@
 namespace tavrino {
 
 struct ServiceFilter {
-    std::optional<std::uint16_t> satelliteBlock; // nullopt: "- All Satellites -"
+    std::optional<std::uint32_t> satelliteBlock; // nullopt: "- All Satellites -"
     std::optional<TypeText> type;                // nullopt: "- All Types -"
 };
 

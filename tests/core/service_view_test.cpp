@@ -54,6 +54,27 @@ TEST_F(ServiceViewTest, FiltersBySatelliteAndTypeExactly) {
     EXPECT_EQ(view.size(), 5u);
 }
 
+// Block names are numbered in order of first appearance; numbers past 65535 must not wrap
+// onto the early blocks, in the cells or in the filter.
+TEST(ServiceViewBlocks, MoreThan65536BlockNamesKeepTheirOwnNumbers) {
+    std::vector<test::BlockSpec> blocks(65538);
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        blocks[i].name = "Sat " + std::to_string(i);
+    }
+    blocks[1].transponders = {{0, 0, {{.name = "Early"}}}};
+    blocks.back().transponders = {{0, 0, {{.name = "Late"}}}};
+    const ChannelImage image{test::buildChannel(blocks)};
+    const auto table = ServiceTable::build(image, "f", {}, CodePage::windows1252());
+    ASSERT_EQ(table.satelliteNames().size(), 65538u);
+    EXPECT_EQ(table.cellText(1, colSatellite), "Sat 65537");
+
+    ServiceView view;
+    view.applyFilter(table, {65537, std::nullopt});
+    EXPECT_EQ(view.rows(), std::vector<std::uint32_t>{1});
+    view.applyFilter(table, {1, std::nullopt});
+    EXPECT_EQ(view.rows(), std::vector<std::uint32_t>{0});
+}
+
 TEST_F(ServiceViewTest, EveryHeaderClickFlipsTheOneDirection) {
     EXPECT_FALSE(view.sortByHeaderClick(table, colSid)); // first click: descending
     EXPECT_EQ(names(), (std::vector<std::string>{"BBC One", "charlie", "bravo", "Élite", "Alpha"}));
