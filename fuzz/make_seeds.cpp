@@ -1,5 +1,6 @@
 // Writes seed inputs for the fuzz targets from generated databases: make_seeds OUTDIR
 #include "database/layout.h"
+#include "folder_input.h"
 #include "samplegen/sample_generator.h"
 
 #include <filesystem>
@@ -25,7 +26,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const fs::path out = argv[1];
-    for (const char* target : {"fuzz_channel", "fuzz_antenna", "fuzz_transponder"}) {
+    for (const char* target : {"fuzz_channel", "fuzz_antenna", "fuzz_transponder", "fuzz_folder"}) {
         fs::create_directories(out / target);
     }
     int n = 0;
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
                                    400, static_cast<std::ptrdiff_t>(files.antenna.size())));
             writeSeed(out / "fuzz_antenna" / name, antenna);
             writeSeed(out / "fuzz_transponder" / name, files.dvbs);
+            writeSeed(out / "fuzz_folder" / name, fuzz::join(fuzz::pack(files)));
         }
     }
     return 0;
