@@ -4,8 +4,8 @@
 // reachable as ".NAME.old-XXXXXX", then records the steps in the journal ".tavrino-save"
 // before the first rename. While the journal says "forward", every step can be finished:
 // a temporary that is gone was renamed already. Once it says "undo", each replaced file
-// gets its old one back. The journal goes before the hidden files, so what is left after
-// it is only debris that the next open or save removes by its names.
+// gets its old one back. The journal is removed before the hidden files, so any left
+// without it are only debris that the next open or save removes by their names.
 #include "database/file_io.h"
 #include "database/file_problem.h"
 #include "database/posix_file.h"
