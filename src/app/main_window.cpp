@@ -111,6 +111,9 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::openFiles() {
+    if (!settleUnsavedEdits("opening other files")) {
+        return;
+    }
     const auto chosen = dialogs_.chooseChannelFile(dataFolder_);
     if (!chosen) {
         return;
@@ -161,21 +164,25 @@ bool MainWindow::saveToFolder(const std::filesystem::path& folder) {
     return true;
 }
 
+bool MainWindow::settleUnsavedEdits(const QString& beforeWhat) {
+    if (!workspace_.modified()) {
+        return true;
+    }
+    switch (dialogs_.askUnsavedChanges(beforeWhat)) {
+    case UserDialogs::UnsavedChoice::Save:
+        return saveFiles();
+    case UserDialogs::UnsavedChoice::Discard:
+        return true;
+    case UserDialogs::UnsavedChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (workspace_.modified()) {
-        switch (dialogs_.askUnsavedChanges()) {
-        case UserDialogs::UnsavedChoice::Cancel:
-            event->ignore();
-            return;
-        case UserDialogs::UnsavedChoice::Save:
-            if (!saveFiles()) {
-                event->ignore();
-                return;
-            }
-            break;
-        case UserDialogs::UnsavedChoice::Discard:
-            break;
-        }
+    if (!settleUnsavedEdits("closing")) {
+        event->ignore();
+        return;
     }
     tooltip_->Destroy();
     if (about_ != nullptr) {

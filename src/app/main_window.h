@@ -51,6 +51,8 @@ private:
     void buildMenus();
     void showAbout();
     void selectTab(int index);
+    // Before unsaved edits are dropped: save them, drop them, or (false) keep everything.
+    bool settleUnsavedEdits(const QString& beforeWhat);
 
     UserDialogs& dialogs_;
     QString dataFolder_;

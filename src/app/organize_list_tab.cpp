@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -104,6 +105,10 @@ OrganizeListTab::OrganizeListTab(Workspace& workspace, Prompter& prompter, Detai
 
 void OrganizeListTab::workspaceReplaced() {
     loading_ = true;
+    {
+        const QSignalBlocker quiet(searchBox_); // the old search means nothing here
+        searchBox_->clear();
+    }
     satelliteFilter_->clear();
     satelliteFilter_->addItem(allSatellites);
     for (const auto& name : workspace_.services().satelliteNames()) {
@@ -133,6 +138,9 @@ void OrganizeListTab::applyFilter() {
     workspace_.view().applyFilter(workspace_.services(), filter);
     serviceView_->horizontalHeader()->setSortIndicatorShown(false);
     serviceModel_->reload();
+    // A refilled list starts at its first row and first column.
+    serviceView_->scrollToTop();
+    serviceView_->horizontalScrollBar()->setValue(0);
 }
 
 void OrganizeListTab::sortByColumn(int column) {
