@@ -5,6 +5,7 @@
 #include "app/status_panels.h"
 #include "database/layout.h"
 #include "gui_test_support.h"
+#include "real_input.h"
 #include "scripted_dialogs.h"
 #include "services/service_details.h"
 #include "test_support.h"
@@ -19,6 +20,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -267,6 +269,55 @@ private slots:
         dialogs_->nextSaveFolder = out.path();
         QVERIFY(window().close());
         QVERIFY(std::filesystem::exists(out / "all_channel.dat"));
+    }
+
+    void openingOverUnsavedEditsAsksFirst() {
+        QVERIFY(window().openFolder(folder_->path()));
+        window().show();
+        test::clickRow(view(), 0);
+        view().lockAction()->trigger();
+        const Bytes edited = window().workspace().channelBytes();
+        test::TempDir other;
+        test::writeSample(other.path(), {.services = 50, .satellites = 2, .bouquets = 1});
+        dialogs_->nextChannelFile = other / "all_channel.dat";
+
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Cancel;
+        tab().openButton()->click();
+        QCOMPARE(dialogs_->unsavedQuestions, 1);
+        QCOMPARE(dialogs_->unsavedMoments.back(), QString("opening other files"));
+        QVERIFY(window().workspace().channelBytes() == edited);
+        QVERIFY(window().workspace().modified());
+
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Save;
+        dialogs_->nextSaveFolder.reset(); // the save dialog is cancelled: nothing is opened
+        window().menuBar()->actions().first()->menu()->actions().first()->trigger();
+        QVERIFY(window().workspace().channelBytes() == edited);
+
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
+        tab().openButton()->click();
+        QCOMPARE(tab().serviceModel()->rowCount(), 50);
+        QVERIFY(!window().workspace().modified());
+    }
+
+    // A refilled list starts at its first row and first column.
+    void filtersAndOpensStartTheListAtItsTop() {
+        QVERIFY(window().openFolder(folder_->path()));
+        window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        view().verticalScrollBar()->setValue(view().verticalScrollBar()->maximum());
+        view().horizontalScrollBar()->setValue(view().horizontalScrollBar()->maximum());
+        QVERIFY(view().verticalScrollBar()->value() > 0);
+        tab().typeFilter()->setFocus();
+        QTest::keyClick(tab().typeFilter(), Qt::Key_Down);
+        QCOMPARE(tab().typeFilter()->currentIndex(), 1);
+        QCOMPARE(view().verticalScrollBar()->value(), 0);
+        QCOMPARE(view().horizontalScrollBar()->value(), 0);
+
+        QTest::keyClicks(tab().searchBox(), "zz");
+        view().horizontalScrollBar()->setValue(view().horizontalScrollBar()->maximum());
+        QVERIFY(window().openFolder(folder_->path()));
+        QCOMPARE(view().horizontalScrollBar()->value(), 0);
+        QCOMPARE(tab().searchBox()->text(), QString());
     }
 
     void screenshotOptionWritesAPicture() {
