@@ -97,6 +97,7 @@ void BouquetEditor::renumber() {
 }
 
 ListChange BouquetEditor::add(const std::string& name) {
+    const auto step = workspace_.beginEdit("Add Bouquet");
     if (!workspace_.channelLoaded() || name.empty()) {
         return {};
     }
@@ -151,6 +152,7 @@ std::optional<int> BouquetEditor::insertRecord(std::optional<int> beforeRow,
 }
 
 ListChange BouquetEditor::insert(std::optional<int> beforeRow, const std::string& name) {
+    const auto step = workspace_.beginEdit("Insert Bouquet");
     if (name.empty()) {
         return {}; // an empty name would hide the new bouquet from the list
     }
@@ -163,6 +165,7 @@ ListChange BouquetEditor::insert(std::optional<int> beforeRow, const std::string
 }
 
 ListChange BouquetEditor::rename(int row, const std::string& name) {
+    const auto step = workspace_.beginEdit("Rename Bouquet");
     if (!validRow(row) || name.empty()) {
         return {};
     }
@@ -206,6 +209,7 @@ bool BouquetEditor::removeRecord(int row) {
 }
 
 ListChange BouquetEditor::remove(int row) {
+    const auto step = workspace_.beginEdit("Remove Bouquet");
     if (!validRow(row) || !removeRecord(row)) {
         return {};
     }
@@ -223,11 +227,13 @@ void BouquetEditor::copy(int row) {
 }
 
 ListChange BouquetEditor::cut(int row) {
+    const auto step = workspace_.beginEdit("Cut Bouquet");
     copy(row);
     return remove(row);
 }
 
 ListChange BouquetEditor::paste(std::optional<int> beforeRow) {
+    const auto step = workspace_.beginEdit("Paste Bouquet");
     if (bouquetClipboard_.name.empty()) {
         return {};
     }
@@ -273,6 +279,7 @@ void BouquetEditor::rotateRecords(int from, int to) {
 }
 
 ListChange BouquetEditor::move(int fromRow, std::optional<int> ontoRow) {
+    const auto step = workspace_.beginEdit("Move Bouquet");
     if (!validRow(fromRow) || (ontoRow && !validRow(*ontoRow))) {
         return {};
     }
