@@ -177,10 +177,32 @@ void BouquetPanel::refresh() {
     selectRow(row >= 0 ? std::optional<int>(row) : std::nullopt);
 }
 
+void BouquetPanel::stepApplied(const std::vector<int>& records) {
+    std::optional<int> row;
+    for (const int record : records) {
+        for (std::size_t r = 0; r < editor_.rows().size() && !row; ++r) {
+            if (editor_.rows()[r].record == record) {
+                row = static_cast<int>(r);
+            }
+        }
+    }
+    if (!row) {
+        const int shown = shownRow();
+        row = std::min(selectedRow() >= 0 ? selectedRow() : shown,
+                       static_cast<int>(editor_.rows().size()) - 1);
+    }
+    nameDialog_->reject();      // its bouquet may have moved back or gone
+    editor_.databaseReplaced(); // records moved back: the old ids mean nothing now
+    listModel_->reload();
+    emit bouquetCountChanged(listModel_->rowCount());
+    selectRow(row && *row >= 0 ? row : std::nullopt);
+}
+
 void BouquetPanel::applyListChange(const ListChange& change) {
     if (!change.written) {
         return;
     }
+    emit edited();
     listModel_->reload();
     emit bouquetCountChanged(listModel_->rowCount());
     selectRow(change.select);
@@ -198,6 +220,7 @@ void BouquetPanel::applyContentsChange(const ContentsChange& change) {
     if (!change.written) {
         return;
     }
+    emit edited();
     const int row = shownRow();
     contentsModel_->setItems(editor_.items(row));
     emit itemCountChanged(contentsModel_->rowCount());

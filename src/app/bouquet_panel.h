@@ -38,6 +38,8 @@ public:
     void workspaceReplaced();
     // Services changed: list the bouquets again, keeping the selected one.
     void refresh();
+    // An undo or redo changed these records: list again and select the first that still is.
+    void stepApplied(const std::vector<int>& records);
     int selectedRow() const;
     // The list row whose contents are shown; -1 for none.
     int shownRow() const;
@@ -47,6 +49,7 @@ signals:
     void bouquetCountChanged(int count);
     void itemCountChanged(int count);
     void locateRequested(std::uint32_t serviceRow);
+    void edited();
 
 private:
     using NameAction = std::function<ListChange(int row, const std::string& name)>;

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QTabWidget>
@@ -61,6 +62,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
             &StatusPanels::setBouquets);
     connect(organizeList_, &OrganizeListTab::itemCountChanged, status_,
             &StatusPanels::setItemsInBouquet);
+    connect(organizeList_, &OrganizeListTab::edited, this, &MainWindow::refreshEditActions);
     tabs_->setCurrentIndex(0);
 }
 
@@ -83,6 +85,7 @@ void MainWindow::buildMenus() {
     QAction* exit = file->addAction("Exit");
     exit->setShortcut(QKeySequence::Quit);
     connect(exit, &QAction::triggered, this, &QWidget::close);
+    buildEditMenu();
 
     connect(menuBar()->addAction("Organize List"), &QAction::triggered, this,
             [this] { selectTab(0); });
@@ -95,6 +98,42 @@ void MainWindow::buildMenus() {
             [this] { selectTab(1); });
     connect(menuBar()->addAction("Options"), &QAction::triggered, this, [this] { selectTab(2); });
     connect(menuBar()->addAction("About"), &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+void MainWindow::buildEditMenu() {
+    QMenu* edit = menuBar()->addMenu("Edit");
+    undo_ = edit->addAction("Undo");
+    undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redo_ = edit->addAction("Redo");
+    redo_->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(undo_, &QAction::triggered, this, [this] { undoOrRedo(true); });
+    connect(redo_, &QAction::triggered, this, [this] { undoOrRedo(false); });
+    connect(edit, &QMenu::aboutToShow, this, &MainWindow::refreshEditActions);
+    refreshEditActions();
+}
+
+void MainWindow::refreshEditActions() {
+    const EditHistory& history = workspace_.history();
+    undo_->setEnabled(history.canUndo());
+    redo_->setEnabled(history.canRedo());
+    undo_->setText(history.canUndo()
+                       ? QString("Undo %1").arg(QString::fromStdString(history.undoName()))
+                       : QString("Undo"));
+    redo_->setText(history.canRedo()
+                       ? QString("Redo %1").arg(QString::fromStdString(history.redoName()))
+                       : QString("Redo"));
+}
+
+void MainWindow::undoOrRedo(bool undo) {
+    const auto effect = undo ? workspace_.undo() : workspace_.redo();
+    if (effect) {
+        organizeList_->stepApplied(*effect);
+        status_->showMessage(QString("%1 %2").arg(undo ? "Undone:" : "Redone:",
+                                                  QString::fromStdString(effect->name)),
+                             4000);
+    }
+    refreshEditActions();
 }
 
 void MainWindow::selectTab(int index) {
@@ -136,6 +175,7 @@ bool MainWindow::openFolder(const std::filesystem::path& folder) {
     }
     detailsTip_->reset();
     organizeList_->workspaceReplaced();
+    refreshEditActions();
     return true;
 }
 
@@ -161,6 +201,7 @@ bool MainWindow::saveToFolder(const std::filesystem::path& folder) {
         return false;
     }
     status_->showMessage(QString("Saved to %1").arg(QString::fromStdString(folder.string())), 5000);
+    refreshEditActions();
     return true;
 }
 

@@ -35,6 +35,8 @@ public:
     OrganizeListTab* organizeListTab() const { return organizeList_; }
     QTabWidget* tabs() const { return tabs_; }
     StatusPanels* statusPanels() const { return status_; }
+    QAction* undoAction() const { return undo_; }
+    QAction* redoAction() const { return redo_; }
     widgets::CTooltip& tooltip() { return *tooltip_; }
 
     // "Open Files" and "Save Files": ask for the place, then open or save there.
@@ -49,6 +51,10 @@ protected:
 
 private:
     void buildMenus();
+    void buildEditMenu();
+    // Undo and redo name the step they would take, and are off when there is none.
+    void refreshEditActions();
+    void undoOrRedo(bool undo);
     void showAbout();
     void selectTab(int index);
     // Before unsaved edits are dropped: save them, drop them, or (false) keep everything.
@@ -63,6 +69,8 @@ private:
     OrganizeListTab* organizeList_;
     StatusPanels* status_;
     QPointer<AboutDialog> about_;
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
 };
 
 } // namespace tavrino::app

@@ -286,6 +286,37 @@ private slots:
         }
     }
 
+    void undoingARemovalBringsTheBouquetBackSelected() {
+        open(5);
+        const QStringList before = bouquetNames();
+        clickRow(list(), 2);
+        dialogs_->yesNoAnswers = {true};
+        QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(bouquetNames().size(), 4);
+        clickRow(list(), 0);
+        QTest::keyClick(&list(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(bouquetNames(), before);
+        QCOMPARE(list().currentSelectedPosition(), 2);
+        QCOMPARE(shownLinks(), links(editor().items(2)));
+        QCOMPARE(window_->redoAction()->text(), QString("Redo Remove Bouquet"));
+    }
+
+    void undoingADropKeepsTheServiceListAsItWas() {
+        open(1);
+        addEmptyBouquet();
+        window_->organizeListTab()->typeFilter()->setCurrentIndex(2);
+        dragServices({1, 2}, belowTheRows(contents()));
+        QCOMPARE(shownLinks().size(), std::size_t{2});
+        QCOMPARE(window_->undoAction()->text(), QString("Undo Drop 2 Services"));
+        window_->undoAction()->trigger();
+        QCOMPARE(shownLinks().size(), std::size_t{0});
+        QCOMPARE(window_->organizeListTab()->typeFilter()->currentIndex(), 2);
+        QCOMPARE(bouquetNames().last(), QString("Mine"));
+        QCOMPARE(list().currentSelectedPosition(), bouquetNames().size() - 1);
+        window_->redoAction()->trigger();
+        QCOMPARE(shownLinks().size(), std::size_t{2});
+    }
+
     void dropWithoutBouquetsSaysSo() {
         open(0);
         dragServices({0}, belowTheRows(contents()));

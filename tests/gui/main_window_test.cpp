@@ -67,7 +67,7 @@ private slots:
     void showsTheCaptionsMenusAndTabs() {
         QCOMPARE(window().windowTitle(), QString("Tavrino v.0.9.2880"));
         QCOMPARE(actionTexts(window().menuBar()->actions()),
-                 QStringList({"File", "Organize List", "Receive Files from Orvix",
+                 QStringList({"File", "Edit", "Organize List", "Receive Files from Orvix",
                               "Send Files to Orvix", "Organize Sat && TP", "Options", "About"}));
         QCOMPARE(actionTexts(window().menuBar()->actions().first()->menu()->actions()),
                  QStringList({"Open", "Save", "Exit"}));
@@ -105,11 +105,11 @@ private slots:
 
     void menuEntriesSelectTheirTabs() {
         const auto actions = window().menuBar()->actions();
-        actions[4]->trigger();
-        QCOMPARE(window().tabs()->currentIndex(), 1);
         actions[5]->trigger();
+        QCOMPARE(window().tabs()->currentIndex(), 1);
+        actions[6]->trigger();
         QCOMPARE(window().tabs()->currentIndex(), 2);
-        actions[1]->trigger();
+        actions[2]->trigger();
         QCOMPARE(window().tabs()->currentIndex(), 0);
     }
 
@@ -318,6 +318,38 @@ private slots:
         QVERIFY(window().openFolder(folder_->path()));
         QCOMPARE(view().horizontalScrollBar()->value(), 0);
         QCOMPARE(tab().searchBox()->text(), QString());
+    }
+
+    void undoAndRedoNameTheirStepAndKeepTheView() {
+        QVERIFY(window().openFolder(folder_->path()));
+        window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        QCOMPARE(window().undoAction()->text(), QString("Undo"));
+        QVERIFY(!window().undoAction()->isEnabled());
+        QVERIFY(!window().redoAction()->isEnabled());
+        QCOMPARE(window().undoAction()->shortcut(), QKeySequence("Ctrl+Z"));
+        QCOMPARE(window().redoAction()->shortcuts(),
+                 QList<QKeySequence>({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
+
+        tab().typeFilter()->setCurrentIndex(1);
+        emit view().horizontalHeader()->sectionClicked(colService);
+        const QString firstBefore = cell(window(), 0, colService);
+        test::clickRow(view(), 2);
+        test::clickRow(view(), 3, Qt::ShiftModifier);
+        view().lockAction()->trigger();
+        QCOMPARE(window().undoAction()->text(), QString("Undo LOCK 2 Services"));
+        QVERIFY(window().workspace().modified());
+        test::clickRow(view(), 9);
+        QTest::keyClick(&view(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(!window().workspace().modified());
+        QCOMPARE(window().redoAction()->text(), QString("Redo LOCK 2 Services"));
+        QCOMPARE(tab().typeFilter()->currentIndex(), 1);
+        QCOMPARE(cell(window(), 0, colService), firstBefore); // filter and order stay
+        QCOMPARE(view().selectedPositions(), (std::vector<int>{2, 3}));
+        QVERIFY(!(cell(window(), 2, colHdFlag).toInt() & 2));
+        QTest::keyClick(&view(), Qt::Key_Y, Qt::ControlModifier);
+        QVERIFY(cell(window(), 2, colHdFlag).toInt() & 2);
+        QVERIFY(window().workspace().modified());
     }
 
     void screenshotOptionWritesAPicture() {
