@@ -4,6 +4,7 @@
 #include "app/busy_cursor.h"
 #include "app/details_tip.h"
 #include "app/organize_list_tab.h"
+#include "app/recent_folders.h"
 #include "app/status_panels.h"
 #include "app/twips.h"
 #include "app/user_dialogs.h"
@@ -11,6 +12,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
@@ -33,7 +36,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
       tooltip_(std::make_unique<widgets::CTooltip>()),
       detailsTip_(std::make_unique<DetailsTip>(*tooltip_)), tabs_(new QTabWidget(this)),
       organizeList_(new OrganizeListTab(workspace_, dialogs, *detailsTip_, this)),
-      status_(new StatusPanels(this)) {
+      status_(new StatusPanels(this)), recent_(std::make_unique<RecentFolders>(dataFolder_)) {
     setWindowTitle(windowCaption);
     setWindowIcon(QIcon(":/tavrino.png"));
     tooltip_->setStyle(1);
@@ -82,6 +85,17 @@ void MainWindow::buildMenus() {
         selectTab(0);
         saveFiles();
     });
+    file->addSeparator();
+    recentMenu_ = file->addMenu("Recent Folders");
+    connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::fillRecentMenu);
+    fillRecentMenu();
+    connect(file->addAction("Open Backup Folder"), &QAction::triggered, this, [this] {
+        selectTab(0);
+        const QString backups = QDir(dataFolder_).filePath("backups");
+        QDir().mkpath(backups);
+        openFilesFrom(backups);
+    });
+    file->addSeparator();
     QAction* exit = file->addAction("Exit");
     exit->setShortcut(QKeySequence::Quit);
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -149,11 +163,32 @@ void MainWindow::showAbout() {
     about_->raise();
 }
 
+void MainWindow::fillRecentMenu() {
+    recentMenu_->clear();
+    for (const QString& folder : recent_->folders()) {
+        QAction* entry = recentMenu_->addAction(QDir::toNativeSeparators(folder));
+        entry->setEnabled(QFileInfo(QDir(folder).filePath(channelFileName)).isFile());
+        connect(entry, &QAction::triggered, this, [this, folder] { openRecent(folder); });
+    }
+    recentMenu_->setEnabled(!recent_->folders().isEmpty());
+}
+
+void MainWindow::openRecent(const QString& folder) {
+    selectTab(0);
+    if (settleUnsavedEdits("opening other files")) {
+        openFolder(folder.toStdString());
+    }
+}
+
 void MainWindow::openFiles() {
+    openFilesFrom(dataFolder_);
+}
+
+void MainWindow::openFilesFrom(const QString& folder) {
     if (!settleUnsavedEdits("opening other files")) {
         return;
     }
-    const auto chosen = dialogs_.chooseChannelFile(dataFolder_);
+    const auto chosen = dialogs_.chooseChannelFile(folder);
     if (!chosen) {
         return;
     }
@@ -176,6 +211,7 @@ bool MainWindow::openFolder(const std::filesystem::path& folder) {
     detailsTip_->reset();
     organizeList_->workspaceReplaced();
     refreshEditActions();
+    recent_->remember(QString::fromStdString(folder.string()));
     return true;
 }
 
@@ -202,6 +238,7 @@ bool MainWindow::saveToFolder(const std::filesystem::path& folder) {
     }
     status_->showMessage(QString("Saved to %1").arg(QString::fromStdString(folder.string())), 5000);
     refreshEditActions();
+    recent_->remember(QString::fromStdString(folder.string()));
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 
+class QMenu;
 class QTabWidget;
 
 namespace tavrino::widgets {
@@ -16,6 +17,7 @@ class CTooltip;
 namespace tavrino::app {
 
 class AboutDialog;
+class RecentFolders;
 class DetailsTip;
 class OrganizeListTab;
 class StatusPanels;
@@ -41,6 +43,11 @@ public:
 
     // "Open Files" and "Save Files": ask for the place, then open or save there.
     void openFiles();
+    // The open dialog starting in `folder` (the data folder when empty).
+    void openFilesFrom(const QString& folder);
+    // Opens a folder picked from "Recent Folders", asking about unsaved edits first.
+    void openRecent(const QString& folder);
+    QMenu* recentMenu() const { return recentMenu_; }
     bool saveFiles();
     // The same without the dialogs.
     bool openFolder(const std::filesystem::path& folder);
@@ -52,6 +59,7 @@ protected:
 private:
     void buildMenus();
     void buildEditMenu();
+    void fillRecentMenu();
     // Undo and redo name the step they would take, and are off when there is none.
     void refreshEditActions();
     void undoOrRedo(bool undo);
@@ -69,6 +77,8 @@ private:
     OrganizeListTab* organizeList_;
     StatusPanels* status_;
     QPointer<AboutDialog> about_;
+    std::unique_ptr<RecentFolders> recent_;
+    QMenu* recentMenu_ = nullptr;
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;
 };

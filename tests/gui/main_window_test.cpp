@@ -70,7 +70,8 @@ private slots:
                  QStringList({"File", "Edit", "Organize List", "Receive Files from Orvix",
                               "Send Files to Orvix", "Organize Sat && TP", "Options", "About"}));
         QCOMPARE(actionTexts(window().menuBar()->actions().first()->menu()->actions()),
-                 QStringList({"Open", "Save", "Exit"}));
+                 QStringList(
+                     {"Open", "Save", "-", "Recent Folders", "Open Backup Folder", "-", "Exit"}));
         QStringList tabs;
         for (int i = 0; i < window().tabs()->count(); ++i) {
             tabs << window().tabs()->tabText(i);
@@ -350,6 +351,30 @@ private slots:
         QTest::keyClick(&view(), Qt::Key_Y, Qt::ControlModifier);
         QVERIFY(cell(window(), 2, colHdFlag).toInt() & 2);
         QVERIFY(window().workspace().modified());
+    }
+
+    void recentFoldersSurviveARestart() {
+        QVERIFY(window().openFolder(folder_->path()));
+        test::TempDir saved;
+        QVERIFY(window().saveToFolder(saved.path()));
+        test::TempDir gone;
+        test::writeSample(gone.path(), {.services = 20, .satellites = 1, .bouquets = 0});
+        QVERIFY(window().openFolder(gone.path()));
+        const QString gonePath = QString::fromStdString(gone.path().string());
+        window_.reset();
+        std::filesystem::remove(gone.path() / "all_channel.dat");
+
+        window_ =
+            std::make_unique<MainWindow>(*dialogs_, QString::fromStdString(data_->path().string()));
+        emit window().recentMenu()->aboutToShow();
+        const auto entries = window().recentMenu()->actions();
+        QCOMPARE(entries.size(), 3);
+        QCOMPARE(entries[0]->text(), gonePath);
+        QVERIFY(!entries[0]->isEnabled()); // its files are gone
+        QCOMPARE(entries[1]->text(), QString::fromStdString(saved.path().string()));
+        QVERIFY(entries[2]->isEnabled());
+        entries[2]->trigger();
+        QCOMPARE(tab().serviceModel()->rowCount(), 600);
     }
 
     void screenshotOptionWritesAPicture() {
