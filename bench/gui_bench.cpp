@@ -16,7 +16,7 @@ class SilentDialogs : public tavrino::app::UserDialogs {
 public:
     void tell(const tavrino::Notice&) override {}
     bool ask(const tavrino::Notice&) override { return false; }
-    UnsavedChoice askUnsavedChanges() override { return UnsavedChoice::Discard; }
+    UnsavedChoice askUnsavedChanges(const QString&) override { return UnsavedChoice::Discard; }
     std::optional<std::filesystem::path> chooseChannelFile(const QString&) override { return {}; }
     std::optional<std::filesystem::path> chooseSaveFolder(const QString&) override { return {}; }
 };

@@ -12,14 +12,17 @@ namespace tavrino::app {
 
 BouquetPanel::BouquetPanel(Workspace& workspace, Prompter& prompter, DetailsTip& tip,
                            QWidget* parent)
-    : QObject(parent), workspace_(workspace), tip_(tip), editor_(workspace, prompter),
+    : QObject(parent), workspace_(workspace), prompter_(prompter), tip_(tip),
+      editor_(workspace, prompter),
       listModel_(new BouquetListModel(editor_, workspace.codePage(), this)),
       contentsModel_(new BouquetContentsModel(this)), listView_(new BouquetListView(parent)),
       contentsView_(new BouquetContentsView(parent)), nameDialog_(new NameDialog(parent)) {
     listView_->setModel(listModel_);
     contentsView_->setModel(contentsModel_);
-    connect(listView_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this] { showContents(); });
+    // The selection, not the current row: a mouse press moves the current row before it
+    // selects, and the contents must show the bouquet that ends up selected.
+    connect(listView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &BouquetPanel::showContents);
     connectListCommands();
     connectContentsCommands();
 }
@@ -28,30 +31,21 @@ BouquetPanel::~BouquetPanel() = default;
 
 void BouquetPanel::connectListCommands() {
     connect(listView_->addBouquetAction(), &QAction::triggered, this, [this] {
-        if (!workspace_.channelLoaded()) {
-            return;
+        if (workspace_.channelLoaded()) {
+            askName(-1, [this](int, const std::string& name) { return editor_.add(name); });
         }
-        const int row = selectedRow();
-        const QString initial = row >= 0 ? listModel_->index(row, 0).data().toString() : QString();
-        askName(initial, [this](const std::string& name) { applyListChange(editor_.add(name)); });
     });
     connect(listView_->insertAction(), &QAction::triggered, this, [this] {
-        const int row = selectedRow();
-        if (row < 0) {
-            return;
+        if (selectedRow() >= 0) {
+            askName(selectedRow(),
+                    [this](int row, const std::string& name) { return editor_.insert(row, name); });
         }
-        askName(listModel_->index(row, 0).data().toString(), [this, row](const std::string& name) {
-            applyListChange(editor_.insert(row, name));
-        });
     });
     connect(listView_->renameAction(), &QAction::triggered, this, [this] {
-        const int row = selectedRow();
-        if (row < 0) {
-            return;
+        if (selectedRow() >= 0) {
+            askName(selectedRow(),
+                    [this](int row, const std::string& name) { return editor_.rename(row, name); });
         }
-        askName(listModel_->index(row, 0).data().toString(), [this, row](const std::string& name) {
-            applyListChange(editor_.rename(row, name));
-        });
     });
     connect(listView_->removeAction(), &QAction::triggered, this, [this] {
         if (selectedRow() >= 0) {
@@ -82,28 +76,28 @@ void BouquetPanel::connectListCommands() {
 
 void BouquetPanel::connectContentsCommands() {
     connect(contentsView_->deleteAction(), &QAction::triggered, this, [this] {
-        applyContentsChange(editor_.deleteItems(selectedRow(), contentsView_->selectedPositions()));
+        applyContentsChange(editor_.deleteItems(shownRow(), contentsView_->selectedPositions()));
     });
     connect(contentsView_->cutAction(), &QAction::triggered, this, [this] {
-        applyContentsChange(editor_.cutItems(selectedRow(), contentsView_->selectedPositions()));
+        applyContentsChange(editor_.cutItems(shownRow(), contentsView_->selectedPositions()));
     });
     connect(contentsView_->copyAction(), &QAction::triggered, this,
-            [this] { editor_.copyItems(selectedRow(), contentsView_->selectedPositions()); });
+            [this] { editor_.copyItems(shownRow(), contentsView_->selectedPositions()); });
     connect(contentsView_->pasteAction(), &QAction::triggered, this,
-            [this] { applyContentsChange(editor_.pasteItems(selectedRow(), selectedItem())); });
+            [this] { applyContentsChange(editor_.pasteItems(shownRow(), selectedItem())); });
     connect(contentsView_->locateAction(), &QAction::triggered, this, [this] {
         const auto item = selectedItem();
         if (!item) {
             return;
         }
-        if (const auto service = editor_.locate(selectedRow(), *item)) {
+        if (const auto service = editor_.locate(shownRow(), *item)) {
             emit locateRequested(*service);
         }
     });
     connect(
         contentsView_, &QAbstractItemView::doubleClicked, this,
         [this](const QModelIndex& index) {
-            applyContentsChange(editor_.deleteItem(selectedRow(), index.row()));
+            applyContentsChange(editor_.deleteItem(shownRow(), index.row()));
         },
         Qt::QueuedConnection);
     connect(contentsModel_, &BouquetContentsModel::servicesDropped, this,
@@ -111,20 +105,44 @@ void BouquetPanel::connectContentsCommands() {
     connect(
         contentsModel_, &BouquetContentsModel::itemsMoved, this,
         [this](std::vector<int> items, std::optional<int> onto) {
-            applyContentsChange(editor_.moveItems(selectedRow(), std::move(items), onto));
+            applyContentsChange(editor_.moveItems(shownRow(), std::move(items), onto));
         },
         Qt::QueuedConnection);
     connect(contentsView_, &TableViewBase::hoveredRowChanged, this, &BouquetPanel::showItemTip);
 }
 
-void BouquetPanel::askName(const QString& initial, std::function<void(const std::string&)> action) {
-    nameDialog_->ask(
-        initial, [action = std::move(action)](const QString& text) { action(text.toStdString()); });
+void BouquetPanel::askName(int row, NameAction action) {
+    const QString initial = row >= 0 ? listModel_->index(row, 0).data().toString() : QString();
+    const std::optional<BouquetId> target = editor_.idOfRow(row);
+    nameDialog_->ask(initial, [this, target, action = std::move(action)](const QString& text) {
+        return nameEntered(target, action, text.toStdString());
+    });
+}
+
+bool BouquetPanel::nameEntered(std::optional<BouquetId> target, const NameAction& action,
+                               const std::string& name) {
+    int row = -1;
+    if (target) {
+        const auto now = editor_.rowOfId(*target);
+        if (!now) {
+            prompter_.tell(limitNotice("The bouquet this name was meant for no longer exists !!!"));
+            return true;
+        }
+        row = *now;
+    }
+    const ListChange change = action(row, name);
+    applyListChange(change);
+    return !change.nameRefused; // a refused name stays in the dialog to be corrected
 }
 
 int BouquetPanel::selectedRow() const {
     const int row = listView_->currentSelectedPosition();
     return row < listModel_->rowCount() ? row : -1;
+}
+
+int BouquetPanel::shownRow() const {
+    const auto row = shown_ ? editor_.rowOfId(*shown_) : std::nullopt;
+    return row.value_or(-1);
 }
 
 std::optional<int> BouquetPanel::selectedItem() const {
@@ -133,16 +151,20 @@ std::optional<int> BouquetPanel::selectedItem() const {
 }
 
 void BouquetPanel::selectRow(std::optional<int> row) {
+    const QSignalBlocker quiet(listView_->selectionModel());
     if (row && *row >= 0 && *row < listModel_->rowCount()) {
         listView_->selectPositions({*row});
         listView_->scrollTo(listModel_->index(*row, 0));
     } else {
         listView_->clearSelection();
     }
+    listView_->viewport()->update();
     showContents();
 }
 
 void BouquetPanel::workspaceReplaced() {
+    nameDialog_->reject(); // it was opened for a bouquet of the database now gone
+    editor_.databaseReplaced();
     listModel_->reload();
     emit bouquetCountChanged(listModel_->rowCount());
     selectRow(listModel_->rowCount() > 0 ? std::optional<int>(0) : std::nullopt);
@@ -155,10 +177,32 @@ void BouquetPanel::refresh() {
     selectRow(row >= 0 ? std::optional<int>(row) : std::nullopt);
 }
 
+void BouquetPanel::stepApplied(const std::vector<int>& records) {
+    std::optional<int> row;
+    for (const int record : records) {
+        for (std::size_t r = 0; r < editor_.rows().size() && !row; ++r) {
+            if (editor_.rows()[r].record == record) {
+                row = static_cast<int>(r);
+            }
+        }
+    }
+    if (!row) {
+        const int shown = shownRow();
+        row = std::min(selectedRow() >= 0 ? selectedRow() : shown,
+                       static_cast<int>(editor_.rows().size()) - 1);
+    }
+    nameDialog_->reject();      // its bouquet may have moved back or gone
+    editor_.databaseReplaced(); // records moved back: the old ids mean nothing now
+    listModel_->reload();
+    emit bouquetCountChanged(listModel_->rowCount());
+    selectRow(row && *row >= 0 ? row : std::nullopt);
+}
+
 void BouquetPanel::applyListChange(const ListChange& change) {
     if (!change.written) {
         return;
     }
+    emit edited();
     listModel_->reload();
     emit bouquetCountChanged(listModel_->rowCount());
     selectRow(change.select);
@@ -167,6 +211,7 @@ void BouquetPanel::applyListChange(const ListChange& change) {
 
 void BouquetPanel::showContents() {
     const int row = selectedRow();
+    shown_ = editor_.idOfRow(row);
     contentsModel_->setItems(row >= 0 ? editor_.items(row) : std::vector<BouquetItem>{});
     emit itemCountChanged(contentsModel_->rowCount());
 }
@@ -175,7 +220,10 @@ void BouquetPanel::applyContentsChange(const ContentsChange& change) {
     if (!change.written) {
         return;
     }
-    showContents();
+    emit edited();
+    const int row = shownRow();
+    contentsModel_->setItems(editor_.items(row));
+    emit itemCountChanged(contentsModel_->rowCount());
     contentsView_->selectPositions(change.select ? std::vector<int>{*change.select}
                                                  : std::vector<int>{});
     if (change.select) {
@@ -193,7 +241,7 @@ void BouquetPanel::dropServices(const std::vector<std::uint32_t>& offsets,
             rows.push_back(static_cast<std::uint32_t>(*row));
         }
     }
-    applyContentsChange(editor_.dropServices(selectedRow(), rows, beforeItem));
+    applyContentsChange(editor_.dropServices(shownRow(), rows, beforeItem));
 }
 
 void BouquetPanel::showItemTip(int position) {

@@ -3,6 +3,7 @@
 #include "bouquets/bouquet_editor.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -18,7 +19,8 @@ class DetailsTip;
 class NameDialog;
 
 // The bouquet list and the contents of the selected bouquet: turns menu commands, keys and
-// drops into BouquetEditor operations and shows the result.
+// drops into BouquetEditor operations and shows the result. Contents commands act on the
+// bouquet whose contents are on screen, never on a row remembered from earlier.
 class BouquetPanel : public QObject {
     Q_OBJECT
 public:
@@ -36,18 +38,29 @@ public:
     void workspaceReplaced();
     // Services changed: list the bouquets again, keeping the selected one.
     void refresh();
+    // An undo or redo changed these records: list again and select the first that still is.
+    void stepApplied(const std::vector<int>& records);
     int selectedRow() const;
+    // The list row whose contents are shown; -1 for none.
+    int shownRow() const;
     void selectRow(std::optional<int> row);
 
 signals:
     void bouquetCountChanged(int count);
     void itemCountChanged(int count);
     void locateRequested(std::uint32_t serviceRow);
+    void edited();
 
 private:
+    using NameAction = std::function<ListChange(int row, const std::string& name)>;
+
     void connectListCommands();
     void connectContentsCommands();
-    void askName(const QString& initial, std::function<void(const std::string&)> action);
+    // Opens the name dialog for the bouquet in `row` (none for Add); OK runs `action` on that
+    // bouquet wherever it is by then.
+    void askName(int row, NameAction action);
+    bool nameEntered(std::optional<BouquetId> target, const NameAction& action,
+                     const std::string& name);
     void applyListChange(const ListChange& change);
     void applyContentsChange(const ContentsChange& change);
     void showContents();
@@ -56,6 +69,7 @@ private:
     std::optional<int> selectedItem() const;
 
     Workspace& workspace_;
+    Prompter& prompter_;
     DetailsTip& tip_;
     BouquetEditor editor_;
     BouquetListModel* listModel_;
@@ -63,6 +77,7 @@ private:
     BouquetListView* listView_;
     BouquetContentsView* contentsView_;
     NameDialog* nameDialog_;
+    std::optional<BouquetId> shown_;
 };
 
 } // namespace tavrino::app

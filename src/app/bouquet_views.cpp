@@ -3,6 +3,8 @@
 #include "app/twips.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QToolTip>
 
 namespace tavrino::app {
 namespace {
@@ -13,7 +15,9 @@ void enableDragAndDrop(QAbstractItemView* view) {
     view->setDropIndicatorShown(true);
     view->setDragDropMode(QAbstractItemView::DragDrop);
     view->setDefaultDropAction(Qt::CopyAction);
-    view->setDragDropOverwriteMode(false);
+    // A drop lands before the row under the pointer, wherever on the row it falls; the
+    // indicator marks that whole row rather than a gap above or below it.
+    view->setDragDropOverwriteMode(true);
 }
 
 } // namespace
@@ -25,16 +29,15 @@ BouquetListView::BouquetListView(QWidget* parent) : TableViewBase(parent) {
     horizontalHeader()->setStretchLastSection(true);
     setMinimumWidth(twipsToPixels(2400));
 
-    // The captions carry their own key hints, so the menu does not repeat them.
     remove_ = addMenuAction("Remove Bouquet", QKeySequence(Qt::SHIFT | Qt::Key_Delete));
     insert_ = addMenuAction("Insert Bouquets", QKeySequence(Qt::SHIFT | Qt::Key_Insert));
     add_ = addMenuAction("Add Bouquets");
     addMenuSeparator();
     rename_ = addMenuAction("Rename Bouquets", QKeySequence(Qt::CTRL | Qt::Key_R));
     addMenuSeparator();
-    cut_ = addMenuAction("Cut Bouquet      (Ctrl+X)", QKeySequence(Qt::CTRL | Qt::Key_X), false);
-    copy_ = addMenuAction("Copy Bouquet   (Ctrl+C)", QKeySequence(Qt::CTRL | Qt::Key_C), false);
-    paste_ = addMenuAction("Paste Bouquet   (Ctrl+V)", QKeySequence(Qt::CTRL | Qt::Key_V), false);
+    cut_ = addMenuAction("Cut Bouquet      (Ctrl+X)", QKeySequence(Qt::CTRL | Qt::Key_X));
+    copy_ = addMenuAction("Copy Bouquet   (Ctrl+C)", QKeySequence(Qt::CTRL | Qt::Key_C));
+    paste_ = addMenuAction("Paste Bouquet   (Ctrl+V)", QKeySequence(Qt::CTRL | Qt::Key_V));
 }
 
 BouquetContentsView::BouquetContentsView(QWidget* parent) : TableViewBase(parent) {
@@ -56,7 +59,7 @@ BouquetContentsView::BouquetContentsView(QWidget* parent) : TableViewBase(parent
 }
 
 void BouquetContentsView::setModel(QAbstractItemModel* model) {
-    QTableView::setModel(model);
+    TableViewBase::setModel(model);
     const int widths[] = {2822, 1058, 3175};
     for (int c = 0; c < model->columnCount(); ++c) {
         setColumnHidden(c, c >= 3);
@@ -64,6 +67,16 @@ void BouquetContentsView::setModel(QAbstractItemModel* model) {
             setColumnWidth(c, twipsToPixels(widths[c]));
         }
     }
+}
+
+bool BouquetContentsView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip &&
+        rowAt(static_cast<QHelpEvent*>(event)->pos().y()) >= 0) {
+        // Over a row its details tip speaks; the list's hint would cover it.
+        QToolTip::hideText();
+        return true;
+    }
+    return TableViewBase::viewportEvent(event);
 }
 
 } // namespace tavrino::app

@@ -43,6 +43,9 @@ public:
     QAction* pasteAction() const { return paste_; }
     QAction* locateAction() const { return locate_; }
 
+protected:
+    bool viewportEvent(QEvent* event) override;
+
 private:
     QAction* delete_;
     QAction* cut_;

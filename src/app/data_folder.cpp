@@ -1,29 +1,22 @@
 #include "app/data_folder.h"
 
-#include <QCoreApplication>
+#include "common/data_folder.h"
+
 #include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
 
 namespace tavrino::app {
 
 QString resolveDataFolder(const QString& commandLineChoice) {
+    // The same rules as tavrino-cli, so both find the same profiles and backups.
+    std::optional<std::filesystem::path> chosen;
     if (!commandLineChoice.isEmpty()) {
-        return QDir(commandLineChoice).absolutePath();
+        chosen = commandLineChoice.toStdString();
     }
-    const QString fromEnvironment = qEnvironmentVariable("TAVRINO_HOME");
-    if (!fromEnvironment.isEmpty()) {
-        return QDir(fromEnvironment).absolutePath();
-    }
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    if (QFileInfo(programFolder).isWritable()) {
-        return programFolder;
-    }
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return QString::fromStdString(tavrino::resolveDataFolder(chosen).string());
 }
 
 QString stagingFolder(const QString& dataFolder) {
-    return QDir(dataFolder).filePath("tmp");
+    return QString::fromStdString(tavrino::stagingFolderOf(dataFolder.toStdString()).string());
 }
 
 bool prepareDataFolder(const QString& folder) {

@@ -4,6 +4,7 @@
 #include "app/busy_cursor.h"
 #include "app/details_tip.h"
 #include "app/organize_list_tab.h"
+#include "app/recent_folders.h"
 #include "app/status_panels.h"
 #include "app/twips.h"
 #include "app/user_dialogs.h"
@@ -11,6 +12,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QTabWidget>
@@ -32,7 +36,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
       tooltip_(std::make_unique<widgets::CTooltip>()),
       detailsTip_(std::make_unique<DetailsTip>(*tooltip_)), tabs_(new QTabWidget(this)),
       organizeList_(new OrganizeListTab(workspace_, dialogs, *detailsTip_, this)),
-      status_(new StatusPanels(this)) {
+      status_(new StatusPanels(this)), recent_(std::make_unique<RecentFolders>(dataFolder_)) {
     setWindowTitle(windowCaption);
     setWindowIcon(QIcon(":/tavrino.png"));
     tooltip_->setStyle(1);
@@ -61,6 +65,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
             &StatusPanels::setBouquets);
     connect(organizeList_, &OrganizeListTab::itemCountChanged, status_,
             &StatusPanels::setItemsInBouquet);
+    connect(organizeList_, &OrganizeListTab::edited, this, &MainWindow::refreshEditActions);
     tabs_->setCurrentIndex(0);
 }
 
@@ -80,9 +85,21 @@ void MainWindow::buildMenus() {
         selectTab(0);
         saveFiles();
     });
+    file->addSeparator();
+    recentMenu_ = file->addMenu("Recent Folders");
+    connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::fillRecentMenu);
+    fillRecentMenu();
+    connect(file->addAction("Open Backup Folder"), &QAction::triggered, this, [this] {
+        selectTab(0);
+        const QString backups = QDir(dataFolder_).filePath("backups");
+        QDir().mkpath(backups);
+        openFilesFrom(backups);
+    });
+    file->addSeparator();
     QAction* exit = file->addAction("Exit");
     exit->setShortcut(QKeySequence::Quit);
     connect(exit, &QAction::triggered, this, &QWidget::close);
+    buildEditMenu();
 
     connect(menuBar()->addAction("Organize List"), &QAction::triggered, this,
             [this] { selectTab(0); });
@@ -95,6 +112,42 @@ void MainWindow::buildMenus() {
             [this] { selectTab(1); });
     connect(menuBar()->addAction("Options"), &QAction::triggered, this, [this] { selectTab(2); });
     connect(menuBar()->addAction("About"), &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+void MainWindow::buildEditMenu() {
+    QMenu* edit = menuBar()->addMenu("Edit");
+    undo_ = edit->addAction("Undo");
+    undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redo_ = edit->addAction("Redo");
+    redo_->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(undo_, &QAction::triggered, this, [this] { undoOrRedo(true); });
+    connect(redo_, &QAction::triggered, this, [this] { undoOrRedo(false); });
+    connect(edit, &QMenu::aboutToShow, this, &MainWindow::refreshEditActions);
+    refreshEditActions();
+}
+
+void MainWindow::refreshEditActions() {
+    const EditHistory& history = workspace_.history();
+    undo_->setEnabled(history.canUndo());
+    redo_->setEnabled(history.canRedo());
+    undo_->setText(history.canUndo()
+                       ? QString("Undo %1").arg(QString::fromStdString(history.undoName()))
+                       : QString("Undo"));
+    redo_->setText(history.canRedo()
+                       ? QString("Redo %1").arg(QString::fromStdString(history.redoName()))
+                       : QString("Redo"));
+}
+
+void MainWindow::undoOrRedo(bool undo) {
+    const auto effect = undo ? workspace_.undo() : workspace_.redo();
+    if (effect) {
+        organizeList_->stepApplied(*effect);
+        status_->showMessage(QString("%1 %2").arg(undo ? "Undone:" : "Redone:",
+                                                  QString::fromStdString(effect->name)),
+                             4000);
+    }
+    refreshEditActions();
 }
 
 void MainWindow::selectTab(int index) {
@@ -110,8 +163,32 @@ void MainWindow::showAbout() {
     about_->raise();
 }
 
+void MainWindow::fillRecentMenu() {
+    recentMenu_->clear();
+    for (const QString& folder : recent_->folders()) {
+        QAction* entry = recentMenu_->addAction(QDir::toNativeSeparators(folder));
+        entry->setEnabled(QFileInfo(QDir(folder).filePath(channelFileName)).isFile());
+        connect(entry, &QAction::triggered, this, [this, folder] { openRecent(folder); });
+    }
+    recentMenu_->setEnabled(!recent_->folders().isEmpty());
+}
+
+void MainWindow::openRecent(const QString& folder) {
+    selectTab(0);
+    if (settleUnsavedEdits("opening other files")) {
+        openFolder(folder.toStdString());
+    }
+}
+
 void MainWindow::openFiles() {
-    const auto chosen = dialogs_.chooseChannelFile(dataFolder_);
+    openFilesFrom(dataFolder_);
+}
+
+void MainWindow::openFilesFrom(const QString& folder) {
+    if (!settleUnsavedEdits("opening other files")) {
+        return;
+    }
+    const auto chosen = dialogs_.chooseChannelFile(folder);
     if (!chosen) {
         return;
     }
@@ -124,6 +201,7 @@ bool MainWindow::openFolder(const std::filesystem::path& folder) {
         const BusyCursor busy;
         result = workspace_.openFolder(folder);
     }
+    tellNote(result.note);
     if (result.status == OpenResult::Status::Refused) {
         dialogs_.tell(result.problem->notice());
         return false;
@@ -133,6 +211,8 @@ bool MainWindow::openFolder(const std::filesystem::path& folder) {
     }
     detailsTip_->reset();
     organizeList_->workspaceReplaced();
+    refreshEditActions();
+    recent_->remember(QString::fromStdString(folder.string()));
     return true;
 }
 
@@ -153,29 +233,42 @@ bool MainWindow::saveToFolder(const std::filesystem::path& folder) {
         const BusyCursor busy;
         result = workspace_.save(folder);
     }
+    tellNote(result.note);
     if (!result.ok()) {
         dialogs_.tell(result.problem->notice());
         return false;
     }
     status_->showMessage(QString("Saved to %1").arg(QString::fromStdString(folder.string())), 5000);
+    refreshEditActions();
+    recent_->remember(QString::fromStdString(folder.string()));
     return true;
 }
 
+bool MainWindow::settleUnsavedEdits(const QString& beforeWhat) {
+    if (!workspace_.modified()) {
+        return true;
+    }
+    switch (dialogs_.askUnsavedChanges(beforeWhat)) {
+    case UserDialogs::UnsavedChoice::Save:
+        return saveFiles();
+    case UserDialogs::UnsavedChoice::Discard:
+        return true;
+    case UserDialogs::UnsavedChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+void MainWindow::tellNote(const std::optional<std::string>& note) {
+    if (note) {
+        dialogs_.tell({"Tavrino", *note, NoticeIcon::Information});
+    }
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (workspace_.modified()) {
-        switch (dialogs_.askUnsavedChanges()) {
-        case UserDialogs::UnsavedChoice::Cancel:
-            event->ignore();
-            return;
-        case UserDialogs::UnsavedChoice::Save:
-            if (!saveFiles()) {
-                event->ignore();
-                return;
-            }
-            break;
-        case UserDialogs::UnsavedChoice::Discard:
-            break;
-        }
+    if (!settleUnsavedEdits("closing")) {
+        event->ignore();
+        return;
     }
     tooltip_->Destroy();
     if (about_ != nullptr) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 
+class QMenu;
 class QTabWidget;
 
 namespace tavrino::widgets {
@@ -16,6 +17,7 @@ class CTooltip;
 namespace tavrino::app {
 
 class AboutDialog;
+class RecentFolders;
 class DetailsTip;
 class OrganizeListTab;
 class StatusPanels;
@@ -35,10 +37,17 @@ public:
     OrganizeListTab* organizeListTab() const { return organizeList_; }
     QTabWidget* tabs() const { return tabs_; }
     StatusPanels* statusPanels() const { return status_; }
+    QAction* undoAction() const { return undo_; }
+    QAction* redoAction() const { return redo_; }
     widgets::CTooltip& tooltip() { return *tooltip_; }
 
     // "Open Files" and "Save Files": ask for the place, then open or save there.
     void openFiles();
+    // The open dialog starting in `folder` (the data folder when empty).
+    void openFilesFrom(const QString& folder);
+    // Opens a folder picked from "Recent Folders", asking about unsaved edits first.
+    void openRecent(const QString& folder);
+    QMenu* recentMenu() const { return recentMenu_; }
     bool saveFiles();
     // The same without the dialogs.
     bool openFolder(const std::filesystem::path& folder);
@@ -49,8 +58,17 @@ protected:
 
 private:
     void buildMenus();
+    void buildEditMenu();
+    void fillRecentMenu();
+    // Undo and redo name the step they would take, and are off when there is none.
+    void refreshEditActions();
+    void undoOrRedo(bool undo);
     void showAbout();
     void selectTab(int index);
+    // What an open or save found and mended in the folder (a save cut short, leftovers).
+    void tellNote(const std::optional<std::string>& note);
+    // Before unsaved edits are dropped: save them, drop them, or (false) keep everything.
+    bool settleUnsavedEdits(const QString& beforeWhat);
 
     UserDialogs& dialogs_;
     QString dataFolder_;
@@ -61,6 +79,10 @@ private:
     OrganizeListTab* organizeList_;
     StatusPanels* status_;
     QPointer<AboutDialog> about_;
+    std::unique_ptr<RecentFolders> recent_;
+    QMenu* recentMenu_ = nullptr;
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
 };
 
 } // namespace tavrino::app

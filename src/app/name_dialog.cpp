@@ -20,7 +20,7 @@ NameDialog::NameDialog(QWidget* parent) : QDialog(parent), nameBox_(new QLineEdi
     layout->addWidget(buttons);
 }
 
-void NameDialog::ask(const QString& initialText, std::function<void(const QString&)> onOk) {
+void NameDialog::ask(const QString& initialText, std::function<bool(const QString&)> onOk) {
     onOk_ = std::move(onOk);
     nameBox_->setText(initialText);
     nameBox_->selectAll();
@@ -35,12 +35,12 @@ void NameDialog::ask(const QString& initialText, std::function<void(const QStrin
 }
 
 void NameDialog::submit() {
-    auto action = std::move(onOk_);
+    if (onOk_ && !onOk_(nameBox_->text())) {
+        nameBox_->setFocus(); // refused: the typed text stays for correcting
+        return;
+    }
     onOk_ = nullptr;
     hide();
-    if (action) {
-        action(nameBox_->text());
-    }
 }
 
 } // namespace tavrino::app

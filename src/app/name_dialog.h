@@ -8,20 +8,21 @@ class QLineEdit;
 namespace tavrino::app {
 
 // The small "Tavrino" dialog that asks for a bouquet name. It does not block the window;
-// OK (or Enter) hands the text to the action it was opened for, Cancel drops it.
+// OK (or Enter) hands the text to the action it was opened for, which says whether the dialog
+// may close (a refused name stays for correcting); Cancel drops it.
 class NameDialog : public QDialog {
     Q_OBJECT
 public:
     explicit NameDialog(QWidget* parent = nullptr);
 
-    void ask(const QString& initialText, std::function<void(const QString&)> onOk);
+    void ask(const QString& initialText, std::function<bool(const QString&)> onOk);
     QLineEdit* nameBox() const { return nameBox_; }
 
 private:
     void submit();
 
     QLineEdit* nameBox_;
-    std::function<void(const QString&)> onOk_;
+    std::function<bool(const QString&)> onOk_;
 };
 
 } // namespace tavrino::app

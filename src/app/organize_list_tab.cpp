@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -100,10 +101,15 @@ OrganizeListTab::OrganizeListTab(Workspace& workspace, Prompter& prompter, Detai
             &OrganizeListTab::bouquetCountChanged);
     connect(bouquets_, &BouquetPanel::itemCountChanged, this, &OrganizeListTab::itemCountChanged);
     connect(bouquets_, &BouquetPanel::locateRequested, this, &OrganizeListTab::locateService);
+    connect(bouquets_, &BouquetPanel::edited, this, &OrganizeListTab::edited);
 }
 
 void OrganizeListTab::workspaceReplaced() {
     loading_ = true;
+    {
+        const QSignalBlocker quiet(searchBox_); // the old search means nothing here
+        searchBox_->clear();
+    }
     satelliteFilter_->clear();
     satelliteFilter_->addItem(allSatellites);
     for (const auto& name : workspace_.services().satelliteNames()) {
@@ -133,6 +139,9 @@ void OrganizeListTab::applyFilter() {
     workspace_.view().applyFilter(workspace_.services(), filter);
     serviceView_->horizontalHeader()->setSortIndicatorShown(false);
     serviceModel_->reload();
+    // A refilled list starts at its first row and first column.
+    serviceView_->scrollToTop();
+    serviceView_->horizontalScrollBar()->setValue(0);
 }
 
 void OrganizeListTab::sortByColumn(int column) {
@@ -181,10 +190,33 @@ void OrganizeListTab::changeFlag(std::uint8_t bit, bool set) {
     for (const int p : positions) {
         rows.push_back(workspace_.view().tableRow(static_cast<std::size_t>(p)));
     }
-    ImageEditor editor = workspace_.channelEditor();
-    changeFlagBit(editor, workspace_.services(), rows, bit, set);
+    {
+        const auto step = workspace_.beginEdit(flagCommandName(bit, set, rows.size()));
+        ImageEditor editor = workspace_.channelEditor();
+        changeFlagBit(editor, workspace_.services(), rows, bit, set);
+    }
     serviceModel_->rowsEdited(positions);
     bouquets_->refresh(); // the bouquets show the same services
+    emit edited();
+}
+
+void OrganizeListTab::stepApplied(const StepEffect& effect) {
+    if (effect.servicesRebuilt) {
+        serviceModel_->reload();
+        emit totalServicesChanged(static_cast<int>(workspace_.services().size()));
+    } else if (!effect.serviceRows.empty()) {
+        std::vector<int> positions;
+        for (const std::uint32_t row : effect.serviceRows) {
+            if (const auto p = workspace_.view().positionOfTableRow(row)) {
+                positions.push_back(static_cast<int>(*p));
+            }
+        }
+        serviceModel_->rowsEdited(positions);
+        const int scrolled = serviceView_->verticalScrollBar()->value();
+        serviceView_->selectPositions(positions);
+        serviceView_->verticalScrollBar()->setValue(scrolled);
+    }
+    bouquets_->stepApplied(effect.bouquetRecords);
 }
 
 void OrganizeListTab::locateService(std::uint32_t tableRow) {

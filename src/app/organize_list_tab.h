@@ -25,6 +25,8 @@ public:
 
     // A new database was opened: rebuild the filter lists and show every service.
     void workspaceReplaced();
+    // An undo or redo put bytes back: show them, keeping filter, order and scroll position.
+    void stepApplied(const StepEffect& effect);
 
     ServiceListView* serviceView() const { return serviceView_; }
     ServiceModel* serviceModel() const { return serviceModel_; }
@@ -48,6 +50,7 @@ signals:
     void totalServicesChanged(int total);
     void bouquetCountChanged(int count);
     void itemCountChanged(int count);
+    void edited(); // something was written into the images
 
 private:
     void applyFilter();

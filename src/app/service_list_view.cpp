@@ -31,7 +31,7 @@ ServiceListView::ServiceListView(QWidget* parent) : TableViewBase(parent) {
 }
 
 void ServiceListView::setModel(QAbstractItemModel* model) {
-    QTableView::setModel(model);
+    TableViewBase::setModel(model);
     const auto& columns = serviceColumns();
     for (int c = 0; c < serviceColumnCount; ++c) {
         const int twips = columns[static_cast<std::size_t>(c)].widthTwips;

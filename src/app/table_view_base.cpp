@@ -1,12 +1,25 @@
 #include "app/table_view_base.h"
 
 #include <QContextMenuEvent>
+#include <QCursor>
+#include <QDrag>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <set>
 
 namespace tavrino::app {
+namespace {
+
+TableViewBase::DragCarrier& dragCarrier() {
+    static TableViewBase::DragCarrier carrier;
+    return carrier;
+}
+
+bool draggingNow = false;
+
+} // namespace
 
 TableViewBase::TableViewBase(QWidget* parent) : QTableView(parent), menu_(new QMenu(this)) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -20,15 +33,32 @@ TableViewBase::TableViewBase(QWidget* parent) : QTableView(parent), menu_(new QM
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TableViewBase::hoverAgain);
 }
 
-QAction* TableViewBase::addMenuAction(const QString& text, const QKeySequence& shortcut,
-                                      bool shortcutInMenu) {
+void TableViewBase::setModel(QAbstractItemModel* model) {
+    QTableView::setModel(model);
+    // Queued, so the view has laid out the new rows before the pointer's row is looked up.
+    connect(model, &QAbstractItemModel::modelReset, this, &TableViewBase::hoverAgain,
+            Qt::QueuedConnection);
+    connect(model, &QAbstractItemModel::layoutChanged, this, &TableViewBase::hoverAgain,
+            Qt::QueuedConnection);
+}
+
+void TableViewBase::setDragCarrier(DragCarrier carrier) {
+    dragCarrier() = std::move(carrier);
+}
+
+bool TableViewBase::dragInProgress() {
+    return draggingNow;
+}
+
+QAction* TableViewBase::addMenuAction(const QString& text, const QKeySequence& shortcut) {
     QAction* action = menu_->addAction(text);
     if (!shortcut.isEmpty()) {
         action->setShortcut(shortcut);
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        action->setShortcutVisibleInContextMenu(shortcutInMenu);
+        action->setShortcutVisibleInContextMenu(false);
         addAction(action);
     }
     return action;
@@ -74,12 +104,16 @@ void TableViewBase::selectPositions(const std::vector<int>& positions) {
 }
 
 void TableViewBase::contextMenuEvent(QContextMenuEvent* event) {
+    reportHover(-1); // the tip must not cover the menu's entries
     menu_->popup(event->globalPos());
 }
 
 void TableViewBase::mouseMoveEvent(QMouseEvent* event) {
     QTableView::mouseMoveEvent(event);
-    reportHover(rowAt(event->position().toPoint().y()));
+    // A held button selects or drags; the tip waits until the pointer rests again.
+    if (event->buttons() == Qt::NoButton) {
+        reportHover(rowAt(event->position().toPoint().y()));
+    }
 }
 
 void TableViewBase::leaveEvent(QEvent* event) {
@@ -87,10 +121,48 @@ void TableViewBase::leaveEvent(QEvent* event) {
     reportHover(-1);
 }
 
+void TableViewBase::startDrag(Qt::DropActions supportedActions) {
+    QModelIndexList indexes;
+    for (const QModelIndex& index : selectedIndexes()) {
+        if (model()->flags(index) & Qt::ItemIsDragEnabled) {
+            indexes << index;
+        }
+    }
+    if (indexes.isEmpty()) {
+        return;
+    }
+    QMimeData* mime = model()->mimeData(indexes);
+    if (mime == nullptr) {
+        return;
+    }
+    reportHover(-1); // no tip travels with a drag
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    draggingNow = true;
+    if (dragCarrier()) {
+        dragCarrier()(*drag, supportedActions);
+    } else {
+        drag->exec(supportedActions, defaultDropAction());
+    }
+    draggingNow = false;
+    drag->deleteLater();
+}
+
 void TableViewBase::reportHover(int position) {
     if (position != hovered_) {
         hovered_ = position;
         emit hoveredRowChanged(position);
+    }
+}
+
+void TableViewBase::hoverAgain() {
+    if (hovered_ < 0 || draggingNow) {
+        return;
+    }
+    reportHover(-1);
+    const QPoint at = viewport()->mapFromGlobal(QCursor::pos());
+    if (viewport()->rect().contains(at)) {
+        reportHover(rowAt(at.y()));
     }
 }
 

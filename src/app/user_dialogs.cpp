@@ -43,9 +43,11 @@ bool QtUserDialogs::ask(const Notice& question) {
     return box.exec() == QMessageBox::Yes;
 }
 
-UserDialogs::UnsavedChoice QtUserDialogs::askUnsavedChanges() {
+UserDialogs::UnsavedChoice QtUserDialogs::askUnsavedChanges(const QString& beforeWhat) {
     QMessageBox box(QMessageBox::Question, "Tavrino",
-                    "The channel list has changes that are not saved.\n\nSave them before closing?",
+                    QString("The channel list has changes that are not saved.\n\nSave them "
+                            "before %1?")
+                        .arg(beforeWhat),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent_);
     box.setDefaultButton(QMessageBox::Save);
     switch (box.exec()) {

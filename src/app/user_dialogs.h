@@ -16,7 +16,8 @@ class UserDialogs : public Prompter {
 public:
     enum class UnsavedChoice { Save, Discard, Cancel };
 
-    virtual UnsavedChoice askUnsavedChanges() = 0;
+    // Save, discard or keep unsaved edits before `beforeWhat` ("closing", ...) drops them.
+    virtual UnsavedChoice askUnsavedChanges(const QString& beforeWhat) = 0;
     // The open dialog of "Open Files"; nullopt when cancelled.
     virtual std::optional<std::filesystem::path> chooseChannelFile(const QString& folder) = 0;
     // The save dialog of "Save Files": only the folder of the chosen name counts.
@@ -29,7 +30,7 @@ public:
 
     void tell(const Notice& notice) override;
     bool ask(const Notice& question) override;
-    UnsavedChoice askUnsavedChanges() override;
+    UnsavedChoice askUnsavedChanges(const QString& beforeWhat) override;
     std::optional<std::filesystem::path> chooseChannelFile(const QString& folder) override;
     std::optional<std::filesystem::path> chooseSaveFolder(const QString& folder) override;
 

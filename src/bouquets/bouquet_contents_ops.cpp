@@ -81,6 +81,7 @@ ContentsChange BouquetEditor::dropServices(int row, std::span<const std::uint32_
     if (!validRow(row) || serviceRows.empty()) {
         return {};
     }
+    auto step = workspace_.beginEdit("Drop Services");
     auto list = items(row);
     std::size_t at =
         beforeItem
@@ -100,6 +101,7 @@ ContentsChange BouquetEditor::dropServices(int row, std::span<const std::uint32_
     if (list.size() == before) {
         return {};
     }
+    step.rename(countedName("Drop", list.size() - before, "Service"));
     writeItems(record(row), list);
     return {true, static_cast<int>(at) - 1};
 }
@@ -113,6 +115,7 @@ ContentsChange BouquetEditor::moveItems(int row, std::vector<int> selected,
                       std::binary_search(selected.begin(), selected.end(), *ontoItem)))) {
         return {};
     }
+    const auto step = workspace_.beginEdit(countedName("Move", selected.size(), "Item"));
     itemClipboard_.clear();
     for (const int p : selected) {
         itemClipboard_.push_back(list[static_cast<std::size_t>(p)]);
@@ -135,6 +138,7 @@ ContentsChange BouquetEditor::deleteItems(int row, std::vector<int> selected) {
     if (selected.empty()) {
         return {};
     }
+    const auto step = workspace_.beginEdit(countedName("Delete", selected.size(), "Item"));
     if (!prompter_.ask(confirmQuestion("Are you sure you want to delete " +
                                        std::to_string(selected.size()) +
                                        " services from this bouquet ?" + questionEnd))) {
@@ -167,6 +171,8 @@ void BouquetEditor::copyItems(int row, std::vector<int> selected) {
 }
 
 ContentsChange BouquetEditor::cutItems(int row, std::vector<int> selected) {
+    const auto step = workspace_.beginEdit(
+        countedName("Cut", sortedUnique(selected, items(row).size()).size(), "Item"));
     copyItems(row, selected);
     return deleteItems(row, std::move(selected));
 }
@@ -175,6 +181,7 @@ ContentsChange BouquetEditor::pasteItems(int row, std::optional<int> beforeItem)
     if (itemClipboard_.empty() || !validRow(row)) {
         return {};
     }
+    auto step = workspace_.beginEdit("Paste Items");
     auto list = items(row);
     std::size_t at =
         beforeItem && *beforeItem >= 0 && static_cast<std::size_t>(*beforeItem) < list.size()
@@ -191,6 +198,7 @@ ContentsChange BouquetEditor::pasteItems(int row, std::optional<int> beforeItem)
     if (list.size() == before) {
         return {};
     }
+    step.rename(countedName("Paste", list.size() - before, "Item"));
     writeItems(record(row), list);
     return {true, static_cast<int>(at) - 1};
 }

@@ -14,6 +14,36 @@ std::vector<BouquetItem> BouquetEditor::items(int row) const {
     return validRow(row) ? readBouquetItems(workspace_, record(row)) : std::vector<BouquetItem>{};
 }
 
+void BouquetEditor::databaseReplaced() {
+    ids_.clear();
+    syncIds();
+}
+
+void BouquetEditor::syncIds() const {
+    const auto count = static_cast<std::size_t>(std::max(storedCount(), 0));
+    if (ids_.size() != count) { // a database this editor has not seen yet
+        ids_.clear();
+        for (std::size_t b = 0; b < count; ++b) {
+            ids_.push_back(nextId_++);
+        }
+    }
+}
+
+std::optional<BouquetId> BouquetEditor::idOfRow(int row) const {
+    if (!validRow(row)) {
+        return std::nullopt;
+    }
+    syncIds();
+    return ids_[static_cast<std::size_t>(record(row))];
+}
+
+std::optional<int> BouquetEditor::rowOfId(BouquetId id) const {
+    syncIds();
+    const auto it = std::find(ids_.begin(), ids_.end(), id);
+    return it == ids_.end() ? std::nullopt
+                            : rowOfRecord(static_cast<int>(std::distance(ids_.begin(), it)));
+}
+
 std::optional<std::string> BouquetEditor::encodeName(const std::string& utf8) const {
     const Encoded encoded = workspace_.codePage().fromUtf8(utf8);
     if (!encoded.ok) {
@@ -67,6 +97,7 @@ void BouquetEditor::renumber() {
 }
 
 ListChange BouquetEditor::add(const std::string& name) {
+    const auto step = workspace_.beginEdit("Add Bouquet");
     if (!workspace_.channelLoaded() || name.empty()) {
         return {};
     }
@@ -76,9 +107,11 @@ ListChange BouquetEditor::add(const std::string& name) {
     }
     const auto bytes = encodeName(name);
     if (!bytes) {
-        return {};
+        return {false, std::nullopt, true};
     }
+    syncIds();
     const int n = storedCount();
+    ids_.push_back(nextId_++);
     {
         ImageEditor editor = workspace_.channelEditor();
         editor.writeNumber(ch::bouquetCount, 1, n + 1);
@@ -101,6 +134,8 @@ std::optional<int> BouquetEditor::insertRecord(std::optional<int> beforeRow,
         return std::nullopt;
     }
     const int s = beforeRow && validRow(*beforeRow) ? record(*beforeRow) : n;
+    syncIds();
+    ids_.insert(ids_.begin() + s, nextId_++);
     ImageEditor editor = workspace_.channelEditor();
     if (s < n) {
         const auto moved = static_cast<std::size_t>(n - s);
@@ -117,24 +152,26 @@ std::optional<int> BouquetEditor::insertRecord(std::optional<int> beforeRow,
 }
 
 ListChange BouquetEditor::insert(std::optional<int> beforeRow, const std::string& name) {
+    const auto step = workspace_.beginEdit("Insert Bouquet");
     if (name.empty()) {
         return {}; // an empty name would hide the new bouquet from the list
     }
     const auto bytes = encodeName(name);
     if (!bytes) {
-        return {};
+        return {false, std::nullopt, true};
     }
     const auto rec = insertRecord(beforeRow, *bytes);
     return rec ? selectRecord(*rec) : ListChange{};
 }
 
 ListChange BouquetEditor::rename(int row, const std::string& name) {
+    const auto step = workspace_.beginEdit("Rename Bouquet");
     if (!validRow(row) || name.empty()) {
         return {};
     }
     const auto bytes = encodeName(name);
     if (!bytes) {
-        return {};
+        return {false, std::nullopt, true};
     }
     const int rec = record(row);
     writeName(rec, *bytes, true);
@@ -142,15 +179,21 @@ ListChange BouquetEditor::rename(int row, const std::string& name) {
     return selectRecord(rec);
 }
 
-bool BouquetEditor::removeRecord(int row, const char* verb) {
+bool BouquetEditor::confirm(const char* verb, int row) {
     const std::string name =
         workspace_.codePage().toUtf8(rows()[static_cast<std::size_t>(row)].name);
-    if (!prompter_.ask(confirmQuestion(std::string("Are you sure you want to ") + verb +
-                                       " Bouquet : " + name + " ?" + questionEnd))) {
+    return prompter_.ask(confirmQuestion(std::string("Are you sure you want to ") + verb +
+                                         " Bouquet : " + name + " ?" + questionEnd));
+}
+
+bool BouquetEditor::removeRecord(int row) {
+    if (!confirm("delete", row)) {
         return false;
     }
     const int b = record(row);
     const int n = storedCount();
+    syncIds();
+    ids_.erase(ids_.begin() + b);
     ImageEditor editor = workspace_.channelEditor();
     const auto moved = static_cast<std::size_t>(n - 1 - b);
     editor.move(tableAt(b + 1), tableAt(b), ch::bouquetItemTableSize * moved);
@@ -166,7 +209,8 @@ bool BouquetEditor::removeRecord(int row, const char* verb) {
 }
 
 ListChange BouquetEditor::remove(int row) {
-    if (!validRow(row) || !removeRecord(row, "delete")) {
+    const auto step = workspace_.beginEdit("Remove Bouquet");
+    if (!validRow(row) || !removeRecord(row)) {
         return {};
     }
     if (rows().empty()) {
@@ -183,15 +227,18 @@ void BouquetEditor::copy(int row) {
 }
 
 ListChange BouquetEditor::cut(int row) {
+    const auto step = workspace_.beginEdit("Cut Bouquet");
     copy(row);
     return remove(row);
 }
 
 ListChange BouquetEditor::paste(std::optional<int> beforeRow) {
+    const auto step = workspace_.beginEdit("Paste Bouquet");
     if (bouquetClipboard_.name.empty()) {
         return {};
     }
-    const auto rec = insertRecord(beforeRow, bouquetClipboard_.name.substr(0, bouquetNameLimit));
+    // The name travels whole: the cut to 50 characters is only for names the user types.
+    const auto rec = insertRecord(beforeRow, bouquetClipboard_.name);
     if (!rec) {
         return {};
     }
@@ -201,25 +248,58 @@ ListChange BouquetEditor::paste(std::optional<int> beforeRow) {
     return selectRecord(*rec);
 }
 
+void BouquetEditor::rotateRecords(int from, int to) {
+    const int low = std::min(from, to);
+    const int high = std::max(from, to);
+    const Bytes& image = workspace_.channelBytes();
+    ImageEditor editor = workspace_.channelEditor();
+    // Each area holds one entry per record; the entry at `from` moves to `to` and the ones
+    // between close up, exactly as the records do.
+    const auto rotateArea = [&](std::size_t first, std::size_t entrySize) {
+        const std::size_t begin = first + entrySize * static_cast<std::size_t>(low);
+        const std::size_t end = first + entrySize * static_cast<std::size_t>(high + 1);
+        Bytes area(image.begin() + static_cast<std::ptrdiff_t>(begin),
+                   image.begin() + static_cast<std::ptrdiff_t>(end));
+        if (from < to) {
+            std::rotate(area.begin(), area.begin() + static_cast<std::ptrdiff_t>(entrySize),
+                        area.end());
+        } else {
+            std::rotate(area.rbegin(), area.rbegin() + static_cast<std::ptrdiff_t>(entrySize),
+                        area.rend());
+        }
+        editor.writeBytes(begin, area);
+    };
+    rotateArea(ch::bouquets, ch::nameRecordSize);
+    rotateArea(ch::bouquetItems, ch::bouquetItemTableSize);
+    rotateArea(ch::bouquetItemCounts, 2);
+    syncIds();
+    const auto id = ids_[static_cast<std::size_t>(from)];
+    ids_.erase(ids_.begin() + from);
+    ids_.insert(ids_.begin() + to, id);
+}
+
 ListChange BouquetEditor::move(int fromRow, std::optional<int> ontoRow) {
-    if (!validRow(fromRow) || (ontoRow && (*ontoRow == fromRow || !validRow(*ontoRow)))) {
+    const auto step = workspace_.beginEdit("Move Bouquet");
+    if (!validRow(fromRow) || (ontoRow && !validRow(*ontoRow))) {
         return {};
+    }
+    const int from = record(fromRow);
+    int to = storedCount() - 1; // no row under the drop: to the end
+    if (ontoRow) {
+        const int onto = record(*ontoRow);
+        to = from < onto ? onto - 1 : onto;
+    }
+    if (to == from) {
+        return {}; // dropped on itself or on the bouquet just below: the order stays
     }
     copy(fromRow);
-    if (!removeRecord(fromRow, "move")) {
+    if (!confirm("move", fromRow)) {
         return {};
     }
-    // After the removal the rows below the moved one have shifted up by one.
-    std::optional<int> before;
-    if (ontoRow) {
-        before = fromRow > *ontoRow ? *ontoRow : *ontoRow - 1;
-    }
-    const auto rec = insertRecord(before, bouquetClipboard_.name.substr(0, bouquetNameLimit));
-    if (!rec) {
-        return {true, std::nullopt};
-    }
-    writeItems(*rec, bouquetClipboard_.items);
-    return selectRecord(*rec);
+    rotateRecords(from, to);
+    renumber();
+    workspace_.refreshBouquets();
+    return selectRecord(to);
 }
 
 } // namespace tavrino

@@ -15,7 +15,12 @@ namespace tavrino {
 struct ListChange {
     bool written = false;
     std::optional<int> select; // list row, 0-based
+    bool nameRefused = false;  // the typed name cannot be stored; the user may correct it
 };
+
+// Names one bouquet for as long as the database is open, whatever other bouquets are
+// inserted, removed or moved meanwhile.
+using BouquetId = std::uint64_t;
 
 // What a contents operation did: whether it wrote the bouquet, and which item to select.
 struct ContentsChange {
@@ -36,6 +41,11 @@ public:
     const std::vector<BouquetRecord>& rows() const { return workspace_.files().bouquets.rows; }
     std::vector<BouquetItem> items(int row) const;
 
+    // A new database was opened: every bouquet gets a fresh id.
+    void databaseReplaced();
+    std::optional<BouquetId> idOfRow(int row) const;
+    std::optional<int> rowOfId(BouquetId id) const;
+
     // Names are UTF-8; they are cut to 50 characters of the code page.
     ListChange add(const std::string& name);
     // Before `beforeRow`, or at the end when nullopt.
@@ -46,7 +56,7 @@ public:
     ListChange cut(int row);
     ListChange paste(std::optional<int> beforeRow);
     // Drag-move: the bouquet ends just before the row it was dropped on; dropped on no row it
-    // goes to the end.
+    // goes to the end. Only the order changes: the moved record keeps every byte.
     ListChange move(int fromRow, std::optional<int> ontoRow);
 
     ContentsChange dropServices(int row, std::span<const std::uint32_t> serviceRows,
@@ -69,7 +79,7 @@ public:
 
 private:
     struct BouquetClipboard {
-        std::string name; // code-page bytes
+        std::string name; // code-page bytes, as stored (up to 98)
         std::vector<BouquetItem> items;
     };
 
@@ -77,13 +87,16 @@ private:
     bool validRow(int row) const { return row >= 0 && row < static_cast<int>(rows().size()); }
     int storedCount() const { return workspace_.files().bouquets.count; }
     std::optional<std::string> encodeName(const std::string& utf8) const;
+    void syncIds() const;
     std::optional<int> rowOfRecord(int record) const;
     void writeName(int record, const std::string& bytes, bool clearTail);
     void clearBouquet(int record);
     void renumber();
     std::optional<int> insertRecord(std::optional<int> beforeRow, const std::string& bytes);
     ListChange selectRecord(int record) const;
-    bool removeRecord(int row, const char* verb);
+    bool confirm(const char* verb, int row); // "Are you sure you want to <verb> Bouquet : ..."
+    bool removeRecord(int row);
+    void rotateRecords(int from, int to);
     void writeItems(int record, const std::vector<BouquetItem>& items);
     BouquetItem itemFromService(std::uint32_t serviceRow) const;
 
@@ -91,6 +104,9 @@ private:
     Prompter& prompter_;
     BouquetClipboard bouquetClipboard_;
     std::vector<BouquetItem> itemClipboard_;
+    // Id of each stored record, kept in step by every operation that moves records.
+    mutable std::vector<BouquetId> ids_;
+    mutable BouquetId nextId_ = 1;
 };
 
 inline constexpr const char* maxBouquetsMessage = "MAX Bouquet (50) !!!";

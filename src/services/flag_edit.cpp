@@ -15,4 +15,15 @@ void changeFlagBit(ImageEditor& channel, ServiceTable& table,
     }
 }
 
+std::string flagCommandName(std::uint8_t bit, bool set, std::size_t count) {
+    const std::string services = std::to_string(count) + (count == 1 ? " Service" : " Services");
+    if (bit == flagLocked) {
+        return (set ? "LOCK " : "UnLOCK ") + services;
+    }
+    if (bit == flagHd) {
+        return set ? "Insert HD Flag on " + services : "Remove HD Flag from " + services;
+    }
+    return "Change Flags of " + services;
+}
+
 } // namespace tavrino

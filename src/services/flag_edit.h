@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace tavrino {
 
@@ -12,5 +13,8 @@ namespace tavrino {
 // written, the high byte never, and bits 128 and up are kept. The rows follow at once.
 void changeFlagBit(ImageEditor& channel, ServiceTable& table,
                    std::span<const std::uint32_t> tableRows, std::uint8_t bit, bool set);
+
+// The name of a flag command over `count` services, as the undo entry shows it.
+std::string flagCommandName(std::uint8_t bit, bool set, std::size_t count);
 
 } // namespace tavrino

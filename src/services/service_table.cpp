@@ -1,5 +1,7 @@
 #include "services/service_table.h"
 
+#include "database/layout.h"
+
 #include <algorithm>
 #include <unordered_map>
 
@@ -183,6 +185,20 @@ std::optional<std::size_t> ServiceTable::findByOffset(std::uint32_t offset) cons
         return std::nullopt;
     }
     return static_cast<std::size_t>(it - rows_.begin());
+}
+
+std::optional<std::size_t> ServiceTable::rowContaining(std::size_t offset) const {
+    const auto it = std::upper_bound(
+        rows_.begin(), rows_.end(), offset,
+        [](std::size_t value, const ServiceRow& row) { return value < row.record.offset; });
+    if (it == rows_.begin()) {
+        return std::nullopt;
+    }
+    const auto row = static_cast<std::size_t>(it - rows_.begin()) - 1;
+    if (offset >= rows_[row].record.offset + layout::channel::service::size) {
+        return std::nullopt;
+    }
+    return row;
 }
 
 std::string_view typeText(TypeText type) {

@@ -63,6 +63,8 @@ public:
     // First service in file order with this link value and SID.
     std::optional<std::size_t> findByFlagAndSid(std::int32_t flag, std::uint16_t sid) const;
     std::optional<std::size_t> findByOffset(std::uint32_t offset) const;
+    // The row whose 200-byte record holds this file offset.
+    std::optional<std::size_t> rowContaining(std::size_t offset) const;
 
     // Keeps a row in step after its flag byte was written into the image.
     void setFlags(std::size_t row, std::uint16_t flags) { rows_[row].record.flags = flags; }

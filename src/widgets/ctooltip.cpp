@@ -5,7 +5,9 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
+#include <QScreen>
 #include <QStyle>
+#include <algorithm>
 
 namespace tavrino::widgets {
 
@@ -64,19 +66,43 @@ bool CTooltip::isShowing() const {
     return window_ != nullptr && window_->isVisible();
 }
 
+bool CTooltip::mayShow() const {
+    if (tool_ == nullptr || !tool_->isVisible() || QApplication::activePopupWidget() != nullptr ||
+        QApplication::mouseButtons() != Qt::NoButton) {
+        return false; // a menu is open or a button is held for a drag
+    }
+    return tool_->rect().contains(tool_->mapFromGlobal(QCursor::pos()));
+}
+
 void CTooltip::showNow() {
-    if (window_ == nullptr || tool_ == nullptr) {
+    if (window_ == nullptr || !mayShow()) {
         return;
     }
     window_->adjustSize();
-    QPoint at = QCursor::pos() + QPoint(12, 18);
+    const QPoint cursor = QCursor::pos();
+    QPoint at = cursor + QPoint(12, 18);
     if (centered_) {
         const QRect area(tool_->mapToGlobal(QPoint(0, 0)), tool_->size());
         at = QPoint(area.center().x() - window_->width() / 2, area.bottom());
     }
-    window_->move(at);
+    window_->move(keptOnScreen(at, cursor));
     window_->show();
     autoPop_.start(visibleTime_);
+}
+
+QPoint CTooltip::keptOnScreen(QPoint at, QPoint cursor) const {
+    const QScreen* screen = QGuiApplication::screenAt(cursor);
+    if (screen == nullptr) {
+        return at;
+    }
+    const QRect free = screen->availableGeometry();
+    const QSize size = window_->size();
+    if (at.y() + size.height() > free.bottom()) {
+        at.setY(cursor.y() - size.height() - 4); // above the pointer instead of below it
+    }
+    at.setX(std::clamp(at.x(), free.left(), std::max(free.left(), free.right() - size.width())));
+    at.setY(std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() - size.height())));
+    return at;
 }
 
 void CTooltip::refreshLook() {

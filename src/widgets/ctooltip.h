@@ -48,7 +48,9 @@ public:
     QWidget* tipWindow() const { return window_; }
 
 private:
+    bool mayShow() const;
     void showNow();
+    QPoint keptOnScreen(QPoint at, QPoint cursor) const;
     void refreshLook();
 
     int style_ = 0;

@@ -1,6 +1,9 @@
 #include "workspace/workspace.h"
 
 #include "database/file_io.h"
+#include "database/layout.h"
+
+#include <set>
 
 namespace tavrino {
 namespace fs = std::filesystem;
@@ -22,7 +25,7 @@ OpenResult Workspace::adopt(ReceiverFiles next) {
     files_ = std::move(next);
     services_ = std::move(table);
     view_.reset(services_);
-    savedRevision_ = revision_;
+    history_.clear();
     return {OpenResult::Status::Opened, std::nullopt, std::nullopt};
 }
 
@@ -66,6 +69,7 @@ OpenResult Workspace::loadSatelliteFiles(const fs::path& antennaPath, const fs::
             return {OpenResult::Status::NothingToOpen, std::nullopt, note};
         }
         files_.satelliteFiles = std::move(*next);
+        history_.forgetSteps(); // steps of the old satellite files cannot be undone into these
         return {OpenResult::Status::Opened, std::nullopt, note};
     } catch (const FileProblem& problem) {
         return {OpenResult::Status::Refused, problem, note};
@@ -79,7 +83,7 @@ SaveResult Workspace::save(const fs::path& folder) {
     try {
         note = recoverInterruptedSave(folder);
         SavedFiles saved = saveFiles(files_, folder);
-        savedRevision_ = revision_;
+        history_.markSaved();
         return {std::move(saved.written), std::nullopt, joinNotes(note, saved.note)};
     } catch (const FileProblem& problem) {
         return {{}, problem, note};
@@ -115,6 +119,83 @@ const std::string* Workspace::rawSatelliteName(int satIndex) const {
 std::string Workspace::satelliteName(int satIndex) const {
     const std::string* name = rawSatelliteName(satIndex);
     return name ? codePage_->toUtf8(*name) : std::string();
+}
+
+std::string countedName(const std::string& verb, std::size_t count, const std::string& noun) {
+    return verb + " " + std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+std::optional<StepEffect> Workspace::undo() {
+    const EditStep* step = history_.undo();
+    return step ? std::optional<StepEffect>(refreshAfter(*step)) : std::nullopt;
+}
+
+std::optional<StepEffect> Workspace::redo() {
+    const EditStep* step = history_.redo();
+    return step ? std::optional<StepEffect>(refreshAfter(*step)) : std::nullopt;
+}
+
+// Brings the tables in step with bytes an undo or redo put back: only what the step touched.
+StepEffect Workspace::refreshAfter(const EditStep& step) {
+    namespace ch = layout::channel;
+    StepEffect effect{step.name, {}, {}, false, false};
+    std::set<int> records;
+    std::set<std::uint32_t> rows;
+    bool bouquetArea = false;
+    for (const Patch& patch : step.patches) {
+        if (patch.image != ImageKind::Channel) {
+            effect.satellitesChanged = true;
+            continue;
+        }
+        const std::size_t at = patch.offset;
+        if (patch.wholeImage || at + patch.size > ch::serviceTree) {
+            const auto row = services_.rowContaining(at);
+            const std::size_t flags =
+                row ? services_.row(*row).record.offset + ch::service::flags : 0;
+            if (patch.wholeImage || !row || at < flags || at + patch.size > flags + 1) {
+                effect.servicesRebuilt = true; // more than a flag byte: read the tree again
+            } else {
+                rows.insert(static_cast<std::uint32_t>(*row));
+            }
+            continue;
+        }
+        bouquetArea = true;
+        if (at >= ch::bouquets && at < ch::bouquets + ch::nameRecordSize * ch::bouquetCapacity) {
+            const bool renumberedOnly =
+                patch.size == 1 && (at - ch::bouquets) % ch::nameRecordSize == ch::nameRecordIndex;
+            if (!renumberedOnly) {
+                records.insert(static_cast<int>((at - ch::bouquets) / ch::nameRecordSize));
+            }
+        } else if (at >= ch::bouquetItems && at < ch::bouquetItemCounts) {
+            records.insert(static_cast<int>((at - ch::bouquetItems) / ch::bouquetItemTableSize));
+        } else if (at >= ch::bouquetItemCounts &&
+                   at < ch::bouquetItemCounts + 2 * ch::bouquetCapacity) {
+            records.insert(static_cast<int>((at - ch::bouquetItemCounts) / 2));
+        }
+    }
+    if (effect.servicesRebuilt) {
+        services_ =
+            ServiceTable::build(files_.channel, files_.channelPath, files_.providers, *codePage_);
+        view_.applyFilter(services_, view_.filter());
+    } else {
+        for (const std::uint32_t row : rows) {
+            const std::size_t at =
+                services_.row(row).record.offset + layout::channel::service::flags;
+            services_.setFlags(row,
+                               static_cast<std::uint16_t>(peekNumber(files_.channel.bytes, at, 2)));
+        }
+        effect.serviceRows.assign(rows.begin(), rows.end());
+    }
+    if (bouquetArea) {
+        refreshBouquets();
+    }
+    effect.bouquetRecords.assign(records.begin(), records.end());
+    if (effect.satellitesChanged) {
+        auto& sat = files_.satelliteFiles;
+        sat.satellites = decodeTransponderFile(sat.dvbs, sat.dvbsPath);
+        sat.antennaSettings = decodeSatelliteFile(sat.antenna, sat.antennaPath);
+    }
+    return effect;
 }
 
 } // namespace tavrino

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/code_page.h"
+#include "database/edit_history.h"
 #include "database/file_problem.h"
 #include "database/image_editor.h"
 #include "database/receiver_files.h"
@@ -33,11 +34,47 @@ struct SaveResult {
     bool ok() const { return !problem.has_value(); }
 };
 
+// What an undo or redo changed, so the lists can show it.
+// "Drop 1 Service", "Drop 12 Services".
+std::string countedName(const std::string& verb, std::size_t count, const std::string& noun);
+
+struct StepEffect {
+    std::string name;
+    std::vector<int> bouquetRecords;        // records whose name, items or count changed
+    std::vector<std::uint32_t> serviceRows; // service-table rows whose record changed
+    bool servicesRebuilt = false;           // the service table was read again whole
+    bool satellitesChanged = false;
+};
+
 // Owns the three images, TargetVersion and every table derived from them. Opening reads and
 // decodes into a fresh state that replaces the current one only when every step succeeded.
+// Every edit goes through the edit history, which makes it undoable.
 class Workspace {
 public:
     explicit Workspace(const CodePage& codePage = CodePage::windows1252()) : codePage_(&codePage) {}
+    Workspace(const Workspace&) = delete; // the history points into this object's images
+    Workspace& operator=(const Workspace&) = delete;
+
+    // Makes the edits until the scope ends one undoable step named `name`.
+    class EditScope {
+    public:
+        EditScope(EditHistory& history, const std::string& name) : history_(history) {
+            history_.begin(name);
+        }
+        ~EditScope() { history_.end(); }
+        void rename(const std::string& name) { history_.rename(name); }
+        EditScope(const EditScope&) = delete;
+        EditScope& operator=(const EditScope&) = delete;
+
+    private:
+        EditHistory& history_;
+    };
+    [[nodiscard]] EditScope beginEdit(const std::string& name) { return {history_, name}; }
+
+    const EditHistory& history() const { return history_; }
+    void setHistoryLimits(EditHistory::Limits limits) { history_.setLimits(limits); }
+    std::optional<StepEffect> undo();
+    std::optional<StepEffect> redo();
 
     OpenResult openFolder(const std::filesystem::path& folder); // "Open Files"
     OpenResult openStaged(const std::filesystem::path& folder); // files fetched from the receiver
@@ -55,12 +92,14 @@ public:
     const CodePage& codePage() const { return *codePage_; }
 
     // The one write path into the channel database image.
-    ImageEditor channelEditor() { return ImageEditor(files_.channel.bytes, revision_); }
+    ImageEditor channelEditor() {
+        return ImageEditor(files_.channel.bytes, ImageKind::Channel, history_);
+    }
     const Bytes& channelBytes() const { return files_.channel.bytes; }
     // Re-reads the bouquet names after an edit of the bouquet area.
     void refreshBouquets();
 
-    bool modified() const { return revision_ != savedRevision_; }
+    bool modified() const { return !history_.atSaved(); }
 
     // Satellite-name table: the block name recorded by the service tree, else the DVBS.dat name.
     std::string satelliteName(int satIndex) const; // UTF-8
@@ -68,13 +107,14 @@ public:
 
 private:
     OpenResult adopt(ReceiverFiles next);
+    StepEffect refreshAfter(const EditStep& step);
 
     const CodePage* codePage_;
     ReceiverFiles files_;
     ServiceTable services_;
     ServiceView view_;
-    std::uint64_t revision_ = 0;
-    std::uint64_t savedRevision_ = 0;
+    EditHistory history_{ImageSet{&files_.channel.bytes, &files_.satelliteFiles.antenna.bytes,
+                                  &files_.satelliteFiles.dvbs.bytes}};
 };
 
 } // namespace tavrino

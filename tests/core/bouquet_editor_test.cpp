@@ -229,9 +229,57 @@ TEST_F(BouquetEditorTest, RowsKeepTheirRecordWhenANameIsEmpty) {
     EXPECT_EQ(at(ch::bouquetCount, 2), 3);
 }
 
+// Names longer than a typed one may be (the receiver writes up to 98 bytes) travel whole.
+TEST_F(BouquetEditorTest, MovesAndPastesKeepStoredNamesWhole) {
+    makeFourBouquets();
+    const std::string longName(98, 'L');
+    {
+        ImageEditor edit = ws.channelEditor();
+        edit.writeNumber(ch::bouquets + 104 + 4, 2, 98);
+        edit.writeBytes(ch::bouquets + 104 + 6,
+                        {reinterpret_cast<const std::uint8_t*>(longName.data()), 98});
+    }
+    ws.refreshBouquets();
+    const Bytes record(image().begin() + ch::bouquets + 104, image().begin() + ch::bouquets + 208);
+    const Bytes table(image().begin() + ch::bouquetItems + 4800,
+                      image().begin() + ch::bouquetItems + 9600);
+
+    EXPECT_EQ(editor.move(1, 3).select, 2);
+    Bytes expected = record;
+    expected[ch::nameRecordIndex] = 2;
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), image().begin() + ch::bouquets + 208))
+        << "a move keeps every byte of the record";
+    EXPECT_TRUE(std::equal(table.begin(), table.end(), image().begin() + ch::bouquetItems + 9600));
+    EXPECT_EQ(names(editor), (std::vector<std::string>{"A", "C", longName, "D"}));
+
+    editor.cut(2);
+    editor.paste(0);
+    EXPECT_EQ(names(editor)[0], longName);
+    EXPECT_EQ(at(ch::bouquets + 4, 1), 98);
+    expectSavedFileShowsTheSame();
+}
+
+TEST_F(BouquetEditorTest, IdsFollowTheirBouquetThroughEveryChange) {
+    makeFourBouquets();
+    const auto b = *editor.idOfRow(1);
+    const auto d = *editor.idOfRow(3);
+    editor.insert(0, "New");
+    EXPECT_EQ(editor.rowOfId(b), 2);
+    editor.move(2, std::nullopt);
+    EXPECT_EQ(editor.rowOfId(b), 4);
+    EXPECT_EQ(editor.rowOfId(d), 3);
+    editor.remove(4);
+    EXPECT_EQ(editor.rowOfId(b), std::nullopt);
+    EXPECT_EQ(editor.rowOfId(d), 3);
+    editor.databaseReplaced();
+    EXPECT_EQ(editor.rowOfId(d), std::nullopt) << "another database, other bouquets";
+}
+
 TEST_F(BouquetEditorTest, NamesTheCodePageCannotHoldAreRefused) {
     const Bytes before = image();
-    EXPECT_FALSE(editor.add("Česko").written);
+    const auto refused = editor.add("Česko");
+    EXPECT_FALSE(refused.written);
+    EXPECT_TRUE(refused.nameRefused);
     EXPECT_EQ(image(), before);
     ASSERT_EQ(prompter.told.size(), 1u);
     EXPECT_NE(prompter.told[0].text.find("Č"), std::string::npos);

@@ -7,7 +7,9 @@
 #include "app/service_list_view.h"
 #include "app/service_model.h"
 #include "app/status_panels.h"
+#include "database/layout.h"
 #include "gui_test_support.h"
+#include "real_input.h"
 #include "scripted_dialogs.h"
 #include "test_support.h"
 #include "widgets/ctooltip.h"
@@ -15,14 +17,16 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMimeData>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace tavrino;
 using namespace tavrino::app;
 using tavrino::test::actionTexts;
-
-namespace {} // namespace
+using tavrino::test::clickRow;
+using tavrino::test::dragRowTo;
+using tavrino::test::rowPoint;
+namespace ch = tavrino::layout::channel;
 
 class BouquetPanelTest : public QObject {
     Q_OBJECT
@@ -36,6 +40,7 @@ private:
     BouquetListView& list() { return *panel().listView(); }
     BouquetContentsView& contents() { return *panel().contentsView(); }
     ServiceListView& services() { return *window_->organizeListTab()->serviceView(); }
+    BouquetEditor& editor() { return panel().editor(); }
     QStringList bouquetNames() {
         QStringList names;
         for (int r = 0; r < panel().listModel()->rowCount(); ++r) {
@@ -44,6 +49,14 @@ private:
         return names;
     }
     QString status(int panelNumber) { return window_->statusPanels()->panelText(panelNumber); }
+    static std::vector<std::int32_t> links(const std::vector<BouquetItem>& items) {
+        std::vector<std::int32_t> out;
+        for (const auto& item : items) {
+            out.push_back(item.link);
+        }
+        return out;
+    }
+    std::vector<std::int32_t> shownLinks() { return links(panel().contentsModel()->items()); }
 
     void open(int bouquets) {
         test::writeSample(folder_->path(),
@@ -51,16 +64,33 @@ private:
         QVERIFY(window_->openFolder(folder_->path()));
     }
 
-    // Services at these view positions, dropped on the contents as a drag would.
-    void dropServices(const std::vector<int>& positions, int row) {
-        QModelIndexList indexes;
-        for (const int p : positions) {
-            indexes << window_->organizeListTab()->serviceModel()->index(p, 0);
+    // An empty bouquet "Mine" at the end of the list, selected.
+    void addEmptyBouquet() {
+        list().addBouquetAction()->trigger();
+        panel().nameDialog()->nameBox()->setText("Mine");
+        QTest::keyClick(panel().nameDialog()->nameBox(), Qt::Key_Return);
+        QCOMPARE(panel().contentsModel()->rowCount(), 0);
+        backToTheWindow();
+    }
+
+    // The window manager hands the focus back once a dialog is gone.
+    void backToTheWindow() {
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    }
+
+    // Services at these view positions, selected with the mouse and dragged to `at` on the
+    // contents.
+    void dragServices(const std::vector<int>& positions, QPoint at) {
+        clickRow(services(), positions.front());
+        for (std::size_t i = 1; i < positions.size(); ++i) {
+            clickRow(services(), positions[i], Qt::ControlModifier);
         }
-        std::unique_ptr<QMimeData> mime(
-            window_->organizeListTab()->serviceModel()->mimeData(indexes));
-        panel().contentsModel()->dropMimeData(mime.get(), Qt::CopyAction, row, 0, {});
-        QApplication::processEvents();
+        dragRowTo(services(), positions.front(), contents(), at);
+    }
+
+    QPoint belowTheRows(QAbstractItemView& view) {
+        return {view.viewport()->width() / 2, view.viewport()->height() - 3};
     }
 
 private slots:
@@ -78,7 +108,7 @@ private slots:
         window_.reset();
     }
 
-    void menusAndColumnsHaveTheirCaptions() {
+    void menusShowTheirCaptionsAloneAndKeysStillWork() {
         QCOMPARE(actionTexts(list().contextMenu()->actions()),
                  QStringList({"Remove Bouquet", "Insert Bouquets", "Add Bouquets", "-",
                               "Rename Bouquets", "-", "Cut Bouquet      (Ctrl+X)",
@@ -86,15 +116,21 @@ private slots:
         QCOMPARE(actionTexts(contents().contextMenu()->actions()),
                  QStringList(
                      {"Delete Item", "-", "Cut", "Copy", "Paste", "-", "Locate In Service List"}));
+        for (QMenu* menu : {list().contextMenu(), contents().contextMenu()}) {
+            for (const QAction* action : menu->actions()) {
+                QVERIFY2(!action->isShortcutVisibleInContextMenu() || action->shortcut().isEmpty(),
+                         qPrintable(action->text()));
+            }
+        }
+        QCOMPARE(list().renameAction()->shortcut(), QKeySequence("Ctrl+R"));
+        QCOMPARE(list().insertAction()->shortcut(), QKeySequence("Shift+Ins"));
+        QCOMPARE(contents().locateAction()->shortcut(), QKeySequence("Ctrl+L"));
         QCOMPARE(panel().listModel()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
                  QString("Bouquets Name"));
         QCOMPARE(contents().toolTip(), QString("Duble click to remove item"));
         QCOMPARE(panel().contentsModel()->columnCount(), 14);
         QVERIFY(!contents().isColumnHidden(2));
         QVERIFY(contents().isColumnHidden(3));
-        QCOMPARE(list().renameAction()->shortcut(), QKeySequence("Ctrl+R"));
-        QCOMPARE(list().insertAction()->shortcut(), QKeySequence("Shift+Ins"));
-        QCOMPARE(contents().locateAction()->shortcut(), QKeySequence("Ctrl+L"));
     }
 
     void openingListsBouquetsAndShowsTheFirst() {
@@ -104,22 +140,45 @@ private slots:
         QCOMPARE(panel().contentsModel()->rowCount(), 200);
         QCOMPARE(status(4), QString("Items in Bouquet : 200"));
         QCOMPARE(status(5), QString("Bouquets : 6"));
-        list().selectPositions({2});
-        QCOMPARE(status(4),
-                 QString("Items in Bouquet : %1").arg(panel().contentsModel()->rowCount()));
+    }
+
+    // A click shows the clicked bouquet at once, and the contents commands change that one.
+    void aClickedBouquetIsTheOneShownAndEdited() {
+        open(12);
+        for (const int row : {5, 7, 2, 7}) {
+            clickRow(list(), row);
+            QCOMPARE(list().currentSelectedPosition(), row);
+            QCOMPARE(shownLinks(), links(editor().items(row)));
+            QCOMPARE(status(4), QString("Items in Bouquet : %1").arg(editor().items(row).size()));
+        }
+        QTest::keyClick(&list(), Qt::Key_Down);
+        QCOMPARE(shownLinks(), links(editor().items(8)));
+        clickRow(list(), 7);
+        const auto seventh = editor().items(7);
+        QVERIFY(seventh.size() >= 3);
+        const auto eighth = links(editor().items(8));
+        clickRow(contents(), 0);
+        clickRow(contents(), 1, Qt::ShiftModifier);
+        dialogs_->yesNoAnswers = {true};
+        QTest::keyClick(&contents(), Qt::Key_Delete);
+        QCOMPARE(
+            dialogs_->asked.back().text,
+            std::string("Are you sure you want to delete 2 services from this bouquet ?\r\n\r\n"));
+        auto expected = links(seventh);
+        expected.erase(expected.begin(), expected.begin() + 2);
+        QCOMPARE(links(editor().items(7)), expected);
+        QCOMPARE(links(editor().items(8)), eighth);
+        QCOMPARE(shownLinks(), expected);
     }
 
     void addAsksForANameAndSelectsTheNewBouquet() {
         open(2);
-        list().addBouquetAction()->trigger();
+        addEmptyBouquet();
         NameDialog* dialog = panel().nameDialog();
-        QVERIFY(dialog->isVisible());
+        QVERIFY(!dialog->isVisible());
         QCOMPARE(dialog->windowTitle(), QString("Tavrino"));
         QVERIFY(!dialog->isModal());
-        dialog->nameBox()->setText("Sport");
-        QTest::keyClick(dialog->nameBox(), Qt::Key_Return);
-        QVERIFY(!dialog->isVisible());
-        QCOMPARE(bouquetNames().last(), QString("Sport"));
+        QCOMPARE(bouquetNames().last(), QString("Mine"));
         QCOMPARE(list().currentSelectedPosition(), 2);
         QCOMPARE(status(5), QString("Bouquets : 3"));
         QCOMPARE(status(4), QString("Items in Bouquet : 0"));
@@ -127,13 +186,57 @@ private slots:
         list().renameAction()->trigger();
         dialog->nameBox()->setText("Never");
         dialog->reject();
-        QCOMPARE(bouquetNames().last(), QString("Sport"));
+        QCOMPARE(bouquetNames().last(), QString("Mine"));
+    }
+
+    // The dialog is not modal: the list may change under it.
+    void theNameDialogActsOnTheBouquetItWasOpenedFor() {
+        open(4);
+        const QStringList before = bouquetNames();
+        clickRow(list(), 2);
+        QTest::keyClick(&list(), Qt::Key_R, Qt::ControlModifier);
+        NameDialog* dialog = panel().nameDialog();
+        QVERIFY(dialog->isVisible());
+        backToTheWindow(); // the person goes back to the list
+        clickRow(list(), 0);
+        dialogs_->yesNoAnswers = {true};
+        QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier); // row 2 is now row 1
+        dialog->nameBox()->setText("Renamed");
+        QTest::keyClick(dialog->nameBox(), Qt::Key_Return);
+        QCOMPARE(bouquetNames(), QStringList({before[1], "Renamed", before[3]}));
+
+        clickRow(list(), 1);
+        QTest::keyClick(&list(), Qt::Key_R, Qt::ControlModifier);
+        backToTheWindow();
+        dialogs_->yesNoAnswers = {true};
+        QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier); // its own bouquet goes
+        const QStringList remaining = bouquetNames();
+        dialog->nameBox()->setText("Too late");
+        QTest::keyClick(dialog->nameBox(), Qt::Key_Return);
+        QCOMPARE(bouquetNames(), remaining);
+        QCOMPARE(dialogs_->told.back().text,
+                 std::string("The bouquet this name was meant for no longer exists !!!"));
+        QVERIFY(!dialog->isVisible());
+    }
+
+    void aRefusedNameStaysInTheDialog() {
+        open(2);
+        list().addBouquetAction()->trigger();
+        NameDialog* dialog = panel().nameDialog();
+        dialog->nameBox()->setText(QString::fromUtf8("Česko"));
+        QTest::keyClick(dialog->nameBox(), Qt::Key_Return);
+        QCOMPARE(dialogs_->told.size(), std::size_t{1});
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->nameBox()->text(), QString::fromUtf8("Česko"));
+        dialog->nameBox()->setText("Cesko");
+        QTest::keyClick(dialog->nameBox(), Qt::Key_Return);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(bouquetNames().last(), QString("Cesko"));
     }
 
     void keysReachTheirCommands() {
         open(3);
-        list().setFocus();
-        list().selectPositions({1});
+        clickRow(list(), 1);
         const QString second = bouquetNames()[1];
         dialogs_->yesNoAnswers = {false};
         QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier);
@@ -145,86 +248,141 @@ private slots:
         QTest::keyClick(&list(), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(bouquetNames().size(), 4);
         QCOMPARE(bouquetNames()[1], second);
-        QTest::keyClick(&list(), Qt::Key_R, Qt::ControlModifier);
-        QVERIFY(panel().nameDialog()->isVisible());
-        panel().nameDialog()->reject();
-
-        contents().setFocus();
-        contents().selectPositions({0, 1});
-        dialogs_->yesNoAnswers = {true};
-        const int before = panel().contentsModel()->rowCount();
-        QTest::keyClick(&contents(), Qt::Key_Delete);
-        QCOMPARE(panel().contentsModel()->rowCount(), before - 2);
-        QCOMPARE(status(4), QString("Items in Bouquet : %1").arg(before - 2));
     }
 
-    void droppedServicesLandBeforeTheTargetRow() {
+    // A drop lands before the row under the pointer, on the upper or the lower half alike.
+    void droppedServicesLandBeforeTheRowUnderThePointer() {
         open(1);
-        list().addBouquetAction()->trigger();
-        panel().nameDialog()->nameBox()->setText("Mine");
-        QTest::keyClick(panel().nameDialog()->nameBox(), Qt::Key_Return);
-        dropServices({0, 1, 2}, -1);
+        addEmptyBouquet();
+        dragServices({0, 1, 2}, belowTheRows(contents()));
         QCOMPARE(panel().contentsModel()->rowCount(), 3);
         QCOMPARE(contents().selectedPositions(), std::vector<int>{2});
-        dropServices({10, 11}, 0);
-        QCOMPARE(panel().contentsModel()->rowCount(), 5);
-        QCOMPARE(contents().selectedPositions(), std::vector<int>{1});
-        const auto& items = panel().contentsModel()->items();
-        QCOMPARE(QString::fromStdString(items[0].name),
-                 window_->organizeListTab()->serviceModel()->index(10, 0).data().toString());
-        QCOMPARE(items[4].position, std::uint16_t{5});
+        const auto first = shownLinks();
+        for (const double half : {0.2, 0.85}) {
+            dragServices({10}, rowPoint(contents(), 1, half));
+            QCOMPARE(shownLinks()[1], editor().items(1)[1].link);
+            QCOMPARE(QString::fromStdString(panel().contentsModel()->items()[1].name),
+                     window_->organizeListTab()->serviceModel()->index(10, 0).data().toString());
+            QCOMPARE(shownLinks()[0], first[0]);
+            QCOMPARE(contents().selectedPositions(), std::vector<int>{1});
+            dialogs_->yesNoAnswers = {true};
+            QTest::keyClick(&contents(), Qt::Key_Delete);
+            QCOMPARE(shownLinks(), first);
+        }
+    }
 
-        // Reorder: items 0 and 2 dropped on item 4.
-        contents().selectPositions({0, 2});
-        std::unique_ptr<QMimeData> mime(panel().contentsModel()->mimeData(
-            {panel().contentsModel()->index(0, 0), panel().contentsModel()->index(2, 0)}));
-        const std::int32_t first = items[0].link;
-        panel().contentsModel()->dropMimeData(mime.get(), Qt::CopyAction, 4, 0, {});
-        QApplication::processEvents();
-        QCOMPARE(panel().contentsModel()->items()[2].link, first);
-        QCOMPARE(contents().selectedPositions(), std::vector<int>{3});
+    void reorderedItemsLandBeforeTheRowUnderThePointer() {
+        open(1);
+        addEmptyBouquet();
+        dragServices({0, 1, 2, 3, 4, 5}, belowTheRows(contents()));
+        const auto original = shownLinks();
+        clickRow(contents(), 1);
+        clickRow(contents(), 3, Qt::ControlModifier);
+        dragRowTo(contents(), 1, contents(), rowPoint(contents(), 5, 0.85));
+        QCOMPARE(shownLinks(), (std::vector<std::int32_t>{original[0], original[2], original[4],
+                                                          original[1], original[3], original[5]}));
+        for (std::size_t i = 0; i < 6; ++i) {
+            QCOMPARE(panel().contentsModel()->items()[i].position, std::uint16_t(i + 1));
+        }
+    }
+
+    void undoingARemovalBringsTheBouquetBackSelected() {
+        open(5);
+        const QStringList before = bouquetNames();
+        clickRow(list(), 2);
+        dialogs_->yesNoAnswers = {true};
+        QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(bouquetNames().size(), 4);
+        clickRow(list(), 0);
+        QTest::keyClick(&list(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(bouquetNames(), before);
+        QCOMPARE(list().currentSelectedPosition(), 2);
+        QCOMPARE(shownLinks(), links(editor().items(2)));
+        QCOMPARE(window_->redoAction()->text(), QString("Redo Remove Bouquet"));
+    }
+
+    void undoingADropKeepsTheServiceListAsItWas() {
+        open(1);
+        addEmptyBouquet();
+        window_->organizeListTab()->typeFilter()->setCurrentIndex(2);
+        dragServices({1, 2}, belowTheRows(contents()));
+        QCOMPARE(shownLinks().size(), std::size_t{2});
+        QCOMPARE(window_->undoAction()->text(), QString("Undo Drop 2 Services"));
+        window_->undoAction()->trigger();
+        QCOMPARE(shownLinks().size(), std::size_t{0});
+        QCOMPARE(window_->organizeListTab()->typeFilter()->currentIndex(), 2);
+        QCOMPARE(bouquetNames().last(), QString("Mine"));
+        QCOMPARE(list().currentSelectedPosition(), bouquetNames().size() - 1);
+        window_->redoAction()->trigger();
+        QCOMPARE(shownLinks().size(), std::size_t{2});
     }
 
     void dropWithoutBouquetsSaysSo() {
         open(0);
-        dropServices({0}, -1);
+        dragServices({0}, belowTheRows(contents()));
         QCOMPARE(dialogs_->told.size(), std::size_t{1});
         QCOMPARE(dialogs_->told[0].text, std::string("You must create bouquet first !!!"));
     }
 
-    void bouquetsMoveByDragging() {
+    void bouquetsMoveBeforeTheRowUnderThePointer() {
         open(4);
         const QStringList before = bouquetNames();
         dialogs_->yesNoAnswers = {true};
-        std::unique_ptr<QMimeData> mime(
-            panel().listModel()->mimeData({panel().listModel()->index(1, 0)}));
-        panel().listModel()->dropMimeData(mime.get(), Qt::CopyAction, -1, -1,
-                                          panel().listModel()->index(3, 0));
-        QApplication::processEvents();
+        clickRow(list(), 1);
+        dragRowTo(list(), 1, list(), rowPoint(list(), 3, 0.85));
         QCOMPARE(bouquetNames(), QStringList({before[0], before[2], before[1], before[3]}));
         QCOMPARE(list().currentSelectedPosition(), 2);
         QCOMPARE(QString::fromStdString(dialogs_->asked.back().text),
                  QString("Are you sure you want to move Bouquet : %1 ?\r\n\r\n").arg(before[1]));
+        QCOMPARE(shownLinks(), links(editor().items(2)));
+
+        dialogs_->yesNoAnswers = {true};
+        clickRow(list(), 0);
+        dragRowTo(list(), 0, list(), belowTheRows(list()));
+        QCOMPARE(bouquetNames(), QStringList({before[2], before[1], before[3], before[0]}));
+    }
+
+    // Records hold up to 98 name bytes; a move is only a new order.
+    void aMovedBouquetKeepsItsWholeRecord() {
+        open(3);
+        const std::string longName(98, 'N');
+        {
+            ImageEditor edit = window_->workspace().channelEditor();
+            edit.writeNumber(ch::bouquets + ch::nameRecordLength, 2, 98);
+            edit.writeBytes(ch::bouquets + ch::nameRecordName,
+                            {reinterpret_cast<const std::uint8_t*>(longName.data()), 98});
+        }
+        window_->workspace().refreshBouquets();
+        panel().refresh();
+        const Bytes& image = window_->workspace().channelBytes();
+        const Bytes record(image.begin() + ch::bouquets, image.begin() + ch::bouquets + 104);
+        dialogs_->yesNoAnswers = {true};
+        clickRow(list(), 0);
+        dragRowTo(list(), 0, list(), belowTheRows(list()));
+        const std::size_t moved = ch::bouquets + 104 * 2;
+        Bytes expected = record;
+        expected[ch::nameRecordIndex] = 2; // renumbered
+        QVERIFY(std::equal(expected.begin(), expected.end(), image.begin() + moved));
+        QCOMPARE(bouquetNames().last().size(), 98);
     }
 
     void doubleClickRemovesOneItem() {
         open(2);
-        const int before = panel().contentsModel()->rowCount();
+        const auto before = shownLinks();
         dialogs_->yesNoAnswers = {true};
-        contents().selectPositions({1});
-        emit contents().doubleClicked(panel().contentsModel()->index(1, 0));
-        QApplication::processEvents();
+        test::doubleClickRow(contents(), 1);
         QCOMPARE(dialogs_->asked.size(), std::size_t{1});
         QCOMPARE(QString::fromStdString(dialogs_->asked.back().text),
                  QString("Are you sure you want to delete 1 services from this bouquet ?\r\n\r\n"));
-        QCOMPARE(panel().contentsModel()->rowCount(), before - 1);
+        QCOMPARE(shownLinks().size(), before.size() - 1);
+        QCOMPARE(shownLinks()[1], before[2]);
     }
 
     void flagCommandsReselectTheBouquet() {
         open(4);
-        list().selectPositions({2});
+        clickRow(list(), 2);
         const int items = panel().contentsModel()->rowCount();
-        services().selectPositions({0});
+        clickRow(services(), 0);
         services().lockAction()->trigger();
         QCOMPARE(list().currentSelectedPosition(), 2);
         QCOMPARE(panel().contentsModel()->rowCount(), items);
@@ -232,7 +390,7 @@ private slots:
 
     void locateFindsTheServiceEvenWhenFilteredOut() {
         open(2);
-        contents().selectPositions({3});
+        clickRow(contents(), 3);
         const auto item = panel().contentsModel()->items()[3];
         // Filter the service list to a satellite the item is not on.
         auto* filter = window_->organizeListTab()->satelliteFilter();
@@ -253,13 +411,43 @@ private slots:
         QVERIFY(services().hasFocus());
     }
 
-    void hoveringAnItemShowsItsDetails() {
+    void theTipNamesTheRowUnderThePointerNow() {
         open(1);
-        const QRect rect = contents().visualRect(panel().contentsModel()->index(2, 0));
-        QTest::mouseMove(contents().viewport(), rect.center());
-        QApplication::processEvents();
+        QTest::mouseMove(contents().viewport(), rowPoint(contents(), 2));
         QCOMPARE(window_->tooltip().Title(), QString("User Bouquet details"));
         QVERIFY(window_->tooltip().TipText().contains("Ch.No.: 3"));
+        contents().setFocus();
+        QTest::keyClick(&contents(), Qt::Key_End, Qt::ControlModifier); // the rows scroll by
+        QApplication::processEvents();
+        const int under =
+            contents().rowAt(contents().viewport()->mapFromGlobal(QCursor::pos()).y());
+        QVERIFY(under > 2);
+        QVERIFY(window_->tooltip().TipText().contains(QString("Ch.No.: %1").arg(under + 1)));
+    }
+
+    void noTipOverAMenuOrAfterADrag() {
+        open(1);
+        window_->tooltip().setDelayTime(0);
+        QTest::mouseMove(services().viewport(), rowPoint(services(), 1));
+        QTRY_VERIFY(window_->tooltip().isShowing());
+        test::rightClickRow(services(), 1);
+        QVERIFY(services().contextMenu()->isVisible());
+        QVERIFY(!window_->tooltip().isShowing());
+        QTest::qWait(20);
+        QVERIFY(!window_->tooltip().isShowing());
+        services().contextMenu()->close();
+
+        clickRow(list(), 0);
+        dragServices({4}, belowTheRows(contents()));
+        QVERIFY(!window_->tooltip().exists());
+    }
+
+    void theListHintGivesWayToTheDetailsTip() {
+        open(1);
+        const QPoint onRow = rowPoint(contents(), 0);
+        QHelpEvent overRow(QEvent::ToolTip, onRow, contents().viewport()->mapToGlobal(onRow));
+        QVERIFY(QApplication::sendEvent(contents().viewport(), &overRow));
+        QVERIFY(!QToolTip::isVisible());
     }
 };
 

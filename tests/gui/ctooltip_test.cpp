@@ -1,6 +1,8 @@
 #include "widgets/ctooltip.h"
 
 #include <QLabel>
+#include <QMenu>
+#include <QScreen>
 #include <QtTest>
 
 using tavrino::widgets::CTooltip;
@@ -56,7 +58,46 @@ private slots:
         QVERIFY(texts.contains("Channel Info"));
         QVERIFY(texts.contains("News\nHD Ch."));
         QCOMPARE(tip.tipWindow()->palette().color(QPalette::Window), QColor(1, 2, 3));
+        QCursor::setPos(parent.mapToGlobal(parent.rect().center()));
         QTRY_VERIFY(tip.isShowing());
+    }
+
+    void staysOnScreenNearItsLowerEdge() {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QWidget parent;
+        parent.setGeometry(screen.left() + 10, screen.bottom() - 60, 200, 50);
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        CTooltip tip;
+        tip.setDelayTime(0);
+        tip.setTitle("Channel Info");
+        tip.setTipText("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12");
+        QCursor::setPos(parent.mapToGlobal(QPoint(100, 40)));
+        QVERIFY(tip.Create(&parent));
+        QTRY_VERIFY(tip.isShowing());
+        QVERIFY(screen.contains(tip.tipWindow()->frameGeometry()));
+    }
+
+    void waitsWhileAMenuIsOpenOrThePointerHasLeft() {
+        QWidget parent;
+        parent.resize(200, 100);
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        CTooltip tip;
+        tip.setDelayTime(0);
+        tip.setTipText("Body");
+        QMenu menu;
+        menu.addAction("LOCK");
+        QCursor::setPos(parent.mapToGlobal(QPoint(20, 20)));
+        menu.popup(parent.mapToGlobal(QPoint(50, 50)));
+        QVERIFY(tip.Create(&parent));
+        QTest::qWait(30);
+        QVERIFY(!tip.isShowing());
+        menu.close();
+        QCursor::setPos(parent.mapToGlobal(QPoint(500, 500)));
+        QVERIFY(tip.Create(&parent));
+        QTest::qWait(30);
+        QVERIFY(!tip.isShowing());
     }
 };
 

@@ -5,6 +5,7 @@
 #include "app/status_panels.h"
 #include "database/layout.h"
 #include "gui_test_support.h"
+#include "real_input.h"
 #include "scripted_dialogs.h"
 #include "services/service_details.h"
 #include "test_support.h"
@@ -19,6 +20,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -65,10 +67,11 @@ private slots:
     void showsTheCaptionsMenusAndTabs() {
         QCOMPARE(window().windowTitle(), QString("Tavrino v.0.9.2880"));
         QCOMPARE(actionTexts(window().menuBar()->actions()),
-                 QStringList({"File", "Organize List", "Receive Files from Orvix",
+                 QStringList({"File", "Edit", "Organize List", "Receive Files from Orvix",
                               "Send Files to Orvix", "Organize Sat && TP", "Options", "About"}));
         QCOMPARE(actionTexts(window().menuBar()->actions().first()->menu()->actions()),
-                 QStringList({"Open", "Save", "Exit"}));
+                 QStringList(
+                     {"Open", "Save", "-", "Recent Folders", "Open Backup Folder", "-", "Exit"}));
         QStringList tabs;
         for (int i = 0; i < window().tabs()->count(); ++i) {
             tabs << window().tabs()->tabText(i);
@@ -103,11 +106,11 @@ private slots:
 
     void menuEntriesSelectTheirTabs() {
         const auto actions = window().menuBar()->actions();
-        actions[4]->trigger();
-        QCOMPARE(window().tabs()->currentIndex(), 1);
         actions[5]->trigger();
+        QCOMPARE(window().tabs()->currentIndex(), 1);
+        actions[6]->trigger();
         QCOMPARE(window().tabs()->currentIndex(), 2);
-        actions[1]->trigger();
+        actions[2]->trigger();
         QCOMPARE(window().tabs()->currentIndex(), 0);
     }
 
@@ -149,6 +152,14 @@ private slots:
         QCOMPARE(dialogs_->told[0].title, std::string("Tavrino"));
         QCOMPARE(dialogs_->told[0].text, std::string("Version < 6 is not supported"));
         QCOMPARE(tab().serviceModel()->rowCount(), 600);
+    }
+
+    void whatAnOpenMendedIsTold() {
+        test::writeFile(folder_->path() / ".all_channel.dat.tmp-ABC123", Bytes(100, 1));
+        QVERIFY(window().openFolder(folder_->path()));
+        QCOMPARE(dialogs_->told.size(), std::size_t{1});
+        QCOMPARE(dialogs_->told[0].icon, NoticeIcon::Information);
+        QVERIFY(!std::filesystem::exists(folder_->path() / ".all_channel.dat.tmp-ABC123"));
     }
 
     void filtersShowOnlyMatchingRows() {
@@ -267,6 +278,111 @@ private slots:
         dialogs_->nextSaveFolder = out.path();
         QVERIFY(window().close());
         QVERIFY(std::filesystem::exists(out / "all_channel.dat"));
+    }
+
+    void openingOverUnsavedEditsAsksFirst() {
+        QVERIFY(window().openFolder(folder_->path()));
+        window().show();
+        test::clickRow(view(), 0);
+        view().lockAction()->trigger();
+        const Bytes edited = window().workspace().channelBytes();
+        test::TempDir other;
+        test::writeSample(other.path(), {.services = 50, .satellites = 2, .bouquets = 1});
+        dialogs_->nextChannelFile = other / "all_channel.dat";
+
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Cancel;
+        tab().openButton()->click();
+        QCOMPARE(dialogs_->unsavedQuestions, 1);
+        QCOMPARE(dialogs_->unsavedMoments.back(), QString("opening other files"));
+        QVERIFY(window().workspace().channelBytes() == edited);
+        QVERIFY(window().workspace().modified());
+
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Save;
+        dialogs_->nextSaveFolder.reset(); // the save dialog is cancelled: nothing is opened
+        window().menuBar()->actions().first()->menu()->actions().first()->trigger();
+        QVERIFY(window().workspace().channelBytes() == edited);
+
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
+        tab().openButton()->click();
+        QCOMPARE(tab().serviceModel()->rowCount(), 50);
+        QVERIFY(!window().workspace().modified());
+    }
+
+    // A refilled list starts at its first row and first column.
+    void filtersAndOpensStartTheListAtItsTop() {
+        QVERIFY(window().openFolder(folder_->path()));
+        window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        view().verticalScrollBar()->setValue(view().verticalScrollBar()->maximum());
+        view().horizontalScrollBar()->setValue(view().horizontalScrollBar()->maximum());
+        QVERIFY(view().verticalScrollBar()->value() > 0);
+        tab().typeFilter()->setFocus();
+        QTest::keyClick(tab().typeFilter(), Qt::Key_Down);
+        QCOMPARE(tab().typeFilter()->currentIndex(), 1);
+        QCOMPARE(view().verticalScrollBar()->value(), 0);
+        QCOMPARE(view().horizontalScrollBar()->value(), 0);
+
+        QTest::keyClicks(tab().searchBox(), "zz");
+        view().horizontalScrollBar()->setValue(view().horizontalScrollBar()->maximum());
+        QVERIFY(window().openFolder(folder_->path()));
+        QCOMPARE(view().horizontalScrollBar()->value(), 0);
+        QCOMPARE(tab().searchBox()->text(), QString());
+    }
+
+    void undoAndRedoNameTheirStepAndKeepTheView() {
+        QVERIFY(window().openFolder(folder_->path()));
+        window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        QCOMPARE(window().undoAction()->text(), QString("Undo"));
+        QVERIFY(!window().undoAction()->isEnabled());
+        QVERIFY(!window().redoAction()->isEnabled());
+        QCOMPARE(window().undoAction()->shortcut(), QKeySequence("Ctrl+Z"));
+        QCOMPARE(window().redoAction()->shortcuts(),
+                 QList<QKeySequence>({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
+
+        tab().typeFilter()->setCurrentIndex(1);
+        emit view().horizontalHeader()->sectionClicked(colService);
+        const QString firstBefore = cell(window(), 0, colService);
+        test::clickRow(view(), 2);
+        test::clickRow(view(), 3, Qt::ShiftModifier);
+        view().lockAction()->trigger();
+        QCOMPARE(window().undoAction()->text(), QString("Undo LOCK 2 Services"));
+        QVERIFY(window().workspace().modified());
+        test::clickRow(view(), 9);
+        QTest::keyClick(&view(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(!window().workspace().modified());
+        QCOMPARE(window().redoAction()->text(), QString("Redo LOCK 2 Services"));
+        QCOMPARE(tab().typeFilter()->currentIndex(), 1);
+        QCOMPARE(cell(window(), 0, colService), firstBefore); // filter and order stay
+        QCOMPARE(view().selectedPositions(), (std::vector<int>{2, 3}));
+        QVERIFY(!(cell(window(), 2, colHdFlag).toInt() & 2));
+        QTest::keyClick(&view(), Qt::Key_Y, Qt::ControlModifier);
+        QVERIFY(cell(window(), 2, colHdFlag).toInt() & 2);
+        QVERIFY(window().workspace().modified());
+    }
+
+    void recentFoldersSurviveARestart() {
+        QVERIFY(window().openFolder(folder_->path()));
+        test::TempDir saved;
+        QVERIFY(window().saveToFolder(saved.path()));
+        test::TempDir gone;
+        test::writeSample(gone.path(), {.services = 20, .satellites = 1, .bouquets = 0});
+        QVERIFY(window().openFolder(gone.path()));
+        const QString gonePath = QString::fromStdString(gone.path().string());
+        window_.reset();
+        std::filesystem::remove(gone.path() / "all_channel.dat");
+
+        window_ =
+            std::make_unique<MainWindow>(*dialogs_, QString::fromStdString(data_->path().string()));
+        emit window().recentMenu()->aboutToShow();
+        const auto entries = window().recentMenu()->actions();
+        QCOMPARE(entries.size(), 3);
+        QCOMPARE(entries[0]->text(), gonePath);
+        QVERIFY(!entries[0]->isEnabled()); // its files are gone
+        QCOMPARE(entries[1]->text(), QString::fromStdString(saved.path().string()));
+        QVERIFY(entries[2]->isEnabled());
+        entries[2]->trigger();
+        QCOMPARE(tab().serviceModel()->rowCount(), 600);
     }
 
     void screenshotOptionWritesAPicture() {

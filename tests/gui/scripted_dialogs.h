@@ -2,6 +2,7 @@
 
 #include "app/user_dialogs.h"
 
+#include <QStringList>
 #include <deque>
 #include <vector>
 
@@ -19,8 +20,9 @@ public:
         }
         return answer;
     }
-    UnsavedChoice askUnsavedChanges() override {
+    UnsavedChoice askUnsavedChanges(const QString& beforeWhat) override {
         ++unsavedQuestions;
+        unsavedMoments.push_back(beforeWhat);
         return unsavedAnswer;
     }
     std::optional<std::filesystem::path> chooseChannelFile(const QString&) override {
@@ -34,6 +36,7 @@ public:
     std::vector<Notice> asked;
     std::deque<bool> yesNoAnswers;
     int unsavedQuestions = 0;
+    QStringList unsavedMoments;
     UnsavedChoice unsavedAnswer = UnsavedChoice::Cancel;
     std::optional<std::filesystem::path> nextChannelFile;
     std::optional<std::filesystem::path> nextSaveFolder;

@@ -1,0 +1,251 @@
+#include "bouquets/bouquet_editor.h"
+#include "database/edit_history.h"
+#include "recording_prompter.h"
+#include "services/flag_edit.h"
+#include "test_support.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace tavrino {
+namespace {
+using test::TempDir;
+
+class UndoTest : public testing::Test {
+public:
+    void flag(std::vector<std::uint32_t> rows, std::uint8_t bit, bool set) {
+        const auto step = ws.beginEdit(flagCommandName(bit, set, rows.size()));
+        ImageEditor channel = ws.channelEditor();
+        changeFlagBit(channel, ws.services(), rows, bit, set);
+    }
+
+    Workspace ws;
+
+protected:
+    void SetUp() override {
+        test::writeSample(folder.path(), {.services = 500, .satellites = 5, .bouquets = 6});
+        ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    }
+
+    const Bytes& image() const { return ws.channelBytes(); }
+
+    TempDir folder;
+    test::RecordingPrompter prompter; // answers Yes
+    BouquetEditor editor{ws, prompter};
+};
+
+struct Operation {
+    const char* name; // the step's name as the Edit menu shows it
+    std::function<void(UndoTest&, BouquetEditor&)> run;
+};
+
+const std::vector<Operation>& operations() {
+    static const std::vector<Operation> all = {
+        {"LOCK 3 Services",
+         [](UndoTest& t, BouquetEditor&) {
+             t.flag({0, 7, 9}, flagLocked, true);
+         }},
+        {"Insert HD Flag on 1 Service",
+         [](UndoTest& t, BouquetEditor&) {
+             std::uint32_t row = 0;
+             while (t.ws.services().row(row).record.flags & flagHd) {
+                 ++row;
+             }
+             t.flag({row}, flagHd, true);
+         }},
+        {"Add Bouquet", [](UndoTest&, BouquetEditor& e) { e.add("Sport"); }},
+        {"Insert Bouquet", [](UndoTest&, BouquetEditor& e) { e.insert(0, "First"); }},
+        {"Rename Bouquet", [](UndoTest&, BouquetEditor& e) { e.rename(2, "Renamed"); }},
+        {"Remove Bouquet", [](UndoTest&, BouquetEditor& e) { e.remove(1); }},
+        {"Cut Bouquet", [](UndoTest&, BouquetEditor& e) { e.cut(3); }},
+        {"Paste Bouquet",
+         [](UndoTest&, BouquetEditor& e) {
+             e.copy(2);
+             e.paste(0);
+         }},
+        {"Move Bouquet", [](UndoTest&, BouquetEditor& e) { e.move(0, std::nullopt); }},
+        {"Drop 3 Services",
+         [](UndoTest&, BouquetEditor& e) {
+             e.dropServices(1, std::vector<std::uint32_t>{5, 6, 7}, 0);
+         }},
+        {"Move 2 Items",
+         [](UndoTest&, BouquetEditor& e) {
+             e.moveItems(0, {1, 3}, 6);
+         }},
+        {"Delete 2 Items",
+         [](UndoTest&, BouquetEditor& e) {
+             e.deleteItems(0, {0, 5});
+         }},
+        {"Delete 1 Item", [](UndoTest&, BouquetEditor& e) { e.deleteItem(0, 2); }},
+        {"Cut 2 Items",
+         [](UndoTest&, BouquetEditor& e) {
+             e.cutItems(0, {2, 3});
+         }},
+        {"Paste 2 Items",
+         [](UndoTest&, BouquetEditor& e) {
+             e.copyItems(0, {0, 1});
+             e.pasteItems(2, 0);
+         }},
+    };
+    return all;
+}
+
+// Every operation that writes: undo gives back every byte, redo every edited byte.
+TEST_F(UndoTest, EachOperationUndoesAndRedoesByteForByte) {
+    for (const Operation& op : operations()) {
+        SCOPED_TRACE(op.name);
+        ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+        editor.databaseReplaced();
+        const Bytes original = image();
+        const auto names = editor.rows().size();
+        op.run(*this, editor);
+        const Bytes edited = image();
+        ASSERT_NE(edited, original);
+        ASSERT_TRUE(ws.history().canUndo());
+        EXPECT_EQ(ws.history().undoName(), op.name);
+        EXPECT_TRUE(ws.modified());
+
+        const auto undone = ws.undo();
+        ASSERT_TRUE(undone.has_value());
+        EXPECT_EQ(undone->name, op.name);
+        EXPECT_EQ(image(), original);
+        EXPECT_FALSE(ws.modified()) << "back at the state the files were opened in";
+        EXPECT_EQ(editor.rows().size(), names) << "the bouquet list follows";
+        EXPECT_EQ(ServiceTable::build(ws.files().channel, "x", ws.files().providers, ws.codePage())
+                      .rows()[7]
+                      .record.flags,
+                  ws.services().row(7).record.flags)
+            << "the service rows follow";
+
+        ASSERT_TRUE(ws.redo().has_value());
+        EXPECT_EQ(image(), edited);
+        EXPECT_TRUE(ws.modified());
+    }
+}
+
+TEST_F(UndoTest, FiftyRandomOperationsUndoToTheOriginalAndRedoToTheEdit) {
+    const Bytes original = image();
+    std::mt19937 random(7);
+    int done = 0;
+    for (int i = 0; i < 50; ++i) {
+        const auto& op = operations()[random() % operations().size()];
+        op.run(*this, editor);
+        done += ws.history().canUndo() ? 1 : 0;
+    }
+    const Bytes edited = image();
+    int undone = 0;
+    while (ws.undo()) {
+        ++undone;
+    }
+    EXPECT_GT(undone, 30);
+    EXPECT_EQ(image(), original);
+    while (ws.redo()) {
+    }
+    EXPECT_EQ(image(), edited);
+}
+
+TEST_F(UndoTest, ModifiedFollowsTheSavedStep) {
+    editor.add("One");
+    editor.add("Two");
+    TempDir out;
+    ASSERT_TRUE(ws.save(out.path()).ok());
+    EXPECT_FALSE(ws.modified());
+    ws.undo();
+    EXPECT_TRUE(ws.modified()) << "the saved file has Two";
+    ws.redo();
+    EXPECT_FALSE(ws.modified());
+    ws.undo();
+    editor.add("Three"); // the saved step can no longer be reached
+    ws.undo();
+    ws.undo();
+    EXPECT_TRUE(ws.modified());
+    EXPECT_FALSE(ws.redo() == std::nullopt);
+    ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    EXPECT_FALSE(ws.history().canUndo()) << "opening clears the history";
+    EXPECT_FALSE(ws.history().canRedo());
+    EXPECT_FALSE(ws.modified());
+}
+
+TEST_F(UndoTest, WritingWhatIsThereIsNoStep) {
+    editor.rename(0, editor.rows()[0].name);
+    EXPECT_FALSE(ws.history().canUndo());
+    EXPECT_FALSE(ws.modified());
+}
+
+TEST_F(UndoTest, TheOldestStepsGoFirstWhenALimitIsReached) {
+    ws.setHistoryLimits({.steps = 3, .bytes = 64u << 20});
+    for (const char* name : {"A", "B", "C", "D", "E"}) {
+        editor.add(name);
+    }
+    EXPECT_EQ(ws.history().stepCount(), 3u);
+    int undone = 0;
+    while (ws.undo()) {
+        ++undone;
+    }
+    EXPECT_EQ(undone, 3);
+    EXPECT_EQ(editor.rows().back().name, "B");
+
+    ws.setHistoryLimits({.steps = 100, .bytes = 12000}); // about one bouquet drop
+    EXPECT_LE(ws.history().recordedBytes(), 12000u) << "the undone steps went";
+    const int row = *editor.add("Room").select;
+    for (int i = 0; i < 6; ++i) {
+        editor.dropServices(row, std::vector<std::uint32_t>{static_cast<std::uint32_t>(i)}, 0);
+        EXPECT_LE(ws.history().recordedBytes(), 12000u);
+    }
+    EXPECT_EQ(ws.history().stepCount(), 1u);
+    EXPECT_EQ(ws.history().undoName(), "Drop 1 Service");
+}
+
+TEST_F(UndoTest, UndoNamesTheRowsItTouched) {
+    flag({3, 8}, flagLocked, true);
+    const auto flags = ws.undo();
+    ASSERT_TRUE(flags);
+    EXPECT_EQ(flags->serviceRows, (std::vector<std::uint32_t>{3, 8}));
+    EXPECT_FALSE(flags->servicesRebuilt);
+    editor.remove(2);
+    const auto removal = ws.undo();
+    ASSERT_TRUE(removal);
+    ASSERT_FALSE(removal->bouquetRecords.empty());
+    EXPECT_EQ(removal->bouquetRecords.front(), 2);
+}
+
+TEST(EditHistory, RedoChainEndsWithANewEdit) {
+    Bytes image(10, 0);
+    Bytes none;
+    EditHistory history({&image, &none, &none});
+    ImageEditor editor(image, ImageKind::Channel, history);
+    history.begin("one");
+    editor.writeNumber(0, 1, 1);
+    history.end();
+    history.begin("two");
+    editor.writeNumber(1, 1, 2);
+    history.end();
+    history.undo();
+    EXPECT_TRUE(history.canRedo());
+    history.begin("three");
+    editor.writeNumber(2, 1, 3);
+    history.end();
+    EXPECT_FALSE(history.canRedo());
+    EXPECT_EQ(history.undoName(), "three");
+    EXPECT_EQ(image, (Bytes{1, 0, 3, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(EditHistory, AWholeImageOfAnotherLengthComesBack) {
+    Bytes channel;
+    Bytes antenna = {1, 2, 3};
+    Bytes dvbs;
+    EditHistory history({&channel, &antenna, &dvbs});
+    ImageEditor editor(antenna, ImageKind::Antenna, history);
+    history.begin("Add Satellite");
+    editor.replaceAll({1, 2, 3, 4, 5});
+    editor.writeNumber(0, 1, 9);
+    history.end();
+    history.undo();
+    EXPECT_EQ(antenna, (Bytes{1, 2, 3}));
+    history.redo();
+    EXPECT_EQ(antenna, (Bytes{9, 2, 3, 4, 5}));
+}
+
+} // namespace
+} // namespace tavrino
