@@ -1,5 +1,6 @@
 #include "workspace/workspace.h"
 
+#include "database/backups.h"
 #include "database/file_io.h"
 #include "database/layout.h"
 
@@ -26,7 +27,25 @@ OpenResult Workspace::adopt(ReceiverFiles next) {
     services_ = std::move(table);
     view_.reset(services_);
     history_.clear();
+    stampFiles();
     return {OpenResult::Status::Opened, std::nullopt, std::nullopt};
+}
+
+void Workspace::stampFiles() {
+    const auto& sat = files_.satelliteFiles;
+    for (const std::string& path : {files_.channelPath, sat.antennaPath, sat.dvbsPath}) {
+        if (!path.empty()) {
+            if (auto stamp = stampOf(path)) {
+                keepStamp(stamps_, std::move(*stamp));
+            }
+        }
+    }
+}
+
+Notice changedOnDiskQuestion(const fs::path& folder) {
+    return {"Confirm",
+            "The files in " + folder.string() + " changed since they were opened. Overwrite them?",
+            NoticeIcon::Question};
 }
 
 OpenResult Workspace::openFolder(const fs::path& folder) {
@@ -70,6 +89,7 @@ OpenResult Workspace::loadSatelliteFiles(const fs::path& antennaPath, const fs::
         }
         files_.satelliteFiles = std::move(*next);
         history_.forgetSteps(); // steps of the old satellite files cannot be undone into these
+        stampFiles();
         return {OpenResult::Status::Opened, std::nullopt, note};
     } catch (const FileProblem& problem) {
         return {OpenResult::Status::Refused, problem, note};
@@ -78,15 +98,33 @@ OpenResult Workspace::loadSatelliteFiles(const fs::path& antennaPath, const fs::
 
 // The recovery runs first on its own so that its note reaches the user even when the save
 // itself then fails.
-SaveResult Workspace::save(const fs::path& folder) {
+SaveResult Workspace::save(const fs::path& folder, const SaveOptions& options) {
     std::optional<std::string> note;
+    std::optional<fs::path> backup;
     try {
         note = recoverInterruptedSave(folder);
+        if (!options.overwriteChanged) {
+            if (auto changed = changedSince(stamps_, folder); !changed.empty()) {
+                return {{}, std::nullopt, note, std::move(changed), std::nullopt};
+            }
+        }
+        if (options.backupsIn && channelLoaded()) {
+            backup = backupBeforeSave(*options.backupsIn, folder,
+                                      {channelFileName, dvbsFileName, antennaFileName});
+        }
         SavedFiles saved = saveFiles(files_, folder);
         history_.markSaved();
-        return {std::move(saved.written), std::nullopt, joinNotes(note, saved.note)};
+        for (const auto& path : saved.written) {
+            if (auto stamp = stampOf(path)) {
+                keepStamp(stamps_, std::move(*stamp));
+            }
+        }
+        return {std::move(saved.written), std::nullopt, joinNotes(note, saved.note), {}, backup};
     } catch (const FileProblem& problem) {
-        return {{}, problem, note};
+        if (backup) {
+            discardBackup(*backup); // the files it holds are still the ones in the folder
+        }
+        return {{}, problem, note, {}, std::nullopt};
     }
 }
 
@@ -95,9 +133,10 @@ SaveResult Workspace::saveSatelliteFiles(const fs::path& folder) {
     try {
         note = recoverInterruptedSave(folder);
         SavedFiles saved = writeSatelliteFiles(files_, folder);
-        return {std::move(saved.written), std::nullopt, joinNotes(note, saved.note)};
+        return {
+            std::move(saved.written), std::nullopt, joinNotes(note, saved.note), {}, std::nullopt};
     } catch (const FileProblem& problem) {
-        return {{}, problem, note};
+        return {{}, problem, note, {}, std::nullopt};
     }
 }
 

@@ -3,6 +3,7 @@
 #include "common/code_page.h"
 #include "database/edit_history.h"
 #include "database/file_problem.h"
+#include "database/file_stamp.h"
 #include "database/image_editor.h"
 #include "database/receiver_files.h"
 #include "services/service_table.h"
@@ -26,13 +27,27 @@ struct OpenResult {
     bool opened() const { return status == Status::Opened; }
 };
 
+struct SaveOptions {
+    // Where backups of the files a save replaces go (the data folder's backups/); none: no
+    // backup.
+    std::optional<std::filesystem::path> backupsIn;
+    // Replace files that changed on disk since they were opened from that folder.
+    bool overwriteChanged = false;
+};
+
 struct SaveResult {
     std::vector<std::filesystem::path> written;
     std::optional<FileProblem> problem;
     std::optional<std::string> note; // as OpenResult::note, for the folder saved to
+    // Files in the folder that changed since they were read from it: nothing was written.
+    std::vector<std::string> changedOnDisk;
+    std::optional<std::filesystem::path> backup; // where the replaced files were copied
 
-    bool ok() const { return !problem.has_value(); }
+    bool ok() const { return !problem.has_value() && changedOnDisk.empty(); }
 };
+
+// "The files in FOLDER changed since they were opened. Overwrite them?"
+Notice changedOnDiskQuestion(const std::filesystem::path& folder);
 
 // What an undo or redo changed, so the lists can show it.
 // "Drop 1 Service", "Drop 12 Services".
@@ -80,7 +95,7 @@ public:
     OpenResult openStaged(const std::filesystem::path& folder); // files fetched from the receiver
     OpenResult loadSatelliteFiles(const std::filesystem::path& antennaPath,
                                   const std::filesystem::path& dvbsPath);
-    SaveResult save(const std::filesystem::path& folder); // "Save Files"
+    SaveResult save(const std::filesystem::path& folder, const SaveOptions& options = {});
     SaveResult saveSatelliteFiles(const std::filesystem::path& folder);
 
     bool channelLoaded() const { return files_.channel.loaded(); }
@@ -107,12 +122,14 @@ public:
 
 private:
     OpenResult adopt(ReceiverFiles next);
+    void stampFiles(); // remember the files as they are on disk now
     StepEffect refreshAfter(const EditStep& step);
 
     const CodePage* codePage_;
     ReceiverFiles files_;
     ServiceTable services_;
     ServiceView view_;
+    std::vector<FileStamp> stamps_;
     EditHistory history_{ImageSet{&files_.channel.bytes, &files_.satelliteFiles.antenna.bytes,
                                   &files_.satelliteFiles.dvbs.bytes}};
 };
