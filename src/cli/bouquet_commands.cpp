@@ -44,19 +44,17 @@ int listRow(const Session& s, const Arguments& args, std::size_t at, const char*
 }
 
 // Writes the folder back (each file replaced whole) unless something was refused.
-void finish(Session& s, bool changed, std::ostream& out) {
+void finish(Session& s, bool changed, const Arguments& args, const Context& ctx) {
     if (!s.prompter.message.empty()) {
         throw InputRefused(s.ws.files().channelPath + ": " + s.prompter.message);
     }
     if (!changed) {
         throw InputRefused(s.ws.files().channelPath + ": nothing changed");
     }
-    const SaveResult result = s.ws.save(s.folder);
-    printNote(result.note);
-    if (!result.ok()) {
-        throw InputRefused(result.problem->oneLine());
-    }
-    out << "saved " << s.ws.files().channelPath << '\n';
+    std::ostringstream written; // one summary line is enough for an edit in place
+    Context quiet{written, ctx.format, ctx.codePage, ctx.dataFolder};
+    saveOrRefuse(s.ws, s.folder, args, quiet);
+    ctx.out << "saved " << s.ws.files().channelPath << '\n';
 }
 
 // Opens DIR, runs one edit and writes the folder back when the edit changed it.
@@ -65,7 +63,7 @@ void editFolder(const Arguments& args, Context& ctx, std::size_t positionalCount
     args.expectPositional(positionalCount);
     Session s(ctx);
     open(s, args);
-    finish(s, edit(s), ctx.out);
+    finish(s, edit(s), args, ctx);
 }
 
 void add(const Arguments& args, Context& ctx) {
@@ -168,7 +166,7 @@ void addServices(const Arguments& args, Context& ctx) {
         const int items = static_cast<int>(s.editor.items(row).size());
         before = args.intValue("at", 1, 1, items + 1) - 1;
     }
-    finish(s, s.editor.dropServices(row, services, before).written, ctx.out);
+    finish(s, s.editor.dropServices(row, services, before).written, args, ctx);
 }
 
 void removeItems(const Arguments& args, Context& ctx) {
@@ -186,32 +184,42 @@ void removeItems(const Arguments& args, Context& ctx) {
     if (count == 0) {
         throw InputRefused(s.ws.files().channelPath + ": the bouquet is empty");
     }
-    finish(s, s.editor.deleteItems(row, items).written, ctx.out);
+    finish(s, s.editor.deleteItems(row, items).written, args, ctx);
 }
 
 } // namespace
 
 std::vector<Command> bouquetCommands() {
     return {
-        {"bouquet-add", "DIR NAME", "Adds a bouquet at the end of the list.", {}, {}, add},
+        {"bouquet-add",
+         "DIR NAME",
+         "Adds a bouquet at the end of the list.",
+         {},
+         withSaveFlags(),
+         add},
         {"bouquet-insert",
          "DIR ROW NAME",
          "Inserts a bouquet before list row ROW.",
          {},
-         {},
+         withSaveFlags(),
          insert},
-        {"bouquet-rename", "DIR ROW NAME", "Renames the bouquet in list row ROW.", {}, {}, rename},
+        {"bouquet-rename",
+         "DIR ROW NAME",
+         "Renames the bouquet in list row ROW.",
+         {},
+         withSaveFlags(),
+         rename},
         {"bouquet-remove",
          "DIR ROW",
          "Removes the bouquet in list row ROW with its items.",
          {},
-         {},
+         withSaveFlags(),
          remove},
         {"bouquet-move",
          "DIR ROW ONTO|end",
          "Moves the bouquet in row ROW just before row ONTO, or to the end.",
          {},
-         {},
+         withSaveFlags(),
          move},
         {"bouquet-add-services",
          "DIR ROW (--services FLAG:SID,... | [--satellite NAME] [--type TV|Radio] [--limit N]) "
@@ -219,13 +227,13 @@ std::vector<Command> bouquetCommands() {
          "Adds services to the bouquet in row ROW, at the end or before item ITEM (from 1):\n"
          "those named by FLAG and SID, or those the service filter shows, in file order.",
          {"services", "satellite", "type", "limit", "at"},
-         {},
+         withSaveFlags(),
          addServices},
         {"bouquet-remove-items",
          "DIR ROW ITEM...",
          "Removes items (numbered from 1) from the bouquet in row ROW.",
          {},
-         {},
+         withSaveFlags(),
          removeItems},
     };
 }

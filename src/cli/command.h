@@ -5,6 +5,7 @@
 #include "common/code_page.h"
 #include "workspace/workspace.h"
 
+#include <filesystem>
 #include <functional>
 #include <iosfwd>
 #include <optional>
@@ -24,6 +25,7 @@ struct Context {
     std::ostream& out;
     OutputFormat format = OutputFormat::Csv;
     const CodePage* codePage = &CodePage::windows1252();
+    std::optional<std::filesystem::path> dataFolder; // --data-dir
 };
 
 struct Command {
@@ -44,5 +46,14 @@ void openOrRefuse(Workspace& workspace, const std::string& folder);
 
 // A note about a save cut short goes to stderr as one line; the command carries on.
 void printNote(const std::optional<std::string>& note);
+
+// The flags every command that writes a folder takes: --no-backup and --force.
+std::set<std::string> withSaveFlags(std::set<std::string> flags = {});
+
+// Writes the workspace into `folder` as "Save Files" does, after copying the files it replaces
+// into the data folder's backups/ (unless --no-backup). Refuses when the folder's files
+// changed since they were read from it (unless --force). Prints what it wrote.
+void saveOrRefuse(Workspace& workspace, const std::string& folder, const Arguments& args,
+                  const Context& ctx);
 
 } // namespace tavrino::cli

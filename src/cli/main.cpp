@@ -23,9 +23,13 @@ std::vector<Command> allCommands() {
 }
 
 void printUsage(std::ostream& out, const std::vector<Command>& commands) {
-    out << "Usage: tavrino-cli [--format csv|table] [--codepage NAME] COMMAND ARGS...\n\n"
+    out << "Usage: tavrino-cli [--format csv|table] [--codepage NAME] [--data-dir DIR] COMMAND "
+           "ARGS...\n\n"
            "Reads and writes the channel lists of an Orvix receiver folder (all_channel.dat,\n"
            "antenna_list.dat, DVBS.dat). Output is CSV unless --format table is given.\n"
+           "Commands that write a folder first copy the files they replace into the data\n"
+           "folder's backups/ (--no-backup: not) and refuse files changed since they were read\n"
+           "(--force: overwrite them).\n"
            "Exit status: 0 success, 1 wrong usage, 2 input refused or damaged.\n\nCommands:\n";
     for (const auto& c : commands) {
         out << "  " << c.name << ' ' << c.synopsis << '\n';
@@ -42,7 +46,7 @@ void printCommandHelp(std::ostream& out, const Command& c) {
 int main(int argc, char** argv) {
     const auto commands = allCommands();
     std::vector<std::string> args(argv + 1, argv + argc);
-    Context ctx{std::cout};
+    Context ctx{std::cout, OutputFormat::Csv, &CodePage::windows1252(), std::nullopt};
     try {
         // Global options come before the command name.
         std::size_t i = 0;
@@ -57,6 +61,8 @@ int main(int argc, char** argv) {
                     throw UsageError("--format must be csv or table");
                 }
                 ctx.format = f == "table" ? OutputFormat::Table : OutputFormat::Csv;
+            } else if (args[i] == "--data-dir" && i + 1 < args.size()) {
+                ctx.dataFolder = std::filesystem::path(args[++i]);
             } else if (args[i] == "--codepage" && i + 1 < args.size()) {
                 ctx.codePage = CodePage::byName(args[++i]);
                 if (!ctx.codePage) {

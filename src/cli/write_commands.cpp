@@ -7,23 +7,11 @@
 namespace tavrino::cli {
 namespace {
 
-void saveOrRefuse(Workspace& ws, const std::string& folder, std::ostream& out) {
-    makeFolder(folder);
-    const SaveResult result = ws.save(folder);
-    printNote(result.note);
-    if (!result.ok()) {
-        throw InputRefused(result.problem->oneLine());
-    }
-    for (const auto& path : result.written) {
-        out << "wrote " << path.string() << '\n';
-    }
-}
-
 void resave(const Arguments& args, Context& ctx) {
     args.expectPositional(2);
     Workspace ws(*ctx.codePage);
     openOrRefuse(ws, args.positional(0, "DIR"));
-    saveOrRefuse(ws, args.positional(1, "OUT"), ctx.out);
+    saveOrRefuse(ws, args.positional(1, "OUT"), args, ctx);
 }
 
 void makeSample(const Arguments& args, Context& ctx) {
@@ -46,9 +34,10 @@ std::vector<Command> writeCommands() {
         {"resave",
          "DIR OUT",
          "Opens DIR as \"Open Files\" does (older files are converted) and writes the three\n"
-         "files to OUT as \"Save Files\" does.",
+         "files to OUT as \"Save Files\" does. Files it replaces in OUT are first copied into\n"
+         "the data folder's backups/ (not with --no-backup).",
          {},
-         {},
+         withSaveFlags(),
          resave},
         {"make-sample",
          "DIR [--services N] [--satellites N] [--bouquets N] [--version V] [--seed S]",

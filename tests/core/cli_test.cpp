@@ -18,11 +18,18 @@ struct CliRun {
     std::string err;
 };
 
+// The data folder every command of this test run uses (backups land there).
+const TempDir& dataFolder() {
+    static const TempDir folder;
+    return folder;
+}
+
 CliRun runCli(const std::string& args) {
     TempDir tmp;
     // timeout: a command that hangs fails the test instead of stopping the suite.
-    const std::string command =
-        "timeout 60 " + std::string(TAVRINO_CLI) + " " + args + " 2>" + (tmp / "err").string();
+    const std::string command = "TAVRINO_HOME=" + dataFolder().path().string() + " timeout 60 " +
+                                std::string(TAVRINO_CLI) + " " + args + " 2>" +
+                                (tmp / "err").string();
     FILE* pipe = ::popen(command.c_str(), "r");
     CliRun run;
     std::array<char, 4096> buffer{};
@@ -264,6 +271,28 @@ TEST_F(CliTest, ResaveAndMakeSampleWriteFolders) {
         test::readFile(made / "all_channel.dat"),
         sample::generate({.services = 50, .satellites = 2, .bouquets = 1, .version = 6, .seed = 3})
             .channel);
+}
+
+TEST(CliSaves, BackUpWhatTheyReplaceAndRefuseFilesChangedMeanwhile) {
+    TempDir rx;
+    test::writeSample(rx.path(), {.services = 60, .satellites = 2, .bouquets = 2});
+    const Bytes before = test::readFile(rx / "all_channel.dat");
+    TempDir data;
+    const std::string withData = "--data-dir " + data.path().string() + " ";
+    const CliRun add = runCli(withData + "bouquet-add " + rx.path().string() + " Kept");
+    ASSERT_EQ(add.exitCode, 0) << add.err;
+    const auto files = data.path() / "backups" / "files";
+    const auto backups = test::entries(files);
+    ASSERT_EQ(backups.size(), 1u);
+    const auto backup = files / *backups.begin();
+    EXPECT_EQ(backup.filename().string().rfind(rx.path().filename().string() + "-", 0), 0u);
+    EXPECT_EQ(test::readFile(backup / "all_channel.dat"), before);
+    EXPECT_TRUE(std::filesystem::exists(backup / "DVBS.dat"));
+
+    const CliRun quiet =
+        runCli(withData + "bouquet-add " + rx.path().string() + " Unkept --no-backup");
+    ASSERT_EQ(quiet.exitCode, 0) << quiet.err;
+    EXPECT_EQ(test::entries(data.path() / "backups" / "files").size(), 1u);
 }
 
 } // namespace
