@@ -228,17 +228,30 @@ bool MainWindow::saveFiles() {
 }
 
 bool MainWindow::saveToFolder(const std::filesystem::path& folder) {
+    SaveOptions options{std::filesystem::path(dataFolder_.toStdString()) / "backups", false};
     SaveResult result;
     {
         const BusyCursor busy;
-        result = workspace_.save(folder);
+        result = workspace_.save(folder, options);
     }
     tellNote(result.note);
-    if (!result.ok()) {
+    if (!result.changedOnDisk.empty()) {
+        if (!dialogs_.ask(changedOnDiskQuestion(folder))) {
+            return false;
+        }
+        options.overwriteChanged = true;
+        const BusyCursor busy;
+        result = workspace_.save(folder, options);
+    }
+    if (result.problem) {
         dialogs_.tell(result.problem->notice());
         return false;
     }
-    status_->showMessage(QString("Saved to %1").arg(QString::fromStdString(folder.string())), 5000);
+    const QString backup = result.backup ? QString(" (the files it replaced are in %1)")
+                                               .arg(QString::fromStdString(result.backup->string()))
+                                         : QString();
+    status_->showMessage(
+        QString("Saved to %1%2").arg(QString::fromStdString(folder.string()), backup), 8000);
     refreshEditActions();
     recent_->remember(QString::fromStdString(folder.string()));
     return true;

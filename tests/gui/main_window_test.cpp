@@ -361,6 +361,30 @@ private slots:
         QVERIFY(window().workspace().modified());
     }
 
+    void savingOverFilesChangedOnDiskAsksFirstAndBacksUp() {
+        QVERIFY(window().openFolder(folder_->path()));
+        test::clickRow(view(), 0);
+        view().lockAction()->trigger();
+        const Bytes changed = Bytes(test::readFile(folder_->path() / "DVBS.dat"));
+        QTest::qWait(5);
+        test::writeFile(folder_->path() / "DVBS.dat", changed);
+        const Bytes channel = test::readFile(folder_->path() / "all_channel.dat");
+        dialogs_->nextSaveFolder = folder_->path();
+        dialogs_->yesNoAnswers = {false};
+        QVERIFY(!window().saveFiles());
+        QCOMPARE(dialogs_->asked.back().text,
+                 "The files in " + folder_->path().string() +
+                     " changed since they were opened. Overwrite them?");
+        QVERIFY(test::readFile(folder_->path() / "all_channel.dat") == channel);
+        dialogs_->yesNoAnswers = {true};
+        QVERIFY(window().saveFiles());
+        QVERIFY(test::readFile(folder_->path() / "all_channel.dat") != channel);
+        const auto backups = test::entries(data_->path() / "backups" / "files");
+        QCOMPARE(backups.size(), std::size_t{1});
+        QVERIFY(test::readFile(data_->path() / "backups" / "files" / *backups.begin() /
+                               "all_channel.dat") == channel);
+    }
+
     void recentFoldersSurviveARestart() {
         QVERIFY(window().openFolder(folder_->path()));
         test::TempDir saved;
