@@ -39,6 +39,47 @@ void BM_OpenAndPaint(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenAndPaint)->Unit(benchmark::kMillisecond);
 
+struct OpenWindow {
+    SilentDialogs dialogs;
+    tavrino::app::MainWindow window{
+        dialogs, QString::fromStdString(std::filesystem::temp_directory_path().string())};
+    tavrino::app::ServiceListView& view() { return *window.organizeListTab()->serviceView(); }
+
+    OpenWindow() {
+        window.show();
+        window.openFolder(tavrino::bench::largeSampleFolder());
+        view().selectAll();
+        QApplication::processEvents();
+    }
+    void lockOrUnlock(bool lock) {
+        (lock ? view().lockAction() : view().unlockAction())->trigger();
+        window.repaint();
+    }
+};
+
+// The flag command over every row as the window runs it (recording included), then painted.
+void BM_WindowLockAllRows(benchmark::State& state) {
+    OpenWindow open;
+    bool lock = true;
+    for (auto _ : state) {
+        open.lockOrUnlock(lock);
+        lock = !lock;
+    }
+}
+BENCHMARK(BM_WindowLockAllRows)->Unit(benchmark::kMillisecond);
+
+void BM_WindowUndoLockAllRows(benchmark::State& state) {
+    OpenWindow open;
+    for (auto _ : state) {
+        state.PauseTiming();
+        open.lockOrUnlock(true);
+        state.ResumeTiming();
+        open.window.undoAction()->trigger();
+        open.window.repaint();
+    }
+}
+BENCHMARK(BM_WindowUndoLockAllRows)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv) {

@@ -160,10 +160,8 @@ void OrganizeListTab::sortByColumn(int column) {
     header->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     // The selection follows its services to their new places.
     std::vector<int> positions;
-    for (const std::uint32_t row : selectedRows) {
-        if (const auto p = workspace_.view().positionOfTableRow(row)) {
-            positions.push_back(static_cast<int>(*p));
-        }
+    for (const std::size_t p : workspace_.view().positionsOfTableRows(selectedRows)) {
+        positions.push_back(static_cast<int>(p));
     }
     serviceView_->selectPositions(positions);
     if (!positions.empty()) {
@@ -206,10 +204,8 @@ void OrganizeListTab::stepApplied(const StepEffect& effect) {
         emit totalServicesChanged(static_cast<int>(workspace_.services().size()));
     } else if (!effect.serviceRows.empty()) {
         std::vector<int> positions;
-        for (const std::uint32_t row : effect.serviceRows) {
-            if (const auto p = workspace_.view().positionOfTableRow(row)) {
-                positions.push_back(static_cast<int>(*p));
-            }
+        for (const std::size_t p : workspace_.view().positionsOfTableRows(effect.serviceRows)) {
+            positions.push_back(static_cast<int>(p));
         }
         serviceModel_->rowsEdited(positions);
         const int scrolled = serviceView_->verticalScrollBar()->value();

@@ -5,6 +5,7 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <QMimeData>
+#include <algorithm>
 #include <set>
 
 namespace tavrino::app {
@@ -98,9 +99,12 @@ void ServiceModel::reload() {
 }
 
 void ServiceModel::rowsEdited(const std::vector<int>& positions) {
-    for (const int p : positions) {
-        emit dataChanged(index(p, 0), index(p, serviceColumnCount - 1), {Qt::DisplayRole});
+    if (positions.empty()) {
+        return;
     }
+    // One signal for the span: the view repaints what is visible of it either way.
+    const auto [low, high] = std::minmax_element(positions.begin(), positions.end());
+    emit dataChanged(index(*low, 0), index(*high, serviceColumnCount - 1), {Qt::DisplayRole});
 }
 
 void ServiceModel::setTextColor(const QColor& color) {

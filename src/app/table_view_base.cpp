@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <algorithm>
 #include <set>
 
 namespace tavrino::app {
@@ -92,11 +93,24 @@ void TableViewBase::selectPositions(const std::vector<int>& positions) {
     if (positions.empty() || model() == nullptr) {
         return;
     }
-    QItemSelection selection;
+    // One range per run of neighbouring rows: a selection of every row stays one range.
+    std::vector<int> rows;
     for (const int p : positions) {
         if (p >= 0 && p < model()->rowCount()) {
-            selection.select(model()->index(p, 0), model()->index(p, model()->columnCount() - 1));
+            rows.push_back(p);
         }
+    }
+    std::sort(rows.begin(), rows.end());
+    QItemSelection selection;
+    const int lastColumn = model()->columnCount() - 1;
+    for (std::size_t i = 0; i < rows.size();) {
+        std::size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1] <= rows[j] + 1) {
+            ++j;
+        }
+        selection.append(
+            QItemSelectionRange(model()->index(rows[i], 0), model()->index(rows[j], lastColumn)));
+        i = j + 1;
     }
     selectionModel()->select(selection, QItemSelectionModel::Select);
     selectionModel()->setCurrentIndex(model()->index(positions.back(), 0),

@@ -165,4 +165,26 @@ std::optional<std::size_t> ServiceView::positionOfTableRow(std::uint32_t tableRo
     return static_cast<std::size_t>(it - rows_.begin());
 }
 
+std::vector<std::size_t>
+ServiceView::positionsOfTableRows(std::span<const std::uint32_t> tableRows) const {
+    constexpr std::size_t absent = static_cast<std::size_t>(-1);
+    std::uint32_t highest = 0;
+    for (const std::uint32_t row : tableRows) {
+        highest = std::max(highest, row);
+    }
+    std::vector<std::size_t> positionOf(static_cast<std::size_t>(highest) + 1, absent);
+    for (std::size_t p = 0; p < rows_.size(); ++p) {
+        if (rows_[p] <= highest) {
+            positionOf[rows_[p]] = p;
+        }
+    }
+    std::vector<std::size_t> positions;
+    for (const std::uint32_t row : tableRows) {
+        if (positionOf[row] != absent) {
+            positions.push_back(positionOf[row]);
+        }
+    }
+    return positions;
+}
+
 } // namespace tavrino

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -38,6 +39,9 @@ public:
     std::size_t size() const { return rows_.size(); }
     std::uint32_t tableRow(std::size_t position) const { return rows_[position]; }
     std::optional<std::size_t> positionOfTableRow(std::uint32_t tableRow) const;
+    // The positions of those table rows the view shows, in the order given; one pass over
+    // the view, however many rows are asked for.
+    std::vector<std::size_t> positionsOfTableRows(std::span<const std::uint32_t> tableRows) const;
     const ServiceFilter& filter() const { return filter_; }
     bool ascending() const { return ascending_; }
 
