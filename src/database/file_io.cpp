@@ -44,7 +44,7 @@ struct Temporary {
     fs::path target;
 };
 
-Temporary writeTemporary(const FileToWrite& file) {
+Temporary writeTemporary(const FileToWrite& file, std::optional<mode_t> wanted) {
     const fs::path folder =
         file.path.parent_path().empty() ? fs::path(".") : file.path.parent_path();
     std::string pattern = (folder / ("." + file.path.filename().string() + ".tmp-XXXXXX")).string();
@@ -59,8 +59,9 @@ Temporary writeTemporary(const FileToWrite& file) {
         writeFailed(file.path, why);
     };
     struct stat existing {};
-    const mode_t mode =
-        ::stat(file.path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+    const mode_t mode = wanted                                      ? *wanted
+                        : ::stat(file.path.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
+                                                                    : 0644;
     if (::fchmod(fd.get(), mode) != 0) {
         discard("cannot set permissions: " + errnoText());
     }
@@ -127,14 +128,16 @@ std::optional<Bytes> readWholeFile(const fs::path& path) {
     return bytes;
 }
 
-void writeFilesAtomically(const std::vector<FileToWrite>& files) {
+namespace {
+
+void writeAll(const std::vector<FileToWrite>& files, std::optional<mode_t> mode) {
     std::vector<Temporary> temporaries;
     try {
         for (const auto& file : files) {
             if (fs::is_directory(file.path)) {
                 writeFailed(file.path, "a folder of that name is in the way");
             }
-            temporaries.push_back(writeTemporary(file));
+            temporaries.push_back(writeTemporary(file, mode));
         }
     } catch (...) {
         for (const auto& t : temporaries) {
@@ -156,8 +159,18 @@ void writeFilesAtomically(const std::vector<FileToWrite>& files) {
     }
 }
 
+} // namespace
+
+void writeFilesAtomically(const std::vector<FileToWrite>& files) {
+    writeAll(files, std::nullopt);
+}
+
 void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes) {
-    writeFilesAtomically({{path, bytes}});
+    writeAll({{path, bytes}}, std::nullopt);
+}
+
+void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes, unsigned mode) {
+    writeAll({{path, bytes}}, static_cast<mode_t>(mode));
 }
 
 } // namespace tavrino

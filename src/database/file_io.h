@@ -23,5 +23,8 @@ struct FileToWrite {
 // first rename, so a failed write leaves every target as it was. Throws FileProblem.
 void writeFilesAtomically(const std::vector<FileToWrite>& files);
 void writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+// The same with the permission bits `mode`, whatever the old file had.
+void writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                         unsigned mode);
 
 } // namespace tavrino
