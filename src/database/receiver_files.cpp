@@ -132,8 +132,15 @@ ReceiverFiles openStagedFiles(const ReceiverFiles& current, const fs::path& fold
              folder / dvbsFileName);
     takeChannel(next, *loadImage(folder / channelFileName, Presence::Required),
                 folder / channelFileName);
-    takeAntenna(next.satelliteFiles, *loadImage(folder / antennaFileName, Presence::Required),
-                folder / antennaFileName, needsConversion(next.channel));
+    if (auto antenna = loadImage(folder / antennaFileName, Presence::Optional)) {
+        takeAntenna(next.satelliteFiles, std::move(*antenna), folder / antennaFileName,
+                    needsConversion(next.channel));
+    } else {
+        // An antenna file of an earlier open belongs to another receiver's lists.
+        next.satelliteFiles.antenna = {};
+        next.satelliteFiles.antennaPath.clear();
+        next.satelliteFiles.antennaSettings = {};
+    }
     finishChannel(next);
     return next;
 }

@@ -42,7 +42,8 @@ inline constexpr int initialTargetVersion = 9;
 std::optional<ReceiverFiles> openFiles(const ReceiverFiles& current,
                                        const std::filesystem::path& folder);
 
-// The three files staged in `folder` by a receive; each must be present.
+// The files staged in `folder` by a receive: DVBS.dat and all_channel.dat must be present;
+// without antenna_list.dat the antenna image is left empty.
 ReceiverFiles openStagedFiles(const ReceiverFiles& current, const std::filesystem::path& folder);
 
 // antenna_list.dat and DVBS.dat chosen one by one. Returns nullopt when a name does not end
