@@ -1,3 +1,4 @@
+#include "cli_runner.h"
 #include "test_support.h"
 
 #include <algorithm>
@@ -11,39 +12,11 @@ namespace tavrino {
 namespace {
 using test::TempDir;
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
+using test::lines;
 
 CliRun runCli(const std::string& args) {
-    TempDir tmp;
-    const std::string command =
-        std::string(TAVRINO_CLI) + " " + args + " 2>" + (tmp / "err").string();
-    FILE* pipe = ::popen(command.c_str(), "r");
-    CliRun run;
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-        run.out.append(buffer.data(), n);
-    }
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const Bytes err = test::readFile(tmp / "err");
-    run.err.assign(err.begin(), err.end());
-    return run;
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const auto end = text.find('\n', start);
-        out.push_back(text.substr(start, end - start));
-        start = end == std::string::npos ? text.size() : end + 1;
-    }
-    return out;
+    return test::runProgram(TAVRINO_CLI, args);
 }
 
 class CliTest : public testing::Test {
