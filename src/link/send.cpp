@@ -171,8 +171,7 @@ std::vector<std::string> SendResult::reached() const {
     return names;
 }
 
-SendResult sendFiles(const ReceiverFiles& files, const SendOptions& options,
-                     const LinkContext& ctx) {
+SendResult sendFiles(ReceiverFiles files, const SendOptions& options, const LinkContext& ctx) {
     SendResult result = startResult();
     if (!allLoaded(files)) {
         // Empty images would overwrite the receiver's lists with nothing.
@@ -182,8 +181,7 @@ SendResult sendFiles(const ReceiverFiles& files, const SendOptions& options,
     try {
         std::error_code ignored;
         fs::create_directories(staging, ignored);
-        ReceiverFiles copy = files; // the save path puts TargetVersion into byte 0
-        saveFiles(copy, staging);
+        saveFiles(files, staging); // the save path puts TargetVersion into byte 0
     } catch (const FileProblem& problem) {
         return failedWith(std::move(result), problem.notice(), ctx);
     }

@@ -12,6 +12,7 @@ namespace tavrino {
 // The receive and send workflows. Each runs to its end on the calling thread (the window
 // runs it on a worker), reports through ctx.progress, tells the user through ctx.prompter,
 // stops at the next check after ctx.cancel is set, and returns what happened to each file.
+// What ctx refers to must outlive the call.
 
 enum class FileFate {
     NotTried,
@@ -61,8 +62,8 @@ struct SendResult {
 // "Send to Orvix": writes the images into the staging folder as a save does, backs up the
 // receiver's files, uploads DVBS.dat, antenna_list.dat and all_channel.dat, pauses and has
 // the receiver reload. The first failure stops it: no further upload and no reload.
-SendResult sendFiles(const ReceiverFiles& files, const SendOptions& options,
-                     const LinkContext& ctx);
+// Takes its own copy of the images, so the window may go on editing while it runs.
+SendResult sendFiles(ReceiverFiles files, const SendOptions& options, const LinkContext& ctx);
 
 // Puts the files of a backup folder back on the receiver, as they are; no reload.
 SendResult restoreBackup(const std::filesystem::path& backupFolder, const LinkContext& ctx);
