@@ -37,17 +37,17 @@ std::string fileLine(const FileReport& file) {
 }
 
 // Tells what went wrong with one file; false when the session failed and the receive ends.
-bool reportFile(FileReport& file, const TransferOutcome& outcome, const LinkContext& ctx) {
+bool reportFile(FileReport& file, const TransferStatus& outcome, const LinkContext& ctx) {
     const std::string folder = linktext::receiverFolder;
     file.reason = transferReason(outcome, folder);
     if (outcome.endsSession()) {
         file.fate = FileFate::Failed;
-        if (outcome.status != TransferOutcome::Status::Cancelled) {
+        if (outcome.result != TransferStatus::Result::Cancelled) {
             ctx.prompter.tell(sessionNotice(outcome, folder));
         }
         return false;
     }
-    if (outcome.status == TransferOutcome::Status::Missing) {
+    if (outcome.result == TransferStatus::Result::Missing) {
         file.fate = FileFate::Missing;
         ctx.prompter.tell(fileNotFoundNotice(file.name));
     } else {
@@ -107,7 +107,7 @@ ReceiveResult receiveFiles(const LinkContext& ctx) {
             break;
         }
         ctx.progress.step(linktext::connecting);
-        const TransferOutcome outcome =
+        const TransferStatus outcome =
             transferFile({file.name, Direction::Download, result.stagingFolder / file.name}, ctx);
         if (outcome.done()) {
             file.fate = FileFate::Arrived;

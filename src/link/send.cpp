@@ -67,15 +67,15 @@ Backup backUpReceiver(const SendOptions& options, const LinkContext& ctx) {
     bool any = false;
     for (const char* name : sendOrder) {
         ctx.progress.step(linktext::backup);
-        const TransferOutcome outcome =
+        const TransferStatus outcome =
             transferFile({name, Direction::Download, *folder / name}, ctx);
-        if (outcome.status == TransferOutcome::Status::Missing) {
+        if (outcome.result == TransferStatus::Result::Missing) {
             continue; // nothing there to lose
         }
         if (!outcome.done()) {
             std::error_code ignored;
             fs::remove_all(*folder, ignored);
-            if (outcome.status == TransferOutcome::Status::Cancelled) {
+            if (outcome.result == TransferStatus::Result::Cancelled) {
                 return {{}, std::nullopt};
             }
             return {{},
@@ -96,11 +96,11 @@ Backup backUpReceiver(const SendOptions& options, const LinkContext& ctx) {
 }
 
 // Uploads the files of `folder` in the send order; the first failure stops it.
-std::optional<TransferOutcome> uploadAll(const fs::path& folder, SendResult& result,
-                                         const LinkContext& ctx) {
+std::optional<TransferStatus> uploadAll(const fs::path& folder, SendResult& result,
+                                        const LinkContext& ctx) {
     for (auto& file : result.files) {
         ctx.progress.step(file.name);
-        const TransferOutcome outcome =
+        const TransferStatus outcome =
             transferFile({file.name, Direction::Upload, folder / file.name}, ctx);
         if (!outcome.done()) {
             file.fate = FileFate::Failed;
@@ -124,8 +124,8 @@ std::vector<std::string> notSent(const SendResult& result) {
 }
 
 // A stop after the uploads began: nothing reached means only the cause needs telling.
-SendResult stopped(SendResult result, const TransferOutcome& outcome, const LinkContext& ctx) {
-    result.cancelled = outcome.status == TransferOutcome::Status::Cancelled;
+SendResult stopped(SendResult result, const TransferStatus& outcome, const LinkContext& ctx) {
+    result.cancelled = outcome.result == TransferStatus::Result::Cancelled;
     const auto reached = result.reached();
     if (reached.empty()) {
         if (result.cancelled) {
@@ -203,7 +203,7 @@ SendResult sendFiles(ReceiverFiles files, const SendOptions& options, const Link
         return result;
     }
     if (!settle(ctx)) {
-        return stopped(std::move(result), {TransferOutcome::Status::Cancelled, {}, {}, 0}, ctx);
+        return stopped(std::move(result), {TransferStatus::Result::Cancelled, {}, {}, 0}, ctx);
     }
     TcpStream stream;
     const TelnetOutcome telnet = converse(TelnetGoal::Reload, ctx, stream);

@@ -27,4 +27,9 @@ TelnetOutcome converse(TelnetGoal goal, const LinkContext& ctx, ByteStream& stre
 // `stream`) that tells its outcome through ctx.prompter; a reload that worked says nothing.
 TelnetOutcome runTelnet(TelnetGoal goal, const LinkContext& ctx, ByteStream* stream = nullptr);
 
+// The whole conversation with the reload command ("Restart").
+inline TelnetOutcome reloadReceiver(const LinkContext& ctx) {
+    return runTelnet(TelnetGoal::Reload, ctx);
+}
+
 } // namespace tavrino

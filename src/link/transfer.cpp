@@ -17,28 +17,28 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Status = TransferOutcome::Status;
+using Result = TransferStatus::Result;
 
-Status statusOf(FtpFailure failure) {
+Result resultOf(FtpFailure failure) {
     switch (failure) {
     case FtpFailure::None:
-        return Status::Done;
+        return Result::Done;
     case FtpFailure::NoConnection:
-        return Status::NoConnection;
+        return Result::NoConnection;
     case FtpFailure::LoginRefused:
-        return Status::LoginRefused;
+        return Result::LoginRefused;
     case FtpFailure::NoFolder:
-        return Status::NoFolder;
+        return Result::NoFolder;
     case FtpFailure::NotFound:
-        return Status::Missing;
+        return Result::Missing;
     case FtpFailure::TimedOut:
-        return Status::TimedOut;
+        return Result::TimedOut;
     case FtpFailure::Cancelled:
-        return Status::Cancelled;
+        return Result::Cancelled;
     case FtpFailure::TransferFailed:
         break;
     }
-    return Status::Failed;
+    return Result::Failed;
 }
 
 std::string errnoText() {
@@ -49,11 +49,11 @@ std::string serverPath(const std::string& folder, const std::string& name) {
     return (folder.empty() || folder.back() != '/' ? folder + "/" : folder) + name;
 }
 
-std::string logReason(const TransferOutcome& outcome, const std::string& folder) {
-    if (outcome.status == Status::Missing) {
+std::string logReason(const TransferStatus& outcome, const std::string& folder) {
+    if (outcome.result == Result::Missing) {
         return "File not found";
     }
-    if (outcome.status == Status::NoFolder) {
+    if (outcome.result == Result::NoFolder) {
         return "Folder not found";
     }
     return "Other error: " + transferReason(outcome, folder);
@@ -122,30 +122,30 @@ public:
         });
     }
 
-    TransferOutcome run() {
+    TransferStatus run() {
         return request_.direction == Direction::Download ? download() : upload();
     }
 
 private:
-    TransferOutcome outcomeOf(const FtpStatus& status) const {
+    TransferStatus outcomeOf(const FtpStatus& status) const {
         const auto& password = ctx_.profile.password;
-        return {statusOf(status.failure), withoutPassword(status.reply, password),
+        return {resultOf(status.failure), withoutPassword(status.reply, password),
                 withoutPassword(status.detail, password), 0};
     }
 
-    TransferOutcome failed(std::string detail) const {
-        return {Status::Failed, {}, std::move(detail), 0};
+    TransferStatus failed(std::string detail) const {
+        return {Result::Failed, {}, std::move(detail), 0};
     }
 
     // The log is only written once the login succeeded.
-    TransferOutcome logged(TransferOutcome outcome) {
-        if (session_.loggedIn() && !outcome.done() && outcome.status != Status::Cancelled) {
+    TransferStatus logged(TransferStatus outcome) {
+        if (session_.loggedIn() && !outcome.done() && outcome.result != Result::Cancelled) {
             log_.unable(logReason(outcome, request_.remoteFolder));
         }
         return outcome;
     }
 
-    TransferOutcome download() {
+    TransferStatus download() {
         PartFile part(request_.localPath);
         if (part.fd() < 0) {
             return failed("cannot create a file in " + request_.localPath.parent_path().string() +
@@ -167,10 +167,10 @@ private:
         ctx_.progress.bytes(bytes, bytes);
         log_.downloaded(serverPath(session_.currentFolder(), request_.fileName),
                         request_.localPath);
-        return {Status::Done, {}, {}, bytes};
+        return {Result::Done, {}, {}, bytes};
     }
 
-    TransferOutcome upload() {
+    TransferStatus upload() {
         const std::string& name = request_.fileName;
         const int fd = ::open(request_.localPath.c_str(), O_RDONLY | O_CLOEXEC);
         struct stat info {};
@@ -198,7 +198,7 @@ private:
         }
         ctx_.progress.bytes(bytes, bytes);
         log_.uploaded(request_.localPath, stored);
-        return {Status::Done, {}, {}, bytes};
+        return {Result::Done, {}, {}, bytes};
     }
 
     const TransferRequest& request_;
@@ -213,44 +213,44 @@ std::string withReply(std::string text, const std::string& reply) {
 
 } // namespace
 
-TransferOutcome transferFile(const TransferRequest& request, const LinkContext& ctx) {
+TransferStatus transferFile(const TransferRequest& request, const LinkContext& ctx) {
     if (ctx.cancel.cancelled()) {
-        return {Status::Cancelled, {}, {}, 0};
+        return {Result::Cancelled, {}, {}, 0};
     }
     return Transfer(request, ctx).run();
 }
 
-std::string transferReason(const TransferOutcome& outcome, const std::string& remoteFolder) {
-    switch (outcome.status) {
-    case Status::Done:
+std::string transferReason(const TransferStatus& outcome, const std::string& remoteFolder) {
+    switch (outcome.result) {
+    case Result::Done:
         return {};
-    case Status::Missing:
+    case Result::Missing:
         return withReply("not on the Orvix", outcome.reply);
-    case Status::Failed:
+    case Result::Failed:
         return withReply(outcome.detail, outcome.reply);
-    case Status::LoginRefused:
+    case Result::LoginRefused:
         return withReply("Invalid username or password", outcome.reply);
-    case Status::NoConnection:
+    case Result::NoConnection:
         return "Unknown Error: No connection Established (" + outcome.detail + ")";
-    case Status::NoFolder:
+    case Result::NoFolder:
         return withReply("the folder " + remoteFolder + " is not on the Orvix", outcome.reply);
-    case Status::TimedOut:
+    case Result::TimedOut:
         return "the Orvix stopped answering (" + outcome.detail + ")";
-    case Status::Cancelled:
+    case Result::Cancelled:
         return "cancelled";
     }
     return {};
 }
 
-Notice sessionNotice(const TransferOutcome& outcome, const std::string& remoteFolder) {
-    switch (outcome.status) {
-    case Status::LoginRefused:
+Notice sessionNotice(const TransferStatus& outcome, const std::string& remoteFolder) {
+    switch (outcome.result) {
+    case Result::LoginRefused:
         return invalidLoginNotice();
-    case Status::NoConnection:
+    case Result::NoConnection:
         return noConnectionNotice(outcome.detail);
-    case Status::NoFolder:
+    case Result::NoFolder:
         return noFolderNotice(remoteFolder, outcome.reply);
-    case Status::TimedOut:
+    case Result::TimedOut:
         return ftpTimeoutNotice(outcome.detail);
     default:
         break;

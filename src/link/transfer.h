@@ -18,8 +18,8 @@ struct TransferRequest {
     std::string remoteFolder = "/DISK2";
 };
 
-struct TransferOutcome {
-    enum class Status {
+struct TransferStatus {
+    enum class Result {
         Done,
         Missing,      // download: the receiver has no such file
         Failed,       // this file did not get across
@@ -29,26 +29,26 @@ struct TransferOutcome {
         TimedOut,
         Cancelled,
     };
-    Status status = Status::Failed;
+    Result result = Result::Failed;
     std::string reply;  // the server's last reply line, when it said something
     std::string detail; // what went wrong, for a person
     std::uint64_t bytes = 0;
 
-    bool done() const { return status == Status::Done; }
-    bool endsSession() const { return status >= Status::LoginRefused; }
+    bool done() const { return result == Result::Done; }
+    bool endsSession() const { return result >= Result::LoginRefused; }
 };
 
 // One FTP session for one file: log in, change to the remote folder, check, transfer, log
 // to FTPLog.txt in the staging folder. A download lands in a temporary beside localPath and
 // replaces it only when complete; an upload is checked against the size the server reports.
 // Tells nothing: the caller reports the outcome.
-TransferOutcome transferFile(const TransferRequest& request, const LinkContext& ctx);
+TransferStatus transferFile(const TransferRequest& request, const LinkContext& ctx);
 
 // The notice for a failure of the session (login, connection, folder, time-out).
-Notice sessionNotice(const TransferOutcome& outcome, const std::string& remoteFolder);
+Notice sessionNotice(const TransferStatus& outcome, const std::string& remoteFolder);
 
 // A one-line reason for a terminal or a summary.
-std::string transferReason(const TransferOutcome& outcome, const std::string& remoteFolder);
+std::string transferReason(const TransferStatus& outcome, const std::string& remoteFolder);
 
 std::filesystem::path transferLogPath(const std::filesystem::path& dataFolder);
 

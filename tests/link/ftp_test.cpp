@@ -9,7 +9,7 @@
 namespace tavrino {
 namespace {
 namespace fs = std::filesystem;
-using Status = TransferOutcome::Status;
+using Result = TransferStatus::Result;
 
 TEST(FtpReplies, TheCodeIsTakenFromTheFinalLine) {
     struct Case {
@@ -38,10 +38,10 @@ TEST(FtpReplies, TheCodeIsTakenFromTheFinalLine) {
 
 class FtpTest : public test::LinkFixture {
 protected:
-    TransferOutcome get(const std::string& name) {
+    TransferStatus get(const std::string& name) {
         return transferFile({name, Direction::Download, staging() / name}, context());
     }
-    TransferOutcome put(const std::string& name) {
+    TransferStatus put(const std::string& name) {
         return transferFile({name, Direction::Upload, staging() / name}, context());
     }
     void SetUp() override { fs::create_directories(staging()); }
@@ -51,7 +51,7 @@ TEST_F(FtpTest, DownloadsAndUploadsByteForByteInBothModes) {
     startSim();
     for (const bool passive : {true, false}) {
         profile.passive = passive;
-        const TransferOutcome got = get("all_channel.dat");
+        const TransferStatus got = get("all_channel.dat");
         ASSERT_TRUE(got.done()) << test::LinkFixture::log() << got.detail;
         EXPECT_EQ(test::readFile(staging() / "all_channel.dat"), receiverFiles.channel);
         EXPECT_EQ(progress.lastDone, receiverFiles.channel.size());
@@ -69,7 +69,7 @@ TEST_F(FtpTest, DownloadsAndUploadsByteForByteInBothModes) {
 TEST_F(FtpTest, LogHasTheLineKindsButNoPassword) {
     startSim({"--missing", "DVBS.dat"});
     ASSERT_TRUE(get("antenna_list.dat").done());
-    EXPECT_EQ(get("DVBS.dat").status, Status::Missing);
+    EXPECT_EQ(get("DVBS.dat").result, Result::Missing);
     const std::string text = log();
     const auto stamp = text.substr(0, text.find(" -> "));
     EXPECT_FALSE(stamp.empty());
@@ -87,7 +87,7 @@ TEST_F(FtpTest, EachFaultOfTheReceiverHasItsOutcome) {
     struct Case {
         std::vector<std::string> faults;
         Direction direction;
-        Status status;
+        Result result;
         std::string reason; // part of the one-line reason
         bool logged;        // the login succeeded, so the log has lines
     };
@@ -98,29 +98,29 @@ TEST_F(FtpTest, EachFaultOfTheReceiverHasItsOutcome) {
     for (const Case& c : {
              Case{{"--refuse-login"},
                   down,
-                  Status::LoginRefused,
+                  Result::LoginRefused,
                   "Invalid username or password",
                   false},
-             Case{{"--refuse-ftp"}, down, Status::NoConnection, "No connection Established", false},
+             Case{{"--refuse-ftp"}, down, Result::NoConnection, "No connection Established", false},
              Case{{"--no-disk2"},
                   down,
-                  Status::NoFolder,
+                  Result::NoFolder,
                   "the folder /DISK2 is not on the Orvix",
                   true},
-             Case{{"--missing", "DVBS.dat"}, down, Status::Missing, "not on the Orvix (550", true},
-             Case{{"--drop", "DVBS.dat"}, down, Status::Failed, "", true},
-             Case{{"--drop", "DVBS.dat"}, up, Status::Failed, "", true},
-             Case{{"--read-only"}, up, Status::Failed, "550", true},
-             Case{{"--short-store", "DVBS.dat"}, up, Status::Failed, held, true},
+             Case{{"--missing", "DVBS.dat"}, down, Result::Missing, "not on the Orvix (550", true},
+             Case{{"--drop", "DVBS.dat"}, down, Result::Failed, "", true},
+             Case{{"--drop", "DVBS.dat"}, up, Result::Failed, "", true},
+             Case{{"--read-only"}, up, Result::Failed, "550", true},
+             Case{{"--short-store", "DVBS.dat"}, up, Result::Failed, held, true},
          }) {
         startSim(c.faults);
         const Bytes before = test::readFile(staging() / "DVBS.dat");
         if (c.direction == up) {
             test::writeFile(staging() / "DVBS.dat", receiverFiles.dvbs);
         }
-        const TransferOutcome outcome = c.direction == down ? get("DVBS.dat") : put("DVBS.dat");
+        const TransferStatus outcome = c.direction == down ? get("DVBS.dat") : put("DVBS.dat");
         const std::string what = c.faults.front();
-        EXPECT_EQ(outcome.status, c.status) << what << ": " << outcome.detail;
+        EXPECT_EQ(outcome.result, c.result) << what << ": " << outcome.detail;
         EXPECT_NE(transferReason(outcome, "/DISK2").find(c.reason), std::string::npos)
             << what << ": " << transferReason(outcome, "/DISK2");
         EXPECT_EQ(fs::exists(transferLogPath(data.path())), c.logged) << what;
@@ -137,7 +137,7 @@ TEST_F(FtpTest, EachFaultOfTheReceiverHasItsOutcome) {
 TEST_F(FtpTest, CancelStopsASlowTransferAndLeavesNoPartialFile) {
     startSim({"--slow", "20000"});
     progress.cancelAfterBytes = &cancel;
-    EXPECT_EQ(get("all_channel.dat").status, Status::Cancelled);
+    EXPECT_EQ(get("all_channel.dat").result, Result::Cancelled);
     EXPECT_FALSE(fs::exists(staging() / "all_channel.dat"));
     EXPECT_TRUE(leftovers(staging()).empty());
     EXPECT_EQ(log().find("Unable"), std::string::npos) << "a cancel is not a failure";
@@ -154,9 +154,9 @@ TEST_F(FtpTest, ServerThatNeverGreetsIsNoConnectionAfterTheReplyWait) {
     ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
     profile.ftpPort = ntohs(address.sin_port);
     timeouts.reply = Milliseconds{500};
-    const TransferOutcome outcome = get("DVBS.dat");
+    const TransferStatus outcome = get("DVBS.dat");
     ::close(listener);
-    EXPECT_EQ(outcome.status, Status::NoConnection);
+    EXPECT_EQ(outcome.result, Result::NoConnection);
     EXPECT_NE(outcome.detail.find("timeout"), std::string::npos) << outcome.detail;
 }
 
