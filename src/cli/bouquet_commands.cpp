@@ -52,7 +52,7 @@ void finish(Session& s, bool changed, const Arguments& args, const Context& ctx)
         throw InputRefused(s.ws.files().channelPath + ": nothing changed");
     }
     std::ostringstream written; // one summary line is enough for an edit in place
-    Context quiet{written, ctx.format, ctx.codePage, ctx.dataFolder};
+    Context quiet{written, ctx.format, ctx.codePage, ctx.dataDir, ctx.err};
     saveOrRefuse(s.ws, s.folder, args, quiet);
     ctx.out << "saved " << s.ws.files().channelPath << '\n';
 }

@@ -25,7 +25,8 @@ struct Context {
     std::ostream& out;
     OutputFormat format = OutputFormat::Csv;
     const CodePage* codePage = &CodePage::windows1252();
-    std::optional<std::filesystem::path> dataFolder; // --data-dir
+    std::optional<std::filesystem::path> dataDir = std::nullopt; // --data-dir
+    std::ostream* err = nullptr; // warnings that do not fail the command
 };
 
 struct Command {
@@ -40,6 +41,11 @@ struct Command {
 std::vector<Command> readCommands();
 std::vector<Command> writeCommands();
 std::vector<Command> bouquetCommands();
+std::vector<Command> profileCommands();
+std::vector<Command> transferCommands();
+
+// The data folder: --data-dir, else the same rules as the window.
+std::filesystem::path dataFolderOf(const Context& ctx);
 
 // Opens DIR as "Open Files" does; throws InputRefused with one line naming file and problem.
 void openOrRefuse(Workspace& workspace, const std::string& folder);

@@ -14,7 +14,7 @@ constexpr int exitRefused = 2;
 
 std::vector<Command> allCommands() {
     auto commands = readCommands();
-    for (auto* group : {&writeCommands, &bouquetCommands}) {
+    for (auto* group : {&writeCommands, &bouquetCommands, &profileCommands, &transferCommands}) {
         for (auto& c : group()) {
             commands.push_back(std::move(c));
         }
@@ -26,11 +26,14 @@ void printUsage(std::ostream& out, const std::vector<Command>& commands) {
     out << "Usage: tavrino-cli [--format csv|table] [--codepage NAME] [--data-dir DIR] COMMAND "
            "ARGS...\n\n"
            "Reads and writes the channel lists of an Orvix receiver folder (all_channel.dat,\n"
-           "antenna_list.dat, DVBS.dat). Output is CSV unless --format table is given.\n"
+           "antenna_list.dat, DVBS.dat) and moves them to and from the receiver. Output is CSV\n"
+           "unless --format table is given. --data-dir chooses the folder that holds\n"
+           "Profiles.ini, the staging folder and the backups.\n"
            "Commands that write a folder first copy the files they replace into the data\n"
            "folder's backups/ (--no-backup: not) and refuse files changed since they were read\n"
            "(--force: overwrite them).\n"
-           "Exit status: 0 success, 1 wrong usage, 2 input refused or damaged.\n\nCommands:\n";
+           "Exit status: 0 success, 1 wrong usage, 2 input refused or damaged, or the receiver\n"
+           "refused or failed.\n\nCommands:\n";
     for (const auto& c : commands) {
         out << "  " << c.name << ' ' << c.synopsis << '\n';
     }
@@ -46,7 +49,8 @@ void printCommandHelp(std::ostream& out, const Command& c) {
 int main(int argc, char** argv) {
     const auto commands = allCommands();
     std::vector<std::string> args(argv + 1, argv + argc);
-    Context ctx{std::cout, OutputFormat::Csv, &CodePage::windows1252(), std::nullopt};
+    Context ctx{std::cout};
+    ctx.err = &std::cerr;
     try {
         // Global options come before the command name.
         std::size_t i = 0;
@@ -62,7 +66,7 @@ int main(int argc, char** argv) {
                 }
                 ctx.format = f == "table" ? OutputFormat::Table : OutputFormat::Csv;
             } else if (args[i] == "--data-dir" && i + 1 < args.size()) {
-                ctx.dataFolder = std::filesystem::path(args[++i]);
+                ctx.dataDir = args[++i];
             } else if (args[i] == "--codepage" && i + 1 < args.size()) {
                 ctx.codePage = CodePage::byName(args[++i]);
                 if (!ctx.codePage) {

@@ -17,7 +17,7 @@ void saveOrRefuse(Workspace& workspace, const std::string& folder, const Argumen
     SaveOptions options;
     options.overwriteChanged = args.has("force");
     if (!args.has("no-backup")) {
-        options.backupsIn = resolveDataFolder(ctx.dataFolder) / "backups";
+        options.backupsIn = resolveDataFolder(ctx.dataDir) / "backups";
     }
     const SaveResult result = workspace.save(folder, options);
     printNote(result.note);

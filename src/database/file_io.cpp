@@ -116,4 +116,9 @@ std::optional<std::string> writeFileAtomically(const fs::path& path,
     return writeFilesAtomically({{path, bytes}});
 }
 
+std::optional<std::string> writeFileAtomically(const fs::path& path,
+                                               std::span<const std::uint8_t> bytes, unsigned mode) {
+    return writeFilesAtomically({{path, bytes, mode}});
+}
+
 } // namespace tavrino

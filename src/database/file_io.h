@@ -17,6 +17,9 @@ struct SizeLimit {
     const char* reason;
 };
 
+// Profiles, passwords and other small text files of ours.
+inline constexpr SizeLimit smallTextFileLimit{1u << 20, "1 MiB, far more than such a file holds"};
+
 // Reads a file whole. Returns nullopt when it does not exist; throws FileProblem when it
 // exists but is not a regular file, is larger than `limit` or cannot be read. Never blocks
 // on a FIFO or device. An empty file comes back as empty bytes.
@@ -33,6 +36,7 @@ void makeFolder(const std::filesystem::path& folder);
 struct FileToWrite {
     std::filesystem::path path;
     std::span<const std::uint8_t> bytes;
+    std::optional<unsigned> mode = std::nullopt; // permission bits; none: keep the old file's
 };
 
 // The calls a save makes that tests replace to make one step fail; null means the real one.
@@ -49,6 +53,9 @@ std::optional<std::string> writeFilesAtomically(const std::vector<FileToWrite>& 
                                                 const FileSystemCalls& calls = {});
 std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
                                                std::span<const std::uint8_t> bytes);
+// The same with the permission bits `mode`, whatever the old file had.
+std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
+                                               std::span<const std::uint8_t> bytes, unsigned mode);
 
 // Finishes a save to `folder` that was cut short (or undoes it where it cannot be finished)
 // and removes temporaries our saves left there. Returns a note for the user when it did

@@ -264,7 +264,10 @@ void prepare(Group& g, const std::vector<FileToWrite>& files) {
         for (const auto& file : files) {
             const std::string target = file.path.filename().string();
             g.steps.push_back(
-                {target, writeHidden(g, target, "tmp", file.bytes, modeToKeep(file.path)), {}});
+                {target,
+                 writeHidden(g, target, "tmp", file.bytes,
+                             file.mode ? static_cast<mode_t>(*file.mode) : modeToKeep(file.path)),
+                 {}});
             g.steps.back().old = keepOld(g, target, g.steps.back().temp);
         }
     } catch (...) {

@@ -108,6 +108,13 @@ SavedFiles writeAll(const std::vector<FileToWrite>& writes) {
 
 } // namespace
 
+SizeLimit receiverFileLimit(const std::string& fileName) {
+    if (fileName == dvbsFileName) {
+        return dvbsLimit;
+    }
+    return fileName == antennaFileName ? antennaLimit : channelLimit;
+}
+
 std::optional<ReceiverFiles> openFiles(const ReceiverFiles& current, const fs::path& folder) {
     const fs::path channelPath = folder / channelFileName;
     if (!fileExists(channelPath)) {
@@ -136,9 +143,15 @@ ReceiverFiles openStagedFiles(const ReceiverFiles& current, const fs::path& fold
              folder / dvbsFileName);
     takeChannel(next, *loadImage(folder / channelFileName, Presence::Required, channelLimit),
                 folder / channelFileName);
-    takeAntenna(next.satelliteFiles,
-                *loadImage(folder / antennaFileName, Presence::Required, antennaLimit),
-                folder / antennaFileName, needsConversion(next.channel));
+    if (auto antenna = loadImage(folder / antennaFileName, Presence::Optional, antennaLimit)) {
+        takeAntenna(next.satelliteFiles, std::move(*antenna), folder / antennaFileName,
+                    needsConversion(next.channel));
+    } else {
+        // An antenna file of an earlier open belongs to another receiver's lists.
+        next.satelliteFiles.antenna = {};
+        next.satelliteFiles.antennaPath.clear();
+        next.satelliteFiles.antennaSettings = {};
+    }
     finishChannel(next);
     return next;
 }

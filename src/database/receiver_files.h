@@ -3,6 +3,7 @@
 #include "database/antenna_file.h"
 #include "database/byte_image.h"
 #include "database/channel_file.h"
+#include "database/file_io.h"
 #include "database/transponder_file.h"
 
 #include <filesystem>
@@ -35,6 +36,10 @@ struct ReceiverFiles {
 
 inline constexpr int initialTargetVersion = 9;
 
+// The most the receiver file of this name can hold (all_channel.dat, DVBS.dat,
+// antenna_list.dat).
+SizeLimit receiverFileLimit(const std::string& fileName);
+
 // "Open Files": DVBS.dat first, then all_channel.dat with its version check, then
 // antenna_list.dat (converted for channel files older than version 9), then the tables.
 // A satellite file absent from the folder keeps its image from `current`.
@@ -43,7 +48,8 @@ inline constexpr int initialTargetVersion = 9;
 std::optional<ReceiverFiles> openFiles(const ReceiverFiles& current,
                                        const std::filesystem::path& folder);
 
-// The three files staged in `folder` by a receive; each must be present.
+// The files staged in `folder` by a receive: DVBS.dat and all_channel.dat must be present;
+// without antenna_list.dat the antenna image is left empty.
 ReceiverFiles openStagedFiles(const ReceiverFiles& current, const std::filesystem::path& folder);
 
 // antenna_list.dat and DVBS.dat chosen one by one. Returns nullopt when a name does not end

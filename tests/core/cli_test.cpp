@@ -1,3 +1,4 @@
+#include "cli_runner.h"
 #include "test_support.h"
 
 #include <algorithm>
@@ -12,11 +13,8 @@ namespace tavrino {
 namespace {
 using test::TempDir;
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
+using test::lines;
 
 // The data folder every command of this test run uses (backups land there).
 const TempDir& dataFolder() {
@@ -25,34 +23,10 @@ const TempDir& dataFolder() {
 }
 
 CliRun runCli(const std::string& args) {
-    TempDir tmp;
     // timeout: a command that hangs fails the test instead of stopping the suite.
-    const std::string command = "TAVRINO_HOME=" + dataFolder().path().string() + " timeout 60 " +
-                                std::string(TAVRINO_CLI) + " " + args + " 2>" +
-                                (tmp / "err").string();
-    FILE* pipe = ::popen(command.c_str(), "r");
-    CliRun run;
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-        run.out.append(buffer.data(), n);
-    }
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const Bytes err = test::readFile(tmp / "err");
-    run.err.assign(err.begin(), err.end());
-    return run;
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const auto end = text.find('\n', start);
-        out.push_back(text.substr(start, end - start));
-        start = end == std::string::npos ? text.size() : end + 1;
-    }
-    return out;
+    return test::runProgram("TAVRINO_HOME=" + dataFolder().path().string() + " timeout 60 " +
+                                std::string(TAVRINO_CLI),
+                            args);
 }
 
 class CliTest : public testing::Test {

@@ -307,16 +307,28 @@ TEST(SatelliteFilesOnly, LoadBothOrNothingAndSaveWithoutTheVersionByte) {
     EXPECT_FALSE(fs::exists(out / "all_channel.dat"));
 }
 
-TEST(StagedFiles, EveryFileMustBeThere) {
+TEST(StagedFiles, ChannelAndTransponderFilesMustBeThere) {
     TempDir staged;
     test::writeSample(staged.path(), {});
     Workspace ws;
     ASSERT_TRUE(ws.openStaged(staged.path()).opened());
-    fs::remove(staged / "antenna_list.dat");
+    fs::remove(staged / "DVBS.dat");
     const auto result = ws.openStaged(staged.path());
     ASSERT_EQ(result.status, OpenResult::Status::Refused);
     EXPECT_EQ(result.problem->notice().text,
-              "Error occured: Empty file !!!\n\n" + (staged / "antenna_list.dat").string());
+              "Error occured: Empty file !!!\n\n" + (staged / "DVBS.dat").string());
+}
+
+TEST(StagedFiles, WithoutAntennaFileTheOldAntennaImageIsNotKept) {
+    TempDir staged;
+    test::writeSample(staged.path(), {});
+    Workspace ws;
+    ASSERT_TRUE(ws.openStaged(staged.path()).opened());
+    ASSERT_TRUE(ws.files().satelliteFiles.antenna.loaded());
+    fs::remove(staged / "antenna_list.dat");
+    ASSERT_TRUE(ws.openStaged(staged.path()).opened());
+    EXPECT_FALSE(ws.files().satelliteFiles.antenna.loaded());
+    EXPECT_TRUE(ws.files().satelliteFiles.dvbs.loaded());
 }
 
 } // namespace

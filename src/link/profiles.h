@@ -1,0 +1,87 @@
+#pragma once
+
+#include "common/notice.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrino {
+
+// Everything needed to reach one receiver. Texts are kept as the bytes of the file.
+struct ConnectionProfile {
+    std::string profileName;
+    std::string address;
+    std::string userName;
+    std::string password;
+    std::int32_t ftpPort = 21;
+    std::int32_t telnetPort = 23;
+    bool passive = false;
+    std::string prompt;
+    std::optional<std::int32_t> foreColor; // 0x00BBGGRR or 0x800000nn; unset shows black
+
+    bool operator==(const ConnectionProfile&) const = default;
+};
+
+ConnectionProfile defaultProfile();
+
+// The leading numeric value of a field as typed: blanks skipped, digits read, no number is 0.
+std::int32_t leadingNumber(std::string_view text);
+
+// Why a profile cannot be stored, or nullopt when it can.
+std::optional<Notice> profileProblem(const ConnectionProfile& profile);
+
+struct ProfilesRead {
+    std::vector<ConnectionProfile> profiles;
+    std::optional<Notice> problem; // the file was cut short or held too many; the rest was kept
+};
+
+// Profiles.ini: nine lines per profile, CR LF, numbers as " 21 ", unset colour as "".
+ProfilesRead parseProfiles(std::string_view text);
+std::string formatProfiles(const std::vector<ConnectionProfile>& profiles);
+// The file written when none exists: ports and flag as plain texts, the colour as a number.
+std::string formatDefaultProfilesFile();
+
+std::filesystem::path profilesPathOf(const std::filesystem::path& dataFolder);
+
+// The profile table: at most 101 profiles, one of them selected.
+class ProfileTable {
+public:
+    static constexpr std::size_t capacity = 101;
+
+    ProfileTable() = default;
+    explicit ProfileTable(std::vector<ConnectionProfile> profiles);
+
+    const std::vector<ConnectionProfile>& profiles() const { return profiles_; }
+    std::size_t size() const { return profiles_.size(); }
+    // -1 when the table is empty.
+    int selected() const { return selected_; }
+    const ConnectionProfile* active() const;
+    void select(int index);
+    // The first profile called `name`, or -1.
+    int find(std::string_view name) const;
+
+    // Each returns the refusal to show, or nullopt when the table changed.
+    std::optional<Notice> add(const ConnectionProfile& profile);
+    // The selected profile takes the fields; its colour stays.
+    std::optional<Notice> update(const ConnectionProfile& fields);
+    // Removes the selected profile; the last one left stays.
+    bool remove();
+    void setForeColor(std::int32_t color);
+
+private:
+    std::vector<ConnectionProfile> profiles_;
+    int selected_ = -1;
+};
+
+// Reads Profiles.ini from the data folder, creating it with the default profile when it is
+// missing. Throws FileProblem when the file cannot be read or created.
+ProfilesRead loadProfiles(const std::filesystem::path& dataFolder);
+// Writes the table atomically, readable by its owner only. Throws FileProblem.
+void saveProfiles(const std::filesystem::path& dataFolder,
+                  const std::vector<ConnectionProfile>& profiles);
+
+} // namespace tavrino

@@ -1,0 +1,164 @@
+#include "link/ftp_reply.h"
+#include "link/transfer.h"
+#include "link_fixture.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tavrino {
+namespace {
+namespace fs = std::filesystem;
+using Result = TransferStatus::Result;
+
+TEST(FtpReplies, TheCodeIsTakenFromTheFinalLine) {
+    struct Case {
+        std::vector<std::string> chunks;
+        std::optional<FtpReply> last;
+    };
+    for (const Case& c : {
+             Case{{"230 Login successful.\r\n"}, FtpReply{230, "230 Login successful."}},
+             Case{{"230-Welcome, user 530\r\n530 is not a code here\r\n230 OK\r\n"},
+                  FtpReply{230, "230 OK"}},
+             Case{{"53", "0 Login inc", "orrect.\r\n"}, FtpReply{530, "530 Login incorrect."}},
+             Case{{"220 ready\r\n", "331 send password\n"}, FtpReply{331, "331 send password"}},
+             Case{{"230-multi\r\n230-still\r\n"}, std::nullopt},
+             Case{{"hello 230 world\r\n"}, std::nullopt},
+         }) {
+        FtpReplyReader reader;
+        for (const auto& chunk : c.chunks) {
+            reader.feed(chunk);
+        }
+        EXPECT_EQ(reader.last(), c.last) << c.chunks.front();
+    }
+    EXPECT_EQ(quotedFolder("257 \"/DISK2\" is the current directory."), "/DISK2");
+    EXPECT_EQ(quotedFolder("257 \"/a \"\"b\"\"\" created"), "/a \"b\"");
+    EXPECT_EQ(quotedFolder("257 no quotes"), std::nullopt);
+}
+
+class FtpTest : public test::LinkFixture {
+protected:
+    TransferStatus get(const std::string& name) {
+        return transferFile({name, Direction::Download, staging() / name}, context());
+    }
+    TransferStatus put(const std::string& name) {
+        return transferFile({name, Direction::Upload, staging() / name}, context());
+    }
+    void SetUp() override { fs::create_directories(staging()); }
+};
+
+TEST_F(FtpTest, DownloadsAndUploadsByteForByteInBothModes) {
+    startSim();
+    for (const bool passive : {true, false}) {
+        profile.passive = passive;
+        const TransferStatus got = get("all_channel.dat");
+        ASSERT_TRUE(got.done()) << test::LinkFixture::log() << got.detail;
+        EXPECT_EQ(test::readFile(staging() / "all_channel.dat"), receiverFiles.channel);
+        EXPECT_EQ(progress.lastDone, receiverFiles.channel.size());
+        EXPECT_EQ(progress.lastTotal, receiverFiles.channel.size());
+
+        Bytes changed = receiverFiles.dvbs;
+        changed[10] ^= 0xFF;
+        test::writeFile(staging() / "DVBS.dat", changed);
+        ASSERT_TRUE(put("DVBS.dat").done());
+        EXPECT_EQ(test::readFile(disk2() / "DVBS.dat"), changed);
+    }
+    EXPECT_TRUE(leftovers(staging()).empty());
+}
+
+TEST_F(FtpTest, LogHasTheLineKindsButNoPassword) {
+    startSim({"--missing", "DVBS.dat"});
+    ASSERT_TRUE(get("antenna_list.dat").done());
+    EXPECT_EQ(get("DVBS.dat").result, Result::Missing);
+    const std::string text = log();
+    const auto stamp = text.substr(0, text.find(" -> "));
+    EXPECT_FALSE(stamp.empty());
+    const std::string local = (staging() / "antenna_list.dat").string();
+    for (const std::string& event : std::vector<std::string>{
+             "Session Start\r\n", "Remote Filename: /DISK2/antenna_list.dat DOWNLOADED to " + local,
+             "Session Close\r\n", "File not found - Unable To Complete Request.\r\n"}) {
+        EXPECT_NE(text.find(" -> " + event), std::string::npos) << event << "\n" << text;
+    }
+    EXPECT_EQ(text.find(test::simPassword), std::string::npos);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6) << text;
+}
+
+TEST_F(FtpTest, EachFaultOfTheReceiverHasItsOutcome) {
+    struct Case {
+        std::vector<std::string> faults;
+        Direction direction;
+        Result result;
+        std::string reason; // part of the one-line reason
+        bool logged;        // the login succeeded, so the log has lines
+    };
+    const std::string held = "the Orvix holds " + std::to_string(receiverFiles.dvbs.size() / 2) +
+                             " of " + std::to_string(receiverFiles.dvbs.size()) + " bytes";
+    const auto down = Direction::Download;
+    const auto up = Direction::Upload;
+    for (const Case& c : {
+             Case{{"--refuse-login"},
+                  down,
+                  Result::LoginRefused,
+                  "Invalid username or password",
+                  false},
+             Case{{"--refuse-ftp"}, down, Result::NoConnection, "No connection Established", false},
+             Case{{"--no-disk2"},
+                  down,
+                  Result::NoFolder,
+                  "the folder /DISK2 is not on the Orvix",
+                  true},
+             Case{{"--missing", "DVBS.dat"}, down, Result::Missing, "not on the Orvix (550", true},
+             Case{{"--drop", "DVBS.dat"}, down, Result::Failed, "", true},
+             Case{{"--drop", "DVBS.dat"}, up, Result::Failed, "", true},
+             Case{{"--read-only"}, up, Result::Failed, "550", true},
+             Case{{"--short-store", "DVBS.dat"}, up, Result::Failed, held, true},
+         }) {
+        startSim(c.faults);
+        const Bytes before = test::readFile(staging() / "DVBS.dat");
+        if (c.direction == up) {
+            test::writeFile(staging() / "DVBS.dat", receiverFiles.dvbs);
+        }
+        const TransferStatus outcome = c.direction == down ? get("DVBS.dat") : put("DVBS.dat");
+        const std::string what = c.faults.front();
+        EXPECT_EQ(outcome.result, c.result) << what << ": " << outcome.detail;
+        EXPECT_NE(transferReason(outcome, "/DISK2").find(c.reason), std::string::npos)
+            << what << ": " << transferReason(outcome, "/DISK2");
+        EXPECT_EQ(fs::exists(transferLogPath(data.path())), c.logged) << what;
+        if (c.direction == down) {
+            EXPECT_EQ(test::readFile(staging() / "DVBS.dat"), before)
+                << what << ": a failed download leaves the staged copy alone";
+        }
+        EXPECT_TRUE(leftovers(staging()).empty()) << what;
+        fs::remove(transferLogPath(data.path()));
+        sim.reset();
+    }
+}
+
+TEST_F(FtpTest, CancelStopsASlowTransferAndLeavesNoPartialFile) {
+    startSim({"--slow", "20000"});
+    progress.cancelAfterBytes = &cancel;
+    EXPECT_EQ(get("all_channel.dat").result, Result::Cancelled);
+    EXPECT_FALSE(fs::exists(staging() / "all_channel.dat"));
+    EXPECT_TRUE(leftovers(staging()).empty());
+    EXPECT_EQ(log().find("Unable"), std::string::npos) << "a cancel is not a failure";
+}
+
+TEST_F(FtpTest, ServerThatNeverGreetsIsNoConnectionAfterTheReplyWait) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+    profile.ftpPort = ntohs(address.sin_port);
+    timeouts.reply = Milliseconds{500};
+    const TransferStatus outcome = get("DVBS.dat");
+    ::close(listener);
+    EXPECT_EQ(outcome.result, Result::NoConnection);
+    EXPECT_NE(outcome.detail.find("timeout"), std::string::npos) << outcome.detail;
+}
+
+} // namespace
+} // namespace tavrino

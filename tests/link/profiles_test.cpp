@@ -1,0 +1,166 @@
+#include "link/profiles.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace tavrino {
+namespace {
+using test::TempDir;
+namespace fs = std::filesystem;
+
+std::string fileText(const fs::path& path) {
+    const Bytes bytes = test::readFile(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+unsigned modeOf(const fs::path& path) {
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    return info.st_mode & 0777;
+}
+
+ConnectionProfile named(const std::string& name) {
+    ConnectionProfile p = defaultProfile();
+    p.profileName = name;
+    p.foreColor.reset();
+    return p;
+}
+
+const std::string defaultFile = "TEST Connection\r\n192.168.1.36\r\nroot\r\nkelvo\r\n21\r\n23\r\n"
+                                "0\r\n[~]$\r\n-2147483646 \r\n";
+
+TEST(ProfilesFile, MissingFileIsCreatedWithTheDefaultProfileForTheOwnerOnly) {
+    TempDir data;
+    const ProfilesRead read = loadProfiles(data.path());
+    EXPECT_EQ(fileText(data / "Profiles.ini"), defaultFile);
+    EXPECT_EQ(modeOf(data / "Profiles.ini"), 0600u);
+    ASSERT_EQ(read.profiles.size(), 1u);
+    EXPECT_EQ(read.profiles[0], defaultProfile());
+    EXPECT_FALSE(read.problem);
+}
+
+TEST(ProfilesFile, SavedFilesReadBackByteForByte) {
+    ConnectionProfile second = named("Living room");
+    second.address = "receiver.local";
+    second.ftpPort = 2121;
+    second.passive = true;
+    second.foreColor = 0x00FF8000;
+    const std::vector<ConnectionProfile> profiles = {defaultProfile(), second, named("Unset")};
+    const std::string text = formatProfiles(profiles);
+    const std::string first = "TEST Connection\r\n192.168.1.36\r\nroot\r\nkelvo\r\n 21 \r\n"
+                              " 23 \r\n 0 \r\n[~]$\r\n-2147483646 \r\n";
+    EXPECT_EQ(text.substr(0, first.size()), first);
+    EXPECT_NE(text.find("\r\n 2121 \r\n 23 \r\n 1 \r\n[~]$\r\n 16744448 \r\n"), std::string::npos);
+    EXPECT_TRUE(text.ends_with("[~]$\r\n\r\n")) << "a colour never set stays an empty line";
+    const ProfilesRead read = parseProfiles(text);
+    EXPECT_EQ(read.profiles, profiles);
+    EXPECT_EQ(formatProfiles(read.profiles), text);
+}
+
+TEST(ProfilesFile, NumbersAreReadAsTheirLeadingValue) {
+    struct Case {
+        std::string text;
+        std::int32_t value;
+    };
+    for (const Case& c : {Case{" 21 ", 21}, Case{"21", 21}, Case{"  2323abc", 2323},
+                          Case{"\t-5", -5}, Case{"abc", 0}, Case{"", 0}, Case{"23.5", 24},
+                          Case{"22.5", 22}, Case{"99999999999", 2147483647}}) {
+        EXPECT_EQ(leadingNumber(c.text), c.value) << '"' << c.text << '"';
+    }
+}
+
+TEST(ProfilesFile, ColourLineWithoutNumberIsUnsetAndLinuxLineEndsRead) {
+    const ProfilesRead read =
+        parseProfiles("A\n10.0.0.2\nroot\npw\n 21 \n 23 \n 7 \n# \n\nB\nh\nu\np\n1\n2\n0\n$\nx\n");
+    ASSERT_EQ(read.profiles.size(), 2u);
+    EXPECT_FALSE(read.profiles[0].foreColor);
+    EXPECT_TRUE(read.profiles[0].passive);
+    EXPECT_EQ(read.profiles[0].prompt, "# ");
+    EXPECT_FALSE(read.profiles[1].foreColor);
+    EXPECT_FALSE(read.problem);
+}
+
+TEST(ProfilesFile, FileEndingInsideAProfileKeepsTheCompleteOnes) {
+    const std::string two = formatProfiles({named("one"), named("two")});
+    const ProfilesRead cut = parseProfiles(two + "three\r\n10.0.0.3\r\nroot\r\n");
+    ASSERT_EQ(cut.profiles.size(), 2u);
+    ASSERT_TRUE(cut.problem);
+    EXPECT_EQ(cut.problem->text,
+              "Profiles.ini ends inside profile 3: the 2 complete profiles were kept !!!");
+    EXPECT_FALSE(parseProfiles(two + "\r\n\r\n").problem) << "blank lines after the last";
+}
+
+TEST(ProfilesFile, ReadingStopsAt101Profiles) {
+    std::vector<ConnectionProfile> many(102, named("p"));
+    const ProfilesRead read = parseProfiles(formatProfiles(many));
+    EXPECT_EQ(read.profiles.size(), 101u);
+    ASSERT_TRUE(read.problem);
+    EXPECT_NE(read.problem->text.find("more than 101"), std::string::npos);
+}
+
+TEST(ProfilesFile, SavingReplacesTheFileAndMakesItPrivate) {
+    TempDir data;
+    test::writeFile(data / "Profiles.ini", Bytes{'x'});
+    ::chmod((data / "Profiles.ini").c_str(), 0644);
+    saveProfiles(data.path(), {named("only")});
+    EXPECT_EQ(modeOf(data / "Profiles.ini"), 0600u);
+    EXPECT_EQ(loadProfiles(data.path()).profiles, std::vector<ConnectionProfile>{named("only")});
+    EXPECT_EQ(std::distance(fs::directory_iterator(data.path()), fs::directory_iterator()), 1)
+        << "no temporary left behind";
+}
+
+TEST(ProfileTable, RemoveKeepsTheSlotsInStepAndSelectsLikeTheList) {
+    ProfileTable table({named("a"), named("b"), named("c")});
+    table.select(1);
+    ASSERT_TRUE(table.remove());
+    EXPECT_EQ(table.profiles(), (std::vector{named("a"), named("c")}));
+    EXPECT_EQ(table.selected(), 1) << "the third, now second";
+    ASSERT_TRUE(table.remove());
+    EXPECT_EQ(table.selected(), 0) << "removing the last selects the new last";
+    EXPECT_FALSE(table.remove()) << "the only profile stays";
+    EXPECT_EQ(table.profiles(), std::vector{named("a")});
+}
+
+TEST(ProfileTable, AddAppendsWithoutColourAndUpdateKeepsTheColour) {
+    ProfileTable table({defaultProfile(), named("b"), named("c")});
+    ConnectionProfile fresh = named("d");
+    fresh.foreColor = 255;
+    ASSERT_FALSE(table.add(fresh));
+    EXPECT_EQ(table.size(), 4u);
+    EXPECT_EQ(table.selected(), 3);
+    EXPECT_FALSE(table.active()->foreColor) << "Add does not set a colour";
+    EXPECT_EQ(table.profiles()[0], defaultProfile());
+
+    table.select(0);
+    ConnectionProfile edited = named("renamed");
+    edited.ftpPort = 2121;
+    ASSERT_FALSE(table.update(edited));
+    EXPECT_EQ(table.active()->profileName, "renamed");
+    EXPECT_EQ(table.active()->ftpPort, 2121);
+    EXPECT_EQ(table.active()->foreColor, defaultProfile().foreColor);
+    table.setForeColor(0x0000FF);
+    EXPECT_EQ(table.active()->foreColor, 0x0000FF);
+}
+
+TEST(ProfileTable, RefusesA102ndProfileAnEmptyPromptAndLineBreaks) {
+    ProfileTable table(std::vector<ConnectionProfile>(101, named("p")));
+    const auto full = table.add(named("one more"));
+    ASSERT_TRUE(full);
+    EXPECT_EQ(*full, (Notice{"Tavrino", "MAX Profiles (101) !!!", NoticeIcon::Exclamation}));
+    EXPECT_EQ(table.size(), 101u);
+
+    ProfileTable small({named("a")});
+    ConnectionProfile noPrompt = named("b");
+    noPrompt.prompt.clear();
+    ConnectionProfile broken = named("c");
+    broken.password = "pass\nword";
+    for (const auto& p : {noPrompt, broken}) {
+        EXPECT_TRUE(small.add(p));
+        EXPECT_TRUE(small.update(p));
+    }
+    EXPECT_EQ(small.profiles(), std::vector{named("a")});
+}
+
+} // namespace
+} // namespace tavrino
