@@ -51,10 +51,7 @@ void finish(Session& s, bool changed, const Arguments& args, const Context& ctx)
     if (!changed) {
         throw InputRefused(s.ws.files().channelPath + ": nothing changed");
     }
-    std::ostringstream written; // one summary line is enough for an edit in place
-    Context quiet{written, ctx.format, ctx.codePage, ctx.dataDir, ctx.err};
-    saveOrRefuse(s.ws, s.folder, args, quiet);
-    ctx.out << "saved " << s.ws.files().channelPath << '\n';
+    saveOrRefuse(s.ws, s.folder, args, ctx);
 }
 
 // Opens DIR, runs one edit and writes the folder back when the edit changed it.

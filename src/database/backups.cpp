@@ -1,6 +1,5 @@
 #include "database/backups.h"
 
-#include "database/file_io.h"
 #include "database/file_problem.h"
 #include "database/layout.h"
 #include "database/posix_file.h"
@@ -9,6 +8,8 @@
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
+#include <fstream>
+#include <sstream>
 
 namespace tavrino {
 namespace fs = std::filesystem;
@@ -17,6 +18,14 @@ namespace {
 
 // The largest receiver file the format allows; a backup copies nothing larger.
 constexpr SizeLimit copyLimit{layout::dvbs::maxFileSize, layout::dvbs::maxFileSizeText};
+constexpr const char* sourceFileName = ".source";
+// A hidden copy this old was left by a program that was killed while making it.
+constexpr auto abandonedAfter = std::chrono::minutes(10);
+
+struct Source {
+    fs::path folder;
+    unsigned long long sequence = 0;
+};
 
 std::string timeText(std::chrono::system_clock::time_point now) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
@@ -27,63 +36,83 @@ std::string timeText(std::chrono::system_clock::time_point now) {
     return text;
 }
 
-std::string folderLabel(const fs::path& folder) {
+fs::path canonicalOrAsGiven(const fs::path& folder) {
     std::error_code error;
-    fs::path full = fs::weakly_canonical(folder, error);
-    if (error) {
-        full = folder;
-    }
-    std::string label = full.filename().string();
+    const fs::path full = fs::weakly_canonical(folder, error);
+    return error ? folder : full;
+}
+
+std::string folderLabel(const fs::path& canonical) {
+    std::string label = canonical.filename().string();
     if (label.empty()) {
-        label = full.parent_path().filename().string();
+        label = canonical.parent_path().filename().string();
     }
     return label.empty() ? std::string("root") : label;
 }
 
-[[noreturn]] void backupFailed(const fs::path& where, const std::string& why) {
-    throw FileProblem(FileProblem::Kind::WriteFailed, where.string(),
-                      "the backup before saving could not be made: " + why);
+std::optional<Source> readSource(const fs::path& backup) {
+    std::ifstream in(backup / sourceFileName);
+    Source source;
+    std::string folder;
+    if (!std::getline(in, folder) || !(in >> source.sequence)) {
+        return std::nullopt;
+    }
+    source.folder = folder;
+    return source;
 }
 
-void copyInto(const fs::path& from, const fs::path& to) {
-    const auto bytes = readWholeFile(from, copyLimit);
-    if (!bytes) {
-        return; // gone since it was listed: nothing to keep
-    }
-    posix::FileDescriptor fd(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (fd.get() < 0) {
-        backupFailed(to, posix::errorText(errno));
-    }
-    if (const std::string why = posix::writeAndClose(fd, *bytes); !why.empty()) {
-        backupFailed(to, why);
-    }
-}
-
-// "LABEL-YYYYMMDD-HHMMSS", perhaps followed by "-N" for a second backup in the same second.
-bool isBackupOf(const std::string& name, const std::string& label) {
-    if (name.size() < label.size() + 16 || name.compare(0, label.size() + 1, label + "-") != 0) {
-        return false;
-    }
-    const std::string time = name.substr(label.size() + 1, 15);
-    for (std::size_t i = 0; i < time.size(); ++i) {
-        if (i == 8 ? time[i] != '-' : (time[i] < '0' || time[i] > '9')) {
-            return false;
-        }
-    }
-    return name.size() == label.size() + 16 || name[label.size() + 16] == '-';
-}
-
-// Backups of one folder, oldest first (their names sort by time).
-std::vector<fs::path> backupsOf(const fs::path& files, const std::string& label) {
-    std::vector<fs::path> found;
+// Backups under `files` with their sources; the others are not ours to touch.
+std::vector<std::pair<fs::path, Source>> knownBackups(const fs::path& files) {
+    std::vector<std::pair<fs::path, Source>> found;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(files, error)) {
-        if (isBackupOf(entry.path().filename().string(), label) && entry.is_directory(error)) {
-            found.push_back(entry.path());
+        if (entry.path().filename().string().starts_with(".")) {
+            continue;
+        }
+        if (auto source = readSource(entry.path())) {
+            found.emplace_back(entry.path(), std::move(*source));
         }
     }
-    std::sort(found.begin(), found.end());
     return found;
+}
+
+void removeAbandonedCopies(const fs::path& files) {
+    std::error_code error;
+    const auto now = fs::file_time_type::clock::now();
+    for (const auto& entry : fs::directory_iterator(files, error)) {
+        const std::string name = entry.path().filename().string();
+        std::error_code timeError;
+        const auto modified = entry.last_write_time(timeError);
+        if (name.starts_with(".") && name.ends_with(".partial") && !timeError &&
+            now - modified > abandonedAfter) {
+            fs::remove_all(entry.path(), timeError);
+        }
+    }
+}
+
+bool wouldChange(const FileToWrite& file) {
+    std::error_code error;
+    if (!fs::is_regular_file(file.path, error)) {
+        return false; // nothing there to keep (anything else the save itself refuses)
+    }
+    const auto old = readWholeFile(file.path, copyLimit);
+    return old && !std::ranges::equal(*old, file.bytes);
+}
+
+void writeNewFile(const fs::path& to, std::span<const std::uint8_t> bytes) {
+    posix::FileDescriptor fd(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (fd.get() < 0) {
+        throw FileProblem(FileProblem::Kind::WriteFailed, to.string(), posix::errorText(errno));
+    }
+    if (const std::string why = posix::writeAndClose(fd, bytes); !why.empty()) {
+        throw FileProblem(FileProblem::Kind::WriteFailed, to.string(), why);
+    }
+}
+
+void copyInto(const fs::path& from, const fs::path& folder) {
+    if (const auto bytes = readWholeFile(from, copyLimit)) {
+        writeNewFile(folder / from.filename(), *bytes);
+    }
 }
 
 fs::path freeName(const fs::path& files, const std::string& base) {
@@ -95,48 +124,73 @@ fs::path freeName(const fs::path& files, const std::string& base) {
     return candidate;
 }
 
-} // namespace
-
-std::optional<fs::path> backupBeforeSave(const fs::path& backupsRoot, const fs::path& folder,
-                                         const std::vector<std::string>& names,
-                                         std::chrono::system_clock::time_point now) {
-    std::vector<std::string> present;
-    for (const std::string& name : names) {
+void makeBackup(const fs::path& files, const fs::path& partial, const fs::path& target,
+                const std::vector<FileToWrite>& replacing, const Source& source) {
+    makeFolder(partial);
+    for (const FileToWrite& file : replacing) {
         std::error_code error;
-        if (fs::is_regular_file(folder / name, error)) { // anything else the save refuses
-            present.push_back(name);
+        if (fs::is_regular_file(file.path, error)) {
+            copyInto(file.path, partial);
         }
     }
-    if (present.empty()) {
-        return std::nullopt;
-    }
-    const fs::path files = backupsRoot / "files";
-    makeFolder(files);
-    const std::string label = folderLabel(folder);
-    const fs::path target = freeName(files, label + "-" + timeText(now));
-    const fs::path partial = files / ("." + target.filename().string() + ".partial");
+    std::ostringstream text;
+    text << source.folder.string() << '\n' << source.sequence << '\n';
+    const std::string record = text.str();
+    writeNewFile(partial / sourceFileName,
+                 {reinterpret_cast<const std::uint8_t*>(record.data()), record.size()});
+    posix::syncFolder(partial);
     std::error_code error;
-    fs::remove_all(partial, error);
-    try {
-        makeFolder(partial);
-        for (const std::string& name : present) {
-            copyInto(folder / name, partial / name);
-        }
-        posix::syncFolder(partial);
-        fs::rename(partial, target, error);
-        if (error) {
-            backupFailed(target, error.message());
-        }
-    } catch (...) {
-        fs::remove_all(partial, error);
-        throw;
+    fs::rename(partial, target, error);
+    if (error) {
+        throw FileProblem(FileProblem::Kind::WriteFailed, target.string(),
+                          posix::errorText(error.value()));
     }
     posix::syncFolder(files);
-    auto kept = backupsOf(files, label);
-    for (std::size_t i = 0; i + backupsKept < kept.size(); ++i) {
-        fs::remove_all(kept[i], error);
+}
+
+} // namespace
+
+std::optional<fs::path> backupBeforeSave(const fs::path& backupsRoot,
+                                         const std::vector<FileToWrite>& replacing,
+                                         std::chrono::system_clock::time_point now) {
+    if (replacing.empty() || std::none_of(replacing.begin(), replacing.end(), wouldChange)) {
+        return std::nullopt;
     }
-    return target;
+    const fs::path folder = canonicalOrAsGiven(posix::folderOf(replacing.front().path));
+    const fs::path files = backupsRoot / "files";
+    fs::path partial;
+    try {
+        makeFolder(files);
+        removeAbandonedCopies(files);
+        Source source{folder, 1};
+        for (const auto& [path, known] : knownBackups(files)) {
+            source.sequence = std::max(source.sequence, known.sequence + 1);
+        }
+        const fs::path target = freeName(files, folderLabel(folder) + "-" + timeText(now));
+        partial = files / ("." + target.filename().string() + ".partial");
+        makeBackup(files, partial, target, replacing, source);
+        return target;
+    } catch (const FileProblem& problem) {
+        std::error_code ignored;
+        if (!partial.empty()) {
+            fs::remove_all(partial, ignored);
+        }
+        throw FileProblem(FileProblem::Kind::WriteFailed, problem.path(),
+                          "the backup before saving could not be made, so nothing was saved (" +
+                              problem.detail() + ")");
+    }
+}
+
+void pruneBackups(const fs::path& backupsRoot, const fs::path& folder) {
+    const fs::path own = canonicalOrAsGiven(folder);
+    auto backups = knownBackups(backupsRoot / "files");
+    std::erase_if(backups, [&](const auto& b) { return b.second.folder != own; });
+    std::sort(backups.begin(), backups.end(),
+              [](const auto& a, const auto& b) { return a.second.sequence < b.second.sequence; });
+    std::error_code error;
+    for (std::size_t i = 0; i + backupsKept < backups.size(); ++i) {
+        fs::remove_all(backups[i].first, error);
+    }
 }
 
 void discardBackup(const fs::path& backup) {

@@ -1,24 +1,30 @@
 #pragma once
 
+#include "database/file_io.h"
+
 #include <chrono>
 #include <filesystem>
 #include <optional>
-#include <string>
 #include <vector>
 
 namespace tavrino {
 
 inline constexpr int backupsKept = 10;
 
-// Copies those of `names` that exist in `folder` into
-// `backupsRoot`/files/<folder name>-<YYYYMMDD-HHMMSS>/ before a save replaces them, and keeps
-// only the newest `backupsKept` of that folder name. The copy is made in a hidden folder that
-// is renamed into place when complete, so a failure never leaves half a backup. Returns the
-// backup folder, or nullopt when there was nothing to copy. Throws FileProblem.
+// Copies the files that `replacing` is about to overwrite into
+// `backupsRoot`/files/<folder name>-<YYYYMMDD-HHMMSS>/. Nothing is copied when no file there
+// would change (saving again what was saved keeps the older backups from being pushed out).
+// The copy is made in a hidden folder renamed into place when complete, so a failure never
+// leaves half a backup; a hidden `.source` file names the folder and orders the backups.
+// Returns the backup folder, or nullopt when none was needed. Throws FileProblem.
 std::optional<std::filesystem::path>
-backupBeforeSave(const std::filesystem::path& backupsRoot, const std::filesystem::path& folder,
-                 const std::vector<std::string>& names,
+backupBeforeSave(const std::filesystem::path& backupsRoot,
+                 const std::vector<FileToWrite>& replacing,
                  std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+
+// After a save succeeded: keeps the newest `backupsKept` backups of that folder, counted by
+// the order they were made in (not by name or clock), and never those of another folder.
+void pruneBackups(const std::filesystem::path& backupsRoot, const std::filesystem::path& folder);
 
 // Removes a backup that turned out not to be needed (its save failed and changed nothing).
 void discardBackup(const std::filesystem::path& backup);

@@ -8,6 +8,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+fs::path folderOf(const fs::path& file) {
+    return file.parent_path().empty() ? fs::path(".") : file.parent_path();
+}
+
 bool sameFolder(const fs::path& a, const fs::path& b) {
     std::error_code error;
     const bool same = fs::equivalent(a, b, error);
@@ -29,7 +33,8 @@ std::optional<FileStamp> stampOf(const fs::path& path) {
 
 void keepStamp(std::vector<FileStamp>& stamps, FileStamp stamp) {
     const auto same = std::find_if(stamps.begin(), stamps.end(), [&](const FileStamp& s) {
-        return s.path.filename() == stamp.path.filename();
+        return s.path.filename() == stamp.path.filename() &&
+               sameFolder(folderOf(s.path), folderOf(stamp.path));
     });
     if (same == stamps.end()) {
         stamps.push_back(std::move(stamp));
@@ -42,8 +47,7 @@ std::vector<std::string> changedSince(const std::vector<FileStamp>& stamps,
                                       const fs::path& folder) {
     std::vector<std::string> changed;
     for (const FileStamp& stamp : stamps) {
-        if (!sameFolder(stamp.path.parent_path().empty() ? "." : stamp.path.parent_path(),
-                        folder)) {
+        if (!sameFolder(folderOf(stamp.path), folder)) {
             continue; // read elsewhere: nothing to compare with
         }
         const auto now = stampOf(folder / stamp.path.filename());

@@ -23,7 +23,7 @@ struct FileStamp {
 // nullopt when nothing can be looked up at `path`.
 std::optional<FileStamp> stampOf(const std::filesystem::path& path);
 
-// Replaces the stamp of the same file name, or adds it.
+// Replaces the stamp of the same file (the same path), or adds it.
 void keepStamp(std::vector<FileStamp>& stamps, FileStamp stamp);
 
 // Names of the files in `folder` that changed since their stamp was taken there.

@@ -170,14 +170,18 @@ std::optional<SatelliteFiles> loadSatelliteFiles(const ReceiverFiles& current,
     return next;
 }
 
-SavedFiles saveFiles(ReceiverFiles& files, const fs::path& folder) {
+std::vector<FileToWrite> filesToSave(ReceiverFiles& files, const fs::path& folder) {
     if (!files.channel.loaded()) {
         return {};
     }
     files.channel.bytes[ch::version] = static_cast<std::uint8_t>(files.targetVersion);
     std::vector<FileToWrite> writes = {{folder / channelFileName, files.channel.bytes}};
     addSatelliteWrites(writes, files.satelliteFiles, folder);
-    return writeAll(writes);
+    return writes;
+}
+
+SavedFiles saveFiles(ReceiverFiles& files, const fs::path& folder) {
+    return writeAll(filesToSave(files, folder));
 }
 
 SavedFiles writeSatelliteFiles(const ReceiverFiles& files, const fs::path& folder) {

@@ -64,6 +64,9 @@ struct SavedFiles {
     std::optional<std::string> note; // a save cut short earlier was finished or undone first
 };
 
+// What "Save Files" would write into `folder`, TargetVersion already in byte 0.
+std::vector<FileToWrite> filesToSave(ReceiverFiles& files, const std::filesystem::path& folder);
+
 // "Save Files": puts TargetVersion into byte 0, then writes all_channel.dat, DVBS.dat and
 // antenna_list.dat into folder, all or nothing. Images never loaded are not written.
 // Lists the files written (none when no channel database is loaded). Throws FileProblem.

@@ -27,6 +27,7 @@ OpenResult Workspace::adopt(ReceiverFiles next) {
     services_ = std::move(table);
     view_.reset(services_);
     history_.clear();
+    stamps_.clear(); // only the files of this open count
     stampFiles();
     return {OpenResult::Status::Opened, std::nullopt, std::nullopt};
 }
@@ -108,12 +109,14 @@ SaveResult Workspace::save(const fs::path& folder, const SaveOptions& options) {
                 return {{}, std::nullopt, note, std::move(changed), std::nullopt};
             }
         }
-        if (options.backupsIn && channelLoaded()) {
-            backup = backupBeforeSave(*options.backupsIn, folder,
-                                      {channelFileName, dvbsFileName, antennaFileName});
+        if (options.backupsIn) {
+            backup = backupBeforeSave(*options.backupsIn, filesToSave(files_, folder));
         }
         SavedFiles saved = saveFiles(files_, folder);
         history_.markSaved();
+        if (options.backupsIn) {
+            pruneBackups(*options.backupsIn, folder);
+        }
         for (const auto& path : saved.written) {
             if (auto stamp = stampOf(path)) {
                 keepStamp(stamps_, std::move(*stamp));

@@ -24,6 +24,13 @@ protected:
     Workspace ws;
 };
 
+// Names in a backup but our hidden record of where it came from.
+std::set<std::string> receiverFiles(const fs::path& backup) {
+    auto names = test::entries(backup);
+    names.erase(".source");
+    return names;
+}
+
 TEST_F(SaveBackups, TheNewestBackupHoldsExactlyTheFilesReplaced) {
     const Bytes channel = test::readFile(rx / "all_channel.dat");
     const Bytes dvbs = test::readFile(rx / "DVBS.dat");
@@ -31,29 +38,53 @@ TEST_F(SaveBackups, TheNewestBackupHoldsExactlyTheFilesReplaced) {
     const SaveResult saved = ws.save(rx.path(), withBackups());
     ASSERT_TRUE(saved.ok());
     ASSERT_TRUE(saved.backup.has_value());
-    EXPECT_EQ(test::entries(*saved.backup),
+    EXPECT_EQ(receiverFiles(*saved.backup),
               (std::set<std::string>{"DVBS.dat", "all_channel.dat", "antenna_list.dat"}));
     EXPECT_EQ(test::readFile(*saved.backup / "all_channel.dat"), channel);
     EXPECT_EQ(test::readFile(*saved.backup / "DVBS.dat"), dvbs);
     EXPECT_NE(test::readFile(rx / "all_channel.dat"), channel);
 
+    const SaveResult again = ws.save(rx.path(), withBackups());
+    EXPECT_TRUE(again.ok());
+    EXPECT_FALSE(again.backup.has_value()) << "nothing would change: the older backup stays";
     TempDir empty; // nothing there to replace: no backup
     EXPECT_FALSE(ws.save(empty.path(), withBackups()).backup.has_value());
 }
 
-TEST_F(SaveBackups, TheEleventhDropsTheOldest) {
-    const auto now = std::chrono::system_clock::now();
+// Backups are counted per folder and in the order they were made, whatever their names and
+// the clock say: many in one second, a clock put back, two folders of the same name.
+TEST_F(SaveBackups, EachFolderKeepsItsNewestTen) {
+    TempDir other;
+    const fs::path sameName = other.path() / rx.path().filename();
+    test::writeSample(sameName, {.services = 20, .satellites = 1, .bouquets = 0});
+    const auto later = std::chrono::system_clock::now();
+    const auto backupAndPrune = [&](const fs::path& folder, auto when) {
+        const Bytes changed(10, static_cast<std::uint8_t>(std::rand()));
+        const auto made = backupBeforeSave(data.path() / "backups",
+                                           {{folder / "all_channel.dat", changed}}, when);
+        pruneBackups(data.path() / "backups", folder);
+        return *made;
+    };
+    const fs::path otherFirst = backupAndPrune(sameName, later);
     std::vector<fs::path> made;
-    for (int i = 0; i < 11; ++i) {
-        made.push_back(*backupBeforeSave(data.path() / "backups", rx.path(), {"all_channel.dat"},
-                                         now + std::chrono::hours(i)));
+    for (int i = 0; i < 14; ++i) { // the clock goes back half-way through
+        made.push_back(backupAndPrune(rx.path(), i < 7 ? later : later - std::chrono::hours(3)));
     }
-    EXPECT_EQ(test::entries(files()).size(), 10u);
-    EXPECT_FALSE(fs::exists(made.front()));
-    EXPECT_TRUE(fs::exists(made.back()));
-    const auto again = backupBeforeSave(data.path() / "backups", rx.path(), {"all_channel.dat"},
-                                        now + std::chrono::hours(10));
-    EXPECT_NE(*again, made.back()) << "the same second gets its own folder";
+    for (int i = 0; i < 14; ++i) {
+        EXPECT_EQ(fs::exists(made[static_cast<std::size_t>(i)]), i >= 4) << i;
+    }
+    EXPECT_TRUE(fs::exists(otherFirst)) << "another folder's backups are its own";
+    EXPECT_EQ(test::entries(files()).size(), 11u);
+}
+
+TEST_F(SaveBackups, AnAbandonedHalfBackupIsClearedAway) {
+    const fs::path partial = files() / ".rx-20260101-000000.partial";
+    fs::create_directories(partial);
+    test::writeFile(partial / "all_channel.dat", Bytes(10, 1));
+    fs::last_write_time(partial, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    ws.channelEditor().writeNumber(layout::channel::bouquets + 6, 1, 'Z');
+    ASSERT_TRUE(ws.save(rx.path(), withBackups()).backup.has_value());
+    EXPECT_FALSE(fs::exists(partial));
 }
 
 TEST_F(SaveBackups, AFailedSaveLeavesNoBackupAndTheFilesUntouched) {
@@ -69,6 +100,8 @@ TEST_F(SaveBackups, AFailedSaveLeavesNoBackupAndTheFilesUntouched) {
     EXPECT_FALSE(saved.ok());
     EXPECT_FALSE(saved.backup.has_value());
     EXPECT_TRUE(test::entries(files()).empty()) << "no backup of a save that did not happen";
+    EXPECT_NE(saved.problem->detail().find("a folder of that name is in the way"),
+              std::string::npos);
     EXPECT_EQ(test::readFile(rx / "all_channel.dat"), channel);
 }
 

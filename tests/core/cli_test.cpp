@@ -261,6 +261,7 @@ TEST(CliSaves, BackUpWhatTheyReplaceAndRefuseFilesChangedMeanwhile) {
     const auto backup = files / *backups.begin();
     EXPECT_EQ(backup.filename().string().rfind(rx.path().filename().string() + "-", 0), 0u);
     EXPECT_EQ(test::readFile(backup / "all_channel.dat"), before);
+    EXPECT_NE(add.out.find("kept the replaced files in " + backup.string()), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(backup / "DVBS.dat"));
 
     const CliRun quiet =
