@@ -13,6 +13,7 @@ OpenResult Workspace::adopt(ReceiverFiles next) {
     services_ = std::move(table);
     view_.reset(services_);
     history_.clear();
+    ++generation_;
     return {OpenResult::Status::Opened, std::nullopt};
 }
 
@@ -44,6 +45,7 @@ OpenResult Workspace::loadSatelliteFiles(const std::filesystem::path& antennaPat
             return {OpenResult::Status::NothingToOpen, std::nullopt};
         }
         files_.satelliteFiles = std::move(*next);
+        ++generation_;
         return {OpenResult::Status::Opened, std::nullopt};
     } catch (const FileProblem& problem) {
         return {OpenResult::Status::Refused, problem};
@@ -70,6 +72,28 @@ SaveResult Workspace::saveSatelliteFiles(const std::filesystem::path& folder) {
 
 void Workspace::refreshBouquets() {
     files_.bouquets = decodeBouquets(files_.channel, files_.channelPath);
+}
+
+void Workspace::refreshSatelliteFiles() {
+    auto& sat = files_.satelliteFiles;
+    const std::string dvbsPath = sat.dvbsPath.empty() ? dvbsFileName : sat.dvbsPath;
+    const std::string antennaPath = sat.antennaPath.empty() ? antennaFileName : sat.antennaPath;
+    sat.satellites = sat.dvbs.loaded() ? decodeTransponderFile(sat.dvbs, dvbsPath)
+                                       : std::vector<DvbsSatellite>{};
+    sat.antennaSettings =
+        sat.antenna.loaded() ? decodeSatelliteFile(sat.antenna, antennaPath) : AntennaSettings{};
+}
+
+std::vector<std::uint32_t> Workspace::rereadServices(const std::vector<std::uint32_t>& rows) {
+    const auto satelliteTable = [this](int satIndex) { return rawSatelliteName(satIndex); };
+    std::set<std::uint32_t> changed;
+    for (const std::uint32_t row : rows) {
+        for (const std::uint32_t r :
+             services_.rereadRow(row, files_.channel, files_.channelPath, satelliteTable)) {
+            changed.insert(r);
+        }
+    }
+    return {changed.begin(), changed.end()};
 }
 
 const std::string* Workspace::rawSatelliteName(int satIndex) const {
@@ -107,7 +131,8 @@ StepEffect Workspace::refreshAfter(const EditStep& step) {
     namespace ch = layout::channel;
     StepEffect effect{step.name, {}, {}, false, false};
     std::set<int> records;
-    std::set<std::uint32_t> rows;
+    std::set<std::uint32_t> flagRows;
+    std::set<std::uint32_t> recordRows;
     bool bouquetArea = false;
     for (const Patch& patch : step.patches) {
         if (patch.image != ImageKind::Channel) {
@@ -116,13 +141,15 @@ StepEffect Workspace::refreshAfter(const EditStep& step) {
         }
         const std::size_t at = patch.offset;
         if (patch.wholeImage || at + patch.size > ch::serviceTree) {
-            const auto row = services_.rowContaining(at);
-            const std::size_t flags =
-                row ? services_.row(*row).record.offset + ch::service::flags : 0;
-            if (patch.wholeImage || !row || at < flags || at + patch.size > flags + 1) {
-                effect.servicesRebuilt = true; // more than a flag byte: read the tree again
+            const auto row = patch.wholeImage ? std::nullopt : services_.rowContaining(at);
+            const std::size_t record = row ? services_.row(*row).record.offset : 0;
+            if (!row || at + patch.size > record + ch::service::size) {
+                effect.servicesRebuilt = true; // more than one record: read the tree again
+            } else if (at >= record + ch::service::flags &&
+                       at + patch.size <= record + ch::service::flags + 1) {
+                flagRows.insert(static_cast<std::uint32_t>(*row));
             } else {
-                rows.insert(static_cast<std::uint32_t>(*row));
+                recordRows.insert(static_cast<std::uint32_t>(*row));
             }
             continue;
         }
@@ -145,11 +172,16 @@ StepEffect Workspace::refreshAfter(const EditStep& step) {
             ServiceTable::build(files_.channel, files_.channelPath, files_.providers, *codePage_);
         view_.applyFilter(services_, view_.filter());
     } else {
-        for (const std::uint32_t row : rows) {
-            const std::size_t at =
-                services_.row(row).record.offset + layout::channel::service::flags;
+        std::set<std::uint32_t> rows;
+        for (const std::uint32_t row : flagRows) {
+            const std::size_t at = services_.row(row).record.offset + ch::service::flags;
             services_.setFlags(row,
                                static_cast<std::uint16_t>(peekNumber(files_.channel.bytes, at, 2)));
+            rows.insert(row);
+        }
+        // A record edit keeps its FLAG, which comes from the records around it.
+        for (const std::uint32_t row : rereadServices({recordRows.begin(), recordRows.end()})) {
+            rows.insert(row);
         }
         effect.serviceRows.assign(rows.begin(), rows.end());
     }
@@ -158,9 +190,7 @@ StepEffect Workspace::refreshAfter(const EditStep& step) {
     }
     effect.bouquetRecords.assign(records.begin(), records.end());
     if (effect.satellitesChanged) {
-        auto& sat = files_.satelliteFiles;
-        sat.satellites = decodeTransponderFile(sat.dvbs, sat.dvbsPath);
-        sat.antennaSettings = decodeSatelliteFile(sat.antenna, sat.antennaPath);
+        refreshSatelliteFiles();
     }
     return effect;
 }

@@ -86,13 +86,31 @@ public:
     ServiceView& view() { return view_; }
     const CodePage& codePage() const { return *codePage_; }
 
-    // The one write path into the channel database image.
+    // The one write path into each image.
     ImageEditor channelEditor() {
         return ImageEditor(files_.channel.bytes, ImageKind::Channel, history_);
+    }
+    ImageEditor antennaEditor() {
+        return ImageEditor(files_.satelliteFiles.antenna.bytes, ImageKind::Antenna, history_);
+    }
+    ImageEditor dvbsEditor() {
+        return ImageEditor(files_.satelliteFiles.dvbs.bytes, ImageKind::Dvbs, history_);
     }
     const Bytes& channelBytes() const { return files_.channel.bytes; }
     // Re-reads the bouquet names after an edit of the bouquet area.
     void refreshBouquets();
+    // Decodes antenna_list.dat and DVBS.dat again after an edit; an empty image holds nothing.
+    void refreshSatelliteFiles();
+    // Reads service rows again after their records were written; returns every row whose
+    // cells changed.
+    std::vector<std::uint32_t> rereadServices(const std::vector<std::uint32_t>& rows);
+
+    // Where the edits stand now, and whether nothing shown at `mark` has been taken away since
+    // (no files opened, the step seen then not undone).
+    EditMark mark() const { return {generation_, history_.lastDone()}; }
+    bool stillAfter(const EditMark& mark) const {
+        return mark.generation == generation_ && history_.isDone(mark.step);
+    }
 
     bool modified() const { return !history_.atSaved(); }
 
@@ -108,6 +126,7 @@ private:
     ReceiverFiles files_;
     ServiceTable services_;
     ServiceView view_;
+    std::uint64_t generation_ = 0;
     EditHistory history_{ImageSet{&files_.channel.bytes, &files_.satelliteFiles.antenna.bytes,
                                   &files_.satelliteFiles.dvbs.bytes}};
 };
