@@ -37,6 +37,9 @@ struct Command {
 std::vector<Command> readCommands();
 std::vector<Command> writeCommands();
 std::vector<Command> bouquetCommands();
+std::vector<Command> serviceCommands();
+std::vector<Command> satelliteCommands();
+std::vector<Command> transponderCommands();
 
 // Opens DIR as "Open Files" does; throws InputRefused with one line naming file and problem.
 void openOrRefuse(Workspace& workspace, const std::string& folder);

@@ -13,7 +13,8 @@ constexpr int exitRefused = 2;
 
 std::vector<Command> allCommands() {
     auto commands = readCommands();
-    for (auto* group : {&writeCommands, &bouquetCommands}) {
+    for (auto* group : {&writeCommands, &bouquetCommands, &serviceCommands, &satelliteCommands,
+                        &transponderCommands}) {
         for (auto& c : group()) {
             commands.push_back(std::move(c));
         }
