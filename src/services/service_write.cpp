@@ -52,7 +52,9 @@ void writeServiceChanges(ImageEditor& channel, std::uint32_t offset,
         const std::string& name = *changes.name;
         channel.writeBytes(offset + sv::name,
                            {reinterpret_cast<const std::uint8_t*>(name.data()), name.size()});
-        channel.fill(offset + sv::name + name.size(), sv::nameAreaCapacity - name.size(), 0);
+        if (name.size() < sv::nameAreaCapacity) {
+            channel.fill(offset + sv::name + name.size(), sv::nameAreaCapacity - name.size(), 0);
+        }
         channel.writeNumber(offset + sv::nameLength, 2, static_cast<std::int64_t>(name.size()));
     }
     writeIf(channel, offset + sv::flags, 1, changes.flags);

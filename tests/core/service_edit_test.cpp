@@ -105,6 +105,8 @@ TEST_P(ServiceEditTest, ValuesTheListsCannotShowStayWhenAnotherFieldChanges) {
     EXPECT_EQ(form.audioTag, -1);
     EXPECT_EQ(form.flags, 0x41);
     Bytes expected = ws.channelBytes();
+    EXPECT_FALSE(edit(row, [](ServiceForm&) {}).written);
+    ASSERT_EQ(ws.channelBytes(), expected);
     const ServiceEditResult result = edit(row, [](ServiceForm& f) {
         f.name = "Neu";
         f.flags |= flagLocked;
@@ -161,6 +163,8 @@ TEST_P(ServiceEditTest, EachFieldIsStoredAsTheDialogEncodesIt) {
          sv::frequency, 4, -1},
         {"another satellite", any, [](ServiceForm& f) { f.satellite = 3; }, sv::satIndex, 4, 3},
         {"TID", any, [](ServiceForm& f) { f.tid = "0"; }, sv::tid, 2, 0},
+        {"a name filling the name area", any, [](ServiceForm& f) { f.name = std::string(96, 'a'); },
+         sv::nameLength, 2, 96},
     };
     for (const EditCase& c : cases) {
         SCOPED_TRACE(c.what);
