@@ -44,7 +44,17 @@ OpenResult Workspace::loadSatelliteFiles(const std::filesystem::path& antennaPat
         if (!next) {
             return {OpenResult::Status::NothingToOpen, std::nullopt};
         }
-        files_.satelliteFiles = std::move(*next);
+        // A step of its own, so the steps before it never write into the files loaded now.
+        {
+            const auto step = beginEdit("Open Satellite Files");
+            antennaEditor().replaceAll(std::move(next->antenna.bytes));
+            dvbsEditor().replaceAll(std::move(next->dvbs.bytes));
+        }
+        auto& sat = files_.satelliteFiles;
+        sat.antennaPath = std::move(next->antennaPath);
+        sat.dvbsPath = std::move(next->dvbsPath);
+        sat.satellites = std::move(next->satellites);
+        sat.antennaSettings = std::move(next->antennaSettings);
         ++generation_;
         return {OpenResult::Status::Opened, std::nullopt};
     } catch (const FileProblem& problem) {

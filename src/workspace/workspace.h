@@ -73,6 +73,8 @@ public:
 
     OpenResult openFolder(const std::filesystem::path& folder); // "Open Files"
     OpenResult openStaged(const std::filesystem::path& folder); // files fetched from the receiver
+    // "Open : antenna_list.dat  &&  DVBS.dat": one undoable step, since the channel database
+    // and its steps stay.
     OpenResult loadSatelliteFiles(const std::filesystem::path& antennaPath,
                                   const std::filesystem::path& dvbsPath);
     SaveResult save(const std::filesystem::path& folder); // "Save Files"
