@@ -1,5 +1,6 @@
 #include "cli/arguments.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace tavrino::cli {
@@ -68,6 +69,21 @@ int parseInt(const std::string& text, const char* what, int min, int max) {
                          " to " + std::to_string(max) + ", not '" + text + "'");
     }
     return value;
+}
+
+int parseEntry(const std::vector<std::string>& list, const std::string& text,
+               const std::string& what) {
+    const auto it = std::find(list.begin(), list.end(), text);
+    if (it != list.end()) {
+        return static_cast<int>(it - list.begin());
+    }
+    std::string entries;
+    for (const auto& entry : list) {
+        if (entries.find("\"" + entry + "\"") == std::string::npos) {
+            entries += (entries.empty() ? "\"" : ", \"") + entry + "\"";
+        }
+    }
+    throw UsageError(what + " takes one of " + entries + ", not '" + text + "'");
 }
 
 } // namespace tavrino::cli

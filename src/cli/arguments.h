@@ -37,4 +37,8 @@ private:
 
 int parseInt(const std::string& text, const char* what, int min, int max);
 
+// Position of `text` in a list of entries (the first of equal ones).
+int parseEntry(const std::vector<std::string>& list, const std::string& text,
+               const std::string& what);
+
 } // namespace tavrino::cli

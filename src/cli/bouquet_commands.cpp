@@ -1,5 +1,4 @@
-#include "bouquets/bouquet_editor.h"
-#include "cli/command.h"
+#include "cli/edit_session.h"
 
 #include <climits>
 #include <functional>
@@ -9,58 +8,12 @@
 namespace tavrino::cli {
 namespace {
 
-// Confirms every question (the command line is the confirmation) and turns any limit message
-// into a refusal, so a command either does all it was asked or writes nothing.
-class CommandLinePrompter : public Prompter {
-public:
-    void tell(const Notice& notice) override {
-        if (message.empty()) {
-            message = notice.text;
-        }
-    }
-    bool ask(const Notice&) override { return true; }
-    std::string message;
-};
-
-struct Session {
-    explicit Session(const Context& ctx) : ws(*ctx.codePage), editor(ws, prompter) {}
-    Workspace ws;
-    CommandLinePrompter prompter;
-    BouquetEditor editor;
-    std::string folder;
-};
-
-void open(Session& s, const Arguments& args) {
-    s.folder = args.positional(0, "DIR");
-    openOrRefuse(s.ws, s.folder);
-}
-
 int listRow(const Session& s, const Arguments& args, std::size_t at, const char* what) {
     if (s.editor.rows().empty()) {
         throw InputRefused(s.ws.files().channelPath + ": the database holds no bouquets");
     }
     return parseInt(args.positional(at, what), what, 1, static_cast<int>(s.editor.rows().size())) -
            1;
-}
-
-// Writes the folder back (each file replaced whole) unless something was refused.
-void finish(Session& s, bool changed, const Arguments& args, const Context& ctx) {
-    if (!s.prompter.message.empty()) {
-        throw InputRefused(s.ws.files().channelPath + ": " + s.prompter.message);
-    }
-    if (!changed) {
-        throw InputRefused(s.ws.files().channelPath + ": nothing changed");
-    }
-    saveOrRefuse(s.ws, s.folder, args, ctx);
-}
-
-// Opens DIR, runs one edit and writes the folder back when the edit changed it.
-void editFolder(const Arguments& args, Context& ctx, std::size_t positionalCount,
-                const std::function<bool(Session&)>& edit) {
-    args.expectPositional(positionalCount);
-    Session s(ctx);
-    open(s, args);
-    finish(s, edit(s), args, ctx);
 }
 
 void add(const Arguments& args, Context& ctx) {
@@ -150,7 +103,7 @@ std::vector<std::uint32_t> servicesByFilter(Session& s, const Arguments& args) {
 void addServices(const Arguments& args, Context& ctx) {
     args.expectPositional(2);
     Session s(ctx);
-    open(s, args);
+    openForEdit(s, args);
     const int row = listRow(s, args, 1, "ROW");
     const bool byFilter = args.has("satellite") || args.has("type");
     if (args.has("services") == byFilter) {
@@ -168,7 +121,7 @@ void addServices(const Arguments& args, Context& ctx) {
 
 void removeItems(const Arguments& args, Context& ctx) {
     Session s(ctx);
-    open(s, args);
+    openForEdit(s, args);
     const int row = listRow(s, args, 1, "ROW");
     const int count = static_cast<int>(s.editor.items(row).size());
     if (args.positional().size() < 3) {

@@ -46,6 +46,9 @@ std::vector<Command> transferCommands();
 
 // The data folder: --data-dir, else the same rules as the window.
 std::filesystem::path dataFolderOf(const Context& ctx);
+std::vector<Command> serviceCommands();
+std::vector<Command> satelliteCommands();
+std::vector<Command> transponderCommands();
 
 // Opens DIR as "Open Files" does; throws InputRefused with one line naming file and problem.
 void openOrRefuse(Workspace& workspace, const std::string& folder);

@@ -14,7 +14,8 @@ constexpr int exitRefused = 2;
 
 std::vector<Command> allCommands() {
     auto commands = readCommands();
-    for (auto* group : {&writeCommands, &bouquetCommands, &profileCommands, &transferCommands}) {
+    for (auto* group : {&writeCommands, &bouquetCommands, &serviceCommands, &satelliteCommands,
+                        &transponderCommands, &profileCommands, &transferCommands}) {
         for (auto& c : group()) {
             commands.push_back(std::move(c));
         }

@@ -19,6 +19,7 @@ void makeSample(const Arguments& args, Context& ctx) {
     sample::Options options;
     options.services = args.intValue("services", options.services, 0, 200000);
     options.satellites = args.intValue("satellites", options.satellites, 0, 240);
+    options.transponders = args.intValue("transponders", options.transponders, -1, 1000000);
     options.bouquets = args.intValue("bouquets", options.bouquets, 0, 50);
     options.version = args.intValue("version", options.version, 6, 255);
     options.seed = static_cast<std::uint64_t>(args.intValue("seed", 1, 0, 2147483647));
@@ -40,9 +41,12 @@ std::vector<Command> writeCommands() {
          withSaveFlags(),
          resave},
         {"make-sample",
-         "DIR [--services N] [--satellites N] [--bouquets N] [--version V] [--seed S]",
-         "Writes a generated receiver folder (the same options always give the same bytes).",
-         {"services", "satellites", "bouquets", "version", "seed"},
+         "DIR [--services N] [--satellites N] [--transponders N] [--bouquets N] [--version V] "
+         "[--seed S]",
+         "Writes a generated receiver folder (the same options always give the same bytes).\n"
+         "--transponders shares N transponders out among the satellites (every fifth holds\n"
+         "none); without it each holds 3 to 24.",
+         {"services", "satellites", "transponders", "bouquets", "version", "seed"},
          {},
          makeSample},
     };

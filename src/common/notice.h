@@ -19,6 +19,21 @@ inline Notice limitNotice(std::string text) {
     return {"Tavrino", std::move(text), NoticeIcon::Exclamation};
 }
 
+// An edit refused because of one box: its caption, and the message naming it.
+struct FieldRefusal {
+    std::string field;
+    Notice notice;
+};
+
+// "<caption>: <problem> !!!"; a caption's trailing " :" is left out of the message.
+inline FieldRefusal refuseField(const std::string& caption, const std::string& problem) {
+    std::string name = caption;
+    while (!name.empty() && (name.back() == ':' || name.back() == ' ')) {
+        name.pop_back();
+    }
+    return {caption, limitNotice(name + ": " + problem + " !!!")};
+}
+
 inline Notice confirmQuestion(std::string text) {
     return {"Confirm", std::move(text), NoticeIcon::Question};
 }

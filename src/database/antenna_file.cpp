@@ -50,7 +50,7 @@ void convertAntennaLayout(SatelliteImage& image) {
     }
     b.insert(b.begin() + 4, 24, 0);
     b.insert(b.begin() + 32, 4, 0);
-    for (const std::size_t at : {16, 20, 24, 30}) {
+    for (const std::size_t at : an::layoutMarks) {
         b[at] = 1;
     }
     b.resize(an::convertedSize, 0);

@@ -170,6 +170,12 @@ void walkServiceTree(const ChannelImage& image, const std::string& path,
     } while (p + 201 < length); // a shorter tail is not a block; it is carried unchanged
 }
 
+DecodedService decodeServiceRecord(const ChannelImage& image, const std::string& path,
+                                   std::size_t offset, std::int32_t flag) {
+    const ByteReader reader = readerFor(image, path);
+    return decodeService(reader.record(offset, ch::service::size, "service record"), flag, reader);
+}
+
 void remarkReferences(ChannelImage& image, const std::string& path) {
     const ByteReader reader = readerFor(image, path);
     std::vector<std::size_t> slots;

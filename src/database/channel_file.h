@@ -76,6 +76,11 @@ BouquetTable decodeBouquets(const ChannelImage& image, const std::string& path);
 void walkServiceTree(const ChannelImage& image, const std::string& path,
                      ServiceTreeVisitor& visitor);
 
+// The service record at `offset` read again after an edit; its FLAG comes from the records
+// around it, so the caller passes the one it had.
+DecodedService decodeServiceRecord(const ChannelImage& image, const std::string& path,
+                                   std::size_t offset, std::int32_t flag);
+
 // Marks every in-use reference (three tables, then the bouquet items) as cable/terrestrial
 // by its satIndex, as files of version 9 and later expect.
 void remarkReferences(ChannelImage& image, const std::string& path);

@@ -175,6 +175,13 @@ const EditStep* EditHistory::redo() {
     return &step;
 }
 
+bool EditHistory::isDone(std::uint64_t serial) const {
+    if (serial <= baseSerial_) {
+        return true; // at or before the oldest state kept
+    }
+    return std::ranges::binary_search(done_, serial, {}, &EditStep::serial);
+}
+
 void EditHistory::clear() {
     open_.reset();
     depth_ = 0;
@@ -182,14 +189,6 @@ void EditHistory::clear() {
     undone_.clear();
     recordedBytes_ = 0;
     baseSerial_ = savedSerial_ = nextSerial_++;
-}
-
-void EditHistory::forgetSteps() {
-    const bool wasSaved = atSaved();
-    clear();
-    if (!wasSaved) {
-        savedSerial_ = 0; // no state reachable from here is the saved one
-    }
 }
 
 } // namespace tavrino

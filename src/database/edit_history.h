@@ -44,6 +44,13 @@ struct EditStep {
     std::size_t cost() const { return buffer.size() + patches.size() * sizeof(Patch); }
 };
 
+// Where the edits stood when something was shown: a form opened at one mark goes stale once
+// the files are replaced or the step it saw last is undone.
+struct EditMark {
+    std::uint64_t generation = 0; // bumped whenever files are opened
+    std::uint64_t step = 0;       // the last step done
+};
+
 // The steps done and undone since the files were opened. Every write into an image is
 // recorded into the open step; a step holds the bytes it replaced and, once sealed, the bytes
 // it wrote. The oldest steps go first when the limits are reached.
@@ -85,11 +92,11 @@ public:
     const EditStep* redo();
 
     void clear(); // new files: nothing to undo, nothing modified
-    // Images were replaced under the steps: drop them, but keep saying whether edits are
-    // unsaved.
-    void forgetSteps();
     void markSaved() { savedSerial_ = topSerial(); }
     bool atSaved() const { return savedSerial_ == topSerial() && !hasStray(); }
+    // The last step done, and whether a step seen earlier is still done (not undone).
+    std::uint64_t lastDone() const { return topSerial(); }
+    bool isDone(std::uint64_t serial) const;
     std::size_t recordedBytes() const { return recordedBytes_; }
     std::size_t stepCount() const { return done_.size() + undone_.size(); }
 

@@ -85,6 +85,7 @@ inline constexpr std::size_t size = 200;
 inline constexpr std::size_t link = 0;
 inline constexpr std::size_t name = 9;
 inline constexpr std::size_t nameCapacity = 97;
+inline constexpr std::size_t nameAreaCapacity = 96; // an edited name fills bytes 9..104
 inline constexpr std::size_t nameLength = 106;
 inline constexpr std::size_t genreId = 108;
 inline constexpr std::size_t providerIndex = 114;
@@ -126,6 +127,7 @@ inline constexpr std::size_t convertedSize = 32804;
 // Every antenna_list.dat has this one size once converted; its 256 records fit well inside.
 inline constexpr std::uint64_t maxFileSize = convertedSize;
 inline constexpr const char* maxFileSizeText = "the size of the antenna list layout";
+inline constexpr std::size_t layoutMarks[] = {16, 20, 24, 30}; // 1 in the current layout
 
 namespace record {
 inline constexpr std::size_t netIndex = 0;
@@ -148,10 +150,14 @@ inline constexpr std::size_t headerSize = 128;
 inline constexpr std::size_t maxSatellites = 256;
 
 inline constexpr std::size_t satelliteSize = 124;
+inline constexpr std::size_t satelliteNumber = 8; // one byte, written when a satellite is added
 inline constexpr std::size_t satelliteName = 9;
 inline constexpr std::size_t satelliteNameWidth = 64;
 inline constexpr std::size_t satelliteTpCount = 76;          // u16
+inline constexpr std::size_t satelliteTemplate = 80;         // 28 bytes every new header gets
 inline constexpr std::size_t satelliteOrbitalPosition = 108; // 4 bytes, signed tenths of a degree
+inline constexpr std::size_t satellitePositionCopy = 116;    // 4 bytes, the same position
+inline constexpr std::size_t maxTransponders = 65535;        // tpCount is two bytes
 
 inline constexpr std::size_t transponderSize = 36;
 inline constexpr std::size_t maxTranspondersPerSatellite = 65535; // u16 tpCount
@@ -161,17 +167,21 @@ inline constexpr std::uint64_t maxFileSize =
 inline constexpr const char* maxFileSizeText =
     "what 256 satellites of 65535 transponders each take";
 namespace transponder {
+inline constexpr std::size_t filler = 0;    // 8 bytes of 0x33
 inline constexpr std::size_t frequency = 8; // 4 bytes
 inline constexpr std::size_t nid = 12;
 inline constexpr std::size_t tid = 14;
+inline constexpr std::size_t marker = 16;     // 4 bytes, always 2
 inline constexpr std::size_t symbolRate = 20; // 4 bytes
 inline constexpr std::size_t fec = 24;
 inline constexpr std::size_t polarization = 25;
 inline constexpr std::size_t weFlag = 26;
 inline constexpr std::size_t pilot = 27;
 inline constexpr std::size_t orbitalPosition = 28; // 4 bytes
+inline constexpr std::size_t zeroBefore = 32;
 inline constexpr std::size_t modulationSystem = 33;
 inline constexpr std::size_t modulationType = 34;
+inline constexpr std::size_t zeroAfter = 35;
 } // namespace transponder
 } // namespace dvbs
 

@@ -98,6 +98,40 @@ const std::vector<std::string>& eastWest() {
     return list;
 }
 
+const std::vector<CodedEntry>& videoCodecs() {
+    static const std::vector<CodedEntry> list = {
+        {"Unknown", 0}, {"MPEG2", 2}, {"MPEG4", 16}, {"h264", 27}, {"VC1", 234}};
+    return list;
+}
+
+const std::vector<CodedEntry>& audioCodecs() {
+    static const std::vector<CodedEntry> list = {{"Unknown", 0}, {"MPEG2", 3}, {"MPEG2", 4},
+                                                 {"ADTS", 15},   {"PCM", 128}, {"AC3", 129},
+                                                 {"DTS", 62},    {"MPEG4", 17}};
+    return list;
+}
+
+const std::vector<CodedEntry>& flagBoxes() {
+    static const std::vector<CodedEntry> list = {{"HD", 64},  {"DSMCC", 32},    {"AutoPid", 16},
+                                                 {"SKIP", 8}, {"Scrambled", 4}, {"LOCK", 2},
+                                                 {"Valid", 1}};
+    return list;
+}
+
+const std::vector<std::string>& serviceTypes() {
+    static const std::vector<std::string> list = {"TV", "Radio"};
+    return list;
+}
+
+std::optional<int> entryOfCode(const std::vector<CodedEntry>& list, int code) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list[i].code == code) {
+            return static_cast<int>(i);
+        }
+    }
+    return std::nullopt;
+}
+
 std::string entryOrNumber(const std::vector<std::string>& list, long long stored,
                           long long firstValue) {
     const long long position = stored - firstValue;

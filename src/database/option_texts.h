@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,20 @@ const std::vector<std::string>& pilots();            // "0", "1"
 const std::vector<std::string>& modulationSystems(); // "DVB-S", "DVB-S2"
 const std::vector<std::string>& modulationTypes();   // stored value = position + 1
 const std::vector<std::string>& eastWest();          // "E", "W"
+
+// Lists of the service dialog whose entries stand for stored codes.
+struct CodedEntry {
+    std::string text;
+    int code;
+};
+const std::vector<CodedEntry>& videoCodecs(); // "Unknown" 0 .. "VC1" 234
+const std::vector<CodedEntry>& audioCodecs(); // "MPEG2" twice: codes 3 and 4
+const std::vector<CodedEntry>& flagBoxes();   // "HD" 64 .. "Valid" 1; "SD" is the opposite of "HD"
+inline constexpr const char* sdFlagBox = "SD";
+const std::vector<std::string>& serviceTypes(); // "TV", "Radio"
+
+// Position of the entry with this code, if the list has one (the first of equal codes).
+std::optional<int> entryOfCode(const std::vector<CodedEntry>& list, int code);
 
 // The entry for a stored value (entry 0 stands for `firstValue`), or the stored number itself
 // when the value is outside the list.

@@ -63,7 +63,8 @@ public:
         ServiceRow row;
         row.type = previousType_ = typeOf(record.serviceType, previousType_);
         row.pol = previousPol_ = polOf(record.polarization, previousPol_);
-        row.satelliteBlock = currentBlock_;
+        row.satelliteBlock = row.homeBlock = currentBlock_;
+        row.homeSatIndex = record.satIndex;
         table_.blockBySatIndex_[record.satIndex] = currentBlock_;
         row.record = std::move(record);
         table_.rows_.push_back(std::move(row));
@@ -199,6 +200,66 @@ std::optional<std::size_t> ServiceTable::rowContaining(std::size_t offset) const
         return std::nullopt;
     }
     return row;
+}
+
+std::vector<std::uint32_t> ServiceTable::rereadRow(std::size_t row, const ChannelImage& image,
+                                                   const std::string& path,
+                                                   const SatelliteNames& satelliteTable) {
+    ServiceRow& r = rows_[row];
+    const std::uint16_t oldSid = r.record.sid;
+    r.record = decodeServiceRecord(image, path, r.record.offset, r.record.flag);
+    if (r.record.satIndex == r.homeSatIndex) {
+        r.satelliteBlock = r.homeBlock;
+    } else {
+        const std::string* name = satelliteTable(r.record.satIndex);
+        r.satelliteBlock = blockNamed(name ? *name : std::string());
+    }
+    if (r.record.sid != oldSid) {
+        reindex(row, oldSid);
+    }
+    std::vector<std::uint32_t> changed;
+    retext(row, changed);
+    return changed;
+}
+
+std::uint32_t ServiceTable::blockNamed(const std::string& name) {
+    const auto it = std::find(satelliteNames_.begin(), satelliteNames_.end(), name);
+    if (it != satelliteNames_.end()) {
+        return static_cast<std::uint32_t>(it - satelliteNames_.begin());
+    }
+    satelliteNames_.push_back(name); // a satellite no block held until now
+    return static_cast<std::uint32_t>(satelliteNames_.size() - 1);
+}
+
+void ServiceTable::reindex(std::size_t row, std::uint16_t oldSid) {
+    const std::int32_t flag = rows_[row].record.flag;
+    const std::pair<std::uint64_t, std::uint32_t> old{flagSidKey(flag, oldSid),
+                                                      static_cast<std::uint32_t>(row)};
+    const auto at = std::lower_bound(byFlagAndSid_.begin(), byFlagAndSid_.end(), old);
+    if (at != byFlagAndSid_.end() && *at == old) {
+        byFlagAndSid_.erase(at);
+    }
+    const std::pair<std::uint64_t, std::uint32_t> now{flagSidKey(flag, rows_[row].record.sid),
+                                                      static_cast<std::uint32_t>(row)};
+    byFlagAndSid_.insert(std::lower_bound(byFlagAndSid_.begin(), byFlagAndSid_.end(), now), now);
+}
+
+// Type and Pol texts repeat the service before for values outside their lists, so a change
+// runs on until a row whose texts stay as they were.
+void ServiceTable::retext(std::size_t from, std::vector<std::uint32_t>& changed) {
+    TypeText type = from > 0 ? rows_[from - 1].type : TypeText::Empty;
+    PolText pol = from > 0 ? rows_[from - 1].pol : PolText::Empty;
+    for (std::size_t i = from; i < rows_.size(); ++i) {
+        ServiceRow& r = rows_[i];
+        type = typeOf(r.record.serviceType, type);
+        pol = polOf(r.record.polarization, pol);
+        if (i > from && type == r.type && pol == r.pol) {
+            break;
+        }
+        r.type = type;
+        r.pol = pol;
+        changed.push_back(static_cast<std::uint32_t>(i));
+    }
 }
 
 std::string_view typeText(TypeText type) {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +33,8 @@ struct ServiceRow {
     TypeText type = TypeText::Empty;
     PolText pol = PolText::Empty;
     std::uint32_t satelliteBlock = 0; // index into ServiceTable::satelliteNames()
+    std::uint32_t homeBlock = 0;      // the block that holds the record
+    std::uint8_t homeSatIndex = 0;    // the satellite number read when the table was built
 };
 
 // Every service of the channel database in file order, with the satellite filter list and the
@@ -69,8 +72,21 @@ public:
     // Keeps a row in step after its flag byte was written into the image.
     void setFlags(std::size_t row, std::uint16_t flags) { rows_[row].record.flags = flags; }
 
+    // Names the satellite-table entry of a satellite number (nullptr: none).
+    using SatelliteNames = std::function<const std::string*(int satIndex)>;
+    // Reads a row's record again after it was written. Its FLAG stays: it comes from the
+    // records around it. A satellite number other than the one the build read shows the
+    // satellite-table entry of that number, as the edit dialog does. Returns the rows whose
+    // cells changed: this one, and those after it whose Type or Pol text repeats it.
+    std::vector<std::uint32_t> rereadRow(std::size_t row, const ChannelImage& image,
+                                         const std::string& path,
+                                         const SatelliteNames& satelliteTable);
+
 private:
     class Builder;
+    std::uint32_t blockNamed(const std::string& name);
+    void reindex(std::size_t row, std::uint16_t oldSid);
+    void retext(std::size_t from, std::vector<std::uint32_t>& changed);
 
     std::vector<ServiceRow> rows_;
     std::vector<std::string> satelliteNames_;

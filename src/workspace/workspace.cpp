@@ -29,6 +29,7 @@ OpenResult Workspace::adopt(ReceiverFiles next) {
     history_.clear();
     stamps_.clear(); // only the files of this open count
     stampFiles();
+    ++generation_;
     return {OpenResult::Status::Opened, std::nullopt, std::nullopt};
 }
 
@@ -88,8 +89,18 @@ OpenResult Workspace::loadSatelliteFiles(const fs::path& antennaPath, const fs::
         if (!next) {
             return {OpenResult::Status::NothingToOpen, std::nullopt, note};
         }
-        files_.satelliteFiles = std::move(*next);
-        history_.forgetSteps(); // steps of the old satellite files cannot be undone into these
+        // A step of its own, so the steps before it never write into the files loaded now.
+        {
+            const auto step = beginEdit("Open Satellite Files");
+            antennaEditor().replaceAll(std::move(next->antenna.bytes));
+            dvbsEditor().replaceAll(std::move(next->dvbs.bytes));
+        }
+        auto& sat = files_.satelliteFiles;
+        sat.antennaPath = std::move(next->antennaPath);
+        sat.dvbsPath = std::move(next->dvbsPath);
+        sat.satellites = std::move(next->satellites);
+        sat.antennaSettings = std::move(next->antennaSettings);
+        ++generation_;
         stampFiles();
         return {OpenResult::Status::Opened, std::nullopt, note};
     } catch (const FileProblem& problem) {
@@ -147,6 +158,28 @@ void Workspace::refreshBouquets() {
     files_.bouquets = decodeBouquets(files_.channel, files_.channelPath);
 }
 
+void Workspace::refreshSatelliteFiles() {
+    auto& sat = files_.satelliteFiles;
+    const std::string dvbsPath = sat.dvbsPath.empty() ? dvbsFileName : sat.dvbsPath;
+    const std::string antennaPath = sat.antennaPath.empty() ? antennaFileName : sat.antennaPath;
+    sat.satellites = sat.dvbs.loaded() ? decodeTransponderFile(sat.dvbs, dvbsPath)
+                                       : std::vector<DvbsSatellite>{};
+    sat.antennaSettings =
+        sat.antenna.loaded() ? decodeSatelliteFile(sat.antenna, antennaPath) : AntennaSettings{};
+}
+
+std::vector<std::uint32_t> Workspace::rereadServices(const std::vector<std::uint32_t>& rows) {
+    const auto satelliteTable = [this](int satIndex) { return rawSatelliteName(satIndex); };
+    std::set<std::uint32_t> changed;
+    for (const std::uint32_t row : rows) {
+        for (const std::uint32_t r :
+             services_.rereadRow(row, files_.channel, files_.channelPath, satelliteTable)) {
+            changed.insert(r);
+        }
+    }
+    return {changed.begin(), changed.end()};
+}
+
 const std::string* Workspace::rawSatelliteName(int satIndex) const {
     if (const std::string* name = services_.blockNameForSatIndex(satIndex)) {
         return name;
@@ -182,7 +215,8 @@ StepEffect Workspace::refreshAfter(const EditStep& step) {
     namespace ch = layout::channel;
     StepEffect effect{step.name, {}, {}, false, false};
     std::set<int> records;
-    std::set<std::uint32_t> rows;
+    std::set<std::uint32_t> flagRows;
+    std::set<std::uint32_t> recordRows;
     bool bouquetArea = false;
     for (const Patch& patch : step.patches) {
         if (patch.image != ImageKind::Channel) {
@@ -191,13 +225,15 @@ StepEffect Workspace::refreshAfter(const EditStep& step) {
         }
         const std::size_t at = patch.offset;
         if (patch.wholeImage || at + patch.size > ch::serviceTree) {
-            const auto row = services_.rowContaining(at);
-            const std::size_t flags =
-                row ? services_.row(*row).record.offset + ch::service::flags : 0;
-            if (patch.wholeImage || !row || at < flags || at + patch.size > flags + 1) {
-                effect.servicesRebuilt = true; // more than a flag byte: read the tree again
+            const auto row = patch.wholeImage ? std::nullopt : services_.rowContaining(at);
+            const std::size_t record = row ? services_.row(*row).record.offset : 0;
+            if (!row || at + patch.size > record + ch::service::size) {
+                effect.servicesRebuilt = true; // more than one record: read the tree again
+            } else if (at >= record + ch::service::flags &&
+                       at + patch.size <= record + ch::service::flags + 1) {
+                flagRows.insert(static_cast<std::uint32_t>(*row));
             } else {
-                rows.insert(static_cast<std::uint32_t>(*row));
+                recordRows.insert(static_cast<std::uint32_t>(*row));
             }
             continue;
         }
@@ -220,11 +256,16 @@ StepEffect Workspace::refreshAfter(const EditStep& step) {
             ServiceTable::build(files_.channel, files_.channelPath, files_.providers, *codePage_);
         view_.applyFilter(services_, view_.filter());
     } else {
-        for (const std::uint32_t row : rows) {
-            const std::size_t at =
-                services_.row(row).record.offset + layout::channel::service::flags;
+        std::set<std::uint32_t> rows;
+        for (const std::uint32_t row : flagRows) {
+            const std::size_t at = services_.row(row).record.offset + ch::service::flags;
             services_.setFlags(row,
                                static_cast<std::uint16_t>(peekNumber(files_.channel.bytes, at, 2)));
+            rows.insert(row);
+        }
+        // A record edit keeps its FLAG, which comes from the records around it.
+        for (const std::uint32_t row : rereadServices({recordRows.begin(), recordRows.end()})) {
+            rows.insert(row);
         }
         effect.serviceRows.assign(rows.begin(), rows.end());
     }
@@ -233,9 +274,7 @@ StepEffect Workspace::refreshAfter(const EditStep& step) {
     }
     effect.bouquetRecords.assign(records.begin(), records.end());
     if (effect.satellitesChanged) {
-        auto& sat = files_.satelliteFiles;
-        sat.satellites = decodeTransponderFile(sat.dvbs, sat.dvbsPath);
-        sat.antennaSettings = decodeSatelliteFile(sat.antenna, sat.antennaPath);
+        refreshSatelliteFiles();
     }
     return effect;
 }

@@ -93,6 +93,8 @@ public:
 
     OpenResult openFolder(const std::filesystem::path& folder); // "Open Files"
     OpenResult openStaged(const std::filesystem::path& folder); // files fetched from the receiver
+    // "Open : antenna_list.dat  &&  DVBS.dat": one undoable step, since the channel database
+    // and its steps stay.
     OpenResult loadSatelliteFiles(const std::filesystem::path& antennaPath,
                                   const std::filesystem::path& dvbsPath);
     SaveResult save(const std::filesystem::path& folder, const SaveOptions& options = {});
@@ -106,13 +108,31 @@ public:
     ServiceView& view() { return view_; }
     const CodePage& codePage() const { return *codePage_; }
 
-    // The one write path into the channel database image.
+    // The one write path into each image.
     ImageEditor channelEditor() {
         return ImageEditor(files_.channel.bytes, ImageKind::Channel, history_);
+    }
+    ImageEditor antennaEditor() {
+        return ImageEditor(files_.satelliteFiles.antenna.bytes, ImageKind::Antenna, history_);
+    }
+    ImageEditor dvbsEditor() {
+        return ImageEditor(files_.satelliteFiles.dvbs.bytes, ImageKind::Dvbs, history_);
     }
     const Bytes& channelBytes() const { return files_.channel.bytes; }
     // Re-reads the bouquet names after an edit of the bouquet area.
     void refreshBouquets();
+    // Decodes antenna_list.dat and DVBS.dat again after an edit; an empty image holds nothing.
+    void refreshSatelliteFiles();
+    // Reads service rows again after their records were written; returns every row whose
+    // cells changed.
+    std::vector<std::uint32_t> rereadServices(const std::vector<std::uint32_t>& rows);
+
+    // Where the edits stand now, and whether nothing shown at `mark` has been taken away since
+    // (no files opened, the step seen then not undone).
+    EditMark mark() const { return {generation_, history_.lastDone()}; }
+    bool stillAfter(const EditMark& mark) const {
+        return mark.generation == generation_ && history_.isDone(mark.step);
+    }
 
     bool modified() const { return !history_.atSaved(); }
 
@@ -130,6 +150,7 @@ private:
     ServiceTable services_;
     ServiceView view_;
     std::vector<FileStamp> stamps_;
+    std::uint64_t generation_ = 0;
     EditHistory history_{ImageSet{&files_.channel.bytes, &files_.satelliteFiles.antenna.bytes,
                                   &files_.satelliteFiles.dvbs.bytes}};
 };

@@ -222,11 +222,99 @@ TEST(CliNotes, ASaveCutShortIsReportedOnOneLineAndTheCommandCarriesOn) {
     EXPECT_EQ(lines(run.out).at(0), "version: 10");
 }
 
+// Each step runs one editing command, then one reading command whose line `line` must begin
+// with `expected`. A refused step leaves every file as it was.
+TEST(CliEdits, ServiceSatelliteAndTransponderCommandsWriteTheFolder) {
+    TempDir rx;
+    test::writeSample(rx.path(), {.services = 200, .satellites = 5, .bouquets = 2});
+    const std::string dir = "'" + rx.path().string() + "'";
+    const auto first = lines(runCli("services " + dir).out).at(1);
+    std::vector<std::string> cells;
+    for (std::size_t at = 0; at <= first.size();) {
+        const auto end = std::min(first.find(',', at), first.size());
+        cells.push_back(first.substr(at, end - at));
+        at = end + 1;
+    }
+    const std::string service = cells[15] + ":" + cells[8]; // FLAG:SID
+    struct Step {
+        std::string args;
+        int exitCode;
+        std::string read;
+        std::size_t line;
+        std::string expected;
+    };
+    const std::vector<Step> steps = {
+        {"service-edit " + dir + " " + service + " Service=Neu SID=4711 Type=Radio TXT=", 0,
+         "services " + dir, 1, "Neu," + cells[1] + ",Radio,"},
+        {"service-edit " + dir + " " + cells[15] + ":4711 video_tag=234 audio_tag=4 HDFlag=3", 0,
+         "services " + dir, 1, "Neu"},
+        {"service-edit " + dir + " " + cells[15] + ":4711 PMT=70000", 2, "services " + dir, 1,
+         "Neu"},
+        {"service-edit " + dir + " " + cells[15] + ":4711 Provider=x", 1, "services " + dir, 1,
+         "Neu"},
+        {"satellite-add " + dir +
+             " --name Neu --position 13.0E --lnb-type 'USER DEF.' "
+             "--lnb-freq 9750 --diseqc Combination --committed 'Switch C' --order Uncomm/Commit",
+         0, "antenna " + dir, 6,
+         "5,000.,0,Off,0,USER DEF.,9750,Off,Off,0V,Combination,OFF,Uncomm/Commit,Switch C,"},
+        {"satellites " + dir, 0, "satellites " + dir, 6, "5,Neu,13.0,E,0"},
+        {"satellite-add " + dir + " --name X --position 13.0E --lnb-freq 1", 1, "satellites " + dir,
+         7, ""},
+        {"satellite-update " + dir + " 5 --position 5.0W --motor USALS", 0, "satellites " + dir, 6,
+         "5,Neu,5.0,W"},
+        {"satellite-update " + dir + " 5 --position 181E", 2, "satellites " + dir, 6,
+         "5,Neu,5.0,W"},
+        {"transponder-add " + dir +
+             " 5 --frequency 11778 --sr 27500 --fec 3/4 --pol V "
+             "--system DVB-S2 --modulation 8PSK",
+         0, "transponders " + dir + " 5", 1, "0,11778,0,0,27500,3/4,V,0,0,5.0,W,DVB-S2,8PSK"},
+        {"transponder-update " + dir + " 5 0 --nid 7 --pilot 1", 0, "transponders " + dir + " 5", 1,
+         "0,11778,7,0,27500,3/4,V,0,1,"},
+        {"transponder-update " + dir + " 5 0 --we-flag 256", 2, "transponders " + dir + " 5", 1,
+         "0,11778,7,"},
+        {"transponder-delete " + dir + " 5 0", 0, "satellites " + dir, 6, "5,Neu,5.0,W,0"},
+        {"satellite-delete " + dir + " 5", 0, "satellites " + dir, 6, ""},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.args);
+        const Bytes dvbs = test::readFile(rx / "DVBS.dat");
+        const Bytes channel = test::readFile(rx / "all_channel.dat");
+        const CliRun run = runCli(step.args);
+        EXPECT_EQ(run.exitCode, step.exitCode) << run.err;
+        if (step.exitCode != 0) {
+            EXPECT_EQ(test::readFile(rx / "DVBS.dat"), dvbs);
+            EXPECT_EQ(test::readFile(rx / "all_channel.dat"), channel);
+        }
+        const auto shown = lines(runCli(step.read).out);
+        const std::string line = step.line < shown.size() ? shown[step.line] : "";
+        EXPECT_EQ(line.rfind(step.expected, 0), 0u) << line;
+    }
+}
+
 TEST_F(CliTest, EveryCommandHasHelp) {
-    for (const char* command :
-         {"services", "bouquets", "bouquet", "satellites", "transponders", "antenna", "info",
-          "resave", "make-sample", "bouquet-add", "bouquet-insert", "bouquet-rename",
-          "bouquet-remove", "bouquet-move", "bouquet-add-services", "bouquet-remove-items"}) {
+    for (const char* command : {"services",
+                                "bouquets",
+                                "bouquet",
+                                "satellites",
+                                "transponders",
+                                "antenna",
+                                "info",
+                                "resave",
+                                "make-sample",
+                                "bouquet-add",
+                                "bouquet-insert",
+                                "bouquet-rename",
+                                "bouquet-remove",
+                                "bouquet-move",
+                                "bouquet-add-services",
+                                "bouquet-remove-items",
+                                "service-edit",
+                                "satellite-add",
+                                "satellite-update",
+                                "satellite-delete",
+                                "transponder-add",
+                                "transponder-update",
+                                "transponder-delete"}) {
         const CliRun run = runCli(std::string(command) + " --help");
         EXPECT_EQ(run.exitCode, 0) << command;
         EXPECT_EQ(run.out.rfind(std::string("Usage: tavrino-cli ") + command, 0), 0u) << command;

@@ -1,8 +1,11 @@
 #include "bouquets/bouquet_editor.h"
 #include "database/edit_history.h"
 #include "recording_prompter.h"
+#include "satellites/satellite_editor.h"
+#include "satellites/transponder_editor.h"
 #include "services/flag_edit.h"
 #include "test_support.h"
+#include "workspace/service_edit.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -20,7 +23,28 @@ public:
         changeFlagBit(channel, ws.services(), rows, bit, set);
     }
 
+    void editService(std::uint32_t row, const std::function<void(ServiceForm&)>& change) {
+        const ServiceForm opened = openServiceForm(ws, row);
+        ServiceForm edited = opened;
+        change(edited);
+        ASSERT_TRUE(tavrino::editService(ws, opened, edited).written);
+    }
+
+    void updateSatellite(int index, const std::function<void(SatelliteForm&)>& change) {
+        const SatelliteForm opened = satelliteForm(ws, index);
+        SatelliteForm edited = opened;
+        change(edited);
+        tavrino::updateSatellite(ws, opened, edited); // refused once random deletes took it
+    }
+
+    // The three images: every byte an undo must give back.
+    std::vector<Bytes> images() const {
+        const auto& sat = ws.files().satelliteFiles;
+        return {ws.channelBytes(), sat.antenna.bytes, sat.dvbs.bytes};
+    }
+
     Workspace ws;
+    test::RecordingPrompter prompter; // answers Yes
 
 protected:
     void SetUp() override {
@@ -31,9 +55,15 @@ protected:
     const Bytes& image() const { return ws.channelBytes(); }
 
     TempDir folder;
-    test::RecordingPrompter prompter; // answers Yes
     BouquetEditor editor{ws, prompter};
 };
+
+TransponderForm someTransponder() {
+    TransponderForm form;
+    form.frequency = "12188";
+    form.symbolRate = "27500";
+    return form;
+}
 
 struct Operation {
     const char* name; // the step's name as the Edit menu shows it
@@ -87,6 +117,44 @@ const std::vector<Operation>& operations() {
              e.copyItems(0, {0, 1});
              e.pasteItems(2, 0);
          }},
+        {"Edit Service",
+         [](UndoTest& t, BouquetEditor& e) {
+             std::uint32_t row = 0;
+             if (const auto items = e.items(0); !items.empty()) { // its items follow the SID
+                 row = e.locate(0, 0).value_or(0);
+             }
+             t.editService(row, [](ServiceForm& f) {
+                 f.name = f.name == "Edited" ? "Edited again" : "Edited";
+                 f.sid = f.sid == "4711" ? "4712" : "4711";
+                 f.type = f.type == 1 ? 0 : 1;
+             });
+         }},
+        {"Add Satellite",
+         [](UndoTest& t, BouquetEditor&) {
+             SatelliteForm form = satelliteForm(t.ws, 1);
+             form.name = "New";
+             addSatellite(t.ws, form);
+         }},
+        {"Update Satellite",
+         [](UndoTest& t, BouquetEditor&) {
+             t.updateSatellite(2, [](SatelliteForm& f) {
+                 f.name = f.name == "Renamed" ? "Renamed again" : "Renamed";
+                 f.latitude = f.latitude == "512" ? "513" : "512";
+                 f.antenna.diseqc = combinationEntry;
+             });
+         }},
+        {"Delete Satellite",
+         [](UndoTest& t, BouquetEditor&) { deleteSatellite(t.ws, 1, t.prompter); }},
+        {"Add Transponder",
+         [](UndoTest& t, BouquetEditor&) { addTransponder(t.ws, 2, someTransponder()); }},
+        {"Update Transponder",
+         [](UndoTest& t, BouquetEditor&) {
+             const TransponderForm opened = transponderForm(t.ws, 0, 1);
+             TransponderForm edited = opened;
+             edited.symbolRate = edited.symbolRate == "31000" ? "31001" : "31000";
+             updateTransponder(t.ws, 0, 1, opened, edited);
+         }},
+        {"Delete Transponder", [](UndoTest& t, BouquetEditor&) { deleteTransponder(t.ws, 3, 0); }},
     };
     return all;
 }
@@ -97,10 +165,13 @@ TEST_F(UndoTest, EachOperationUndoesAndRedoesByteForByte) {
         SCOPED_TRACE(op.name);
         ASSERT_TRUE(ws.openFolder(folder.path()).opened());
         editor.databaseReplaced();
-        const Bytes original = image();
+        const auto original = images();
         const auto names = editor.rows().size();
+        const auto satellites = satelliteLines(ws);
         op.run(*this, editor);
-        const Bytes edited = image();
+        const auto edited = images();
+        const auto editedRows =
+            ServiceTable::build(ws.files().channel, "x", ws.files().providers, ws.codePage());
         ASSERT_NE(edited, original);
         ASSERT_TRUE(ws.history().canUndo());
         EXPECT_EQ(ws.history().undoName(), op.name);
@@ -109,7 +180,7 @@ TEST_F(UndoTest, EachOperationUndoesAndRedoesByteForByte) {
         const auto undone = ws.undo();
         ASSERT_TRUE(undone.has_value());
         EXPECT_EQ(undone->name, op.name);
-        EXPECT_EQ(image(), original);
+        EXPECT_EQ(images(), original);
         EXPECT_FALSE(ws.modified()) << "back at the state the files were opened in";
         EXPECT_EQ(editor.rows().size(), names) << "the bouquet list follows";
         EXPECT_EQ(ServiceTable::build(ws.files().channel, "x", ws.files().providers, ws.codePage())
@@ -117,15 +188,22 @@ TEST_F(UndoTest, EachOperationUndoesAndRedoesByteForByte) {
                       .record.flags,
                   ws.services().row(7).record.flags)
             << "the service rows follow";
+        EXPECT_EQ(satelliteLines(ws), satellites) << "the satellite list follows";
 
         ASSERT_TRUE(ws.redo().has_value());
-        EXPECT_EQ(image(), edited);
+        EXPECT_EQ(images(), edited);
         EXPECT_TRUE(ws.modified());
+        for (std::size_t r = 0; r < ws.services().size(); ++r) {
+            for (const int column : {colService, colType, colSid, colSatellite}) {
+                ASSERT_EQ(ws.services().cellText(r, column), editedRows.cellText(r, column))
+                    << "row " << r << " column " << column;
+            }
+        }
     }
 }
 
 TEST_F(UndoTest, FiftyRandomOperationsUndoToTheOriginalAndRedoToTheEdit) {
-    const Bytes original = image();
+    const auto original = images();
     std::mt19937 random(7);
     int done = 0;
     for (int i = 0; i < 50; ++i) {
@@ -133,16 +211,16 @@ TEST_F(UndoTest, FiftyRandomOperationsUndoToTheOriginalAndRedoToTheEdit) {
         op.run(*this, editor);
         done += ws.history().canUndo() ? 1 : 0;
     }
-    const Bytes edited = image();
+    const auto edited = images();
     int undone = 0;
     while (ws.undo()) {
         ++undone;
     }
     EXPECT_GT(undone, 30);
-    EXPECT_EQ(image(), original);
+    EXPECT_EQ(images(), original);
     while (ws.redo()) {
     }
-    EXPECT_EQ(image(), edited);
+    EXPECT_EQ(images(), edited);
 }
 
 TEST_F(UndoTest, ModifiedFollowsTheSavedStep) {
@@ -203,6 +281,13 @@ TEST_F(UndoTest, UndoNamesTheRowsItTouched) {
     ASSERT_TRUE(flags);
     EXPECT_EQ(flags->serviceRows, (std::vector<std::uint32_t>{3, 8}));
     EXPECT_FALSE(flags->servicesRebuilt);
+    const auto row = *editor.locate(0, 0);
+    editService(row, [](ServiceForm& f) { f.sid = "4711"; });
+    const auto edit = ws.undo();
+    ASSERT_TRUE(edit);
+    EXPECT_FALSE(edit->servicesRebuilt) << "one record: its row is read again, not the tree";
+    EXPECT_EQ(edit->serviceRows.front(), row);
+    EXPECT_EQ(edit->bouquetRecords.front(), 0) << "its items followed the SID";
     editor.remove(2);
     const auto removal = ws.undo();
     ASSERT_TRUE(removal);

@@ -307,6 +307,29 @@ TEST(SatelliteFilesOnly, LoadBothOrNothingAndSaveWithoutTheVersionByte) {
     EXPECT_FALSE(fs::exists(out / "all_channel.dat"));
 }
 
+// Steps taken before a load must not write into the files loaded after them.
+TEST(SatelliteFilesOnly, LoadingIsAStepThatUndoesToTheFilesBefore) {
+    TempDir a, b;
+    const auto first = test::writeSample(a.path(), {.satellites = 4});
+    test::writeSample(b.path(), {.satellites = 2, .seed = 9});
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(a.path()).opened());
+    {
+        const auto step = ws.beginEdit("Edit");
+        ws.dvbsEditor().writeNumber(200, 1, 7);
+    }
+    const Bytes edited = ws.files().satelliteFiles.dvbs.bytes;
+    ASSERT_TRUE(ws.loadSatelliteFiles(b / "antenna_list.dat", b / "DVBS.dat").opened());
+    EXPECT_EQ(ws.history().undoName(), "Open Satellite Files");
+    EXPECT_TRUE(ws.modified());
+    ASSERT_TRUE(ws.undo());
+    EXPECT_EQ(ws.files().satelliteFiles.dvbs.bytes, edited);
+    EXPECT_EQ(ws.files().satelliteFiles.satellites.size(), 4u);
+    ASSERT_TRUE(ws.undo());
+    EXPECT_EQ(ws.files().satelliteFiles.dvbs.bytes, first.dvbs);
+    EXPECT_EQ(ws.files().satelliteFiles.antenna.bytes, first.antenna);
+}
+
 TEST(StagedFiles, ChannelAndTransponderFilesMustBeThere) {
     TempDir staged;
     test::writeSample(staged.path(), {});

@@ -122,7 +122,7 @@ public:
     explicit Generator(const Options& o) : o_(o), rng_(o.seed) {
         if (o.services < 0 || o.satellites < 0 || o.satellites > 240 || o.bouquets < 0 ||
             o.bouquets > 50 || o.version < 0 || o.version > 255 || o.maxBouquetItems < 0 ||
-            o.maxBouquetItems > 200) {
+            o.maxBouquetItems > 200 || o.transponders < -1 || o.transponders > 1000000) {
             throw std::invalid_argument("sample options out of range");
         }
     }
@@ -148,7 +148,7 @@ private:
             satNames_.push_back(name);
             positions_.push_back((i % 2 == 0 ? 1 : -1) * rng_.between(0, 1800));
             // Every fifth satellite has no transponders at all.
-            const int count = (i % 5 == 4) ? 0 : rng_.between(3, 24);
+            const int count = (i % 5 == 4) ? 0 : transpondersOf(i);
             std::vector<Transponder> tps;
             for (int t = 0; t < count; ++t) {
                 Transponder tp;
@@ -163,6 +163,17 @@ private:
             }
             dvbsTransponders_.push_back(std::move(tps));
         }
+    }
+
+    // An even share of the total among the satellites that hold transponders.
+    int transpondersOf(int satellite) {
+        if (o_.transponders < 0) {
+            return rng_.between(3, 24);
+        }
+        const auto holdersBefore = [](int n) { return n - n / 5; }; // every fifth holds none
+        const int holders = holdersBefore(o_.satellites);
+        const int rank = holdersBefore(satellite);
+        return o_.transponders / holders + (rank < o_.transponders % holders ? 1 : 0);
     }
 
     void planBlocks() {

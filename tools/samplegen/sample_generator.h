@@ -14,6 +14,7 @@ struct Options {
     int version = 10;   // 6, 9, 10 ...; below 9 writes the old antenna layout
     std::uint64_t seed = 1;
     int maxBouquetItems = 200;
+    int transponders = -1; // in DVBS.dat in all, shared out evenly; -1: 3 to 24 per satellite
 };
 
 struct Files {

@@ -1,0 +1,143 @@
+#include "cli/edit_session.h"
+#include "database/option_texts.h"
+#include "workspace/service_edit.h"
+
+#include <climits>
+
+namespace tavrino::cli {
+namespace {
+
+std::uint32_t serviceRow(const Session& s, const std::string& key) {
+    const auto colon = key.find(':');
+    if (colon == std::string::npos) {
+        throw UsageError("the service is named FLAG:SID, as the services command shows them");
+    }
+    const int flag = parseInt(key.substr(0, colon), "FLAG", INT32_MIN, INT32_MAX);
+    const int sid = parseInt(key.substr(colon + 1), "SID", 0, 65535);
+    const auto row = s.ws.services().findByFlagAndSid(flag, static_cast<std::uint16_t>(sid));
+    if (!row) {
+        throw InputRefused(s.ws.files().channelPath + ": no service with FLAG " +
+                           std::to_string(flag) + " and SID " + std::to_string(sid));
+    }
+    return static_cast<std::uint32_t>(*row);
+}
+
+int entryOfCode(const std::vector<options::CodedEntry>& list, const std::string& value,
+                const std::string& field) {
+    const int code = parseInt(value, field.c_str(), 0, 65535);
+    if (const auto entry = options::entryOfCode(list, code)) {
+        return *entry;
+    }
+    std::string codes;
+    for (const auto& e : list) {
+        codes += (codes.empty() ? "" : ", ") + std::to_string(e.code);
+    }
+    throw UsageError(field + " takes one of the codes " + codes);
+}
+
+// A satellite service chooses by number (0 to 254) or by name; the others keep theirs.
+void setSatellite(ServiceForm& form, const std::string& value) {
+    for (std::size_t i = 0; i < form.satellites.size(); ++i) {
+        if (form.satellites[i] == value) {
+            form.satellite = static_cast<int>(i);
+            return;
+        }
+    }
+    if (!form.nonSatellite && !value.empty() &&
+        value.find_first_not_of("0123456789") == std::string::npos) {
+        form.satellite = parseInt(value, "Satellite", 0, 254);
+        return;
+    }
+    throw UsageError(form.nonSatellite
+                         ? "Satellite: a " + form.satellites.front() +
+                               " service keeps its satellite"
+                         : "Satellite: no satellite named '" + value + "' among numbers 0 to 254");
+}
+
+void setField(ServiceForm& form, const std::string& field, const std::string& value) {
+    using namespace options;
+    std::string ServiceForm::*text = nullptr;
+    if (field == "Service") {
+        text = &ServiceForm::name;
+    } else if (field == "Frequency") {
+        text = &ServiceForm::frequency;
+    } else if (field == "TID") {
+        text = &ServiceForm::tid;
+    } else if (field == "NID") {
+        text = &ServiceForm::nid;
+    } else if (field == "SID") {
+        text = &ServiceForm::sid;
+    } else if (field == "PMT") {
+        text = &ServiceForm::pmt;
+    } else if (field == "PCR") {
+        text = &ServiceForm::pcr;
+    } else if (field == "VPID") {
+        text = &ServiceForm::vpid;
+    } else if (field == "APID") {
+        text = &ServiceForm::apid;
+    } else if (field == "TXT") {
+        text = &ServiceForm::txt;
+    }
+    if (text) {
+        form.*text = value;
+    } else if (field == "Satellite") {
+        setSatellite(form, value);
+    } else if (field == "Type") {
+        form.type = parseEntry(serviceTypes(), value, field);
+    } else if (field == "Pol") {
+        form.polarization = parseEntry(polarizations(), value, field);
+    } else if (field == "video_tag") {
+        form.videoTag = entryOfCode(videoCodecs(), value, field);
+    } else if (field == "audio_tag") {
+        form.audioTag = entryOfCode(audioCodecs(), value, field);
+    } else if (field == "HDFlag") {
+        form.flags = static_cast<std::uint8_t>(parseInt(value, "HDFlag", 0, 127));
+    } else {
+        throw UsageError("FIELD must be one of Service, Satellite, Frequency, Type, TID, NID, "
+                         "SID, Pol, PMT, PCR, video_tag, VPID, audio_tag, APID, TXT, HDFlag");
+    }
+}
+
+void serviceEdit(const Arguments& args, Context& ctx) {
+    Session s(ctx);
+    openForEdit(s, args);
+    const std::uint32_t row = serviceRow(s, args.positional(1, "FLAG:SID"));
+    if (args.positional().size() < 3) {
+        throw UsageError("missing FIELD=VALUE");
+    }
+    const ServiceForm opened = openServiceForm(s.ws, row);
+    ServiceForm edited = opened;
+    for (std::size_t i = 2; i < args.positional().size(); ++i) {
+        const std::string& pair = args.positional()[i];
+        const auto eq = pair.find('=');
+        if (eq == std::string::npos) {
+            throw UsageError("expected FIELD=VALUE, not '" + pair + "'");
+        }
+        setField(edited, pair.substr(0, eq), pair.substr(eq + 1));
+    }
+    const ServiceEditResult result = editService(s.ws, opened, edited);
+    if (result.refusal) {
+        refuse(s, result.refusal->notice);
+    }
+    finish(s, result.written, args, ctx);
+}
+
+} // namespace
+
+std::vector<Command> serviceCommands() {
+    return {
+        {"service-edit",
+         "DIR FLAG:SID FIELD=VALUE...",
+         "Edits the service named by FLAG and SID as the service dialog does: only the fields\n"
+         "given change. FIELD is a header of the services command: Service, Satellite (name or\n"
+         "number 0 to 254), Frequency, Type (TV or Radio), TID, NID, SID, Pol (H or V), PMT,\n"
+         "PCR, video_tag and audio_tag (a code of the dialog's lists), VPID, APID, TXT (empty:\n"
+         "none), HDFlag (the seven flag bits, 0 to 127; bits 128 and up stay). Bouquet items\n"
+         "that name the service follow a new SID.",
+         {},
+         withSaveFlags(),
+         serviceEdit},
+    };
+}
+
+} // namespace tavrino::cli

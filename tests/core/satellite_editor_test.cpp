@@ -1,0 +1,423 @@
+#include "database/layout.h"
+#include "recording_prompter.h"
+#include "satellites/dvbs_edit.h"
+#include "satellites/satellite_editor.h"
+#include "test_support.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace tavrino {
+namespace {
+namespace an = layout::antenna;
+namespace dv = layout::dvbs;
+using test::TempDir;
+
+const Bytes& dvbsOf(const Workspace& ws) {
+    return ws.files().satelliteFiles.dvbs.bytes;
+}
+const Bytes& antennaOf(const Workspace& ws) {
+    return ws.files().satelliteFiles.antenna.bytes;
+}
+std::size_t recordAt(int i) {
+    return an::headerSize + an::recordSize * static_cast<std::size_t>(i);
+}
+
+class SatelliteEditorTest : public testing::TestWithParam<int> {
+protected:
+    void SetUp() override { open(); }
+
+    void open(const std::function<void(sample::Files&)>& patch = {}) {
+        auto files = sample::generate({.services = 300, .satellites = 5, .version = GetParam()});
+        if (patch) {
+            patch(files);
+        }
+        sample::writeFolder(files, folder.path());
+        ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    }
+
+    std::size_t offsetOf(int satellite) const {
+        return ws.files().satelliteFiles.satellites.at(static_cast<std::size_t>(satellite)).offset;
+    }
+
+    TempDir folder;
+    Workspace ws;
+    test::RecordingPrompter prompter; // answers Yes
+};
+
+INSTANTIATE_TEST_SUITE_P(Versions, SatelliteEditorTest, testing::Values(6, 9, 10),
+                         [](const auto& version) {
+                             return "version" + std::to_string(version.param);
+                         });
+
+TEST(SatellitePositions, AreTenthsOfADegreeRoundedWithEastOrWest) {
+    struct Case {
+        const char* degrees;
+        int eastWest;
+        std::optional<std::int32_t> tenths; // nullopt: refused
+    };
+    for (const Case& c :
+         {Case{"13.0", 0, 130}, Case{"5.0", 1, -50}, Case{"19.25", 0, 193}, Case{"19.249", 1, -192},
+          Case{" 0 ", 1, 0}, Case{"180", 1, -1800}, Case{".5", 0, 5}, Case{"180.04", 0, 1800},
+          Case{"180.05", 0, {}}, Case{"-5", 0, {}}, Case{"abc", 0, {}}, Case{"", 0, {}},
+          Case{"1e3", 0, {}}, Case{"19,2", 0, {}}, Case{"13.0", 2, {}}}) {
+        const auto result = dvbs_edit::positionTenths(c.degrees, c.eastWest, "Position");
+        if (c.tenths) {
+            ASSERT_TRUE(std::holds_alternative<std::int32_t>(result)) << c.degrees;
+            EXPECT_EQ(std::get<std::int32_t>(result), *c.tenths) << c.degrees;
+        } else {
+            EXPECT_TRUE(std::holds_alternative<FieldRefusal>(result)) << c.degrees;
+        }
+    }
+}
+
+TEST(SatelliteAdd, AnEmptyEditorCreatesBothFilesInTheCurrentLayout) {
+    Workspace ws;
+    SatelliteForm form = satelliteForm(ws, std::nullopt);
+    EXPECT_EQ(form.name, "Satellite");
+    EXPECT_EQ(form.position, "0.0");
+    form.position = "13.0";
+    form.antenna.netIndex = "7";
+    const SatelliteChange change = addSatellite(ws, form);
+    ASSERT_TRUE(change.written);
+    EXPECT_EQ(change.select, 0);
+    const Bytes& dvbs = dvbsOf(ws);
+    ASSERT_EQ(dvbs.size(), dv::headerSize + dv::satelliteSize);
+    EXPECT_EQ(test::get(dvbs, dv::satelliteCount, 2), 1);
+    const std::size_t h = dv::headerSize;
+    EXPECT_EQ(std::string(dvbs.begin() + h + 9, dvbs.begin() + h + 18), "Satellite");
+    EXPECT_EQ(test::get(dvbs, h + 108, 4), 130);
+    EXPECT_EQ(test::get(dvbs, h + 116, 4), 130);
+    const Bytes expectedTemplate = {34, 34, 34, 34, 34, 34, 34, 34, 0, 0, 0, 0, 0, 0,
+                                    0,  0,  2,  0,  0,  0,  0,  0,  0, 0, 0, 0, 1, 0};
+    EXPECT_EQ(Bytes(dvbs.begin() + h + 80, dvbs.begin() + h + 108), expectedTemplate);
+    const Bytes& antenna = antennaOf(ws);
+    ASSERT_EQ(antenna.size(), an::convertedSize) << "never the old 8,200-byte layout";
+    for (const std::size_t at : {16, 20, 24, 30}) {
+        EXPECT_EQ(antenna[at], 1) << at;
+    }
+    EXPECT_EQ(test::get(antenna, an::satelliteCount, 2), 1);
+    EXPECT_EQ(test::get(antenna, recordAt(0), 2), 7);
+    EXPECT_EQ(test::get(antenna, recordAt(0) + 8, 2), 1) << "Universal";
+    EXPECT_EQ(satelliteLines(ws), std::vector<std::string>{"Satellite"});
+    EXPECT_EQ(antennaLines(ws), std::vector<std::string>{"007."});
+
+    ASSERT_TRUE(ws.undo());
+    EXPECT_TRUE(dvbsOf(ws).empty());
+    EXPECT_TRUE(antennaOf(ws).empty());
+    EXPECT_TRUE(satelliteLines(ws).empty());
+}
+
+TEST_P(SatelliteEditorTest, AddPutsTheSatelliteAfterTheLastOneBeforeAnyTail) {
+    const Bytes tail = {'T', 'A', 'I', 'L'};
+    open([&](sample::Files& f) { f.dvbs.insert(f.dvbs.end(), tail.begin(), tail.end()); });
+    const Bytes before = dvbsOf(ws);
+    const std::size_t end = before.size() - tail.size();
+    SatelliteForm form = satelliteForm(ws, 2);
+    form.name = std::string(70, 'n');
+    form.position = "5.0";
+    form.eastWest = 1;
+    const SatelliteChange change = addSatellite(ws, form);
+    ASSERT_TRUE(change.written);
+    EXPECT_EQ(change.select, 5);
+    const Bytes& dvbs = dvbsOf(ws);
+    ASSERT_EQ(dvbs.size(), before.size() + dv::satelliteSize);
+    EXPECT_TRUE(std::equal(before.begin() + 2, before.begin() + static_cast<std::ptrdiff_t>(end),
+                           dvbs.begin() + 2));
+    EXPECT_EQ(Bytes(dvbs.end() - 4, dvbs.end()), tail);
+    EXPECT_EQ(dvbs[end + dv::satelliteNumber], 5);
+    EXPECT_EQ(test::get(dvbs, end + 108, 4), -50);
+    EXPECT_EQ(test::get(dvbs, 0, 2), 6);
+    EXPECT_EQ(ws.files().satelliteFiles.satellites.back().name, std::string(64, 'n'))
+        << "cut to the 64-byte field";
+    EXPECT_EQ(antennaOf(ws).size(), an::convertedSize);
+    EXPECT_EQ(test::get(antennaOf(ws), an::satelliteCount, 2), 6);
+}
+
+TEST(SatelliteAdd, The257thIsRefusedAndCountsUseBothBytes) {
+    Workspace ws;
+    SatelliteForm form = satelliteForm(ws, std::nullopt);
+    for (int i = 0; i < 256; ++i) {
+        ASSERT_TRUE(addSatellite(ws, form).written) << i;
+    }
+    EXPECT_EQ(test::get(dvbsOf(ws), dv::satelliteCount, 2), 256);
+    EXPECT_EQ(test::get(antennaOf(ws), an::satelliteCount, 2), 256);
+    const Bytes dvbs = dvbsOf(ws);
+    const Bytes antenna = antennaOf(ws);
+    const SatelliteChange refused = addSatellite(ws, form);
+    ASSERT_TRUE(refused.refusal);
+    EXPECT_EQ(refused.refusal->notice.text, "MAX Satellites (256) !!!");
+    EXPECT_EQ(dvbsOf(ws), dvbs);
+    EXPECT_EQ(antennaOf(ws), antenna);
+}
+
+TEST_P(SatelliteEditorTest, UpdateWithNothingChangedWritesNothing) {
+    const Bytes dvbs = dvbsOf(ws);
+    const Bytes antenna = antennaOf(ws);
+    for (int i = 0; i < 5; ++i) {
+        const SatelliteForm form = satelliteForm(ws, i);
+        EXPECT_FALSE(updateSatellite(ws, form, form).written) << i;
+    }
+    EXPECT_EQ(dvbsOf(ws), dvbs);
+    EXPECT_EQ(antennaOf(ws), antenna);
+    EXPECT_FALSE(ws.history().canUndo());
+}
+
+// Stored values the lists cannot show, or a frequency kept for a fixed LNB type, stay.
+TEST_P(SatelliteEditorTest, UpdateWritesOnlyWhatChanged) {
+    const std::size_t r = recordAt(1);
+    open([&](sample::Files& f) {
+        if (GetParam() < 9) {
+            return; // the old layout is converted on open; patched below instead
+        }
+        test::put(f.antenna, r + 2, 2, 5);      // nit search
+        test::put(f.antenna, r + 8, 2, 18);     // LNB type
+        test::put(f.antenna, r + 12, 4, 12345); // frequency of a fixed type
+        test::put(f.antenna, r + 20, 2, 7);     // motor mode: combination without order
+        f.antenna[r + 16] = 9;                  // power
+    });
+    const SatelliteForm opened = satelliteForm(ws, 1);
+    if (GetParam() >= 9) {
+        EXPECT_EQ(opened.antenna.lnbType, -1);
+        EXPECT_EQ(opened.antenna.nitSearch, -1);
+        EXPECT_EQ(opened.antenna.motor, -1);
+        EXPECT_EQ(opened.antenna.order, -1);
+    }
+    const Bytes antenna = antennaOf(ws);
+    const Bytes dvbs = dvbsOf(ws);
+    SatelliteForm edited = opened;
+    edited.name = "Astra";
+    edited.antenna.tunerSelect = "3";
+    ASSERT_TRUE(updateSatellite(ws, opened, edited).written);
+    Bytes expectedAntenna = antenna;
+    expectedAntenna[r + 4] = 3;
+    EXPECT_EQ(antennaOf(ws), expectedAntenna);
+    Bytes expectedDvbs = dvbs;
+    const std::size_t name = offsetOf(1) + dv::satelliteName;
+    const std::string astra = "Astra";
+    std::fill_n(expectedDvbs.begin() + static_cast<std::ptrdiff_t>(name), 64, 0);
+    std::copy(astra.begin(), astra.end(), expectedDvbs.begin() + static_cast<std::ptrdiff_t>(name));
+    EXPECT_EQ(dvbsOf(ws), expectedDvbs);
+    EXPECT_EQ(satelliteLines(ws)[1], "Astra");
+}
+
+TEST_P(SatelliteEditorTest, UpdateWritesTheHeaderPositionAndAntennaAndSaveKeepsThem) {
+    const SatelliteForm opened = satelliteForm(ws, 3);
+    SatelliteForm edited = opened;
+    edited.longitude = "1234";
+    edited.latitude = "567";
+    edited.position = "19.2";
+    edited.eastWest = 0;
+    edited.antenna.lnbType = userDefinedLnb;
+    edited.antenna.lnbFrequency = "10600";
+    edited.antenna.diseqc = combinationEntry;
+    edited.antenna.committed = 2;
+    edited.antenna.uncommitted = 5;
+    edited.antenna.order = 1;
+    chooseMotor(edited.antenna, diseqc12Motor);
+    edited.antenna.motorPosition = "33";
+    const SatelliteChange change = updateSatellite(ws, opened, edited);
+    ASSERT_TRUE(change.written);
+    EXPECT_EQ(change.select, 3);
+    EXPECT_EQ(ws.history().undoName(), "Update Satellite");
+    const std::size_t r = recordAt(3);
+    EXPECT_EQ(test::get(antennaOf(ws), 0, 2), 1234);
+    EXPECT_EQ(test::get(antennaOf(ws), 2, 2), 567);
+    EXPECT_EQ(test::get(antennaOf(ws), r + 8, 2), 9);
+    EXPECT_EQ(test::get(antennaOf(ws), r + 12, 4), 10600);
+    EXPECT_EQ(antennaOf(ws)[r + 19], 0x25);
+    EXPECT_EQ(test::get(antennaOf(ws), r + 20, 2), 33);
+    EXPECT_EQ(test::get(antennaOf(ws), r + 22, 2), 33);
+    EXPECT_EQ(test::get(dvbsOf(ws), offsetOf(3) + 108, 4), 192);
+    EXPECT_EQ(test::get(dvbsOf(ws), offsetOf(3) + 116, 4), 192);
+
+    TempDir out;
+    ASSERT_TRUE(ws.save(out.path()).ok());
+    Workspace reopened;
+    ASSERT_TRUE(reopened.openFolder(out.path()).opened());
+    const SatelliteForm shown = satelliteForm(reopened, 3);
+    EXPECT_EQ(shown.antenna, edited.antenna);
+    EXPECT_EQ(shown.position, "19.2");
+    EXPECT_EQ(shown.longitude, "1234");
+}
+
+TEST_P(SatelliteEditorTest, DeleteKeepsTheAntennaFileLengthAndAsksWithTheCount) {
+    open([](sample::Files& f) {
+        if (f.antenna.size() >= 8200) {
+            std::fill_n(f.antenna.begin() + 8168, 32, 0xAB);
+        }
+    });
+    const Bytes antenna = antennaOf(ws);
+    const Bytes dvbs = dvbsOf(ws);
+    const std::size_t removed =
+        dvbs_edit::endOf(ws.files().satelliteFiles.satellites[1]) - offsetOf(1);
+    std::size_t users = 0;
+    for (const auto& row : ws.services().rows()) {
+        users += row.record.satIndex >= 1 && row.record.satIndex < 5 ? 1 : 0;
+    }
+    const SatelliteChange change = deleteSatellite(ws, 1, prompter);
+    ASSERT_TRUE(change.written);
+    EXPECT_EQ(change.select, 1);
+    ASSERT_EQ(prompter.asked.size(), 1u);
+    EXPECT_EQ(prompter.asked[0].title, "Confirm");
+    EXPECT_EQ(prompter.asked[0].text.rfind(std::to_string(users) + " services use satellite "
+                                                                   "number 1 or a later one.",
+                                           0),
+              0u)
+        << prompter.asked[0].text;
+    EXPECT_EQ(dvbsOf(ws).size(), dvbs.size() - removed);
+    EXPECT_EQ(test::get(dvbsOf(ws), 0, 2), 4);
+    ASSERT_EQ(antennaOf(ws).size(), antenna.size());
+    EXPECT_EQ(test::get(antennaOf(ws), an::satelliteCount, 2), 4);
+    for (int i = 1; i < 4; ++i) {
+        EXPECT_TRUE(std::equal(antenna.begin() + recordAt(i + 1), antenna.begin() + recordAt(i + 2),
+                               antennaOf(ws).begin() + recordAt(i)))
+            << "record " << i + 1 << " moved down";
+    }
+    EXPECT_EQ(Bytes(antennaOf(ws).begin() + recordAt(4), antennaOf(ws).begin() + recordAt(5)),
+              Bytes(an::recordSize, 0))
+        << "the freed last slot is blank";
+    EXPECT_TRUE(
+        std::equal(antenna.begin() + 8168, antenna.begin() + 8200, antennaOf(ws).begin() + 8168));
+    ASSERT_TRUE(ws.undo());
+    EXPECT_EQ(antennaOf(ws), antenna);
+    EXPECT_EQ(dvbsOf(ws), dvbs);
+}
+
+TEST_P(SatelliteEditorTest, DeleteAsksOnlyWhenServicesUseTheNumbersAndNoKeepsAll) {
+    const Bytes dvbs = dvbsOf(ws);
+    prompter.answers = {false};
+    EXPECT_FALSE(deleteSatellite(ws, 0, prompter).written);
+    EXPECT_EQ(dvbsOf(ws), dvbs);
+    prompter.asked.clear();
+    const SatelliteChange last = deleteSatellite(ws, 4, prompter); // holds no transponders
+    ASSERT_TRUE(last.written);
+    EXPECT_TRUE(prompter.asked.empty());
+    EXPECT_EQ(last.select, 3);
+}
+
+TEST_P(SatelliteEditorTest, ASatelliteMissingFromOneFileShowsDefaultsAndIsRefused) {
+    open([&](sample::Files& f) {
+        const std::size_t count = GetParam() < 9 ? 4 : an::satelliteCount; // old layout: at 4
+        test::put(f.antenna, count, 2, 4);
+    });
+    const SatelliteForm form = satelliteForm(ws, 4);
+    EXPECT_TRUE(form.inDvbs);
+    EXPECT_FALSE(form.inAntenna);
+    EXPECT_EQ(form.antenna, AntennaForm{});
+    const Bytes dvbs = dvbsOf(ws);
+    const Bytes antenna = antennaOf(ws);
+    SatelliteForm edited = form;
+    edited.name = "X";
+    for (const SatelliteChange& change :
+         {updateSatellite(ws, form, edited), deleteSatellite(ws, 4, prompter),
+          addSatellite(ws, edited)}) {
+        ASSERT_TRUE(change.refusal);
+        EXPECT_FALSE(change.written);
+        EXPECT_EQ(change.refusal->notice.title, "Tavrino");
+    }
+    EXPECT_EQ(dvbsOf(ws), dvbs);
+    EXPECT_EQ(antennaOf(ws), antenna);
+}
+
+TEST_P(SatelliteEditorTest, RefusalsNameTheBoxAndWriteNothing) {
+    struct Case {
+        std::function<void(SatelliteForm&)> change;
+        const char* field;
+    };
+    const std::vector<Case> cases = {
+        {[](SatelliteForm& f) { f.position = "180.1"; }, "Position"},
+        {[](SatelliteForm& f) { f.name = "Спутник"; }, "Name"},
+        {[](SatelliteForm& f) { f.longitude = "65536"; }, "Longitude:"},
+        {[](SatelliteForm& f) { f.antenna.tunerSelect = "256"; }, "tsel:"},
+        {[](SatelliteForm& f) { f.antenna.lnbType = 17; }, "LNB type :"},
+        {[](SatelliteForm& f) {
+             f.antenna.lnbType = userDefinedLnb;
+             f.antenna.lnbFrequency = "x";
+         },
+         "LNB freq.:"},
+        {[](SatelliteForm& f) {
+             f.antenna.diseqc = combinationEntry;
+             f.antenna.committed = -1;
+         },
+         "committed switch"},
+        {[](SatelliteForm& f) { f.antenna.motorPosition = "-1"; }, "DiSEqC 1.2 P :"},
+    };
+    const Bytes dvbs = dvbsOf(ws);
+    const Bytes antenna = antennaOf(ws);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        const SatelliteForm opened = satelliteForm(ws, 2);
+        SatelliteForm edited = opened;
+        c.change(edited);
+        const SatelliteChange change = updateSatellite(ws, opened, edited);
+        ASSERT_TRUE(change.refusal);
+        EXPECT_EQ(change.refusal->field, c.field);
+        EXPECT_EQ(dvbsOf(ws), dvbs);
+        EXPECT_EQ(antennaOf(ws), antenna);
+    }
+}
+
+TEST(AntennaForm, CombinationModeRoundTripsForAllSwitchesAndOrders) {
+    const AntennaForm plain = antennaForm(AntennaRecord{.lnbType = 1});
+    for (int committed = 0; committed < 16; ++committed) {
+        for (int uncommitted = 0; uncommitted < 16; ++uncommitted) {
+            for (const int order : {16, 32}) {
+                const int port = 16 * committed + uncommitted;
+                const AntennaForm shown = antennaForm(
+                    AntennaRecord{.lnbType = 1, .diseqcPort = port, .motorMode = order + 1});
+                ASSERT_EQ(shown.diseqc, combinationEntry);
+                ASSERT_EQ(shown.committed, committed < 4 ? committed : -1);
+                ASSERT_EQ(shown.uncommitted, uncommitted);
+                ASSERT_EQ(shown.order, order == 16 ? 0 : 1);
+                ASSERT_EQ(shown.motor, 1);
+                const auto untouched = planAntennaUpdate(shown, shown);
+                ASSERT_TRUE(std::get<std::vector<RecordWrite>>(untouched).empty());
+                if (committed >= 4) {
+                    continue; // the list cannot choose it
+                }
+                AntennaForm chosen = plain;
+                chosen.diseqc = combinationEntry;
+                chosen.committed = committed;
+                chosen.uncommitted = uncommitted;
+                chosen.order = order == 16 ? 0 : 1;
+                chosen.motor = 1;
+                const auto writes =
+                    std::get<std::vector<RecordWrite>>(planAntennaUpdate(plain, chosen));
+                ASSERT_EQ(writes.size(), 2u);
+                EXPECT_EQ(writes[0].value, port);
+                EXPECT_EQ(writes[1].value, order + 1);
+            }
+        }
+    }
+}
+
+TEST(AntennaForm, ControlRulesFollowTheChoices) {
+    struct Case {
+        std::function<void(AntennaForm&)> choose;
+        AntennaControls expected;
+    };
+    const std::vector<Case> cases = {
+        {[](AntennaForm&) {}, {false, false, false}},
+        {[](AntennaForm& f) { f.lnbType = userDefinedLnb; }, {true, false, false}},
+        {[](AntennaForm& f) { chooseMotor(f, diseqc12Motor); }, {false, true, false}},
+        {[](AntennaForm& f) { f.diseqc = combinationEntry; }, {false, false, true}},
+        {[](AntennaForm& f) { f.diseqc = 31; }, {false, false, false}},
+    };
+    for (const Case& c : cases) {
+        AntennaForm form;
+        c.choose(form);
+        const AntennaControls controls = antennaControls(form);
+        EXPECT_EQ(controls.lnbFrequencyEnabled, c.expected.lnbFrequencyEnabled);
+        EXPECT_EQ(controls.motorPositionEnabled, c.expected.motorPositionEnabled);
+        EXPECT_EQ(controls.switchesVisible, c.expected.switchesVisible);
+    }
+    AntennaForm form;
+    form.motor = diseqc12Motor;
+    form.motorPosition = "17";
+    chooseMotor(form, 2); // "USALS"
+    EXPECT_EQ(form.motorPosition, "0");
+}
+
+} // namespace
+} // namespace tavrino

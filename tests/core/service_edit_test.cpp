@@ -1,0 +1,387 @@
+#include "bouquets/bouquet_editor.h"
+#include "database/layout.h"
+#include "recording_prompter.h"
+#include "services/flag_edit.h"
+#include "test_support.h"
+#include "workspace/service_edit.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace tavrino {
+namespace {
+namespace sv = layout::channel::service;
+using test::TempDir;
+
+class ServiceEditTest : public testing::TestWithParam<int> {
+public:
+    void SetUp() override { open({.services = 400, .satellites = 5, .version = GetParam()}); }
+
+    void open(sample::Options options, const std::function<void(Bytes&)>& patch = {}) {
+        auto files = sample::generate(options);
+        if (patch) {
+            patch(files.channel);
+        }
+        sample::writeFolder(files, folder.path());
+        ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    }
+
+    // The first row whose Satellite cell is `satellite` (any satellite when empty) and whose
+    // Type and Pol cells are `type` and `pol`.
+    std::uint32_t rowOn(const std::string& satellite, TypeText type = TypeText::TV,
+                        PolText pol = PolText::H) const {
+        for (std::uint32_t r = 0; r < ws.services().size(); ++r) {
+            const ServiceRow& row = ws.services().row(r);
+            const std::string& block = ws.services().satelliteNames()[row.satelliteBlock];
+            const bool alt = block.rfind("DVB-", 0) == 0 || block.rfind("IP_", 0) == 0;
+            if (row.type == type && row.pol == pol &&
+                (satellite.empty() ? !alt : block == satellite)) {
+                return r;
+            }
+        }
+        ADD_FAILURE() << "no " << satellite << " service";
+        return 0;
+    }
+
+    // The first satellite TV service whose record passes `test`.
+    std::uint32_t rowWith(const std::function<bool(const DecodedService&)>& test) const {
+        for (std::uint32_t r = 0; r < ws.services().size(); ++r) {
+            const DecodedService& s = ws.services().row(r).record;
+            if (s.serviceType == 0x0101 && test(s)) {
+                return r;
+            }
+        }
+        ADD_FAILURE() << "no such service";
+        return 0;
+    }
+
+    std::int64_t field(std::uint32_t row, std::size_t at, int width) const {
+        return test::get(ws.channelBytes(), ws.services().row(row).record.offset + at, width);
+    }
+
+    ServiceEditResult edit(std::uint32_t row, const std::function<void(ServiceForm&)>& change) {
+        const ServiceForm opened = openServiceForm(ws, row);
+        ServiceForm edited = opened;
+        change(edited);
+        return editService(ws, opened, edited);
+    }
+
+protected:
+    TempDir folder;
+    Workspace ws;
+};
+
+INSTANTIATE_TEST_SUITE_P(Versions, ServiceEditTest, testing::Values(6, 9, 10),
+                         [](const auto& version) {
+                             return "version" + std::to_string(version.param);
+                         });
+
+TEST_P(ServiceEditTest, OkWithNothingChangedLeavesEveryByteOfEveryService) {
+    const Bytes before = ws.channelBytes();
+    for (std::uint32_t row = 0; row < ws.services().size(); ++row) {
+        const ServiceEditResult result = edit(row, [](ServiceForm&) {});
+        ASSERT_FALSE(result.written) << row;
+        ASSERT_FALSE(result.refusal) << row;
+    }
+    EXPECT_EQ(ws.channelBytes(), before);
+    EXPECT_FALSE(ws.history().canUndo());
+}
+
+// Stored values the dialog's lists cannot show stay, whatever else the user changes.
+TEST_P(ServiceEditTest, ValuesTheListsCannotShowStayWhenAnotherFieldChanges) {
+    const std::size_t first = test::firstServiceOffset; // the generator's first service
+    open({.services = 400, .satellites = 5, .version = GetParam()}, [&](Bytes& b) {
+        test::put(b, first + sv::polarization, 2, 0x0102); // neither H nor V, with a high byte
+        test::put(b, first + sv::videoTag, 2, 5);
+        test::put(b, first + sv::audioTag, 2, 99);
+        test::put(b, first + sv::satIndex, 4, 255);
+        test::put(b, first + sv::flags, 2, 0x03C1); // bit 128 and a high byte
+        test::put(b, first + sv::serviceType, 2, 0x0C07);
+    });
+    const auto row = static_cast<std::uint32_t>(*ws.services().findByOffset(first));
+    const ServiceForm form = openServiceForm(ws, row);
+    EXPECT_EQ(form.satellite, -1);
+    EXPECT_EQ(form.videoTag, -1);
+    EXPECT_EQ(form.audioTag, -1);
+    EXPECT_EQ(form.flags, 0x41);
+    Bytes expected = ws.channelBytes();
+    EXPECT_FALSE(edit(row, [](ServiceForm&) {}).written);
+    ASSERT_EQ(ws.channelBytes(), expected);
+    const ServiceEditResult result = edit(row, [](ServiceForm& f) {
+        f.name = "Neu";
+        f.flags |= flagLocked;
+        f.sid = "77";
+    });
+    ASSERT_TRUE(result.written);
+    const Bytes& now = ws.channelBytes();
+    test::put(expected, first + sv::name, 3, 0x75654E); // "Neu"
+    std::fill(expected.begin() + first + sv::name + 3, expected.begin() + first + 105, 0);
+    test::put(expected, first + sv::nameLength, 2, 3);
+    test::put(expected, first + sv::flags, 1, 0xC3); // LOCK added, bit 128 kept, high byte kept
+    test::put(expected, first + sv::sid, 2, 77);
+    for (std::size_t at = first; at < first + sv::size; ++at) {
+        ASSERT_EQ(now[at], expected[at]) << "record byte " << at - first;
+    }
+}
+
+struct EditCase {
+    const char* what;
+    std::function<std::uint32_t(const ServiceEditTest&)> row;
+    std::function<void(ServiceForm&)> change;
+    std::size_t at;
+    int width;
+    std::int64_t stored;
+};
+
+TEST_P(ServiceEditTest, EachFieldIsStoredAsTheDialogEncodesIt) {
+    const auto any = [](const ServiceEditTest& t) { return t.rowOn(""); };
+    const std::vector<EditCase> cases = {
+        {"DVB-Cable TV made Radio", [](const auto& t) { return t.rowOn("DVB-Cable"); },
+         [](ServiceForm& f) { f.type = 1; }, sv::serviceType, 2, 2818},
+        {"terrestrial Radio made TV",
+         [](const auto& t) { return t.rowOn("DVB-Terrestrial", TypeText::Radio); },
+         [](ServiceForm& f) { f.type = 0; }, sv::serviceType, 2, 513},
+        {"satellite TV made Radio", any, [](ServiceForm& f) { f.type = 1; }, sv::serviceType, 2,
+         258},
+        {"second MPEG2",
+         [](const auto& t) { return t.rowWith([](const auto& s) { return s.audioTag != 4; }); },
+         [](ServiceForm& f) { f.audioTag = 2; }, sv::audioTag, 2, 4},
+        {"DTS", any, [](ServiceForm& f) { f.audioTag = 6; }, sv::audioTag, 2, 62},
+        {"VC1", any, [](ServiceForm& f) { f.videoTag = 4; }, sv::videoTag, 2, 234},
+        {"h264",
+         [](const auto& t) { return t.rowWith([](const auto& s) { return s.videoTag != 27; }); },
+         [](ServiceForm& f) { f.videoTag = 3; }, sv::videoTag, 2, 27},
+        {"empty VPID", any, [](ServiceForm& f) { f.vpid = ""; }, sv::videoPid, 2, 65535},
+        {"blank TXT",
+         [](const auto& t) {
+             return t.rowWith([](const auto& s) { return s.teletextPid != 65535; });
+         },
+         [](ServiceForm& f) { f.txt = "  "; }, sv::teletextPid, 2, 65535},
+        {"PCR", any, [](ServiceForm& f) { f.pcr = " 8191 "; }, sv::pcrPid, 2, 8191},
+        {"V", any, [](ServiceForm& f) { f.polarization = 1; }, sv::polarization, 2, 1},
+        {"frequency as unsigned bytes", any, [](ServiceForm& f) { f.frequency = "4294967295"; },
+         sv::frequency, 4, -1},
+        {"another satellite", any, [](ServiceForm& f) { f.satellite = 3; }, sv::satIndex, 4, 3},
+        {"TID", any, [](ServiceForm& f) { f.tid = "0"; }, sv::tid, 2, 0},
+        {"a name filling the name area", any, [](ServiceForm& f) { f.name = std::string(96, 'a'); },
+         sv::nameLength, 2, 96},
+    };
+    for (const EditCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        const std::uint32_t row = c.row(*this);
+        const ServiceEditResult result = edit(row, c.change);
+        ASSERT_TRUE(result.written);
+        EXPECT_EQ(field(row, c.at, c.width), c.stored);
+        EXPECT_EQ(ws.history().undoName(), editServiceStep);
+    }
+}
+
+TEST_P(ServiceEditTest, ARenameClearsTheRestOfTheNameAreaAndTheRowFollows) {
+    open({.services = 400, .satellites = 5, .version = GetParam()}, [](Bytes& b) {
+        const std::size_t r = test::firstServiceOffset;
+        std::fill(b.begin() + r + sv::name, b.begin() + r + sv::nameLength, 'x');
+        test::put(b, r + sv::nameLength, 2, 10);
+    });
+    const std::uint32_t row = 0;
+    const std::size_t r = test::firstServiceOffset;
+    ASSERT_TRUE(edit(row, [](ServiceForm& f) { f.name = "Kurz"; }).written);
+    const Bytes& b = ws.channelBytes();
+    EXPECT_EQ(std::string(b.begin() + r + sv::name, b.begin() + r + sv::name + 4), "Kurz");
+    for (std::size_t at = r + sv::name + 4; at <= r + 104; ++at) {
+        ASSERT_EQ(b[at], 0) << at - r;
+    }
+    EXPECT_EQ(b[r + 105], 'x') << "the byte after the name area stays";
+    EXPECT_EQ(test::get(b, r + sv::nameLength, 2), 4);
+    EXPECT_EQ(ws.services().cellText(row, colCountryId), "4");
+    EXPECT_EQ(ws.services().cellText(row, colService), "Kurz");
+}
+
+TEST_P(ServiceEditTest, LockTickedInTheDialogIsTheMenuCommand) {
+    const std::uint32_t row = rowOn("");
+    const Bytes before = ws.channelBytes();
+    {
+        const auto step = ws.beginEdit("LOCK");
+        ImageEditor channel = ws.channelEditor();
+        changeFlagBit(channel, ws.services(), std::vector<std::uint32_t>{row}, flagLocked, true);
+    }
+    const Bytes byMenu = ws.channelBytes();
+    ws.undo();
+    ASSERT_EQ(ws.channelBytes(), before);
+    ASSERT_TRUE(edit(row, [](ServiceForm& f) { f.flags |= flagLocked; }).written);
+    EXPECT_EQ(ws.channelBytes(), byMenu);
+    EXPECT_EQ(ws.services().row(row).record.flags, field(row, sv::flags, 2));
+}
+
+TEST_P(ServiceEditTest, ASatelliteChangeShowsTheChosenSatellite) {
+    const std::uint32_t row = rowOn("");
+    const std::string before = ws.services().cellText(row, colSatellite);
+    const int other = ws.services().row(row).record.satIndex == 2 ? 1 : 2;
+    ASSERT_TRUE(edit(row, [&](ServiceForm& f) { f.satellite = other; }).written);
+    EXPECT_EQ(ws.services().cellText(row, colSatellite), ws.satelliteName(other));
+    EXPECT_EQ(ws.services().cellText(row, colSatPos), std::to_string(other));
+    EXPECT_EQ(openServiceForm(ws, row).satellite, other);
+    ws.undo();
+    EXPECT_EQ(ws.services().cellText(row, colSatellite), before);
+}
+
+struct RefusalCase {
+    const char* what;
+    std::function<void(ServiceForm&)> change;
+    const char* field;
+    const char* text;
+};
+
+TEST_P(ServiceEditTest, RefusalsNameTheFieldAndWriteNothing) {
+    const std::vector<RefusalCase> cases = {
+        {"97 characters", [](ServiceForm& f) { f.name = std::string(97, 'a'); }, "Service",
+         "Service: the name is longer than 96 characters !!!"},
+        {"Cyrillic", [](ServiceForm& f) { f.name = "Канал"; }, "Service",
+         "Service: the character \"К\" cannot be stored in CP1252 names !!!"},
+        {"SID too big", [](ServiceForm& f) { f.sid = "65536"; }, "SID",
+         "SID: enter a whole number from 0 to 65535 !!!"},
+        {"negative PMT", [](ServiceForm& f) { f.pmt = "-1"; }, "pmt_pid", nullptr},
+        {"letters after digits", [](ServiceForm& f) { f.apid = "12a"; }, "audio_pid", nullptr},
+        {"decimal", [](ServiceForm& f) { f.nid = "1.5"; }, "NID", nullptr},
+        {"empty APID", [](ServiceForm& f) { f.apid = ""; }, "audio_pid", nullptr},
+        {"frequency beyond 32 bits", [](ServiceForm& f) { f.frequency = "4294967296"; },
+         "Freqfency :", "Freqfency: enter a whole number of 32 bits !!!"},
+        {"satellite 255", [](ServiceForm& f) { f.satellite = 255; }, "Satelitte :", nullptr},
+        {"no type", [](ServiceForm& f) { f.type = 2; }, "type", nullptr},
+    };
+    const std::uint32_t row = rowOn("");
+    const Bytes before = ws.channelBytes();
+    for (const RefusalCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ServiceEditResult result = edit(row, [&](ServiceForm& f) {
+            f.name = "Fine";
+            c.change(f);
+        });
+        ASSERT_TRUE(result.refusal.has_value());
+        EXPECT_FALSE(result.written);
+        EXPECT_EQ(result.refusal->field, c.field);
+        EXPECT_EQ(result.refusal->notice.title, "Tavrino");
+        EXPECT_EQ(result.refusal->notice.icon, NoticeIcon::Exclamation);
+        if (c.text) {
+            EXPECT_EQ(result.refusal->notice.text, c.text);
+        }
+        EXPECT_EQ(ws.channelBytes(), before);
+    }
+    EXPECT_FALSE(ws.history().canUndo());
+}
+
+TEST_P(ServiceEditTest, IpChannelsShowTheAddressAndKeepTheirSatellite) {
+    const std::uint32_t row = rowOn("IP_CHANNEL");
+    const ServiceForm form = openServiceForm(ws, row);
+    const auto frequency = static_cast<std::uint32_t>(ws.services().row(row).record.frequency);
+    EXPECT_TRUE(form.ipAddress);
+    EXPECT_STREQ(form.frequencyCaption(), "IP Adress :");
+    EXPECT_STREQ(form.tidCaption(), "PORT");
+    EXPECT_EQ(form.ipBytes[0], std::to_string(frequency & 0xFF));
+    EXPECT_EQ(form.ipBytes[3], std::to_string(frequency >> 24));
+    EXPECT_EQ(form.satellites, std::vector<std::string>{"IP_CHANNEL"});
+    ASSERT_TRUE(edit(row, [](ServiceForm& f) { f.type = 1; }).written);
+    EXPECT_EQ(ws.services().row(row).record.serviceType, 1026);
+}
+
+// A new SID keeps the service in its bouquets and its reference-table slots.
+TEST_P(ServiceEditTest, BouquetItemsFollowANewSid) {
+    test::RecordingPrompter prompter;
+    BouquetEditor bouquets(ws, prompter);
+    const auto items = bouquets.items(0);
+    ASSERT_FALSE(items.empty());
+    const auto row =
+        static_cast<std::uint32_t>(*ws.services().findByFlagAndSid(items[0].link, items[0].sid));
+    const std::string name = items[0].name;
+    const Bytes before = ws.channelBytes();
+    const ServiceEditResult result = edit(row, [](ServiceForm& f) {
+        f.sid = "12345";
+        f.nid = "99";
+    });
+    ASSERT_TRUE(result.written);
+    EXPECT_FALSE(result.bouquetRecords.empty());
+    const auto now = bouquets.items(0);
+    EXPECT_EQ(now[0].sid, 12345);
+    EXPECT_EQ(now[0].nid, 99);
+    EXPECT_EQ(now[0].name, name) << "still found by FLAG and SID";
+    EXPECT_EQ(ws.services().findByFlagAndSid(items[0].link, 12345), row);
+    for (std::size_t i = 1; i < items.size(); ++i) {
+        if (items[i].link != items[0].link) {
+            EXPECT_EQ(now[i].sid, items[i].sid) << "other services' items stay";
+        }
+    }
+    ws.undo();
+    EXPECT_EQ(ws.channelBytes(), before);
+    EXPECT_EQ(bouquets.items(0)[0].sid, items[0].sid);
+    EXPECT_EQ(ws.services().findByFlagAndSid(items[0].link, items[0].sid), row);
+}
+
+TEST_P(ServiceEditTest, SaveAndReopenShowsTheEdit) {
+    const std::uint32_t row = rowOn("");
+    ASSERT_TRUE(edit(row, [](ServiceForm& f) {
+                    f.name = "Über";
+                    f.pmt = "4000";
+                }).written);
+    TempDir out;
+    ASSERT_TRUE(ws.save(out.path()).ok());
+    Workspace reopened;
+    ASSERT_TRUE(reopened.openFolder(out.path()).opened());
+    EXPECT_EQ(reopened.services().cellText(row, colService), "Über");
+    EXPECT_EQ(reopened.services().cellText(row, colPmt), "4000");
+}
+
+TEST_P(ServiceEditTest, TheFormEditsItsRecordUntilTheFilesOrItsStepGo) {
+    const std::uint32_t row = rowOn("");
+    const ServiceForm opened = openServiceForm(ws, row);
+    ws.view().sortByHeaderClick(ws.services(), colService); // the view moves; the form does not
+    ServiceForm edited = opened;
+    edited.pcr = "100";
+    ASSERT_TRUE(editService(ws, opened, edited).written);
+    EXPECT_EQ(field(row, sv::pcrPid, 2), 100);
+
+    const ServiceForm afterEdit = openServiceForm(ws, row);
+    EXPECT_TRUE(serviceFormCurrent(ws, afterEdit));
+    ws.undo(); // back before the form opened
+    EXPECT_FALSE(serviceFormCurrent(ws, afterEdit));
+    edited = afterEdit;
+    edited.pcr = "200";
+    const ServiceEditResult stale = editService(ws, afterEdit, edited);
+    EXPECT_TRUE(stale.stale);
+    EXPECT_FALSE(stale.written);
+
+    const ServiceForm beforeOpen = openServiceForm(ws, row);
+    ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    EXPECT_FALSE(serviceFormCurrent(ws, beforeOpen));
+}
+
+// Types outside the dialog's list repeat the service before, so an edit runs on to them.
+TEST(ServiceEditRows, TypeAndPolTextsAfterTheEditedServiceFollowIt) {
+    using test::ServiceSpec;
+    const Bytes image = test::buildChannel(
+        {{"Sat",
+          {{1,
+            4,
+            {ServiceSpec{.name = "A", .link = 2},
+             ServiceSpec{.name = "B", .link = 3, .serviceType = 0x0103, .polarization = 5},
+             ServiceSpec{.name = "C", .link = 4, .serviceType = 0x0103},
+             ServiceSpec{.name = "D", .serviceType = 0x0102}}}}}});
+    TempDir folder;
+    test::writeFile(folder / "all_channel.dat", image);
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    ServiceForm opened = openServiceForm(ws, 0);
+    ServiceForm edited = opened;
+    edited.type = 1;
+    edited.polarization = 1;
+    const ServiceEditResult result = editService(ws, opened, edited);
+    ASSERT_TRUE(result.written);
+    EXPECT_EQ(result.changedRows, (std::vector<std::uint32_t>{0, 1, 2}));
+    for (std::uint32_t r = 0; r < 3; ++r) {
+        EXPECT_EQ(ws.services().cellText(r, colType), "Radio") << r;
+    }
+    EXPECT_EQ(ws.services().cellText(1, colPol), "V");
+    EXPECT_EQ(ws.services().cellText(3, colPol), "H") << "D's own polarisation";
+}
+
+} // namespace
+} // namespace tavrino
