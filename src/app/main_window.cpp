@@ -166,7 +166,9 @@ void MainWindow::showAbout() {
 void MainWindow::fillRecentMenu() {
     recentMenu_->clear();
     for (const QString& folder : recent_->folders()) {
-        QAction* entry = recentMenu_->addAction(QDir::toNativeSeparators(folder));
+        // "&" would be taken for a mnemonic marker.
+        QAction* entry =
+            recentMenu_->addAction(QDir::toNativeSeparators(folder).replace("&", "&&"));
         entry->setEnabled(QFileInfo(QDir(folder).filePath(channelFileName)).isFile());
         connect(entry, &QAction::triggered, this, [this, folder] { openRecent(folder); });
     }
@@ -175,6 +177,13 @@ void MainWindow::fillRecentMenu() {
 
 void MainWindow::openRecent(const QString& folder) {
     selectTab(0);
+    if (!QFileInfo(QDir(folder).filePath(channelFileName)).isFile()) {
+        dialogs_.tell(limitNotice(QString("%1 holds no all_channel.dat any more !!!")
+                                      .arg(QDir::toNativeSeparators(folder))
+                                      .toStdString()));
+        fillRecentMenu();
+        return;
+    }
     if (settleUnsavedEdits("opening other files")) {
         openFolder(folder.toStdString());
     }
@@ -213,6 +222,8 @@ bool MainWindow::openFolder(const std::filesystem::path& folder) {
     organizeList_->workspaceReplaced();
     refreshEditActions();
     recent_->remember(QString::fromStdString(folder.string()));
+    fillRecentMenu();
+    fillRecentMenu();
     return true;
 }
 
@@ -254,6 +265,8 @@ bool MainWindow::saveToFolder(const std::filesystem::path& folder) {
         QString("Saved to %1%2").arg(QString::fromStdString(folder.string()), backup), 8000);
     refreshEditActions();
     recent_->remember(QString::fromStdString(folder.string()));
+    fillRecentMenu();
+    fillRecentMenu();
     return true;
 }
 

@@ -36,7 +36,10 @@ void NameDialog::ask(const QString& initialText, std::function<bool(const QStrin
 
 void NameDialog::submit() {
     if (onOk_ && !onOk_(nameBox_->text())) {
-        nameBox_->setFocus(); // refused: the typed text stays for correcting
+        // Refused: the typed text stays for correcting, and the keys come back here.
+        raise();
+        activateWindow();
+        nameBox_->setFocus();
         return;
     }
     onOk_ = nullptr;

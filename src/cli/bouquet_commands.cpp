@@ -16,20 +16,31 @@ int listRow(const Session& s, const Arguments& args, std::size_t at, const char*
            1;
 }
 
+// A bouquet name as typed; an empty one would hide the bouquet from the list.
+std::string bouquetName(const Arguments& args, std::size_t at) {
+    std::string name = args.positional(at, "NAME");
+    if (name.empty()) {
+        throw UsageError("NAME must not be empty");
+    }
+    return name;
+}
+
 void add(const Arguments& args, Context& ctx) {
-    editFolder(args, ctx, 2,
-               [&](Session& s) { return s.editor.add(args.positional(1, "NAME")).written; });
+    const std::string name = bouquetName(args, 1);
+    editFolder(args, ctx, 2, [&](Session& s) { return s.editor.add(name).written; });
 }
 
 void insert(const Arguments& args, Context& ctx) {
+    const std::string name = bouquetName(args, 2);
     editFolder(args, ctx, 3, [&](Session& s) {
-        return s.editor.insert(listRow(s, args, 1, "ROW"), args.positional(2, "NAME")).written;
+        return s.editor.insert(listRow(s, args, 1, "ROW"), name).written;
     });
 }
 
 void rename(const Arguments& args, Context& ctx) {
+    const std::string name = bouquetName(args, 2);
     editFolder(args, ctx, 3, [&](Session& s) {
-        return s.editor.rename(listRow(s, args, 1, "ROW"), args.positional(2, "NAME")).written;
+        return s.editor.rename(listRow(s, args, 1, "ROW"), name).written;
     });
 }
 
@@ -105,7 +116,7 @@ void addServices(const Arguments& args, Context& ctx) {
     Session s(ctx);
     openForEdit(s, args);
     const int row = listRow(s, args, 1, "ROW");
-    const bool byFilter = args.has("satellite") || args.has("type");
+    const bool byFilter = args.has("satellite") || args.has("type") || args.has("limit");
     if (args.has("services") == byFilter) {
         throw UsageError("give either --services FLAG:SID,... or --satellite / --type");
     }

@@ -43,6 +43,18 @@ void printUsage(std::ostream& out, const std::vector<Command>& commands) {
 
 void printCommandHelp(std::ostream& out, const Command& c) {
     out << "Usage: tavrino-cli " << c.name << ' ' << c.synopsis << "\n\n" << c.description << '\n';
+    if (c.flags.contains("no-backup") && c.flags.contains("force")) {
+        out << "\n--no-backup  do not copy the files it replaces into the data folder's backups/\n"
+               "--force      overwrite files that changed since the command read them\n";
+    }
+}
+
+// A global option that takes a value: the value, refused when it is missing or empty.
+std::string optionValue(const std::vector<std::string>& args, std::size_t& i) {
+    if (i + 1 >= args.size() || args[i + 1].empty()) {
+        throw UsageError(args[i] + " needs a value");
+    }
+    return args[++i];
 }
 
 } // namespace
@@ -60,16 +72,16 @@ int main(int argc, char** argv) {
                 printUsage(std::cout, commands);
                 return exitOk;
             }
-            if (args[i] == "--format" && i + 1 < args.size()) {
-                const std::string f = args[++i];
+            if (args[i] == "--format") {
+                const std::string f = optionValue(args, i);
                 if (f != "csv" && f != "table") {
                     throw UsageError("--format must be csv or table");
                 }
                 ctx.format = f == "table" ? OutputFormat::Table : OutputFormat::Csv;
-            } else if (args[i] == "--data-dir" && i + 1 < args.size()) {
-                ctx.dataDir = args[++i];
-            } else if (args[i] == "--codepage" && i + 1 < args.size()) {
-                ctx.codePage = CodePage::byName(args[++i]);
+            } else if (args[i] == "--data-dir") {
+                ctx.dataDir = optionValue(args, i);
+            } else if (args[i] == "--codepage") {
+                ctx.codePage = CodePage::byName(optionValue(args, i));
                 if (!ctx.codePage) {
                     throw UsageError("unknown code page '" + args[i] + "'");
                 }

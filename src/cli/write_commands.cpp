@@ -24,6 +24,10 @@ void makeSample(const Arguments& args, Context& ctx) {
     options.version = args.intValue("version", options.version, 6, 255);
     options.seed = static_cast<std::uint64_t>(args.intValue("seed", 1, 0, 2147483647));
     const std::string folder = args.positional(0, "DIR");
+    if (!args.has("force") && fileExists(std::filesystem::path(folder) / channelFileName)) {
+        throw InputRefused(folder + ": holds a receiver's lists already; --force replaces them "
+                                    "with a sample");
+    }
     sample::writeFolder(sample::generate(options), folder);
     ctx.out << "wrote a sample receiver folder to " << folder << '\n';
 }
@@ -42,12 +46,13 @@ std::vector<Command> writeCommands() {
          resave},
         {"make-sample",
          "DIR [--services N] [--satellites N] [--transponders N] [--bouquets N] [--version V] "
-         "[--seed S]",
+         "[--seed S] [--force]",
          "Writes a generated receiver folder (the same options always give the same bytes).\n"
          "--transponders shares N transponders out among the satellites (every fifth holds\n"
-         "none); without it each holds 3 to 24.",
+         "none); without it each holds 3 to 24. A folder that already holds all_channel.dat is\n"
+         "left alone unless --force is given.",
          {"services", "satellites", "transponders", "bouquets", "version", "seed"},
-         {},
+         {"force"},
          makeSample},
     };
 }

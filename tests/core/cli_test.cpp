@@ -122,6 +122,10 @@ TEST_F(CliTest, ExitCodesTellUsageFromRefusal) {
                   (broken / "all_channel.dat").string() + ": Version < 6 is not supported"},
              Case{"info /no/such/folder", 2, "/no/such/folder: not a folder"},
              Case{"bouquet-add-services " + dir() + " 2 --services ''", 1, "FLAG:SID pairs"},
+             Case{"bouquet-rename " + dir() + " 1 ''", 1, "NAME must not be empty"},
+             Case{"--data-dir", 1, "--data-dir needs a value"},
+             Case{"--data-dir '' info " + dir(), 1, "--data-dir needs a value"},
+             Case{"make-sample " + dir(), 2, "--force replaces them"},
          }) {
         const CliRun run = runCli(c.args);
         EXPECT_EQ(run.exitCode, c.exitCode) << c.args;
@@ -318,6 +322,11 @@ TEST_F(CliTest, EveryCommandHasHelp) {
         const CliRun run = runCli(std::string(command) + " --help");
         EXPECT_EQ(run.exitCode, 0) << command;
         EXPECT_EQ(run.out.rfind(std::string("Usage: tavrino-cli ") + command, 0), 0u) << command;
+        const bool writes = std::string(command).find('-') != std::string::npos &&
+                            std::string(command) != "make-sample";
+        EXPECT_EQ(run.out.find("--no-backup") != std::string::npos,
+                  writes || std::string(command) == "resave")
+            << command;
     }
 }
 

@@ -386,7 +386,9 @@ private slots:
     }
 
     void recentFoldersSurviveARestart() {
+        QVERIFY(!window().recentMenu()->isEnabled());
         QVERIFY(window().openFolder(folder_->path()));
+        QVERIFY(window().recentMenu()->isEnabled()); // at once, not after a restart
         test::TempDir saved;
         QVERIFY(window().saveToFolder(saved.path()));
         test::TempDir gone;
