@@ -19,6 +19,8 @@ public:
     UnsavedChoice askUnsavedChanges(const QString&) override { return UnsavedChoice::Discard; }
     std::optional<std::filesystem::path> chooseChannelFile(const QString&) override { return {}; }
     std::optional<std::filesystem::path> chooseSaveFolder(const QString&) override { return {}; }
+    std::optional<std::filesystem::path> chooseAntennaFile(const QString&) override { return {}; }
+    std::optional<std::filesystem::path> chooseDvbsFile(const QString&) override { return {}; }
 };
 
 void BM_OpenAndPaint(benchmark::State& state) {

@@ -1,9 +1,11 @@
 #include "app/main_window.h"
 
 #include "app/about_dialog.h"
+#include "app/bouquet_panel.h"
 #include "app/busy_cursor.h"
 #include "app/details_tip.h"
 #include "app/organize_list_tab.h"
+#include "app/organize_sat/organize_sat_tab.h"
 #include "app/recent_folders.h"
 #include "app/status_panels.h"
 #include "app/twips.h"
@@ -36,14 +38,15 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
       tooltip_(std::make_unique<widgets::CTooltip>()),
       detailsTip_(std::make_unique<DetailsTip>(*tooltip_)), tabs_(new QTabWidget(this)),
       organizeList_(new OrganizeListTab(workspace_, dialogs, *detailsTip_, this)),
-      status_(new StatusPanels(this)), recent_(std::make_unique<RecentFolders>(dataFolder_)) {
+      organizeSat_(new OrganizeSatTab(workspace_, dialogs, this)), status_(new StatusPanels(this)),
+      recent_(std::make_unique<RecentFolders>(dataFolder_)) {
     setWindowTitle(windowCaption);
     setWindowIcon(QIcon(":/tavrino.png"));
     tooltip_->setStyle(1);
     tooltip_->setIcon(widgets::CTooltip::InformationIcon);
 
     tabs_->addTab(organizeList_, "Organize List");
-    tabs_->addTab(emptyTab("organizeSatTab"), "Organize Sat && TP");
+    tabs_->addTab(organizeSat_, "Organize Sat && TP");
     tabs_->addTab(emptyTab("optionsTab"), "Options");
     setCentralWidget(tabs_);
     setStatusBar(status_);
@@ -66,6 +69,14 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
     connect(organizeList_, &OrganizeListTab::itemCountChanged, status_,
             &StatusPanels::setItemsInBouquet);
     connect(organizeList_, &OrganizeListTab::edited, this, &MainWindow::refreshEditActions);
+    connect(organizeSat_, &OrganizeSatTab::edited, this, [this] {
+        organizeList_->bouquets()->refresh(); // items show their satellites' names
+        refreshEditActions();
+    });
+    connect(organizeSat_, &OrganizeSatTab::openSatelliteFilesRequested, this,
+            &MainWindow::openSatelliteFiles);
+    connect(organizeSat_, &OrganizeSatTab::saveSatelliteFilesRequested, this,
+            &MainWindow::saveSatelliteFiles);
     tabs_->setCurrentIndex(0);
 }
 
@@ -143,6 +154,7 @@ void MainWindow::undoOrRedo(bool undo) {
     const auto effect = undo ? workspace_.undo() : workspace_.redo();
     if (effect) {
         organizeList_->stepApplied(*effect);
+        organizeSat_->stepApplied(*effect);
         status_->showMessage(QString("%1 %2").arg(undo ? "Undone:" : "Redone:",
                                                   QString::fromStdString(effect->name)),
                              4000);
@@ -220,6 +232,7 @@ bool MainWindow::openFolder(const std::filesystem::path& folder) {
     }
     detailsTip_->reset();
     organizeList_->workspaceReplaced();
+    organizeSat_->workspaceReplaced();
     refreshEditActions();
     recent_->remember(QString::fromStdString(folder.string()));
     fillRecentMenu();
@@ -283,6 +296,52 @@ bool MainWindow::settleUnsavedEdits(const QString& beforeWhat) {
         break;
     }
     return false;
+}
+
+void MainWindow::openSatelliteFiles() {
+    const auto antenna = dialogs_.chooseAntennaFile(dataFolder_);
+    if (!antenna || antenna->filename() != antennaFileName) {
+        return;
+    }
+    const auto dvbs = dialogs_.chooseDvbsFile(dataFolder_);
+    if (!dvbs || dvbs->filename() != dvbsFileName) {
+        return;
+    }
+    OpenResult result;
+    {
+        const BusyCursor busy;
+        result = workspace_.loadSatelliteFiles(*antenna, *dvbs);
+    }
+    tellNote(result.note);
+    if (result.status == OpenResult::Status::Refused) {
+        dialogs_.tell(result.problem->notice());
+        return;
+    }
+    if (result.opened()) {
+        organizeSat_->workspaceReplaced();
+        organizeList_->bouquets()->refresh();
+        refreshEditActions();
+    }
+}
+
+void MainWindow::saveSatelliteFiles() {
+    const auto folder = dialogs_.chooseSaveFolder(dataFolder_);
+    if (!folder) {
+        return;
+    }
+    SaveResult result;
+    {
+        const BusyCursor busy;
+        result = workspace_.saveSatelliteFiles(*folder);
+    }
+    tellNote(result.note);
+    if (result.problem) {
+        dialogs_.tell(result.problem->notice());
+        return;
+    }
+    status_->showMessage(QString("Saved DVBS.dat and antenna_list.dat to %1")
+                             .arg(QString::fromStdString(folder->string())),
+                         8000);
 }
 
 void MainWindow::tellNote(const std::optional<std::string>& note) {

@@ -20,6 +20,7 @@ class AboutDialog;
 class RecentFolders;
 class DetailsTip;
 class OrganizeListTab;
+class OrganizeSatTab;
 class StatusPanels;
 class UserDialogs;
 
@@ -35,6 +36,7 @@ public:
     Workspace& workspace() { return workspace_; }
     const QString& dataFolder() const { return dataFolder_; }
     OrganizeListTab* organizeListTab() const { return organizeList_; }
+    OrganizeSatTab* organizeSatTab() const { return organizeSat_; }
     QTabWidget* tabs() const { return tabs_; }
     StatusPanels* statusPanels() const { return status_; }
     QAction* undoAction() const { return undo_; }
@@ -67,6 +69,9 @@ private:
     void selectTab(int index);
     // What an open or save found and mended in the folder (a save cut short, leftovers).
     void tellNote(const std::optional<std::string>& note);
+    // "Open : antenna_list.dat  &&  DVBS.dat" and "Save : antenna_list.dat  &&  DVBS.dat".
+    void openSatelliteFiles();
+    void saveSatelliteFiles();
     // Before unsaved edits are dropped: save them, drop them, or (false) keep everything.
     bool settleUnsavedEdits(const QString& beforeWhat);
 
@@ -77,6 +82,7 @@ private:
     std::unique_ptr<DetailsTip> detailsTip_;
     QTabWidget* tabs_;
     OrganizeListTab* organizeList_;
+    OrganizeSatTab* organizeSat_;
     StatusPanels* status_;
     QPointer<AboutDialog> about_;
     std::unique_ptr<RecentFolders> recent_;

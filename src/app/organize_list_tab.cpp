@@ -4,11 +4,14 @@
 #include "app/bouquet_views.h"
 #include "app/busy_cursor.h"
 #include "app/details_tip.h"
+#include "app/organize_list/service_edit_dialog.h"
 #include "app/service_list_view.h"
 #include "app/service_model.h"
+#include "app/user_dialogs.h"
 #include "services/flag_edit.h"
 #include "services/service_details.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -30,7 +33,7 @@ const char* const allTypes = "- All Types -";
 
 } // namespace
 
-OrganizeListTab::OrganizeListTab(Workspace& workspace, Prompter& prompter, DetailsTip& tip,
+OrganizeListTab::OrganizeListTab(Workspace& workspace, UserDialogs& dialogs, DetailsTip& tip,
                                  QWidget* parent)
     : QWidget(parent), workspace_(workspace), tip_(tip),
       serviceModel_(new ServiceModel(workspace, this)), serviceView_(new ServiceListView(this)),
@@ -38,7 +41,8 @@ OrganizeListTab::OrganizeListTab(Workspace& workspace, Prompter& prompter, Detai
       searchBox_(new QLineEdit(this)), openButton_(new QPushButton("Open Files", this)),
       saveButton_(new QPushButton("Save Files", this)),
       clipboardButton_(new QPushButton("Clipboard", this)), splitter_(new QSplitter(this)),
-      bouquets_(new BouquetPanel(workspace, prompter, tip, this)) {
+      bouquets_(new BouquetPanel(workspace, dialogs, tip, this)),
+      editDialog_(new ServiceEditDialog(workspace, dialogs, this)) {
     serviceView_->setModel(serviceModel_);
 
     satelliteFilter_->setObjectName("satelliteFilter");
@@ -92,6 +96,9 @@ OrganizeListTab::OrganizeListTab(Workspace& workspace, Prompter& prompter, Detai
     connect(searchBox_, &QLineEdit::textChanged, this, &OrganizeListTab::searchByName);
     connect(serviceView_, &ServiceListView::headerClicked, this, &OrganizeListTab::sortByColumn);
     connect(serviceView_, &ServiceListView::flagCommand, this, &OrganizeListTab::changeFlag);
+    connect(serviceView_->editAction(), &QAction::triggered, this,
+            &OrganizeListTab::editSelectedService);
+    connect(editDialog_, &ServiceEditDialog::serviceEdited, this, &OrganizeListTab::serviceEdited);
     connect(serviceView_, &ServiceListView::hoveredRowChanged, this,
             &OrganizeListTab::showServiceTip);
     connect(openButton_, &QPushButton::clicked, this, &OrganizeListTab::openRequested);
@@ -105,6 +112,7 @@ OrganizeListTab::OrganizeListTab(Workspace& workspace, Prompter& prompter, Detai
 }
 
 void OrganizeListTab::workspaceReplaced() {
+    editDialog_->closeIfStale();
     loading_ = true;
     {
         const QSignalBlocker quiet(searchBox_); // the old search means nothing here
@@ -188,6 +196,7 @@ void OrganizeListTab::changeFlag(std::uint8_t bit, bool set) {
     for (const int p : positions) {
         rows.push_back(workspace_.view().tableRow(static_cast<std::size_t>(p)));
     }
+    editDialog_->reject(); // a flag command drops the dialog's edits
     {
         const auto step = workspace_.beginEdit(flagCommandName(bit, set, rows.size()));
         ImageEditor editor = workspace_.channelEditor();
@@ -199,20 +208,48 @@ void OrganizeListTab::changeFlag(std::uint8_t bit, bool set) {
 }
 
 void OrganizeListTab::stepApplied(const StepEffect& effect) {
+    editDialog_->closeIfStale();
     if (effect.servicesRebuilt) {
         serviceModel_->reload();
         emit totalServicesChanged(static_cast<int>(workspace_.services().size()));
     } else if (!effect.serviceRows.empty()) {
-        std::vector<int> positions;
-        for (const std::size_t p : workspace_.view().positionsOfTableRows(effect.serviceRows)) {
-            positions.push_back(static_cast<int>(p));
-        }
-        serviceModel_->rowsEdited(positions);
-        const int scrolled = serviceView_->verticalScrollBar()->value();
-        serviceView_->selectPositions(positions);
-        serviceView_->verticalScrollBar()->setValue(scrolled);
+        showRowsChanged(effect.serviceRows);
     }
     bouquets_->stepApplied(effect.bouquetRecords);
+}
+
+// Repaints these rows and selects them, leaving the list where it is scrolled to.
+void OrganizeListTab::showRowsChanged(const std::vector<std::uint32_t>& tableRows) {
+    std::vector<int> positions;
+    for (const std::size_t p : workspace_.view().positionsOfTableRows(tableRows)) {
+        positions.push_back(static_cast<int>(p));
+    }
+    serviceModel_->rowsEdited(positions);
+    const int scrolled = serviceView_->verticalScrollBar()->value();
+    serviceView_->selectPositions(positions);
+    serviceView_->verticalScrollBar()->setValue(scrolled);
+}
+
+void OrganizeListTab::editSelectedService() {
+    const int position = serviceView_->currentSelectedPosition();
+    if (position < 0) {
+        return;
+    }
+    editDialog_->open(workspace_.view().tableRow(static_cast<std::size_t>(position)));
+}
+
+void OrganizeListTab::serviceEdited(const ServiceEditResult& result) {
+    if (!result.written) {
+        return;
+    }
+    showRowsChanged(result.changedRows);
+    if (result.tableRow) { // the edited service stays the one selected
+        if (const auto p = workspace_.view().positionOfTableRow(*result.tableRow)) {
+            serviceView_->selectPositions({static_cast<int>(*p)});
+        }
+    }
+    bouquets_->refresh(); // names and numbers shown in the bouquets may have changed
+    emit edited();
 }
 
 void OrganizeListTab::locateService(std::uint32_t tableRow) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "workspace/service_edit.h"
 #include "workspace/workspace.h"
 
 #include <QWidget>
@@ -13,14 +14,16 @@ namespace tavrino::app {
 
 class BouquetPanel;
 class DetailsTip;
+class ServiceEditDialog;
 class ServiceListView;
 class ServiceModel;
+class UserDialogs;
 
 // Tab 1, "Organize List": the service list with its filters and search, and the buttons.
 class OrganizeListTab : public QWidget {
     Q_OBJECT
 public:
-    OrganizeListTab(Workspace& workspace, Prompter& prompter, DetailsTip& tip,
+    OrganizeListTab(Workspace& workspace, UserDialogs& dialogs, DetailsTip& tip,
                     QWidget* parent = nullptr);
 
     // A new database was opened: rebuild the filter lists and show every service.
@@ -38,6 +41,7 @@ public:
     QPushButton* clipboardButton() const { return clipboardButton_; }
     QSplitter* listSplitter() const { return splitter_; }
     BouquetPanel* bouquets() const { return bouquets_; }
+    ServiceEditDialog* editDialog() const { return editDialog_; }
 
     void changeFlag(std::uint8_t bit, bool set);
     void copyToClipboard();
@@ -57,6 +61,9 @@ private:
     void sortByColumn(int column);
     void searchByName(const QString& text);
     void showServiceTip(int position);
+    void editSelectedService();
+    void serviceEdited(const ServiceEditResult& result);
+    void showRowsChanged(const std::vector<std::uint32_t>& tableRows);
 
     Workspace& workspace_;
     DetailsTip& tip_;
@@ -70,6 +77,7 @@ private:
     QPushButton* clipboardButton_;
     QSplitter* splitter_;
     BouquetPanel* bouquets_;
+    ServiceEditDialog* editDialog_;
     bool loading_ = false;
 };
 

@@ -24,6 +24,8 @@ ServiceListView::ServiceListView(QWidget* parent) : TableViewBase(parent) {
     addMenuSeparator();
     insertHd_ = addMenuAction("Insert HD Flag");
     removeHd_ = addMenuAction("Remove HD Flag");
+    addMenuSeparator();
+    edit_ = addMenuAction("Edit");
     connect(lock_, &QAction::triggered, this, [this] { emit flagCommand(flagLocked, true); });
     connect(unlock_, &QAction::triggered, this, [this] { emit flagCommand(flagLocked, false); });
     connect(insertHd_, &QAction::triggered, this, [this] { emit flagCommand(flagHd, true); });

@@ -19,6 +19,7 @@ public:
     QAction* unlockAction() const { return unlock_; }
     QAction* insertHdAction() const { return insertHd_; }
     QAction* removeHdAction() const { return removeHd_; }
+    QAction* editAction() const { return edit_; }
 
 signals:
     void headerClicked(int column);
@@ -32,6 +33,7 @@ private:
     QAction* unlock_;
     QAction* insertHd_;
     QAction* removeHd_;
+    QAction* edit_;
 };
 
 } // namespace tavrino::app

@@ -79,4 +79,16 @@ std::optional<std::filesystem::path> QtUserDialogs::chooseSaveFolder(const QStri
     return toPath(QFileInfo(name).absolutePath());
 }
 
+std::optional<std::filesystem::path> QtUserDialogs::chooseAntennaFile(const QString& folder) {
+    const QString name = QFileDialog::getOpenFileName(parent_, "Open antenna_list.dat File", folder,
+                                                      "antenna_list.dat (antenna_list.dat)");
+    return name.isEmpty() ? std::nullopt : std::optional(toPath(name));
+}
+
+std::optional<std::filesystem::path> QtUserDialogs::chooseDvbsFile(const QString& folder) {
+    const QString name =
+        QFileDialog::getOpenFileName(parent_, "Open DVBS.dat File", folder, "DVBS.dat (DVBS.dat)");
+    return name.isEmpty() ? std::nullopt : std::optional(toPath(name));
+}
+
 } // namespace tavrino::app

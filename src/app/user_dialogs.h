@@ -22,6 +22,9 @@ public:
     virtual std::optional<std::filesystem::path> chooseChannelFile(const QString& folder) = 0;
     // The save dialog of "Save Files": only the folder of the chosen name counts.
     virtual std::optional<std::filesystem::path> chooseSaveFolder(const QString& folder) = 0;
+    // The two open dialogs of "Open : antenna_list.dat  &&  DVBS.dat".
+    virtual std::optional<std::filesystem::path> chooseAntennaFile(const QString& folder) = 0;
+    virtual std::optional<std::filesystem::path> chooseDvbsFile(const QString& folder) = 0;
 };
 
 class QtUserDialogs : public UserDialogs {
@@ -33,6 +36,8 @@ public:
     UnsavedChoice askUnsavedChanges(const QString& beforeWhat) override;
     std::optional<std::filesystem::path> chooseChannelFile(const QString& folder) override;
     std::optional<std::filesystem::path> chooseSaveFolder(const QString& folder) override;
+    std::optional<std::filesystem::path> chooseAntennaFile(const QString& folder) override;
+    std::optional<std::filesystem::path> chooseDvbsFile(const QString& folder) override;
 
 private:
     QWidget* parent_ = nullptr;

@@ -77,8 +77,9 @@ private slots:
             tabs << window().tabs()->tabText(i);
         }
         QCOMPARE(tabs, QStringList({"Organize List", "Organize Sat && TP", "Options"}));
-        QCOMPARE(actionTexts(view().contextMenu()->actions()),
-                 QStringList({"LOCK", "UnLOCK", "-", "Insert HD Flag", "Remove HD Flag"}));
+        QCOMPARE(
+            actionTexts(view().contextMenu()->actions()),
+            QStringList({"LOCK", "UnLOCK", "-", "Insert HD Flag", "Remove HD Flag", "-", "Edit"}));
         QCOMPARE(tab().searchBox()->toolTip(), QString("Enter (part of) ServiceName to Filter"));
         QCOMPARE(window().minimumSize(), QSize(873, 600));
         QCOMPARE(window().tabs()->currentIndex(), 0);

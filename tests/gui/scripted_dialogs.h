@@ -31,6 +31,12 @@ public:
     std::optional<std::filesystem::path> chooseSaveFolder(const QString&) override {
         return nextSaveFolder;
     }
+    std::optional<std::filesystem::path> chooseAntennaFile(const QString&) override {
+        return nextAntennaFile;
+    }
+    std::optional<std::filesystem::path> chooseDvbsFile(const QString&) override {
+        return nextDvbsFile;
+    }
 
     std::vector<Notice> told;
     std::vector<Notice> asked;
@@ -40,6 +46,8 @@ public:
     UnsavedChoice unsavedAnswer = UnsavedChoice::Cancel;
     std::optional<std::filesystem::path> nextChannelFile;
     std::optional<std::filesystem::path> nextSaveFolder;
+    std::optional<std::filesystem::path> nextAntennaFile;
+    std::optional<std::filesystem::path> nextDvbsFile;
 };
 
 } // namespace tavrino::test

@@ -1,0 +1,258 @@
+#include "app/organize_list/service_edit_dialog.h"
+
+#include "app/user_dialogs.h"
+#include "database/option_texts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace tavrino::app {
+namespace cap = service_captions;
+
+namespace {
+
+QStringList texts(const std::vector<std::string>& entries) {
+    QStringList list;
+    for (const auto& e : entries) {
+        list << QString::fromStdString(e);
+    }
+    return list;
+}
+
+QStringList texts(const std::vector<options::CodedEntry>& entries) {
+    QStringList list;
+    for (const auto& e : entries) {
+        list << QString::fromStdString(e.text);
+    }
+    return list;
+}
+
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+ServiceEditDialog::ServiceEditDialog(Workspace& workspace, UserDialogs& dialogs, QWidget* parent)
+    : QDialog(parent), workspace_(workspace), dialogs_(dialogs) {
+    setObjectName("serviceEditDialog");
+    setWindowTitle("Edit");
+    setModal(false);
+    build();
+}
+
+void ServiceEditDialog::build() {
+    auto* grid = new QGridLayout;
+    int row = 0;
+    const auto addBox = [&](const char* caption, QLineEdit*& box, bool readOnly = false) {
+        box = new QLineEdit(this);
+        box->setObjectName(caption);
+        box->setReadOnly(readOnly);
+        grid->addWidget(new QLabel(caption, this), row, 0);
+        grid->addWidget(box, row++, 1);
+    };
+    const auto addList = [&](const char* caption, QComboBox*& list, const QStringList& entries) {
+        list = new QComboBox(this);
+        list->setObjectName(caption);
+        list->addItems(entries);
+        grid->addWidget(new QLabel(caption, this), row, 0);
+        grid->addWidget(list, row++, 1);
+    };
+    addBox(cap::name, name_);
+    addBox(cap::countryId, countryId_, true);
+    addBox(cap::genreId, genreId_, true);
+    addBox(cap::provider, provider_, true);
+    addList(cap::satellite, satellite_, {});
+
+    frequencyCaption_ = new QLabel(cap::frequency, this);
+    frequency_ = new QLineEdit(this);
+    frequency_->setObjectName(cap::frequency);
+    auto* frequencyRow = new QHBoxLayout;
+    frequencyRow->addWidget(frequency_);
+    for (auto& byte : ipBytes_) {
+        byte = new QLineEdit(this);
+        byte->setReadOnly(true); // the address is shown; "OK" keeps the stored frequency
+        byte->setMaximumWidth(48);
+        frequencyRow->addWidget(byte);
+    }
+    grid->addWidget(frequencyCaption_, row, 0);
+    grid->addLayout(frequencyRow, row++, 1);
+
+    addList(cap::type, type_, texts(options::serviceTypes()));
+    tidCaption_ = new QLabel(cap::tid, this);
+    tid_ = new QLineEdit(this);
+    tid_->setObjectName(cap::tid);
+    grid->addWidget(tidCaption_, row, 0);
+    grid->addWidget(tid_, row++, 1);
+    addBox(cap::nid, nid_);
+    addBox(cap::sid, sid_);
+    addList(cap::polarization, polarization_, texts(options::polarizations()));
+    addBox(cap::pmt, pmt_);
+    addBox(cap::pcr, pcr_);
+    addList(cap::videoTag, videoTag_, texts(options::videoCodecs()));
+    addBox(cap::vpid, vpid_);
+    addList(cap::audioTag, audioTag_, texts(options::audioCodecs()));
+    addBox(cap::apid, apid_);
+    addBox(cap::txt, txt_);
+
+    // "SD" stands opposite "HD": ticking one clears the other.
+    auto* flagGrid = new QGridLayout;
+    sd_ = new QCheckBox(options::sdFlagBox, this);
+    int at = 0;
+    for (const auto& entry : options::flagBoxes()) {
+        auto* box = new QCheckBox(q(entry.text), this);
+        flags_.push_back(box);
+        flagGrid->addWidget(box, at / 4, at % 4);
+        ++at;
+        if (entry.code == flagHd) {
+            flagGrid->addWidget(sd_, at / 4, at % 4);
+            ++at;
+            connect(box, &QCheckBox::toggled, sd_, [this](bool hd) { sd_->setChecked(!hd); });
+            connect(sd_, &QCheckBox::toggled, box, [box](bool sd) { box->setChecked(!sd); });
+        }
+    }
+    grid->addWidget(new QLabel(cap::flags, this), row, 0, Qt::AlignTop);
+    grid->addLayout(flagGrid, row++, 1);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &ServiceEditDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(buttons);
+}
+
+void ServiceEditDialog::open(std::uint32_t tableRow) {
+    const ServiceForm form = openServiceForm(workspace_, tableRow);
+    opened_ = form;
+    fill(form);
+    show();
+    raise();
+    activateWindow();
+    name_->setFocus();
+}
+
+void ServiceEditDialog::fill(const ServiceForm& form) {
+    name_->setText(q(form.name));
+    countryId_->setText(q(form.countryId));
+    genreId_->setText(q(form.genreId));
+    provider_->setText(q(form.provider));
+    satellite_->clear();
+    satellite_->addItems(texts(form.satellites));
+    satellite_->setCurrentIndex(form.satellite);
+    frequencyCaption_->setText(form.frequencyCaption());
+    tidCaption_->setText(form.tidCaption());
+    frequency_->setText(q(form.frequency));
+    frequency_->setVisible(!form.ipAddress);
+    for (std::size_t i = 0; i < ipBytes_.size(); ++i) {
+        ipBytes_[i]->setText(q(form.ipBytes[i]));
+        ipBytes_[i]->setVisible(form.ipAddress);
+    }
+    type_->setCurrentIndex(form.type);
+    tid_->setText(q(form.tid));
+    nid_->setText(q(form.nid));
+    sid_->setText(q(form.sid));
+    polarization_->setCurrentIndex(form.polarization);
+    pmt_->setText(q(form.pmt));
+    pcr_->setText(q(form.pcr));
+    videoTag_->setCurrentIndex(form.videoTag);
+    vpid_->setText(q(form.vpid));
+    audioTag_->setCurrentIndex(form.audioTag);
+    apid_->setText(q(form.apid));
+    txt_->setText(q(form.txt));
+    const auto& boxes = options::flagBoxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        flags_[i]->setChecked((form.flags & boxes[i].code) != 0);
+    }
+    sd_->setChecked(form.sd());
+}
+
+ServiceForm ServiceEditDialog::edited() const {
+    ServiceForm form = *opened_;
+    const auto text = [](const QLineEdit* box) { return box->text().toStdString(); };
+    form.name = text(name_);
+    form.satellite = satellite_->currentIndex();
+    form.frequency = text(frequency_);
+    form.type = type_->currentIndex();
+    form.tid = text(tid_);
+    form.nid = text(nid_);
+    form.sid = text(sid_);
+    form.polarization = polarization_->currentIndex();
+    form.pmt = text(pmt_);
+    form.pcr = text(pcr_);
+    form.videoTag = videoTag_->currentIndex();
+    form.vpid = text(vpid_);
+    form.audioTag = audioTag_->currentIndex();
+    form.apid = text(apid_);
+    form.txt = text(txt_);
+    std::uint8_t flags = 0;
+    const auto& boxes = options::flagBoxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        if (flags_[i]->isChecked()) {
+            flags = static_cast<std::uint8_t>(flags | boxes[i].code);
+        }
+    }
+    form.flags = flags;
+    return form;
+}
+
+void ServiceEditDialog::accept() {
+    if (!opened_) {
+        QDialog::accept();
+        return;
+    }
+    const ServiceEditResult result = editService(workspace_, *opened_, edited());
+    if (result.refusal) {
+        dialogs_.tell(result.refusal->notice);
+        activateWindow(); // the typed values stay for correcting
+        if (QLineEdit* at = box(result.refusal->field.c_str())) {
+            at->setFocus();
+            at->selectAll();
+        }
+        return;
+    }
+    opened_.reset();
+    QDialog::accept();
+    if (result.stale) {
+        dialogs_.tell(limitNotice("The service changed since the dialog opened; nothing was "
+                                  "written !!!"));
+        return;
+    }
+    emit serviceEdited(result);
+}
+
+void ServiceEditDialog::closeIfStale() {
+    if (opened_ && isVisible() && !serviceFormCurrent(workspace_, *opened_)) {
+        opened_.reset();
+        reject();
+    }
+}
+
+bool ServiceEditDialog::isOpenFor(std::uint32_t record) const {
+    return opened_ && isVisible() && opened_->record == record;
+}
+
+QLineEdit* ServiceEditDialog::box(const char* caption) const {
+    return findChild<QLineEdit*>(caption);
+}
+
+QComboBox* ServiceEditDialog::list(const char* caption) const {
+    return findChild<QComboBox*>(caption);
+}
+
+QCheckBox* ServiceEditDialog::flagBox(const QString& caption) const {
+    for (QCheckBox* box : findChildren<QCheckBox*>()) {
+        if (box->text() == caption) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace tavrino::app

@@ -1,0 +1,189 @@
+#include "app/organize_sat/organize_sat_tab.h"
+
+#include "app/organize_sat/satellite_panel.h"
+#include "app/organize_sat/transponder_panel.h"
+#include "app/user_dialogs.h"
+#include "satellites/satellite_editor.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace tavrino::app {
+namespace {
+
+void fillList(QListWidget* list, const std::vector<std::string>& lines) {
+    const QSignalBlocker quiet(list);
+    list->clear();
+    for (const auto& line : lines) {
+        list->addItem(QString::fromStdString(line));
+    }
+}
+
+void selectRow(QListWidget* list, int row) {
+    const QSignalBlocker quiet(list);
+    list->setCurrentRow(row < list->count() ? row : -1);
+    if (QListWidgetItem* item = list->currentItem()) {
+        list->scrollToItem(item);
+    }
+}
+
+} // namespace
+
+OrganizeSatTab::OrganizeSatTab(Workspace& workspace, UserDialogs& dialogs, QWidget* parent)
+    : QWidget(parent), workspace_(workspace), dialogs_(dialogs), satellites_(new QListWidget(this)),
+      antennas_(new QListWidget(this)), satellitePanel_(new SatellitePanel(this)),
+      transponderPanel_(new TransponderPanel(this)),
+      open_(new QPushButton("Open : antenna_list.dat  &&  DVBS.dat", this)),
+      save_(new QPushButton("Save : antenna_list.dat  &&  DVBS.dat", this)),
+      importXml_(new QPushButton("Import from satellites.xml", this)),
+      importKingOfSat_(new QPushButton("Import from KingOfSat", this)) {
+    setObjectName("organizeSatTab");
+    satellites_->setObjectName("satelliteList");
+    antennas_->setObjectName("antennaList");
+
+    auto* lists = new QVBoxLayout;
+    lists->addWidget(new QLabel("Satellites", this));
+    lists->addWidget(satellites_, 3);
+    lists->addWidget(new QLabel("antenna_list.dat", this));
+    lists->addWidget(antennas_, 2);
+
+    auto* editors = new QHBoxLayout;
+    editors->addLayout(lists, 2);
+    editors->addWidget(satellitePanel_, 3);
+    editors->addWidget(transponderPanel_, 2);
+
+    auto* files = new QHBoxLayout;
+    files->addWidget(open_);
+    files->addWidget(save_);
+    files->addStretch(1);
+    files->addWidget(importXml_);
+    files->addWidget(importKingOfSat_);
+    importXml_->setEnabled(false); // the imports arrive with their own dialogs
+    importKingOfSat_->setEnabled(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(editors, 1);
+    layout->addLayout(files);
+
+    connect(open_, &QPushButton::clicked, this, &OrganizeSatTab::openSatelliteFilesRequested);
+    connect(save_, &QPushButton::clicked, this, &OrganizeSatTab::saveSatelliteFilesRequested);
+    // Either list chooses the satellite, so the two never disagree about which one Update
+    // writes.
+    for (QListWidget* list : {satellites_, antennas_}) {
+        connect(list, &QListWidget::currentRowChanged, this, [this](int row) {
+            if (row >= 0) {
+                showSatellite(row);
+            }
+        });
+    }
+    connectEditors();
+    listSatellites(std::nullopt);
+}
+
+void OrganizeSatTab::connectEditors() {
+    connect(satellitePanel_->addButton(), &QPushButton::clicked, this, [this] {
+        const SatelliteChange change = addSatellite(workspace_, satellitePanel_->edited());
+        if (!refused(change.refusal) && change.written) {
+            listSatellites(change.select);
+            emit edited();
+        }
+    });
+    connect(satellitePanel_->updateButton(), &QPushButton::clicked, this, [this] {
+        const SatelliteChange change =
+            updateSatellite(workspace_, satellitePanel_->opened(), satellitePanel_->edited());
+        if (!refused(change.refusal) && change.written) {
+            listSatellites(change.select, transponderPanel_->selectedTransponder());
+            emit edited();
+        }
+    });
+    connect(satellitePanel_->deleteButton(), &QPushButton::clicked, this, [this] {
+        const auto satellite = selectedSatellite();
+        if (!satellite) {
+            return;
+        }
+        const SatelliteChange change = deleteSatellite(workspace_, *satellite, dialogs_);
+        if (!refused(change.refusal) && change.written) {
+            listSatellites(change.select);
+            emit edited();
+        }
+    });
+    const auto transponderChange = [this](const TransponderChange& change) {
+        if (!refused(change.refusal) && change.written) {
+            listSatellites(selectedSatellite(), change.select);
+            emit edited();
+        }
+    };
+    connect(transponderPanel_->addButton(), &QPushButton::clicked, this, [=, this] {
+        if (const auto satellite = selectedSatellite()) {
+            transponderChange(addTransponder(workspace_, *satellite, transponderPanel_->edited()));
+        }
+    });
+    connect(transponderPanel_->updateButton(), &QPushButton::clicked, this, [=, this] {
+        const auto satellite = selectedSatellite();
+        const auto transponder = transponderPanel_->selectedTransponder();
+        if (satellite && transponder) {
+            transponderChange(updateTransponder(workspace_, *satellite, *transponder,
+                                                transponderPanel_->opened(),
+                                                transponderPanel_->edited()));
+        }
+    });
+    connect(transponderPanel_->deleteButton(), &QPushButton::clicked, this, [=, this] {
+        const auto satellite = selectedSatellite();
+        const auto transponder = transponderPanel_->selectedTransponder();
+        if (satellite && transponder) {
+            transponderChange(deleteTransponder(workspace_, *satellite, *transponder));
+        }
+    });
+}
+
+bool OrganizeSatTab::refused(const std::optional<FieldRefusal>& refusal) {
+    if (refusal) {
+        dialogs_.tell(refusal->notice);
+    }
+    return refusal.has_value();
+}
+
+std::optional<int> OrganizeSatTab::selectedSatellite() const {
+    const int row =
+        satellites_->currentRow() >= 0 ? satellites_->currentRow() : antennas_->currentRow();
+    return row >= 0 ? std::optional<int>(row) : std::nullopt;
+}
+
+void OrganizeSatTab::listSatellites(std::optional<int> select, std::optional<int> transponder) {
+    fillList(satellites_, satelliteLines(workspace_));
+    fillList(antennas_, antennaLines(workspace_));
+    const int count = std::max(satellites_->count(), antennas_->count());
+    if (count == 0) {
+        satellitePanel_->showForm(satelliteForm(workspace_, std::nullopt));
+        transponderPanel_->showSatellite(workspace_, std::nullopt);
+        return;
+    }
+    const int row = std::clamp(select.value_or(count - 1), 0, count - 1);
+    selectRow(satellites_, row);
+    selectRow(antennas_, row);
+    satellitePanel_->showForm(satelliteForm(workspace_, row));
+    transponderPanel_->showSatellite(workspace_, row, transponder);
+}
+
+void OrganizeSatTab::showSatellite(int index) {
+    selectRow(satellites_, index);
+    selectRow(antennas_, index);
+    satellitePanel_->showForm(satelliteForm(workspace_, index));
+    transponderPanel_->showSatellite(workspace_, index);
+}
+
+void OrganizeSatTab::workspaceReplaced() {
+    listSatellites(std::nullopt); // the last satellite, as after any open
+}
+
+void OrganizeSatTab::stepApplied(const StepEffect& effect) {
+    if (effect.satellitesChanged) {
+        listSatellites(selectedSatellite(), transponderPanel_->selectedTransponder());
+    }
+}
+
+} // namespace tavrino::app

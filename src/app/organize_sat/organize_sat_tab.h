@@ -1,0 +1,61 @@
+#pragma once
+
+#include "workspace/workspace.h"
+
+#include <QWidget>
+
+class QListWidget;
+class QPushButton;
+
+namespace tavrino::app {
+
+class SatellitePanel;
+class TransponderPanel;
+class UserDialogs;
+
+// Tab 2, "Organize Sat && TP": the satellites of DVBS.dat with their antenna settings, the
+// transponders of the selected one, their editors, and the two satellite files on their own.
+class OrganizeSatTab : public QWidget {
+    Q_OBJECT
+public:
+    OrganizeSatTab(Workspace& workspace, UserDialogs& dialogs, QWidget* parent = nullptr);
+
+    // New files: list their satellites and show the last one.
+    void workspaceReplaced();
+    // An undo or redo: list again, keeping the satellite and transponder shown.
+    void stepApplied(const StepEffect& effect);
+
+    QListWidget* satelliteList() const { return satellites_; }
+    QListWidget* antennaList() const { return antennas_; }
+    SatellitePanel* satellitePanel() const { return satellitePanel_; }
+    TransponderPanel* transponderPanel() const { return transponderPanel_; }
+    QPushButton* openButton() const { return open_; }
+    QPushButton* saveButton() const { return save_; }
+    QPushButton* importXmlButton() const { return importXml_; }
+    QPushButton* importKingOfSatButton() const { return importKingOfSat_; }
+
+signals:
+    void edited(); // something was written into the images
+    void openSatelliteFilesRequested();
+    void saveSatelliteFilesRequested();
+
+private:
+    void connectEditors();
+    void listSatellites(std::optional<int> select, std::optional<int> transponder = {});
+    void showSatellite(int index);
+    std::optional<int> selectedSatellite() const;
+    bool refused(const std::optional<FieldRefusal>& refusal);
+
+    Workspace& workspace_;
+    UserDialogs& dialogs_;
+    QListWidget* satellites_;
+    QListWidget* antennas_;
+    SatellitePanel* satellitePanel_;
+    TransponderPanel* transponderPanel_;
+    QPushButton* open_;
+    QPushButton* save_;
+    QPushButton* importXml_;
+    QPushButton* importKingOfSat_;
+};
+
+} // namespace tavrino::app

@@ -1,0 +1,202 @@
+#include "app/organize_sat/satellite_panel.h"
+
+#include "database/option_texts.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tavrino::app {
+namespace ac = antenna_captions;
+namespace sc = satellite_captions;
+
+namespace {
+
+QStringList texts(const std::vector<std::string>& entries) {
+    QStringList list;
+    for (const auto& e : entries) {
+        list << QString::fromStdString(e);
+    }
+    return list;
+}
+
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::string s(const QLineEdit* box) {
+    return box->text().toStdString();
+}
+
+} // namespace
+
+SatellitePanel::SatellitePanel(QWidget* parent) : QWidget(parent) {
+    setObjectName("satellitePanel");
+    build();
+    showForm(SatelliteForm{});
+}
+
+void SatellitePanel::build() {
+    const auto box = [this](const char* name) {
+        auto* b = new QLineEdit(this);
+        b->setObjectName(name);
+        return b;
+    };
+    auto* header = new QGridLayout;
+    longitude_ = box(sc::longitude);
+    latitude_ = box(sc::latitude);
+    maxSat_ = box(sc::maxSat);
+    maxSat_->setReadOnly(true);
+    header->addWidget(new QLabel(sc::longitude, this), 0, 0);
+    header->addWidget(longitude_, 0, 1);
+    header->addWidget(new QLabel(sc::latitude, this), 0, 2);
+    header->addWidget(latitude_, 0, 3);
+    header->addWidget(new QLabel(sc::maxSat, this), 0, 4);
+    header->addWidget(maxSat_, 0, 5);
+
+    auto* identity = new QHBoxLayout;
+    name_ = box(sc::name);
+    position_ = box(sc::position);
+    position_->setMaximumWidth(70);
+    eastWest_ = new QComboBox(this);
+    eastWest_->setObjectName("E/W");
+    eastWest_->addItems(texts(options::eastWest()));
+    identity->addWidget(name_, 3);
+    identity->addWidget(position_, 1);
+    identity->addWidget(eastWest_);
+
+    add_ = new QPushButton(sc::add, this);
+    update_ = new QPushButton(sc::update, this);
+    delete_ = new QPushButton(sc::remove, this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(add_);
+    buttons->addWidget(update_);
+    buttons->addWidget(delete_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(header);
+    layout->addLayout(identity);
+    layout->addWidget(antennaControls());
+    layout->addLayout(buttons);
+    layout->addStretch(1);
+}
+
+QWidget* SatellitePanel::antennaControls() {
+    auto* group = new QGroupBox(this);
+    auto* grid = new QGridLayout(group);
+    int row = 0;
+    const auto addBox = [&](const char* caption, QLineEdit*& box) {
+        box = new QLineEdit(group);
+        box->setObjectName(caption);
+        grid->addWidget(new QLabel(caption, group), row, 0);
+        grid->addWidget(box, row++, 1);
+    };
+    const auto addList = [&](const char* caption, QComboBox*& list,
+                             const std::vector<std::string>& entries, bool labelled = true) {
+        list = new QComboBox(group);
+        list->setObjectName(caption);
+        list->addItems(texts(entries));
+        if (labelled) {
+            grid->addWidget(new QLabel(caption, group), row, 0);
+        }
+        grid->addWidget(list, row++, 1);
+        connect(list, &QComboBox::currentIndexChanged, this, &SatellitePanel::applyControlRules);
+    };
+    addBox(ac::netIndex, netIndex_);
+    addList(ac::nitSearch, nitSearch_, options::offOn());
+    addBox(ac::tunerSelect, tunerSelect_);
+    addList(ac::lnbType, lnbType_, options::lnbTypes());
+    addBox(ac::lnbFrequency, lnbFrequency_);
+    addList(ac::power, power_, options::offOn());
+    addList(ac::tone22k, tone22k_, options::offOn());
+    addList(ac::switch12v, switch12v_, options::switch12v());
+    addList(ac::diseqc, diseqc_, options::diseqcPorts());
+    addList(ac::committed, committed_, options::committedSwitches(), false);
+    addList(ac::uncommitted, uncommitted_, options::uncommittedSwitches(), false);
+    addList(ac::order, order_, options::combinationOrders(), false);
+    addList(ac::motor, motor_, options::motorModes());
+    addBox(ac::motorPosition, motorPosition_);
+    // A motor setting the user picks other than "DiSEqC 1.2" clears the position box.
+    connect(motor_, &QComboBox::activated, this, [this](int picked) {
+        AntennaForm form = edited().antenna;
+        chooseMotor(form, picked);
+        motorPosition_->setText(q(form.motorPosition));
+    });
+    return group;
+}
+
+void SatellitePanel::showForm(const SatelliteForm& form) {
+    opened_ = form;
+    longitude_->setText(q(form.longitude));
+    latitude_->setText(q(form.latitude));
+    maxSat_->setText(q(form.maxSat));
+    name_->setText(q(form.name));
+    position_->setText(q(form.position));
+    eastWest_->setCurrentIndex(form.eastWest);
+    const AntennaForm& a = form.antenna;
+    netIndex_->setText(q(a.netIndex));
+    nitSearch_->setCurrentIndex(a.nitSearch);
+    tunerSelect_->setText(q(a.tunerSelect));
+    lnbType_->setCurrentIndex(a.lnbType);
+    lnbFrequency_->setText(q(a.lnbFrequency));
+    power_->setCurrentIndex(a.power);
+    tone22k_->setCurrentIndex(a.tone22k);
+    switch12v_->setCurrentIndex(a.switch12v);
+    diseqc_->setCurrentIndex(a.diseqc);
+    committed_->setCurrentIndex(a.committed);
+    uncommitted_->setCurrentIndex(a.uncommitted);
+    order_->setCurrentIndex(a.order);
+    motor_->setCurrentIndex(a.motor);
+    motorPosition_->setText(q(a.motorPosition));
+    applyControlRules();
+}
+
+SatelliteForm SatellitePanel::edited() const {
+    SatelliteForm form = opened_;
+    form.longitude = s(longitude_);
+    form.latitude = s(latitude_);
+    form.name = s(name_);
+    form.position = s(position_);
+    form.eastWest = eastWest_->currentIndex();
+    AntennaForm& a = form.antenna;
+    a.netIndex = s(netIndex_);
+    a.nitSearch = nitSearch_->currentIndex();
+    a.tunerSelect = s(tunerSelect_);
+    a.lnbType = lnbType_->currentIndex();
+    a.lnbFrequency = s(lnbFrequency_);
+    a.power = power_->currentIndex();
+    a.tone22k = tone22k_->currentIndex();
+    a.switch12v = switch12v_->currentIndex();
+    a.diseqc = diseqc_->currentIndex();
+    a.committed = committed_->currentIndex();
+    a.uncommitted = uncommitted_->currentIndex();
+    a.order = order_->currentIndex();
+    a.motor = motor_->currentIndex();
+    a.motorPosition = s(motorPosition_);
+    return form;
+}
+
+void SatellitePanel::applyControlRules() {
+    const AntennaControls rules = tavrino::antennaControls(edited().antenna);
+    lnbFrequency_->setEnabled(rules.lnbFrequencyEnabled);
+    motorPosition_->setEnabled(rules.motorPositionEnabled);
+    for (QComboBox* list : {committed_, uncommitted_, order_}) {
+        list->setVisible(rules.switchesVisible);
+    }
+}
+
+QLineEdit* SatellitePanel::box(const char* caption) const {
+    return findChild<QLineEdit*>(caption);
+}
+
+QComboBox* SatellitePanel::list(const char* caption) const {
+    return findChild<QComboBox*>(caption);
+}
+
+} // namespace tavrino::app

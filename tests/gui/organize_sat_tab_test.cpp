@@ -1,0 +1,173 @@
+#include "app/main_window.h"
+#include "app/organize_sat/organize_sat_tab.h"
+#include "app/organize_sat/satellite_panel.h"
+#include "app/organize_sat/transponder_panel.h"
+#include "real_input.h"
+#include "satellites/satellite_editor.h"
+#include "satellites/transponder_editor.h"
+#include "scripted_dialogs.h"
+#include "test_support.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+using namespace tavrino;
+using namespace tavrino::app;
+namespace ac = tavrino::antenna_captions;
+namespace tc = tavrino::transponder_captions;
+
+class OrganizeSatTabTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TempDir> folder_;
+    std::unique_ptr<test::ScriptedDialogs> dialogs_;
+    std::unique_ptr<MainWindow> window_;
+
+    OrganizeSatTab& tab() { return *window_->organizeSatTab(); }
+    SatellitePanel& satellite() { return *tab().satellitePanel(); }
+    TransponderPanel& transponders() { return *tab().transponderPanel(); }
+
+    void clickItem(QListWidget* list, int row) {
+        list->scrollToItem(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
+    }
+    // Opens the list's popup with the keyboard and walks to `entry`, as a person does.
+    void pick(QComboBox* list, int entry) {
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Home);
+        for (int i = 0; i < entry; ++i) {
+            QTest::keyClick(list, Qt::Key_Down);
+        }
+        QCOMPARE(list->currentIndex(), entry);
+    }
+    void type(QLineEdit* box, const QString& text) {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+    }
+
+private slots:
+    void init() {
+        folder_ = std::make_unique<test::TempDir>();
+        dialogs_ = std::make_unique<test::ScriptedDialogs>();
+        test::writeSample(folder_->path(), {.services = 60, .satellites = 5, .bouquets = 1});
+        window_ = std::make_unique<MainWindow>(*dialogs_,
+                                               QString::fromStdString(folder_->path().string()));
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        QVERIFY(window_->openFolder(folder_->path()));
+        window_->tabs()->setCurrentIndex(1);
+        QApplication::processEvents();
+    }
+    void cleanup() {
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
+        window_.reset();
+    }
+
+    void captionsAndTheLastSatelliteShown() {
+        QCOMPARE(window_->tabs()->tabText(1), QString("Organize Sat && TP"));
+        QCOMPARE(tab().openButton()->text(), QString("Open : antenna_list.dat  &&  DVBS.dat"));
+        QCOMPARE(tab().saveButton()->text(), QString("Save : antenna_list.dat  &&  DVBS.dat"));
+        QCOMPARE(satellite().addButton()->text(), QString("Add Sat"));
+        QCOMPARE(satellite().updateButton()->text(), QString("Update SAT"));
+        QCOMPARE(satellite().deleteButton()->text(), QString("Del Sat"));
+        QCOMPARE(transponders().updateButton()->text(), QString("Update TP"));
+        QCOMPARE(tab().satelliteList()->count(), 5);
+        QCOMPARE(tab().satelliteList()->currentRow(), 4);
+        QCOMPARE(tab().antennaList()->currentRow(), 4);
+    }
+
+    // Clicking a line of either list shows that satellite in both.
+    void bothListsChooseTheSameSatellite() {
+        clickItem(tab().antennaList(), 1);
+        QCOMPARE(tab().satelliteList()->currentRow(), 1);
+        const SatelliteForm shown = satelliteForm(window_->workspace(), 1);
+        QCOMPARE(satellite().box(satellite_captions::name)->text(),
+                 QString::fromStdString(shown.name));
+        clickItem(tab().satelliteList(), 2);
+        QCOMPARE(tab().antennaList()->currentRow(), 2);
+        QCOMPARE(transponders().list()->count(),
+                 static_cast<int>(transponderLines(window_->workspace(), 2).size()));
+    }
+
+    void controlRulesFollowTheLists() {
+        pick(satellite().list(ac::lnbType), userDefinedLnb);
+        QVERIFY(satellite().box(ac::lnbFrequency)->isEnabled());
+        pick(satellite().list(ac::lnbType), 0);
+        QVERIFY(!satellite().box(ac::lnbFrequency)->isEnabled());
+        pick(satellite().list(ac::diseqc), combinationEntry);
+        QVERIFY(satellite().list(ac::committed)->isVisible());
+        pick(satellite().list(ac::diseqc), 1);
+        QVERIFY(!satellite().list(ac::committed)->isVisible());
+        pick(satellite().list(ac::motor), diseqc12Motor);
+        QVERIFY(satellite().box(ac::motorPosition)->isEnabled());
+        type(satellite().box(ac::motorPosition), "7");
+        pick(satellite().list(ac::motor), 2); // "USALS"
+        QVERIFY(!satellite().box(ac::motorPosition)->isEnabled());
+    }
+
+    void updateWithNothingChangedWritesNothing() {
+        clickItem(tab().satelliteList(), 1);
+        const Bytes dvbs = window_->workspace().files().satelliteFiles.dvbs.bytes;
+        const Bytes antenna = window_->workspace().files().satelliteFiles.antenna.bytes;
+        QTest::mouseClick(satellite().updateButton(), Qt::LeftButton);
+        clickItem(transponders().list(), 0);
+        QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
+        QVERIFY(window_->workspace().files().satelliteFiles.dvbs.bytes == dvbs);
+        QVERIFY(window_->workspace().files().satelliteFiles.antenna.bytes == antenna);
+        QVERIFY(!window_->workspace().modified());
+    }
+
+    void transpondersAreAddedUpdatedAndDeletedAndUndone() {
+        clickItem(tab().satelliteList(), 0);
+        const int before = transponders().list()->count();
+        const Bytes original = window_->workspace().files().satelliteFiles.dvbs.bytes;
+        type(transponders().box(tc::frequency), "11778");
+        type(transponders().box(tc::symbolRate), "27500");
+        QTest::mouseClick(transponders().addButton(), Qt::LeftButton);
+        QCOMPARE(transponders().list()->count(), before + 1);
+        QCOMPARE(transponders().list()->currentRow(), before);
+        QCOMPARE(transponders().box(tc::frequency)->text(), QString("11778"));
+        type(transponders().box(tc::nid), "99");
+        QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
+        QCOMPARE(transponderForm(window_->workspace(), 0, before).nid, std::string("99"));
+        QTest::mouseClick(transponders().deleteButton(), Qt::LeftButton);
+        QCOMPARE(transponders().list()->count(), before);
+        for (int i = 0; i < 3; ++i) {
+            window_->undoAction()->trigger();
+        }
+        QVERIFY(window_->workspace().files().satelliteFiles.dvbs.bytes == original);
+        QCOMPARE(tab().satelliteList()->currentRow(), 0);
+    }
+
+    void aRefusedPositionSaysSoAndWritesNothing() {
+        const Bytes dvbs = window_->workspace().files().satelliteFiles.dvbs.bytes;
+        type(satellite().box(satellite_captions::position), "181");
+        QTest::mouseClick(satellite().updateButton(), Qt::LeftButton);
+        QCOMPARE(dialogs_->told.size(), std::size_t{1});
+        QVERIFY(window_->workspace().files().satelliteFiles.dvbs.bytes == dvbs);
+    }
+
+    void satelliteFilesOpenOnTheirOwn() {
+        test::TempDir other;
+        test::writeSample(other.path(), {.services = 10, .satellites = 2, .seed = 5});
+        dialogs_->nextAntennaFile = other / "antenna_list.dat";
+        dialogs_->nextDvbsFile = other / "DVBS.dat";
+        QTest::mouseClick(tab().openButton(), Qt::LeftButton);
+        QCOMPARE(tab().satelliteList()->count(), 2);
+        test::TempDir out;
+        dialogs_->nextSaveFolder = out.path();
+        QTest::mouseClick(tab().saveButton(), Qt::LeftButton);
+        QVERIFY(test::readFile(out / "DVBS.dat") == test::readFile(other / "DVBS.dat"));
+        QVERIFY(!std::filesystem::exists(out / "all_channel.dat"));
+    }
+};
+
+QTEST_MAIN(OrganizeSatTabTest)
+#include "organize_sat_tab_test.moc"

@@ -1,0 +1,152 @@
+#include "app/main_window.h"
+#include "app/organize_list/service_edit_dialog.h"
+#include "app/organize_list_tab.h"
+#include "app/service_list_view.h"
+#include "app/service_model.h"
+#include "database/layout.h"
+#include "real_input.h"
+#include "scripted_dialogs.h"
+#include "services/service_columns.h"
+#include "test_support.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace tavrino;
+using namespace tavrino::app;
+namespace cap = tavrino::service_captions;
+
+class ServiceEditDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TempDir> folder_;
+    std::unique_ptr<test::ScriptedDialogs> dialogs_;
+    std::unique_ptr<MainWindow> window_;
+
+    OrganizeListTab& tab() { return *window_->organizeListTab(); }
+    ServiceListView& view() { return *tab().serviceView(); }
+    ServiceEditDialog& dialog() { return *tab().editDialog(); }
+    QString cell(int position, int column) {
+        return tab().serviceModel()->index(position, column).data().toString();
+    }
+
+    // The right button on the row, then "Edit" clicked in the menu that opens.
+    void editRow(int position) {
+        test::clickRow(view(), position);
+        test::rightClickRow(view(), position);
+        QMenu* menu = view().contextMenu();
+        QTRY_VERIFY(menu->isVisible());
+        const QRect entry = menu->actionGeometry(view().editAction());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, entry.center());
+        QTRY_VERIFY(dialog().isVisible());
+    }
+    void typeInto(QLineEdit* box, const QString& text) {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+    }
+    void clickOk() {
+        auto* ok = dialog().findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        QTest::mouseClick(ok, Qt::LeftButton);
+    }
+
+private slots:
+    void init() {
+        folder_ = std::make_unique<test::TempDir>();
+        dialogs_ = std::make_unique<test::ScriptedDialogs>();
+        test::writeSample(folder_->path(), {.services = 120, .satellites = 4, .bouquets = 2});
+        window_ = std::make_unique<MainWindow>(*dialogs_,
+                                               QString::fromStdString(folder_->path().string()));
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        QVERIFY(window_->openFolder(folder_->path()));
+    }
+    void cleanup() {
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
+        window_.reset();
+    }
+
+    void opensFilledFromTheRowAndOkWithoutChangesWritesNothing() {
+        editRow(3);
+        QCOMPARE(dialog().box(cap::name)->text(), cell(3, colService));
+        QCOMPARE(dialog().box(cap::sid)->text(), cell(3, colSid));
+        QCOMPARE(dialog().list(cap::satellite)->currentText(), cell(3, colSatellite));
+        QVERIFY(!dialog().isModal());
+        const Bytes before = window_->workspace().channelBytes();
+        clickOk();
+        QVERIFY(!dialog().isVisible());
+        QVERIFY(window_->workspace().channelBytes() == before);
+        QVERIFY(!window_->workspace().modified());
+    }
+
+    void okWritesWhatWasTypedAndTheRowFollows() {
+        editRow(5);
+        const std::uint32_t record = cell(5, colLokacija).toUInt();
+        typeInto(dialog().box(cap::name), "Neu");
+        dialog().flagBox("LOCK")->click();
+        clickOk();
+        const Bytes& image = window_->workspace().channelBytes();
+        QCOMPARE(image[record + layout::channel::service::nameLength], std::uint8_t{3});
+        QCOMPARE(image[record + layout::channel::service::name], std::uint8_t{'N'});
+        QVERIFY(image[record + layout::channel::service::flags] & 2);
+        QCOMPARE(cell(5, colService), QString("Neu"));
+        QCOMPARE(window_->undoAction()->text(), QString("Undo Edit Service"));
+    }
+
+    // The dialog remembers its record: sorting the list meanwhile does not redirect "OK".
+    void aSortWhileOpenEditsTheSameService() {
+        editRow(0);
+        const std::uint32_t record = cell(0, colLokacija).toUInt();
+        const QRect header = view().horizontalHeader()->geometry();
+        QTest::mouseClick(view().horizontalHeader()->viewport(), Qt::LeftButton, {},
+                          QPoint(view().horizontalHeader()->sectionViewportPosition(colService) + 5,
+                                 header.height() / 2));
+        QVERIFY(cell(0, colLokacija).toUInt() != record);
+        typeInto(dialog().box(cap::pmt), "4321");
+        clickOk();
+        QCOMPARE(test::get(window_->workspace().channelBytes(),
+                           record + layout::channel::service::pmtPid, 2),
+                 std::int64_t{4321});
+    }
+
+    void aRefusedValueKeepsTheDialogOpen() {
+        editRow(2);
+        const Bytes before = window_->workspace().channelBytes();
+        typeInto(dialog().box(cap::sid), "70000");
+        clickOk();
+        QVERIFY(dialog().isVisible());
+        QCOMPARE(dialogs_->told.size(), std::size_t{1});
+        QVERIFY(dialogs_->told[0].text.find("SID") != std::string::npos);
+        QCOMPARE(dialog().box(cap::sid)->text(), QString("70000"));
+        QVERIFY(window_->workspace().channelBytes() == before);
+    }
+
+    void hdAndSdStandOpposite() {
+        editRow(1);
+        QCheckBox* hd = dialog().flagBox("HD");
+        QCheckBox* sd = dialog().flagBox("SD");
+        QCOMPARE(sd->isChecked(), !hd->isChecked());
+        hd->click();
+        QCOMPARE(sd->isChecked(), !hd->isChecked());
+        sd->click();
+        QCOMPARE(sd->isChecked(), !hd->isChecked());
+    }
+
+    void undoToBeforeItOpenedClosesIt() {
+        test::clickRow(view(), 7);
+        view().lockAction()->trigger();
+        editRow(7);
+        window_->undoAction()->trigger();
+        QVERIFY(!dialog().isVisible());
+    }
+};
+
+QTEST_MAIN(ServiceEditDialogTest)
+#include "service_edit_dialog_test.moc"
