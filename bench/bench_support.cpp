@@ -1,6 +1,9 @@
 #include "bench_support.h"
 
+#include "workspace/workspace.h"
+
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <vector>
 
@@ -32,6 +35,15 @@ const fs::path& largeSampleFolder() {
         return path;
     }();
     return folder;
+}
+
+Workspace& largeWorkspace() {
+    static Workspace ws;
+    static const bool opened = ws.openFolder(largeSampleFolder()).opened();
+    if (!opened) {
+        std::abort();
+    }
+    return ws;
 }
 
 std::size_t largeSampleBytes() {

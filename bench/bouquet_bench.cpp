@@ -8,19 +8,8 @@
 namespace tavrino::bench {
 namespace {
 
-class YesPrompter : public Prompter {
-public:
-    void tell(const Notice&) override {}
-    bool ask(const Notice&) override { return true; }
-};
-
 Workspace& workspace() {
-    static Workspace ws;
-    static const bool opened = ws.openFolder(largeSampleFolder()).opened();
-    if (!opened) {
-        std::abort();
-    }
-    return ws;
+    return largeWorkspace();
 }
 
 void BM_Drop200ServicesIntoAnEmptyBouquet(benchmark::State& state) {

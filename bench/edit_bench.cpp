@@ -11,12 +11,6 @@
 namespace tavrino::bench {
 namespace {
 
-class YesPrompter : public Prompter {
-public:
-    void tell(const Notice&) override {}
-    bool ask(const Notice&) override { return true; }
-};
-
 Workspace& open(Workspace& ws, const std::filesystem::path& folder) {
     if (!ws.openFolder(folder).opened()) {
         std::abort();
@@ -25,9 +19,7 @@ Workspace& open(Workspace& ws, const std::filesystem::path& folder) {
 }
 
 Workspace& services() {
-    static Workspace ws;
-    static Workspace& opened = open(ws, largeSampleFolder());
-    return opened;
+    return largeWorkspace();
 }
 
 Workspace& transponders() {

@@ -1,5 +1,6 @@
 #include "app/organize_list/service_edit_dialog.h"
 
+#include "app/qt_text.h"
 #include "app/user_dialogs.h"
 #include "database/option_texts.h"
 
@@ -14,30 +15,6 @@
 
 namespace tavrino::app {
 namespace cap = service_captions;
-
-namespace {
-
-QStringList texts(const std::vector<std::string>& entries) {
-    QStringList list;
-    for (const auto& e : entries) {
-        list << QString::fromStdString(e);
-    }
-    return list;
-}
-
-QStringList texts(const std::vector<options::CodedEntry>& entries) {
-    QStringList list;
-    for (const auto& e : entries) {
-        list << QString::fromStdString(e.text);
-    }
-    return list;
-}
-
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-} // namespace
 
 ServiceEditDialog::ServiceEditDialog(Workspace& workspace, UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent), workspace_(workspace), dialogs_(dialogs) {
@@ -84,7 +61,7 @@ void ServiceEditDialog::build() {
     grid->addWidget(frequencyCaption_, row, 0);
     grid->addLayout(frequencyRow, row++, 1);
 
-    addList(cap::type, type_, texts(options::serviceTypes()));
+    addList(cap::type, type_, qTexts(options::serviceTypes()));
     tidCaption_ = new QLabel(cap::tid, this);
     tid_ = new QLineEdit(this);
     tid_->setObjectName(cap::tid);
@@ -92,12 +69,12 @@ void ServiceEditDialog::build() {
     grid->addWidget(tid_, row++, 1);
     addBox(cap::nid, nid_);
     addBox(cap::sid, sid_);
-    addList(cap::polarization, polarization_, texts(options::polarizations()));
+    addList(cap::polarization, polarization_, qTexts(options::polarizations()));
     addBox(cap::pmt, pmt_);
     addBox(cap::pcr, pcr_);
-    addList(cap::videoTag, videoTag_, texts(options::videoCodecs()));
+    addList(cap::videoTag, videoTag_, qTexts(options::videoCodecs()));
     addBox(cap::vpid, vpid_);
-    addList(cap::audioTag, audioTag_, texts(options::audioCodecs()));
+    addList(cap::audioTag, audioTag_, qTexts(options::audioCodecs()));
     addBox(cap::apid, apid_);
     addBox(cap::txt, txt_);
 
@@ -106,7 +83,7 @@ void ServiceEditDialog::build() {
     sd_ = new QCheckBox(options::sdFlagBox, this);
     int at = 0;
     for (const auto& entry : options::flagBoxes()) {
-        auto* box = new QCheckBox(q(entry.text), this);
+        auto* box = new QCheckBox(qText(entry.text), this);
         flags_.push_back(box);
         flagGrid->addWidget(box, at / 4, at % 4);
         ++at;
@@ -139,33 +116,33 @@ void ServiceEditDialog::open(std::uint32_t tableRow) {
 }
 
 void ServiceEditDialog::fill(const ServiceForm& form) {
-    name_->setText(q(form.name));
-    countryId_->setText(q(form.countryId));
-    genreId_->setText(q(form.genreId));
-    provider_->setText(q(form.provider));
+    name_->setText(qText(form.name));
+    countryId_->setText(qText(form.countryId));
+    genreId_->setText(qText(form.genreId));
+    provider_->setText(qText(form.provider));
     satellite_->clear();
-    satellite_->addItems(texts(form.satellites));
+    satellite_->addItems(qTexts(form.satellites));
     satellite_->setCurrentIndex(form.satellite);
     frequencyCaption_->setText(form.frequencyCaption());
     tidCaption_->setText(form.tidCaption());
-    frequency_->setText(q(form.frequency));
+    frequency_->setText(qText(form.frequency));
     frequency_->setVisible(!form.ipAddress);
     for (std::size_t i = 0; i < ipBytes_.size(); ++i) {
-        ipBytes_[i]->setText(q(form.ipBytes[i]));
+        ipBytes_[i]->setText(qText(form.ipBytes[i]));
         ipBytes_[i]->setVisible(form.ipAddress);
     }
     type_->setCurrentIndex(form.type);
-    tid_->setText(q(form.tid));
-    nid_->setText(q(form.nid));
-    sid_->setText(q(form.sid));
+    tid_->setText(qText(form.tid));
+    nid_->setText(qText(form.nid));
+    sid_->setText(qText(form.sid));
     polarization_->setCurrentIndex(form.polarization);
-    pmt_->setText(q(form.pmt));
-    pcr_->setText(q(form.pcr));
+    pmt_->setText(qText(form.pmt));
+    pcr_->setText(qText(form.pcr));
     videoTag_->setCurrentIndex(form.videoTag);
-    vpid_->setText(q(form.vpid));
+    vpid_->setText(qText(form.vpid));
     audioTag_->setCurrentIndex(form.audioTag);
-    apid_->setText(q(form.apid));
-    txt_->setText(q(form.txt));
+    apid_->setText(qText(form.apid));
+    txt_->setText(qText(form.txt));
     const auto& boxes = options::flagBoxes();
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         flags_[i]->setChecked((form.flags & boxes[i].code) != 0);
@@ -175,22 +152,21 @@ void ServiceEditDialog::fill(const ServiceForm& form) {
 
 ServiceForm ServiceEditDialog::edited() const {
     ServiceForm form = *opened_;
-    const auto text = [](const QLineEdit* box) { return box->text().toStdString(); };
-    form.name = text(name_);
+    form.name = textOf(name_);
     form.satellite = satellite_->currentIndex();
-    form.frequency = text(frequency_);
+    form.frequency = textOf(frequency_);
     form.type = type_->currentIndex();
-    form.tid = text(tid_);
-    form.nid = text(nid_);
-    form.sid = text(sid_);
+    form.tid = textOf(tid_);
+    form.nid = textOf(nid_);
+    form.sid = textOf(sid_);
     form.polarization = polarization_->currentIndex();
-    form.pmt = text(pmt_);
-    form.pcr = text(pcr_);
+    form.pmt = textOf(pmt_);
+    form.pcr = textOf(pcr_);
     form.videoTag = videoTag_->currentIndex();
-    form.vpid = text(vpid_);
+    form.vpid = textOf(vpid_);
     form.audioTag = audioTag_->currentIndex();
-    form.apid = text(apid_);
-    form.txt = text(txt_);
+    form.apid = textOf(apid_);
+    form.txt = textOf(txt_);
     std::uint8_t flags = 0;
     const auto& boxes = options::flagBoxes();
     for (std::size_t i = 0; i < boxes.size(); ++i) {

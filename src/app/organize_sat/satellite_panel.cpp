@@ -1,5 +1,6 @@
 #include "app/organize_sat/satellite_panel.h"
 
+#include "app/qt_text.h"
 #include "database/option_texts.h"
 
 #include <QComboBox>
@@ -14,26 +15,6 @@
 namespace tavrino::app {
 namespace ac = antenna_captions;
 namespace sc = satellite_captions;
-
-namespace {
-
-QStringList texts(const std::vector<std::string>& entries) {
-    QStringList list;
-    for (const auto& e : entries) {
-        list << QString::fromStdString(e);
-    }
-    return list;
-}
-
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-std::string s(const QLineEdit* box) {
-    return box->text().toStdString();
-}
-
-} // namespace
 
 SatellitePanel::SatellitePanel(QWidget* parent) : QWidget(parent) {
     setObjectName("satellitePanel");
@@ -65,7 +46,7 @@ void SatellitePanel::build() {
     position_->setMaximumWidth(70);
     eastWest_ = new QComboBox(this);
     eastWest_->setObjectName("E/W");
-    eastWest_->addItems(texts(options::eastWest()));
+    eastWest_->addItems(qTexts(options::eastWest()));
     identity->addWidget(name_, 3);
     identity->addWidget(position_, 1);
     identity->addWidget(eastWest_);
@@ -101,7 +82,7 @@ QWidget* SatellitePanel::antennaControls() {
                              const std::vector<std::string>& entries, bool labelled = true) {
         list = new QComboBox(group);
         list->setObjectName(caption);
-        list->addItems(texts(entries));
+        list->addItems(qTexts(entries));
         if (labelled) {
             grid->addWidget(new QLabel(caption, group), row, 0);
         }
@@ -126,25 +107,25 @@ QWidget* SatellitePanel::antennaControls() {
     connect(motor_, &QComboBox::activated, this, [this](int picked) {
         AntennaForm form = edited().antenna;
         chooseMotor(form, picked);
-        motorPosition_->setText(q(form.motorPosition));
+        motorPosition_->setText(qText(form.motorPosition));
     });
     return group;
 }
 
 void SatellitePanel::showForm(const SatelliteForm& form) {
     opened_ = form;
-    longitude_->setText(q(form.longitude));
-    latitude_->setText(q(form.latitude));
-    maxSat_->setText(q(form.maxSat));
-    name_->setText(q(form.name));
-    position_->setText(q(form.position));
+    longitude_->setText(qText(form.longitude));
+    latitude_->setText(qText(form.latitude));
+    maxSat_->setText(qText(form.maxSat));
+    name_->setText(qText(form.name));
+    position_->setText(qText(form.position));
     eastWest_->setCurrentIndex(form.eastWest);
     const AntennaForm& a = form.antenna;
-    netIndex_->setText(q(a.netIndex));
+    netIndex_->setText(qText(a.netIndex));
     nitSearch_->setCurrentIndex(a.nitSearch);
-    tunerSelect_->setText(q(a.tunerSelect));
+    tunerSelect_->setText(qText(a.tunerSelect));
     lnbType_->setCurrentIndex(a.lnbType);
-    lnbFrequency_->setText(q(a.lnbFrequency));
+    lnbFrequency_->setText(qText(a.lnbFrequency));
     power_->setCurrentIndex(a.power);
     tone22k_->setCurrentIndex(a.tone22k);
     switch12v_->setCurrentIndex(a.switch12v);
@@ -153,23 +134,23 @@ void SatellitePanel::showForm(const SatelliteForm& form) {
     uncommitted_->setCurrentIndex(a.uncommitted);
     order_->setCurrentIndex(a.order);
     motor_->setCurrentIndex(a.motor);
-    motorPosition_->setText(q(a.motorPosition));
+    motorPosition_->setText(qText(a.motorPosition));
     applyControlRules();
 }
 
 SatelliteForm SatellitePanel::edited() const {
     SatelliteForm form = opened_;
-    form.longitude = s(longitude_);
-    form.latitude = s(latitude_);
-    form.name = s(name_);
-    form.position = s(position_);
+    form.longitude = textOf(longitude_);
+    form.latitude = textOf(latitude_);
+    form.name = textOf(name_);
+    form.position = textOf(position_);
     form.eastWest = eastWest_->currentIndex();
     AntennaForm& a = form.antenna;
-    a.netIndex = s(netIndex_);
+    a.netIndex = textOf(netIndex_);
     a.nitSearch = nitSearch_->currentIndex();
-    a.tunerSelect = s(tunerSelect_);
+    a.tunerSelect = textOf(tunerSelect_);
     a.lnbType = lnbType_->currentIndex();
-    a.lnbFrequency = s(lnbFrequency_);
+    a.lnbFrequency = textOf(lnbFrequency_);
     a.power = power_->currentIndex();
     a.tone22k = tone22k_->currentIndex();
     a.switch12v = switch12v_->currentIndex();
@@ -178,7 +159,7 @@ SatelliteForm SatellitePanel::edited() const {
     a.uncommitted = uncommitted_->currentIndex();
     a.order = order_->currentIndex();
     a.motor = motor_->currentIndex();
-    a.motorPosition = s(motorPosition_);
+    a.motorPosition = textOf(motorPosition_);
     return form;
 }
 

@@ -1,5 +1,6 @@
 #include "app/organize_sat/transponder_panel.h"
 
+#include "app/qt_text.h"
 #include "database/option_texts.h"
 
 #include <QComboBox>
@@ -13,26 +14,6 @@
 
 namespace tavrino::app {
 namespace tc = transponder_captions;
-
-namespace {
-
-QStringList texts(const std::vector<std::string>& entries) {
-    QStringList list;
-    for (const auto& e : entries) {
-        list << QString::fromStdString(e);
-    }
-    return list;
-}
-
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-std::string s(const QLineEdit* box) {
-    return box->text().toStdString();
-}
-
-} // namespace
 
 TransponderPanel::TransponderPanel(QWidget* parent) : QWidget(parent) {
     setObjectName("transponderPanel");
@@ -55,7 +36,7 @@ void TransponderPanel::build() {
                              const std::vector<std::string>& entries) {
         list = new QComboBox(this);
         list->setObjectName(caption);
-        list->addItems(texts(entries));
+        list->addItems(qTexts(entries));
         grid->addWidget(new QLabel(caption, this), row, 0);
         grid->addWidget(list, row++, 1);
     };
@@ -72,7 +53,7 @@ void TransponderPanel::build() {
     position_->setObjectName(tc::position);
     position_->setReadOnly(true);
     eastWest_ = new QComboBox(this);
-    eastWest_->addItems(texts(options::eastWest()));
+    eastWest_->addItems(qTexts(options::eastWest()));
     eastWest_->setEnabled(false);
     auto* positionRow = new QHBoxLayout;
     positionRow->addWidget(position_);
@@ -111,7 +92,7 @@ void TransponderPanel::showSatellite(const Workspace& workspace, std::optional<i
     list_->clear();
     if (satellite) {
         for (const auto& line : transponderLines(workspace, *satellite)) {
-            list_->addItem(q(line));
+            list_->addItem(qText(line));
         }
     }
     const int count = list_->count();
@@ -132,15 +113,15 @@ std::optional<int> TransponderPanel::selectedTransponder() const {
 
 void TransponderPanel::showForm(const TransponderForm& form) {
     opened_ = form;
-    frequency_->setText(q(form.frequency));
-    nid_->setText(q(form.nid));
-    tid_->setText(q(form.tid));
-    symbolRate_->setText(q(form.symbolRate));
+    frequency_->setText(qText(form.frequency));
+    nid_->setText(qText(form.nid));
+    tid_->setText(qText(form.tid));
+    symbolRate_->setText(qText(form.symbolRate));
     fec_->setCurrentIndex(form.fec);
     polarization_->setCurrentIndex(form.polarization);
-    weFlag_->setText(q(form.weFlag));
+    weFlag_->setText(qText(form.weFlag));
     pilot_->setCurrentIndex(form.pilot);
-    position_->setText(q(form.position));
+    position_->setText(qText(form.position));
     eastWest_->setCurrentIndex(form.eastWest);
     modulationSystem_->setCurrentIndex(form.modulationSystem);
     modulationType_->setCurrentIndex(form.modulationType);
@@ -148,13 +129,13 @@ void TransponderPanel::showForm(const TransponderForm& form) {
 
 TransponderForm TransponderPanel::edited() const {
     TransponderForm form = opened_;
-    form.frequency = s(frequency_);
-    form.nid = s(nid_);
-    form.tid = s(tid_);
-    form.symbolRate = s(symbolRate_);
+    form.frequency = textOf(frequency_);
+    form.nid = textOf(nid_);
+    form.tid = textOf(tid_);
+    form.symbolRate = textOf(symbolRate_);
     form.fec = fec_->currentIndex();
     form.polarization = polarization_->currentIndex();
-    form.weFlag = s(weFlag_);
+    form.weFlag = textOf(weFlag_);
     form.pilot = pilot_->currentIndex();
     form.modulationSystem = modulationSystem_->currentIndex();
     form.modulationType = modulationType_->currentIndex();
