@@ -1,5 +1,6 @@
 #include "app/organize_list/service_edit_dialog.h"
 
+#include "app/form_grid.h"
 #include "app/qt_text.h"
 #include "app/user_dialogs.h"
 #include "database/option_texts.h"
@@ -25,29 +26,13 @@ ServiceEditDialog::ServiceEditDialog(Workspace& workspace, UserDialogs& dialogs,
 }
 
 void ServiceEditDialog::build() {
-    auto* grid = new QGridLayout;
-    int row = 0;
-    const auto addBox = [&](const char* caption, QLineEdit*& box, bool readOnly = false) {
-        box = new QLineEdit(this);
-        box->setObjectName(caption);
-        box->setReadOnly(readOnly);
-        grid->addWidget(new QLabel(caption, this), row, 0);
-        grid->addWidget(box, row++, 1);
-    };
-    const auto addList = [&](const char* caption, QComboBox*& list, const QStringList& entries) {
-        list = new QComboBox(this);
-        list->setObjectName(caption);
-        list->addItems(entries);
-        grid->addWidget(new QLabel(caption, this), row, 0);
-        grid->addWidget(list, row++, 1);
-    };
-    addBox(cap::name, name_);
-    addBox(cap::countryId, countryId_, true);
-    addBox(cap::genreId, genreId_, true);
-    addBox(cap::provider, provider_, true);
-    addList(cap::satellite, satellite_, {});
+    FormGrid grid(this);
+    name_ = grid.box(cap::name);
+    countryId_ = grid.box(cap::countryId, true);
+    genreId_ = grid.box(cap::genreId, true);
+    provider_ = grid.box(cap::provider, true);
+    satellite_ = grid.list(cap::satellite, {});
 
-    frequencyCaption_ = new QLabel(cap::frequency, this);
     frequency_ = new QLineEdit(this);
     frequency_->setObjectName(cap::frequency);
     auto* frequencyRow = new QHBoxLayout;
@@ -58,25 +43,22 @@ void ServiceEditDialog::build() {
         byte->setMaximumWidth(48);
         frequencyRow->addWidget(byte);
     }
-    grid->addWidget(frequencyCaption_, row, 0);
-    grid->addLayout(frequencyRow, row++, 1);
+    frequencyCaption_ = grid.add(cap::frequency, frequencyRow);
 
-    addList(cap::type, type_, qTexts(options::serviceTypes()));
-    tidCaption_ = new QLabel(cap::tid, this);
+    type_ = grid.list(cap::type, qTexts(options::serviceTypes()));
     tid_ = new QLineEdit(this);
     tid_->setObjectName(cap::tid);
-    grid->addWidget(tidCaption_, row, 0);
-    grid->addWidget(tid_, row++, 1);
-    addBox(cap::nid, nid_);
-    addBox(cap::sid, sid_);
-    addList(cap::polarization, polarization_, qTexts(options::polarizations()));
-    addBox(cap::pmt, pmt_);
-    addBox(cap::pcr, pcr_);
-    addList(cap::videoTag, videoTag_, qTexts(options::videoCodecs()));
-    addBox(cap::vpid, vpid_);
-    addList(cap::audioTag, audioTag_, qTexts(options::audioCodecs()));
-    addBox(cap::apid, apid_);
-    addBox(cap::txt, txt_);
+    tidCaption_ = grid.add(cap::tid, tid_);
+    nid_ = grid.box(cap::nid);
+    sid_ = grid.box(cap::sid);
+    polarization_ = grid.list(cap::polarization, qTexts(options::polarizations()));
+    pmt_ = grid.box(cap::pmt);
+    pcr_ = grid.box(cap::pcr);
+    videoTag_ = grid.list(cap::videoTag, qTexts(options::videoCodecs()));
+    vpid_ = grid.box(cap::vpid);
+    audioTag_ = grid.list(cap::audioTag, qTexts(options::audioCodecs()));
+    apid_ = grid.box(cap::apid);
+    txt_ = grid.box(cap::txt);
 
     // "SD" stands opposite "HD": ticking one clears the other.
     auto* flagGrid = new QGridLayout;
@@ -94,14 +76,13 @@ void ServiceEditDialog::build() {
             connect(sd_, &QCheckBox::toggled, box, [box](bool sd) { box->setChecked(!sd); });
         }
     }
-    grid->addWidget(new QLabel(cap::flags, this), row, 0, Qt::AlignTop);
-    grid->addLayout(flagGrid, row++, 1);
+    grid.add(cap::flags, flagGrid)->setAlignment(Qt::AlignTop);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &ServiceEditDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
+    layout->addLayout(grid.layout());
     layout->addWidget(buttons);
 }
 

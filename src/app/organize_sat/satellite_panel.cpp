@@ -1,5 +1,6 @@
 #include "app/organize_sat/satellite_panel.h"
 
+#include "app/form_grid.h"
 #include "app/qt_text.h"
 #include "database/option_texts.h"
 
@@ -54,55 +55,40 @@ void SatellitePanel::build() {
     add_ = new QPushButton(sc::add, this);
     update_ = new QPushButton(sc::update, this);
     delete_ = new QPushButton(sc::remove, this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(add_);
-    buttons->addWidget(update_);
-    buttons->addWidget(delete_);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(header);
     layout->addLayout(identity);
     layout->addWidget(antennaControls());
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({add_, update_, delete_}));
     layout->addStretch(1);
 }
 
 QWidget* SatellitePanel::antennaControls() {
     auto* group = new QGroupBox(this);
-    auto* grid = new QGridLayout(group);
-    int row = 0;
-    const auto addBox = [&](const char* caption, QLineEdit*& box) {
-        box = new QLineEdit(group);
-        box->setObjectName(caption);
-        grid->addWidget(new QLabel(caption, group), row, 0);
-        grid->addWidget(box, row++, 1);
+    FormGrid grid(group);
+    const auto list = [&](const char* caption, const std::vector<std::string>& entries,
+                          bool labelled = true) {
+        QComboBox* l = grid.list(caption, qTexts(entries), labelled);
+        connect(l, &QComboBox::currentIndexChanged, this, &SatellitePanel::applyControlRules);
+        return l;
     };
-    const auto addList = [&](const char* caption, QComboBox*& list,
-                             const std::vector<std::string>& entries, bool labelled = true) {
-        list = new QComboBox(group);
-        list->setObjectName(caption);
-        list->addItems(qTexts(entries));
-        if (labelled) {
-            grid->addWidget(new QLabel(caption, group), row, 0);
-        }
-        grid->addWidget(list, row++, 1);
-        connect(list, &QComboBox::currentIndexChanged, this, &SatellitePanel::applyControlRules);
-    };
-    addBox(ac::netIndex, netIndex_);
-    addList(ac::nitSearch, nitSearch_, options::offOn());
-    addBox(ac::tunerSelect, tunerSelect_);
-    addList(ac::lnbType, lnbType_, options::lnbTypes());
-    addBox(ac::lnbFrequency, lnbFrequency_);
-    addList(ac::power, power_, options::offOn());
-    addList(ac::tone22k, tone22k_, options::offOn());
-    addList(ac::switch12v, switch12v_, options::switch12v());
-    addList(ac::diseqc, diseqc_, options::diseqcPorts());
-    addList(ac::committed, committed_, options::committedSwitches(), false);
-    addList(ac::uncommitted, uncommitted_, options::uncommittedSwitches(), false);
-    addList(ac::order, order_, options::combinationOrders(), false);
-    addList(ac::motor, motor_, options::motorModes());
-    addBox(ac::motorPosition, motorPosition_);
+    netIndex_ = grid.box(ac::netIndex);
+    nitSearch_ = list(ac::nitSearch, options::offOn());
+    tunerSelect_ = grid.box(ac::tunerSelect);
+    lnbType_ = list(ac::lnbType, options::lnbTypes());
+    lnbFrequency_ = grid.box(ac::lnbFrequency);
+    power_ = list(ac::power, options::offOn());
+    tone22k_ = list(ac::tone22k, options::offOn());
+    switch12v_ = list(ac::switch12v, options::switch12v());
+    diseqc_ = list(ac::diseqc, options::diseqcPorts());
+    committed_ = list(ac::committed, options::committedSwitches(), false);
+    uncommitted_ = list(ac::uncommitted, options::uncommittedSwitches(), false);
+    order_ = list(ac::order, options::combinationOrders(), false);
+    motor_ = list(ac::motor, options::motorModes());
+    motorPosition_ = grid.box(ac::motorPosition);
+    group->setLayout(grid.layout());
     // A motor setting the user picks other than "DiSEqC 1.2" clears the position box.
     connect(motor_, &QComboBox::activated, this, [this](int picked) {
         AntennaForm form = edited().antenna;

@@ -1,5 +1,6 @@
 #include "app/organize_sat/transponder_panel.h"
 
+#include "app/form_grid.h"
 #include "app/qt_text.h"
 #include "database/option_texts.h"
 
@@ -24,31 +25,16 @@ TransponderPanel::TransponderPanel(QWidget* parent) : QWidget(parent) {
 void TransponderPanel::build() {
     list_ = new QListWidget(this);
     list_->setObjectName("transponderList");
-    auto* grid = new QGridLayout;
-    int row = 0;
-    const auto addBox = [&](const char* caption, QLineEdit*& box) {
-        box = new QLineEdit(this);
-        box->setObjectName(caption);
-        grid->addWidget(new QLabel(caption, this), row, 0);
-        grid->addWidget(box, row++, 1);
-    };
-    const auto addList = [&](const char* caption, QComboBox*& list,
-                             const std::vector<std::string>& entries) {
-        list = new QComboBox(this);
-        list->setObjectName(caption);
-        list->addItems(qTexts(entries));
-        grid->addWidget(new QLabel(caption, this), row, 0);
-        grid->addWidget(list, row++, 1);
-    };
-    addBox(tc::frequency, frequency_);
-    addBox(tc::nid, nid_);
-    addBox(tc::tid, tid_);
-    addBox(tc::symbolRate, symbolRate_);
-    addList(tc::fec, fec_, options::fecRates());
-    addList(tc::polarization, polarization_, options::polarizations());
-    addBox(tc::weFlag, weFlag_);
-    addList(tc::pilot, pilot_, options::pilots());
-    // The entry takes its satellite's position; the box only shows it.
+    FormGrid grid(this);
+    frequency_ = grid.box(tc::frequency);
+    nid_ = grid.box(tc::nid);
+    tid_ = grid.box(tc::tid);
+    symbolRate_ = grid.box(tc::symbolRate);
+    fec_ = grid.list(tc::fec, qTexts(options::fecRates()));
+    polarization_ = grid.list(tc::polarization, qTexts(options::polarizations()));
+    weFlag_ = grid.box(tc::weFlag);
+    pilot_ = grid.list(tc::pilot, qTexts(options::pilots()));
+    // The entry takes its satellite's position; the boxes only show it.
     position_ = new QLineEdit(this);
     position_->setObjectName(tc::position);
     position_->setReadOnly(true);
@@ -58,24 +44,19 @@ void TransponderPanel::build() {
     auto* positionRow = new QHBoxLayout;
     positionRow->addWidget(position_);
     positionRow->addWidget(eastWest_);
-    grid->addWidget(new QLabel(tc::position, this), row, 0);
-    grid->addLayout(positionRow, row++, 1);
-    addList(tc::modulationSystem, modulationSystem_, options::modulationSystems());
-    addList(tc::modulationType, modulationType_, options::modulationTypes());
+    grid.add(tc::position, positionRow);
+    modulationSystem_ = grid.list(tc::modulationSystem, qTexts(options::modulationSystems()));
+    modulationType_ = grid.list(tc::modulationType, qTexts(options::modulationTypes()));
 
     add_ = new QPushButton(tc::add, this);
     update_ = new QPushButton(tc::update, this);
     delete_ = new QPushButton(tc::remove, this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(add_);
-    buttons->addWidget(update_);
-    buttons->addWidget(delete_);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(list_, 1);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
+    layout->addLayout(grid.layout());
+    layout->addLayout(buttonRow({add_, update_, delete_}));
 
     connect(list_, &QListWidget::currentRowChanged, this, [this](int picked) {
         if (workspace_ != nullptr && satellite_ && picked >= 0) {
