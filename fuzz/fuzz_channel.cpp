@@ -14,7 +14,7 @@ using namespace tavrino;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const Bytes fixedAreas = [] {
         Bytes b = sample::generate({.services = 0, .satellites = 0, .bouquets = 5}).channel;
-        b.resize(layout::channel::serviceTree);
+        b.resize(layout::channel::serviceTree, 0);
         return b;
     }();
     static ChannelImage image; // reused so its pages stay mapped between runs

@@ -213,7 +213,7 @@ void mutatePart(Bytes& part, std::size_t limit) {
         part.push_back(0);
     }
     const std::size_t size = part.size();
-    part.resize(std::min(limit, std::max(size, 2 * size + 64)));
+    part.resize(std::min(limit, std::max(size, 2 * size + 64)), 0);
     part.resize(LLVMFuzzerMutate(part.data(), std::min(size, part.size()), part.size()));
 }
 

@@ -2,11 +2,27 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace tavrino {
 
-using Bytes = std::vector<std::uint8_t>;
+// Allocates without zeroing: an image is read straight into its bytes, so clearing them first
+// would only touch every page twice. Sizes given without a value leave the bytes unset.
+template <class T> struct UnsetAllocator : std::allocator<T> {
+    template <class U> struct rebind {
+        using other = UnsetAllocator<U>;
+    };
+    UnsetAllocator() = default;
+    template <class U> UnsetAllocator(const UnsetAllocator<U>&) noexcept {}
+    template <class U> void construct(U* at) noexcept { ::new (static_cast<void*>(at)) U; }
+    template <class U, class... Args> void construct(U* at, Args&&... args) {
+        ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+    }
+};
+
+using Bytes = std::vector<std::uint8_t, UnsetAllocator<std::uint8_t>>;
 
 // A receiver file held whole in memory. The tag keeps the three kinds from being mixed up.
 template <class Tag> struct ByteImage {
