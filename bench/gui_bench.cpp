@@ -1,35 +1,24 @@
 // How long the window takes from "open this folder" to a painted service list of 30,000
 // services, in an offscreen window.
-#include "app/main_window.h"
-#include "app/organize_list_tab.h"
-#include "app/service_list_view.h"
-#include "app/user_dialogs.h"
-#include "bench_support.h"
+#include "window_support.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <cstdlib>
+#include <string>
 
+namespace tavrino::bench {
 namespace {
-
-class SilentDialogs : public tavrino::app::UserDialogs {
-public:
-    void tell(const tavrino::Notice&) override {}
-    bool ask(const tavrino::Notice&) override { return false; }
-    UnsavedChoice askUnsavedChanges(const QString&) override { return UnsavedChoice::Discard; }
-    std::optional<std::filesystem::path> chooseChannelFile(const QString&) override { return {}; }
-    std::optional<std::filesystem::path> chooseSaveFolder(const QString&) override { return {}; }
-    std::optional<std::filesystem::path> chooseAntennaFile(const QString&) override { return {}; }
-    std::optional<std::filesystem::path> chooseDvbsFile(const QString&) override { return {}; }
-};
 
 void BM_OpenAndPaint(benchmark::State& state) {
     SilentDialogs dialogs;
-    tavrino::app::MainWindow window(
-        dialogs, QString::fromStdString(std::filesystem::temp_directory_path().string()));
+    app::MainWindow window(dialogs,
+                           QString::fromStdString(std::filesystem::temp_directory_path().string()));
     window.show();
     QApplication::processEvents();
-    const auto folder = tavrino::bench::largeSampleFolder();
+    const auto folder = largeSampleFolder();
     for (auto _ : state) {
         if (!window.openFolder(folder)) {
             state.SkipWithError("open failed");
@@ -41,30 +30,19 @@ void BM_OpenAndPaint(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenAndPaint)->Unit(benchmark::kMillisecond);
 
-struct OpenWindow {
-    SilentDialogs dialogs;
-    tavrino::app::MainWindow window{
-        dialogs, QString::fromStdString(std::filesystem::temp_directory_path().string())};
-    tavrino::app::ServiceListView& view() { return *window.organizeListTab()->serviceView(); }
-
-    OpenWindow() {
-        window.show();
-        window.openFolder(tavrino::bench::largeSampleFolder());
-        view().selectAll();
-        QApplication::processEvents();
-    }
-    void lockOrUnlock(bool lock) {
-        (lock ? view().lockAction() : view().unlockAction())->trigger();
-        window.repaint();
-    }
-};
+void lockOrUnlock(OpenWindow& open, bool lock) {
+    (lock ? open.view().lockAction() : open.view().unlockAction())->trigger();
+    open.window.repaint();
+}
 
 // The flag command over every row as the window runs it (recording included), then painted.
 void BM_WindowLockAllRows(benchmark::State& state) {
     OpenWindow open;
+    open.view().selectAll();
+    QApplication::processEvents();
     bool lock = true;
     for (auto _ : state) {
-        open.lockOrUnlock(lock);
+        lockOrUnlock(open, lock);
         lock = !lock;
     }
 }
@@ -72,9 +50,11 @@ BENCHMARK(BM_WindowLockAllRows)->Unit(benchmark::kMillisecond);
 
 void BM_WindowUndoLockAllRows(benchmark::State& state) {
     OpenWindow open;
+    open.view().selectAll();
+    QApplication::processEvents();
     for (auto _ : state) {
         state.PauseTiming();
-        open.lockOrUnlock(true);
+        lockOrUnlock(open, true);
         state.ResumeTiming();
         open.window.undoAction()->trigger();
         open.window.repaint();
@@ -82,7 +62,45 @@ void BM_WindowUndoLockAllRows(benchmark::State& state) {
 }
 BENCHMARK(BM_WindowUndoLockAllRows)->Unit(benchmark::kMillisecond);
 
+// The window started as a user starts it, until it has painted itself and exits.
+double startSeconds(const std::string& folder) {
+    const std::string command =
+        std::string("QT_QPA_PLATFORM=offscreen '") + TAVRINO_BINARY + "' " + folder +
+        " --data-dir '" + (std::filesystem::temp_directory_path() / "tavrino-bench-data").string() +
+        "' --screenshot '" +
+        (std::filesystem::temp_directory_path() / "tavrino-bench-start.png").string() +
+        "' >/dev/null 2>&1";
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return status == 0 ? seconds : -1;
+}
+
+// Start-up with a folder of this many services beside start-up with none.
+// Budget: at most 150 ms more than starting with no folder.
+void BM_StartUpWithFolder(benchmark::State& state) {
+    const std::string folder = "'" + sampleFolder(static_cast<int>(state.range(0))).string() + "'";
+    double best = 1e9;
+    for (auto _ : state) {
+        best = std::min(best, startSeconds(folder));
+    }
+    const auto [withFolder, withNone] =
+        fastestBesideFloor([&] { startSeconds(folder); }, [] { startSeconds(""); }, 5);
+    if (best < 0) {
+        state.SkipWithError("the window did not start");
+    }
+    state.counters["extra_ms"] = (withFolder - withNone) * 1e3;
+    state.counters["no_folder_ms"] = withNone * 1e3;
+}
+BENCHMARK(BM_StartUpWithFolder)
+    ->Arg(30000)
+    ->Arg(200000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
 } // namespace
+} // namespace tavrino::bench
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);

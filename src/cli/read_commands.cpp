@@ -177,7 +177,7 @@ void info(const Arguments& args, Context& ctx) {
     const auto& antenna = f.satelliteFiles.antennaSettings;
     ctx.out << "version: " << f.channelFileVersion << '\n'
             << "target_version: " << f.targetVersion << '\n'
-            << "providers: " << f.providers.count << '\n'
+            << "providers: " << (f.providers ? f.providers->count : 0) << '\n'
             << "bouquets: " << f.bouquets.rows.size() << '\n'
             << "services: " << ws.services().size() << '\n'
             << "satellites: " << f.satelliteFiles.satellites.size() << '\n'

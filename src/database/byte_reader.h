@@ -2,6 +2,7 @@
 
 #include "database/byte_image.h"
 
+#include <algorithm>
 #include <array>
 #include <cassert>
 #include <cstdint>
@@ -37,13 +38,8 @@ public:
     // `length` bytes from `at`, zero bytes skipped.
     std::string name(std::size_t at, std::size_t length) const {
         assert(at + length <= size_);
-        std::string out;
-        out.reserve(length);
-        for (std::size_t i = 0; i < length; ++i) {
-            if (p_[at + i] != 0) {
-                out += static_cast<char>(p_[at + i]);
-            }
-        }
+        std::string out(reinterpret_cast<const char*>(p_ + at), length);
+        out.erase(std::remove(out.begin(), out.end(), '\0'), out.end());
         return out;
     }
 

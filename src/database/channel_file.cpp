@@ -148,9 +148,12 @@ void walkServiceTree(const ChannelImage& image, const std::string& path,
             const std::int32_t firstLink = tp.i32(ch::transponderFirstLink);
             const std::int32_t lastLink = tp.i32(ch::transponderLastLink);
             q += ch::transponderHeaderSize;
-            reader.require(q, ch::service::size * static_cast<std::size_t>(serviceCount),
-                           "the service list of the transponder at offset " +
-                               std::to_string(tp.offset()));
+            const std::size_t listSize = ch::service::size * static_cast<std::size_t>(serviceCount);
+            if (q > length || listSize > length - q) { // the message is built only when needed
+                reader.require(q, listSize,
+                               "the service list of the transponder at offset " +
+                                   std::to_string(tp.offset()));
+            }
             std::int32_t previousLink = 0;
             for (int k = 0; k < serviceCount; ++k) {
                 const auto rec = reader.record(q, ch::service::size, "a service record");

@@ -68,15 +68,29 @@ void finishChannel(ReceiverFiles& next) {
     } else if (next.channelFileVersion > next.targetVersion) {
         next.targetVersion = next.channelFileVersion;
     }
-    next.providers = decodeProviders(next.channel, next.channelPath);
+    next.providers =
+        std::make_shared<const ProviderTable>(decodeProviders(next.channel, next.channelPath));
     next.bouquets = decodeBouquets(next.channel, next.channelPath);
 }
 
 ReceiverFiles startFrom(const ReceiverFiles& current) {
     ReceiverFiles next;
     next.targetVersion = current.targetVersion;
-    next.satelliteFiles = current.satelliteFiles;
     return next;
+}
+
+// A satellite file the folder lacks stays as it was; only then is it copied.
+void keepMissingSatelliteFiles(SatelliteFiles& next, const SatelliteFiles& current) {
+    if (!next.dvbs.loaded() && next.dvbsPath.empty()) {
+        next.dvbs = current.dvbs;
+        next.dvbsPath = current.dvbsPath;
+        next.satellites = current.satellites;
+    }
+    if (!next.antenna.loaded() && next.antennaPath.empty()) {
+        next.antenna = current.antenna;
+        next.antennaPath = current.antennaPath;
+        next.antennaSettings = current.antennaSettings;
+    }
 }
 
 bool endsWith(const std::string& text, const std::string& tail) {
@@ -134,6 +148,7 @@ std::optional<ReceiverFiles> openFiles(const ReceiverFiles& current, const fs::p
                     needsConversion(next.channel));
     }
     finishChannel(next);
+    keepMissingSatelliteFiles(next.satelliteFiles, current.satelliteFiles);
     return next;
 }
 
@@ -146,12 +161,9 @@ ReceiverFiles openStagedFiles(const ReceiverFiles& current, const fs::path& fold
     if (auto antenna = loadImage(folder / antennaFileName, Presence::Optional, antennaLimit)) {
         takeAntenna(next.satelliteFiles, std::move(*antenna), folder / antennaFileName,
                     needsConversion(next.channel));
-    } else {
-        // An antenna file of an earlier open belongs to another receiver's lists.
-        next.satelliteFiles.antenna = {};
-        next.satelliteFiles.antennaPath.clear();
-        next.satelliteFiles.antennaSettings = {};
     }
+    // An antenna file of an earlier open belongs to another receiver's lists, so nothing of
+    // the current files is kept.
     finishChannel(next);
     return next;
 }

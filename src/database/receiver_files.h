@@ -7,6 +7,7 @@
 #include "database/transponder_file.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,7 +31,7 @@ struct ReceiverFiles {
     int channelFileVersion = 0; // version byte as read, before any conversion
     int targetVersion = 9;      // written into byte 0 on every save; only grows
     SatelliteFiles satelliteFiles;
-    ProviderTable providers;
+    std::shared_ptr<const ProviderTable> providers; // shared with the service table
     BouquetTable bouquets;
 };
 

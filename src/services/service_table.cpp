@@ -79,23 +79,41 @@ private:
 };
 
 ServiceTable ServiceTable::build(const ChannelImage& image, const std::string& path,
-                                 ProviderTable providers, const CodePage& codePage) {
+                                 std::shared_ptr<const ProviderTable> providers,
+                                 const CodePage& codePage) {
     ServiceTable table;
-    table.providers_ = std::move(providers);
+    if (providers) {
+        table.providers_ = std::move(providers);
+    }
     table.codePage_ = &codePage;
-    // A rough guess from the file size avoids most reallocations.
-    table.rows_.reserve(image.length() / 230);
+    // As many rows as the tree can hold: pages never written are never mapped in, and the
+    // rows are not copied again while the table grows.
+    table.rows_.reserve(
+        image.length() > layout::channel::serviceTree
+            ? (image.length() - layout::channel::serviceTree) / layout::channel::service::size + 1
+            : 0);
     Builder builder(table);
     walkServiceTree(image, path, builder);
-
-    table.byFlagAndSid_.reserve(table.rows_.size());
-    for (std::size_t i = 0; i < table.rows_.size(); ++i) {
-        const auto& r = table.rows_[i].record;
-        table.byFlagAndSid_.emplace_back(flagSidKey(r.flag, r.sid), static_cast<std::uint32_t>(i));
-    }
-    std::sort(table.byFlagAndSid_.begin(),
-              table.byFlagAndSid_.end()); // row breaks ties: file order
     return table;
+}
+
+// Built on the first lookup: an open that never looks a service up by its link pays nothing.
+const std::vector<std::pair<std::uint64_t, std::uint32_t>>& ServiceTable::flagSidIndex() const {
+    if (!byFlagAndSidBuilt_) {
+        byFlagAndSid_.reserve(rows_.size());
+        for (std::size_t i = 0; i < rows_.size(); ++i) {
+            const auto& r = rows_[i].record;
+            byFlagAndSid_.emplace_back(flagSidKey(r.flag, r.sid), static_cast<std::uint32_t>(i));
+        }
+        std::sort(byFlagAndSid_.begin(), byFlagAndSid_.end()); // row breaks ties: file order
+        byFlagAndSidBuilt_ = true;
+    }
+    return byFlagAndSid_;
+}
+
+const std::shared_ptr<const ProviderTable>& ServiceTable::noProviders() {
+    static const auto none = std::make_shared<const ProviderTable>();
+    return none;
 }
 
 const std::string* ServiceTable::blockNameForSatIndex(int satIndex) const {
@@ -118,7 +136,7 @@ std::string ServiceTable::cellText(std::size_t index, int column) const {
     case colService:
         return codePage_->toUtf8(r.name);
     case colProvider:
-        return codePage_->toUtf8(providers_.nameFor(r.providerIndex));
+        return codePage_->toUtf8(providers_->nameFor(r.providerIndex));
     case colType:
         return std::string(typeText(row.type));
     case colSatellite:
@@ -169,9 +187,10 @@ std::string ServiceTable::cellText(std::size_t index, int column) const {
 std::optional<std::size_t> ServiceTable::findByFlagAndSid(std::int32_t flag,
                                                           std::uint16_t sid) const {
     const std::uint64_t key = flagSidKey(flag, sid);
-    const auto it = std::lower_bound(byFlagAndSid_.begin(), byFlagAndSid_.end(),
+    const auto& index = flagSidIndex();
+    const auto it = std::lower_bound(index.begin(), index.end(),
                                      std::pair<std::uint64_t, std::uint32_t>{key, 0});
-    if (it == byFlagAndSid_.end() || it->first != key) {
+    if (it == index.end() || it->first != key) {
         return std::nullopt;
     }
     return it->second;
@@ -232,6 +251,9 @@ std::uint32_t ServiceTable::blockNamed(const std::string& name) {
 }
 
 void ServiceTable::reindex(std::size_t row, std::uint16_t oldSid) {
+    if (!byFlagAndSidBuilt_) {
+        return; // built from the rows as they are when first needed
+    }
     const std::int32_t flag = rows_[row].record.flag;
     const std::pair<std::uint64_t, std::uint32_t> old{flagSidKey(flag, oldSid),
                                                       static_cast<std::uint32_t>(row)};

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,7 +46,13 @@ public:
 
     // Walks the service tree; throws FileProblem on a damaged tree.
     static ServiceTable build(const ChannelImage& image, const std::string& path,
-                              ProviderTable providers, const CodePage& codePage);
+                              std::shared_ptr<const ProviderTable> providers,
+                              const CodePage& codePage);
+    static ServiceTable build(const ChannelImage& image, const std::string& path,
+                              ProviderTable providers, const CodePage& codePage) {
+        return build(image, path, std::make_shared<const ProviderTable>(std::move(providers)),
+                     codePage);
+    }
 
     const std::vector<ServiceRow>& rows() const { return rows_; }
     std::size_t size() const { return rows_.size(); }
@@ -59,7 +66,7 @@ public:
 
     std::string cellText(std::size_t row, int column) const; // UTF-8
     const std::string& providerName(std::size_t row) const { // raw bytes
-        return providers_.nameFor(rows_[row].record.providerIndex);
+        return providers_->nameFor(rows_[row].record.providerIndex);
     }
     std::string serviceName(std::size_t row) const; // UTF-8
 
@@ -84,6 +91,7 @@ public:
 
 private:
     class Builder;
+    static const std::shared_ptr<const ProviderTable>& noProviders();
     std::uint32_t blockNamed(const std::string& name);
     void reindex(std::size_t row, std::uint16_t oldSid);
     void retext(std::size_t from, std::vector<std::uint32_t>& changed);
@@ -91,9 +99,11 @@ private:
     std::vector<ServiceRow> rows_;
     std::vector<std::string> satelliteNames_;
     std::array<int, 256> blockBySatIndex_{};
-    ProviderTable providers_;
+    std::shared_ptr<const ProviderTable> providers_ = noProviders();
     const CodePage* codePage_ = &CodePage::windows1252();
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> byFlagAndSid_; // sorted, stable
+    const std::vector<std::pair<std::uint64_t, std::uint32_t>>& flagSidIndex() const;
+    mutable std::vector<std::pair<std::uint64_t, std::uint32_t>> byFlagAndSid_; // sorted, stable
+    mutable bool byFlagAndSidBuilt_ = false;
 };
 
 std::string_view typeText(TypeText type);

@@ -10,7 +10,7 @@ namespace {
 using test::ServiceSpec;
 
 ServiceTable tableFor(const ChannelImage& image) {
-    return ServiceTable::build(image, "f", {}, CodePage::windows1252());
+    return ServiceTable::build(image, "f", ProviderTable{}, CodePage::windows1252());
 }
 
 TEST(FlagEdit, WritesOneByteAndKeepsTheOtherBits) {

@@ -136,7 +136,8 @@ TEST(ServiceTable, RefusesSatelliteNumbersAbove255) {
 TEST(ServiceTable, NameLengthBeyondTheNameAreaIsBounded) {
     Bytes image = test::buildChannel({{"Sat", {{0, 0, {{.name = "Abc"}}}}}});
     test::put(image, test::firstServiceOffset + 106, 2, 60000);
-    const auto table = ServiceTable::build(ChannelImage{image}, "f", {}, CodePage::windows1252());
+    const auto table =
+        ServiceTable::build(ChannelImage{image}, "f", ProviderTable{}, CodePage::windows1252());
     EXPECT_EQ(table.cellText(0, colService), "Abc");
     EXPECT_EQ(table.cellText(0, colCountryId), "60000");
 }

@@ -27,7 +27,7 @@ protected:
                    {.name = "charlie", .serviceType = 0x0101, .sid = 10, .videoPid = 7},
                }}}},
         })};
-        table = ServiceTable::build(image, "f", {}, CodePage::windows1252());
+        table = ServiceTable::build(image, "f", ProviderTable{}, CodePage::windows1252());
         view.reset(table);
     }
 
@@ -64,7 +64,7 @@ TEST(ServiceViewBlocks, MoreThan65536BlockNamesKeepTheirOwnNumbers) {
     blocks[1].transponders = {{0, 0, {{.name = "Early"}}}};
     blocks.back().transponders = {{0, 0, {{.name = "Late"}}}};
     const ChannelImage image{test::buildChannel(blocks)};
-    const auto table = ServiceTable::build(image, "f", {}, CodePage::windows1252());
+    const auto table = ServiceTable::build(image, "f", ProviderTable{}, CodePage::windows1252());
     ASSERT_EQ(table.satelliteNames().size(), 65538u);
     EXPECT_EQ(table.cellText(1, colSatellite), "Sat 65537");
 
