@@ -134,10 +134,11 @@ void MainWindow::receiveFromOrvix() {
         return;
     }
     receiveMark_ = workspace_.mark();
-    link_->receive();
+    link_->receive(workspace_.files().targetVersion, workspace_.codePage());
 }
 
-void MainWindow::openReceived(const std::filesystem::path& stagingFolder) {
+void MainWindow::openReceived(const std::shared_ptr<StagedFiles>& staged,
+                              const std::filesystem::path& stagingFolder) {
     const EditMark now = workspace_.mark();
     const bool editedMeanwhile =
         now.generation != receiveMark_.generation || now.step != receiveMark_.step;
@@ -150,7 +151,7 @@ void MainWindow::openReceived(const std::filesystem::path& stagingFolder) {
     OpenResult result;
     {
         const BusyCursor busy;
-        result = workspace_.openStaged(stagingFolder);
+        result = workspace_.adoptStaged(std::move(*staged));
     }
     if (showOpened(result)) {
         status_->showMessage("Received from the Orvix", 8000);

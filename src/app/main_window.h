@@ -86,9 +86,10 @@ private:
     void saveSatelliteFiles();
     // Shows what an open did; true when the files are open.
     bool showOpened(const OpenResult& result);
-    // The receive has staged complete files: open them, asking first about edits made
+    // The receive has read complete files: swap them in, asking first about edits made
     // while it ran.
-    void openReceived(const std::filesystem::path& stagingFolder);
+    void openReceived(const std::shared_ptr<StagedFiles>& staged,
+                      const std::filesystem::path& stagingFolder);
     void buildLink();
     void setLinkBusy(bool busy);
     void showProfileStatus();

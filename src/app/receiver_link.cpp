@@ -78,16 +78,24 @@ void ReceiverLink::placeStatusWindow() {
     status_->move(corner + QPoint(twipsToPixels(4275), twipsToPixels(4545)));
 }
 
-void ReceiverLink::receive() {
+void ReceiverLink::receive(int targetVersion, const CodePage& codePage) {
     if (busy()) {
         return;
     }
-    start(profileSource_(), [this](const LinkContext& ctx) -> Finish {
+    start(profileSource_(), [this, targetVersion, &codePage](const LinkContext& ctx) -> Finish {
         const ReceiveResult result = receiveFiles(ctx);
-        return [this, result] {
-            if (result.readyToOpen) {
-                emit filesReceived(result.stagingFolder);
-            } else if (result.cancelled) {
+        std::shared_ptr<StagedFiles> staged;
+        if (result.readyToOpen) {
+            // Decoding 30,000 services here keeps the window's thread free for painting.
+            staged = std::make_shared<StagedFiles>(
+                readStaged(result.stagingFolder, targetVersion, codePage));
+        }
+        // Cancel pressed while the files were decoded still means nothing is opened.
+        const bool cancelled = result.cancelled || ctx.cancel.cancelled();
+        return [this, result, staged, cancelled] {
+            if (staged && !cancelled) {
+                emit filesReceived(staged, result.stagingFolder);
+            } else if (cancelled) {
                 emit statusMessage("Receiving was cancelled; nothing was opened.");
             }
         };

@@ -3,10 +3,12 @@
 #include "database/receiver_files.h"
 #include "link/link_context.h"
 #include "link/telnet_conversation.h"
+#include "workspace/workspace.h"
 
 #include <QObject>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -37,8 +39,10 @@ public:
     LinkRunner& runner() { return *runner_; }
     widgets::ConnectionStatusWindow* statusWindow() const { return status_; }
 
-    // "Receive from Orvix"; filesReceived() follows when there is something to open.
-    void receive();
+    // "Receive from Orvix": the files are fetched and, once complete, read and decoded on the
+    // worker too (with the workspace's TargetVersion and code page); filesReceived() hands
+    // them over.
+    void receive(int targetVersion, const CodePage& codePage);
     // "Send to Orvix" with a copy of the images.
     void send(ReceiverFiles files);
     // "Test IP Connection", "Test Username / Pass." and "Restart".
@@ -48,8 +52,9 @@ public:
 
 signals:
     void busyChanged(bool busy);
-    // The staged files are complete: the window opens them.
-    void filesReceived(const std::filesystem::path& stagingFolder);
+    // The staged files are complete and read: the window swaps them in.
+    void filesReceived(std::shared_ptr<tavrino::StagedFiles> staged,
+                       const std::filesystem::path& stagingFolder);
     void transcriptChanged(bool cleared, const QByteArray& added);
     void statusMessage(const QString& text);
 
