@@ -151,6 +151,25 @@ private slots:
         QVERIFY(!link().statusWindow()->isVisible());
     }
 
+    void editsMadeWhileReceivingAreAskedAboutBeforeTheFilesReplaceThem() {
+        start({"--slow", "1000000"}, {.services = 600, .satellites = 4, .bouquets = 3});
+        openOtherLists();
+        click(tab().receiveButton()); // nothing unsaved yet: no question
+        QVERIFY(link().busy());
+        // The window stays live: an edit lands while the files arrive.
+        test::clickRow(*tab().serviceView(), 0);
+        tab().changeFlag(2, true);
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Cancel;
+        QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
+        QCOMPARE(dialogs_->unsavedMoments,
+                 QStringList({"opening the files received from the Orvix"}));
+        QVERIFY(window_->workspace().modified()); // the edit is still there
+        QCOMPARE(tab().serviceModel()->rowCount(), 120);
+        QVERIFY(window_->statusPanels()->currentMessage().startsWith(
+            "The received files were not opened; they are in "));
+        QVERIFY(test::readFile(data_->path() / "tmp" / "all_channel.dat") == onReceiver_.channel);
+    }
+
     void whileAJobRunsEveryEntryPointIsOffAndCancelEndsIt() {
         start({"--slow", "40000"}, {.services = 2000, .satellites = 4, .bouquets = 3});
         QVERIFY(everyEntryPointIs(true));
