@@ -10,18 +10,21 @@
 
 #include <QApplication>
 #include <filesystem>
+#include <vector>
 
 namespace tavrino::bench {
 
 class SilentDialogs : public app::UserDialogs {
 public:
-    void tell(const Notice&) override {}
+    void tell(const Notice& notice) override { told.push_back(notice); }
     bool ask(const Notice&) override { return false; }
     UnsavedChoice askUnsavedChanges(const QString&) override { return UnsavedChoice::Discard; }
     std::optional<std::filesystem::path> chooseChannelFile(const QString&) override { return {}; }
     std::optional<std::filesystem::path> chooseSaveFolder(const QString&) override { return {}; }
     std::optional<std::filesystem::path> chooseAntennaFile(const QString&) override { return {}; }
     std::optional<std::filesystem::path> chooseDvbsFile(const QString&) override { return {}; }
+    std::optional<QColor> chooseColor(const QColor&) override { return {}; }
+    std::vector<Notice> told;
 };
 
 struct OpenWindow {

@@ -77,6 +77,9 @@ QVariant BouquetListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::BackgroundRole) {
         return rowBackground(index.row());
     }
+    if (role == Qt::ForegroundRole && textColor_.isValid()) {
+        return textColor_;
+    }
     return {};
 }
 
@@ -121,6 +124,13 @@ void BouquetListModel::reload() {
     endResetModel();
 }
 
+void BouquetListModel::setTextColor(const QColor& color) {
+    textColor_ = color;
+    if (rowCount() > 0) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::ForegroundRole});
+    }
+}
+
 BouquetContentsModel::BouquetContentsModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int BouquetContentsModel::rowCount(const QModelIndex& parent) const {
@@ -137,6 +147,9 @@ QVariant BouquetContentsModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::BackgroundRole) {
         return rowBackground(index.row());
+    }
+    if (role == Qt::ForegroundRole && textColor_.isValid()) {
+        return textColor_;
     }
     if (role != Qt::DisplayRole) {
         return {};
@@ -218,6 +231,13 @@ void BouquetContentsModel::setItems(std::vector<BouquetItem> items) {
     beginResetModel();
     items_ = std::move(items);
     endResetModel();
+}
+
+void BouquetContentsModel::setTextColor(const QColor& color) {
+    textColor_ = color;
+    if (rowCount() > 0) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnTotal - 1), {Qt::ForegroundRole});
+    }
 }
 
 } // namespace tavrino::app

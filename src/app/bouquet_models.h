@@ -3,6 +3,7 @@
 #include "bouquets/bouquet_editor.h"
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <functional>
 
 namespace tavrino::app {
@@ -32,6 +33,7 @@ public:
                       const QModelIndex& parent) override;
 
     void reload();
+    void setTextColor(const QColor& color);
 
 signals:
     // A bouquet was dragged within the list.
@@ -40,6 +42,7 @@ signals:
 private:
     BouquetEditor& editor_;
     const CodePage& codePage_;
+    QColor textColor_;
 };
 
 // The contents of one bouquet: "Service", "Tun.", "Satellite" and eleven hidden columns that
@@ -64,6 +67,7 @@ public:
 
     void setItems(std::vector<BouquetItem> items);
     const std::vector<BouquetItem>& items() const { return items_; }
+    void setTextColor(const QColor& color);
 
 signals:
     void servicesDropped(std::vector<std::uint32_t> recordOffsets, std::optional<int> beforeItem);
@@ -71,6 +75,7 @@ signals:
 
 private:
     std::vector<BouquetItem> items_;
+    QColor textColor_;
 };
 
 } // namespace tavrino::app

@@ -4,8 +4,11 @@
 #include "app/bouquet_panel.h"
 #include "app/busy_cursor.h"
 #include "app/details_tip.h"
+#include "app/options/options_tab.h"
+#include "app/options/profile_book.h"
 #include "app/organize_list_tab.h"
 #include "app/organize_sat/organize_sat_tab.h"
+#include "app/receiver_link.h"
 #include "app/recent_folders.h"
 #include "app/status_panels.h"
 #include "app/twips.h"
@@ -20,24 +23,15 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace tavrino::app {
-namespace {
-
-// Empty frame for a tab whose controls arrive later.
-QWidget* emptyTab(const char* name) {
-    auto* frame = new QWidget;
-    frame->setObjectName(name);
-    return frame;
-}
-
-} // namespace
-
 MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), dataFolder_(std::move(dataFolder)),
       tooltip_(std::make_unique<widgets::CTooltip>()),
-      detailsTip_(std::make_unique<DetailsTip>(*tooltip_)), tabs_(new QTabWidget(this)),
-      organizeList_(new OrganizeListTab(workspace_, dialogs, *detailsTip_, this)),
+      detailsTip_(std::make_unique<DetailsTip>(*tooltip_)),
+      profiles_(new ProfileBook(dialogs, dataFolder_, this)), tabs_(new QTabWidget(this)),
+      organizeList_(new OrganizeListTab(workspace_, dialogs, *detailsTip_, *profiles_, this)),
       organizeSat_(new OrganizeSatTab(workspace_, dialogs, this)), status_(new StatusPanels(this)),
       recent_(std::make_unique<RecentFolders>(dataFolder_)) {
     setWindowTitle(windowCaption);
@@ -47,7 +41,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
 
     tabs_->addTab(organizeList_, "Organize List");
     tabs_->addTab(organizeSat_, "Organize Sat && TP");
-    tabs_->addTab(emptyTab("optionsTab"), "Options");
+    options_ = new OptionsTab(*profiles_, dialogs, QDir(dataFolder_).filePath("Tavrino.ini"), this);
+    tabs_->addTab(options_, "Options");
     setCentralWidget(tabs_);
     setStatusBar(status_);
     buildMenus();
@@ -77,10 +72,97 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
             &MainWindow::openSatelliteFiles);
     connect(organizeSat_, &OrganizeSatTab::saveSatelliteFilesRequested, this,
             &MainWindow::saveSatelliteFiles);
+    buildLink();
     tabs_->setCurrentIndex(0);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    link_->stop(); // its worker may be waiting for this window
+}
+
+void MainWindow::buildLink() {
+    link_ = std::make_unique<ReceiverLink>(dialogs_, dataFolder_.toStdString(), this);
+    link_->setProfileSource([this] { return options_->typedProfile(); });
+    link_->setBackupSource([this] { return options_->backupBeforeSend(); });
+    connect(organizeList_, &OrganizeListTab::receiveRequested, this, &MainWindow::receiveFromOrvix);
+    connect(organizeList_, &OrganizeListTab::sendRequested, this, &MainWindow::sendToOrvix);
+    connect(options_, &OptionsTab::testConnectionRequested, this,
+            [this] { link_->telnet(TelnetGoal::TestConnection); });
+    connect(options_, &OptionsTab::testLoginRequested, this,
+            [this] { link_->telnet(TelnetGoal::TestLogin); });
+    connect(options_, &OptionsTab::restartRequested, this,
+            [this] { link_->telnet(TelnetGoal::Reload); });
+    connect(link_.get(), &ReceiverLink::busyChanged, this, &MainWindow::setLinkBusy);
+    connect(link_.get(), &ReceiverLink::filesReceived, this, &MainWindow::openReceived);
+    connect(link_.get(), &ReceiverLink::statusMessage, this,
+            [this](const QString& text) { status_->showMessage(text, 8000); });
+    connect(link_.get(), &ReceiverLink::transcriptChanged, this,
+            [this](bool cleared, const QByteArray& added) {
+                options_->showTranscript(
+                    cleared,
+                    QString::fromStdString(workspace_.codePage().toUtf8(added.toStdString())));
+            });
+
+    connect(profiles_, &ProfileBook::profileSelected, this, &MainWindow::showProfileStatus);
+    connect(profiles_, &ProfileBook::colorChanged, organizeList_, &OrganizeListTab::setListColor);
+    connect(options_, &OptionsTab::colorTried, organizeList_, &OrganizeListTab::setListColor);
+    const std::vector<Notice> problems = profiles_->load();
+    // Told once the window is up, not over an empty screen.
+    QTimer::singleShot(0, this, [this, problems] {
+        for (const Notice& notice : problems) {
+            dialogs_.tell(notice);
+        }
+    });
+}
+
+void MainWindow::showProfileStatus() {
+    if (const ConnectionProfile* p = profiles_->active()) {
+        status_->showProfile(QString::fromStdString(p->profileName),
+                             QString::fromStdString(p->address), p->ftpPort, p->telnetPort);
+    }
+}
+
+void MainWindow::setLinkBusy(bool busy) {
+    receive_->setEnabled(!busy);
+    send_->setEnabled(!busy);
+    organizeList_->setTransferEnabled(!busy);
+    options_->setLinkBusy(busy);
+}
+
+void MainWindow::receiveFromOrvix() {
+    if (link_->busy() || !settleUnsavedEdits("receiving files from the Orvix")) {
+        return;
+    }
+    receiveMark_ = workspace_.mark();
+    link_->receive(workspace_.files().targetVersion, workspace_.codePage());
+}
+
+void MainWindow::openReceived(const std::shared_ptr<StagedFiles>& staged,
+                              const std::filesystem::path& stagingFolder) {
+    const EditMark now = workspace_.mark();
+    const bool editedMeanwhile =
+        now.generation != receiveMark_.generation || now.step != receiveMark_.step;
+    if (editedMeanwhile && !settleUnsavedEdits("opening the files received from the Orvix")) {
+        status_->showMessage(QString("The received files were not opened; they are in %1")
+                                 .arg(QString::fromStdString(stagingFolder.string())),
+                             8000);
+        return;
+    }
+    OpenResult result;
+    {
+        const BusyCursor busy;
+        result = workspace_.adoptStaged(std::move(*staged));
+    }
+    if (showOpened(result)) {
+        status_->showMessage("Received from the Orvix", 8000);
+    }
+}
+
+void MainWindow::sendToOrvix() {
+    if (!link_->busy()) {
+        link_->send(workspace_.files());
+    }
+}
 
 void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu("File");
@@ -114,11 +196,10 @@ void MainWindow::buildMenus() {
 
     connect(menuBar()->addAction("Organize List"), &QAction::triggered, this,
             [this] { selectTab(0); });
-    // The receiver link arrives later; its entries show where they will be.
-    QAction* receive = menuBar()->addAction("Receive Files from Orvix");
-    QAction* send = menuBar()->addAction("Send Files to Orvix");
-    receive->setEnabled(false);
-    send->setEnabled(false);
+    receive_ = menuBar()->addAction("Receive Files from Orvix");
+    send_ = menuBar()->addAction("Send Files to Orvix");
+    connect(receive_, &QAction::triggered, this, &MainWindow::receiveFromOrvix);
+    connect(send_, &QAction::triggered, this, &MainWindow::sendToOrvix);
     connect(menuBar()->addAction("Organize Sat && TP"), &QAction::triggered, this,
             [this] { selectTab(1); });
     connect(menuBar()->addAction("Options"), &QAction::triggered, this, [this] { selectTab(2); });
@@ -222,18 +303,9 @@ bool MainWindow::openFolder(const std::filesystem::path& folder) {
         const BusyCursor busy;
         result = workspace_.openFolder(folder);
     }
-    tellNote(result.note);
-    if (result.status == OpenResult::Status::Refused) {
-        dialogs_.tell(result.problem->notice());
+    if (!showOpened(result)) {
         return false;
     }
-    if (!result.opened()) {
-        return false;
-    }
-    detailsTip_->reset();
-    organizeList_->workspaceReplaced();
-    organizeSat_->workspaceReplaced();
-    refreshEditActions();
     recent_->remember(QString::fromStdString(folder.string()));
     fillRecentMenu();
     fillRecentMenu();
@@ -344,6 +416,22 @@ void MainWindow::saveSatelliteFiles() {
                          8000);
 }
 
+bool MainWindow::showOpened(const OpenResult& result) {
+    tellNote(result.note);
+    if (result.status == OpenResult::Status::Refused) {
+        dialogs_.tell(result.problem->notice());
+        return false;
+    }
+    if (!result.opened()) {
+        return false;
+    }
+    detailsTip_->reset();
+    organizeList_->workspaceReplaced();
+    organizeSat_->workspaceReplaced();
+    refreshEditActions();
+    return true;
+}
+
 void MainWindow::tellNote(const std::optional<std::string>& note) {
     if (note) {
         dialogs_.tell({"Tavrino", *note, NoticeIcon::Information});
@@ -351,10 +439,18 @@ void MainWindow::tellNote(const std::optional<std::string>& note) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (link_->busy() &&
+        !dialogs_.ask(confirmQuestion("A transfer with the Orvix is still running. Stop it and "
+                                      "close Tavrino?"))) {
+        event->ignore();
+        return;
+    }
     if (!settleUnsavedEdits("closing")) {
         event->ignore();
         return;
     }
+    link_->stop();
+    profiles_->saveOnExit();
     tooltip_->Destroy();
     if (about_ != nullptr) {
         about_->close();

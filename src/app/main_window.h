@@ -19,8 +19,11 @@ namespace tavrino::app {
 class AboutDialog;
 class RecentFolders;
 class DetailsTip;
+class OptionsTab;
 class OrganizeListTab;
 class OrganizeSatTab;
+class ProfileBook;
+class ReceiverLink;
 class StatusPanels;
 class UserDialogs;
 
@@ -37,6 +40,11 @@ public:
     const QString& dataFolder() const { return dataFolder_; }
     OrganizeListTab* organizeListTab() const { return organizeList_; }
     OrganizeSatTab* organizeSatTab() const { return organizeSat_; }
+    OptionsTab* optionsTab() const { return options_; }
+    ProfileBook& profiles() { return *profiles_; }
+    ReceiverLink& receiverLink() { return *link_; }
+    QAction* receiveAction() const { return receive_; }
+    QAction* sendAction() const { return send_; }
     QTabWidget* tabs() const { return tabs_; }
     StatusPanels* statusPanels() const { return status_; }
     QAction* undoAction() const { return undo_; }
@@ -55,6 +63,10 @@ public:
     bool openFolder(const std::filesystem::path& folder);
     bool saveToFolder(const std::filesystem::path& folder);
 
+    // "Receive from Orvix" and "Send to Orvix".
+    void receiveFromOrvix();
+    void sendToOrvix();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -72,6 +84,15 @@ private:
     // "Open : antenna_list.dat  &&  DVBS.dat" and "Save : antenna_list.dat  &&  DVBS.dat".
     void openSatelliteFiles();
     void saveSatelliteFiles();
+    // Shows what an open did; true when the files are open.
+    bool showOpened(const OpenResult& result);
+    // The receive has read complete files: swap them in, asking first about edits made
+    // while it ran.
+    void openReceived(const std::shared_ptr<StagedFiles>& staged,
+                      const std::filesystem::path& stagingFolder);
+    void buildLink();
+    void setLinkBusy(bool busy);
+    void showProfileStatus();
     // Before unsaved edits are dropped: save them, drop them, or (false) keep everything.
     bool settleUnsavedEdits(const QString& beforeWhat);
 
@@ -80,15 +101,21 @@ private:
     Workspace workspace_;
     std::unique_ptr<widgets::CTooltip> tooltip_;
     std::unique_ptr<DetailsTip> detailsTip_;
+    ProfileBook* profiles_;
     QTabWidget* tabs_;
     OrganizeListTab* organizeList_;
     OrganizeSatTab* organizeSat_;
+    OptionsTab* options_ = nullptr;
     StatusPanels* status_;
+    std::unique_ptr<ReceiverLink> link_;
+    EditMark receiveMark_;
     QPointer<AboutDialog> about_;
     std::unique_ptr<RecentFolders> recent_;
     QMenu* recentMenu_ = nullptr;
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;
+    QAction* receive_ = nullptr;
+    QAction* send_ = nullptr;
 };
 
 } // namespace tavrino::app

@@ -1,10 +1,12 @@
 #include "app/organize_list_tab.h"
 
+#include "app/bouquet_models.h"
 #include "app/bouquet_panel.h"
 #include "app/bouquet_views.h"
 #include "app/busy_cursor.h"
 #include "app/details_tip.h"
 #include "app/organize_list/service_edit_dialog.h"
+#include "app/profile_picker.h"
 #include "app/service_list_view.h"
 #include "app/service_model.h"
 #include "app/user_dialogs.h"
@@ -34,13 +36,16 @@ const char* const allTypes = "- All Types -";
 } // namespace
 
 OrganizeListTab::OrganizeListTab(Workspace& workspace, UserDialogs& dialogs, DetailsTip& tip,
-                                 QWidget* parent)
+                                 ProfileBook& profiles, QWidget* parent)
     : QWidget(parent), workspace_(workspace), tip_(tip),
       serviceModel_(new ServiceModel(workspace, this)), serviceView_(new ServiceListView(this)),
       satelliteFilter_(new QComboBox(this)), typeFilter_(new QComboBox(this)),
       searchBox_(new QLineEdit(this)), openButton_(new QPushButton("Open Files", this)),
       saveButton_(new QPushButton("Save Files", this)),
-      clipboardButton_(new QPushButton("Clipboard", this)), splitter_(new QSplitter(this)),
+      clipboardButton_(new QPushButton("Clipboard", this)),
+      receiveButton_(new QPushButton("Receive from Orvix", this)),
+      sendButton_(new QPushButton("Send to Orvix", this)),
+      profilePicker_(new ProfilePicker(profiles, this)), splitter_(new QSplitter(this)),
       bouquets_(new BouquetPanel(workspace, dialogs, tip, this)),
       editDialog_(new ServiceEditDialog(workspace, dialogs, this)) {
     serviceView_->setModel(serviceModel_);
@@ -56,6 +61,8 @@ OrganizeListTab::OrganizeListTab(Workspace& workspace, UserDialogs& dialogs, Det
     searchBox_->setPlaceholderText("Service name");
     searchBox_->setClearButtonEnabled(true);
     clipboardButton_->setToolTip("Copy the rows after the selected service to the clipboard");
+    receiveButton_->setObjectName("receiveButton");
+    sendButton_->setObjectName("sendButton");
 
     auto* filters = new QHBoxLayout;
     filters->addWidget(satelliteFilter_, 2);
@@ -78,7 +85,10 @@ OrganizeListTab::OrganizeListTab(Workspace& workspace, UserDialogs& dialogs, Det
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(openButton_);
     buttons->addWidget(saveButton_);
+    buttons->addWidget(receiveButton_);
+    buttons->addWidget(sendButton_);
     buttons->addStretch(1);
+    buttons->addWidget(profilePicker_, 1);
     buttons->addWidget(clipboardButton_);
 
     auto* layout = new QVBoxLayout(this);
@@ -103,6 +113,8 @@ OrganizeListTab::OrganizeListTab(Workspace& workspace, UserDialogs& dialogs, Det
             &OrganizeListTab::showServiceTip);
     connect(openButton_, &QPushButton::clicked, this, &OrganizeListTab::openRequested);
     connect(saveButton_, &QPushButton::clicked, this, &OrganizeListTab::saveRequested);
+    connect(receiveButton_, &QPushButton::clicked, this, &OrganizeListTab::receiveRequested);
+    connect(sendButton_, &QPushButton::clicked, this, &OrganizeListTab::sendRequested);
     connect(clipboardButton_, &QPushButton::clicked, this, &OrganizeListTab::copyToClipboard);
     connect(bouquets_, &BouquetPanel::bouquetCountChanged, this,
             &OrganizeListTab::bouquetCountChanged);
@@ -284,6 +296,17 @@ void OrganizeListTab::showServiceTip(int position) {
         return DetailsTip::Content{
             channelInfoTitle, QString::fromStdString(channelInfoText(workspace_.services(), row))};
     });
+}
+
+void OrganizeListTab::setTransferEnabled(bool enabled) {
+    receiveButton_->setEnabled(enabled);
+    sendButton_->setEnabled(enabled);
+}
+
+void OrganizeListTab::setListColor(const QColor& color) {
+    serviceModel_->setTextColor(color);
+    bouquets_->contentsModel()->setTextColor(color);
+    bouquets_->listModel()->setTextColor(color);
 }
 
 } // namespace tavrino::app

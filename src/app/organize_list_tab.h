@@ -15,6 +15,8 @@ namespace tavrino::app {
 class BouquetPanel;
 class DetailsTip;
 class ServiceEditDialog;
+class ProfileBook;
+class ProfilePicker;
 class ServiceListView;
 class ServiceModel;
 class UserDialogs;
@@ -24,7 +26,7 @@ class OrganizeListTab : public QWidget {
     Q_OBJECT
 public:
     OrganizeListTab(Workspace& workspace, UserDialogs& dialogs, DetailsTip& tip,
-                    QWidget* parent = nullptr);
+                    ProfileBook& profiles, QWidget* parent = nullptr);
 
     // A new database was opened: rebuild the filter lists and show every service.
     void workspaceReplaced();
@@ -39,6 +41,9 @@ public:
     QPushButton* openButton() const { return openButton_; }
     QPushButton* saveButton() const { return saveButton_; }
     QPushButton* clipboardButton() const { return clipboardButton_; }
+    QPushButton* receiveButton() const { return receiveButton_; }
+    QPushButton* sendButton() const { return sendButton_; }
+    ProfilePicker* profilePicker() const { return profilePicker_; }
     QSplitter* listSplitter() const { return splitter_; }
     BouquetPanel* bouquets() const { return bouquets_; }
     ServiceEditDialog* editDialog() const { return editDialog_; }
@@ -47,10 +52,16 @@ public:
     void copyToClipboard();
     // Selects a service in the list, widening the filters when they hide it.
     void locateService(std::uint32_t tableRow);
+    // "Receive from Orvix" and "Send to Orvix" are off while a job with the receiver runs.
+    void setTransferEnabled(bool enabled);
+    // The text colour of the three lists (the active profile's colour).
+    void setListColor(const QColor& color);
 
 signals:
     void openRequested();
     void saveRequested();
+    void receiveRequested();
+    void sendRequested();
     void totalServicesChanged(int total);
     void bouquetCountChanged(int count);
     void itemCountChanged(int count);
@@ -75,6 +86,9 @@ private:
     QPushButton* openButton_;
     QPushButton* saveButton_;
     QPushButton* clipboardButton_;
+    QPushButton* receiveButton_;
+    QPushButton* sendButton_;
+    ProfilePicker* profilePicker_;
     QSplitter* splitter_;
     BouquetPanel* bouquets_;
     ServiceEditDialog* editDialog_;

@@ -35,6 +35,15 @@ void StatusPanels::setAddress(const QString& text) {
     panels_[1]->setVisible(!text.isEmpty());
 }
 
+void StatusPanels::showProfile(const QString& name, const QString& address, int ftpPort,
+                               int telnetPort) {
+    setProfile("Profile : " + name);
+    setAddress(QString("IP Address : %1 / FTP Port : %2 / Telnet Port : %3")
+                   .arg(address)
+                   .arg(ftpPort)
+                   .arg(telnetPort));
+}
+
 void StatusPanels::setTotalServices(int count) {
     panels_[2]->setText(QString("Total Services : %1").arg(count));
 }

@@ -15,6 +15,8 @@ public:
 
     void setProfile(const QString& text);
     void setAddress(const QString& text);
+    // "Profile : NAME" and "IP Address : A / FTP Port : F / Telnet Port : T".
+    void showProfile(const QString& name, const QString& address, int ftpPort, int telnetPort);
     void setTotalServices(int count);
     void setItemsInBouquet(int count);
     void setBouquets(int count);

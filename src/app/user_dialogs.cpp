@@ -1,5 +1,6 @@
 #include "app/user_dialogs.h"
 
+#include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -89,6 +90,14 @@ std::optional<std::filesystem::path> QtUserDialogs::chooseDvbsFile(const QString
     const QString name =
         QFileDialog::getOpenFileName(parent_, "Open DVBS.dat File", folder, "DVBS.dat (DVBS.dat)");
     return name.isEmpty() ? std::nullopt : std::optional(toPath(name));
+}
+
+std::optional<QColor> QtUserDialogs::chooseColor(const QColor& initial) {
+    const QColor color = QColorDialog::getColor(initial, parent_, "Set Fore Color");
+    if (!color.isValid()) {
+        return std::nullopt;
+    }
+    return color;
 }
 
 } // namespace tavrino::app

@@ -2,6 +2,7 @@
 
 #include "common/notice.h"
 
+#include <QColor>
 #include <QString>
 #include <filesystem>
 #include <optional>
@@ -25,6 +26,8 @@ public:
     // The two open dialogs of "Open : antenna_list.dat  &&  DVBS.dat".
     virtual std::optional<std::filesystem::path> chooseAntennaFile(const QString& folder) = 0;
     virtual std::optional<std::filesystem::path> chooseDvbsFile(const QString& folder) = 0;
+    // The colour dialog of "Set Fore Color"; nullopt when cancelled.
+    virtual std::optional<QColor> chooseColor(const QColor& initial) = 0;
 };
 
 class QtUserDialogs : public UserDialogs {
@@ -38,6 +41,7 @@ public:
     std::optional<std::filesystem::path> chooseSaveFolder(const QString& folder) override;
     std::optional<std::filesystem::path> chooseAntennaFile(const QString& folder) override;
     std::optional<std::filesystem::path> chooseDvbsFile(const QString& folder) override;
+    std::optional<QColor> chooseColor(const QColor& initial) override;
 
 private:
     QWidget* parent_ = nullptr;

@@ -122,6 +122,30 @@ std::int32_t leadingNumber(std::string_view text) {
     return numberIn(text).value_or(0);
 }
 
+ConnectionProfile profileFromFields(const ProfileFields& f) {
+    ConnectionProfile p;
+    p.profileName = f.profileName;
+    p.address = f.address;
+    p.userName = f.userName;
+    p.password = f.password;
+    p.ftpPort = leadingNumber(f.ftpPort);
+    p.telnetPort = leadingNumber(f.telnetPort);
+    p.passive = f.passive;
+    p.prompt = f.prompt;
+    return p;
+}
+
+ProfileFields fieldsOfProfile(const ConnectionProfile& p) {
+    return {p.profileName,
+            p.address,
+            p.userName,
+            p.password,
+            std::to_string(p.ftpPort),
+            std::to_string(p.telnetPort),
+            p.passive,
+            p.prompt};
+}
+
 std::optional<Notice> profileProblem(const ConnectionProfile& p) {
     for (const std::string* field :
          {&p.profileName, &p.address, &p.userName, &p.password, &p.prompt}) {

@@ -31,6 +31,25 @@ ConnectionProfile defaultProfile();
 // The leading numeric value of a field as typed: blanks skipped, digits read, no number is 0.
 std::int32_t leadingNumber(std::string_view text);
 
+// The Options tab's boxes as typed, the ports as text.
+struct ProfileFields {
+    std::string profileName;
+    std::string address;
+    std::string userName;
+    std::string password;
+    std::string ftpPort;
+    std::string telnetPort;
+    bool passive = false;
+    std::string prompt;
+
+    bool operator==(const ProfileFields&) const = default;
+};
+
+// The ports become the leading numbers of their boxes; the colour stays unset.
+ConnectionProfile profileFromFields(const ProfileFields& fields);
+// What the boxes show for a profile: the numbers as plain decimal text.
+ProfileFields fieldsOfProfile(const ConnectionProfile& profile);
+
 // Why a profile cannot be stored, or nullopt when it can.
 std::optional<Notice> profileProblem(const ConnectionProfile& profile);
 

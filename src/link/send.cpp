@@ -16,11 +16,6 @@ namespace {
 constexpr const char* sendOrder[] = {dvbsFileName, antennaFileName, channelFileName};
 const std::string remoteFolder = linktext::receiverFolder;
 
-bool allLoaded(const ReceiverFiles& files) {
-    return files.channel.loaded() && files.satelliteFiles.antenna.loaded() &&
-           files.satelliteFiles.dvbs.loaded();
-}
-
 SendResult failedWith(SendResult result, const Notice& notice, const LinkContext& ctx) {
     ctx.prompter.tell(notice);
     result.problem = oneLine(notice);
@@ -161,6 +156,11 @@ SendResult startResult() {
 
 } // namespace
 
+bool readyToSend(const ReceiverFiles& files) {
+    return files.channel.loaded() && files.satelliteFiles.antenna.loaded() &&
+           files.satelliteFiles.dvbs.loaded();
+}
+
 std::vector<std::string> SendResult::reached() const {
     std::vector<std::string> names;
     for (const auto& file : files) {
@@ -173,8 +173,7 @@ std::vector<std::string> SendResult::reached() const {
 
 SendResult sendFiles(ReceiverFiles files, const SendOptions& options, const LinkContext& ctx) {
     SendResult result = startResult();
-    if (!allLoaded(files)) {
-        // Empty images would overwrite the receiver's lists with nothing.
+    if (!readyToSend(files)) {
         return failedWith(std::move(result), sendNeedsAllFilesNotice(), ctx);
     }
     const fs::path staging = stagingFolderOf(ctx.dataFolder);

@@ -59,6 +59,9 @@ struct SendResult {
     std::vector<std::string> reached() const; // files now on the receiver
 };
 
+// All three images are loaded; anything less would overwrite the receiver's lists with nothing.
+bool readyToSend(const ReceiverFiles& files);
+
 // "Send to Orvix": writes the images into the staging folder as a save does, backs up the
 // receiver's files, uploads DVBS.dat, antenna_list.dat and all_channel.dat, pauses and has
 // the receiver reload. The first failure stops it: no further upload and no reload.

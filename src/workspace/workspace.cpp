@@ -4,6 +4,7 @@
 #include "database/file_io.h"
 #include "database/layout.h"
 
+#include <algorithm>
 #include <set>
 
 namespace tavrino {
@@ -23,6 +24,10 @@ std::optional<std::string> joinNotes(std::optional<std::string> a, std::optional
 OpenResult Workspace::adopt(ReceiverFiles next) {
     ServiceTable table =
         ServiceTable::build(next.channel, next.channelPath, next.providers, *codePage_);
+    return adopt(std::move(next), std::move(table));
+}
+
+OpenResult Workspace::adopt(ReceiverFiles next, ServiceTable table) {
     files_ = std::move(next);
     services_ = std::move(table);
     view_.reset(services_);
@@ -66,16 +71,37 @@ OpenResult Workspace::openFolder(const fs::path& folder) {
     }
 }
 
-OpenResult Workspace::openStaged(const fs::path& folder) {
-    std::optional<std::string> note;
+StagedFiles readStaged(const fs::path& folder, int targetVersion, const CodePage& codePage) {
+    StagedFiles staged;
     try {
-        note = recoverInterruptedSave(folder);
-        OpenResult result = adopt(openStagedFiles(files_, folder));
-        result.note = note;
-        return result;
+        staged.result.note = recoverInterruptedSave(folder);
+        ReceiverFiles start;
+        start.targetVersion = targetVersion; // the rest comes from the folder
+        ReceiverFiles next = openStagedFiles(start, folder);
+        staged.services =
+            ServiceTable::build(next.channel, next.channelPath, next.providers, codePage);
+        staged.files = std::move(next);
+        staged.result.status = OpenResult::Status::Opened;
     } catch (const FileProblem& problem) {
-        return {OpenResult::Status::Refused, problem, note};
+        staged.result.status = OpenResult::Status::Refused;
+        staged.result.problem = problem;
     }
+    return staged;
+}
+
+OpenResult Workspace::openStaged(const fs::path& folder) {
+    return adoptStaged(readStaged(folder, files_.targetVersion, *codePage_));
+}
+
+OpenResult Workspace::adoptStaged(StagedFiles staged) {
+    if (!staged.result.opened() || !staged.files || !staged.services) {
+        return staged.result;
+    }
+    // An open made while the receive ran may have raised it; it never goes down.
+    staged.files->targetVersion = std::max(staged.files->targetVersion, files_.targetVersion);
+    OpenResult result = adopt(std::move(*staged.files), std::move(*staged.services));
+    result.note = staged.result.note;
+    return result;
 }
 
 OpenResult Workspace::loadSatelliteFiles(const fs::path& antennaPath, const fs::path& dvbsPath) {

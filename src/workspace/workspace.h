@@ -46,6 +46,19 @@ struct SaveResult {
     bool ok() const { return !problem.has_value() && changedOnDisk.empty(); }
 };
 
+// Staged files read and decoded apart from any workspace, ready to be swapped in.
+struct StagedFiles {
+    OpenResult result; // Opened when `files` and `services` hold the new state
+    std::optional<ReceiverFiles> files;
+    std::optional<ServiceTable> services;
+};
+
+// Reads the files fetched from the receiver into a fresh state. It touches no workspace, so a
+// worker may run it while the window stays live; `targetVersion` is the workspace's, which an
+// open carries on. Workspace::adoptStaged swaps the result in.
+StagedFiles readStaged(const std::filesystem::path& folder, int targetVersion,
+                       const CodePage& codePage);
+
 // "The files in FOLDER changed since they were opened. Overwrite them?"
 Notice changedOnDiskQuestion(const std::filesystem::path& folder);
 
@@ -93,6 +106,8 @@ public:
 
     OpenResult openFolder(const std::filesystem::path& folder); // "Open Files"
     OpenResult openStaged(const std::filesystem::path& folder); // files fetched from the receiver
+    // The second half of openStaged, for files read by readStaged.
+    OpenResult adoptStaged(StagedFiles staged);
     // "Open : antenna_list.dat  &&  DVBS.dat": one undoable step, since the channel database
     // and its steps stay.
     OpenResult loadSatelliteFiles(const std::filesystem::path& antennaPath,
@@ -142,6 +157,7 @@ public:
 
 private:
     OpenResult adopt(ReceiverFiles next);
+    OpenResult adopt(ReceiverFiles next, ServiceTable table);
     void stampFiles(); // remember the files as they are on disk now
     StepEffect refreshAfter(const EditStep& step);
 

@@ -37,6 +37,10 @@ public:
     std::optional<std::filesystem::path> chooseDvbsFile(const QString&) override {
         return nextDvbsFile;
     }
+    std::optional<QColor> chooseColor(const QColor& initial) override {
+        colorDialogStartedWith.push_back(initial);
+        return nextColor;
+    }
 
     std::vector<Notice> told;
     std::vector<Notice> asked;
@@ -48,6 +52,8 @@ public:
     std::optional<std::filesystem::path> nextSaveFolder;
     std::optional<std::filesystem::path> nextAntennaFile;
     std::optional<std::filesystem::path> nextDvbsFile;
+    std::vector<QColor> colorDialogStartedWith;
+    std::optional<QColor> nextColor;
 };
 
 } // namespace tavrino::test

@@ -1,3 +1,4 @@
+#include "link/profile_color.h"
 #include "link/profiles.h"
 #include "test_support.h"
 
@@ -160,6 +161,44 @@ TEST(ProfileTable, RefusesA102ndProfileAnEmptyPromptAndLineBreaks) {
         EXPECT_TRUE(small.update(p));
     }
     EXPECT_EQ(small.profiles(), std::vector{named("a")});
+}
+
+TEST(ProfileFields, PortsAreTheLeadingNumbersOfTheirBoxesAndShowBackAsDigits) {
+    struct Case {
+        std::string typed;
+        std::int32_t port;
+        std::string shown;
+    };
+    for (const Case& c : {Case{"2121", 2121, "2121"}, Case{"  21", 21, "21"},
+                          Case{"23 telnet", 23, "23"}, Case{"port", 0, "0"}, Case{"", 0, "0"}}) {
+        ProfileFields typed{"n", "h", "u", "p", c.typed, c.typed, true, "$"};
+        const ConnectionProfile p = profileFromFields(typed);
+        EXPECT_EQ(p.ftpPort, c.port) << c.typed;
+        EXPECT_EQ(p.telnetPort, c.port) << c.typed;
+        EXPECT_FALSE(p.foreColor);
+        typed.ftpPort = typed.telnetPort = c.shown;
+        EXPECT_EQ(fieldsOfProfile(p), typed) << c.typed;
+    }
+}
+
+TEST(ProfileColor, CodesAreReadAsPlainOrSystemColours) {
+    struct Case {
+        std::optional<std::int32_t> code;
+        Rgb color;
+    };
+    for (const Case& c : {
+             Case{std::nullopt, {0, 0, 0}},                          // never set: black
+             Case{0x000000FF, {255, 0, 0}},                          // 0x00BBGGRR
+             Case{0x00FF8000, {0, 128, 255}},                        //
+             Case{-2147483646, {10, 36, 106}},                       // the default: active caption
+             Case{static_cast<std::int32_t>(0x80000008), {0, 0, 0}}, // window text
+             Case{static_cast<std::int32_t>(0x800000FF), {0, 0, 0}}, // no such system colour
+             Case{0x01000000, {0, 0, 0}},                            // not a colour code
+         }) {
+        EXPECT_EQ(colorOfCode(c.code), c.color) << (c.code ? *c.code : -1);
+    }
+    EXPECT_EQ(codeOfColor({0, 128, 255}), 0x00FF8000);
+    EXPECT_EQ(colorOfCode(codeOfColor({1, 2, 3})), (Rgb{1, 2, 3}));
 }
 
 } // namespace

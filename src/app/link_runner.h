@@ -1,0 +1,67 @@
+#pragma once
+
+#include "link/link_context.h"
+
+#include <QObject>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+namespace tavrino::app {
+
+// Runs one receiver-link job at a time on a worker thread, so the window stays live. What
+// the job reports through LinkProgress arrives here as signals on the window's thread; what
+// it tells or asks through the Prompter is shown by `dialogs` on the window's thread while
+// the worker waits for the answer. busy() is the one guard every entry point checks.
+class LinkRunner : public QObject {
+    Q_OBJECT
+public:
+    // Runs on the window's thread once the worker has finished.
+    using Finish = std::function<void()>;
+    // Runs on the worker; returns what the window does with the outcome.
+    using Job = std::function<Finish(const LinkContext&)>;
+
+    explicit LinkRunner(Prompter& dialogs, QObject* parent = nullptr);
+    ~LinkRunner() override;
+
+    bool busy() const { return busy_; }
+    // False (and nothing runs) while another job is running.
+    bool start(const ConnectionProfile& profile, const LinkTimeouts& timeouts,
+               const std::filesystem::path& dataFolder, Job job);
+    void cancel();
+    // Cancels the job, answers its questions with No, drops its Finish and waits for it.
+    void stop();
+
+signals:
+    void busyChanged(bool busy);
+    void stepChanged(const QString& text);
+    void bytesMoved(qulonglong done, qulonglong total);
+    // Code-page bytes for the transcript pane; `cleared` empties the pane first.
+    void transcriptChanged(bool cleared, const QByteArray& added);
+
+private:
+    class Progress;
+    class WindowPrompter;
+    struct Run;
+
+    void finished(std::uint64_t id, Finish finish);
+    void setBusy(bool busy);
+    void postBytes();
+
+    Prompter& dialogs_;
+    std::unique_ptr<Progress> progress_;
+    std::unique_ptr<WindowPrompter> prompter_;
+    std::unique_ptr<Run> run_;
+    std::thread worker_;
+    std::uint64_t jobId_ = 0;
+    bool busy_ = false;
+    bool shownBusy_ = false;
+    std::atomic<bool> quiet_{false};
+    std::atomic<bool> workerDone_{true};
+    std::atomic<std::uint64_t> bytesDone_{0};
+    std::atomic<std::uint64_t> bytesTotal_{0};
+    std::atomic<bool> bytesPosted_{false};
+};
+
+} // namespace tavrino::app

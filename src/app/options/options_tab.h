@@ -1,0 +1,93 @@
+#pragma once
+
+#include "link/profiles.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tavrino::app {
+
+class ColorSwatch;
+class ProfileBook;
+class UserDialogs;
+
+// Tab 3, "Options": the connection profiles with their fields and colour, the telnet test
+// buttons and the transcript of the conversation with the receiver.
+class OptionsTab : public QWidget {
+    Q_OBJECT
+public:
+    OptionsTab(ProfileBook& book, UserDialogs& dialogs, const QString& settingsFile,
+               QWidget* parent = nullptr);
+
+    // The boxes as typed: what the transfers and the telnet commands use, even before
+    // "Update Profile" stores them.
+    ConnectionProfile typedProfile() const;
+    bool backupBeforeSend() const;
+
+    // While a job with the receiver runs, none of the test buttons starts another.
+    void setLinkBusy(bool busy);
+    // Text of the telnet conversation, lines ended by CR LF.
+    void showTranscript(bool cleared, const QString& added);
+
+    QListWidget* profileList() const { return profileList_; }
+    QLineEdit* nameBox() const { return boxes_[0]; }
+    QLineEdit* addressBox() const { return boxes_[1]; }
+    QLineEdit* userBox() const { return boxes_[2]; }
+    QLineEdit* passwordBox() const { return boxes_[3]; }
+    QLineEdit* ftpPortBox() const { return boxes_[4]; }
+    QLineEdit* telnetPortBox() const { return boxes_[5]; }
+    QLineEdit* promptBox() const { return boxes_[6]; }
+    QCheckBox* passiveBox() const { return passive_; }
+    QPushButton* colorButton() const { return colorButton_; }
+    ColorSwatch* swatch() const { return swatch_; }
+    QPushButton* addButton() const { return add_; }
+    QPushButton* updateButton() const { return update_; }
+    QPushButton* removeButton() const { return remove_; }
+    QPushButton* testConnectionButton() const { return testConnection_; }
+    QPushButton* testLoginButton() const { return testLogin_; }
+    QPushButton* restartButton() const { return restart_; }
+    QCheckBox* backupBox() const { return backup_; }
+    QPlainTextEdit* transcriptPane() const { return transcript_; }
+    // The caption beside a box ("Profile Name :", ...).
+    QString captionOf(const QLineEdit* box) const;
+
+signals:
+    void testConnectionRequested();
+    void testLoginRequested();
+    void restartRequested();
+    // The swatch was clicked and a colour chosen: the lists show it, the profile keeps its own.
+    void colorTried(const QColor& color);
+
+private:
+    void fillList();
+    void showProfile(int index);
+    void chooseForeColor();
+    void trySwatchColor();
+    ProfileFields fields() const;
+
+    ProfileBook& book_;
+    UserDialogs& dialogs_;
+    QString settingsFile_;
+    QListWidget* profileList_;
+    QLineEdit* boxes_[7];
+    QLabel* captions_[7];
+    QCheckBox* passive_;
+    QPushButton* colorButton_;
+    ColorSwatch* swatch_;
+    QPushButton* add_;
+    QPushButton* update_;
+    QPushButton* remove_;
+    QPushButton* testConnection_;
+    QPushButton* testLogin_;
+    QPushButton* restart_;
+    QCheckBox* backup_;
+    QPlainTextEdit* transcript_;
+};
+
+} // namespace tavrino::app

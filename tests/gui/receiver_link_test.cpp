@@ -1,0 +1,260 @@
+#include "app/link_runner.h"
+#include "app/main_window.h"
+#include "app/options/options_tab.h"
+#include "app/organize_list_tab.h"
+#include "app/receiver_link.h"
+#include "app/service_list_view.h"
+#include "app/service_model.h"
+#include "app/status_panels.h"
+#include "link/link_messages.h"
+#include "link/profiles.h"
+#include "real_input.h"
+#include "receiver_sim_process.h"
+#include "scripted_dialogs.h"
+#include "test_support.h"
+#include "widgets/connection_status_window.h"
+
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace tavrino;
+using namespace tavrino::app;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string simPassword = "gui-Pa55";
+constexpr int jobLimitMs = 20000;
+
+void click(QWidget* widget) {
+    QTest::mouseClick(widget, Qt::LeftButton);
+    QApplication::processEvents();
+}
+
+} // namespace
+
+// The window against the receiver simulator on loopback: what the buttons and menu entries
+// start, what the window does with the outcome, and the guard while a job runs.
+class ReceiverLinkTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TempDir> served_;
+    std::unique_ptr<test::TempDir> data_;
+    std::unique_ptr<test::TempDir> folder_;
+    std::unique_ptr<test::ReceiverSim> sim_;
+    std::unique_ptr<test::ScriptedDialogs> dialogs_;
+    std::unique_ptr<MainWindow> window_;
+    sample::Files onReceiver_;
+    sample::Files inWindow_;
+
+    OrganizeListTab& tab() { return *window_->organizeListTab(); }
+    ReceiverLink& link() { return window_->receiverLink(); }
+    fs::path disk2() const { return served_->path() / "DISK2"; }
+
+    // The simulator serving `onReceiver_`, and a window whose first profile points at it.
+    void start(std::vector<std::string> faults = {}, sample::Options receiver = {}) {
+        onReceiver_ = sample::generate(receiver);
+        sample::writeFolder(onReceiver_, disk2());
+        faults.insert(faults.end(), {"--password", simPassword});
+        sim_ = std::make_unique<test::ReceiverSim>(served_->path(), faults);
+        ConnectionProfile profile = defaultProfile();
+        profile.profileName = "Simulator";
+        profile.address = "127.0.0.1";
+        profile.password = simPassword;
+        profile.passive = true;
+        profile.ftpPort = sim_->ftpPort();
+        profile.telnetPort = sim_->telnetPort();
+        saveProfiles(data_->path(), {profile});
+        window_ =
+            std::make_unique<MainWindow>(*dialogs_, QString::fromStdString(data_->path().string()));
+        link().setTimeouts({Milliseconds{5000}, Milliseconds{5000}, Milliseconds{5000},
+                            Milliseconds{5000}, Milliseconds{30}});
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    }
+
+    // Other lists than the receiver's, open in the window.
+    void openOtherLists() {
+        inWindow_ = test::writeSample(folder_->path(),
+                                      {.services = 120, .satellites = 3, .bouquets = 2, .seed = 7});
+        QVERIFY(window_->openFolder(folder_->path()));
+    }
+
+    void clickMenuEntry(QAction* action) {
+        QMenuBar* bar = window_->menuBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(action).center());
+        QApplication::processEvents();
+    }
+
+    bool everyEntryPointIs(bool enabled) {
+        const OptionsTab& options = *window_->optionsTab();
+        for (const QPushButton* b :
+             {tab().receiveButton(), tab().sendButton(), options.testConnectionButton(),
+              options.testLoginButton(), options.restartButton()}) {
+            if (b->isEnabled() != enabled) {
+                return false;
+            }
+        }
+        return window_->receiveAction()->isEnabled() == enabled &&
+               window_->sendAction()->isEnabled() == enabled;
+    }
+
+    std::vector<fs::path> receiverBackups() const {
+        const fs::path root = data_->path() / "backups" / "receiver";
+        std::vector<fs::path> folders;
+        if (!fs::is_directory(root)) {
+            return folders;
+        }
+        for (const auto& name : test::entries(root)) {
+            folders.push_back(root / name);
+        }
+        return folders;
+    }
+
+private slots:
+    void init() {
+        served_ = std::make_unique<test::TempDir>();
+        data_ = std::make_unique<test::TempDir>();
+        folder_ = std::make_unique<test::TempDir>();
+        dialogs_ = std::make_unique<test::ScriptedDialogs>();
+    }
+
+    void cleanup() {
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
+        window_.reset();
+        sim_.reset();
+    }
+
+    void theMenuEntryReceivesAndOpensAfterAskingAboutEdits() {
+        start({}, {.services = 300, .satellites = 4, .bouquets = 3});
+        openOtherLists();
+        test::clickRow(*tab().serviceView(), 0);
+        tab().changeFlag(2, true);
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Cancel;
+        clickMenuEntry(window_->receiveAction());
+        QCOMPARE(dialogs_->unsavedMoments, QStringList({"receiving files from the Orvix"}));
+        QVERIFY(!link().busy()); // cancelled: nothing started
+
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
+        clickMenuEntry(window_->receiveAction());
+        QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
+        QCOMPARE(tab().serviceModel()->rowCount(), 300);
+        QVERIFY(!window_->workspace().modified());
+        QVERIFY(window_->workspace().channelBytes() == onReceiver_.channel);
+        QCOMPARE(window_->statusPanels()->currentMessage(), QString("Received from the Orvix"));
+        QVERIFY(dialogs_->told.empty());
+        QVERIFY(everyEntryPointIs(true));
+        QVERIFY(!link().statusWindow()->isVisible());
+    }
+
+    void editsMadeWhileReceivingAreAskedAboutBeforeTheFilesReplaceThem() {
+        start({"--slow", "1000000"}, {.services = 600, .satellites = 4, .bouquets = 3});
+        openOtherLists();
+        click(tab().receiveButton()); // nothing unsaved yet: no question
+        QVERIFY(link().busy());
+        // The window stays live: an edit lands while the files arrive.
+        test::clickRow(*tab().serviceView(), 0);
+        tab().changeFlag(2, true);
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Cancel;
+        QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
+        QCOMPARE(dialogs_->unsavedMoments,
+                 QStringList({"opening the files received from the Orvix"}));
+        QVERIFY(window_->workspace().modified()); // the edit is still there
+        QCOMPARE(tab().serviceModel()->rowCount(), 120);
+        QVERIFY(window_->statusPanels()->currentMessage().startsWith(
+            "The received files were not opened; they are in "));
+        QVERIFY(test::readFile(data_->path() / "tmp" / "all_channel.dat") == onReceiver_.channel);
+    }
+
+    void whileAJobRunsEveryEntryPointIsOffAndCancelEndsIt() {
+        start({"--slow", "40000"}, {.services = 2000, .satellites = 4, .bouquets = 3});
+        QVERIFY(everyEntryPointIs(true));
+        click(tab().receiveButton());
+        QVERIFY(link().busy());
+        QVERIFY(everyEntryPointIs(false));
+        widgets::ConnectionStatusWindow& status = *link().statusWindow();
+        QVERIFY(status.isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(status.progressBar()->value() > 0, jobLimitMs);
+        QCOMPARE(status.text(), QString("Downloading..."));
+        click(tab().sendButton()); // off: starts nothing
+        clickMenuEntry(window_->sendAction());
+        QVERIFY(dialogs_->told.empty());
+
+        click(status.cancelButton());
+        QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), 5000);
+        QVERIFY(everyEntryPointIs(true));
+        QVERIFY(!status.isVisible());
+        QVERIFY(!window_->workspace().channelLoaded()); // nothing was opened
+        QVERIFY(test::entries(data_->path() / "tmp") == std::set<std::string>{"FTPLog.txt"});
+        QCOMPARE(window_->statusPanels()->currentMessage(),
+                 QString("Receiving was cancelled; nothing was opened."));
+        QVERIFY(dialogs_->told.empty());
+    }
+
+    void sendUploadsTheImagesBacksUpAndReloads() {
+        start();
+        openOtherLists();
+        click(tab().sendButton());
+        QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
+        QVERIFY(dialogs_->told.empty());
+        QVERIFY(test::readFile(disk2() / "DVBS.dat") == inWindow_.dvbs);
+        QVERIFY(test::readFile(disk2() / "antenna_list.dat") == inWindow_.antenna);
+        QVERIFY(test::readFile(disk2() / "all_channel.dat") == window_->workspace().channelBytes());
+        QCOMPARE(sim_->commands(), std::vector<std::string>{reloadCommand});
+        const auto backups = receiverBackups();
+        QCOMPARE(backups.size(), std::size_t{1});
+        QVERIFY(test::readFile(backups[0] / "all_channel.dat") == onReceiver_.channel);
+        QCOMPARE(window_->statusPanels()->currentMessage(),
+                 QString("Sent to the Orvix, which reloaded them."));
+    }
+
+    void aSendThatStopsHalfwayOffersToPutTheBackupBack() {
+        start({"--short-store", "all_channel.dat"});
+        openOtherLists();
+        dialogs_->yesNoAnswers = {true};
+        click(tab().sendButton());
+        QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
+        const auto backups = receiverBackups();
+        QCOMPARE(backups.size(), std::size_t{1});
+        QCOMPARE(dialogs_->asked.size(), std::size_t{1});
+        QCOMPARE(dialogs_->asked[0], restoreQuestion(backups[0].string()));
+        QVERIFY(!dialogs_->told.empty());
+        QVERIFY(dialogs_->told[0].text.starts_with("all_channel.dat was not sent"));
+        // The two files that had arrived are the receiver's own again.
+        QVERIFY(test::readFile(disk2() / "DVBS.dat") == onReceiver_.dvbs);
+        QVERIFY(test::readFile(disk2() / "antenna_list.dat") == onReceiver_.antenna);
+        QVERIFY(sim_->commands().empty()); // never told to reload
+        QVERIFY(everyEntryPointIs(true));
+    }
+
+    void testLoginShowsTheConversationInGreen() {
+        start();
+        window_->tabs()->setCurrentIndex(2);
+        click(window_->optionsTab()->testLoginButton());
+        QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
+        QCOMPARE(dialogs_->told.size(), std::size_t{1});
+        QCOMPARE(dialogs_->told[0].title, std::string("Information"));
+        QVERIFY(dialogs_->told[0].text.starts_with(
+            "Successfully connected to the Orvix on IP address 127.0.0.1 (port"));
+        const QString transcript = window_->optionsTab()->transcriptPane()->toPlainText();
+        QVERIFY(transcript.contains("Orvix login:"));
+        QVERIFY(transcript.contains("Password:"));
+        QVERIFY(!transcript.contains(QString::fromStdString(simPassword)));
+        QVERIFY(sim_->commands().empty());
+    }
+
+    void sendWithoutAllThreeFilesIsRefusedBeforeAnythingStarts() {
+        start();
+        click(tab().sendButton());
+        QVERIFY(!link().busy());
+        QCOMPARE(dialogs_->told, std::vector<Notice>{sendNeedsAllFilesNotice()});
+        QVERIFY(receiverBackups().empty());
+    }
+};
+
+QTEST_MAIN(ReceiverLinkTest)
+#include "receiver_link_test.moc"
