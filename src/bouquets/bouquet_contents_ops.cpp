@@ -24,26 +24,13 @@ std::vector<int> sortedUnique(std::vector<int> positions, std::size_t size) {
 } // namespace
 
 void BouquetEditor::writeItems(int rec, const std::vector<BouquetItem>& list) {
-    namespace r = ch::ref;
     const std::size_t base = tableAt(rec);
     const Bytes& image = workspace_.channelBytes();
     Bytes table(image.begin() + static_cast<std::ptrdiff_t>(base),
                 image.begin() + static_cast<std::ptrdiff_t>(base + ch::bouquetItemTableSize));
     const std::size_t n = std::min(list.size(), ch::bouquetItemCapacity);
     for (std::size_t i = 0; i < n; ++i) {
-        const BouquetItem& item = list[i];
-        const std::size_t s = ch::serviceRefSize * i;
-        // Bytes +3, +5 and +13 keep what the slot held.
-        table[s + r::altSystemMark] = table[s + r::altSystemMark2] = item.altSystem ? 1 : 0;
-        writeNumber(table, s + r::position, 1, static_cast<std::int64_t>(i + 1));
-        writeNumber(table, s + r::reserved, 1, item.reserved);
-        writeNumber(table, s + r::satIndex, 2, item.satIndex);
-        writeNumber(table, s + r::frequency, 4, item.frequency);
-        writeNumber(table, s + r::polarization, 1, item.polarization);
-        writeNumber(table, s + r::sid, 2, item.sid);
-        writeNumber(table, s + r::nid, 2, item.nid);
-        writeNumber(table, s + r::tid, 2, item.tid);
-        writeNumber(table, s + r::link, 4, item.link);
+        encodeItem(table, i, list[i], i + 1);
     }
     std::fill(table.begin() + static_cast<std::ptrdiff_t>(ch::serviceRefSize * n), table.end(), 0);
     ImageEditor editor = workspace_.channelEditor();
