@@ -7,6 +7,7 @@
 #include "app/organize_list_tab.h"
 #include "app/organize_sat/organize_sat_tab.h"
 #include "app/recent_folders.h"
+#include "app/reference_actions.h"
 #include "app/status_panels.h"
 #include "app/twips.h"
 #include "app/user_dialogs.h"
@@ -50,6 +51,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
     tabs_->addTab(emptyTab("optionsTab"), "Options");
     setCentralWidget(tabs_);
     setStatusBar(status_);
+    reference_ = new ReferenceActions(*this, dialogs_);
+    connect(reference_, &ReferenceActions::edited, this, &MainWindow::refreshEditActions);
     buildMenus();
 
     // 13100 x 9000 twips is the smallest window that still shows everything.
@@ -96,6 +99,7 @@ void MainWindow::buildMenus() {
         selectTab(0);
         saveFiles();
     });
+    reference_->addMenuEntries(*file);
     file->addSeparator();
     recentMenu_ = file->addMenu("Recent Folders");
     connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::fillRecentMenu);

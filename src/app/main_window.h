@@ -18,6 +18,7 @@ namespace tavrino::app {
 
 class AboutDialog;
 class RecentFolders;
+class ReferenceActions;
 class DetailsTip;
 class OrganizeListTab;
 class OrganizeSatTab;
@@ -50,6 +51,7 @@ public:
     // Opens a folder picked from "Recent Folders", asking about unsaved edits first.
     void openRecent(const QString& folder);
     QMenu* recentMenu() const { return recentMenu_; }
+    ReferenceActions* referenceActions() const { return reference_; }
     bool saveFiles();
     // The same without the dialogs.
     bool openFolder(const std::filesystem::path& folder);
@@ -89,6 +91,7 @@ private:
     QMenu* recentMenu_ = nullptr;
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;
+    ReferenceActions* reference_ = nullptr;
 };
 
 } // namespace tavrino::app

@@ -25,6 +25,16 @@ public:
     // The two open dialogs of "Open : antenna_list.dat  &&  DVBS.dat".
     virtual std::optional<std::filesystem::path> chooseAntennaFile(const QString& folder) = 0;
     virtual std::optional<std::filesystem::path> chooseDvbsFile(const QString& folder) = 0;
+    // A CSV file to write, starting at `suggested`; nullopt when cancelled (the default).
+    virtual std::optional<std::filesystem::path> chooseCsvToWrite(const QString& /*title*/,
+                                                                  const QString& /*suggested*/) {
+        return std::nullopt;
+    }
+    // A CSV file to read, starting in `folder`; nullopt when cancelled (the default).
+    virtual std::optional<std::filesystem::path> chooseCsvToRead(const QString& /*title*/,
+                                                                 const QString& /*folder*/) {
+        return std::nullopt;
+    }
 };
 
 class QtUserDialogs : public UserDialogs {
@@ -38,6 +48,10 @@ public:
     std::optional<std::filesystem::path> chooseSaveFolder(const QString& folder) override;
     std::optional<std::filesystem::path> chooseAntennaFile(const QString& folder) override;
     std::optional<std::filesystem::path> chooseDvbsFile(const QString& folder) override;
+    std::optional<std::filesystem::path> chooseCsvToWrite(const QString& title,
+                                                          const QString& suggested) override;
+    std::optional<std::filesystem::path> chooseCsvToRead(const QString& title,
+                                                         const QString& folder) override;
 
 private:
     QWidget* parent_ = nullptr;

@@ -37,6 +37,14 @@ public:
     std::optional<std::filesystem::path> chooseDvbsFile(const QString&) override {
         return nextDvbsFile;
     }
+    std::optional<std::filesystem::path> chooseCsvToWrite(const QString&,
+                                                          const QString& suggested) override {
+        suggestedCsv = suggested;
+        return nextCsvToWrite;
+    }
+    std::optional<std::filesystem::path> chooseCsvToRead(const QString&, const QString&) override {
+        return nextCsvToRead;
+    }
 
     std::vector<Notice> told;
     std::vector<Notice> asked;
@@ -48,6 +56,9 @@ public:
     std::optional<std::filesystem::path> nextSaveFolder;
     std::optional<std::filesystem::path> nextAntennaFile;
     std::optional<std::filesystem::path> nextDvbsFile;
+    std::optional<std::filesystem::path> nextCsvToWrite;
+    std::optional<std::filesystem::path> nextCsvToRead;
+    QString suggestedCsv;
 };
 
 } // namespace tavrino::test
