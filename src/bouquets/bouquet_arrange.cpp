@@ -74,7 +74,7 @@ void BouquetEditor::refill(Slot& slot, const std::vector<std::uint32_t>& service
             writeNumber(slot.table, ch::serviceRefSize * i + r::position, 1,
                         static_cast<std::int64_t>(i + 1));
         } else {
-            encodeItem(slot.table, i, itemFromService(services[i]), i + 1);
+            encodeItem(slot.table, i, referenceTo(services[i]), i + 1);
         }
     }
     std::fill(slot.table.begin() + static_cast<std::ptrdiff_t>(ch::serviceRefSize * n),

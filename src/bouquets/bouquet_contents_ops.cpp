@@ -38,15 +38,12 @@ void BouquetEditor::writeItems(int rec, const std::vector<BouquetItem>& list) {
     editor.writeNumber(itemCountAt(rec), 1, static_cast<std::int64_t>(n));
 }
 
-BouquetItem BouquetEditor::itemFromService(std::uint32_t serviceRow) const {
+BouquetItem BouquetEditor::referenceTo(std::uint32_t serviceRow) const {
     const ServiceTable& services = workspace_.services();
     const ServiceRow& row = services.row(serviceRow);
     const DecodedService& r = row.record;
-    const std::string& block = services.satelliteNames()[row.satelliteBlock];
     BouquetItem item;
-    item.name = services.serviceName(serviceRow);
-    item.satellite = workspace_.codePage().toUtf8(block);
-    item.altSystem = isAltSystemName(block);
+    item.altSystem = isAltSystemName(services.satelliteNames()[row.satelliteBlock]);
     item.type = r.serviceType;
     item.reserved = 0;
     item.satIndex = r.satIndex;
@@ -56,6 +53,15 @@ BouquetItem BouquetEditor::itemFromService(std::uint32_t serviceRow) const {
     item.nid = r.nid;
     item.tid = r.tid;
     item.link = r.flag;
+    return item;
+}
+
+BouquetItem BouquetEditor::itemFromService(std::uint32_t serviceRow) const {
+    const ServiceTable& services = workspace_.services();
+    BouquetItem item = referenceTo(serviceRow);
+    item.name = services.serviceName(serviceRow);
+    item.satellite = workspace_.codePage().toUtf8(
+        services.satelliteNames()[services.row(serviceRow).satelliteBlock]);
     return item;
 }
 

@@ -112,6 +112,7 @@ private:
     void rotateRecords(int from, int to);
     void writeItems(int record, const std::vector<BouquetItem>& items);
     BouquetItem itemFromService(std::uint32_t serviceRow) const;
+    BouquetItem referenceTo(std::uint32_t serviceRow) const; // without name and satellite
     struct Slot; // a record, its item table and its item count, as bytes
     Slot storedSlot(int record) const;
     void refill(Slot& slot, const std::vector<std::uint32_t>& services) const;

@@ -32,6 +32,14 @@ void encodeItem(Bytes& table, std::size_t slot, const BouquetItem& item, std::si
 }
 
 std::vector<BouquetItem> readBouquetItems(const Workspace& workspace, int record) {
+    auto items = readStoredItems(workspace, record);
+    for (BouquetItem& item : items) {
+        describeItem(workspace, item);
+    }
+    return items;
+}
+
+std::vector<BouquetItem> readStoredItems(const Workspace& workspace, int record) {
     std::vector<BouquetItem> items;
     if (record < 0 || static_cast<std::size_t>(record) >= ch::bouquetCapacity ||
         !workspace.channelLoaded()) {
@@ -57,7 +65,6 @@ std::vector<BouquetItem> readBouquetItems(const Workspace& workspace, int record
         item.nid = slot.u16(ch::ref::nid);
         item.tid = slot.u16(ch::ref::tid);
         item.link = slot.i32(ch::ref::link);
-        describeItem(workspace, item);
         items.push_back(std::move(item));
     }
     return items;

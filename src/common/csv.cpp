@@ -19,6 +19,7 @@ public:
                 continue;
             }
             Record r{line_, {}};
+            r.fields.reserve(records.empty() ? 0 : records.back().fields.size());
             do {
                 r.fields.push_back(atQuote() ? quotedField() : plainField());
             } while (takeComma());
@@ -105,18 +106,25 @@ std::vector<Record> parse(std::string_view text) {
     return Parser(text).run();
 }
 
-std::string field(std::string_view text) {
+void append(std::string& out, std::string_view text) {
     if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        return std::string(text);
+        out += text;
+        return;
     }
-    std::string quoted = "\"";
+    out += '"';
     for (const char c : text) {
         if (c == '"') {
-            quoted += '"';
+            out += '"';
         }
-        quoted += c;
+        out += c;
     }
-    return quoted + '"';
+    out += '"';
+}
+
+std::string field(std::string_view text) {
+    std::string out;
+    append(out, text);
+    return out;
 }
 
 std::string record(const std::vector<std::string>& fields, std::string_view end) {
@@ -125,7 +133,7 @@ std::string record(const std::vector<std::string>& fields, std::string_view end)
         if (i > 0) {
             out += ',';
         }
-        out += field(fields[i]);
+        append(out, fields[i]);
     }
     out += end;
     return out;

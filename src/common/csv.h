@@ -34,6 +34,9 @@ std::vector<Record> parse(std::string_view text);
 // The field as written in a record: quoted when it holds a comma, a quote or a line break.
 std::string field(std::string_view text);
 
+// Appends the field as `field` writes it.
+void append(std::string& out, std::string_view text);
+
 // The fields joined by commas, followed by `end`.
 std::string record(const std::vector<std::string>& fields, std::string_view end = "\r\n");
 

@@ -35,6 +35,7 @@ public:
 
     ApplyPlan run(bool replaceAll) {
         plan_.replaceAll = replaceAll;
+        plan_.rows.reserve(list_.rows.size() + editor_.rows().size());
         groupRows();
         matchRecords();
         const std::vector<Entry> entries = replaceAll ? listOrder() : storedOrder();
@@ -144,7 +145,7 @@ private:
     }
 
     void resolve(Group& g) {
-        std::map<int, int> lineOfItem;
+        std::unordered_map<int, int> lineOfItem;
         for (const std::size_t i : g.rows) {
             const ReferenceRow& row = list_.rows[i];
             RowOutcome out;
@@ -190,7 +191,7 @@ private:
 
     // Whether the stored bouquet already holds exactly these services.
     bool holds(int record, const std::vector<std::uint32_t>& services) const {
-        const auto items = readBouquetItems(ws_, record);
+        const auto items = readStoredItems(ws_, record);
         if (items.size() != services.size()) {
             return false;
         }

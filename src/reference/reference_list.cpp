@@ -30,19 +30,22 @@ int lineAt(std::string_view text, std::size_t offset) {
 
 class RowReader {
 public:
-    RowReader(const csv::Record& record, const CodePage& codePage)
-        : r_(record), codePage_(codePage) {}
+    // `previous` is the row before, whose bouquet name is usually this one's.
+    RowReader(csv::Record& record, const CodePage& codePage, const ReferenceRow* previous)
+        : r_(record), codePage_(codePage), previous_(previous) {}
 
     ReferenceRow read() {
         ReferenceRow row;
         row.line = r_.line;
-        row.bouquet = text(0);
-        row.bouquetBytes = bouquetBytes(row.bouquet);
+        row.bouquet = std::move(r_.fields[0]);
+        row.bouquetBytes = previous_ && previous_->bouquet == row.bouquet
+                               ? previous_->bouquetBytes
+                               : bouquetBytes(row.bouquet);
         if (const auto item = number(1, 1, itemNumberLimit)) {
             row.item = static_cast<int>(*item);
         }
-        row.name = text(2);
-        row.satellite = text(3);
+        row.name = std::move(r_.fields[2]);
+        row.satellite = std::move(r_.fields[3]);
         row.position = position(4);
         if (const auto frequency = number(5, INT32_MIN, INT32_MAX)) {
             row.frequency = static_cast<std::int32_t>(*frequency);
@@ -128,8 +131,9 @@ private:
         refuse(header(column) + " \"" + text(column) + "\" is none of " + list + " or empty");
     }
 
-    const csv::Record& r_;
+    csv::Record& r_;
     const CodePage& codePage_;
+    const ReferenceRow* previous_;
 };
 
 void checkHeader(const std::vector<csv::Record>& records) {
@@ -163,17 +167,18 @@ ReferenceList parseReferenceList(std::string_view text, const CodePage& codePage
     if (const auto bad = utf8::firstInvalid(text)) {
         throw csv::Problem(lineAt(text, *bad), "the text is not UTF-8");
     }
-    const std::vector<csv::Record> records = csv::parse(text);
+    std::vector<csv::Record> records = csv::parse(text);
     checkHeader(records);
     ReferenceList list;
     list.rows.reserve(records.size() - 1);
     for (std::size_t i = 1; i < records.size(); ++i) {
-        const csv::Record& r = records[i];
+        csv::Record& r = records[i];
         if (r.fields.size() != referenceHeader.size()) {
             throw csv::Problem(r.line, "the row has " + std::to_string(r.fields.size()) +
                                            " fields where the header has 11");
         }
-        list.rows.push_back(RowReader(r, codePage).read());
+        list.rows.push_back(
+            RowReader(r, codePage, list.rows.empty() ? nullptr : &list.rows.back()).read());
     }
     return list;
 }

@@ -49,35 +49,45 @@ std::optional<int> satellitePosition(const Workspace& workspace, int satIndex) {
 }
 
 ServiceMatcher::ServiceMatcher(const Workspace& workspace) : workspace_(workspace) {
-    const ServiceTable& table = workspace.services();
-    const auto& names = table.satelliteNames();
+    const auto& names = workspace.services().satelliteNames();
     for (std::size_t b = 0; b < names.size(); ++b) {
         satellitePlaces_.emplace_back(workspace.codePage().toUtf8(names[b]),
                                       namedPlaceBase + static_cast<std::int64_t>(b));
     }
     std::sort(satellitePlaces_.begin(), satellitePlaces_.end());
-    for (auto* index : {&byIdentity_, &byIds_, &byName_}) {
-        index->reserve(table.size() * 2);
+}
+
+const std::vector<ServiceMatcher::Key>& ServiceMatcher::index(Index which) const {
+    auto& built = indexes_[which];
+    if (!built) {
+        built = build(which);
     }
+    return *built;
+}
+
+// A service stands at its satellite's position and under its Satellite cell's name.
+std::vector<ServiceMatcher::Key> ServiceMatcher::build(Index which) const {
+    const ServiceTable& table = workspace_.services();
+    std::vector<Key> keys;
+    keys.reserve(table.size());
     for (std::uint32_t i = 0; i < table.size(); ++i) {
         const ServiceRow& row = table.row(i);
         const DecodedService& r = row.record;
-        byIds_.emplace_back(idsKey(r.sid, r.tid, r.nid), i);
-        // A row names the place by Position, or without one by Satellite: both find it.
-        const auto position = satellitePosition(workspace, r.satIndex);
-        for (const auto place :
-             {position ? std::optional<std::int64_t>(positionBase + *position) : std::nullopt,
-              std::optional<std::int64_t>(namedPlaceBase + row.satelliteBlock)}) {
-            if (place) {
-                byIdentity_.emplace_back(
-                    identityKey(*place, static_cast<std::uint64_t>(row.pol), r.sid), i);
-                byName_.emplace_back(nameKey(*place, r.name), i);
-            }
+        std::optional<std::int64_t> place = namedPlaceBase + row.satelliteBlock;
+        if (which == identityByPosition || which == nameByPosition) {
+            const auto position = satellitePosition(workspace_, r.satIndex);
+            place = position ? std::optional<std::int64_t>(positionBase + *position) : std::nullopt;
+        }
+        if (which == ids) {
+            keys.emplace_back(idsKey(r.sid, r.tid, r.nid), i);
+        } else if (place && (which == identityByPosition || which == identityByName)) {
+            keys.emplace_back(identityKey(*place, static_cast<std::uint64_t>(row.pol), r.sid), i);
+        } else if (place) {
+            keys.emplace_back(nameKey(*place, r.name), i);
         }
     }
-    for (auto* index : {&byIdentity_, &byIds_, &byName_}) {
-        std::sort(index->begin(), index->end());
-    }
+    std::sort(keys.begin(), keys.end());
+    return keys;
 }
 
 std::vector<std::uint32_t> ServiceMatcher::lookup(const std::vector<Key>& index,
@@ -111,8 +121,9 @@ std::vector<std::uint32_t> ServiceMatcher::identityMatches(const ReferenceRow& r
     if (!row.frequency || !row.sid) {
         return rows;
     }
+    const Index by = place < namedPlaceBase ? identityByPosition : identityByName;
     for (const std::uint32_t s :
-         lookup(byIdentity_, identityKey(place, polCode(row.pol), *row.sid))) {
+         lookup(index(by), identityKey(place, polCode(row.pol), *row.sid))) {
         const std::int64_t f = workspace_.services().row(s).record.frequency;
         if (std::abs(f - std::int64_t{*row.frequency}) <= frequencyTolerance) {
             rows.push_back(s);
@@ -125,7 +136,7 @@ std::vector<std::uint32_t> ServiceMatcher::idMatches(const ReferenceRow& row) co
     if (!row.sid || !row.tid || !row.nid) {
         return {};
     }
-    return lookup(byIds_, idsKey(*row.sid, *row.tid, *row.nid));
+    return lookup(index(ids), idsKey(*row.sid, *row.tid, *row.nid));
 }
 
 std::vector<std::uint32_t> ServiceMatcher::nameMatches(const ReferenceRow& row,
@@ -135,7 +146,8 @@ std::vector<std::uint32_t> ServiceMatcher::nameMatches(const ReferenceRow& row,
     if (row.name.empty() || !name.ok) {
         return rows;
     }
-    for (const std::uint32_t s : lookup(byName_, nameKey(place, name.bytes))) {
+    const Index by = place < namedPlaceBase ? nameByPosition : nameByName;
+    for (const std::uint32_t s : lookup(index(by), nameKey(place, name.bytes))) {
         if (workspace_.services().row(s).record.name == name.bytes) {
             rows.push_back(s);
         }
@@ -145,8 +157,11 @@ std::vector<std::uint32_t> ServiceMatcher::nameMatches(const ReferenceRow& row,
 
 std::vector<std::uint32_t> ServiceMatcher::named(std::vector<std::uint32_t> rows,
                                                  const ReferenceRow& row) const {
+    if (rows.size() < 2 || row.name.empty()) {
+        return rows;
+    }
     const Encoded name = workspace_.codePage().fromUtf8(row.name);
-    if (rows.size() < 2 || row.name.empty() || !name.ok) {
+    if (!name.ok) {
         return rows;
     }
     std::vector<std::uint32_t> same;

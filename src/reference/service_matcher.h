@@ -3,6 +3,7 @@
 #include "reference/reference_list.h"
 #include "workspace/workspace.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -42,6 +43,11 @@ public:
 
 private:
     using Key = std::pair<std::uint64_t, std::uint32_t>; // (key, row), sorted: file order wins
+    // Each index is built when a row first needs it: most rows need only the first.
+    enum Index { identityByPosition, identityByName, ids, nameByPosition, nameByName, indexCount };
+    const std::vector<Key>& index(Index which) const;
+    std::vector<Key> build(Index which) const;
+
     std::optional<std::int64_t> placeOf(const ReferenceRow& row) const;
     std::vector<std::uint32_t> identityMatches(const ReferenceRow& row, std::int64_t place) const;
     std::vector<std::uint32_t> idMatches(const ReferenceRow& row) const;
@@ -53,9 +59,7 @@ private:
 
     const Workspace& workspace_;
     std::vector<std::pair<std::string, std::int64_t>> satellitePlaces_; // UTF-8 block name
-    std::vector<Key> byIdentity_;                                       // place, pol, SID
-    std::vector<Key> byIds_;                                            // SID, TID, NID
-    std::vector<Key> byName_;                                           // place, name hash
+    mutable std::array<std::optional<std::vector<Key>>, indexCount> indexes_;
 };
 
 } // namespace tavrino
