@@ -68,8 +68,12 @@ void ApplyPreviewDialog::fillBouquets() {
     for (const BouquetOutcome& b : plan_.bouquets) {
         const bool listed = b.fate != BouquetFate::Kept && b.fate != BouquetFate::Removed;
         const auto count = [&](int n) { return listed ? QString::number(n) : QString(); };
-        new QTreeWidgetItem(bouquets_, {text(b.name), text(fateText(b.fate)), count(b.found),
-                                        count(b.weaker), count(b.notFound), count(b.leftOut)});
+        auto* item =
+            new QTreeWidgetItem(bouquets_, {text(b.name), text(fateText(b.fate)), count(b.found),
+                                            count(b.weaker), count(b.notFound), count(b.leftOut)});
+        for (int c = 2; c < bouquets_->columnCount(); ++c) {
+            item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+        }
         found += b.found;
         weaker += b.weaker;
         notFound += b.notFound;
@@ -87,8 +91,11 @@ void ApplyPreviewDialog::fillRows() {
             row.result == RowResult::Removed) {
             continue;
         }
-        new QTreeWidgetItem(rows_, {QString::number(row.line), text(row.bouquet), text(row.item),
-                                    text(row.name), text(resultText(row))});
+        auto* item =
+            new QTreeWidgetItem(rows_, {QString::number(row.line), text(row.bouquet),
+                                        text(row.item), text(row.name), text(resultText(row))});
+        item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
+        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
 }
 
