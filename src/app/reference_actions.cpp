@@ -39,7 +39,11 @@ void ReferenceActions::addMenuEntries(QMenu& file) {
 }
 
 QString ReferenceActions::startFolder() const {
-    return window_.dataFolder();
+    return lastFolder_.isEmpty() ? window_.dataFolder() : lastFolder_;
+}
+
+void ReferenceActions::remember(const std::filesystem::path& file) {
+    lastFolder_ = QString::fromStdString(file.parent_path().string());
 }
 
 void ReferenceActions::exportBouquets() {
@@ -52,6 +56,7 @@ void ReferenceActions::exportBouquets() {
     if (!path) {
         return;
     }
+    remember(*path);
     try {
         tavrino::exportBouquets(ws, *path);
     } catch (const FileProblem& problem) {
@@ -74,6 +79,7 @@ void ReferenceActions::exportServiceList() {
     if (!path) {
         return;
     }
+    remember(*path);
     try {
         tavrino::exportServiceList(ws.services(), ws.view(), *path);
     } catch (const FileProblem& problem) {
@@ -93,6 +99,7 @@ void ReferenceActions::applyBouquets() {
     if (!path) {
         return;
     }
+    remember(*path);
     auto list = std::make_shared<ReferenceList>();
     try {
         *list = readReferenceList(*path, ws.codePage());
@@ -137,7 +144,13 @@ void ReferenceActions::apply(const EditMark& shownAt) {
     effect.bouquetRecords = written;
     window_.organizeListTab()->stepApplied(effect);
     emit edited();
-    window_.statusPanels()->showMessage(QString("Applied: %1 bouquets written").arg(written.size()),
+    int notFound = 0;
+    for (const BouquetOutcome& b : plan.bouquets) {
+        notFound += b.notFound;
+    }
+    window_.statusPanels()->showMessage(QString("Bouquets applied: %1 written, %2 rows not found")
+                                            .arg(written.size())
+                                            .arg(notFound),
                                         8000);
 }
 

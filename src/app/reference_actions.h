@@ -4,6 +4,8 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
+#include <filesystem>
 #include <memory>
 
 class QMenu;
@@ -33,11 +35,14 @@ signals:
 
 private:
     void apply(const EditMark& shownAt);
+    // File dialogs start where the last CSV file was chosen, else in the data folder.
     QString startFolder() const;
+    void remember(const std::filesystem::path& file);
 
     MainWindow& window_;
     UserDialogs& dialogs_;
     QPointer<ApplyPreviewDialog> preview_;
+    QString lastFolder_;
 };
 
 } // namespace tavrino::app

@@ -84,7 +84,7 @@ private:
         }
         QFAIL(qPrintable("no File menu entry " + entry));
     }
-    // The list of the sample before its rescan, without its last bouquet.
+    // The list of the sample before its rescan, without its last bouquet and with a new one.
     std::filesystem::path listWithoutTheLastBouquet() {
         Workspace old;
         old.openFolder(before_->path());
@@ -95,6 +95,7 @@ private:
                 kept += line + "\n";
             }
         }
+        kept += "Neu,,,,,,,,,,\n";
         writeText(before_->path() / "list.csv", kept);
         return before_->path() / "list.csv";
     }
@@ -132,6 +133,12 @@ private slots:
         QVERIFY(dialogs_->suggestedCsv.endsWith("bouquets.csv"));
         QCOMPARE(textOf(data_->path() / "mine.csv"), exportReferenceList(ws()));
         QVERIFY(dialogs_->told.empty());
+        dialogs_->nextCsvToWrite = after_->path() / "again.csv";
+        trigger("Export Bouquets...");
+        trigger("Export Bouquets...");
+        // The dialog starts where the last file went.
+        QCOMPARE(dialogs_->suggestedCsv,
+                 QString::fromStdString((after_->path() / "bouquets.csv").string()));
     }
 
     void thePreviewShowsEachBouquetAndTheRowsToLookAt() {
@@ -143,8 +150,10 @@ private slots:
         QCOMPARE(preview->cancelButton()->text(), QString("Cancel"));
         QCOMPARE(preview->replaceAllBox()->text(), QString("Replace all bouquets"));
         const QTreeWidget& table = *preview->bouquetTable();
+        const QStringList names = bouquetNames();
+        QCOMPARE(column(table, 0), (names + QStringList{"Neu"}));
         QCOMPARE(column(table, 1),
-                 QStringList({"Replaced", "Replaced", "Replaced", "Replaced", "Kept"}));
+                 QStringList({"Replaced", "Replaced", "Replaced", "Replaced", "Kept", "New"}));
         QVERIFY(column(*preview->rowTable(), 4).contains("Not found"));
         int notFound = 0;
         for (const auto& b : preview->plan().bouquets) {
@@ -154,7 +163,8 @@ private slots:
 
         clickCheckBox(*preview->replaceAllBox());
         QVERIFY(preview->replaceAllBox()->isChecked());
-        QCOMPARE(column(table, 1).last(), QString("Removed"));
+        QCOMPARE(column(table, 0), (names.mid(0, 4) + QStringList{"Neu", names.last()}));
+        QCOMPARE(column(table, 1).mid(4), QStringList({"New", "Removed"}));
         QVERIFY(preview->plan().replaceAll);
     }
 
@@ -169,7 +179,7 @@ private slots:
         QTest::mouseClick(preview->applyButton(), Qt::LeftButton);
         QApplication::processEvents();
         QVERIFY(window_->referenceActions()->preview() == nullptr);
-        QCOMPARE(bouquetNames(), before.mid(0, 4));
+        QCOMPARE(bouquetNames(), (before.mid(0, 4) + QStringList{"Neu"}));
         QVERIFY(!bouquets().contentsModel()->items().empty());
         for (const auto& item : bouquets().contentsModel()->items()) {
             QVERIFY(item.name != "IME");
