@@ -11,12 +11,6 @@
 namespace tavrino::bench {
 namespace {
 
-class YesPrompter : public Prompter {
-public:
-    void tell(const Notice&) override {}
-    bool ask(const Notice&) override { return true; }
-};
-
 // The large sample as a rescan finds it: every service moved and given a new link, so every
 // bouquet is rebuilt from scratch.
 const std::filesystem::path& rescannedFolder() {

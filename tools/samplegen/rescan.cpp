@@ -88,7 +88,7 @@ public:
         }
         nextId_ = 0x400000 + rng_.below(1000);
         Bytes& b = out.files.channel;
-        b.resize(ch::serviceTree);
+        b.resize(ch::serviceTree, 0);
         for (Block& block : blocks) {
             b.insert(b.end(), block.header.begin(), block.header.end());
             for (Transponder& tp : block.transponders) {
