@@ -10,6 +10,7 @@
 #include "app/organize_sat/organize_sat_tab.h"
 #include "app/receiver_link.h"
 #include "app/recent_folders.h"
+#include "app/reference_actions.h"
 #include "app/status_panels.h"
 #include "app/twips.h"
 #include "app/user_dialogs.h"
@@ -45,6 +46,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
     tabs_->addTab(options_, "Options");
     setCentralWidget(tabs_);
     setStatusBar(status_);
+    reference_ = new ReferenceActions(*this, dialogs_);
+    connect(reference_, &ReferenceActions::edited, this, &MainWindow::refreshEditActions);
     buildMenus();
 
     // 13100 x 9000 twips is the smallest window that still shows everything.
@@ -178,6 +181,7 @@ void MainWindow::buildMenus() {
         selectTab(0);
         saveFiles();
     });
+    reference_->addMenuEntries(*file);
     file->addSeparator();
     recentMenu_ = file->addMenu("Recent Folders");
     connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::fillRecentMenu);

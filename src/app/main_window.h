@@ -18,6 +18,7 @@ namespace tavrino::app {
 
 class AboutDialog;
 class RecentFolders;
+class ReferenceActions;
 class DetailsTip;
 class OptionsTab;
 class OrganizeListTab;
@@ -58,6 +59,7 @@ public:
     // Opens a folder picked from "Recent Folders", asking about unsaved edits first.
     void openRecent(const QString& folder);
     QMenu* recentMenu() const { return recentMenu_; }
+    ReferenceActions* referenceActions() const { return reference_; }
     bool saveFiles();
     // The same without the dialogs.
     bool openFolder(const std::filesystem::path& folder);
@@ -116,6 +118,7 @@ private:
     QAction* redo_ = nullptr;
     QAction* receive_ = nullptr;
     QAction* send_ = nullptr;
+    ReferenceActions* reference_ = nullptr;
 };
 
 } // namespace tavrino::app

@@ -100,4 +100,18 @@ std::optional<QColor> QtUserDialogs::chooseColor(const QColor& initial) {
     return color;
 }
 
+std::optional<std::filesystem::path> QtUserDialogs::chooseCsvToWrite(const QString& title,
+                                                                     const QString& suggested) {
+    const QString name =
+        QFileDialog::getSaveFileName(parent_, title, suggested, "CSV files (*.csv);;All files (*)");
+    return name.isEmpty() ? std::nullopt : std::optional(toPath(name));
+}
+
+std::optional<std::filesystem::path> QtUserDialogs::chooseCsvToRead(const QString& title,
+                                                                    const QString& folder) {
+    const QString name =
+        QFileDialog::getOpenFileName(parent_, title, folder, "CSV files (*.csv);;All files (*)");
+    return name.isEmpty() ? std::nullopt : std::optional(toPath(name));
+}
+
 } // namespace tavrino::app

@@ -28,6 +28,16 @@ public:
     virtual std::optional<std::filesystem::path> chooseDvbsFile(const QString& folder) = 0;
     // The colour dialog of "Set Fore Color"; nullopt when cancelled.
     virtual std::optional<QColor> chooseColor(const QColor& initial) = 0;
+    // A CSV file to write, starting at `suggested`; nullopt when cancelled (the default).
+    virtual std::optional<std::filesystem::path> chooseCsvToWrite(const QString& /*title*/,
+                                                                  const QString& /*suggested*/) {
+        return std::nullopt;
+    }
+    // A CSV file to read, starting in `folder`; nullopt when cancelled (the default).
+    virtual std::optional<std::filesystem::path> chooseCsvToRead(const QString& /*title*/,
+                                                                 const QString& /*folder*/) {
+        return std::nullopt;
+    }
 };
 
 class QtUserDialogs : public UserDialogs {
@@ -42,6 +52,10 @@ public:
     std::optional<std::filesystem::path> chooseAntennaFile(const QString& folder) override;
     std::optional<std::filesystem::path> chooseDvbsFile(const QString& folder) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
+    std::optional<std::filesystem::path> chooseCsvToWrite(const QString& title,
+                                                          const QString& suggested) override;
+    std::optional<std::filesystem::path> chooseCsvToRead(const QString& title,
+                                                         const QString& folder) override;
 
 private:
     QWidget* parent_ = nullptr;

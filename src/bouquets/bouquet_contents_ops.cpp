@@ -24,26 +24,13 @@ std::vector<int> sortedUnique(std::vector<int> positions, std::size_t size) {
 } // namespace
 
 void BouquetEditor::writeItems(int rec, const std::vector<BouquetItem>& list) {
-    namespace r = ch::ref;
     const std::size_t base = tableAt(rec);
     const Bytes& image = workspace_.channelBytes();
     Bytes table(image.begin() + static_cast<std::ptrdiff_t>(base),
                 image.begin() + static_cast<std::ptrdiff_t>(base + ch::bouquetItemTableSize));
     const std::size_t n = std::min(list.size(), ch::bouquetItemCapacity);
     for (std::size_t i = 0; i < n; ++i) {
-        const BouquetItem& item = list[i];
-        const std::size_t s = ch::serviceRefSize * i;
-        // Bytes +3, +5 and +13 keep what the slot held.
-        table[s + r::altSystemMark] = table[s + r::altSystemMark2] = item.altSystem ? 1 : 0;
-        writeNumber(table, s + r::position, 1, static_cast<std::int64_t>(i + 1));
-        writeNumber(table, s + r::reserved, 1, item.reserved);
-        writeNumber(table, s + r::satIndex, 2, item.satIndex);
-        writeNumber(table, s + r::frequency, 4, item.frequency);
-        writeNumber(table, s + r::polarization, 1, item.polarization);
-        writeNumber(table, s + r::sid, 2, item.sid);
-        writeNumber(table, s + r::nid, 2, item.nid);
-        writeNumber(table, s + r::tid, 2, item.tid);
-        writeNumber(table, s + r::link, 4, item.link);
+        encodeItem(table, i, list[i], i + 1);
     }
     std::fill(table.begin() + static_cast<std::ptrdiff_t>(ch::serviceRefSize * n), table.end(), 0);
     ImageEditor editor = workspace_.channelEditor();
@@ -51,15 +38,12 @@ void BouquetEditor::writeItems(int rec, const std::vector<BouquetItem>& list) {
     editor.writeNumber(itemCountAt(rec), 1, static_cast<std::int64_t>(n));
 }
 
-BouquetItem BouquetEditor::itemFromService(std::uint32_t serviceRow) const {
+BouquetItem BouquetEditor::referenceTo(std::uint32_t serviceRow) const {
     const ServiceTable& services = workspace_.services();
     const ServiceRow& row = services.row(serviceRow);
     const DecodedService& r = row.record;
-    const std::string& block = services.satelliteNames()[row.satelliteBlock];
     BouquetItem item;
-    item.name = services.serviceName(serviceRow);
-    item.satellite = workspace_.codePage().toUtf8(block);
-    item.altSystem = isAltSystemName(block);
+    item.altSystem = isAltSystemName(services.satelliteNames()[row.satelliteBlock]);
     item.type = r.serviceType;
     item.reserved = 0;
     item.satIndex = r.satIndex;
@@ -69,6 +53,15 @@ BouquetItem BouquetEditor::itemFromService(std::uint32_t serviceRow) const {
     item.nid = r.nid;
     item.tid = r.tid;
     item.link = r.flag;
+    return item;
+}
+
+BouquetItem BouquetEditor::itemFromService(std::uint32_t serviceRow) const {
+    const ServiceTable& services = workspace_.services();
+    BouquetItem item = referenceTo(serviceRow);
+    item.name = services.serviceName(serviceRow);
+    item.satellite = workspace_.codePage().toUtf8(
+        services.satelliteNames()[services.row(serviceRow).satelliteBlock]);
     return item;
 }
 

@@ -28,6 +28,14 @@ struct ContentsChange {
     std::optional<int> select; // item position, 0-based
 };
 
+// One bouquet of a list laid out anew: a stored record moved whole, or a new bouquet; with
+// `services` it holds these services (service-table rows) in place of its items.
+struct BouquetPlacement {
+    std::optional<int> record;
+    std::string name; // code-page bytes of a new bouquet, up to 98
+    std::optional<std::vector<std::uint32_t>> services;
+};
+
 // Every operation on whole bouquets and on the contents of one, written straight into the
 // channel image through the workspace's one write path. Bouquets are addressed by their row in
 // the bouquet list (0-based); each row keeps its real record, so a record with an empty name
@@ -58,6 +66,11 @@ public:
     // Drag-move: the bouquet ends just before the row it was dropped on; dropped on no row it
     // goes to the end. Only the order changes: the moved record keeps every byte.
     ListChange move(int fromRow, std::optional<int> ontoRow);
+
+    // Lays the whole list out as `placements` say (at most 50); records none names are removed.
+    // An item that already names a service it is to hold keeps its stored bytes. Writes only
+    // the records, tables and counts that change; returns the records written.
+    std::vector<int> arrange(const std::vector<BouquetPlacement>& placements);
 
     ContentsChange dropServices(int row, std::span<const std::uint32_t> serviceRows,
                                 std::optional<int> beforeItem);
@@ -99,6 +112,11 @@ private:
     void rotateRecords(int from, int to);
     void writeItems(int record, const std::vector<BouquetItem>& items);
     BouquetItem itemFromService(std::uint32_t serviceRow) const;
+    BouquetItem referenceTo(std::uint32_t serviceRow) const; // without name and satellite
+    struct Slot; // a record, its item table and its item count, as bytes
+    Slot storedSlot(int record) const;
+    void refill(Slot& slot, const std::vector<std::uint32_t>& services) const;
+    std::vector<int> writeSlots(const std::vector<Slot>& slots, std::size_t count);
 
     Workspace& workspace_;
     Prompter& prompter_;

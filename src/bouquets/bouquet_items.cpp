@@ -16,7 +16,30 @@ void describeItem(const Workspace& workspace, BouquetItem& item) {
     item.altSystem = raw && bouquet_slots::isAltSystemName(*raw);
 }
 
+void encodeItem(Bytes& table, std::size_t slot, const BouquetItem& item, std::size_t position) {
+    namespace r = ch::ref;
+    const std::size_t s = ch::serviceRefSize * slot;
+    table[s + r::altSystemMark] = table[s + r::altSystemMark2] = item.altSystem ? 1 : 0;
+    writeNumber(table, s + r::position, 1, static_cast<std::int64_t>(position));
+    writeNumber(table, s + r::reserved, 1, item.reserved);
+    writeNumber(table, s + r::satIndex, 2, item.satIndex);
+    writeNumber(table, s + r::frequency, 4, item.frequency);
+    writeNumber(table, s + r::polarization, 1, item.polarization);
+    writeNumber(table, s + r::sid, 2, item.sid);
+    writeNumber(table, s + r::nid, 2, item.nid);
+    writeNumber(table, s + r::tid, 2, item.tid);
+    writeNumber(table, s + r::link, 4, item.link);
+}
+
 std::vector<BouquetItem> readBouquetItems(const Workspace& workspace, int record) {
+    auto items = readStoredItems(workspace, record);
+    for (BouquetItem& item : items) {
+        describeItem(workspace, item);
+    }
+    return items;
+}
+
+std::vector<BouquetItem> readStoredItems(const Workspace& workspace, int record) {
     std::vector<BouquetItem> items;
     if (record < 0 || static_cast<std::size_t>(record) >= ch::bouquetCapacity ||
         !workspace.channelLoaded()) {
@@ -42,7 +65,6 @@ std::vector<BouquetItem> readBouquetItems(const Workspace& workspace, int record
         item.nid = slot.u16(ch::ref::nid);
         item.tid = slot.u16(ch::ref::tid);
         item.link = slot.i32(ch::ref::link);
-        describeItem(workspace, item);
         items.push_back(std::move(item));
     }
     return items;

@@ -31,6 +31,12 @@ inline constexpr const char* unknownServiceName = "IME";
 
 // Items of bouquet record b, slot 0 upward, ending at the first slot whose position is 0.
 std::vector<BouquetItem> readBouquetItems(const Workspace& workspace, int record);
+// The same with the stored fields only: no name, satellite or tuner looked up.
+std::vector<BouquetItem> readStoredItems(const Workspace& workspace, int record);
+
+// Writes an item into slot `slot` of a 4800-byte item table with this position, as the
+// contents write does: bytes +3, +5 and +13 keep what the slot held.
+void encodeItem(Bytes& table, std::size_t slot, const BouquetItem& item, std::size_t position);
 
 // Fills name, satellite and tuner of an item from its stored fields.
 void describeItem(const Workspace& workspace, BouquetItem& item);

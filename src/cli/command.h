@@ -41,6 +41,7 @@ struct Command {
 std::vector<Command> readCommands();
 std::vector<Command> writeCommands();
 std::vector<Command> bouquetCommands();
+std::vector<Command> referenceCommands();
 std::vector<Command> profileCommands();
 std::vector<Command> transferCommands();
 

@@ -28,7 +28,12 @@ void makeSample(const Arguments& args, Context& ctx) {
         throw InputRefused(folder + ": holds a receiver's lists already; --force replaces them "
                                     "with a sample");
     }
-    sample::writeFolder(sample::generate(options), folder);
+    sample::Files files = sample::generate(options);
+    if (args.has("rescan")) {
+        const auto seed = static_cast<std::uint64_t>(args.intValue("rescan", 1, 0, 2147483647));
+        files = sample::rescan(files, {.seed = seed}).files;
+    }
+    sample::writeFolder(files, folder);
     ctx.out << "wrote a sample receiver folder to " << folder << '\n';
 }
 
@@ -46,12 +51,14 @@ std::vector<Command> writeCommands() {
          resave},
         {"make-sample",
          "DIR [--services N] [--satellites N] [--transponders N] [--bouquets N] [--version V] "
-         "[--seed S] [--force]",
+         "[--seed S] [--rescan SEED] [--force]",
          "Writes a generated receiver folder (the same options always give the same bytes).\n"
          "--transponders shares N transponders out among the satellites (every fifth holds\n"
-         "none); without it each holds 3 to 24. A folder that already holds all_channel.dat is\n"
-         "left alone unless --force is given.",
-         {"services", "satellites", "transponders", "bouquets", "version", "seed"},
+         "none); without it each holds 3 to 24. --rescan writes what a new scan of that sample\n"
+         "would: services in another order with new links, 5% gone, 5% renamed, some moved by\n"
+         "1 MHz, the bouquets left pointing at the old links. A folder that already holds\n"
+         "all_channel.dat is left alone unless --force is given.",
+         {"services", "satellites", "transponders", "bouquets", "version", "seed", "rescan"},
          {"force"},
          makeSample},
     };

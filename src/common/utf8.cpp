@@ -69,6 +69,56 @@ std::vector<char32_t> decode(std::string_view text) {
     return out;
 }
 
+namespace {
+
+// Length of the well-formed sequence starting at `at`, 0 when there is none.
+std::size_t sequenceLength(std::string_view text, std::size_t at) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) {
+        return 1;
+    }
+    std::size_t extra = 0;
+    unsigned char low = 0x80; // the second byte's range narrows for some leads
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        extra = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        extra = 2;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        extra = 3;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (at + extra >= text.size() || byte(1) < low || byte(1) > high) {
+        return 0;
+    }
+    for (std::size_t k = 2; k <= extra; ++k) {
+        if ((byte(k) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    return extra + 1;
+}
+
+} // namespace
+
+std::optional<std::size_t> firstInvalid(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t n = sequenceLength(text, i);
+        if (n == 0) {
+            return i;
+        }
+        i += n;
+    }
+    return std::nullopt;
+}
+
 std::size_t length(std::string_view text) {
     std::size_t n = 0;
     for (const char c : text) {

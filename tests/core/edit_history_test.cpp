@@ -1,6 +1,7 @@
 #include "bouquets/bouquet_editor.h"
 #include "database/edit_history.h"
 #include "recording_prompter.h"
+#include "reference/bouquet_apply.h"
 #include "satellites/satellite_editor.h"
 #include "satellites/transponder_editor.h"
 #include "services/flag_edit.h"
@@ -65,6 +66,22 @@ TransponderForm someTransponder() {
     return form;
 }
 
+// A reference list row naming service-table row `s` by its identity.
+ReferenceRow referenceRow(const Workspace& ws, std::uint32_t s, const std::string& bouquet) {
+    const DecodedService& r = ws.services().row(s).record;
+    ReferenceRow row;
+    row.bouquet = ws.codePage().toUtf8(bouquet);
+    row.bouquetBytes = bouquet;
+    row.item = 1;
+    row.satellite = ws.services().cellText(s, colSatellite);
+    row.frequency = r.frequency;
+    row.pol = ws.services().cellText(s, colPol);
+    row.sid = r.sid;
+    row.tid = r.tid;
+    row.nid = r.nid;
+    return row;
+}
+
 struct Operation {
     const char* name; // the step's name as the Edit menu shows it
     std::function<void(UndoTest&, BouquetEditor&)> run;
@@ -116,6 +133,15 @@ const std::vector<Operation>& operations() {
          [](UndoTest&, BouquetEditor& e) {
              e.copyItems(0, {0, 1});
              e.pasteItems(2, 0);
+         }},
+        {"Apply Bouquets",
+         [](UndoTest& t, BouquetEditor& e) {
+             ReferenceList list;
+             list.rows.push_back(referenceRow(t.ws, 1, "Fresh"));
+             if (!e.rows().empty()) {
+                 list.rows.push_back(referenceRow(t.ws, 3, e.rows().front().name));
+             }
+             applyPlan(t.ws, e, planApply(t.ws, e, list, true));
          }},
         {"Edit Service",
          [](UndoTest& t, BouquetEditor& e) {

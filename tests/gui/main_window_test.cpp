@@ -70,8 +70,9 @@ private slots:
                  QStringList({"File", "Edit", "Organize List", "Receive Files from Orvix",
                               "Send Files to Orvix", "Organize Sat && TP", "Options", "About"}));
         QCOMPARE(actionTexts(window().menuBar()->actions().first()->menu()->actions()),
-                 QStringList(
-                     {"Open", "Save", "-", "Recent Folders", "Open Backup Folder", "-", "Exit"}));
+                 QStringList({"Open", "Save", "Export Bouquets...", "Apply Bouquets...",
+                              "Export Service List...", "-", "Recent Folders", "Open Backup Folder",
+                              "-", "Exit"}));
         QStringList tabs;
         for (int i = 0; i < window().tabs()->count(); ++i) {
             tabs << window().tabs()->tabText(i);

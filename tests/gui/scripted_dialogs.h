@@ -41,6 +41,14 @@ public:
         colorDialogStartedWith.push_back(initial);
         return nextColor;
     }
+    std::optional<std::filesystem::path> chooseCsvToWrite(const QString&,
+                                                          const QString& suggested) override {
+        suggestedCsv = suggested;
+        return nextCsvToWrite;
+    }
+    std::optional<std::filesystem::path> chooseCsvToRead(const QString&, const QString&) override {
+        return nextCsvToRead;
+    }
 
     std::vector<Notice> told;
     std::vector<Notice> asked;
@@ -54,6 +62,9 @@ public:
     std::optional<std::filesystem::path> nextDvbsFile;
     std::vector<QColor> colorDialogStartedWith;
     std::optional<QColor> nextColor;
+    std::optional<std::filesystem::path> nextCsvToWrite;
+    std::optional<std::filesystem::path> nextCsvToRead;
+    QString suggestedCsv;
 };
 
 } // namespace tavrino::test

@@ -1,0 +1,485 @@
+#include "common/csv.h"
+#include "recording_prompter.h"
+#include "reference/bouquet_apply.h"
+#include "reference/service_matcher.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrino {
+namespace {
+using test::TempDir;
+
+const std::string header = "Bouquet,Item,Name,Satellite,Position,Frequency,Pol,SID,TID,NID,Type\n";
+
+// A list row naming service-table row `s` by the values the service table shows.
+std::string rowFor(const Workspace& ws, std::size_t s, const std::string& bouquet, int item) {
+    const ServiceTable& t = ws.services();
+    const auto position = satellitePosition(ws, t.row(s).record.satIndex);
+    return csv::record({bouquet, std::to_string(item), t.serviceName(s),
+                        t.cellText(s, colSatellite), position ? positionText(*position) : "",
+                        t.cellText(s, colFrequency), t.cellText(s, colPol), t.cellText(s, colSid),
+                        t.cellText(s, colTid), t.cellText(s, colNid), t.cellText(s, colType)},
+                       "\n");
+}
+
+std::vector<std::string> names(const BouquetEditor& editor) {
+    std::vector<std::string> out;
+    for (const auto& row : editor.rows()) {
+        out.push_back(row.name);
+    }
+    return out;
+}
+
+std::vector<std::int32_t> links(const BouquetEditor& editor, int row) {
+    std::vector<std::int32_t> out;
+    for (const auto& item : editor.items(row)) {
+        out.push_back(item.link);
+    }
+    return out;
+}
+
+std::vector<RowResult> results(const ApplyPlan& plan) {
+    std::vector<RowResult> out;
+    for (const auto& row : plan.rows) {
+        out.push_back(row.result);
+    }
+    return out;
+}
+
+class ApplyTest : public testing::Test {
+protected:
+    void open(sample::Options options) {
+        test::writeSample(folder.path(), options);
+        ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+        editor.databaseReplaced();
+    }
+    ReferenceList list(const std::string& rows) const {
+        return parseReferenceList(header + rows, ws.codePage());
+    }
+    ApplyPlan plan(const std::string& rows, bool replaceAll = false) {
+        return planApply(ws, editor, list(rows), replaceAll);
+    }
+    std::int32_t flag(std::size_t s) const { return ws.services().row(s).record.flag; }
+
+    TempDir folder;
+    Workspace ws;
+    test::RecordingPrompter prompter;
+    BouquetEditor editor{ws, prompter};
+};
+
+// ---- Round trip ----
+
+TEST_F(ApplyTest, TheExportAppliedToItsOwnDatabaseChangesNoByte) {
+    open({.services = 1500, .satellites = 5, .bouquets = 12});
+    editor.add("Leer"); // a bouquet without items travels as one row
+    const Bytes before = ws.channelBytes();
+    const std::string text = exportReferenceList(ws);
+    for (const bool replaceAll : {false, true}) {
+        const ApplyPlan p =
+            planApply(ws, editor, parseReferenceList(text, ws.codePage()), replaceAll);
+        for (const auto& row : p.rows) {
+            ASSERT_TRUE(row.result == RowResult::Found || row.result == RowResult::NoItems)
+                << row.line << ": " << resultText(row);
+        }
+        for (const auto& b : p.bouquets) {
+            EXPECT_EQ(b.fate, BouquetFate::Unchanged) << b.name;
+        }
+        EXPECT_TRUE(applyPlan(ws, editor, p).empty());
+        EXPECT_EQ(ws.channelBytes(), before);
+    }
+    EXPECT_EQ(ws.history().stepCount(), 1u) << "only the Add: applying changed nothing";
+}
+
+TEST_F(ApplyTest, TheExportRebuildsTheBouquetsOfADatabaseThatLostThem) {
+    open({.services = 1500, .satellites = 5, .bouquets = 12});
+    std::vector<std::vector<std::int32_t>> before;
+    for (int r = 0; r < static_cast<int>(editor.rows().size()); ++r) {
+        before.push_back(links(editor, r));
+    }
+    const auto oldNames = names(editor);
+    const std::string text = exportReferenceList(ws);
+    editor.arrange({});
+    ASSERT_TRUE(editor.rows().empty());
+    applyPlan(ws, editor, planApply(ws, editor, parseReferenceList(text, ws.codePage()), false));
+    EXPECT_EQ(names(editor), oldNames);
+    for (int r = 0; r < static_cast<int>(editor.rows().size()); ++r) {
+        EXPECT_EQ(links(editor, r), before[static_cast<std::size_t>(r)]) << oldNames[r];
+    }
+}
+
+// ---- A rescan ----
+
+// How many services of `ws` carry this name on this satellite number.
+std::size_t namesakes(const Workspace& ws, const DecodedService& service) {
+    std::size_t n = 0;
+    for (const auto& row : ws.services().rows()) {
+        n += row.record.name == service.name && row.record.satIndex == service.satIndex ? 1 : 0;
+    }
+    return n;
+}
+
+TEST(ApplyAfterRescan, RebuildsEveryBouquetWithTheServicesLeftAndReportsTheGoneOnes) {
+    const auto scanned =
+        sample::generate({.services = 3000, .satellites = 6, .bouquets = 10, .seed = 11});
+    const sample::Rescan rescan = sample::rescan(scanned, {.seed = 5});
+    ASSERT_GT(rescan.removed.size(), 50u);
+    TempDir before;
+    TempDir after;
+    sample::writeFolder(scanned, before.path());
+    sample::writeFolder(rescan.files, after.path());
+    Workspace old;
+    ASSERT_TRUE(old.openFolder(before.path()).opened());
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(after.path()).opened());
+    test::RecordingPrompter prompter;
+    BouquetEditor editor(ws, prompter);
+    const ApplyPlan plan =
+        planApply(ws, editor, parseReferenceList(exportReferenceList(old), ws.codePage()), false);
+
+    std::size_t k = 0; // the plan's rows follow the export: bouquet order, item order
+    int renamedFound = 0;
+    int gone = 0;
+    std::vector<std::vector<std::int32_t>> expected;
+    for (const auto& b : old.files().bouquets.rows) {
+        expected.emplace_back();
+        const auto items = readBouquetItems(old, b.record);
+        k += items.empty() ? 1 : 0;
+        for (const auto& item : items) {
+            ASSERT_LT(k, plan.rows.size());
+            const RowOutcome& row = plan.rows[k++];
+            const std::int32_t was = item.link; // generated items name their service by FLAG
+            if (rescan.removed.contains(was)) {
+                // Only a namesake left alone on that satellite answers for it, by the weakest rule.
+                const auto& service =
+                    old.services().row(*old.services().findByFlagAndSid(was, item.sid));
+                EXPECT_EQ(row.result, namesakes(ws, service.record) == 1 ? RowResult::FoundByName
+                                                                         : RowResult::NotFound)
+                    << "line " << row.line;
+                if (row.service) {
+                    expected.back().push_back(ws.services().row(*row.service).record.flag);
+                }
+                ++gone;
+                continue;
+            }
+            expected.back().push_back(rescan.newFlag.at(was));
+            ASSERT_TRUE(row.result == RowResult::Found || row.result == RowResult::FoundByIds)
+                << "line " << row.line << ": " << resultText(row);
+            EXPECT_EQ(ws.services().row(*row.service).record.flag, rescan.newFlag.at(was))
+                << "line " << row.line;
+            renamedFound += rescan.renamed.contains(was) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(k, plan.rows.size());
+    EXPECT_GT(gone, 10);
+    EXPECT_GT(renamedFound, 10) << "renamed services are found by their SID";
+    for (const auto& b : plan.bouquets) {
+        EXPECT_EQ(b.fate, BouquetFate::Replaced) << b.name;
+    }
+
+    applyPlan(ws, editor, plan);
+    ASSERT_EQ(editor.rows().size(), expected.size());
+    for (int r = 0; r < static_cast<int>(expected.size()); ++r) {
+        EXPECT_EQ(links(editor, r), expected[static_cast<std::size_t>(r)]) << "bouquet " << r;
+    }
+}
+
+// ---- The rules ----
+
+struct RuleCase {
+    const char* name;
+    std::function<void(ReferenceRow&)> change;
+    std::optional<MatchRule> rule; // none: not found
+};
+
+class MatchRules : public ApplyTest, public testing::WithParamInterface<RuleCase> {
+protected:
+    // A satellite service whose name, identity and SID/TID/NID no other service shares.
+    std::size_t uniqueService() const {
+        const ServiceTable& t = ws.services();
+        for (std::size_t s = 0; s < t.size(); ++s) {
+            const auto& r = t.row(s).record;
+            if (!satellitePosition(ws, r.satIndex) || t.row(s).pol == PolText::Empty) {
+                continue;
+            }
+            bool alone = true;
+            for (std::size_t o = 0; o < t.size() && alone; ++o) {
+                const auto& q = t.row(o).record;
+                alone = o == s || (q.name != r.name && q.sid != r.sid);
+            }
+            if (alone) {
+                return s;
+            }
+        }
+        return t.size();
+    }
+};
+
+TEST_P(MatchRules, StrongestRuleFirst) {
+    open({.services = 800, .satellites = 5, .bouquets = 0});
+    const std::size_t s = uniqueService();
+    ASSERT_LT(s, ws.services().size());
+    ReferenceRow row = list(rowFor(ws, s, "B", 1)).rows.front();
+    GetParam().change(row);
+    const Match m = ServiceMatcher(ws).find(row);
+    if (!GetParam().rule) {
+        EXPECT_FALSE(m.service);
+        return;
+    }
+    ASSERT_TRUE(m.service);
+    EXPECT_EQ(*m.service, s);
+    EXPECT_EQ(m.rule, *GetParam().rule);
+    EXPECT_EQ(m.candidates, 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, MatchRules,
+    testing::Values(
+        RuleCase{"asExported", [](ReferenceRow&) {}, MatchRule::Identity},
+        RuleCase{"twoMHzAway", [](ReferenceRow& r) { *r.frequency -= 2; }, MatchRule::Identity},
+        RuleCase{"renamedAndMoved",
+                 [](ReferenceRow& r) {
+                     r.name = "Another name";
+                     *r.frequency += 1;
+                 },
+                 MatchRule::Identity},
+        RuleCase{"bySatelliteNameWithoutPosition", [](ReferenceRow& r) { r.position.reset(); },
+                 MatchRule::Identity},
+        RuleCase{"threeMHzAway", [](ReferenceRow& r) { *r.frequency += 3; }, MatchRule::Ids},
+        RuleCase{"otherPolarisation", [](ReferenceRow& r) { r.pol = r.pol == "H" ? "V" : "H"; },
+                 MatchRule::Ids},
+        RuleCase{"unknownSatelliteName",
+                 [](ReferenceRow& r) {
+                     r.position.reset();
+                     r.satellite = "Nowhere";
+                 },
+                 MatchRule::Ids},
+        RuleCase{"onlyNameAndPosition",
+                 [](ReferenceRow& r) {
+                     r.frequency.reset();
+                     r.sid.reset();
+                 },
+                 MatchRule::Name},
+        RuleCase{"otherSidAndNoTid",
+                 [](ReferenceRow& r) {
+                     *r.sid += 1;
+                     r.tid.reset();
+                 },
+                 MatchRule::Name},
+        RuleCase{"nameWithoutAPlace",
+                 [](ReferenceRow& r) {
+                     r.position.reset();
+                     r.satellite.clear();
+                     r.sid.reset();
+                 },
+                 std::nullopt},
+        RuleCase{"nothingThatMatches",
+                 [](ReferenceRow& r) {
+                     r.name = "No such service";
+                     r.sid.reset();
+                 },
+                 std::nullopt}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(MatchRules, OfTwoServicesWithOneIdentityTheFirstWinsAndIsReported) {
+    TempDir folder;
+    test::writeFile(folder / "all_channel.dat",
+                    test::buildChannel({{"Sat",
+                                         {{1,
+                                           3,
+                                           {{.name = "Twin", .link = 2, .sid = 7},
+                                            {.name = "Twin", .link = 3, .sid = 7},
+                                            {.name = "Solo", .link = 0, .sid = 8}}}}}}));
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    test::RecordingPrompter prompter;
+    BouquetEditor editor(ws, prompter);
+    const auto plan = planApply(ws, editor,
+                                parseReferenceList(header + "B,1,Twin,Sat,,11778,H,7,,,\n"
+                                                            "B,2,Twin,Sat,,,,,,,\n"
+                                                            "B,3,Solo,Sat,,,,,,,\n",
+                                                   ws.codePage()),
+                                false);
+    ASSERT_EQ(plan.rows.size(), 3u);
+    EXPECT_EQ(plan.rows[0].service, 0u);
+    EXPECT_EQ(resultText(plan.rows[0]), "Found (first of 2 services)");
+    EXPECT_EQ(resultText(plan.rows[1]), "Not found (2 services of that name)");
+    EXPECT_EQ(resultText(plan.rows[2]), "Found by name");
+    EXPECT_EQ(plan.bouquets.front().found, 1);
+    EXPECT_EQ(plan.bouquets.front().weaker, 1);
+    EXPECT_EQ(plan.bouquets.front().notFound, 1);
+}
+
+// ---- Limits and duplicates ----
+
+TEST_F(ApplyTest, AFiftyFirstBouquetIsNotCreated) {
+    open({.services = 400, .satellites = 4, .bouquets = 0});
+    editor.add("Mine");
+    std::string rows;
+    for (int b = 1; b <= 51; ++b) {
+        rows += rowFor(ws, static_cast<std::size_t>(b), "B" + std::to_string(b), 1);
+    }
+    const ApplyPlan p = plan(rows);
+    applyPlan(ws, editor, p);
+    ASSERT_EQ(editor.rows().size(), 50u) << "Mine stays and 49 are added";
+    EXPECT_EQ(editor.rows().back().name, "B49");
+    EXPECT_EQ(p.bouquets[p.bouquets.size() - 2].fate, BouquetFate::NotCreated);
+    EXPECT_EQ(p.bouquets.back().name, "B51");
+    EXPECT_EQ(resultText(p.rows.back()), "Left out: more than 50 bouquets");
+    EXPECT_EQ(p.bouquets.back().leftOut, 1);
+
+    const ApplyPlan all = plan(rows, true);
+    EXPECT_EQ(all.bouquets.back().fate, BouquetFate::NotCreated) << "Mine goes, so B50 fits";
+    EXPECT_EQ(all.bouquets.back().name, "B51");
+}
+
+TEST_F(ApplyTest, ABouquetTakesTwoHundredServicesAndReportsTheRest) {
+    open({.services = 400, .satellites = 4, .bouquets = 0});
+    std::string rows = "Big,,,,,,,,,,\n"; // declaring the bouquet first changes nothing
+    for (int i = 0; i < 201; ++i) {
+        rows += rowFor(ws, static_cast<std::size_t>(i), "Big", i + 1);
+    }
+    const ApplyPlan p = plan(rows);
+    applyPlan(ws, editor, p);
+    ASSERT_EQ(editor.items(0).size(), 200u);
+    EXPECT_EQ(editor.items(0).back().link, flag(199));
+    EXPECT_EQ(p.rows.back().result, RowResult::TooManyItems);
+    EXPECT_EQ(resultText(p.rows.back()), "Left out: more than 200 items");
+    EXPECT_EQ(p.rows.front().result, RowResult::NoItems);
+}
+
+TEST_F(ApplyTest, ARepeatedItemNumberIsADuplicateButARepeatedServiceStays) {
+    open({.services = 400, .satellites = 4, .bouquets = 0});
+    const ApplyPlan p = plan(rowFor(ws, 5, "D", 1) + rowFor(ws, 6, "D", 2) + rowFor(ws, 5, "D", 1) +
+                             rowFor(ws, 5, "D", 3));
+    EXPECT_EQ(results(p), (std::vector<RowResult>{RowResult::Found, RowResult::Found,
+                                                  RowResult::Duplicate, RowResult::Found}));
+    EXPECT_EQ(resultText(p.rows[2]), "Duplicate of line 2");
+    applyPlan(ws, editor, p);
+    EXPECT_EQ(links(editor, 0), (std::vector<std::int32_t>{flag(5), flag(6), flag(5)}));
+}
+
+// ---- Where the bouquets go ----
+
+struct LayoutCase {
+    const char* name;
+    std::vector<const char*> listed;
+    bool replaceAll;
+    std::vector<std::string> result;
+};
+
+class BouquetLayout : public ApplyTest, public testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(BouquetLayout, ListedInTheListsOrderOthersKeptOrRemoved) {
+    open({.services = 400, .satellites = 4, .bouquets = 0});
+    std::uint32_t service = 0;
+    for (const char* name : {"A", "X", "B", "Y"}) {
+        editor.dropServices(*editor.add(name).select, std::vector<std::uint32_t>{service++},
+                            std::nullopt);
+    }
+    std::string rows;
+    std::map<std::string, std::int32_t> listedFlag;
+    for (const char* name : GetParam().listed) {
+        rows += rowFor(ws, 100 + service, name, 1);
+        listedFlag[name] = flag(100 + service++);
+    }
+    applyPlan(ws, editor, plan(rows, GetParam().replaceAll));
+    ASSERT_EQ(names(editor), GetParam().result);
+    for (int r = 0; r < static_cast<int>(editor.rows().size()); ++r) {
+        const std::string name = editor.rows()[static_cast<std::size_t>(r)].name;
+        const std::int32_t want =
+            listedFlag.contains(name) ? listedFlag[name] : flag(std::string("AXBY").find(name[0]));
+        EXPECT_EQ(links(editor, r), std::vector<std::int32_t>{want}) << name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, BouquetLayout,
+    testing::Values(LayoutCase{"sameOrder", {"A", "B"}, false, {"A", "X", "B", "Y"}},
+                    LayoutCase{"swapped", {"B", "A"}, false, {"B", "X", "A", "Y"}},
+                    LayoutCase{
+                        "newOnesAtTheEnd", {"C", "B", "A"}, false, {"B", "X", "A", "Y", "C"}},
+                    LayoutCase{"replaceAll", {"C", "B"}, true, {"C", "B"}},
+                    LayoutCase{"emptyListKeepsAll", {}, false, {"A", "X", "B", "Y"}},
+                    LayoutCase{"emptyListReplacesAll", {}, true, {}}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(ApplyTest, ReplaceAllReportsTheBouquetsItRemoves) {
+    open({.services = 400, .satellites = 4, .bouquets = 3});
+    const auto old = names(editor);
+    const ApplyPlan p = plan(rowFor(ws, 1, ws.codePage().toUtf8(old[1]), 1), true);
+    ASSERT_EQ(p.bouquets.size(), 3u);
+    EXPECT_EQ(p.bouquets[0].fate, BouquetFate::Replaced);
+    EXPECT_EQ(p.bouquets[1].fate, BouquetFate::Removed);
+    EXPECT_EQ(p.bouquets[2].fate, BouquetFate::Removed);
+    EXPECT_EQ(resultText(p.rows.back()), "Removed");
+    EXPECT_EQ(p.rows.back().bouquet, ws.codePage().toUtf8(old[2]));
+}
+
+// ---- One step ----
+
+TEST_F(ApplyTest, ApplyingIsOneStepThatUndoesByteForByte) {
+    open({.services = 600, .satellites = 4, .bouquets = 6});
+    const Bytes before = ws.channelBytes();
+    const auto oldNames = names(editor);
+    const ApplyPlan p =
+        plan(rowFor(ws, 3, "New", 1) + rowFor(ws, 4, ws.codePage().toUtf8(oldNames[2]), 1), true);
+    const auto written = applyPlan(ws, editor, p);
+    ASSERT_FALSE(written.empty());
+    EXPECT_EQ(names(editor), (std::vector<std::string>{"New", oldNames[2]}));
+    EXPECT_EQ(ws.history().stepCount(), 1u);
+    EXPECT_EQ(ws.history().undoName(), "Apply Bouquets");
+    const auto effect = ws.undo();
+    ASSERT_TRUE(effect);
+    EXPECT_EQ(ws.channelBytes(), before);
+    EXPECT_EQ(names(editor), oldNames);
+    EXPECT_FALSE(effect->bouquetRecords.empty());
+    ws.redo();
+    EXPECT_EQ(names(editor), (std::vector<std::string>{"New", oldNames[2]}));
+}
+
+// ---- Export ----
+
+TEST_F(ApplyTest, ExportWritesOneRowPerItemWithTheValuesTheServiceTableShows) {
+    open({.services = 500, .satellites = 4, .bouquets = 0});
+    editor.dropServices(*editor.add("News, Sport").select, std::vector<std::uint32_t>{7, 8},
+                        std::nullopt);
+    editor.add("Leer");
+    const std::string text = exportReferenceList(ws);
+    const auto records = csv::parse(text);
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(text.substr(0, header.size() + 1), header.substr(0, header.size() - 1) + "\r\n");
+    EXPECT_EQ(csv::record(records[1].fields, "\n"), rowFor(ws, 7, "News, Sport", 1));
+    EXPECT_EQ(csv::record(records[2].fields, "\n"), rowFor(ws, 8, "News, Sport", 2));
+    EXPECT_EQ(records[3].fields,
+              (std::vector<std::string>{"Leer", "", "", "", "", "", "", "", "", "", ""}));
+    const auto& satellite =
+        ws.files().satelliteFiles.satellites[ws.services().row(7).record.satIndex];
+    EXPECT_EQ(records[1].fields[4], positionText(satellite.orbitalPosition));
+
+    TempDir out;
+    exportBouquets(ws, out / "list.csv");
+    const Bytes written = test::readFile(out / "list.csv");
+    EXPECT_EQ(std::string(written.begin(), written.end()), text);
+}
+
+TEST(ExportAfterRescan, AnItemWhoseServiceIsGoneKeepsWhatItStores) {
+    const auto scanned = sample::generate({.services = 300, .satellites = 4, .bouquets = 2});
+    TempDir folder;
+    sample::writeFolder(sample::rescan(scanned, {.seed = 2}).files, folder.path());
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    const auto item = readBouquetItems(ws, 0).front();
+    ASSERT_EQ(item.name, unknownServiceName) << "the rescan gave every service a new link";
+    const auto rows = csv::parse(exportReferenceList(ws));
+    const auto& f = rows[1].fields;
+    EXPECT_EQ(f[2], "") << "no name";
+    EXPECT_EQ(f[3], item.satellite);
+    EXPECT_EQ(f[5], std::to_string(item.frequency));
+    EXPECT_EQ(f[7], std::to_string(item.sid));
+    EXPECT_EQ(f[8], std::to_string(item.tid));
+    EXPECT_EQ(f[9], std::to_string(item.nid));
+}
+
+} // namespace
+} // namespace tavrino

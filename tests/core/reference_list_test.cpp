@@ -1,0 +1,217 @@
+#include "common/csv.h"
+#include "common/utf8.h"
+#include "database/file_problem.h"
+#include "reference/reference_list.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrino {
+namespace {
+using test::TempDir;
+
+const std::string header = "Bouquet,Item,Name,Satellite,Position,Frequency,Pol,SID,TID,NID,Type\n";
+
+std::vector<std::vector<std::string>> fieldsOf(const std::vector<csv::Record>& records) {
+    std::vector<std::vector<std::string>> out;
+    for (const auto& r : records) {
+        out.push_back(r.fields);
+    }
+    return out;
+}
+
+// ---- CSV ----
+
+struct CsvCase {
+    const char* name;
+    std::string text;
+    std::vector<std::vector<std::string>> fields;
+    std::vector<int> lines;
+};
+
+class CsvReads : public testing::TestWithParam<CsvCase> {};
+
+TEST_P(CsvReads, FieldsAndTheLinesTheyStartOn) {
+    const auto records = csv::parse(GetParam().text);
+    EXPECT_EQ(fieldsOf(records), GetParam().fields);
+    std::vector<int> lines;
+    for (const auto& r : records) {
+        lines.push_back(r.line);
+    }
+    EXPECT_EQ(lines, GetParam().lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rfc4180, CsvReads,
+    testing::Values(
+        CsvCase{"plain", "a,b\r\nc,d\r\n", {{"a", "b"}, {"c", "d"}}, {1, 2}},
+        CsvCase{"lfAndCr", "a\nb\rc", {{"a"}, {"b"}, {"c"}}, {1, 2, 3}},
+        CsvCase{"quoted", "\"a,b\",\"say \"\"hi\"\"\"\n", {{"a,b", "say \"hi\""}}, {1}},
+        CsvCase{"breakInsideQuotes",
+                "\"one\r\ntwo\",x\nnext,y\n",
+                {{"one\r\ntwo", "x"}, {"next", "y"}},
+                {1, 3}},
+        CsvCase{"emptyFieldsAndTrailingComma", ",,\na,\n", {{"", "", ""}, {"a", ""}}, {1, 2}},
+        CsvCase{"emptyLinesSkipped", "\n\na\r\n\r\nb", {{"a"}, {"b"}}, {3, 5}},
+        CsvCase{"byteOrderMark", "\xEF\xBB\xBFx,y", {{"x", "y"}}, {1}},
+        CsvCase{"emptyQuoted", "\"\",b", {{"", "b"}}, {1}}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+struct CsvFault {
+    const char* name;
+    std::string text;
+    int line;
+};
+
+class CsvRefuses : public testing::TestWithParam<CsvFault> {};
+
+TEST_P(CsvRefuses, NamingTheLine) {
+    try {
+        csv::parse(GetParam().text);
+        FAIL() << "accepted";
+    } catch (const csv::Problem& problem) {
+        EXPECT_EQ(problem.line(), GetParam().line) << problem.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Malformed, CsvRefuses,
+                         testing::Values(CsvFault{"quoteNeverClosed", "a\nb\n\"open,\nmore\n", 3},
+                                         CsvFault{"textAfterClosingQuote", "a\n\"x\"y,z\n", 2},
+                                         CsvFault{"quoteInsidePlainField", "a\nb\nab\"c\n", 3},
+                                         CsvFault{"afterAQuotedLineBreak", "\"x\ny\"\n\"z\"w\n",
+                                                  3}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST(Csv, WritesFieldsQuotedOnlyWhenTheyNeedIt) {
+    EXPECT_EQ(csv::record({"a", "b c", "x,y", "say \"hi\"", "two\nlines", ""}),
+              "a,b c,\"x,y\",\"say \"\"hi\"\"\",\"two\nlines\",\r\n");
+    const std::vector<std::string> awkward = {"x,y", "\"", "\r\n", "é"};
+    EXPECT_EQ(csv::parse(csv::record(awkward)).front().fields, awkward);
+}
+
+TEST(Utf8, FirstInvalidByte) {
+    EXPECT_EQ(utf8::firstInvalid("plain é € 𝄞"), std::nullopt);
+    EXPECT_EQ(utf8::firstInvalid("ab\xE9"), 2u);           // Windows-1252 é
+    EXPECT_EQ(utf8::firstInvalid("a\xC0\x80"), 1u);        // overlong
+    EXPECT_EQ(utf8::firstInvalid("\xED\xA0\x80"), 0u);     // surrogate
+    EXPECT_EQ(utf8::firstInvalid("\xF4\x90\x80\x80"), 0u); // above U+10FFFF
+    EXPECT_EQ(utf8::firstInvalid("ok\xE2\x82"), 2u);       // cut short
+}
+
+// ---- Reference rows ----
+
+ReferenceList parse(const std::string& rows) {
+    return parseReferenceList(header + rows, CodePage::windows1252());
+}
+
+TEST(ReferenceList, ReadsEveryColumn) {
+    const auto list = parse("\"Sport, HD\",3,Señor 1,Astra,19.2E,11778,V,7,8,9,TV\n"
+                            "Radio,,,,,,,,,,\n"
+                            "Radio,,,DVB-Cable,30.5W,-5,,0,65535,1,Radio\n");
+    ASSERT_EQ(list.rows.size(), 3u);
+    const ReferenceRow& a = list.rows[0];
+    EXPECT_EQ(a.line, 2);
+    EXPECT_EQ(a.bouquet, "Sport, HD");
+    EXPECT_EQ(a.item, 3);
+    EXPECT_EQ(a.name, "Señor 1");
+    EXPECT_EQ(a.satellite, "Astra");
+    EXPECT_EQ(a.position, 192);
+    EXPECT_EQ(a.frequency, 11778);
+    EXPECT_EQ(a.pol, "V");
+    EXPECT_EQ(a.sid, 7);
+    EXPECT_EQ(a.tid, 8);
+    EXPECT_EQ(a.nid, 9);
+    EXPECT_EQ(a.type, "TV");
+    EXPECT_TRUE(a.namesService());
+    EXPECT_FALSE(list.rows[1].namesService()) << "the row of a bouquet without items";
+    EXPECT_FALSE(list.rows[1].item.has_value());
+    EXPECT_EQ(list.rows[2].position, -305);
+    EXPECT_EQ(list.rows[2].frequency, -5);
+    EXPECT_EQ(list.rows[2].sid, 0);
+    EXPECT_EQ(list.rows[2].tid, 65535);
+    EXPECT_EQ(list.rows[2].bouquetBytes, "Radio");
+    EXPECT_EQ(parse("Caf\xC3\xA9,1,,,,,,,,,\n").rows[0].bouquetBytes, "Caf\xE9")
+        << "names are kept in the database's code page";
+}
+
+TEST(ReferenceList, PositionTextHasTenthsAndASide) {
+    EXPECT_EQ(positionText(192), "19.2E");
+    EXPECT_EQ(positionText(-300), "30.0W");
+    EXPECT_EQ(positionText(0), "0.0E");
+}
+
+struct RowFault {
+    const char* name;
+    std::string text; // the whole file
+    int line;
+    const char* says;
+};
+
+class ReferenceListRefuses : public testing::TestWithParam<RowFault> {};
+
+TEST_P(ReferenceListRefuses, WithTheLineAndWhatIsWrong) {
+    try {
+        parseReferenceList(GetParam().text, CodePage::windows1252());
+        FAIL() << "accepted";
+    } catch (const csv::Problem& problem) {
+        EXPECT_EQ(problem.line(), GetParam().line) << problem.what();
+        EXPECT_NE(std::string(problem.what()).find(GetParam().says), std::string::npos)
+            << problem.what();
+    }
+}
+
+const std::string okRow = "A,1,Name,Sat,19.2E,11778,H,1,2,3,TV\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Malformed, ReferenceListRefuses,
+    testing::Values(
+        RowFault{"emptyFile", "", 1, "header"}, RowFault{"noHeader", okRow, 1, "header"},
+        RowFault{"headerInAnotherOrder",
+                 "Item,Bouquet,Name,Satellite,Position,Frequency,Pol,SID,TID,NID,Type\n", 1,
+                 "header"},
+        RowFault{"tooFewFields", header + okRow + "A,2,Name,Sat,19.2E,11778,H,1,2,3\n", 3,
+                 "10 fields"},
+        RowFault{"tooManyFields", header + "A,2,Name,Sat,19.2E,11778,H,1,2,3,TV,x\n", 2,
+                 "12 fields"},
+        RowFault{"frequencyText", header + okRow + okRow + "A,3,N,S,1.0E,abc,H,1,2,3,TV\n", 4,
+                 "Frequency \"abc\""},
+        RowFault{"sidTooLarge", header + "A,1,N,S,1.0E,1,H,70000,2,3,TV\n", 2, "SID \"70000\""},
+        RowFault{"negativeTid", header + "A,1,N,S,1.0E,1,H,1,-2,3,TV\n", 2, "TID \"-2\""},
+        RowFault{"itemZero", header + "A,0,N,S,1.0E,1,H,1,2,3,TV\n", 2, "Item \"0\""},
+        RowFault{"positionWithoutSide", header + "A,1,N,S,19.2,1,H,1,2,3,TV\n", 2,
+                 "Position \"19.2\""},
+        RowFault{"positionBeyond180", header + "A,1,N,S,190.0E,1,H,1,2,3,TV\n", 2,
+                 "Position \"190.0E\""},
+        RowFault{"polNotHOrV", header + "A,1,N,S,1.0E,1,X,1,2,3,TV\n", 2, "Pol \"X\""},
+        RowFault{"typeUnknown", header + "A,1,N,S,1.0E,1,H,1,2,3,Film\n", 2, "Type \"Film\""},
+        RowFault{"emptyBouquet", header + okRow + ",2,N,S,1.0E,1,H,1,2,3,TV\n", 3, "Bouquet"},
+        RowFault{"bouquetNameOutsideCodePage", header + "日本,1,,,,,,,,,\n", 2, "日"},
+        RowFault{"bouquetNameTooLong", header + std::string(99, 'x') + ",1,,,,,,,,,\n", 2,
+                 "98 characters"},
+        RowFault{"notUtf8", header + okRow + okRow + "Caf\xE9,1,,,,,,,,,\n", 4, "UTF-8"},
+        RowFault{"quoteLeftOpen", header + okRow + "\"A,1,,,,,,,,,\n", 3, "never closed"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(ReferenceList, AFileNamesItselfAndTheLine) {
+    TempDir dir;
+    const auto path = dir / "list.csv";
+    const std::string text = header + okRow + "A,2,N,S,1.0E,x,H,1,2,3,TV\n";
+    test::writeFile(path, Bytes(text.begin(), text.end()));
+    try {
+        readReferenceList(path, CodePage::windows1252());
+        FAIL() << "accepted";
+    } catch (const FileProblem& problem) {
+        EXPECT_EQ(problem.kind(), FileProblem::Kind::Damaged);
+        EXPECT_EQ(problem.oneLine().rfind(path.string() + " is damaged: line 3: Frequency", 0), 0u)
+            << problem.oneLine();
+    }
+    try {
+        readReferenceList(dir / "none.csv", CodePage::windows1252());
+        FAIL() << "accepted";
+    } catch (const FileProblem& problem) {
+        EXPECT_EQ(problem.kind(), FileProblem::Kind::Missing);
+    }
+}
+
+} // namespace
+} // namespace tavrino
