@@ -15,7 +15,7 @@ constexpr int exitRefused = 2;
 std::vector<Command> allCommands() {
     auto commands = readCommands();
     for (auto* group : {&writeCommands, &bouquetCommands, &serviceCommands, &satelliteCommands,
-                        &transponderCommands, &profileCommands, &transferCommands}) {
+                        &transponderCommands, &importCommands, &profileCommands, &transferCommands}) {
         for (auto& c : group()) {
             commands.push_back(std::move(c));
         }
