@@ -125,6 +125,10 @@ std::vector<std::string_view> splitFields(std::string_view text, char separator)
     }
 }
 
+std::string counted(std::size_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) {
         text.remove_prefix(1);

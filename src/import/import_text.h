@@ -29,6 +29,9 @@ std::string describe(const LineColumn& at); // "line 3, column 7"
 std::vector<std::string_view> splitLines(std::string_view text);
 std::vector<std::string_view> splitFields(std::string_view text, char separator); // trimmed
 
+// "1 transponder", "3 transponders".
+std::string counted(std::size_t count, const std::string& noun);
+
 std::string_view trimmed(std::string_view text);                 // blanks and tabs
 bool equalsIgnoringCase(std::string_view a, std::string_view b); // ASCII letters
 bool allDigits(std::string_view text);                           // and not empty

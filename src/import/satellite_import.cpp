@@ -2,6 +2,7 @@
 
 #include "database/layout.h"
 #include "database/transponder_file.h"
+#include "import/import_text.h"
 #include "satellites/satellite_editor.h"
 
 #include <algorithm>
@@ -111,14 +112,13 @@ void addNameNotes(const ImportPlan& plan, const CodePage& codePage, ImportPrevie
         }
     }
     if (!replaced.empty()) {
-        preview.notes.push_back(std::to_string(replaced.size()) + " names hold characters " +
-                                codePage.name() +
-                                " cannot store; they became \"?\": " + namedList(replaced));
+        preview.notes.push_back("Characters " + codePage.name() + " cannot store became \"?\" in " +
+                                import_text::counted(replaced.size(), "name") + ": " +
+                                namedList(replaced));
     }
     if (!cut.empty()) {
-        preview.notes.push_back(
-            std::to_string(cut.size()) +
-            " names are cut to the 64 bytes of the name field: " + namedList(cut));
+        preview.notes.push_back(import_text::counted(cut.size(), "name") +
+                                " cut to the 64 bytes of the name field: " + namedList(cut));
     }
 }
 

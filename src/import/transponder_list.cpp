@@ -167,7 +167,7 @@ std::optional<ImportedTransponder> transponder(const Entry& entry, LeftOut& left
 
 void addNotes(const std::string& source, const LeftOut& leftOut, std::vector<std::string>& notes) {
     for (const auto& [system, count] : leftOut.systems) {
-        notes.push_back(source + ": " + std::to_string(count) + " transponders of the " + system +
+        notes.push_back(source + ": " + tx::counted(count, "transponder") + " of the " + system +
                         " system left out (not DVB-S or DVB-S2)");
     }
     if (leftOut.malformed.total > 0) {
@@ -177,8 +177,8 @@ void addNotes(const std::string& source, const LeftOut& leftOut, std::vector<std
                         leftOut.malformed.text());
     }
     if (leftOut.unknownModulation > 0) {
-        notes.push_back(source + ": " + std::to_string(leftOut.unknownModulation) +
-                        " transponders of an unknown modulation take their system's usual one");
+        notes.push_back(source + ": an unknown modulation read as the system's usual one on " +
+                        tx::counted(leftOut.unknownModulation, "transponder"));
     }
 }
 
@@ -200,8 +200,8 @@ public:
         const std::int64_t count = countOf(required(s.dvbKeys, 0, "[DVB] 0= count"));
         satellite.transponders = transponders(s, count);
         if (s.repeatedKeys > 0) {
-            notes_.push_back(source_ + ": " + std::to_string(s.repeatedKeys) +
-                             " lines repeat a number; the first of each counts");
+            notes_.push_back(source_ + ": a transponder number repeated on " +
+                             tx::counted(s.repeatedKeys, "line") + "; the first line counts");
         }
         return satellite;
     }
@@ -270,8 +270,8 @@ private:
                              " transponders, but these are missing: " + missing.text());
         }
         if (beyond > 0) {
-            notes_.push_back(source_ + ": " + std::to_string(beyond) +
-                             " transponder lines after the count left out");
+            notes_.push_back(source_ + ": " + tx::counted(beyond, "transponder line") +
+                             " after the count left out");
         }
         return out;
     }
