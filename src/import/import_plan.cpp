@@ -48,6 +48,12 @@ std::optional<int> antennaAt(std::int32_t position, const SatelliteFiles& curren
     return std::nullopt;
 }
 
+inline void putLittleEndian(std::uint8_t* at, int width, std::uint32_t value) {
+    for (int i = 0; i < width; ++i) {
+        at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
 void appendSatellite(Bytes& dvbs, std::size_t number, const StoredName& name,
                      const ImportedSatellite& sat) {
     namespace t = dv::transponder;
@@ -63,17 +69,20 @@ void appendSatellite(Bytes& dvbs, std::size_t number, const StoredName& name,
               dvbs.begin() + static_cast<std::ptrdiff_t>(at + dv::satelliteTemplate));
     writeNumber(dvbs, at + dv::satelliteOrbitalPosition, 4, sat.position);
     writeNumber(dvbs, at + dv::satellitePositionCopy, 4, sat.position);
-    std::size_t entry = at + dv::satelliteSize;
+    // Every entry starts as the satellite's blank one; thousands of them are written.
+    Bytes blank(dv::transponderSize, 0);
+    dvbs_edit::entryFixedBytes(blank, 0, sat.position);
+    std::uint8_t* entry = dvbs.data() + at + dv::satelliteSize;
     for (const ImportedTransponder& tp : sat.transponders) {
-        dvbs_edit::entryFixedBytes(dvbs, entry, sat.position);
-        writeNumber(dvbs, entry + t::frequency, 4, tp.frequency);
-        writeNumber(dvbs, entry + t::nid, 2, tp.nid);
-        writeNumber(dvbs, entry + t::tid, 2, tp.tid);
-        writeNumber(dvbs, entry + t::symbolRate, 4, tp.symbolRate);
-        dvbs[entry + t::fec] = tp.fec;
-        dvbs[entry + t::polarization] = tp.polarization;
-        dvbs[entry + t::modulationSystem] = tp.system;
-        dvbs[entry + t::modulationType] = tp.modulation;
+        std::copy(blank.begin(), blank.end(), entry);
+        putLittleEndian(entry + t::frequency, 4, static_cast<std::uint32_t>(tp.frequency));
+        putLittleEndian(entry + t::nid, 2, tp.nid);
+        putLittleEndian(entry + t::tid, 2, tp.tid);
+        putLittleEndian(entry + t::symbolRate, 4, static_cast<std::uint32_t>(tp.symbolRate));
+        entry[t::fec] = tp.fec;
+        entry[t::polarization] = tp.polarization;
+        entry[t::modulationSystem] = tp.system;
+        entry[t::modulationType] = tp.modulation;
         entry += dv::transponderSize;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "common/code_page.h"
 
+#include <cstring>
 #include <limits>
 
 namespace tavrino::import_text {
@@ -51,6 +52,12 @@ char lower(char c) {
 std::optional<std::size_t> firstInvalidUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
+        std::uint64_t eight = 0; // plain ASCII eight bytes at a time
+        if (text.size() - i >= 8 && (std::memcpy(&eight, text.data() + i, 8), true) &&
+            (eight & 0x8080808080808080ull) == 0) {
+            i += 8;
+            continue;
+        }
         if (static_cast<unsigned char>(text[i]) < 0x80) {
             ++i;
             continue;

@@ -10,6 +10,9 @@
 // Small text rules the import readers share.
 namespace tavrino::import_text {
 
+// Numbers beyond a trillion read as a trillion, which every range check refuses.
+inline constexpr std::int64_t numberCeiling = 1'000'000'000'000;
+
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF. Returns the offset
 // of the first byte that breaks the rules, or nullopt when the text is valid.
 std::optional<std::size_t> firstInvalidUtf8(std::string_view text);
@@ -39,7 +42,24 @@ bool allDigits(std::string_view text);                           // and not empt
 // The number a text starts with: blanks, an optional sign, digits; nullopt without digits.
 // Values beyond a trillion come back as a trillion, which every range check refuses.
 std::optional<std::int64_t> leadingNumber(std::string_view text);
-inline constexpr std::int64_t numberCeiling = 1'000'000'000'000;
+// The same up to a NUL, inline: satellites.xml has a few of them per transponder.
+inline std::optional<std::int64_t> leadingNumber(const char* text) {
+    while (*text == ' ' || *text == '\t') {
+        ++text;
+    }
+    const bool negative = *text == '-';
+    text += *text == '-' || *text == '+' ? 1 : 0;
+    const char* const digits = text;
+    std::int64_t value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        value = value < numberCeiling ? value * 10 + (*text - '0') : numberCeiling;
+    }
+    if (text == digits) {
+        return std::nullopt;
+    }
+    value = value < numberCeiling ? value : numberCeiling;
+    return negative ? -value : value;
+}
 
 // "10962.5" as 10962500: digits with at most three decimals, scaled by 1000; nullopt for
 // anything else or a result beyond 32 bits.

@@ -5,6 +5,7 @@
 #include "import/import_text.h"
 
 #include <algorithm>
+#include <optional>
 #include <pugixml.hpp>
 
 namespace tavrino {
@@ -26,17 +27,17 @@ public:
         if (encoding.empty() || tx::equalsIgnoringCase(encoding, "UTF-8") ||
             tx::equalsIgnoringCase(encoding, "UTF8") ||
             tx::equalsIgnoringCase(encoding, "US-ASCII")) {
-            if (const auto bad = tx::firstInvalidUtf8(bytes)) {
-                fail(tx::describe(tx::lineColumnAt(bytes, *bad)) +
-                     ": not UTF-8 text, and the document declares no other encoding");
-            }
-            text_ = std::string(bytes);
+            text_ = bytes; // the caller's bytes outlive the source
         } else {
-            text_ = singleByteCodePage(encoding).toUtf8(bytes);
+            converted_ = singleByteCodePage(encoding).toUtf8(bytes);
+            text_ = converted_;
+            utf8_ = false;
         }
     }
 
-    const std::string& text() const { return text_; }
+    std::string_view text() const { return text_; }
+    // Names are the only text taken; the rest of a UTF-8 document is read as ASCII digits.
+    bool checkUtf8() const { return utf8_; }
 
     [[noreturn]] void fail(const std::string& detail) const {
         throw FileProblem(FileProblem::Kind::Damaged, path_, detail);
@@ -91,7 +92,9 @@ private:
     }
 
     std::string path_;
-    std::string text_;
+    std::string converted_;
+    std::string_view text_;
+    bool utf8_ = true; // as the file has it, so not yet checked
 };
 
 struct Range {
@@ -99,11 +102,93 @@ struct Range {
     std::int64_t max;
 };
 
+constexpr Range any32{0, 2147483647};
+constexpr Range byte{0, 255};
+constexpr Range twoBytes{0, 65535};
+constexpr Range anything{-tx::numberCeiling, tx::numberCeiling};
+
+// The transponder attributes read, with what each may hold.
+enum Field : unsigned { Frequency, SymbolRate, Polarization, Fec, Modulation, System, Onid, Tsid };
+struct FieldSpec {
+    const char* name;
+    Range range;
+};
+constexpr FieldSpec fields[] = {
+    {"frequency", any32}, {"symbol_rate", any32}, {"polarization", anything}, {"fec_inner", byte},
+    {"modulation", byte}, {"system", byte},       {"onid", twoBytes},         {"tsid", twoBytes},
+};
+
+// strcmp() == 0 without the call.
+inline bool sameName(const char* a, const char* b) {
+    while (*a != '\0' && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
+// The field an attribute name stands for: its first letters leave one candidate to compare.
+inline std::optional<Field> fieldNamed(const char* name) {
+    Field candidate = Frequency;
+    switch (name[0]) {
+    case 'f':
+        candidate = name[1] == 'r' ? Frequency : Fec;
+        break;
+    case 's':
+        candidate = name[1] == 'y' && name[2] == 'm' ? SymbolRate : System;
+        break;
+    case 'p':
+        candidate = Polarization;
+        break;
+    case 'm':
+        candidate = Modulation;
+        break;
+    case 'o':
+        candidate = Onid;
+        break;
+    case 't':
+        candidate = Tsid;
+        break;
+    default:
+        return std::nullopt;
+    }
+    return sameName(fields[candidate].name, name) ? std::optional(candidate) : std::nullopt;
+}
+
+inline void store(ImportedTransponder& t, Field field, std::int64_t value) {
+    switch (field) {
+    case Frequency:
+        t.frequency = static_cast<std::int32_t>(value);
+        break;
+    case SymbolRate:
+        t.symbolRate = static_cast<std::int32_t>(value);
+        break;
+    case Polarization: // circular left is tuned as horizontal and right as vertical
+        t.polarization = value == 1 || value == 3 ? 1 : 0;
+        break;
+    case Fec:
+        t.fec = static_cast<std::uint8_t>(value);
+        break;
+    case Modulation:
+        t.modulation = static_cast<std::uint8_t>(value);
+        break;
+    case System:
+        t.system = static_cast<std::uint8_t>(value);
+        break;
+    case Onid:
+        t.nid = static_cast<std::uint16_t>(value);
+        break;
+    case Tsid:
+        t.tid = static_cast<std::uint16_t>(value);
+        break;
+    }
+}
+
 class SatReader {
 public:
     explicit SatReader(const XmlSource& source) : source_(source) {}
 
-    ImportedSatellite satellite(const pugi::xml_node& sat) const {
+    ImportedSatellite satellite(const pugi::xml_node& sat) {
         ImportedSatellite out;
         const pugi::xml_attribute name = sat.attribute("name");
         const pugi::xml_attribute position = sat.attribute("position");
@@ -112,34 +197,45 @@ public:
                                                   (name ? "position" : "name") + " attribute");
         }
         out.name = name.value();
+        if (source_.checkUtf8() && tx::firstInvalidUtf8(out.name)) {
+            source_.failAt(elementStart(sat),
+                           "the name is not UTF-8 text, and the document declares no other "
+                           "encoding");
+        }
+        // Line ends and tabs in a name read as blanks, as XML normalises attribute values.
+        std::replace_if(
+            out.name.begin(), out.name.end(),
+            [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
         out.position = static_cast<std::int32_t>(number(sat, position, {-3600, 3600}));
-        for (const pugi::xml_node& tp : sat.children("transponder")) {
-            if (out.transponders.size() == maxImportedTransponders) {
+        // Gathered in a buffer that keeps its room, so each satellite allocates once.
+        scratch_.clear();
+        for (pugi::xml_node tp = sat.first_child(); tp; tp = tp.next_sibling()) {
+            if (!sameName("transponder", tp.name())) {
+                continue;
+            }
+            if (scratch_.size() == maxImportedTransponders) {
                 source_.failAt(elementStart(tp), "more than 65535 transponders in one <sat>, "
                                                  "more than DVBS.dat can count");
             }
-            out.transponders.push_back(transponder(tp));
+            scratch_.push_back(transponder(tp));
         }
+        out.transponders.assign(scratch_.begin(), scratch_.end());
         return out;
     }
 
 private:
+    // Each attribute once, and the first of a name counts, as a lookup by name would find it.
     ImportedTransponder transponder(const pugi::xml_node& tp) const {
-        constexpr Range any32{0, 2147483647};
-        constexpr Range byte{0, 255};
-        constexpr Range twoBytes{0, 65535};
         ImportedTransponder out;
-        out.frequency = static_cast<std::int32_t>(number(tp, tp.attribute("frequency"), any32));
-        out.symbolRate = static_cast<std::int32_t>(number(tp, tp.attribute("symbol_rate"), any32));
-        // Circular left is tuned as horizontal and right as vertical.
-        const std::int64_t pol =
-            number(tp, tp.attribute("polarization"), {-tx::numberCeiling, tx::numberCeiling});
-        out.polarization = pol == 1 || pol == 3 ? 1 : 0;
-        out.fec = static_cast<std::uint8_t>(number(tp, tp.attribute("fec_inner"), byte));
-        out.modulation = static_cast<std::uint8_t>(number(tp, tp.attribute("modulation"), byte));
-        out.system = static_cast<std::uint8_t>(number(tp, tp.attribute("system"), byte));
-        out.nid = static_cast<std::uint16_t>(number(tp, tp.attribute("onid"), twoBytes));
-        out.tid = static_cast<std::uint16_t>(number(tp, tp.attribute("tsid"), twoBytes));
+        unsigned seen = 0;
+        for (pugi::xml_attribute attribute = tp.first_attribute(); attribute;
+             attribute = attribute.next_attribute()) {
+            const auto field = fieldNamed(attribute.name());
+            if (field && (seen & (1u << *field)) == 0) {
+                store(out, *field, number(tp, attribute, fields[*field].range));
+                seen |= 1u << *field;
+            }
+        }
         return out;
     }
 
@@ -148,12 +244,17 @@ private:
                         Range range) const {
         const std::int64_t value = tx::leadingNumber(attribute.value()).value_or(0);
         if (value < range.min || value > range.max) {
-            source_.failAt(elementStart(element), std::string(attribute.name()) + "=\"" +
-                                                      attribute.value() + "\" is outside " +
-                                                      std::to_string(range.min) + " to " +
-                                                      std::to_string(range.max));
+            outOfRange(element, attribute, range);
         }
         return value;
+    }
+
+    [[noreturn]] void outOfRange(const pugi::xml_node& element,
+                                 const pugi::xml_attribute& attribute, Range range) const {
+        source_.failAt(elementStart(element), std::string(attribute.name()) + "=\"" +
+                                                  attribute.value() + "\" is outside " +
+                                                  std::to_string(range.min) + " to " +
+                                                  std::to_string(range.max));
     }
 
     // The offset of the element's "<".
@@ -162,6 +263,7 @@ private:
     }
 
     const XmlSource& source_;
+    std::vector<ImportedTransponder> scratch_;
 };
 
 } // namespace
@@ -169,8 +271,10 @@ private:
 ImportedList parseSatellitesXml(std::string_view bytes, const std::string& path) {
     const XmlSource source(bytes, path);
     pugi::xml_document document;
-    const pugi::xml_parse_result parsed = document.load_buffer(
-        source.text().data(), source.text().size(), pugi::parse_default, pugi::encoding_utf8);
+    // Only attributes are read, so line ends in text need no normalising.
+    const pugi::xml_parse_result parsed =
+        document.load_buffer(source.text().data(), source.text().size(),
+                             pugi::parse_escapes | pugi::parse_cdata, pugi::encoding_utf8);
     if (!parsed) {
         source.failAt(parsed.offset, parsed.description());
     }
@@ -187,7 +291,7 @@ ImportedList parseSatellitesXml(std::string_view bytes, const std::string& path)
         }
     }
     ImportedList list;
-    const SatReader reader(source);
+    SatReader reader(source);
     for (const pugi::xml_node& sat : root.children("sat")) {
         list.satellites.push_back(reader.satellite(sat));
     }

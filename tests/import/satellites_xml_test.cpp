@@ -124,7 +124,8 @@ TEST(SatellitesXml, RefusesDamagedDocumentsNamingLineAndColumn) {
         {"<satellites>\n  <transponder/>\n</satellites>",
          "line 1, column 1: <satellites> holds no <sat> element"},
         {"<satellites>\n  <sat name=\"T\xFCrksat\" position=\"1\"/></satellites>",
-         "line 2, column 15: not UTF-8 text, and the document declares no other encoding"},
+         "line 2, column 3: the name is not UTF-8 text, and the document declares no other "
+         "encoding"},
         {"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><satellites/>",
          "the declared encoding \"Shift_JIS\" is not one Tavrino reads (UTF-8, ISO-8859-n, "
          "windows-125n, KOI8-R)"},
