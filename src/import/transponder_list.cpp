@@ -200,8 +200,8 @@ public:
         const std::int64_t count = countOf(required(s.dvbKeys, 0, "[DVB] 0= count"));
         satellite.transponders = transponders(s, count);
         if (s.repeatedKeys > 0) {
-            notes_.push_back(source_ + ": a transponder number repeated on " +
-                             tx::counted(s.repeatedKeys, "line") + "; the first line counts");
+            notes_.push_back(source_ + ": " + tx::counted(s.repeatedKeys, "line") +
+                             " left out for a number an earlier line has");
         }
         return satellite;
     }

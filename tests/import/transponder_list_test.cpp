@@ -150,7 +150,7 @@ TEST(KingOfSatLists, NoteCountsThatDisagreeWithTheLines) {
         {listWith({"10714,H,22000", "10729,V,22000", "10744,V,22000"}, "1"), 1,
          "list.ini: 2 transponder lines after the count left out"},
         {listWith({"10714,H,22000"}) + "1=10729,V,22000\n", 1,
-         "list.ini: a transponder number repeated on 1 line; the first line counts"},
+         "list.ini: 1 line left out for a number an earlier line has"},
         {listWith({}, "30"), 0,
          "list.ini: the count says 30 transponders, but these are missing: 1, 2, 3, 4, 5, 6, 7, "
          "8, 9, 10 and 20 more"},
