@@ -21,6 +21,7 @@ public:
     std::optional<std::filesystem::path> chooseSaveFolder(const QString&) override { return {}; }
     std::optional<std::filesystem::path> chooseAntennaFile(const QString&) override { return {}; }
     std::optional<std::filesystem::path> chooseDvbsFile(const QString&) override { return {}; }
+    std::optional<std::filesystem::path> chooseSatellitesXml(const QString&) override { return {}; }
 };
 
 void BM_OpenAndPaint(benchmark::State& state) {

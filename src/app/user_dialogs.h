@@ -25,6 +25,8 @@ public:
     // The two open dialogs of "Open : antenna_list.dat  &&  DVBS.dat".
     virtual std::optional<std::filesystem::path> chooseAntennaFile(const QString& folder) = 0;
     virtual std::optional<std::filesystem::path> chooseDvbsFile(const QString& folder) = 0;
+    // The open dialog of "Import from satellites.xml".
+    virtual std::optional<std::filesystem::path> chooseSatellitesXml(const QString& folder) = 0;
 };
 
 class QtUserDialogs : public UserDialogs {
@@ -38,6 +40,7 @@ public:
     std::optional<std::filesystem::path> chooseSaveFolder(const QString& folder) override;
     std::optional<std::filesystem::path> chooseAntennaFile(const QString& folder) override;
     std::optional<std::filesystem::path> chooseDvbsFile(const QString& folder) override;
+    std::optional<std::filesystem::path> chooseSatellitesXml(const QString& folder) override;
 
 private:
     QWidget* parent_ = nullptr;

@@ -37,6 +37,10 @@ public:
     std::optional<std::filesystem::path> chooseDvbsFile(const QString&) override {
         return nextDvbsFile;
     }
+    std::optional<std::filesystem::path> chooseSatellitesXml(const QString&) override {
+        ++xmlDialogs;
+        return nextSatellitesXml;
+    }
 
     std::vector<Notice> told;
     std::vector<Notice> asked;
@@ -48,6 +52,8 @@ public:
     std::optional<std::filesystem::path> nextSaveFolder;
     std::optional<std::filesystem::path> nextAntennaFile;
     std::optional<std::filesystem::path> nextDvbsFile;
+    int xmlDialogs = 0;
+    std::optional<std::filesystem::path> nextSatellitesXml;
 };
 
 } // namespace tavrino::test
