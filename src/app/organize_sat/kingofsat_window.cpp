@@ -1,5 +1,6 @@
 #include "app/organize_sat/kingofsat_window.h"
 
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -24,6 +25,11 @@ KingOfSatWindow::KingOfSatWindow(const SatList& satList, const std::vector<int>&
         }
     }
     auto* layout = new QVBoxLayout(this);
+    for (const std::string& note : satList.notes) { // lines beyond the 257 the list holds
+        auto* label = new QLabel(QString::fromStdString(note), this);
+        label->setWordWrap(true);
+        layout->addWidget(label);
+    }
     layout->addWidget(list_, 1);
     layout->addWidget(download_);
     // Nothing chosen would download nothing and leave no satellites at all.

@@ -114,7 +114,6 @@ void SatelliteImporter::downloaded() {
         setBusy(false);
         return;
     }
-    setBusy(false);
     showPreview(std::move(outcome.list), kingOfSatTitle);
 }
 
