@@ -19,7 +19,7 @@ ensure_packages() {
 
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config
                 qt6-base-dev qt6-base-dev-tools libgl-dev
-                libcurl4-openssl-dev python3 python3-pyftpdlib curl
+                libcurl4-openssl-dev libpugixml-dev python3 python3-pyftpdlib curl
                 libgtest-dev libgmock-dev libbenchmark-dev
                 fonts-dejavu-core)
 

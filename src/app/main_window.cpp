@@ -33,8 +33,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
       detailsTip_(std::make_unique<DetailsTip>(*tooltip_)),
       profiles_(new ProfileBook(dialogs, dataFolder_, this)), tabs_(new QTabWidget(this)),
       organizeList_(new OrganizeListTab(workspace_, dialogs, *detailsTip_, *profiles_, this)),
-      organizeSat_(new OrganizeSatTab(workspace_, dialogs, this)), status_(new StatusPanels(this)),
-      recent_(std::make_unique<RecentFolders>(dataFolder_)) {
+      organizeSat_(new OrganizeSatTab(workspace_, dialogs, dataFolder_, this)),
+      status_(new StatusPanels(this)), recent_(std::make_unique<RecentFolders>(dataFolder_)) {
     setWindowTitle(windowCaption);
     setWindowIcon(QIcon(":/tavrino.png"));
     tooltip_->setStyle(1);

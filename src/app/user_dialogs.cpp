@@ -114,4 +114,10 @@ std::optional<std::filesystem::path> QtUserDialogs::chooseCsvToRead(const QStrin
     return name.isEmpty() ? std::nullopt : std::optional(toPath(name));
 }
 
+std::optional<std::filesystem::path> QtUserDialogs::chooseSatellitesXml(const QString& folder) {
+    const QString name = QFileDialog::getOpenFileName(parent_, "Open satelite.xml File", folder,
+                                                      "satellites.xml (*.xml)");
+    return name.isEmpty() ? std::nullopt : std::optional(toPath(name));
+}
+
 } // namespace tavrino::app

@@ -38,6 +38,8 @@ public:
                                                                  const QString& /*folder*/) {
         return std::nullopt;
     }
+    // The open dialog of "Import from satellites.xml".
+    virtual std::optional<std::filesystem::path> chooseSatellitesXml(const QString& folder) = 0;
 };
 
 class QtUserDialogs : public UserDialogs {
@@ -56,6 +58,7 @@ public:
                                                           const QString& suggested) override;
     std::optional<std::filesystem::path> chooseCsvToRead(const QString& title,
                                                          const QString& folder) override;
+    std::optional<std::filesystem::path> chooseSatellitesXml(const QString& folder) override;
 
 private:
     QWidget* parent_ = nullptr;

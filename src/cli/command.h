@@ -50,6 +50,7 @@ std::filesystem::path dataFolderOf(const Context& ctx);
 std::vector<Command> serviceCommands();
 std::vector<Command> satelliteCommands();
 std::vector<Command> transponderCommands();
+std::vector<Command> importCommands();
 
 // Opens DIR as "Open Files" does; throws InputRefused with one line naming file and problem.
 void openOrRefuse(Workspace& workspace, const std::string& folder);

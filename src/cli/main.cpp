@@ -16,7 +16,8 @@ std::vector<Command> allCommands() {
     auto commands = readCommands();
     for (auto* group :
          {&writeCommands, &bouquetCommands, &referenceCommands, &serviceCommands,
-          &satelliteCommands, &transponderCommands, &profileCommands, &transferCommands}) {
+          &satelliteCommands, &transponderCommands, &importCommands, &profileCommands,
+          &transferCommands}) {
         for (auto& c : group()) {
             commands.push_back(std::move(c));
         }

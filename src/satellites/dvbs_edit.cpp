@@ -1,10 +1,33 @@
 #include "satellites/dvbs_edit.h"
 
 #include "common/number_text.h"
+#include "database/byte_reader.h"
 #include "database/layout.h"
+
+#include <algorithm>
 
 namespace tavrino::dvbs_edit {
 namespace dv = layout::dvbs;
+namespace an = layout::antenna;
+
+void entryFixedBytes(Bytes& image, std::size_t at, std::int32_t position) {
+    namespace t = dv::transponder;
+    constexpr std::uint8_t fillerByte = 0x33;
+    constexpr int markerValue = 2;
+    std::fill_n(image.begin() + static_cast<std::ptrdiff_t>(at + t::filler), 8, fillerByte);
+    writeNumber(image, at + t::marker, 4, markerValue);
+    writeNumber(image, at + t::orbitalPosition, 4, position);
+    image[at + t::zeroBefore] = 0;
+    image[at + t::zeroAfter] = 0;
+}
+
+Bytes newAntennaImage() {
+    Bytes image(an::convertedSize, 0);
+    for (const std::size_t at : an::layoutMarks) {
+        image[at] = 1;
+    }
+    return image;
+}
 
 std::size_t endOf(const DvbsSatellite& satellite) {
     return satellite.offset + dv::satelliteSize +

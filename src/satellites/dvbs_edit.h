@@ -4,6 +4,7 @@
 #include "database/byte_image.h"
 #include "database/transponder_file.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -12,6 +13,17 @@
 
 // Pieces the satellite and transponder editors share.
 namespace tavrino::dvbs_edit {
+
+// Bytes +80..+107 of every satellite header the editor and the imports create.
+inline constexpr std::array<std::uint8_t, 28> headerTemplate = {
+    34, 34, 34, 34, 34, 34, 34, 34, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0};
+
+// The bytes every transponder entry written gets at `at`: the filler, the marker, the
+// satellite's position and the two zero bytes.
+void entryFixedBytes(Bytes& image, std::size_t at, std::int32_t position);
+
+// A new antenna file in the current layout, as the conversion of old files leaves it.
+Bytes newAntennaImage();
 
 // Offset just past the transponder entries of a satellite.
 std::size_t endOf(const DvbsSatellite& satellite);

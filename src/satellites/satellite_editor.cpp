@@ -13,10 +13,6 @@ namespace an = layout::antenna;
 namespace dv = layout::dvbs;
 namespace cap = satellite_captions;
 
-// Bytes +80..+107 of every satellite header the editor creates.
-constexpr std::array<std::uint8_t, 28> headerTemplate = {
-    34, 34, 34, 34, 34, 34, 34, 34, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0};
-
 SatelliteChange refused(FieldRefusal refusal) {
     return {false, std::move(refusal), std::nullopt};
 }
@@ -53,19 +49,11 @@ Bytes newHeader(int number, const std::string& name, std::int32_t position) {
     header[dv::satelliteNumber] = static_cast<std::uint8_t>(number);
     const Bytes field = nameField(name);
     std::copy(field.begin(), field.end(), header.begin() + dv::satelliteName);
-    std::copy(headerTemplate.begin(), headerTemplate.end(), header.begin() + dv::satelliteTemplate);
+    std::copy(dvbs_edit::headerTemplate.begin(), dvbs_edit::headerTemplate.end(),
+              header.begin() + dv::satelliteTemplate);
     writeNumber(header, dv::satelliteOrbitalPosition, 4, position);
     writeNumber(header, dv::satellitePositionCopy, 4, position);
     return header;
-}
-
-// A new antenna file in the current layout, as the conversion of old files leaves it.
-Bytes newAntennaImage() {
-    Bytes image(an::convertedSize, 0);
-    for (const std::size_t at : an::layoutMarks) {
-        image[at] = 1;
-    }
-    return image;
 }
 
 // Makes room for record `index`, so the writes after it stay inside the image.
@@ -75,7 +63,7 @@ void ensureAntennaRecord(Workspace& workspace, int index) {
     if (antenna.loaded() && antenna.length() >= needed) {
         return;
     }
-    Bytes image = antenna.loaded() ? antenna.bytes : newAntennaImage();
+    Bytes image = antenna.loaded() ? antenna.bytes : dvbs_edit::newAntennaImage();
     image.resize(std::max(image.size(), an::convertedSize), 0);
     workspace.antennaEditor().replaceAll(std::move(image));
 }

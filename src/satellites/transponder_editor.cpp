@@ -11,9 +11,6 @@ namespace dv = layout::dvbs;
 namespace t = dv::transponder;
 namespace cap = transponder_captions;
 
-constexpr std::uint8_t fillerByte = 0x33;
-constexpr int markerValue = 2;
-
 int positionIn(const std::vector<std::string>& list, int value, int firstValue = 0) {
     const int position = value - firstValue;
     return position >= 0 && static_cast<std::size_t>(position) < list.size() ? position : -1;
@@ -49,16 +46,6 @@ RecordPlan planEntry(const TransponderForm* opened, const TransponderForm& edite
     p.list(cap::modulationType, &F::modulationType, modulationTypes().size(), t::modulationType, 1,
            1);
     return p.result();
-}
-
-// The bytes every written entry gets: the filler, the marker, the satellite's stored position
-// (not what its position box may hold unsaved) and the two zero bytes.
-void fixedBytes(Bytes& entry, std::size_t at, std::int32_t position) {
-    std::fill_n(entry.begin() + static_cast<std::ptrdiff_t>(at + t::filler), 8, fillerByte);
-    writeNumber(entry, at + t::marker, 4, markerValue);
-    writeNumber(entry, at + t::orbitalPosition, 4, position);
-    entry[at + t::zeroBefore] = 0;
-    entry[at + t::zeroAfter] = 0;
 }
 
 TransponderChange refused(FieldRefusal refusal) {
@@ -116,7 +103,8 @@ TransponderChange addTransponder(Workspace& workspace, int satellite, const Tran
         return refused(std::move(*r));
     }
     Bytes entry(dv::transponderSize, 0);
-    fixedBytes(entry, 0, sat->orbitalPosition);
+    // The satellite's stored position, not what its position box may hold unsaved.
+    dvbs_edit::entryFixedBytes(entry, 0, sat->orbitalPosition);
     for (const RecordWrite& w : std::get<std::vector<RecordWrite>>(plan)) {
         writeNumber(entry, w.at, w.width, w.value);
     }
@@ -150,7 +138,8 @@ TransponderChange updateTransponder(Workspace& workspace, int satellite, int tra
     const Bytes& image = workspace.files().satelliteFiles.dvbs.bytes;
     Bytes entry(image.begin() + static_cast<std::ptrdiff_t>(at),
                 image.begin() + static_cast<std::ptrdiff_t>(at + dv::transponderSize));
-    fixedBytes(entry, 0, sat->orbitalPosition);
+    // The satellite's stored position, not what its position box may hold unsaved.
+    dvbs_edit::entryFixedBytes(entry, 0, sat->orbitalPosition);
     for (const RecordWrite& w : writes) {
         writeNumber(entry, w.at, w.width, w.value);
     }

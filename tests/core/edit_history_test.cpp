@@ -1,5 +1,6 @@
 #include "bouquets/bouquet_editor.h"
 #include "database/edit_history.h"
+#include "import/satellite_import.h"
 #include "recording_prompter.h"
 #include "reference/bouquet_apply.h"
 #include "satellites/satellite_editor.h"
@@ -181,6 +182,13 @@ const std::vector<Operation>& operations() {
              updateTransponder(t.ws, 0, 1, opened, edited);
          }},
         {"Delete Transponder", [](UndoTest& t, BouquetEditor&) { deleteTransponder(t.ws, 3, 0); }},
+        {"Import 2 Satellites",
+         [](UndoTest& t, BouquetEditor&) {
+             ImportedList list;
+             list.satellites = {{"Imported", 192, {{11778000, 27500000, 3, 1, 1, 2, 0, 0}}},
+                                {"Second", -50, {}}};
+             applyImport(t.ws, list, defaultChoice(list));
+         }},
     };
     return all;
 }

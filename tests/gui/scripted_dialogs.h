@@ -49,6 +49,10 @@ public:
     std::optional<std::filesystem::path> chooseCsvToRead(const QString&, const QString&) override {
         return nextCsvToRead;
     }
+    std::optional<std::filesystem::path> chooseSatellitesXml(const QString&) override {
+        ++xmlDialogs;
+        return nextSatellitesXml;
+    }
 
     std::vector<Notice> told;
     std::vector<Notice> asked;
@@ -65,6 +69,8 @@ public:
     std::optional<std::filesystem::path> nextCsvToWrite;
     std::optional<std::filesystem::path> nextCsvToRead;
     QString suggestedCsv;
+    int xmlDialogs = 0;
+    std::optional<std::filesystem::path> nextSatellitesXml;
 };
 
 } // namespace tavrino::test

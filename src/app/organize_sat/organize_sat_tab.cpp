@@ -1,5 +1,6 @@
 #include "app/organize_sat/organize_sat_tab.h"
 
+#include "app/organize_sat/satellite_importer.h"
 #include "app/organize_sat/satellite_panel.h"
 #include "app/organize_sat/transponder_panel.h"
 #include "app/user_dialogs.h"
@@ -33,14 +34,16 @@ void selectRow(QListWidget* list, int row) {
 
 } // namespace
 
-OrganizeSatTab::OrganizeSatTab(Workspace& workspace, UserDialogs& dialogs, QWidget* parent)
+OrganizeSatTab::OrganizeSatTab(Workspace& workspace, UserDialogs& dialogs,
+                               const QString& dataFolder, QWidget* parent)
     : QWidget(parent), workspace_(workspace), dialogs_(dialogs), satellites_(new QListWidget(this)),
       antennas_(new QListWidget(this)), satellitePanel_(new SatellitePanel(this)),
       transponderPanel_(new TransponderPanel(this)),
       open_(new QPushButton("Open : antenna_list.dat  &&  DVBS.dat", this)),
       save_(new QPushButton("Save : antenna_list.dat  &&  DVBS.dat", this)),
       importXml_(new QPushButton("Import from satellites.xml", this)),
-      importKingOfSat_(new QPushButton("Import from KingOfSat", this)) {
+      importKingOfSat_(new QPushButton("Import from KingOfSat", this)),
+      importer_(new SatelliteImporter(workspace, dialogs, dataFolder, this)) {
     setObjectName("organizeSatTab");
     satellites_->setObjectName("satelliteList");
     antennas_->setObjectName("antennaList");
@@ -62,8 +65,6 @@ OrganizeSatTab::OrganizeSatTab(Workspace& workspace, UserDialogs& dialogs, QWidg
     files->addStretch(1);
     files->addWidget(importXml_);
     files->addWidget(importKingOfSat_);
-    importXml_->setEnabled(false); // the imports arrive with their own dialogs
-    importKingOfSat_->setEnabled(false);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(editors, 1);
@@ -81,7 +82,22 @@ OrganizeSatTab::OrganizeSatTab(Workspace& workspace, UserDialogs& dialogs, QWidg
         });
     }
     connectEditors();
+    connectImports();
     listSatellites(std::nullopt);
+}
+
+void OrganizeSatTab::connectImports() {
+    connect(importXml_, &QPushButton::clicked, importer_, &SatelliteImporter::importXml);
+    connect(importKingOfSat_, &QPushButton::clicked, importer_,
+            &SatelliteImporter::importKingOfSat);
+    connect(importer_, &SatelliteImporter::busyChanged, this, [this](bool busy) {
+        importXml_->setEnabled(!busy);
+        importKingOfSat_->setEnabled(!busy);
+    });
+    connect(importer_, &SatelliteImporter::imported, this, [this] {
+        listSatellites(std::nullopt);
+        emit edited();
+    });
 }
 
 void OrganizeSatTab::connectEditors() {

@@ -9,6 +9,7 @@ class QPushButton;
 
 namespace tavrino::app {
 
+class SatelliteImporter;
 class SatellitePanel;
 class TransponderPanel;
 class UserDialogs;
@@ -18,7 +19,9 @@ class UserDialogs;
 class OrganizeSatTab : public QWidget {
     Q_OBJECT
 public:
-    OrganizeSatTab(Workspace& workspace, UserDialogs& dialogs, QWidget* parent = nullptr);
+    // SATList.ini and Sel.ini are read from and written to `dataFolder`.
+    OrganizeSatTab(Workspace& workspace, UserDialogs& dialogs, const QString& dataFolder,
+                   QWidget* parent = nullptr);
 
     // New files: list their satellites and show the last one.
     void workspaceReplaced();
@@ -33,6 +36,7 @@ public:
     QPushButton* saveButton() const { return save_; }
     QPushButton* importXmlButton() const { return importXml_; }
     QPushButton* importKingOfSatButton() const { return importKingOfSat_; }
+    SatelliteImporter* importer() const { return importer_; }
 
 signals:
     void edited(); // something was written into the images
@@ -41,6 +45,7 @@ signals:
 
 private:
     void connectEditors();
+    void connectImports();
     void listSatellites(std::optional<int> select, std::optional<int> transponder = {});
     void showSatellite(int index);
     std::optional<int> selectedSatellite() const;
@@ -56,6 +61,7 @@ private:
     QPushButton* save_;
     QPushButton* importXml_;
     QPushButton* importKingOfSat_;
+    SatelliteImporter* importer_;
 };
 
 } // namespace tavrino::app

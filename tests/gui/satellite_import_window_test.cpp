@@ -1,0 +1,294 @@
+#include "../import/loopback_http.h"
+#include "app/main_window.h"
+#include "app/organize_sat/download_window.h"
+#include "app/organize_sat/import_preview_dialog.h"
+#include "app/organize_sat/kingofsat_window.h"
+#include "app/organize_sat/organize_sat_tab.h"
+#include "app/organize_sat/satellite_importer.h"
+#include "app/organize_sat/transponder_panel.h"
+#include "real_input.h"
+#include "scripted_dialogs.h"
+#include "test_support.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace tavrino;
+using namespace tavrino::app;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string satXml(const std::string& name, int position, int transponders) {
+    std::string text =
+        "<sat name=\"" + name + "\" flags=\"1\" position=\"" + std::to_string(position) + "\">\n";
+    for (int i = 0; i < transponders; ++i) {
+        text += "<transponder frequency=\"" + std::to_string(10700000 + 1000 * i) +
+                "\" symbol_rate=\"27500000\" polarization=\"" + std::to_string(i % 2) +
+                "\" fec_inner=\"3\" system=\"0\" modulation=\"1\"/>\n";
+    }
+    return text + "</sat>\n";
+}
+
+std::string kingOfSatList(const std::string& position, const std::string& name) {
+    return "[SATTYPE]\r\n1=" + position + "\r\n2=" + name +
+           "\r\n[DVB]\r\n0=2\r\n1=10714,H,22000,56,DVB-S\r\n2=11778.5,V,27500,34,S2;8PSK\r\n";
+}
+
+void writeText(const std::filesystem::path& file, const std::string& text) {
+    test::writeFile(file, Bytes(text.begin(), text.end()));
+}
+
+std::string readText(const std::filesystem::path& file) {
+    const Bytes bytes = test::readFile(file);
+    return {bytes.begin(), bytes.end()};
+}
+
+} // namespace
+
+class SatelliteImportWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TempDir> folder_;
+    std::unique_ptr<test::TempDir> data_;
+    std::unique_ptr<test::ScriptedDialogs> dialogs_;
+    std::unique_ptr<MainWindow> window_;
+    Bytes dvbs_;
+    Bytes antenna_;
+
+    OrganizeSatTab& tab() { return *window_->organizeSatTab(); }
+    SatelliteImporter& importer() { return *tab().importer(); }
+    const SatelliteFiles& files() { return window_->workspace().files().satelliteFiles; }
+    std::int32_t samplePosition(int n) { return files().satellites.at(n).orbitalPosition; }
+
+    void unchanged() {
+        QVERIFY(files().dvbs.bytes == dvbs_);
+        QVERIFY(files().antenna.bytes == antenna_);
+        QVERIFY(!window_->undoAction()->isEnabled());
+        QVERIFY(tab().importXmlButton()->isEnabled());
+        QVERIFY(tab().importKingOfSatButton()->isEnabled());
+    }
+    // The sample's first satellite again, a new one, and one whose name the code page
+    // cannot hold.
+    void writeXml() {
+        const std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<satellites>\n" +
+                                satXml("Kept &amp; Co", samplePosition(0), 3) +
+                                satXml("New", 1234, 2) + satXml("Омега", -50, 1) +
+                                "</satellites>\n";
+        writeText(data_->path() / "satellites.xml", xml);
+        dialogs_->nextSatellitesXml = data_->path() / "satellites.xml";
+    }
+    ImportPreviewDialog& openXmlPreview() {
+        writeXml();
+        QTest::mouseClick(tab().importXmlButton(), Qt::LeftButton);
+        ImportPreviewDialog* preview = importer().preview();
+        [&] { QVERIFY(preview && preview->isVisible()); }();
+        return *preview;
+    }
+    // On the name, beside the check box: the row becomes current without a tick.
+    void clickRow(QTreeWidget* tree, int row) {
+        const QRect rect = tree->visualRect(tree->model()->index(row, 0));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    void untick(QTreeWidget* tree, int row) {
+        clickRow(tree, row);
+        QTest::keyClick(tree, Qt::Key_Space);
+        QCOMPARE(tree->topLevelItem(row)->checkState(0), Qt::Unchecked);
+    }
+    void clickItem(QListWidget* list, int row) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
+    }
+    QStringList satelliteNames() {
+        QStringList names;
+        for (int i = 0; i < tab().satelliteList()->count(); ++i) {
+            names << tab().satelliteList()->item(i)->text();
+        }
+        return names;
+    }
+
+private slots:
+    void init() {
+        folder_ = std::make_unique<test::TempDir>();
+        data_ = std::make_unique<test::TempDir>();
+        dialogs_ = std::make_unique<test::ScriptedDialogs>();
+        test::writeSample(folder_->path(), {.services = 60, .satellites = 5, .bouquets = 1});
+        window_ =
+            std::make_unique<MainWindow>(*dialogs_, QString::fromStdString(data_->path().string()));
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        QVERIFY(window_->openFolder(folder_->path()));
+        window_->tabs()->setCurrentIndex(1);
+        QApplication::processEvents();
+        dvbs_ = files().dvbs.bytes;
+        antenna_ = files().antenna.bytes;
+    }
+    void cleanup() {
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
+        window_.reset();
+    }
+
+    void previewShowsTheListAndCancelChangesNothing() {
+        ImportPreviewDialog& preview = openXmlPreview();
+        QCOMPARE(dialogs_->xmlDialogs, 1);
+        QCOMPARE(preview.windowTitle(), QString("Import from satellites.xml"));
+        QTreeWidget* list = preview.satelliteList();
+        QCOMPARE(list->topLevelItemCount(), 3);
+        QCOMPARE(list->topLevelItem(0)->text(0), QString("Kept & Co"));
+        QCOMPARE(list->topLevelItem(2)->text(0), QString("?????"));
+        QCOMPARE(list->topLevelItem(2)->text(1), QString("5.0W"));
+        QCOMPARE(list->topLevelItem(0)->text(2), QString("3"));
+        QCOMPARE(list->topLevelItem(0)->text(3).left(10), QString("replaces 0"));
+        QCOMPARE(list->topLevelItem(1)->text(3), QString("new"));
+        QVERIFY2(preview.summary()->text().startsWith(
+                     "3 of 3 satellites ticked: 2 added, 1 kept, 4 removed; 6 transponders."),
+                 qPrintable(preview.summary()->text()));
+        QVERIFY2(preview.notes()->toPlainText().contains("?"),
+                 qPrintable(preview.notes()->toPlainText()));
+        QVERIFY(!tab().importXmlButton()->isEnabled());
+        QTest::mouseClick(preview.cancelButton(), Qt::LeftButton);
+        QTRY_VERIFY(!importer().preview());
+        unchanged();
+    }
+
+    void untickedStayOutAndTheImportIsOneUndoableStep() {
+        ImportPreviewDialog& preview = openXmlPreview();
+        untick(preview.satelliteList(), 1);
+        QVERIFY(preview.summary()->text().startsWith("2 of 3 satellites ticked"));
+        untick(preview.satelliteList(), 0);
+        untick(preview.satelliteList(), 2);
+        QVERIFY2(!preview.importButton()->isEnabled(), "nothing ticked imports nothing");
+        QTest::keyClick(preview.satelliteList(), Qt::Key_Space); // row 2 ticked again
+        clickRow(preview.satelliteList(), 0);
+        QTest::keyClick(preview.satelliteList(), Qt::Key_Space);
+        QTest::mouseClick(preview.importButton(), Qt::LeftButton);
+        QTRY_VERIFY(!importer().preview());
+        QCOMPARE(satelliteNames().size(), 2);
+        QVERIFY(satelliteNames()[0].contains("Kept & Co"));
+        QCOMPARE(tab().antennaList()->count(), 2);
+        QCOMPARE(window_->undoAction()->text(), QString("Undo Import 2 Satellites"));
+        window_->undoAction()->trigger();
+        QCOMPARE(tab().satelliteList()->count(), 5);
+        QVERIFY(files().dvbs.bytes == dvbs_);
+        QVERIFY(files().antenna.bytes == antenna_);
+        window_->redoAction()->trigger();
+        QCOMPARE(tab().satelliteList()->count(), 2);
+    }
+
+    void keepAntennaSettingsOnAndOff() {
+        const Bytes record(antenna_.begin() + 32, antenna_.begin() + 68);
+        for (const bool keep : {true, false}) {
+            ImportPreviewDialog& preview = openXmlPreview();
+            QVERIFY(preview.keepAntennaBox()->isChecked());
+            QCOMPARE(preview.satelliteList()->topLevelItem(0)->text(5), QString("kept"));
+            if (!keep) {
+                QTest::mouseClick(preview.keepAntennaBox(), Qt::LeftButton, {},
+                                  QPoint(6, preview.keepAntennaBox()->height() / 2));
+                QCOMPARE(preview.satelliteList()->topLevelItem(0)->text(5), QString("default"));
+            }
+            QTest::mouseClick(preview.importButton(), Qt::LeftButton);
+            QTRY_VERIFY(!importer().preview());
+            const Bytes& antenna = files().antenna.bytes;
+            QCOMPARE(Bytes(antenna.begin() + 32, antenna.begin() + 68) == record, keep);
+            window_->undoAction()->trigger();
+        }
+    }
+
+    void refusedFilesSaySoAndChangeNothing() {
+        struct Case {
+            std::string text;
+            QString says;
+        };
+        for (const Case& c :
+             {Case{"<satellites>\n<sat name=\"a\" position=\"1\">", "line 2, column"},
+              Case{"<tv><channel/></tv>", "no satellites.xml"}}) {
+            dialogs_->told.clear();
+            writeText(data_->path() / "broken.xml", c.text);
+            dialogs_->nextSatellitesXml = data_->path() / "broken.xml";
+            QTest::mouseClick(tab().importXmlButton(), Qt::LeftButton);
+            QCOMPARE(dialogs_->told.size(), std::size_t{1});
+            const QString text = QString::fromStdString(dialogs_->told[0].text);
+            QVERIFY2(text.contains(c.says) && text.contains("broken.xml"), qPrintable(text));
+            QVERIFY(!importer().preview());
+            unchanged();
+        }
+        dialogs_->nextSatellitesXml.reset(); // the open dialog cancelled
+        QTest::mouseClick(tab().importXmlButton(), Qt::LeftButton);
+        QVERIFY(!importer().preview());
+        unchanged();
+    }
+
+    void kingOfSatWithoutSatListSaysEmptyFile() {
+        QTest::mouseClick(tab().importKingOfSatButton(), Qt::LeftButton);
+        QCOMPARE(dialogs_->told.size(), std::size_t{1});
+        QCOMPARE(dialogs_->told[0].title, std::string("Failure"));
+        QCOMPARE(dialogs_->told[0].text,
+                 "Error occured: Empty file !!!\n\n" + (data_->path() / "SATList.ini").string());
+        QVERIFY(!importer().selectionWindow());
+        unchanged();
+    }
+
+    // Sel.ini chooses 19.2E; a click adds 13.0E; 28.2E answers 404 and is named, the others
+    // import.
+    void kingOfSatDownloadsTheChoiceAndNamesWhatFailed() {
+        test::LoopbackHttp server;
+        server.answer("/a?pos=19.2E&x=1", {200, kingOfSatList("0192", "Astra 1KR"), {}, {}});
+        server.answer("/b?pos=13.0E&x=1", {200, kingOfSatList("0130", "Hot Bird"), {}, {}});
+        server.answer("/c?pos=28.2E&x=1", {404, "gone", {}, {}});
+        writeText(data_->path() / "SATList.ini", server.url("/a?pos=19.2E&x=1") + "\r\n" +
+                                                     server.url("/b?pos=13.0E&x=1") + "\r\n" +
+                                                     server.url("/c?pos=28.2E&x=1") + "\r\n");
+        writeText(data_->path() / "Sel.ini", " 0 \r\n 2 \r\n");
+        QTest::mouseClick(tab().importKingOfSatButton(), Qt::LeftButton);
+        KingOfSatWindow* selection = importer().selectionWindow();
+        QVERIFY(selection && selection->isVisible());
+        QCOMPARE(selection->list()->count(), 3);
+        QCOMPARE(selection->list()->item(1)->text(), QString("13.0E"));
+        QCOMPARE(selection->selected(), (std::vector<int>{0, 2}));
+        clickItem(selection->list(), 1);
+        QTest::mouseClick(selection->downloadButton(), Qt::LeftButton);
+        QCOMPARE(readText(data_->path() / "Sel.ini"), std::string(" 0 \r\n 1 \r\n 2 \r\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(importer().preview(), 10000);
+        ImportPreviewDialog& preview = *importer().preview();
+        QCOMPARE(preview.windowTitle(), QString("Import from KingOfSat"));
+        QCOMPARE(preview.satelliteList()->topLevelItemCount(), 2);
+        QCOMPARE(preview.satelliteList()->topLevelItem(1)->text(0), QString("Hot Bird"));
+        QVERIFY2(preview.notes()->toPlainText().contains("Failed: 28.2E"),
+                 qPrintable(preview.notes()->toPlainText()));
+        QTest::mouseClick(preview.importButton(), Qt::LeftButton);
+        QTRY_VERIFY(!importer().preview());
+        QCOMPARE(tab().satelliteList()->count(), 2);
+        QCOMPARE(files().satellites[1].orbitalPosition, 130);
+        QCOMPARE(tab().transponderPanel()->list()->count(), 2);
+    }
+
+    void kingOfSatDownloadIsCancelled() {
+        test::LoopbackHttp server;
+        server.answer("/slow?pos=19.2E&x=1", {200, kingOfSatList("0192", "Astra"), 20s, {}});
+        writeText(data_->path() / "SATList.ini", server.url("/slow?pos=19.2E&x=1") + "\n");
+        QTest::mouseClick(tab().importKingOfSatButton(), Qt::LeftButton);
+        KingOfSatWindow* selection = importer().selectionWindow();
+        QVERIFY(selection);
+        QVERIFY(!selection->downloadButton()->isEnabled()); // no Sel.ini: nothing chosen
+        clickItem(selection->list(), 0);
+        QTest::mouseClick(selection->downloadButton(), Qt::LeftButton);
+        QTRY_VERIFY(importer().downloadWindow() &&
+                    importer().downloadWindow()->current()->text().contains("19.2E"));
+        QVERIFY(!tab().importKingOfSatButton()->isEnabled());
+        QTest::mouseClick(importer().downloadWindow()->cancelButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!importer().busy(), 5000);
+        QVERIFY(!importer().preview());
+        QVERIFY(dialogs_->told.empty());
+        unchanged();
+    }
+};
+
+QTEST_MAIN(SatelliteImportWindowTest)
+#include "satellite_import_window_test.moc"

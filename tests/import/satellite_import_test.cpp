@@ -1,0 +1,310 @@
+#include "database/layout.h"
+#include "database/transponder_file.h"
+#include "import/satellite_import.h"
+#include "satellites/satellite_editor.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrino {
+namespace {
+namespace an = layout::antenna;
+namespace dv = layout::dvbs;
+using test::get;
+
+ImportedTransponder tp(std::int32_t frequency, int pol = 0, std::int32_t symbolRate = 27500000) {
+    return {frequency, symbolRate, 3, static_cast<std::uint8_t>(pol), 1, 2, 7, 9};
+}
+
+ImportedSatellite sat(std::string name, std::int32_t position,
+                      std::vector<ImportedTransponder> tps = {}) {
+    return {std::move(name), position, std::move(tps)};
+}
+
+const Bytes& dvbsOf(const Workspace& ws) {
+    return ws.files().satelliteFiles.dvbs.bytes;
+}
+const Bytes& antennaOf(const Workspace& ws) {
+    return ws.files().satelliteFiles.antenna.bytes;
+}
+Bytes antennaRecord(const Workspace& ws, std::size_t i) {
+    const auto at =
+        antennaOf(ws).begin() + static_cast<std::ptrdiff_t>(an::headerSize + an::recordSize * i);
+    return {at, at + an::recordSize};
+}
+
+TEST(ImportImages, HoldTheRecordsOfBothFilesInTheCurrentLayout) {
+    Workspace ws; // nothing open: the import makes both files
+    ImportedList list;
+    list.satellites = {sat("Astra 19.2E", 192, {tp(11778000, 1), tp(12188000)}),
+                       sat("Atlantic Bird 3", -50)};
+    ASSERT_TRUE(applyImport(ws, list, defaultChoice(list)).written);
+    const Bytes& d = dvbsOf(ws);
+    ASSERT_EQ(d.size(), dv::headerSize + 2 * dv::satelliteSize + 2 * dv::transponderSize);
+    EXPECT_EQ(get(d, 0, 2), 2);
+    const std::size_t s0 = dv::headerSize;
+    EXPECT_EQ(Bytes(d.begin() + s0, d.begin() + s0 + 8), Bytes(8, 0x11));
+    EXPECT_EQ(d[s0 + 8], 0);
+    EXPECT_EQ(std::string(d.begin() + s0 + 9, d.begin() + s0 + 20), "Astra 19.2E");
+    EXPECT_EQ(Bytes(d.begin() + s0 + 20, d.begin() + s0 + 76), Bytes(56, 0));
+    EXPECT_EQ(get(d, s0 + 76, 2), 2);
+    EXPECT_EQ(d[s0 + 80], 34);
+    EXPECT_EQ(d[s0 + 96], 2);
+    EXPECT_EQ(d[s0 + 106], 1);
+    EXPECT_EQ(get(d, s0 + 108, 4), 192);
+    EXPECT_EQ(get(d, s0 + 116, 4), 192);
+    const std::size_t t0 = s0 + dv::satelliteSize;
+    const Bytes entry(d.begin() + t0, d.begin() + t0 + 36);
+    const Bytes expected = {0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0xD0, 0xB7, 0xB3, 0x00,
+                            7,    0,    9,    0,    2,    0,    0,    0,    0xE0, 0x9D, 0xA3, 0x01,
+                            3,    1,    0,    0,    192,  0,    0,    0,    0,    1,    2,    0};
+    EXPECT_EQ(entry, expected);
+    const std::size_t s1 = t0 + 2 * dv::transponderSize;
+    EXPECT_EQ(d[s1 + 8], 1);
+    EXPECT_EQ(get(d, s1 + 76, 2), 0);
+    EXPECT_EQ(get(d, s1 + 108, 4), -50) << "5.0W";
+    EXPECT_EQ(d[s1 + 111], 0xFF) << "two's complement";
+
+    const Bytes& a = antennaOf(ws);
+    ASSERT_EQ(a.size(), an::convertedSize);
+    EXPECT_EQ(get(a, an::satelliteCount, 2), 2);
+    for (const std::size_t mark : {16, 20, 24, 30}) {
+        EXPECT_EQ(a[mark], 1) << mark;
+    }
+    for (std::size_t n = 0; n < 2; ++n) {
+        Bytes record(an::recordSize, 0);
+        record[0] = static_cast<std::uint8_t>(n);
+        record[8] = record[12] = record[16] = record[28] = 1;
+        record[24] = 186;
+        record[25] = 4;
+        EXPECT_EQ(antennaRecord(ws, n), record) << n;
+    }
+    EXPECT_EQ(satelliteLines(ws), (std::vector<std::string>{"Astra 19.2E", "Atlantic Bird 3"}));
+    EXPECT_EQ(ws.files().satelliteFiles.antennaSettings.satelliteCount, 2);
+}
+
+TEST(ImportImages, WriteCountsInBothBytes) {
+    Workspace ws;
+    ImportedList list;
+    std::vector<ImportedTransponder> many;
+    for (int i = 0; i < 300; ++i) {
+        many.push_back(tp(10700000 + i * 1000));
+    }
+    for (int i = 0; i < 256; ++i) {
+        list.satellites.push_back(
+            sat("S" + std::to_string(i), i, i == 255 ? many : std::vector<ImportedTransponder>{}));
+    }
+    ASSERT_TRUE(applyImport(ws, list, defaultChoice(list)).written);
+    EXPECT_EQ(get(dvbsOf(ws), 0, 2), 256);
+    EXPECT_EQ(get(antennaOf(ws), an::satelliteCount, 2), 256);
+    const DvbsSatellite& last = ws.files().satelliteFiles.satellites.back();
+    EXPECT_EQ(last.tpCount, 300);
+    EXPECT_EQ(listTransponders(ws.files().satelliteFiles.dvbs, 255).back().frequency,
+              11000000 - 1000);
+}
+
+class ImportIntoSample : public testing::Test {
+protected:
+    void SetUp() override {
+        test::writeSample(folder.path(), {.services = 400, .satellites = 5});
+        ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    }
+    const DvbsSatellite& current(std::size_t i) const {
+        return ws.files().satelliteFiles.satellites.at(i);
+    }
+    ImportedSatellite copyOf(std::size_t i) const {
+        ImportedSatellite s =
+            sat(ws.codePage().toUtf8(current(i).name), current(i).orbitalPosition);
+        for (const DvbsTransponder& t :
+             listTransponders(ws.files().satelliteFiles.dvbs, static_cast<int>(i))) {
+            s.transponders.push_back({t.frequency, t.symbolRate, static_cast<std::uint8_t>(t.fec),
+                                      static_cast<std::uint8_t>(t.polarization),
+                                      static_cast<std::uint8_t>(t.modulationSystem),
+                                      static_cast<std::uint8_t>(t.modulationType), 0, 0});
+        }
+        return s;
+    }
+    std::size_t servicesOf(int satIndex) const {
+        std::size_t n = 0;
+        for (const ServiceRow& row : ws.services().rows()) {
+            n += row.record.satIndex == satIndex ? 1 : 0;
+        }
+        return n;
+    }
+
+    test::TempDir folder;
+    Workspace ws;
+};
+
+TEST_F(ImportIntoSample, PreviewSaysWhatIsAddedKeptAndRemoved) {
+    ImportedList list;
+    ImportedSatellite first = copyOf(0);
+    ASSERT_GE(first.transponders.size(), 2u);
+    first.transponders[0].symbolRate += 1000;                 // changed
+    first.transponders.erase(first.transponders.begin() + 1); // removed
+    first.transponders.push_back(tp(12999000, 1));            // added
+    list.satellites = {first, sat("New", 1234, {tp(11000000)}), copyOf(2), copyOf(3)};
+    list.notes = {"from reading"};
+    ImportChoice choice = defaultChoice(list);
+    choice.chosen[3] = false;
+
+    const ImportPreview p = previewImport(ws, list, choice);
+    EXPECT_FALSE(p.refusal);
+    ASSERT_EQ(p.satellites.size(), 4u);
+    EXPECT_EQ(p.satellites[0].fate, ImportFate::Kept);
+    EXPECT_EQ(p.satellites[0].number, 0);
+    EXPECT_EQ(p.satellites[0].replaces, 0);
+    EXPECT_EQ(p.satellites[0].transpondersAdded, 1u);
+    EXPECT_EQ(p.satellites[0].transpondersRemoved, 1u);
+    EXPECT_EQ(p.satellites[0].transpondersChanged, 1u);
+    EXPECT_EQ(p.satellites[0].services, servicesOf(0));
+    EXPECT_TRUE(p.satellites[0].keepsAntenna);
+    EXPECT_EQ(p.satellites[1].fate, ImportFate::Added);
+    EXPECT_EQ(p.satellites[1].number, 1);
+    EXPECT_EQ(p.satellites[1].transpondersAdded, 1u);
+    EXPECT_FALSE(p.satellites[1].keepsAntenna);
+    EXPECT_EQ(p.satellites[2].fate, ImportFate::Kept);
+    EXPECT_EQ(p.satellites[2].replaces, 2);
+    EXPECT_EQ(p.satellites[2].transpondersAdded + p.satellites[2].transpondersRemoved +
+                  p.satellites[2].transpondersChanged,
+              0u);
+    EXPECT_EQ(p.satellites[3].fate, ImportFate::LeftOut);
+    EXPECT_FALSE(p.satellites[3].number);
+    std::vector<int> removed;
+    for (const PreviewRemoved& r : p.removed) {
+        removed.push_back(r.number);
+        EXPECT_EQ(r.services, servicesOf(r.number));
+    }
+    EXPECT_EQ(removed, (std::vector<int>{1, 3, 4}));
+    EXPECT_EQ(p.chosen, 3u);
+    EXPECT_EQ(p.added, 1u);
+    EXPECT_EQ(p.kept, 2u);
+    // Numbers 0 and 2 keep their satellites; 1 names the new one and 3 and 4 none.
+    EXPECT_EQ(p.servicesRenumbered, servicesOf(1) + servicesOf(3) + servicesOf(4));
+    EXPECT_EQ(p.notes, std::vector<std::string>{"from reading"});
+}
+
+TEST_F(ImportIntoSample, KeepsAntennaSettingsOfSatellitesAtTheSamePositionOrNot) {
+    const Bytes header(antennaOf(ws).begin(), antennaOf(ws).begin() + an::headerSize);
+    const Bytes record1 = antennaRecord(ws, 1);
+    const Bytes record3 = antennaRecord(ws, 3);
+    ImportedList list;
+    ImportedSatellite renamed = copyOf(1);
+    renamed.name = "Other name, same dish";
+    list.satellites = {copyOf(3), sat("New", 1234), renamed};
+    for (const bool keep : {true, false}) {
+        SCOPED_TRACE(keep);
+        ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+        ImportChoice choice = defaultChoice(list);
+        choice.keepAntenna = keep;
+        ASSERT_TRUE(applyImport(ws, list, choice).written);
+        const auto& settings = ws.files().satelliteFiles.antennaSettings;
+        EXPECT_EQ(settings.satelliteCount, 3);
+        EXPECT_EQ(antennaRecord(ws, 0) == record3, keep);
+        EXPECT_EQ(antennaRecord(ws, 2) == record1, keep);
+        EXPECT_EQ(settings.records[1].lnbType, 1) << "a new position gets the default record";
+        EXPECT_EQ(settings.records[1].netIndex, 1);
+        EXPECT_EQ(Bytes(antennaOf(ws).begin(), antennaOf(ws).begin() + 28) ==
+                      Bytes(header.begin(), header.begin() + 28),
+                  keep)
+            << "longitude and latitude";
+        if (!keep) {
+            EXPECT_EQ(settings.records[2].netIndex, 2);
+            EXPECT_EQ(settings.longitude, 0);
+        }
+    }
+}
+
+TEST_F(ImportIntoSample, UntickedStayOutAndTheLimitOf256IsKept) {
+    ImportedList list;
+    list.satellites = {sat("A", 10), sat("B", 20), sat("C", 30)};
+    ImportChoice choice = defaultChoice(list);
+    choice.chosen[1] = false;
+    ASSERT_TRUE(applyImport(ws, list, choice).written);
+    EXPECT_EQ(satelliteLines(ws), (std::vector<std::string>{"A", "C"}));
+
+    ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    const Bytes dvbs = dvbsOf(ws);
+    const Bytes antenna = antennaOf(ws);
+    ImportedList big;
+    for (int i = 0; i < 300; ++i) {
+        big.satellites.push_back(sat("S" + std::to_string(i), i));
+    }
+    ImportChoice all = defaultChoice(big);
+    EXPECT_EQ(std::count(all.chosen.begin(), all.chosen.end(), true), 256);
+    EXPECT_EQ(previewImport(ws, big, all).notes,
+              std::vector<std::string>{"The list holds 300 satellites and the receiver 256 at "
+                                       "most; not imported: S256 (25.6E), S257 (25.7E), S258 "
+                                       "(25.8E), S259 (25.9E), S260 (26.0E), S261 (26.1E), S262 "
+                                       "(26.2E), S263 (26.3E), S264 (26.4E), S265 (26.5E) and 34 "
+                                       "more"});
+    all.chosen.assign(300, true);
+    ImportChoice none = defaultChoice(big);
+    none.chosen.assign(300, false);
+    for (const auto& [choice2, message] :
+         {std::pair{all, "MAX Satellites (256) !!!"},
+          std::pair{none, "Tick at least one satellite to import !!!"}}) {
+        EXPECT_EQ(previewImport(ws, big, choice2).refusal->text, message);
+        const ImportResult result = applyImport(ws, big, choice2);
+        EXPECT_FALSE(result.written);
+        EXPECT_EQ(result.refusal->text, message);
+        EXPECT_EQ(dvbsOf(ws), dvbs);
+        EXPECT_EQ(antennaOf(ws), antenna);
+        EXPECT_FALSE(ws.history().canUndo());
+    }
+}
+
+TEST_F(ImportIntoSample, IsOneUndoableStepThatLeavesTheChannelDatabase) {
+    const Bytes channel = ws.channelBytes();
+    const Bytes dvbs = dvbsOf(ws);
+    const Bytes antenna = antennaOf(ws);
+    ImportedList list;
+    list.satellites = {sat("A", 10, {tp(11000000)}), sat("B", 20)};
+    ASSERT_TRUE(applyImport(ws, list, defaultChoice(list)).written);
+    EXPECT_EQ(ws.channelBytes(), channel);
+    EXPECT_TRUE(ws.modified());
+    EXPECT_EQ(ws.history().undoName(), "Import 2 Satellites");
+    ASSERT_TRUE(ws.undo());
+    EXPECT_EQ(dvbsOf(ws), dvbs);
+    EXPECT_EQ(antennaOf(ws), antenna);
+    EXPECT_EQ(satelliteLines(ws).size(), 5u);
+    EXPECT_FALSE(ws.history().canUndo());
+    ASSERT_TRUE(ws.redo());
+    EXPECT_EQ(satelliteLines(ws), (std::vector<std::string>{"A", "B"}));
+}
+
+TEST(ImportNames, AreStoredInTheCodePageAndCutToTheField) {
+    struct Case {
+        const char* codePage;
+        std::string name;
+        std::string stored;
+        bool replaced;
+        bool cut;
+    };
+    const std::string long70(70, 'x');
+    const Case cases[] = {
+        {"CP1252", "Türksat € ©", "T\xFCrksat \x80 \xA9", false, false},
+        {"CP1252", "Ямал 401", "???? 401", true, false},
+        {"CP1251", "Ямал 401", "\xDF\xEC\xE0\xEB 401", false, false},
+        {"CP1252", long70, std::string(64, 'x'), false, true},
+        {"CP1252", "日本" + std::string(70, 'y'), "??" + std::string(62, 'y'), true, true},
+    };
+    for (const Case& c : cases) {
+        const StoredName name = storedName(c.name, *CodePage::byName(c.codePage));
+        EXPECT_EQ(name.bytes, c.stored) << c.name;
+        EXPECT_EQ(name.replaced, c.replaced) << c.name;
+        EXPECT_EQ(name.cut, c.cut) << c.name;
+    }
+    Workspace ws;
+    ImportedList list;
+    list.satellites = {sat("Ямал 401", 900), sat("Astra", 192), sat(long70, 100)};
+    const ImportPreview p = previewImport(ws, list, defaultChoice(list));
+    EXPECT_EQ(p.satellites[0].name, "???? 401");
+    EXPECT_EQ(p.notes,
+              (std::vector<std::string>{
+                  "Characters CP1252 cannot store became \"?\" in 1 name: ???? 401",
+                  "1 name cut to the 64 bytes of the name field: " + std::string(64, 'x')}));
+}
+
+} // namespace
+} // namespace tavrino
