@@ -24,9 +24,7 @@ public:
     std::optional<std::filesystem::path> chooseAntennaFile(const QString&) override { return {}; }
     std::optional<std::filesystem::path> chooseDvbsFile(const QString&) override { return {}; }
     std::optional<QColor> chooseColor(const QColor&) override { return {}; }
-    std::optional<std::filesystem::path> chooseSatellitesXml(const QString&) override {
-        return {};
-    }
+    std::optional<std::filesystem::path> chooseSatellitesXml(const QString&) override { return {}; }
     std::vector<Notice> told;
 };
 
