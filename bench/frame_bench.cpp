@@ -4,6 +4,7 @@
 #include "app/bouquet_views.h"
 #include "app/organize_list/service_edit_dialog.h"
 #include "app/organize_sat/organize_sat_tab.h"
+#include "app/service_model.h"
 #include "real_input.h"
 #include "services/service_form.h"
 #include "window_support.h"
@@ -40,8 +41,13 @@ void BM_FrameFilterChange(benchmark::State& state) {
     filter->setFocus();
     bool down = true;
     for (auto _ : state) {
+        const int before = filter->currentIndex();
         QTest::keyClick(filter, down ? Qt::Key_Down : Qt::Key_Up);
         open.paint();
+        if (filter->currentIndex() == before) {
+            state.SkipWithError("the filter did not change");
+            break;
+        }
         down = !down;
     }
     reportFrame(state);
@@ -177,6 +183,10 @@ void BM_FrameServiceEdit(benchmark::State& state) {
         state.ResumeTiming();
         QTest::mouseClick(ok, Qt::LeftButton);
         open.paint();
+        if (open.tab().serviceModel()->index(15000, colSid).data().toInt() != sid) {
+            state.SkipWithError("the edit did not reach the list");
+            break;
+        }
     }
     reportFrame(state);
 }
