@@ -70,14 +70,18 @@ std::optional<fs::path> makeBackupFolder(const fs::path& root,
     return std::nullopt;
 }
 
-void pruneBackups(const fs::path& root, std::size_t keep) {
+void pruneBackups(const fs::path& root, std::size_t keep, const fs::path& justMade) {
     std::error_code error;
     std::vector<std::string> names;
+    const std::string newest = justMade.filename().string();
     for (const auto& entry : fs::directory_iterator(root, error)) {
         const std::string name = entry.path().filename().string();
-        if (entry.is_directory(error) && isBackupName(name)) {
+        if (entry.is_directory(error) && isBackupName(name) && name != newest) {
             names.push_back(name);
         }
+    }
+    if (!newest.empty()) {
+        keep = keep > 0 ? keep - 1 : 0; // the one just made takes a place
     }
     std::sort(names.begin(), names.end(), older);
     for (std::size_t i = 0; i + keep < names.size(); ++i) {

@@ -14,7 +14,9 @@ std::filesystem::path receiverBackupsOf(const std::filesystem::path& dataFolder)
 std::optional<std::filesystem::path> makeBackupFolder(const std::filesystem::path& root,
                                                       std::chrono::system_clock::time_point now);
 
-// Removes the oldest backups beyond the newest `keep`; other folders are left alone.
-void pruneBackups(const std::filesystem::path& root, std::size_t keep);
+// Removes the oldest backups beyond the newest `keep`; other folders are left alone. `justMade`
+// counts as the newest whatever its name says, so a clock set back cannot remove it.
+void pruneBackups(const std::filesystem::path& root, std::size_t keep,
+                  const std::filesystem::path& justMade = {});
 
 } // namespace tavrino

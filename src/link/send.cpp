@@ -86,7 +86,7 @@ Backup backUpReceiver(const SendOptions& options, const LinkContext& ctx) {
         fs::remove(*folder, ignored);
         return {{}, std::nullopt};
     }
-    pruneBackups(root, options.keepBackups);
+    pruneBackups(root, options.keepBackups, *folder);
     return {*folder, std::nullopt};
 }
 

@@ -172,5 +172,17 @@ TEST(ReceiverBackups, OnlyTheNewestTenBackupsAreKept) {
     EXPECT_TRUE(fs::exists(root / "notes"));
 }
 
+TEST(ReceiverBackups, TheBackupJustMadeStaysWhenTheClockWentBack) {
+    test::TempDir root;
+    const auto start = std::chrono::system_clock::now();
+    for (int i = 0; i < 10; ++i) {
+        makeBackupFolder(root.path(), start + std::chrono::hours(i + 1));
+    }
+    const fs::path made = *makeBackupFolder(root.path(), start);
+    pruneBackups(root.path(), 10, made);
+    EXPECT_TRUE(fs::exists(made));
+    EXPECT_EQ(std::distance(fs::directory_iterator(root.path()), fs::directory_iterator()), 10);
+}
+
 } // namespace
 } // namespace tavrino
