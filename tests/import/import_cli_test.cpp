@@ -1,5 +1,6 @@
 #include "cli_runner.h"
 #include "loopback_http.h"
+#include "shared_data.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::runProgram;
 
-const fs::path sharedData = TAVRINO_SHARED_DATA;
+using test::sharedData;
 const std::string dmm = (sharedData / "satellites-xml/dmm-2016.xml").string();
 
 std::string arg(const fs::path& path) { // for the shell
@@ -40,6 +41,7 @@ protected:
 };
 
 TEST_F(ImportCli, ImportXmlWritesTheFolderAndLeavesTheServices) {
+    TAVRINO_SKIP_WITHOUT_SHARED_DATA();
     const Bytes channel = test::readFile(rx / "all_channel.dat");
     const test::CliRun run = cli("import-xml " + arg(rx.path()) + " " + arg(dmm));
     ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -54,6 +56,7 @@ TEST_F(ImportCli, ImportXmlWritesTheFolderAndLeavesTheServices) {
 }
 
 TEST_F(ImportCli, DryRunPrintsThePreviewAndWritesNothing) {
+    TAVRINO_SKIP_WITHOUT_SHARED_DATA();
     const auto before = files();
     const test::CliRun run =
         cli("import-xml " + arg(rx.path()) + " " + arg(dmm) + " --dry-run --only 11.0W,9.0E");
@@ -70,6 +73,7 @@ TEST_F(ImportCli, DryRunPrintsThePreviewAndWritesNothing) {
 }
 
 TEST_F(ImportCli, ResetAntennaGivesEveryRecordTheDefault) {
+    TAVRINO_SKIP_WITHOUT_SHARED_DATA();
     const Bytes antenna = test::readFile(rx / "antenna_list.dat");
     ASSERT_NE(test::get(antenna, 0, 2), 0) << "the sample's longitude";
     ASSERT_EQ(cli("import-xml " + arg(rx.path()) + " " + arg(dmm) + " --reset-antenna").exitCode,
@@ -78,6 +82,7 @@ TEST_F(ImportCli, ResetAntennaGivesEveryRecordTheDefault) {
 }
 
 TEST_F(ImportCli, RefusalsWriteNothing) {
+    TAVRINO_SKIP_WITHOUT_SHARED_DATA();
     test::writeFile(data / "broken.xml", bytesOf("<satellites>\n<sat name=\"a\" position=\"1\">"));
     struct Case {
         std::string args;
@@ -105,6 +110,7 @@ TEST_F(ImportCli, RefusalsWriteNothing) {
 }
 
 TEST_F(ImportCli, ImportIniTakesFilesInOrderAndNamesThoseItCannotRead) {
+    TAVRINO_SKIP_WITHOUT_SHARED_DATA();
     const fs::path ini = sharedData / "transponder-ini";
     const test::CliRun run =
         cli("import-ini " + arg(rx.path()) + " " + arg(ini / "mixesoft-2018-2590.ini") + " " +
