@@ -63,6 +63,7 @@ public:
             &runner_,
             [this, &notice] {
                 if (!runner_.quiet_) {
+                    emit runner_.aboutToPrompt();
                     runner_.dialogs_.tell(notice);
                 }
             },
@@ -78,6 +79,7 @@ public:
             &runner_,
             [this, &question, &answer] {
                 if (!runner_.quiet_) {
+                    emit runner_.aboutToPrompt();
                     answer = runner_.dialogs_.ask(question);
                 }
             },

@@ -36,6 +36,8 @@ public:
 signals:
     void busyChanged(bool busy);
     void stepChanged(const QString& text);
+    // A message or question is about to show while the job waits for it.
+    void aboutToPrompt();
     void bytesMoved(qulonglong done, qulonglong total);
     // Code-page bytes for the transcript pane; `cleared` empties the pane first.
     void transcriptChanged(bool cleared, const QByteArray& added);

@@ -16,7 +16,13 @@ using Finish = LinkRunner::Finish;
 ReceiverLink::ReceiverLink(Prompter& dialogs, std::filesystem::path dataFolder, QWidget* window)
     : dialogs_(dialogs), dataFolder_(std::move(dataFolder)), window_(window),
       runner_(new LinkRunner(dialogs, this)), status_(new widgets::ConnectionStatusWindow(window)) {
+    // A message never sits under a frozen progress window; the window returns with the next
+    // step if the job goes on.
+    connect(runner_, &LinkRunner::aboutToPrompt, status_, &QWidget::hide);
     connect(runner_, &LinkRunner::stepChanged, status_, [this](const QString& text) {
+        if (!status_->isVisible() && runner_->busy()) {
+            status_->show();
+        }
         status_->setText(text);
         status_->setBytes(0, 1); // a new step starts with an empty bar
     });

@@ -67,10 +67,6 @@ void add(const Arguments& args, Context& ctx) {
     p.passive = args.has("passive");
     p.prompt = args.value("prompt").value_or("[~]$");
     ProfileTable table = loadTable(ctx);
-    if (table.find(p.profileName) >= 0) {
-        throw InputRefused("Profiles.ini: a profile named '" + p.profileName +
-                           "' is already there");
-    }
     if (const auto refused = table.add(p)) {
         throw InputRefused("Profiles.ini: " + oneLine(*refused));
     }

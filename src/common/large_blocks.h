@@ -33,4 +33,16 @@ inline void releaseLargeFriendly(void* p) {
     std::free(p);
 }
 
+// A standard allocator over allocateLargeFriendly.
+template <class T> struct LargeBlockAllocator {
+    using value_type = T;
+    LargeBlockAllocator() = default;
+    template <class U> LargeBlockAllocator(const LargeBlockAllocator<U>&) noexcept {}
+    T* allocate(std::size_t n) { return static_cast<T*>(allocateLargeFriendly(n * sizeof(T))); }
+    void deallocate(T* p, std::size_t) noexcept { releaseLargeFriendly(p); }
+    template <class U> bool operator==(const LargeBlockAllocator<U>&) const noexcept {
+        return true;
+    }
+};
+
 } // namespace tavrino

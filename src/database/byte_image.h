@@ -12,12 +12,9 @@ namespace tavrino {
 
 // Allocates without zeroing: an image is read straight into its bytes, so clearing them first
 // would only touch every page twice. Sizes given without a value leave the bytes unset.
-template <class T> struct UnsetAllocator : std::allocator<T> {
-    template <class U> struct rebind { using other = UnsetAllocator<U>; };
+template <class T> struct UnsetAllocator : LargeBlockAllocator<T> {
     UnsetAllocator() = default;
     template <class U> UnsetAllocator(const UnsetAllocator<U>&) noexcept {}
-    T* allocate(std::size_t n) { return static_cast<T*>(allocateLargeFriendly(n * sizeof(T))); }
-    void deallocate(T* p, std::size_t) noexcept { releaseLargeFriendly(p); }
     template <class U> void construct(U* at) noexcept { ::new (static_cast<void*>(at)) U; }
     template <class U, class... Args> void construct(U* at, Args&&... args) {
         ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);

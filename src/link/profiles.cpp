@@ -244,6 +244,10 @@ std::optional<Notice> ProfileTable::add(const ConnectionProfile& profile) {
     if (auto problem = profileProblem(profile)) {
         return problem;
     }
+    // Profiles are chosen by name (the drop-down, the command line), so a name is taken once.
+    if (find(profile.profileName) >= 0) {
+        return profilesNotice("A profile named '" + profile.profileName + "' is already there.");
+    }
     profiles_.push_back(profile);
     profiles_.back().foreColor.reset();
     selected_ = static_cast<int>(profiles_.size()) - 1;

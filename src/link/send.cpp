@@ -118,9 +118,12 @@ std::vector<std::string> notSent(const SendResult& result) {
     return names;
 }
 
-// A stop after the uploads began: nothing reached means only the cause needs telling.
-SendResult stopped(SendResult result, const TransferStatus& outcome, const LinkContext& ctx) {
+// A stop after the uploads began: nothing reached means only the cause needs telling. A stop
+// while the backup is put back says so, so it cannot be taken for the send's own failure.
+SendResult stopped(SendResult result, const TransferStatus& outcome, const LinkContext& ctx,
+                   bool restoring = false) {
     result.cancelled = outcome.result == TransferStatus::Result::Cancelled;
+    const std::string lead = restoring ? "Putting the backed-up files back failed. " : "";
     const auto reached = result.reached();
     if (reached.empty()) {
         if (result.cancelled) {
@@ -130,15 +133,14 @@ SendResult stopped(SendResult result, const TransferStatus& outcome, const LinkC
                           outcome.endsSession()
                               ? sessionNotice(outcome, remoteFolder)
                               : Notice{"Failure",
-                                       notSent(result).front() + " was not sent: " +
+                                       lead + notSent(result).front() + " was not sent: " +
                                            transferReason(outcome, remoteFolder),
                                        NoticeIcon::Critical},
                           ctx);
     }
-    const std::string why =
-        result.cancelled
-            ? std::string("Sending was cancelled.")
-            : notSent(result).front() + " was not sent: " + transferReason(outcome, remoteFolder);
+    const std::string why = lead + (result.cancelled ? std::string("Sending was cancelled.")
+                                                     : notSent(result).front() + " was not sent: " +
+                                                           transferReason(outcome, remoteFolder));
     const Notice notice =
         sendStoppedNotice(why, reached, notSent(result), result.backupFolder.string());
     ctx.prompter.tell(notice);
@@ -219,10 +221,11 @@ SendResult sendFiles(ReceiverFiles files, const SendOptions& options, const Link
 
 SendResult restoreBackup(const fs::path& backupFolder, const LinkContext& ctx) {
     SendResult result = startResult();
+    result.backupFolder = backupFolder; // still named when putting it back fails
     std::erase_if(result.files,
                   [&](const FileReport& file) { return !fs::exists(backupFolder / file.name); });
     if (auto failure = uploadAll(backupFolder, result, ctx)) {
-        return stopped(std::move(result), *failure, ctx);
+        return stopped(std::move(result), *failure, ctx, true);
     }
     ctx.prompter.tell({"Information", "The files backed up before sending are back on the Orvix.",
                        NoticeIcon::Information});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/code_page.h"
+#include "common/large_blocks.h"
 #include "database/channel_file.h"
 #include "services/service_columns.h"
 
@@ -38,6 +39,8 @@ struct ServiceRow {
     std::uint8_t homeSatIndex = 0;    // the satellite number read when the table was built
 };
 
+using ServiceRows = std::vector<ServiceRow, LargeBlockAllocator<ServiceRow>>;
+
 // Every service of the channel database in file order, with the satellite filter list and the
 // lookups other parts use to find a service again. Cells are produced as text on demand.
 class ServiceTable {
@@ -54,7 +57,7 @@ public:
                      codePage);
     }
 
-    const std::vector<ServiceRow>& rows() const { return rows_; }
+    const ServiceRows& rows() const { return rows_; }
     std::size_t size() const { return rows_.size(); }
     const ServiceRow& row(std::size_t index) const { return rows_[index]; }
     const CodePage& codePage() const { return *codePage_; }
@@ -96,7 +99,7 @@ private:
     void reindex(std::size_t row, std::uint16_t oldSid);
     void retext(std::size_t from, std::vector<std::uint32_t>& changed);
 
-    std::vector<ServiceRow> rows_;
+    ServiceRows rows_;
     std::vector<std::string> satelliteNames_;
     std::array<int, 256> blockBySatIndex_{};
     std::shared_ptr<const ProviderTable> providers_ = noProviders();

@@ -144,7 +144,7 @@ TEST(ProfileTable, AddAppendsWithoutColourAndUpdateKeepsTheColour) {
     EXPECT_EQ(table.active()->foreColor, 0x0000FF);
 }
 
-TEST(ProfileTable, RefusesA102ndProfileAnEmptyPromptAndLineBreaks) {
+TEST(ProfileTable, RefusesA102ndProfileAnEmptyPromptLineBreaksAndATakenName) {
     ProfileTable table(std::vector<ConnectionProfile>(101, named("p")));
     const auto full = table.add(named("one more"));
     ASSERT_TRUE(full);
@@ -160,6 +160,7 @@ TEST(ProfileTable, RefusesA102ndProfileAnEmptyPromptAndLineBreaks) {
         EXPECT_TRUE(small.add(p));
         EXPECT_TRUE(small.update(p));
     }
+    EXPECT_TRUE(small.add(named("a"))) << "profiles are chosen by name";
     EXPECT_EQ(small.profiles(), std::vector{named("a")});
 }
 

@@ -100,6 +100,21 @@ TEST_F(SendTest, AFailedUploadStopsAtOnceWithoutReload) {
     EXPECT_EQ(prompter.told.size(), 1u);
 }
 
+TEST_F(SendTest, AFailedPutBackSaysSoAndNamesTheBackupAgain) {
+    startSim({"--short-store", "antenna_list.dat"});
+    const SendResult result = send();
+    ASSERT_FALSE(result.ok());
+    prompter.told.clear();
+    const SendResult restore = restoreBackup(result.backupFolder, context());
+    EXPECT_FALSE(restore.ok());
+    ASSERT_EQ(prompter.told.size(), 1u);
+    const std::string& text = prompter.told[0].text;
+    EXPECT_EQ(
+        text.rfind("Putting the backed-up files back failed. antenna_list.dat was not sent", 0), 0u)
+        << text;
+    EXPECT_NE(text.find(result.backupFolder.string()), std::string::npos) << text;
+}
+
 TEST_F(SendTest, NothingIsUploadedWhenTheReceiverRefuses) {
     struct Case {
         std::vector<std::string> faults;
