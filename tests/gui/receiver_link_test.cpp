@@ -216,8 +216,11 @@ private slots:
         start({"--short-store", "all_channel.dat"});
         openOtherLists();
         dialogs_->yesNoAnswers = {true};
+        bool progressBehindAMessage = false;
+        dialogs_->whenShown = [&] { progressBehindAMessage |= link().statusWindow()->isVisible(); };
         click(tab().sendButton());
         QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
+        QVERIFY(!progressBehindAMessage);
         const auto backups = receiverBackups();
         QCOMPARE(backups.size(), std::size_t{1});
         QCOMPARE(dialogs_->asked.size(), std::size_t{1});

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace tavrino::test {
@@ -11,8 +12,12 @@ namespace tavrino::test {
 // Answers the window's questions as scripted and keeps everything it was told or asked.
 class ScriptedDialogs : public app::UserDialogs {
 public:
-    void tell(const Notice& notice) override { told.push_back(notice); }
+    void tell(const Notice& notice) override {
+        whenShown();
+        told.push_back(notice);
+    }
     bool ask(const Notice& question) override {
+        whenShown();
         asked.push_back(question);
         const bool answer = yesNoAnswers.empty() ? false : yesNoAnswers.front();
         if (!yesNoAnswers.empty()) {
@@ -54,6 +59,8 @@ public:
         return nextSatellitesXml;
     }
 
+    // Runs as each message or question shows, to look at the window behind it.
+    std::function<void()> whenShown = [] {};
     std::vector<Notice> told;
     std::vector<Notice> asked;
     std::deque<bool> yesNoAnswers;
