@@ -98,7 +98,7 @@ void MainWindow::buildLink() {
     connect(link_.get(), &ReceiverLink::busyChanged, this, &MainWindow::setLinkBusy);
     connect(link_.get(), &ReceiverLink::filesReceived, this, &MainWindow::openReceived);
     connect(link_.get(), &ReceiverLink::statusMessage, this,
-            [this](const QString& text) { status_->showMessage(text, 8000); });
+            [this](const QString& text) { status_->showNote(text, 8000); });
     connect(link_.get(), &ReceiverLink::transcriptChanged, this,
             [this](bool cleared, const QByteArray& added) {
                 options_->showTranscript(
@@ -146,9 +146,9 @@ void MainWindow::openReceived(const std::shared_ptr<StagedFiles>& staged,
     const bool editedMeanwhile =
         now.generation != receiveMark_.generation || now.step != receiveMark_.step;
     if (editedMeanwhile && !settleUnsavedEdits("opening the files received from the Orvix")) {
-        status_->showMessage(QString("The received files were not opened; they are in %1")
-                                 .arg(QString::fromStdString(stagingFolder.string())),
-                             8000);
+        status_->showNote(QString("The received files were not opened; they are in %1")
+                              .arg(QString::fromStdString(stagingFolder.string())),
+                          8000);
         return;
     }
     OpenResult result;
@@ -157,7 +157,7 @@ void MainWindow::openReceived(const std::shared_ptr<StagedFiles>& staged,
         result = workspace_.adoptStaged(std::move(*staged));
     }
     if (showOpened(result)) {
-        status_->showMessage("Received from the Orvix", 8000);
+        status_->showNote("Received from the Orvix", 8000);
     }
 }
 
@@ -240,9 +240,9 @@ void MainWindow::undoOrRedo(bool undo) {
     if (effect) {
         organizeList_->stepApplied(*effect);
         organizeSat_->stepApplied(*effect);
-        status_->showMessage(QString("%1 %2").arg(undo ? "Undone:" : "Redone:",
-                                                  QString::fromStdString(effect->name)),
-                             4000);
+        status_->showNote(QString("%1 %2").arg(undo ? "Undone:" : "Redone:",
+                                               QString::fromStdString(effect->name)),
+                          4000);
     }
     refreshEditActions();
 }
@@ -350,8 +350,8 @@ bool MainWindow::saveToFolder(const std::filesystem::path& folder) {
     const QString backup = result.backup ? QString(" (the files it replaced are in %1)")
                                                .arg(QString::fromStdString(result.backup->string()))
                                          : QString();
-    status_->showMessage(
-        QString("Saved to %1%2").arg(QString::fromStdString(folder.string()), backup), 8000);
+    status_->showNote(QString("Saved to %1%2").arg(QString::fromStdString(folder.string()), backup),
+                      8000);
     refreshEditActions();
     recent_->remember(QString::fromStdString(folder.string()));
     fillRecentMenu();
@@ -415,9 +415,9 @@ void MainWindow::saveSatelliteFiles() {
         dialogs_.tell(result.problem->notice());
         return;
     }
-    status_->showMessage(QString("Saved DVBS.dat and antenna_list.dat to %1")
-                             .arg(QString::fromStdString(folder->string())),
-                         8000);
+    status_->showNote(QString("Saved DVBS.dat and antenna_list.dat to %1")
+                          .arg(QString::fromStdString(folder->string())),
+                      8000);
 }
 
 bool MainWindow::showOpened(const OpenResult& result) {

@@ -63,10 +63,10 @@ void ReferenceActions::exportBouquets() {
         dialogs_.tell(problem.notice());
         return;
     }
-    window_.statusPanels()->showMessage(QString("%1 bouquets exported to %2")
-                                            .arg(ws.files().bouquets.rows.size())
-                                            .arg(pathText(*path)),
-                                        8000);
+    window_.statusPanels()->showNote(QString("%1 bouquets exported to %2")
+                                         .arg(ws.files().bouquets.rows.size())
+                                         .arg(pathText(*path)),
+                                     8000);
 }
 
 void ReferenceActions::exportServiceList() {
@@ -86,7 +86,7 @@ void ReferenceActions::exportServiceList() {
         dialogs_.tell(problem.notice());
         return;
     }
-    window_.statusPanels()->showMessage(
+    window_.statusPanels()->showNote(
         QString("%1 services exported to %2").arg(ws.view().size()).arg(pathText(*path)), 8000);
 }
 
@@ -136,7 +136,7 @@ void ReferenceActions::apply(const EditMark& shownAt) {
         written = applyPlan(ws, editor, plan);
     }
     if (written.empty()) {
-        window_.statusPanels()->showMessage("The bouquets already stand as the list says", 8000);
+        window_.statusPanels()->showNote("The bouquets already stand as the list says", 8000);
         return;
     }
     StepEffect effect;
@@ -148,10 +148,10 @@ void ReferenceActions::apply(const EditMark& shownAt) {
     for (const BouquetOutcome& b : plan.bouquets) {
         notFound += b.notFound;
     }
-    window_.statusPanels()->showMessage(QString("Bouquets applied: %1 written, %2 rows not found")
-                                            .arg(written.size())
-                                            .arg(notFound),
-                                        8000);
+    window_.statusPanels()->showNote(QString("Bouquets applied: %1 written, %2 rows not found")
+                                         .arg(written.size())
+                                         .arg(notFound),
+                                     8000);
 }
 
 } // namespace tavrino::app

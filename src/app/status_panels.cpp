@@ -1,10 +1,12 @@
 #include "app/status_panels.h"
 
 #include <QLabel>
+#include <QTimer>
 
 namespace tavrino::app {
 
-StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent) {
+StatusPanels::StatusPanels(QWidget* parent)
+    : QStatusBar(parent), note_(new QLabel(this)), noteTimer_(new QTimer(this)) {
     for (int i = 0; i < 5; ++i) {
         panels_[i] = new QLabel(this);
         panels_[i]->setObjectName(QString("statusPanel%1").arg(i + 1));
@@ -13,6 +15,11 @@ StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent) {
     }
     addWidget(panels_[0]);
     addWidget(panels_[1], 1); // the address takes the width that is left
+    note_->setObjectName("statusNote");
+    note_->setContentsMargins(4, 0, 4, 0);
+    addWidget(note_);
+    noteTimer_->setSingleShot(true);
+    connect(noteTimer_, &QTimer::timeout, note_, &QLabel::clear);
     for (int i = 2; i < 5; ++i) {
         panels_[i]->setMinimumWidth(140);
         addPermanentWidget(panels_[i]);
@@ -54,6 +61,15 @@ void StatusPanels::setItemsInBouquet(int count) {
 
 void StatusPanels::setBouquets(int count) {
     panels_[4]->setText(QString("Bouquets : %1").arg(count));
+}
+
+void StatusPanels::showNote(const QString& text, int timeoutMs) {
+    note_->setText(text);
+    noteTimer_->start(timeoutMs);
+}
+
+QString StatusPanels::note() const {
+    return note_->text();
 }
 
 QString StatusPanels::panelText(int panel) const {

@@ -23,8 +23,15 @@ public:
 
     QString panelText(int panel) const; // 1..5
 
+    // A passing note beside the panels, gone after `timeoutMs`. Unlike a status-bar message
+    // it hides none of the panels.
+    void showNote(const QString& text, int timeoutMs);
+    QString note() const;
+
 private:
     QLabel* panels_[5];
+    QLabel* note_;
+    class QTimer* noteTimer_;
 };
 
 } // namespace tavrino::app

@@ -14,6 +14,7 @@
 #include "test_support.h"
 #include "widgets/connection_status_window.h"
 
+#include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -145,7 +146,10 @@ private slots:
         QCOMPARE(tab().serviceModel()->rowCount(), 300);
         QVERIFY(!window_->workspace().modified());
         QVERIFY(window_->workspace().channelBytes() == onReceiver_.channel);
-        QCOMPARE(window_->statusPanels()->currentMessage(), QString("Received from the Orvix"));
+        QCOMPARE(window_->statusPanels()->note(), QString("Received from the Orvix"));
+        for (const char* panel : {"statusPanel1", "statusPanel2"}) { // the note hides neither
+            QVERIFY(window_->statusPanels()->findChild<QLabel*>(panel)->isVisible());
+        }
         QVERIFY(dialogs_->told.empty());
         QVERIFY(everyEntryPointIs(true));
         QVERIFY(!link().statusWindow()->isVisible());
@@ -165,7 +169,7 @@ private slots:
                  QStringList({"opening the files received from the Orvix"}));
         QVERIFY(window_->workspace().modified()); // the edit is still there
         QCOMPARE(tab().serviceModel()->rowCount(), 120);
-        QVERIFY(window_->statusPanels()->currentMessage().startsWith(
+        QVERIFY(window_->statusPanels()->note().startsWith(
             "The received files were not opened; they are in "));
         QVERIFY(test::readFile(data_->path() / "tmp" / "all_channel.dat") == onReceiver_.channel);
     }
@@ -190,7 +194,7 @@ private slots:
         QVERIFY(!status.isVisible());
         QVERIFY(!window_->workspace().channelLoaded()); // nothing was opened
         QVERIFY(test::entries(data_->path() / "tmp") == std::set<std::string>{"FTPLog.txt"});
-        QCOMPARE(window_->statusPanels()->currentMessage(),
+        QCOMPARE(window_->statusPanels()->note(),
                  QString("Receiving was cancelled; nothing was opened."));
         QVERIFY(dialogs_->told.empty());
     }
@@ -208,7 +212,7 @@ private slots:
         const auto backups = receiverBackups();
         QCOMPARE(backups.size(), std::size_t{1});
         QVERIFY(test::readFile(backups[0] / "all_channel.dat") == onReceiver_.channel);
-        QCOMPARE(window_->statusPanels()->currentMessage(),
+        QCOMPARE(window_->statusPanels()->note(),
                  QString("Sent to the Orvix, which reloaded them."));
     }
 
