@@ -156,7 +156,7 @@ private slots:
     }
 
     void editsMadeWhileReceivingAreAskedAboutBeforeTheFilesReplaceThem() {
-        start({"--slow", "1000000"}, {.services = 600, .satellites = 4, .bouquets = 3});
+        start({"--slow", "250000"}, {.services = 600, .satellites = 4, .bouquets = 3});
         openOtherLists();
         click(tab().receiveButton()); // nothing unsaved yet: no question
         QVERIFY(link().busy());
