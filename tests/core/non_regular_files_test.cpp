@@ -12,16 +12,16 @@ namespace fs = std::filesystem;
 using test::TempDir;
 
 // What takes the place of one receiver file, and the refusal it must give.
-struct SpecialFile {
+struct NonRegularFile {
     const char* what;
     const char* file;
     std::function<void(const fs::path&)> make;
     const char* detail;
 };
 
-class SpecialFileInPlace : public testing::TestWithParam<SpecialFile> {};
+class NonRegularFileInPlace : public testing::TestWithParam<NonRegularFile> {};
 
-TEST_P(SpecialFileInPlace, IsRefusedWithoutBlockingAndChangesNothing) {
+TEST_P(NonRegularFileInPlace, IsRefusedWithoutBlockingAndChangesNothing) {
     const auto& c = GetParam();
     TempDir good, bad;
     test::writeSample(good.path(), {.services = 40, .seed = 1});
@@ -64,33 +64,33 @@ const char* const fifo = "it is a FIFO, not a regular file";
 const char* const loop = "too many levels of symbolic links";
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, SpecialFileInPlace,
+    Table, NonRegularFileInPlace,
     testing::Values(
-        SpecialFile{"fifo_channel", "all_channel.dat", makeFifo, fifo},
-        SpecialFile{"fifo_dvbs", "DVBS.dat", makeFifo, fifo},
-        SpecialFile{"fifo_antenna", "antenna_list.dat", makeFifo, fifo},
-        SpecialFile{"link_to_fifo_dvbs", "DVBS.dat", makeLinkedFifo, fifo},
-        SpecialFile{"link_to_fifo_channel", "all_channel.dat", makeLinkedFifo, fifo},
-        SpecialFile{"loop_channel", "all_channel.dat", makeLoop, loop},
-        SpecialFile{"loop_dvbs", "DVBS.dat", makeLoop, loop},
-        SpecialFile{"loop_antenna", "antenna_list.dat", makeLoop, loop},
-        SpecialFile{"folder_dvbs", "DVBS.dat", [](const auto& p) { fs::create_directory(p); },
-                    "it is a folder, not a regular file"},
-        SpecialFile{"oversized_channel", "all_channel.dat",
-                    [](const auto& p) { makeOversized(p, (256u << 20) + 1); },
-                    "it is 268435457 bytes long, more than the limit of 268435456 bytes (256 "
-                    "MiB, far more than a receiver can hold)"},
-        SpecialFile{"oversized_dvbs", "DVBS.dat",
-                    [](const auto& p) { makeOversized(p, 604002433); },
-                    "it is 604002433 bytes long, more than the limit of 604002432 bytes (what "
-                    "256 satellites of 65535 transponders each take)"},
-        SpecialFile{"oversized_antenna", "antenna_list.dat",
-                    [](const auto& p) { makeOversized(p, 32805); },
-                    "it is 32805 bytes long, more than the limit of 32804 bytes (the size of the "
-                    "antenna list layout)"}),
+        NonRegularFile{"fifo_channel", "all_channel.dat", makeFifo, fifo},
+        NonRegularFile{"fifo_dvbs", "DVBS.dat", makeFifo, fifo},
+        NonRegularFile{"fifo_antenna", "antenna_list.dat", makeFifo, fifo},
+        NonRegularFile{"link_to_fifo_dvbs", "DVBS.dat", makeLinkedFifo, fifo},
+        NonRegularFile{"link_to_fifo_channel", "all_channel.dat", makeLinkedFifo, fifo},
+        NonRegularFile{"loop_channel", "all_channel.dat", makeLoop, loop},
+        NonRegularFile{"loop_dvbs", "DVBS.dat", makeLoop, loop},
+        NonRegularFile{"loop_antenna", "antenna_list.dat", makeLoop, loop},
+        NonRegularFile{"folder_dvbs", "DVBS.dat", [](const auto& p) { fs::create_directory(p); },
+                       "it is a folder, not a regular file"},
+        NonRegularFile{"oversized_channel", "all_channel.dat",
+                       [](const auto& p) { makeOversized(p, (256u << 20) + 1); },
+                       "it is 268435457 bytes long, more than the limit of 268435456 bytes (256 "
+                       "MiB, far more than a receiver can hold)"},
+        NonRegularFile{"oversized_dvbs", "DVBS.dat",
+                       [](const auto& p) { makeOversized(p, 604002433); },
+                       "it is 604002433 bytes long, more than the limit of 604002432 bytes (what "
+                       "256 satellites of 65535 transponders each take)"},
+        NonRegularFile{
+            "oversized_antenna", "antenna_list.dat", [](const auto& p) { makeOversized(p, 32805); },
+            "it is 32805 bytes long, more than the limit of 32804 bytes (the size of the "
+            "antenna list layout)"}),
     [](const auto& param) { return std::string(param.param.what); });
 
-TEST(SpecialFolders, ASymbolicLinkLoopIsRefusedNamingTheFile) {
+TEST(OddFolders, ASymbolicLinkLoopIsRefusedNamingTheFile) {
     TempDir top;
     test::writeSample(top / "good", {.services = 10});
     fs::create_directory_symlink("loop", top / "loop");
@@ -106,7 +106,7 @@ TEST(SpecialFolders, ASymbolicLinkLoopIsRefusedNamingTheFile) {
 }
 
 // Root searches any folder, so the probe runs as "nobody" when the tests run as root.
-TEST(SpecialFolders, AnUnsearchableFolderIsRefusedNamingTheFile) {
+TEST(OddFolders, AnUnsearchableFolderIsRefusedNamingTheFile) {
     TempDir top;
     const fs::path good = top / "good";
     const fs::path locked = top / "locked";
@@ -134,7 +134,7 @@ TEST(SpecialFolders, AnUnsearchableFolderIsRefusedNamingTheFile) {
                            locked.string() + " (permission denied).\n10");
 }
 
-TEST(SpecialFolders, SavingIntoAFileOrUnderOneIsRefused) {
+TEST(OddFolders, SavingIntoAFileOrUnderOneIsRefused) {
     TempDir top;
     test::writeSample(top / "in", {.services = 10});
     test::writeFile(top / "file", Bytes{1});
