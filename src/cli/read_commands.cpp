@@ -38,11 +38,11 @@ std::optional<std::uint16_t> satelliteFilter(const Workspace& ws, const Argument
     throw UsageError("no satellite named '" + *name + "' in the service list");
 }
 
-void sortView(Workspace& ws, const std::string& spec) {
-    std::string header = spec;
+void sortView(Workspace& ws, const std::string& sortArgument) {
+    std::string header = sortArgument;
     bool ascending = true;
-    if (const auto colon = spec.rfind(':'); colon != std::string::npos) {
-        const std::string direction = spec.substr(colon + 1);
+    if (const auto colon = sortArgument.rfind(':'); colon != std::string::npos) {
+        const std::string direction = sortArgument.substr(colon + 1);
         if (direction != "desc" && direction != "asc") {
             throw UsageError("--sort direction must be asc or desc");
         }
