@@ -15,10 +15,13 @@ import sys
 import threading
 
 from pyftpdlib.authorizers import AuthenticationFailed, DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+from pyftpdlib.handlers import FileProducer, FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
-IAC, WILL, ECHO, SGA = 255, 251, 1, 3
+IAC, SB, SE = 255, 250, 240
+WILL, WONT, DO, DONT = 251, 252, 253, 254
+ECHO, SGA, TTYPE, TSPEED, XDISPLOC, NEW_ENVIRON = 1, 3, 24, 32, 35, 39
+HUGE = 10 * 1024 ** 3  # what an --endless file claims to hold
 
 
 def parse_args():
@@ -41,7 +44,19 @@ def parse_args():
     g.add_argument("--drop-after", type=int, default=1024, metavar="BYTES",
                    help="how far a dropped transfer gets (default 1024)")
     g.add_argument("--short-store", action="append", default=[], metavar="FILE",
-                   help="keep only half of an uploaded FILE")
+                   help="keep only half of an uploaded FILE (or of a name ending in FILE)")
+    g.add_argument("--cut-upload", action="append", default=[], metavar="FILE",
+                   help="cut an upload of a name ending in FILE after --drop-after bytes: keep "
+                        "what came and close both connections without a reply")
+    g.add_argument("--no-rename", action="store_true",
+                   help="answer RNFR and RNTO with 502 (not implemented)")
+    g.add_argument("--refuse-rename", action="append", default=[], metavar="FILE",
+                   help="refuse RNFR of a name ending in FILE with 550")
+    g.add_argument("--refuse-hidden", action="store_true",
+                   help="refuse to store a file whose name starts with a dot (553)")
+    g.add_argument("--endless", action="append", default=[], metavar="FILE",
+                   help="FILE claims 10 GiB and a download of it never ends")
+    g.add_argument("--no-size", action="store_true", help="answer SIZE with 502")
     g.add_argument("--read-only", action="store_true", help="refuse every upload")
     g.add_argument("--slow", type=int, default=0, metavar="BYTES",
                    help="move at most BYTES per second over a data connection")
@@ -51,6 +66,9 @@ def parse_args():
     t.add_argument("--login-incorrect", action="store_true", help="refuse every telnet login")
     t.add_argument("--no-prompt", action="store_true", help="the shell never prompts")
     t.add_argument("--refuse-telnet", action="store_true", help="refuse the telnet TCP connection")
+    t.add_argument("--negotiate", action="store_true",
+                   help="ask for telnet options and show no login before each is answered, as "
+                        "a full telnet daemon does")
     return p.parse_args()
 
 
@@ -68,8 +86,28 @@ class Faults:
     def missing(self, path):
         return os.path.basename(path) in self.args.missing
 
-    def drops(self, path):
-        return os.path.basename(path) in self.args.drop
+    def drops(self, path, receiving):
+        name = os.path.basename(path)
+        return name in self.args.drop or (receiving and ends_in(name, self.args.cut_upload))
+
+    def endless(self, path):
+        return os.path.basename(path) in self.args.endless
+
+
+def ends_in(name, files):
+    """Whether a stored name is one of `files`, also under a temporary name of a client."""
+    return any(name.endswith(f) for f in files)
+
+
+class EndlessFile:
+    name = "endless"
+    closed = False
+
+    def read(self, size):
+        return b"\0" * size
+
+    def close(self):
+        self.closed = True
 
 
 class RefusingAuthorizer(DummyAuthorizer):
@@ -82,24 +120,24 @@ class DataHandler(ThrottledDTPHandler):
 
     def __init__(self, sock, cmd_channel):
         super().__init__(sock, cmd_channel)
-        if self.faults.args.drop:
+        if self.faults.args.drop or self.faults.args.cut_upload:
             # Small steps, so a drop lands in the middle even of a small file.
             self.ac_in_buffer_size = self.ac_out_buffer_size = 256
 
-    def _cut_midway(self, done):
+    def _cut_midway(self, done, receiving):
         name = getattr(self.file_obj, "name", "")
-        if self.faults.drops(name) and done >= self.faults.args.drop_after:
+        if self.faults.drops(name, receiving) and done >= self.faults.args.drop_after:
             self.cmd_channel.close()  # a receiver that crashes or loses the network
 
     def send(self, data):
         sent = super().send(data)
-        self._cut_midway(self.tot_bytes_sent)
+        self._cut_midway(self.tot_bytes_sent, False)
         return sent
 
     def handle_read(self):
         super().handle_read()
         if not self._closed:
-            self._cut_midway(self.tot_bytes_received)
+            self._cut_midway(self.tot_bytes_received, True)
 
     handle_read_event = handle_read  # the base class binds its own under this name
 
@@ -121,17 +159,42 @@ class Handler(FTPHandler):
         return super().ftp_CWD(path)
 
     def ftp_SIZE(self, path):
+        if self.faults.args.no_size:
+            return self.respond("502 Command not implemented.")
         if self._hidden(path):
             return self._refuse_missing()
+        if self.faults.endless(path):
+            return self.respond("213 %d" % HUGE)
         return super().ftp_SIZE(path)
 
     def ftp_RETR(self, file):
         if self._hidden(file):
             return self._refuse_missing()
+        if self.faults.endless(file):
+            producer = FileProducer(EndlessFile(), self._current_type)
+            self.push_dtp_data(producer, isproducer=True, file=producer.file, cmd="RETR")
+            return file
         return super().ftp_RETR(file)
 
+    def ftp_STOR(self, file, mode="w"):
+        if self.faults.args.refuse_hidden and os.path.basename(file).startswith("."):
+            return self.respond("553 Could not create file.")
+        return super().ftp_STOR(file, mode)
+
+    def ftp_RNFR(self, path):
+        if self.faults.args.no_rename:
+            return self.respond("502 Command not implemented.")
+        if ends_in(os.path.basename(path), self.faults.args.refuse_rename):
+            return self.respond("550 Rename refused.")
+        return super().ftp_RNFR(path)
+
+    def ftp_RNTO(self, path):
+        if self.faults.args.no_rename:
+            return self.respond("502 Command not implemented.")
+        return super().ftp_RNTO(path)
+
     def on_file_received(self, file):
-        if os.path.basename(file) in self.faults.args.short_store:
+        if ends_in(os.path.basename(file), self.faults.args.short_store):
             size = os.path.getsize(file)
             with open(file, "r+b") as f:
                 f.truncate(size // 2)
@@ -156,6 +219,46 @@ def start_ftp(args, faults):
     return server.socket, server
 
 
+class TelnetInput:
+    """The client's side of a telnet connection: data bytes, with option answers taken out."""
+
+    def __init__(self, reader):
+        self.reader = reader
+        self.answers = []  # (verb, option) in the order they came
+
+    async def byte(self):
+        return (await self.reader.readexactly(1))[0]
+
+    async def data_byte(self):
+        while True:
+            b = await self.byte()
+            if b != IAC:
+                return b
+            verb = await self.byte()
+            if verb == IAC:
+                return IAC
+            if verb in (WILL, WONT, DO, DONT):
+                self.answers.append((verb, await self.byte()))
+            elif verb == SB:
+                while (await self.byte(), await self.byte()) != (IAC, SE):
+                    pass
+
+    async def answer_to(self, verb, option):
+        wanted = {DO: (WILL, WONT), WILL: (DO, DONT)}[verb]
+        while not any(v in wanted and o == option for v, o in self.answers):
+            b = await self.byte()
+            if b == IAC:
+                verb_in = await self.byte()
+                if verb_in in (WILL, WONT, DO, DONT):
+                    self.answers.append((verb_in, await self.byte()))
+
+    async def line(self):
+        raw = bytearray()
+        while not raw.endswith(b"\n"):
+            raw.append(await self.data_byte())
+        return raw.rstrip(b"\r\n").replace(b"\0", b"").decode("latin-1")
+
+
 class Shell:
     def __init__(self, args):
         self.args = args
@@ -167,26 +270,42 @@ class Shell:
 
     async def session(self, reader, writer):
         try:
-            await self.converse(reader, writer)
+            await self.converse(TelnetInput(reader), writer)
         except (ConnectionError, asyncio.IncompleteReadError):
             pass
         finally:
             writer.close()
 
-    async def converse(self, reader, writer):
+    async def negotiate(self, telnet, writer):
+        """Asks what a full telnet daemon asks and waits for every answer before the login."""
+        requests = [(DO, TTYPE), (DO, TSPEED), (DO, XDISPLOC), (DO, NEW_ENVIRON), (WILL, ECHO),
+                    (WILL, SGA), (DO, TTYPE)]
+        for verb, option in requests:
+            writer.write(bytes([IAC, verb, option]))
+        await writer.drain()
+        for verb, option in requests:
+            await telnet.answer_to(verb, option)
+        if len(telnet.answers) != len(set(telnet.answers)):
+            writer.write(b"\r\nan option was answered twice\r\n")
+            raise ConnectionError
+
+    async def converse(self, telnet, writer):
         a = self.args
-        writer.write(bytes([IAC, WILL, ECHO, IAC, WILL, SGA]))
+        if a.negotiate:
+            await self.negotiate(telnet, writer)
+        else:
+            writer.write(bytes([IAC, WILL, ECHO, IAC, WILL, SGA]))
         writer.write(b"\r\nOrvix 2.6 receiver\r\n\r\n")
         while True:
             writer.write(b"Orvix login: ")
             await writer.drain()
-            user = await self.read_line(reader)
+            user = await telnet.line()
             writer.write(user.encode("latin-1") + b"\r\n")
             password = a.password
             if not a.no_password:
                 writer.write(b"Password: ")
                 await writer.drain()
-                password = await self.read_line(reader)
+                password = await telnet.line()
                 writer.write(b"\r\n")
             if a.login_incorrect or user != a.user or password != a.password:
                 writer.write(b"Login incorrect\r\n")
@@ -196,16 +315,11 @@ class Shell:
             if not a.no_prompt:
                 writer.write(a.prompt.encode("latin-1") + b" ")
             await writer.drain()
-            line = await self.read_line(reader)
+            line = await telnet.line()
             self.record(line)
             writer.write(line.encode("latin-1") + b"\r\n")
             if line == "exit":
                 return
-
-    @staticmethod
-    async def read_line(reader):
-        raw = await reader.readuntil(b"\n")
-        return raw.rstrip(b"\r\n").replace(b"\0", b"").decode("latin-1")
 
 
 async def main():
