@@ -134,9 +134,12 @@ void send(const Arguments& args, Context& ctx) {
         ctx.out << "sent " << name << '\n';
     }
     if (!result.ok()) {
-        std::string line = "send: " + (result.cancelled ? "cancelled" : result.problem);
+        std::string line = "send: " + (result.problem.empty()
+                                           ? std::string("cancelled; the receiver's files are as "
+                                                         "they were")
+                                           : result.problem);
         const bool backupNamed = line.find(result.backupFolder.string()) != std::string::npos;
-        if (!result.reached().empty() && !result.backupFolder.empty() && !backupNamed) {
+        if (result.receiverChanged() && !result.backupFolder.empty() && !backupNamed) {
             line += " - the receiver's earlier files are in " + result.backupFolder.string();
         }
         throw InputRefused(line);
@@ -182,8 +185,9 @@ std::vector<Command> transferCommands() {
         {"send",
          "DIR [--profile NAME] [--no-reload] [--no-backup] [--timeout SECONDS]",
          "Opens DIR as \"Open Files\" does, backs up the receiver's three files into\n"
-         "backups/receiver/ in the data folder, uploads the files as a save writes them and\n"
-         "has the receiver reload them." +
+         "backups/receiver/ in the data folder, uploads the files as a save writes them under\n"
+         "temporary names, renames them over the receiver's files once all three are complete\n"
+         "and has the receiver reload them." +
              common,
          linkOptions,
          {"no-reload", "no-backup"},
@@ -196,7 +200,9 @@ std::vector<Command> transferCommands() {
          [](const Arguments& a, Context& c) { telnet(TelnetGoal::TestConnection, a, c); }},
         {"test-login",
          "[--profile NAME] [--timeout SECONDS]",
-         "Logs in over telnet and closes the connection without a command." + common,
+         "Logs in over telnet and closes the connection without a command, then logs in\n"
+         "over FTP (as receive and send do), and says which login worked." +
+             common,
          linkOptions,
          {},
          [](const Arguments& a, Context& c) { telnet(TelnetGoal::TestLogin, a, c); }},

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tavrino {
 
@@ -17,6 +18,7 @@ enum class FtpFailure {
     LoginRefused,
     NoFolder,
     NotFound,
+    TooLarge, // a download past the limit it was given
     TransferFailed,
     TimedOut,
     Cancelled,
@@ -25,7 +27,12 @@ enum class FtpFailure {
 struct FtpStatus {
     FtpFailure failure = FtpFailure::None;
     std::string reply;  // the server's last reply line, when it gave one
-    std::string detail; // the client's account of what went wrong
+    int replyCode = 0;  // its code
+    std::string detail; // what went wrong, in words
+    // The server took up the transfer (a 1xx reply came): a store has begun overwriting.
+    bool started = false;
+    std::uint64_t moved = 0;                  // bytes that went over the data connection
+    std::optional<std::uint64_t> announced{}; // the size the server gave for a download
 
     bool ok() const { return failure == FtpFailure::None; }
 };
@@ -41,11 +48,14 @@ public:
     FtpSession(const FtpSession&) = delete;
     FtpSession& operator=(const FtpSession&) = delete;
 
-    // Streams the file into `fd`; `size` gets what the server announced, when it did.
-    FtpStatus download(const std::string& name, int fd, std::optional<std::uint64_t>& size);
+    // Streams the file into `fd`, stopping once more than `limit` bytes come or are announced.
+    FtpStatus download(const std::string& name, int fd, std::uint64_t limit);
     FtpStatus upload(const std::string& name, int fd, std::uint64_t size);
     // The size the server reports; nullopt with an ok status when the server does not say.
     FtpStatus size(const std::string& name, std::optional<std::uint64_t>& bytes);
+    // Sends raw commands in the folder, in order; the first refused one ends them, except those
+    // written with a leading '*', whose refusal is ignored.
+    FtpStatus commands(const std::vector<std::string>& lines);
 
     // The server accepted the login (a 230 reply); `then` runs at that moment.
     bool loggedIn() const;
@@ -55,12 +65,17 @@ public:
 
 private:
     struct Impl;
-    enum class Kind { Size, Download, Upload };
+    enum class Kind { Size, Download, Upload, Commands };
     FtpStatus perform(const std::string& name, Kind kind);
     FtpStatus classify(int code) const;
+    std::string connectionWords(int code) const;
+    std::string failureWords(int code) const;
     std::optional<std::uint64_t> announcedSize() const;
 
     std::unique_ptr<Impl> impl_;
+    std::string address_;
+    std::int32_t port_;
+    LinkTimeouts timeouts_;
     std::string folderUrl_;
     std::string currentFolder_;
 };

@@ -51,7 +51,8 @@ Notice invalidLoginNotice() {
 }
 
 Notice noConnectionNotice(const std::string& detail) {
-    return errorNotice(withDetail("Unknown Error: No connection Established", detail));
+    const std::string text = "Unknown Error: No connection Established";
+    return errorNotice(detail.empty() ? text : text + " (" + detail + ")");
 }
 
 Notice fileNotFoundNotice(const std::string& fileName) {
@@ -68,10 +69,6 @@ Notice noFolderNotice(const std::string& folder, const std::string& reply) {
 
 Notice ftpTimeoutNotice(const std::string& detail) {
     return failureNotice(withDetail("The Orvix stopped answering.", detail));
-}
-
-Notice downloadFailedNotice(const std::string& fileName, const std::string& why) {
-    return failureNotice(fileName + " was not received: " + why);
 }
 
 Notice couldNotConnectNotice(const ConnectionProfile& profile, const std::string& why) {
@@ -101,8 +98,40 @@ Notice telnetClosedNotice(const std::string& awaited, bool commandSent) {
                          afterWait(commandSent));
 }
 
-Notice notOpenedNotice(const std::vector<std::string>& missing) {
-    return limitNotice("Nothing was opened: " + listed(missing) + " did not arrive !!!");
+Notice loginTestNotice(const ConnectionProfile& profile, const Notice& telnet, bool telnetOk,
+                       const std::string& ftpWhy) {
+    std::string text = telnet.text;
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) {
+        text.pop_back();
+    }
+    text += paragraph;
+    text += "Telnet login (Telnet Port " + std::to_string(profile.telnetPort) +
+            ", used by Restart and after Send): " +
+            (telnetOk ? "accepted for " + profile.userName + "." : "failed, as said above.") + crlf;
+    text += "FTP login (FTP Port " + std::to_string(profile.ftpPort) +
+            ", used by Receive and Send): " +
+            (ftpWhy.empty() ? "accepted for " + profile.userName + ", and " +
+                                  linktext::receiverFolder + " is there."
+                            : ftpWhy + ".");
+    if (telnetOk && ftpWhy.empty()) {
+        return {telnet.title, text, telnet.icon};
+    }
+    return telnetOk ? failureNotice(text) : Notice{telnet.title, text, telnet.icon};
+}
+
+Notice receiveFailedNotice(const std::string& fileName, const std::string& why) {
+    return failureNotice(fileName + " was not received: " + why + "." + paragraph +
+                         "Nothing was opened.");
+}
+
+Notice missingNotOpenedNotice(const std::vector<std::string>& missing,
+                              const std::vector<std::string>& needed) {
+    std::string text = "File not found - Unable To Complete Request." + paragraph;
+    for (const auto& name : missing) {
+        text += name + " - Empty file !!!" + crlf;
+    }
+    return limitNotice(text + crlf + "Nothing was opened: " + listed(needed) +
+                       " did not arrive !!!");
 }
 
 Notice sendNeedsAllFilesNotice() {
@@ -114,16 +143,22 @@ Notice backupFailedNotice(const std::string& why) {
                          paragraph + why);
 }
 
-Notice sendStoppedNotice(const std::string& why, const std::vector<std::string>& reached,
-                         const std::vector<std::string>& notSent, const std::string& backup) {
+Notice nothingChangedNotice(const std::string& why, const std::string& more) {
+    std::string text = why + paragraph + "Nothing on the Orvix was changed.";
+    return failureNotice(more.empty() ? text : text + paragraph + more);
+}
+
+Notice sendStoppedNotice(const std::string& why, const std::string& damage,
+                         const std::vector<std::string>& replaced,
+                         const std::vector<std::string>& unchanged, const std::string& backup) {
     std::string text = why + paragraph;
-    text += "On the Orvix now: " + listed(reached) + crlf;
-    text += "Not sent: " + listed(notSent) + crlf;
-    text += "The Orvix was not told to reload.";
-    if (!backup.empty()) {
-        text += paragraph + "Its earlier files are in " + backup;
+    if (!damage.empty()) {
+        text += damage + crlf;
     }
-    return failureNotice(text);
+    text += "New on the Orvix: " + listed(replaced) + crlf;
+    text += "Unchanged on the Orvix: " + listed(unchanged) + crlf;
+    text += "The Orvix was not told to reload.";
+    return failureNotice(text + paragraph + backup);
 }
 
 Notice reloadFailedNotice(const Notice& telnet) {
@@ -131,6 +166,13 @@ Notice reloadFailedNotice(const Notice& telnet) {
             telnet.text + paragraph +
                 "The three files are on the Orvix, but it did not reload them.",
             telnet.icon};
+}
+
+Notice reloadCancelledNotice() {
+    return {"Information",
+            "Sending was cancelled after the three files were put on the Orvix, so it was not "
+            "told to reload them.",
+            NoticeIcon::Information};
 }
 
 Notice restoreQuestion(const std::string& backupFolder) {
@@ -166,6 +208,21 @@ std::string withoutPassword(std::string text, const std::string& password) {
         text.replace(at, password.size(), "********");
     }
     return text;
+}
+
+std::optional<std::string> portProblem(std::int64_t port) {
+    if (port >= 1 && port <= 65535) {
+        return std::nullopt;
+    }
+    return "port " + std::to_string(port) + " does not exist (ports run from 1 to 65535)";
+}
+
+std::string bytesText(std::uint64_t bytes) {
+    std::string digits = std::to_string(bytes);
+    for (auto at = digits.size(); at > 3; at -= 3) {
+        digits.insert(at - 3, ",");
+    }
+    return digits;
 }
 
 std::string secondsText(Milliseconds limit) {

@@ -1,4 +1,5 @@
 #include "common/data_folder.h"
+#include "database/folder_lock.h"
 #include "link/link_messages.h"
 #include "link/transfer.h"
 #include "link/workflows.h"
@@ -19,14 +20,30 @@ bool arrived(const ReceiveResult& result, const std::string& name) {
     return false;
 }
 
-// Files of an earlier receive must never be opened with this one's.
+// ".all_channel.dat.part-Ab12Cd": what a download killed on its way leaves behind.
+bool isPartFile(const std::string& name) {
+    for (const char* file : receiveOrder) {
+        const std::string prefix = "." + std::string(file) + ".part-";
+        if (name.size() == prefix.size() + 6 && name.starts_with(prefix)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Files of an earlier receive must never be opened with this one's. The caller holds the
+// folder's lock, so no part file found here belongs to a receive still running.
 std::optional<std::string> removeStagedCopies(const fs::path& staging) {
     std::error_code error;
-    fs::create_directories(staging, error);
     for (const char* name : receiveOrder) {
         fs::remove(staging / name, error);
         if (error) {
             return (staging / name).string() + ": " + error.message();
+        }
+    }
+    for (const auto& entry : fs::directory_iterator(staging, error)) {
+        if (isPartFile(entry.path().filename().string())) {
+            fs::remove(entry.path(), error);
         }
     }
     return std::nullopt;
@@ -36,56 +53,50 @@ std::string fileLine(const FileReport& file) {
     return file.name + ": " + file.reason;
 }
 
-// Tells what went wrong with one file; false when the session failed and the receive ends.
-bool reportFile(FileReport& file, const TransferStatus& outcome, const LinkContext& ctx) {
-    const std::string folder = linktext::receiverFolder;
-    file.reason = transferReason(outcome, folder);
-    if (outcome.endsSession()) {
-        file.fate = FileFate::Failed;
-        if (outcome.result != TransferStatus::Result::Cancelled) {
-            ctx.prompter.tell(sessionNotice(outcome, folder));
+std::vector<std::string> namesWith(const ReceiveResult& result, FileFate fate) {
+    std::vector<std::string> names;
+    for (const auto& file : result.files) {
+        if (file.fate == fate) {
+            names.push_back(file.name);
         }
-        return false;
     }
-    if (outcome.result == TransferStatus::Result::Missing) {
-        file.fate = FileFate::Missing;
-        ctx.prompter.tell(fileNotFoundNotice(file.name));
-    } else {
-        file.fate = FileFate::Failed;
-        ctx.prompter.tell(downloadFailedNotice(file.name, file.reason));
-    }
-    return true;
+    return names;
 }
 
-void summarise(ReceiveResult& result, bool sessionFailed, const LinkContext& ctx) {
-    std::vector<std::string> missing;
+// One message for the whole receive: what went wrong and that nothing was opened.
+void conclude(ReceiveResult& result, const std::optional<TransferStatus>& failure,
+              const LinkContext& ctx) {
     std::string lines;
     for (const auto& file : result.files) {
-        if (file.fate == FileFate::Arrived || file.fate == FileFate::NotTried) {
-            continue;
-        }
-        result.warnings.push_back(fileLine(file));
-        if (file.name != antennaFileName) {
-            missing.push_back(file.name);
+        if (file.fate == FileFate::Missing || file.fate == FileFate::Failed) {
+            result.warnings.push_back(fileLine(file));
             lines += (lines.empty() ? "" : "; ") + fileLine(file);
         }
     }
-    result.readyToOpen =
-        !result.cancelled && arrived(result, channelFileName) && arrived(result, dvbsFileName);
-    if (result.readyToOpen || result.cancelled) {
+    result.readyToOpen = !result.cancelled && !failure && arrived(result, channelFileName) &&
+                         arrived(result, dvbsFileName);
+    if (result.cancelled) {
         return;
     }
-    if (sessionFailed) {
-        result.problem = lines;
-        return;
-    }
-    for (const auto& file : result.files) {
-        if (file.fate == FileFate::NotTried && file.name != antennaFileName) {
-            missing.push_back(file.name);
+    if (result.readyToOpen) {
+        for (const auto& name : namesWith(result, FileFate::Missing)) {
+            ctx.prompter.tell(fileNotFoundNotice(name));
         }
+        return;
     }
-    ctx.prompter.tell(notOpenedNotice(missing));
     result.problem = lines + " - nothing was opened";
+    if (failure) {
+        const std::string folder = linktext::receiverFolder;
+        const auto failed = namesWith(result, FileFate::Failed);
+        ctx.prompter.tell(
+            failure->endsSession()
+                ? sessionNotice(*failure, folder)
+                : receiveFailedNotice(failed.front(), transferReason(*failure, folder)));
+        return;
+    }
+    std::vector<std::string> absent = namesWith(result, FileFate::Missing);
+    std::erase(absent, std::string(antennaFileName));
+    ctx.prompter.tell(missingNotOpenedNotice(namesWith(result, FileFate::Missing), absent));
 }
 
 } // namespace
@@ -96,12 +107,17 @@ ReceiveResult receiveFiles(const LinkContext& ctx) {
     for (const char* name : receiveOrder) {
         result.files.push_back({name, FileFate::NotTried, {}});
     }
-    if (auto problem = removeStagedCopies(result.stagingFolder)) {
+    std::error_code ignored;
+    fs::create_directories(result.stagingFolder, ignored);
+    std::string busy;
+    const auto lock = FolderLock::tryAcquire(result.stagingFolder, busy);
+    std::optional<std::string> problem = lock ? removeStagedCopies(result.stagingFolder) : busy;
+    if (problem) {
         ctx.prompter.tell({"Failure", *problem, NoticeIcon::Critical});
         result.problem = *problem;
         return result;
     }
-    bool sessionFailed = false;
+    std::optional<TransferStatus> failure;
     for (auto& file : result.files) {
         if (ctx.cancel.cancelled()) {
             break;
@@ -109,15 +125,20 @@ ReceiveResult receiveFiles(const LinkContext& ctx) {
         ctx.progress.step(linktext::connecting);
         const TransferStatus outcome =
             transferFile({file.name, Direction::Download, result.stagingFolder / file.name}, ctx);
+        file.reason = transferReason(outcome, linktext::receiverFolder);
         if (outcome.done()) {
             file.fate = FileFate::Arrived;
-        } else if (!reportFile(file, outcome, ctx)) {
-            sessionFailed = true;
+        } else if (outcome.result == TransferStatus::Result::Missing) {
+            file.fate = FileFate::Missing;
+        } else {
+            // A transfer that began and broke is no missing file: the receive has failed.
+            file.fate = FileFate::Failed;
+            failure = outcome;
             break;
         }
     }
     result.cancelled = ctx.cancel.cancelled();
-    summarise(result, sessionFailed, ctx);
+    conclude(result, failure, ctx);
     return result;
 }
 

@@ -2,6 +2,7 @@
 #include "database/file_problem.h"
 #include "link/link_messages.h"
 #include "link/receiver_backup.h"
+#include "link/receiver_upload.h"
 #include "link/telnet_session.h"
 #include "link/transfer.h"
 #include "link/workflows.h"
@@ -90,64 +91,6 @@ Backup backUpReceiver(const SendOptions& options, const LinkContext& ctx) {
     return {*folder, std::nullopt};
 }
 
-// Uploads the files of `folder` in the send order; the first failure stops it.
-std::optional<TransferStatus> uploadAll(const fs::path& folder, SendResult& result,
-                                        const LinkContext& ctx) {
-    for (auto& file : result.files) {
-        ctx.progress.step(file.name);
-        const TransferStatus outcome =
-            transferFile({file.name, Direction::Upload, folder / file.name}, ctx);
-        if (!outcome.done()) {
-            file.fate = FileFate::Failed;
-            file.reason = transferReason(outcome, remoteFolder);
-            return outcome;
-        }
-        file.fate = FileFate::Arrived;
-    }
-    result.uploaded = true;
-    return std::nullopt;
-}
-
-std::vector<std::string> notSent(const SendResult& result) {
-    std::vector<std::string> names;
-    for (const auto& file : result.files) {
-        if (file.fate != FileFate::Arrived) {
-            names.push_back(file.name);
-        }
-    }
-    return names;
-}
-
-// A stop after the uploads began: nothing reached means only the cause needs telling. A stop
-// while the backup is put back says so, so it cannot be taken for the send's own failure.
-SendResult stopped(SendResult result, const TransferStatus& outcome, const LinkContext& ctx,
-                   bool restoring = false) {
-    result.cancelled = outcome.result == TransferStatus::Result::Cancelled;
-    const std::string lead = restoring ? "Putting the backed-up files back failed. " : "";
-    const auto reached = result.reached();
-    if (reached.empty()) {
-        if (result.cancelled) {
-            return result;
-        }
-        return failedWith(std::move(result),
-                          outcome.endsSession()
-                              ? sessionNotice(outcome, remoteFolder)
-                              : Notice{"Failure",
-                                       lead + notSent(result).front() + " was not sent: " +
-                                           transferReason(outcome, remoteFolder),
-                                       NoticeIcon::Critical},
-                          ctx);
-    }
-    const std::string why = lead + (result.cancelled ? std::string("Sending was cancelled.")
-                                                     : notSent(result).front() + " was not sent: " +
-                                                           transferReason(outcome, remoteFolder));
-    const Notice notice =
-        sendStoppedNotice(why, reached, notSent(result), result.backupFolder.string());
-    ctx.prompter.tell(notice);
-    result.problem = oneLine(notice);
-    return result;
-}
-
 SendResult startResult() {
     SendResult result;
     for (const char* name : sendOrder) {
@@ -161,6 +104,15 @@ SendResult startResult() {
 bool readyToSend(const ReceiverFiles& files) {
     return files.channel.loaded() && files.satelliteFiles.antenna.loaded() &&
            files.satelliteFiles.dvbs.loaded();
+}
+
+bool SendResult::receiverChanged() const {
+    for (const auto& file : files) {
+        if (file.fate == FileFate::Arrived || file.fate == FileFate::Damaged) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::vector<std::string> SendResult::reached() const {
@@ -177,6 +129,14 @@ SendResult sendFiles(ReceiverFiles files, const SendOptions& options, const Link
     SendResult result = startResult();
     if (!readyToSend(files)) {
         return failedWith(std::move(result), sendNeedsAllFilesNotice(), ctx);
+    }
+    // Nothing goes up that the reload at the end could not follow.
+    if (auto problem = portProblem(ctx.profile.ftpPort)) {
+        return failedWith(std::move(result), noConnectionNotice("FTP " + *problem), ctx);
+    }
+    if (auto problem = portProblem(ctx.profile.telnetPort); problem && options.reload) {
+        return failedWith(std::move(result),
+                          couldNotConnectNotice(ctx.profile, "telnet " + *problem), ctx);
     }
     const fs::path staging = stagingFolderOf(ctx.dataFolder);
     try {
@@ -197,14 +157,18 @@ SendResult sendFiles(ReceiverFiles files, const SendOptions& options, const Link
         result.cancelled = true;
         return result;
     }
-    if (auto failure = uploadAll(staging, result, ctx)) {
-        return stopped(std::move(result), *failure, ctx);
+    if (auto failure = replaceOnReceiver(staging, result, ctx, false)) {
+        return failedWith(std::move(result), *failure, ctx);
+    }
+    if (result.cancelled) {
+        return result;
     }
     if (!options.reload) {
         return result;
     }
     if (!settle(ctx)) {
-        return stopped(std::move(result), {TransferStatus::Result::Cancelled, {}, {}, 0}, ctx);
+        result.cancelled = true;
+        return failedWith(std::move(result), reloadCancelledNotice(), ctx);
     }
     TcpStream stream;
     const TelnetOutcome telnet = converse(TelnetGoal::Reload, ctx, stream);
@@ -224,8 +188,11 @@ SendResult restoreBackup(const fs::path& backupFolder, const LinkContext& ctx) {
     result.backupFolder = backupFolder; // still named when putting it back fails
     std::erase_if(result.files,
                   [&](const FileReport& file) { return !fs::exists(backupFolder / file.name); });
-    if (auto failure = uploadAll(backupFolder, result, ctx)) {
-        return stopped(std::move(result), *failure, ctx, true);
+    if (auto failure = replaceOnReceiver(backupFolder, result, ctx, true)) {
+        return failedWith(std::move(result), *failure, ctx);
+    }
+    if (result.cancelled) {
+        return result;
     }
     ctx.prompter.tell({"Information", "The files backed up before sending are back on the Orvix.",
                        NoticeIcon::Information});

@@ -32,6 +32,9 @@ int pollFor(int fd, short events, Milliseconds wait) {
 std::optional<std::string> TcpStream::connect(const std::string& host, int port, Milliseconds limit,
                                               const CancelToken& cancel) {
     close();
+    if (auto problem = portProblem(port)) {
+        return problem; // getaddrinfo would take 99999 modulo 65536
+    }
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;

@@ -1,7 +1,9 @@
 #include "link/telnet_session.h"
 
 #include "link/link_messages.h"
+#include "link/telnet_options.h"
 #include "link/transcript.h"
+#include "link/transfer.h"
 
 #include <chrono>
 
@@ -56,8 +58,7 @@ private:
             } else {
                 switch (stream_.receive(chunk, std::min(left, slice))) {
                 case ByteStream::Read::Data:
-                    ctx_.progress.transcript(transcript_.append(chunk));
-                    apply(conversation_.received(chunk));
+                    take(chunk);
                     break;
                 case ByteStream::Read::Closed:
                     conversation_.closed();
@@ -66,6 +67,19 @@ private:
                     break;
                 }
             }
+        }
+    }
+
+    // Option requests are answered at once; only what the shell said reaches the pane.
+    void take(const std::string& chunk) {
+        const TelnetOptions::Split split = options_.feed(chunk);
+        if (!split.answer.empty() && !stream_.send(split.answer)) {
+            conversation_.closed();
+            return;
+        }
+        if (!split.data.empty()) {
+            ctx_.progress.transcript(transcript_.append(split.data));
+            apply(conversation_.received(split.data));
         }
     }
 
@@ -110,6 +124,7 @@ private:
     const LinkContext& ctx_;
     ByteStream& stream_;
     TelnetConversation conversation_;
+    TelnetOptions options_;
     Transcript transcript_;
     Milliseconds limit_{0};
 };
@@ -120,7 +135,24 @@ TelnetOutcome converse(TelnetGoal goal, const LinkContext& ctx, ByteStream& stre
     if (auto problem = profileProblem(ctx.profile)) {
         return {TelnetResult::Pending, false, problem};
     }
-    return Driver(goal, ctx, stream).run();
+    TelnetOutcome outcome = Driver(goal, ctx, stream).run();
+    if (goal != TelnetGoal::TestLogin || outcome.result == TelnetResult::Cancelled ||
+        !outcome.notice) {
+        return outcome;
+    }
+    ctx.progress.step(linktext::connecting);
+    const TransferStatus ftp = ftpCommands({}, ctx);
+    if (ftp.result == TransferStatus::Result::Cancelled) {
+        outcome.result = TelnetResult::Cancelled;
+        outcome.notice.reset();
+        return outcome;
+    }
+    const bool telnetOk = outcome.ok();
+    outcome.ftpLoginFailed = !ftp.done();
+    outcome.notice =
+        loginTestNotice(ctx.profile, *outcome.notice, telnetOk,
+                        ftp.done() ? std::string() : transferReason(ftp, linktext::receiverFolder));
+    return outcome;
 }
 
 TelnetOutcome runTelnet(TelnetGoal goal, const LinkContext& ctx, ByteStream* stream) {

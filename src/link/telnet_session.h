@@ -12,15 +12,19 @@ struct TelnetOutcome {
     TelnetResult result = TelnetResult::Pending;
     bool commandSent = false;
     std::optional<Notice> notice; // a failure, or the success of a test; none when cancelled
+    bool ftpLoginFailed = false;  // TestLogin: the FTP login was tried too and did not succeed
 
     bool ok() const {
-        return result == TelnetResult::Connected || result == TelnetResult::LoggedIn ||
-               result == TelnetResult::Reloaded;
+        return !ftpLoginFailed &&
+               (result == TelnetResult::Connected || result == TelnetResult::LoggedIn ||
+                result == TelnetResult::Reloaded);
     }
 };
 
 // One telnet conversation with the active profile over `stream`: status texts and the
-// transcript go to ctx.progress; every wait is bounded. Tells nothing itself.
+// transcript go to ctx.progress; every wait is bounded. Tells nothing itself. TestLogin
+// then tries the FTP login (and /DISK2) too, as Receive and Send log in there, and its notice
+// says which login worked.
 TelnetOutcome converse(TelnetGoal goal, const LinkContext& ctx, ByteStream& stream);
 
 // "Test IP Connection", "Test Username / Pass." and "Restart": a conversation over TCP (or

@@ -1,6 +1,7 @@
 #include "link/transfer.h"
 
 #include "common/data_folder.h"
+#include "database/receiver_files.h"
 #include "link/ftp_session.h"
 #include "link/link_messages.h"
 #include "link/transfer_log.h"
@@ -35,6 +36,7 @@ Result resultOf(FtpFailure failure) {
         return Result::TimedOut;
     case FtpFailure::Cancelled:
         return Result::Cancelled;
+    case FtpFailure::TooLarge:
     case FtpFailure::TransferFailed:
         break;
     }
@@ -129,8 +131,12 @@ public:
 private:
     TransferStatus outcomeOf(const FtpStatus& status) const {
         const auto& password = ctx_.profile.password;
-        return {resultOf(status.failure), withoutPassword(status.reply, password),
-                withoutPassword(status.detail, password), 0};
+        return {resultOf(status.failure),
+                withoutPassword(status.reply, password),
+                withoutPassword(status.detail, password),
+                status.moved,
+                status.replyCode,
+                status.started};
     }
 
     TransferStatus failed(std::string detail) const {
@@ -151,15 +157,15 @@ private:
             return failed("cannot create a file in " + request_.localPath.parent_path().string() +
                           ": " + errnoText());
         }
-        std::optional<std::uint64_t> size;
-        if (const FtpStatus got = session_.download(request_.fileName, part.fd(), size);
-            !got.ok()) {
+        const FtpStatus got = session_.download(request_.nameThere(), part.fd(),
+                                                receiverFileLimit(request_.fileName).bytes);
+        if (!got.ok()) {
             return logged(outcomeOf(got));
         }
         const std::uint64_t bytes = part.size();
-        if (size && bytes != *size) {
-            return logged(failed("cut short: " + std::to_string(bytes) + " of " +
-                                 std::to_string(*size) + " bytes arrived"));
+        if (got.announced && bytes != *got.announced) {
+            return logged(failed("the connection broke after " + bytesText(bytes) + " of " +
+                                 bytesText(*got.announced) + " bytes"));
         }
         if (std::string why = part.keepAs(request_.localPath); !why.empty()) {
             return logged(failed(why));
@@ -171,7 +177,7 @@ private:
     }
 
     TransferStatus upload() {
-        const std::string& name = request_.fileName;
+        const std::string& name = request_.nameThere();
         const int fd = ::open(request_.localPath.c_str(), O_RDONLY | O_CLOEXEC);
         struct stat info {};
         if (fd < 0 || ::fstat(fd, &info) != 0) {
@@ -193,8 +199,10 @@ private:
             return logged(outcomeOf(checked));
         }
         if (remote && *remote != bytes) {
-            return logged(failed("the Orvix holds " + std::to_string(*remote) + " of " +
-                                 std::to_string(bytes) + " bytes"));
+            TransferStatus outcome = failed("the Orvix holds " + bytesText(*remote) + " of " +
+                                            bytesText(bytes) + " bytes");
+            outcome.started = true;
+            return logged(outcome);
         }
         ctx_.progress.bytes(bytes, bytes);
         log_.uploaded(request_.localPath, stored);
@@ -211,6 +219,12 @@ std::string withReply(std::string text, const std::string& reply) {
     return reply.empty() ? text : text + " (" + reply + ")";
 }
 
+// A refusal explains itself ("553 Could not create file."); a preliminary or positive reply
+// ("125 Data connection already open") says nothing about what went wrong.
+std::string explaining(const TransferStatus& outcome) {
+    return outcome.replyCode >= 400 ? outcome.reply : std::string();
+}
+
 } // namespace
 
 TransferStatus transferFile(const TransferRequest& request, const LinkContext& ctx) {
@@ -225,15 +239,16 @@ std::string transferReason(const TransferStatus& outcome, const std::string& rem
     case Result::Done:
         return {};
     case Result::Missing:
-        return withReply("not on the Orvix", outcome.reply);
+        return withReply("not on the Orvix", explaining(outcome));
     case Result::Failed:
-        return withReply(outcome.detail, outcome.reply);
+        return withReply(outcome.detail, explaining(outcome));
     case Result::LoginRefused:
-        return withReply("Invalid username or password", outcome.reply);
+        return withReply("Invalid username or password", explaining(outcome));
     case Result::NoConnection:
         return "Unknown Error: No connection Established (" + outcome.detail + ")";
     case Result::NoFolder:
-        return withReply("the folder " + remoteFolder + " is not on the Orvix", outcome.reply);
+        return withReply("the folder " + remoteFolder + " is not on the Orvix",
+                         explaining(outcome));
     case Result::TimedOut:
         return "the Orvix stopped answering (" + outcome.detail + ")";
     case Result::Cancelled:
@@ -256,6 +271,29 @@ Notice sessionNotice(const TransferStatus& outcome, const std::string& remoteFol
         break;
     }
     return {"Failure", transferReason(outcome, remoteFolder), NoticeIcon::Critical};
+}
+
+TransferStatus ftpCommands(const std::vector<std::string>& commands, const LinkContext& ctx,
+                           const std::string& remoteFolder) {
+    FtpSession session(ctx.profile, remoteFolder, ctx.timeouts, ctx.cancel, ctx.progress);
+    const FtpStatus status = session.commands(commands);
+    const auto& password = ctx.profile.password;
+    return {resultOf(status.failure),
+            withoutPassword(status.reply, password),
+            withoutPassword(status.detail, password),
+            0,
+            status.replyCode,
+            false};
+}
+
+std::optional<std::uint64_t> remoteSize(const std::string& name, const LinkContext& ctx,
+                                        const std::string& remoteFolder) {
+    FtpSession session(ctx.profile, remoteFolder, ctx.timeouts, ctx.cancel, ctx.progress);
+    std::optional<std::uint64_t> bytes;
+    if (!session.size(name, bytes).ok()) {
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 fs::path transferLogPath(const fs::path& dataFolder) {

@@ -18,7 +18,8 @@ enum class FileFate {
     NotTried,
     Arrived, // received: staged; sent: on the receiver with the right size
     Missing, // received: the receiver has no such file
-    Failed,
+    Failed,  // received: nothing staged; sent: the receiver keeps its own file
+    Damaged, // sent: a store that broke off has left the receiver's file incomplete
 };
 
 struct FileReport {
@@ -57,6 +58,8 @@ struct SendResult {
 
     bool ok() const { return problem.empty() && !cancelled; }
     std::vector<std::string> reached() const; // files now on the receiver
+    // Some of the receiver's files are no longer the ones it had: the backup can help.
+    bool receiverChanged() const;
 };
 
 // All three images are loaded; anything less would overwrite the receiver's lists with nothing.
@@ -68,7 +71,8 @@ bool readyToSend(const ReceiverFiles& files);
 // Takes its own copy of the images, so the window may go on editing while it runs.
 SendResult sendFiles(ReceiverFiles files, const SendOptions& options, const LinkContext& ctx);
 
-// Puts the files of a backup folder back on the receiver, as they are; no reload.
+// Puts the files of a backup folder back on the receiver, as they are and the same way a send
+// does; no reload.
 SendResult restoreBackup(const std::filesystem::path& backupFolder, const LinkContext& ctx);
 
 } // namespace tavrino

@@ -1,10 +1,8 @@
+#include "database/receiver_files.h"
 #include "link/ftp_reply.h"
+#include "link/link_messages.h"
 #include "link/transfer.h"
 #include "link_fixture.h"
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace tavrino {
 namespace {
@@ -91,8 +89,8 @@ TEST_F(FtpTest, EachFaultOfTheReceiverHasItsOutcome) {
         std::string reason; // part of the one-line reason
         bool logged;        // the login succeeded, so the log has lines
     };
-    const std::string held = "the Orvix holds " + std::to_string(receiverFiles.dvbs.size() / 2) +
-                             " of " + std::to_string(receiverFiles.dvbs.size()) + " bytes";
+    const std::string held = "the Orvix holds " + bytesText(receiverFiles.dvbs.size() / 2) +
+                             " of " + bytesText(receiverFiles.dvbs.size()) + " bytes";
     const auto down = Direction::Download;
     const auto up = Direction::Upload;
     for (const Case& c : {
@@ -101,16 +99,16 @@ TEST_F(FtpTest, EachFaultOfTheReceiverHasItsOutcome) {
                   Result::LoginRefused,
                   "Invalid username or password",
                   false},
-             Case{{"--refuse-ftp"}, down, Result::NoConnection, "No connection Established", false},
+             Case{{"--refuse-ftp"}, down, Result::NoConnection, "port", false},
              Case{{"--no-disk2"},
                   down,
                   Result::NoFolder,
                   "the folder /DISK2 is not on the Orvix",
                   true},
              Case{{"--missing", "DVBS.dat"}, down, Result::Missing, "not on the Orvix (550", true},
-             Case{{"--drop", "DVBS.dat"}, down, Result::Failed, "", true},
-             Case{{"--drop", "DVBS.dat"}, up, Result::Failed, "", true},
-             Case{{"--read-only"}, up, Result::Failed, "550", true},
+             Case{{"--drop", "DVBS.dat"}, down, Result::Failed, "the connection broke after", true},
+             Case{{"--drop", "DVBS.dat"}, up, Result::Failed, "the connection broke during", true},
+             Case{{"--read-only"}, up, Result::Failed, "refused (550 ", true},
              Case{{"--short-store", "DVBS.dat"}, up, Result::Failed, held, true},
          }) {
         startSim(c.faults);
@@ -121,8 +119,10 @@ TEST_F(FtpTest, EachFaultOfTheReceiverHasItsOutcome) {
         const TransferStatus outcome = c.direction == down ? get("DVBS.dat") : put("DVBS.dat");
         const std::string what = c.faults.front();
         EXPECT_EQ(outcome.result, c.result) << what << ": " << outcome.detail;
-        EXPECT_NE(transferReason(outcome, "/DISK2").find(c.reason), std::string::npos)
-            << what << ": " << transferReason(outcome, "/DISK2");
+        const std::string reason = transferReason(outcome, "/DISK2");
+        EXPECT_NE(reason.find(c.reason), std::string::npos) << what << ": " << reason;
+        EXPECT_EQ(reason.find("Data connection"), std::string::npos)
+            << what << ": a preliminary reply explains nothing: " << reason;
         EXPECT_EQ(fs::exists(transferLogPath(data.path())), c.logged) << what;
         if (c.direction == down) {
             EXPECT_EQ(test::readFile(staging() / "DVBS.dat"), before)
@@ -143,21 +143,67 @@ TEST_F(FtpTest, CancelStopsASlowTransferAndLeavesNoPartialFile) {
     EXPECT_EQ(log().find("Unable"), std::string::npos) << "a cancel is not a failure";
 }
 
-TEST_F(FtpTest, ServerThatNeverGreetsIsNoConnectionAfterTheReplyWait) {
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
-    ASSERT_EQ(::listen(listener, 4), 0);
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
-    profile.ftpPort = ntohs(address.sin_port);
+TEST_F(FtpTest, NoConnectionNamesTheAddressAndPortAndWhatHappened) {
+    test::LoopbackSocket silent(true);
+    test::LoopbackSocket refusing(false);
+    test::LoopbackSocket wrapped(true, 99999 % 65536);
     timeouts.reply = Milliseconds{500};
-    const TransferStatus outcome = get("DVBS.dat");
-    ::close(listener);
-    EXPECT_EQ(outcome.result, Result::NoConnection);
-    EXPECT_NE(outcome.detail.find("timeout"), std::string::npos) << outcome.detail;
+    struct Case {
+        int port;
+        std::string words;
+    };
+    for (const Case& c : {
+             Case{silent.port(), " accepted the connection but sent no FTP greeting within 0.5 s"},
+             Case{refusing.port(), " refused the connection"},
+             Case{99999, ""},
+         }) {
+        profile.ftpPort = c.port;
+        const TransferStatus outcome = get("DVBS.dat");
+        EXPECT_EQ(outcome.result, Result::NoConnection) << c.port;
+        const std::string expected =
+            c.port == 99999 ? "FTP port 99999 does not exist (ports run from 1 to 65535)"
+                            : "127.0.0.1 port " + std::to_string(c.port) + c.words;
+        EXPECT_EQ(sessionNotice(outcome, "/DISK2"),
+                  (Notice{"Error", "Unknown Error: No connection Established (" + expected + ")",
+                          NoticeIcon::None}));
+    }
+    if (wrapped.bound()) {
+        EXPECT_FALSE(wrapped.connectedTo()) << "99999 modulo 65536";
+    }
+}
+
+TEST_F(FtpTest, ActiveModeReportsTheServersReplyNotALibraryNote) {
+    startSim({"--read-only"});
+    profile.passive = false;
+    test::writeFile(staging() / "DVBS.dat", receiverFiles.dvbs);
+    const TransferStatus outcome = put("DVBS.dat");
+    EXPECT_EQ(outcome.result, Result::Failed);
+    EXPECT_EQ(transferReason(outcome, "/DISK2"), "refused (550 Not enough privileges.)");
+}
+
+TEST_F(FtpTest, ADownloadStopsPastTheLargestFileOfItsName) {
+    const std::string limit = bytesText(receiverFileLimit(antennaFileName).bytes);
+    struct Case {
+        std::vector<std::string> faults;
+        std::string reason;
+    };
+    for (const Case& c : {
+             Case{{"--endless", "antenna_list.dat"},
+                  "the Orvix offers 10,737,418,240 bytes, more than such a file can hold (" +
+                      limit + " bytes)"},
+             Case{{"--endless", "antenna_list.dat", "--no-size"},
+                  "more than " + limit + " bytes came, more than such a file can hold (" + limit +
+                      " bytes)"},
+         }) {
+        startSim(c.faults);
+        const TransferStatus outcome = get("antenna_list.dat");
+        EXPECT_EQ(outcome.result, Result::Failed);
+        EXPECT_EQ(transferReason(outcome, "/DISK2"), c.reason);
+        EXPECT_LE(outcome.bytes, receiverFileLimit(antennaFileName).bytes);
+        EXPECT_FALSE(fs::exists(staging() / "antenna_list.dat"));
+        EXPECT_TRUE(leftovers(staging()).empty());
+        sim.reset();
+    }
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "cli_runner.h"
+#include "link/link_messages.h"
 #include "link/profiles.h"
 #include "link_fixture.h"
 
@@ -82,6 +83,75 @@ TEST_F(LinkCliTest, ReceiveWritesTheFilesAndWarnsAboutAMissingAntennaFile) {
     EXPECT_FALSE(fs::exists(out / "antenna_list.dat"));
     ASSERT_EQ(lines(run.err).size(), 1u) << run.err;
     EXPECT_EQ(run.err.rfind("warning: antenna_list.dat: not on the Orvix", 0), 0u) << run.err;
+}
+
+TEST_F(LinkCliTest, ACutDownloadFailsTheReceiveAndLeavesTheTargetFolderAlone) {
+    startSim({"--drop", "antenna_list.dat"});
+    addSimProfile();
+    test::TempDir out;
+    const auto old = sample::generate({.services = 20, .seed = 9});
+    sample::writeFolder(old, out.path());
+    const CliRun run = cli("receive --profile sim --to '" + out.path().string() + "'");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, "");
+    ASSERT_EQ(lines(run.err).size(), 1u) << run.err;
+    EXPECT_EQ(run.err.rfind("receive: antenna_list.dat: the connection broke after 1,024 of ", 0),
+              0u)
+        << run.err;
+    EXPECT_TRUE(run.err.ends_with(" bytes - nothing was opened\n")) << run.err;
+    EXPECT_EQ(test::readFile(out / "all_channel.dat"), old.channel);
+    EXPECT_EQ(test::readFile(out / "antenna_list.dat"), old.antenna);
+}
+
+TEST_F(LinkCliTest, ACutSendSaysWhatTheReceiverHoldsNow) {
+    test::TempDir folder;
+    const auto files = sample::generate({.services = 80, .seed = 3});
+    sample::writeFolder(files, folder.path());
+    const std::string dir = "'" + folder.path().string() + "'";
+    struct Case {
+        std::vector<std::string> faults;
+        std::string err;
+    };
+    for (const Case& c : {
+             Case{{"--cut-upload", "all_channel.dat"},
+                  "send: all_channel.dat was not sent: the connection broke during the upload. - "
+                  "Nothing on the Orvix was changed.\n"},
+             Case{{"--cut-upload", "all_channel.dat", "--refuse-hidden"},
+                  "send: all_channel.dat was not sent: the connection broke during the upload. - "
+                  "all_channel.dat on the Orvix is now incomplete: 1,024 of " +
+                      bytesText(files.channel.size()) +
+                      " bytes. - New on the Orvix: DVBS.dat, antenna_list.dat - Unchanged on the "
+                      "Orvix: none - The Orvix was not told to reload. - No backup was made.\n"},
+         }) {
+        startSim(c.faults);
+        addSimProfile();
+        const CliRun run = cli("send " + dir + " --profile sim --no-backup");
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_TRUE(sim->commands().empty());
+        cli("profile-remove sim");
+        sample::writeFolder(receiverFiles, disk2());
+        sim.reset();
+    }
+}
+
+TEST_F(LinkCliTest, TheTelnetCommandsAnswerADaemonThatNegotiates) {
+    startSim({"--negotiate"});
+    addSimProfile();
+    const CliRun login = cli("test-login --profile sim");
+    ASSERT_EQ(login.exitCode, 0) << login.err;
+    EXPECT_NE(
+        login.out.find("Telnet login (Telnet Port " + std::to_string(sim->telnetPort()) +
+                       ", used by Restart and after Send): accepted for root. - FTP login "
+                       "(FTP Port " +
+                       std::to_string(sim->ftpPort()) +
+                       ", used by Receive and Send): accepted for root, and /DISK2 is there."),
+        std::string::npos)
+        << login.out;
+    const CliRun reload = cli("reload --profile sim");
+    ASSERT_EQ(reload.exitCode, 0) << reload.err;
+    EXPECT_EQ(sim->commands(), std::vector<std::string>{"vfd_display -td210 REBOOT"});
+    expectSecret(login);
 }
 
 TEST_F(LinkCliTest, FailuresAreOneLineWithoutThePassword) {

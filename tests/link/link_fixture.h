@@ -5,9 +5,13 @@
 #include "recording_prompter.h"
 #include "test_support.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace tavrino::test {
 
@@ -37,6 +41,43 @@ public:
 };
 
 inline const std::string simPassword = "s3cret-Pa55";
+
+// A TCP socket on 127.0.0.1: bound only, connections to it are refused; listening, it takes
+// them and says nothing.
+class LoopbackSocket {
+public:
+    explicit LoopbackSocket(bool listening, int port = 0) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<std::uint16_t>(port));
+        socklen_t size = sizeof address;
+        bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+                 (!listening || ::listen(fd_, 4) == 0);
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
+        port_ = ntohs(address.sin_port);
+    }
+    ~LoopbackSocket() { ::close(fd_); }
+    LoopbackSocket(const LoopbackSocket&) = delete;
+    LoopbackSocket& operator=(const LoopbackSocket&) = delete;
+
+    bool bound() const { return bound_; }
+    int port() const { return port_; }
+    // Whether anyone has connected (to a listening socket).
+    bool connectedTo() const {
+        const int peer = ::accept(fd_, nullptr, nullptr);
+        if (peer >= 0) {
+            ::close(peer);
+        }
+        return peer >= 0;
+    }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+    bool bound_ = false;
+};
 
 // A receiver simulator serving a generated folder, a data folder and everything a
 // workflow needs, with waits short enough for tests.

@@ -1,3 +1,4 @@
+#include "database/folder_lock.h"
 #include "link/link_messages.h"
 #include "link/workflows.h"
 #include "link_fixture.h"
@@ -37,20 +38,38 @@ TEST_F(ReceiveTest, StaleStagedFilesAreRemovedAndNothingOpensWithoutTheChannelFi
     startSim({"--missing", "all_channel.dat"});
     fs::create_directories(staging());
     test::writeFile(staging() / "all_channel.dat", receiverFiles.channel); // an older receive
+    test::writeFile(staging() / ".all_channel.dat.part-Ab12Cd", {1, 2});   // one killed on its way
+    test::writeFile(staging() / ".notes.txt.part-Ab12Cd", {1, 2});         // not ours
     const ReceiveResult result = receiveFiles(context());
     EXPECT_FALSE(result.readyToOpen);
     EXPECT_FALSE(fs::exists(staging() / "all_channel.dat"));
+    EXPECT_EQ(leftovers(staging()), std::vector<std::string>{".notes.txt.part-Ab12Cd"});
     EXPECT_EQ(fates(result),
               (std::vector{FileFate::Missing, FileFate::Arrived, FileFate::Arrived}));
-    ASSERT_EQ(prompter.told.size(), 2u);
+    ASSERT_EQ(prompter.told.size(), 1u) << "one failure, one message";
     EXPECT_EQ(prompter.told[0],
               (Notice{"Tavrino",
                       "File not found - Unable To Complete Request.\r\n\r\nall_channel.dat - "
-                      "Empty file !!!",
-                      NoticeIcon::None}));
-    EXPECT_EQ(prompter.told[1].text, "Nothing was opened: all_channel.dat did not arrive !!!");
+                      "Empty file !!!\r\n\r\nNothing was opened: all_channel.dat did not "
+                      "arrive !!!",
+                      NoticeIcon::Exclamation}));
     EXPECT_EQ(result.problem.rfind("all_channel.dat: not on the Orvix (550", 0), 0u)
         << result.problem;
+}
+
+TEST_F(ReceiveTest, AnotherReceiveIntoTheSameFolderIsWaitedForNotDisturbed) {
+    startSim();
+    fs::create_directories(staging());
+    test::writeFile(staging() / ".DVBS.dat.part-Xy34Zw", {1, 2}); // the other one's download
+    std::string why;
+    const auto other = FolderLock::tryAcquire(staging(), why);
+    ASSERT_TRUE(other) << why;
+    const ReceiveResult result = receiveFiles(context());
+    EXPECT_FALSE(result.readyToOpen);
+    EXPECT_EQ(fates(result), std::vector<FileFate>(3, FileFate::NotTried));
+    EXPECT_TRUE(fs::exists(staging() / ".DVBS.dat.part-Xy34Zw"));
+    ASSERT_EQ(prompter.told.size(), 1u);
+    EXPECT_EQ(prompter.told[0].text, folderBusyText(staging()));
 }
 
 TEST_F(ReceiveTest, WithoutTheAntennaFileTheOthersOpenWithAWarning) {
@@ -91,16 +110,29 @@ TEST_F(ReceiveTest, SessionFailuresAreToldOnceAndEndTheReceive) {
     }
 }
 
-TEST_F(ReceiveTest, DroppedTransferCountsAsFailedAndLeavesNoPartialFile) {
-    startSim({"--drop", "DVBS.dat"});
-    const ReceiveResult result = receiveFiles(context());
-    EXPECT_FALSE(result.readyToOpen);
-    EXPECT_EQ(result.files[2].fate, FileFate::Failed);
-    EXPECT_FALSE(fs::exists(staging() / "DVBS.dat"));
-    EXPECT_TRUE(leftovers(staging()).empty());
-    ASSERT_EQ(prompter.told.size(), 2u);
-    EXPECT_EQ(prompter.told[0].text.rfind("DVBS.dat was not received: ", 0), 0u);
-    EXPECT_EQ(prompter.told[1].text, "Nothing was opened: DVBS.dat did not arrive !!!");
+TEST_F(ReceiveTest, ACutDownloadIsAFailedReceiveWhicheverFileItHits) {
+    for (const char* file : {"DVBS.dat", "antenna_list.dat"}) {
+        startSim({"--drop", file});
+        prompter.told.clear();
+        const ReceiveResult result = receiveFiles(context());
+        EXPECT_FALSE(result.readyToOpen) << file;
+        const auto failed = std::find_if(result.files.begin(), result.files.end(),
+                                         [&](const FileReport& f) { return f.name == file; });
+        EXPECT_EQ(failed->fate, FileFate::Failed);
+        EXPECT_FALSE(fs::exists(staging() / file));
+        EXPECT_TRUE(leftovers(staging()).empty());
+        ASSERT_EQ(prompter.told.size(), 1u) << "one failure, one message";
+        EXPECT_EQ(prompter.told[0].title, "Failure");
+        EXPECT_EQ(prompter.told[0].text.rfind(std::string(file) +
+                                                  " was not received: the connection broke "
+                                                  "after 1,024 of ",
+                                              0),
+                  0u)
+            << prompter.told[0].text;
+        EXPECT_TRUE(prompter.told[0].text.ends_with(" bytes.\r\n\r\nNothing was opened."))
+            << prompter.told[0].text;
+        sim.reset();
+    }
 }
 
 TEST_F(ReceiveTest, CancelDuringATransferOpensNothingAndSaysNothing) {

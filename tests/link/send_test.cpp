@@ -41,6 +41,7 @@ TEST_F(SendTest, UploadsBacksUpAndReloads) {
     EXPECT_EQ(result.backupFolder.parent_path(), data / "backups" / "receiver");
     EXPECT_EQ(sim->commands(), std::vector<std::string>{"vfd_display -td210 REBOOT"});
     EXPECT_TRUE(prompter.told.empty());
+    EXPECT_TRUE(leftovers(disk2()).empty()) << "every temporary was renamed into place";
     const auto& s = progress.steps;
     for (const char* step : {"DVBS.dat", "antenna_list.dat", "all_channel.dat", "Uploading...",
                              "Uploading.", "Uploading..", "Reload...", "Success."}) {
@@ -72,25 +73,56 @@ TEST_F(SendTest, RefusedUnlessAllThreeImagesAreLoaded) {
     EXPECT_FALSE(fs::exists(data / "backups"));
 }
 
-TEST_F(SendTest, AFailedUploadStopsAtOnceWithoutReload) {
-    startSim({"--short-store", "antenna_list.dat"});
+TEST_F(SendTest, AnUploadThatFailsChangesNothingOnTheReceiver) {
+    struct Case {
+        std::vector<std::string> faults;
+        std::string told;
+    };
+    for (const Case& c : {
+             Case{{"--short-store", "antenna_list.dat"},
+                  "antenna_list.dat was not sent: the Orvix holds "},
+             Case{{"--cut-upload", "all_channel.dat"},
+                  "all_channel.dat was not sent: the connection broke during the upload."},
+         }) {
+        startSim(c.faults);
+        prompter.told.clear();
+        const SendResult result = send();
+        const std::string what = c.faults.back();
+        EXPECT_FALSE(result.ok()) << what;
+        EXPECT_TRUE(result.reached().empty()) << what;
+        EXPECT_FALSE(result.receiverChanged()) << what;
+        EXPECT_TRUE(receiverUnchanged()) << what << ": byte for byte";
+        EXPECT_TRUE(leftovers(disk2()).empty()) << what << ": the temporaries are gone";
+        EXPECT_TRUE(sim->commands().empty()) << what << ": no reload";
+        EXPECT_EQ(std::find(progress.steps.begin(), progress.steps.end(), "Uploading."),
+                  progress.steps.end())
+            << "no pause either";
+        ASSERT_EQ(prompter.told.size(), 1u) << what;
+        const std::string& text = prompter.told[0].text;
+        EXPECT_EQ(text.rfind(c.told, 0), 0u) << text;
+        EXPECT_TRUE(text.ends_with(".\r\n\r\nNothing on the Orvix was changed.")) << text;
+        sim.reset();
+    }
+}
+
+TEST_F(SendTest, ARenameRefusedHalfwayNamesNewAndOldFilesAndTheBackupPutsThemBack) {
+    startSim({"--refuse-rename", "antenna_list.dat"});
     const SendResult result = send();
     EXPECT_FALSE(result.ok());
     EXPECT_EQ(result.reached(), std::vector<std::string>{"DVBS.dat"});
-    EXPECT_EQ(result.files[2].fate, FileFate::NotTried);
+    EXPECT_TRUE(result.receiverChanged());
+    EXPECT_EQ(test::readFile(disk2() / "DVBS.dat"), edited.dvbs);
+    EXPECT_EQ(test::readFile(disk2() / "antenna_list.dat"), receiverFiles.antenna);
     EXPECT_EQ(test::readFile(disk2() / "all_channel.dat"), receiverFiles.channel);
-    EXPECT_TRUE(sim->commands().empty()) << "no reload after a failed upload";
-    EXPECT_EQ(std::find(progress.steps.begin(), progress.steps.end(), "Uploading."),
-              progress.steps.end())
-        << "no pause either";
+    EXPECT_TRUE(leftovers(disk2()).empty());
+    EXPECT_TRUE(sim->commands().empty()) << "no reload after a failure";
     ASSERT_EQ(prompter.told.size(), 1u);
-    const std::string& text = prompter.told[0].text;
-    EXPECT_EQ(text.rfind("antenna_list.dat was not sent: the Orvix holds", 0), 0u) << text;
-    EXPECT_NE(text.find("On the Orvix now: DVBS.dat\r\nNot sent: antenna_list.dat, "
-                        "all_channel.dat\r\nThe Orvix was not told to reload."),
-              std::string::npos)
-        << text;
-    EXPECT_NE(text.find(result.backupFolder.string()), std::string::npos);
+    EXPECT_EQ(prompter.told[0].text,
+              "antenna_list.dat could not be put in place: refused (550 Rename refused.).\r\n\r\n"
+              "New on the Orvix: DVBS.dat\r\nUnchanged on the Orvix: antenna_list.dat, "
+              "all_channel.dat\r\nThe Orvix was not told to reload.\r\n\r\nIts earlier files "
+              "are in " +
+                  result.backupFolder.string());
 
     sim.reset();
     startSim();
@@ -100,8 +132,60 @@ TEST_F(SendTest, AFailedUploadStopsAtOnceWithoutReload) {
     EXPECT_EQ(prompter.told.size(), 1u);
 }
 
-TEST_F(SendTest, AFailedPutBackSaysSoAndNamesTheBackupAgain) {
-    startSim({"--short-store", "antenna_list.dat"});
+TEST_F(SendTest, AServerWithoutRenamesGetsTheFilesStoredDirectly) {
+    for (const char* fault : {"--no-rename", "--refuse-hidden"}) {
+        startSim({fault});
+        const SendResult result = send();
+        EXPECT_TRUE(result.ok()) << fault << ": " << result.problem;
+        EXPECT_TRUE(result.reloaded) << fault;
+        EXPECT_EQ(test::readFile(disk2() / "DVBS.dat"), edited.dvbs) << fault;
+        EXPECT_EQ(test::readFile(disk2() / "antenna_list.dat"), edited.antenna) << fault;
+        EXPECT_EQ(test::readFile(disk2() / "all_channel.dat"), ws.channelBytes()) << fault;
+        EXPECT_TRUE(leftovers(disk2()).empty()) << fault;
+        EXPECT_TRUE(prompter.told.empty()) << fault;
+        sample::writeFolder(receiverFiles, disk2());
+        sim.reset();
+    }
+}
+
+TEST_F(SendTest, ADirectStoreThatBreaksOffNamesTheIncompleteFile) {
+    const std::string size = bytesText(ws.channelBytes().size());
+    for (const bool backup : {true, false}) {
+        startSim({"--refuse-hidden", "--cut-upload", "all_channel.dat"});
+        prompter.told.clear();
+        const SendResult result = send({.backup = backup});
+        EXPECT_FALSE(result.ok());
+        EXPECT_EQ(result.files[2].fate, FileFate::Damaged);
+        EXPECT_EQ(test::readFile(disk2() / "all_channel.dat").size(), 1024u);
+        EXPECT_TRUE(sim->commands().empty()) << "no reload after a failure";
+        ASSERT_EQ(prompter.told.size(), 1u);
+        EXPECT_EQ(prompter.told[0].text,
+                  "all_channel.dat was not sent: the connection broke during the upload."
+                  "\r\n\r\nall_channel.dat on the Orvix is now incomplete: 1,024 of " +
+                      size +
+                      " bytes.\r\nNew on the Orvix: DVBS.dat, antenna_list.dat\r\nUnchanged on "
+                      "the Orvix: none\r\nThe Orvix was not told to reload.\r\n\r\n" +
+                      (backup ? "Its earlier files are in " + result.backupFolder.string()
+                              : std::string("No backup was made.")));
+        EXPECT_EQ(result.problem, oneLine(prompter.told[0]));
+        sample::writeFolder(receiverFiles, disk2());
+        sim.reset();
+    }
+}
+
+TEST_F(SendTest, CancelBeforeTheRenamesLeavesTheReceiverAsItWas) {
+    startSim({"--slow", "20000"});
+    progress.cancelAfterBytes = &cancel;
+    const SendResult result = send({.backup = false});
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_TRUE(result.problem.empty());
+    EXPECT_TRUE(receiverUnchanged());
+    EXPECT_TRUE(leftovers(disk2()).empty());
+    EXPECT_TRUE(prompter.told.empty());
+}
+
+TEST_F(SendTest, APutBackThatFailsSaysSoAndNamesTheBackupAgain) {
+    startSim({"--refuse-rename", "antenna_list.dat"});
     const SendResult result = send();
     ASSERT_FALSE(result.ok());
     prompter.told.clear();
@@ -109,10 +193,14 @@ TEST_F(SendTest, AFailedPutBackSaysSoAndNamesTheBackupAgain) {
     EXPECT_FALSE(restore.ok());
     ASSERT_EQ(prompter.told.size(), 1u);
     const std::string& text = prompter.told[0].text;
-    EXPECT_EQ(
-        text.rfind("Putting the backed-up files back failed. antenna_list.dat was not sent", 0), 0u)
+    EXPECT_EQ(text.rfind("Putting the backed-up files back failed. antenna_list.dat could not be "
+                         "put in place",
+                         0),
+              0u)
         << text;
-    EXPECT_NE(text.find(result.backupFolder.string()), std::string::npos) << text;
+    EXPECT_NE(text.find("The backup is still in " + result.backupFolder.string()),
+              std::string::npos)
+        << text;
 }
 
 TEST_F(SendTest, NothingIsUploadedWhenTheReceiverRefuses) {
@@ -133,6 +221,7 @@ TEST_F(SendTest, NothingIsUploadedWhenTheReceiverRefuses) {
         EXPECT_FALSE(result.ok()) << what;
         EXPECT_TRUE(result.reached().empty()) << what;
         EXPECT_TRUE(receiverUnchanged()) << what;
+        EXPECT_TRUE(leftovers(disk2()).empty()) << what;
         EXPECT_TRUE(sim->commands().empty()) << what;
         ASSERT_EQ(prompter.told.size(), 1u) << what;
         EXPECT_EQ(prompter.told[0].text.rfind(c.told, 0), 0u) << prompter.told[0].text;
@@ -158,6 +247,15 @@ TEST_F(SendTest, AReloadThatFailsSaysTheFilesAreThere) {
         EXPECT_EQ(prompter.told[0].text.find(test::simPassword), std::string::npos);
         sim.reset();
     }
+}
+
+TEST_F(SendTest, ATelnetDaemonThatWaitsForOptionAnswersLetsUsLogIn) {
+    startSim({"--negotiate"});
+    const TelnetOutcome outcome = reloadReceiver(context());
+    EXPECT_TRUE(outcome.ok()) << (outcome.notice ? outcome.notice->text : "");
+    EXPECT_EQ(sim->commands(), std::vector<std::string>{"vfd_display -td210 REBOOT"});
+    EXPECT_EQ(progress.transcriptText.rfind("\r\nOrvix 2.6 receiver\r\n", 0), 0u)
+        << "no option bytes in the pane: " << progress.transcriptText;
 }
 
 TEST_F(SendTest, AShellThatAsksNoPasswordStillReloads) {

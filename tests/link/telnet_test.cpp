@@ -1,4 +1,5 @@
 #include "link/link_messages.h"
+#include "link/telnet_options.h"
 #include "link/telnet_session.h"
 #include "link/transcript.h"
 #include "link_fixture.h"
@@ -38,6 +39,7 @@ public:
 };
 
 const std::string iac = "\xff\xfb\x01\xff\xfb\x03";
+const std::string refusals = "\xff\xfe\x01\xff\xfe\x03"; // DONT ECHO, DONT SGA
 const std::string user = "root\n";
 const std::string password = "kelvo\n";
 const std::string command = "vfd_display -td210 REBOOT\r\n";
@@ -53,12 +55,18 @@ struct Conversation {
 
 class TelnetTest : public testing::Test {
 protected:
-    TelnetTest() { timeouts.reply = timeouts.prompt = timeouts.connect = Milliseconds{50}; }
+    TelnetTest() {
+        timeouts.reply = timeouts.prompt = timeouts.connect = Milliseconds{50};
+        // A login test tries the FTP login too: here it finds a port that refuses.
+        profile.address = "127.0.0.1";
+        profile.ftpPort = noFtp.port();
+    }
 
     TelnetOutcome run(TelnetGoal goal, ScriptedStream& stream) {
         return runTelnet(goal, {profile, timeouts, {}, progress, prompter, cancel}, &stream);
     }
 
+    test::LoopbackSocket noFtp{false};
     ConnectionProfile profile = defaultProfile();
     LinkTimeouts timeouts;
     RecordingProgress progress;
@@ -74,7 +82,7 @@ TEST_F(TelnetTest, EveryBranchOfTheConversation) {
          reload,
          {iac + "\r\nOrvix login: ", "root\r\nPassword: ", "\r\n[~]$ ", "REBOOT\r\n[~]$ "},
          R::Reloaded,
-         {user, password, command}},
+         {refusals, user, password, command}},
         {"no password asked",
          reload,
          {"login: ", "root\r\n[~]$ ", "[~]$ "},
@@ -104,7 +112,12 @@ TEST_F(TelnetTest, EveryBranchOfTheConversation) {
          reload,
          {"\xff\xfd\x18login:", "\xff\xfb\x01Password:", "[~]$", "[~]$"},
          R::Reloaded,
-         {user, password, command}},
+         {"\xff\xfc\x18", user, "\xff\xfe\x01", password, command}},
+        {"a daemon that waits for answers before the login",
+         reload,
+         {"\xff\xfd\x18\xff\xfd\x20", "\xff\xfd\x18", "login: ", "Password: ", "[~]$ ", "[~]$ "},
+         R::Reloaded,
+         {"\xff\xfc\x18\xff\xfc\x20", user, password, command}},
         {"no login prompt", reload, {"Orvix 2.6\r\n"}, R::TimedOut, {}},
         {"a shell that never prompts",
          reload,
@@ -134,6 +147,7 @@ TEST_F(TelnetTest, EveryBranchOfTheConversation) {
         stream.closeAtEnd = c.closeAtEnd;
         const TelnetOutcome outcome = run(c.goal, stream);
         EXPECT_EQ(outcome.result, c.result) << c.name;
+        EXPECT_EQ(outcome.ftpLoginFailed, c.goal == TelnetGoal::TestLogin) << c.name;
         EXPECT_EQ(stream.sent, c.sent) << c.name;
         EXPECT_EQ(outcome.commandSent, !c.sent.empty() && c.sent.back() == command) << c.name;
     }
@@ -165,21 +179,44 @@ TEST_F(TelnetTest, MessagesNameAddressAndPortButNeverThePassword) {
     ASSERT_EQ(prompter.told.size(), 4u);
     EXPECT_EQ(prompter.told[0],
               (Notice{"Failure",
-                      "Could not open connection to the host - IP address 192.168.1.36 (port23)"
+                      "Could not open connection to the host - IP address 127.0.0.1 (port23)"
                       "\r\n\r\nConnection refused",
                       NoticeIcon::Critical}));
+    const std::string ftpPort = std::to_string(noFtp.port());
     EXPECT_EQ(prompter.told[1],
-              (Notice{"Failure", "Login incorrect - Username : root / Password : ********\r\n\r\n",
+              (Notice{"Failure",
+                      "Login incorrect - Username : root / Password : ********\r\n\r\n"
+                      "Telnet login (Telnet Port 23, used by Restart and after Send): failed, as "
+                      "said above.\r\nFTP login (FTP Port " +
+                          ftpPort +
+                          ", used by Receive and Send): Unknown Error: No connection "
+                          "Established (127.0.0.1 port " +
+                          ftpPort + " refused the connection).",
                       NoticeIcon::Critical}));
     EXPECT_EQ(prompter.told[2],
               (Notice{"Information",
-                      "Successfully connected to the Orvix on IP address 192.168.1.36 (port23)"
+                      "Successfully connected to the Orvix on IP address 127.0.0.1 (port23)"
                       "\r\n\r\n",
                       NoticeIcon::Information}));
     EXPECT_EQ(prompter.told[3].text, "The reload command was sent, but the Orvix did not show "
                                      "\"[~]$\" again within 0.05 s.");
     for (const auto& notice : prompter.told) {
         EXPECT_EQ(notice.text.find("hunter22"), std::string::npos);
+    }
+}
+
+TEST_F(TelnetTest, APortOutsideTheRangeIsRefusedNotWrapped) {
+    test::LoopbackSocket wrapped(true, 99999 % 65536);
+    profile.telnetPort = 99999;
+    const TelnetOutcome outcome =
+        runTelnet(TelnetGoal::TestConnection, {profile, timeouts, {}, progress, prompter, cancel});
+    EXPECT_EQ(outcome.result, TelnetResult::ConnectFailed);
+    ASSERT_EQ(prompter.told.size(), 1u);
+    EXPECT_EQ(prompter.told[0].text,
+              "Could not open connection to the host - IP address 127.0.0.1 (port99999)\r\n\r\n"
+              "port 99999 does not exist (ports run from 1 to 65535)");
+    if (wrapped.bound()) {
+        EXPECT_FALSE(wrapped.connectedTo()) << "99999 modulo 65536";
     }
 }
 
@@ -208,6 +245,40 @@ TEST_F(TelnetTest, TranscriptPaneIsFedAndMatchingIgnoresItsClearing) {
     ASSERT_TRUE(run(TelnetGoal::Reload, stream).ok());
     EXPECT_EQ(progress.transcriptText, "in:\r\nPassword:\r\n[~]$\r\n[~]$\r\n")
         << "cleared at the chunk after the long one, which still completed \"login:\"";
+}
+
+TEST(TelnetOptions, EveryRequestIsRefusedOnceAndNoCommandReachesTheData) {
+    struct Case {
+        std::string name;
+        std::vector<std::string> chunks;
+        std::string data;
+        std::string answer;
+    };
+    for (const Case& c : {
+             Case{"DO and WILL", {"\xff\xfd\x18\xff\xfb\x01"}, "", "\xff\xfc\x18\xff\xfe\x01"},
+             Case{"once per option",
+                  {"\xff\xfd\x27", "\xff\xfd\x27\xff\xfb\x27"},
+                  "",
+                  "\xff\xfc\x27\xff\xfe\x27"},
+             Case{"DONT and WONT need no answer", {"\xff\xfe\x01\xff\xfc\x03"}, "", ""},
+             Case{"split over chunks", {"log\xff", "\xfd", "\x23in:"}, "login:", "\xff\xfc\x23"},
+             Case{"sub-negotiation dropped",
+                  {"a\xff\xfa\x18\x01\xff", "\xf0"
+                                            "b"},
+                  "ab",
+                  ""},
+             Case{"doubled 255 is data, other commands go", {"x\xff\xff\xff\xf1y"}, "x\xffy", ""},
+         }) {
+        TelnetOptions options;
+        TelnetOptions::Split all;
+        for (const auto& chunk : c.chunks) {
+            const auto split = options.feed(chunk);
+            all.data += split.data;
+            all.answer += split.answer;
+        }
+        EXPECT_EQ(all.data, c.data) << c.name;
+        EXPECT_EQ(all.answer, c.answer) << c.name;
+    }
 }
 
 TEST(Transcript, KeepsPrintableCodesAndEndsEveryChunk) {
