@@ -56,6 +56,7 @@ public:
     explicit WindowPrompter(LinkRunner& runner) : runner_(runner) {}
 
     void tell(const Notice& notice) override {
+        runner_.waitWhileHeld();
         if (runner_.quiet_) {
             return;
         }
@@ -72,6 +73,7 @@ public:
 
     bool ask(const Notice& question) override {
         bool answer = false;
+        runner_.waitWhileHeld();
         if (runner_.quiet_) {
             return answer;
         }
@@ -139,6 +141,8 @@ void LinkRunner::cancel() {
 }
 
 void LinkRunner::stop() {
+    heldFinish_.reset();
+    held_ = false;
     if (!busy_) {
         return;
     }
@@ -155,9 +159,31 @@ void LinkRunner::stop() {
     setBusy(false);
 }
 
+void LinkRunner::hold() {
+    held_ = true;
+}
+
+void LinkRunner::release() {
+    held_ = false;
+    if (auto waiting = std::exchange(heldFinish_, std::nullopt)) {
+        finished(waiting->first, std::move(waiting->second));
+    }
+}
+
+// Called on the worker.
+void LinkRunner::waitWhileHeld() const {
+    while (held_ && !quiet_) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
 void LinkRunner::finished(std::uint64_t id, Finish finish) {
     if (id != jobId_ || !busy_) {
         return; // stopped: its outcome is not wanted any more
+    }
+    if (held_) {
+        heldFinish_.emplace(id, std::move(finish));
+        return;
     }
     if (worker_.joinable()) {
         worker_.join();

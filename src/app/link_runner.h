@@ -6,7 +6,9 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
+#include <utility>
 
 namespace tavrino::app {
 
@@ -32,6 +34,10 @@ public:
     void cancel();
     // Cancels the job, answers its questions with No, drops its Finish and waits for it.
     void stop();
+    // While held, the job's messages and questions and its Finish wait, so nothing shows or
+    // changes under a question the window is asking; release lets them through.
+    void hold();
+    void release();
 
 signals:
     void busyChanged(bool busy);
@@ -48,6 +54,7 @@ private:
     struct Run;
 
     void finished(std::uint64_t id, Finish finish);
+    void waitWhileHeld() const;
     void setBusy(bool busy);
     void postBytes();
 
@@ -60,6 +67,8 @@ private:
     bool busy_ = false;
     bool shownBusy_ = false;
     std::atomic<bool> quiet_{false};
+    std::atomic<bool> held_{false};
+    std::optional<std::pair<std::uint64_t, Finish>> heldFinish_;
     std::atomic<bool> workerDone_{true};
     std::atomic<std::uint64_t> bytesDone_{0};
     std::atomic<std::uint64_t> bytesTotal_{0};

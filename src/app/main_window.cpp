@@ -443,11 +443,21 @@ void MainWindow::tellNote(const std::optional<std::string>& note) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (link_->busy() &&
-        !dialogs_.ask(confirmQuestion("A transfer with the Orvix is still running. Stop it and "
-                                      "close Tavrino?"))) {
-        event->ignore();
+    if (link_->stoppingForClose() && link_->busy()) {
+        event->ignore(); // a close already waits for the transfer to end
         return;
+    }
+    if (link_->busy()) {
+        // Nothing the transfer says or brings may land under the question.
+        link_->holdOutcome();
+        const bool stop = dialogs_.ask(confirmQuestion(
+            "A transfer with the Orvix is still running. Stop it and close Tavrino?"));
+        if (!stop) {
+            link_->releaseOutcome();
+            event->ignore();
+            return;
+        }
+        link_->stopForClose();
     }
     if (!settleUnsavedEdits("closing")) {
         event->ignore();

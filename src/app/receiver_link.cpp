@@ -7,6 +7,7 @@
 #include "link/workflows.h"
 #include "widgets/connection_status_window.h"
 
+#include <QEventLoop>
 #include <QWidget>
 
 namespace tavrino::app {
@@ -59,6 +60,30 @@ void ReceiverLink::stop() {
     status_->hide();
 }
 
+void ReceiverLink::holdOutcome() {
+    runner_->hold();
+}
+
+void ReceiverLink::releaseOutcome() {
+    runner_->release();
+}
+
+void ReceiverLink::stopForClose() {
+    closing_ = true;
+    runner_->cancel();
+    QEventLoop untilDone;
+    connect(this, &ReceiverLink::busyChanged, &untilDone, [&untilDone](bool busy) {
+        if (!busy) {
+            untilDone.quit();
+        }
+    });
+    runner_->release();
+    if (busy()) {
+        untilDone.exec();
+    }
+    closing_ = false; // the window may stay after all, when unsaved edits keep it
+}
+
 bool ReceiverLink::start(const ConnectionProfile& profile,
                          std::function<Finish(const LinkContext&)> job) {
     auto wrapped = [this, job = std::move(job)](const LinkContext& ctx) -> Finish {
@@ -99,7 +124,7 @@ void ReceiverLink::receive(int targetVersion, const CodePage& codePage) {
         // Cancel pressed while the files were decoded still means nothing is opened.
         const bool cancelled = result.cancelled || ctx.cancel.cancelled();
         return [this, result, staged, cancelled] {
-            if (staged && !cancelled) {
+            if (staged && !cancelled && !closing_) {
                 emit filesReceived(staged, result.stagingFolder);
             } else if (cancelled) {
                 emit statusMessage("Receiving was cancelled; nothing was opened.");
@@ -132,7 +157,7 @@ void ReceiverLink::send(ReceiverFiles files) {
                       emit statusMessage(result.reloaded
                                              ? QString("Sent to the Orvix, which reloaded them.")
                                              : QString("Sent to the Orvix."));
-                  } else if (!result.uploaded && !result.reached().empty() &&
+                  } else if (!result.uploaded && result.receiverChanged() &&
                              !result.backupFolder.empty()) {
                       offerRestore(profile, result.backupFolder);
                   }

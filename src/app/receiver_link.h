@@ -49,6 +49,15 @@ public:
     void telnet(TelnetGoal goal);
     // Stops whatever runs, asking and telling nothing more (shut-down).
     void stop();
+    // While the window asks whether to close, the job's messages and outcome wait.
+    void holdOutcome();
+    // No to that question: the job goes on as before.
+    void releaseOutcome();
+    // Yes to it: cancels the job as Cancel does and returns once it has ended. Received files
+    // are not opened; a send still says what it left on the receiver and offers the backup,
+    // and a put-back that the user asks for is waited for too.
+    void stopForClose();
+    bool stoppingForClose() const { return closing_; }
 
 signals:
     void busyChanged(bool busy);
@@ -72,6 +81,7 @@ private:
     std::function<ConnectionProfile()> profileSource_;
     std::function<bool()> backupSource_;
     LinkTimeouts timeouts_;
+    bool closing_ = false;
 };
 
 } // namespace tavrino::app

@@ -217,7 +217,7 @@ private slots:
     }
 
     void aSendThatStopsHalfwayOffersToPutTheBackupBack() {
-        start({"--short-store", "all_channel.dat"});
+        start({"--refuse-rename", "all_channel.dat"});
         openOtherLists();
         dialogs_->yesNoAnswers = {true};
         bool progressBehindAMessage = false;
@@ -230,12 +230,58 @@ private slots:
         QCOMPARE(dialogs_->asked.size(), std::size_t{1});
         QCOMPARE(dialogs_->asked[0], restoreQuestion(backups[0].string()));
         QVERIFY(!dialogs_->told.empty());
-        QVERIFY(dialogs_->told[0].text.starts_with("all_channel.dat was not sent"));
-        // The two files that had arrived are the receiver's own again.
+        QVERIFY(dialogs_->told[0].text.starts_with("all_channel.dat could not be put in place"));
+        // The two files that had been renamed into place are the receiver's own again.
         QVERIFY(test::readFile(disk2() / "DVBS.dat") == onReceiver_.dvbs);
         QVERIFY(test::readFile(disk2() / "antenna_list.dat") == onReceiver_.antenna);
+        QVERIFY(test::readFile(disk2() / "all_channel.dat") == onReceiver_.channel);
         QVERIFY(sim_->commands().empty()); // never told to reload
         QVERIFY(everyEntryPointIs(true));
+    }
+
+    // The question stays up while the receive would have finished: nothing may land under it,
+    // and Yes ends the receive without opening what came.
+    void closingDuringAReceiveStopsItAndOpensNothing() {
+        start({}, {.services = 300, .satellites = 4, .bouquets = 3});
+        openOtherLists();
+        dialogs_->yesNoAnswers = {true};
+        dialogs_->whenShown = [&] { QTest::qWait(1500); };
+        click(tab().receiveButton());
+        QVERIFY(link().busy());
+        window_->close();
+        QVERIFY(!link().busy());
+        QVERIFY(!window_->isVisible());
+        QCOMPARE(dialogs_->asked.size(), std::size_t{1}); // no second question on top
+        QVERIFY(dialogs_->told.empty());
+        QCOMPARE(dialogs_->unsavedQuestions, 0);
+        QVERIFY(window_->workspace().channelBytes() == inWindow_.channel);
+        QCOMPARE(tab().serviceModel()->rowCount(), 120);
+    }
+
+    void closingDuringASendThatCutAFileSaysSoAndOffersTheBackup() {
+        start({"--refuse-hidden", "--cut-upload", "all_channel.dat"});
+        openOtherLists();
+        dialogs_->yesNoAnswers = {true, false};
+        const auto cut = [&] { return test::readFile(disk2() / "all_channel.dat").size() == 1024; };
+        dialogs_->whenShown = [&] {
+            if (dialogs_->asked.empty()) { // the close question: the cut happens meanwhile
+                QTRY_VERIFY_WITH_TIMEOUT(cut(), jobLimitMs);
+                QTest::qWait(300);
+            }
+        };
+        click(tab().sendButton());
+        QVERIFY(link().busy());
+        window_->close();
+        QVERIFY(!link().busy());
+        QVERIFY(!window_->isVisible());
+        const auto backups = receiverBackups();
+        QCOMPARE(backups.size(), std::size_t{1});
+        QCOMPARE(dialogs_->asked.size(), std::size_t{2});
+        QCOMPARE(dialogs_->asked[1], restoreQuestion(backups[0].string()));
+        QCOMPARE(dialogs_->told.size(), std::size_t{1});
+        QVERIFY(dialogs_->told[0].text.find("all_channel.dat on the Orvix is now incomplete: 1,024 "
+                                            "of ") != std::string::npos);
+        QVERIFY(sim_->commands().empty());
     }
 
     void testLoginShowsTheConversationInGreen() {

@@ -94,6 +94,10 @@ OptionsTab::OptionsTab(ProfileBook& book, UserDialogs& dialogs, const QString& s
     profiles->addLayout(form, 3);
     profiles->addLayout(profileButtons, 2);
 
+    testLogin_->setToolTip("Logs in with this profile over telnet (Telnet Port, as Restart does) "
+                           "and over FTP (FTP Port, as Receive and Send do), and says which "
+                           "login worked");
+
     auto* testButtons = new QHBoxLayout;
     testButtons->addWidget(testConnection_);
     testButtons->addWidget(testLogin_);
