@@ -386,8 +386,8 @@ std::string FtpSession::failureWords(int rawCode) const {
     if (impl_->tooLarge) {
         return (impl_->total > impl_->limit
                     ? "the Orvix offers " + bytesText(impl_->total) + " bytes"
-                    : "more than " + bytesText(impl_->limit) + " bytes came") +
-               ", more than such a file can hold (" + bytesText(impl_->limit) + " bytes)";
+                    : "the Orvix sent more than " + bytesText(impl_->limit) + " bytes") +
+               "; such a file holds at most " + bytesText(impl_->limit);
     }
     // What went into the socket is no measure of what the server kept, so an upload gets no
     // count here; the caller asks the server.

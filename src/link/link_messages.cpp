@@ -214,7 +214,7 @@ std::optional<std::string> portProblem(std::int64_t port) {
     if (port >= 1 && port <= 65535) {
         return std::nullopt;
     }
-    return "port " + std::to_string(port) + " does not exist (ports run from 1 to 65535)";
+    return "port " + std::to_string(port) + " does not exist: ports run from 1 to 65535";
 }
 
 std::string bytesText(std::uint64_t bytes) {

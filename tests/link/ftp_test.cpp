@@ -161,7 +161,7 @@ TEST_F(FtpTest, NoConnectionNamesTheAddressAndPortAndWhatHappened) {
         const TransferStatus outcome = get("DVBS.dat");
         EXPECT_EQ(outcome.result, Result::NoConnection) << c.port;
         const std::string expected =
-            c.port == 99999 ? "FTP port 99999 does not exist (ports run from 1 to 65535)"
+            c.port == 99999 ? "FTP port 99999 does not exist: ports run from 1 to 65535"
                             : "127.0.0.1 port " + std::to_string(c.port) + c.words;
         EXPECT_EQ(sessionNotice(outcome, "/DISK2"),
                   (Notice{"Error", "Unknown Error: No connection Established (" + expected + ")",
@@ -189,11 +189,10 @@ TEST_F(FtpTest, ADownloadStopsPastTheLargestFileOfItsName) {
     };
     for (const Case& c : {
              Case{{"--endless", "antenna_list.dat"},
-                  "the Orvix offers 10,737,418,240 bytes, more than such a file can hold (" +
-                      limit + " bytes)"},
+                  "the Orvix offers 10,737,418,240 bytes; such a file holds at most " + limit},
              Case{{"--endless", "antenna_list.dat", "--no-size"},
-                  "more than " + limit + " bytes came, more than such a file can hold (" + limit +
-                      " bytes)"},
+                  "the Orvix sent more than " + limit + " bytes; such a file holds at most " +
+                      limit},
          }) {
         startSim(c.faults);
         const TransferStatus outcome = get("antenna_list.dat");

@@ -214,7 +214,7 @@ TEST_F(TelnetTest, APortOutsideTheRangeIsRefusedNotWrapped) {
     ASSERT_EQ(prompter.told.size(), 1u);
     EXPECT_EQ(prompter.told[0].text,
               "Could not open connection to the host - IP address 127.0.0.1 (port99999)\r\n\r\n"
-              "port 99999 does not exist (ports run from 1 to 65535)");
+              "port 99999 does not exist: ports run from 1 to 65535");
     if (wrapped.bound()) {
         EXPECT_FALSE(wrapped.connectedTo()) << "99999 modulo 65536";
     }
