@@ -421,6 +421,21 @@ private slots:
         QCOMPARE(options().nameBox()->text(), QString("Renamed"));
     }
 
+    void aProfileIsAddedByKeyboardAlone() {
+        auto press = [&](Qt::Key key) { QTest::keyClick(window_->focusWidget(), key); };
+        options().profileList()->setFocus(Qt::TabFocusReason);
+        press(Qt::Key_Tab);
+        QCOMPARE(window_->focusWidget(), static_cast<QWidget*>(options().nameBox()));
+        QTest::keyClick(options().nameBox(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(options().nameBox(), "Keyboard");
+        for (int i = 0; i < 9; ++i) { // the other six boxes, Passive, Set Fore Color
+            press(Qt::Key_Tab);
+        }
+        QCOMPARE(window_->focusWidget(), static_cast<QWidget*>(options().addButton()));
+        press(Qt::Key_Space);
+        QCOMPARE(listed(), QStringList({"TEST Connection", "Keyboard"}));
+    }
+
     // A port outside 1-65535 would wrap (99999 reaches port 34463).
     void portsOutsideTheRangeAreRefusedBeforeAnythingStarts() {
         QSignalSpy started(&window_->receiverLink(), &ReceiverLink::busyChanged);

@@ -113,6 +113,15 @@ OptionsTab::OptionsTab(ProfileBook& book, UserDialogs& dialogs, const QString& s
     layout->addLayout(testButtons);
     layout->addWidget(transcript_, 3);
 
+    // Down the list, the boxes and the buttons that act on them, then the receiver's.
+    QWidget* tabOrder[] = {profileList_, boxes_[0], boxes_[1],  boxes_[2], boxes_[3],
+                           boxes_[4],    boxes_[5], boxes_[6],  passive_,  colorButton_,
+                           add_,         update_,   remove_,    backup_,   testConnection_,
+                           testLogin_,   restart_,  transcript_};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    }
+
     backup_->setChecked(
         QSettings(settingsFile_, QSettings::IniFormat).value(backupKey, true).toBool());
     connect(backup_, &QCheckBox::toggled, this, [this](bool on) {

@@ -107,7 +107,6 @@ void ProfileBook::adopt(ProfileTable table, int selectedIndex, bool fillBoxes) {
     if (fillBoxes) {
         select(table_.selected());
     } else {
-        remember();
         emit colorChanged(activeColor());
     }
 }
