@@ -108,7 +108,6 @@ void MainWindow::buildLink() {
 
     connect(profiles_, &ProfileBook::profileSelected, this, &MainWindow::showProfileStatus);
     connect(profiles_, &ProfileBook::colorChanged, organizeList_, &OrganizeListTab::setListColor);
-    connect(options_, &OptionsTab::colorTried, organizeList_, &OrganizeListTab::setListColor);
     const std::vector<Notice> problems = profiles_->load();
     // Told once the window is up, not over an empty screen.
     QTimer::singleShot(0, this, [this, problems] {
@@ -133,7 +132,8 @@ void MainWindow::setLinkBusy(bool busy) {
 }
 
 void MainWindow::receiveFromOrvix() {
-    if (link_->busy() || !settleUnsavedEdits("receiving files from the Orvix")) {
+    if (link_->busy() || !options_->typedProfileUsable() ||
+        !settleUnsavedEdits("receiving files from the Orvix")) {
         return;
     }
     receiveMark_ = workspace_.mark();
@@ -464,7 +464,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     link_->stop();
-    profiles_->saveOnExit();
     tooltip_->Destroy();
     if (about_ != nullptr) {
         about_->close();

@@ -2,6 +2,7 @@
 #include "common/data_folder.h"
 #include "database/file_io.h"
 #include "link/link_messages.h"
+#include "link/profile_store.h"
 #include "link/profiles.h"
 
 #include <ostream>
@@ -49,6 +50,12 @@ std::string passwordFrom(const std::string& path) {
     return text;
 }
 
+void refuseOn(const ProfilesChanged& changed) {
+    if (changed.refusal) {
+        throw InputRefused(oneLine(*changed.refusal));
+    }
+}
+
 void add(const Arguments& args, Context& ctx) {
     args.expectPositional(1);
     ConnectionProfile p;
@@ -66,27 +73,18 @@ void add(const Arguments& args, Context& ctx) {
     p.telnetPort = args.intValue("telnet-port", 23, 1, 65535);
     p.passive = args.has("passive");
     p.prompt = args.value("prompt").value_or("[~]$");
-    ProfileTable table = loadTable(ctx);
-    if (const auto refused = table.add(p)) {
-        throw InputRefused("Profiles.ini: " + oneLine(*refused));
-    }
-    saveProfiles(dataFolderOf(ctx), table.profiles());
-    ctx.out << "added profile " << p.profileName << '\n';
+    const ProfilesChanged changed =
+        changeProfiles(dataFolderOf(ctx), {ProfileChange::Kind::Add, {}, -1, p, 0});
+    refuseOn(changed);
+    ctx.out << "added profile " << trimmedName(p.profileName) << '\n';
 }
 
 void remove(const Arguments& args, Context& ctx) {
     args.expectPositional(1);
     const std::string name = args.positional(0, "NAME");
-    ProfileTable table = loadTable(ctx);
-    const int index = table.find(name);
-    if (index < 0) {
-        throw InputRefused("Profiles.ini: no profile named '" + name + "'");
-    }
-    table.select(index);
-    if (!table.remove()) {
-        throw InputRefused("Profiles.ini: the last profile cannot be removed");
-    }
-    saveProfiles(dataFolderOf(ctx), table.profiles());
+    const ProfilesChanged changed =
+        changeProfiles(dataFolderOf(ctx), {ProfileChange::Kind::Remove, name, -1, {}, 0});
+    refuseOn(changed);
     ctx.out << "removed profile " << name << '\n';
 }
 
@@ -105,8 +103,9 @@ std::vector<Command> profileCommands() {
         {"profile-add",
          "NAME --address A [--user U] [--password-file F] [--ftp-port N] [--telnet-port N]\n"
          "                       [--passive] [--prompt P]",
-         "Adds a profile at the end (at most 101). The password is read from F, without one\n"
-         "final line end. Defaults: user root, ports 21 and 23, active FTP, prompt [~]$.",
+         "Adds a profile at the end (at most 101; the name without blanks around it, not\n"
+         "empty and not taken). The password is read from F, without one final line end.\n"
+         "Defaults: user root, ports 21 and 23, active FTP, prompt [~]$.",
          {"address", "user", "password-file", "ftp-port", "telnet-port", "prompt"},
          {"passive"},
          add},

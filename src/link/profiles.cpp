@@ -1,8 +1,5 @@
 #include "link/profiles.h"
 
-#include "database/file_io.h"
-#include "database/file_problem.h"
-
 #include <cmath>
 #include <limits>
 
@@ -146,6 +143,17 @@ ProfileFields fieldsOfProfile(const ConnectionProfile& p) {
             p.prompt};
 }
 
+std::optional<Notice> portsProblem(const ConnectionProfile& p) {
+    for (const auto& [caption, port] :
+         {std::pair{"FTP Port :", p.ftpPort}, std::pair{"Telnet Port :", p.telnetPort}}) {
+        if (port < 1 || port > 65535) {
+            return refuseField(caption, std::to_string(port) + " is not a port number (1 to 65535)")
+                .notice;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<Notice> profileProblem(const ConnectionProfile& p) {
     for (const std::string* field :
          {&p.profileName, &p.address, &p.userName, &p.password, &p.prompt}) {
@@ -157,25 +165,45 @@ std::optional<Notice> profileProblem(const ConnectionProfile& p) {
         // An empty prompt matches at once: the password would be sent to the shell.
         return profilesNotice("Command promt must not be empty !!!");
     }
-    return std::nullopt;
+    return portsProblem(p);
 }
 
-ProfilesRead parseProfiles(std::string_view text) {
+std::string trimmedName(std::string_view name) {
+    while (!name.empty() && isBlank(name.front())) {
+        name.remove_prefix(1);
+    }
+    while (!name.empty() && isBlank(name.back())) {
+        name.remove_suffix(1);
+    }
+    return std::string(name);
+}
+
+ProfilesRead parseProfiles(std::string_view text, std::string_view fileName) {
     const auto lines = splitLines(text);
     ProfilesRead read;
     std::size_t at = 0;
     for (; at + linesPerProfile <= lines.size(); at += linesPerProfile) {
         if (read.profiles.size() == ProfileTable::capacity) {
-            read.problem = profilesNotice("Profiles.ini holds more than 101 profiles: only the "
-                                          "first 101 were read !!!");
-            return read;
+            read.damage = "it holds more than 101 profiles (the 102nd starts at line " +
+                          std::to_string(at + 1) + ")";
+            break;
         }
         read.profiles.push_back(profileFrom(lines, at));
     }
-    if (!onlyEmptyLines(lines, at)) {
-        read.problem = profilesNotice(
-            "Profiles.ini ends inside profile " + std::to_string(read.profiles.size() + 1) +
-            ": the " + std::to_string(read.profiles.size()) + " complete profiles were kept !!!");
+    if (!read.damage && !onlyEmptyLines(lines, at)) {
+        read.damage = "it ends inside profile " + std::to_string(read.profiles.size() + 1) +
+                      " (lines " + std::to_string(at + 1) + " to " + std::to_string(lines.size()) +
+                      ")";
+    }
+    if (read.damage) {
+        const std::size_t n = read.profiles.size();
+        const std::string kept =
+            n == 0   ? "No profile could be read"
+            : n == 1 ? "Only its first profile was read"
+                     : "Only its first " + std::to_string(n) + " profiles were read";
+        read.problem = profilesNotice(std::string(fileName) + ": " + *read.damage + ". " + kept +
+                                      "; the file is left as it is and not rewritten until it is "
+                                      "mended !!!");
     }
     return read;
 }
@@ -206,10 +234,6 @@ std::string formatDefaultProfilesFile() {
     return out;
 }
 
-fs::path profilesPathOf(const fs::path& dataFolder) {
-    return dataFolder / "Profiles.ini";
-}
-
 ProfileTable::ProfileTable(std::vector<ConnectionProfile> profiles)
     : profiles_(std::move(profiles)) {
     if (profiles_.size() > capacity) {
@@ -229,12 +253,37 @@ void ProfileTable::select(int index) {
 }
 
 int ProfileTable::find(std::string_view name) const {
+    const std::string wanted = trimmedName(name);
     for (std::size_t i = 0; i < profiles_.size(); ++i) {
-        if (profiles_[i].profileName == name) {
+        if (trimmedName(profiles_[i].profileName) == wanted) {
             return static_cast<int>(i);
         }
     }
     return -1;
+}
+
+int ProfileTable::locate(std::string_view name, int seenAt) const {
+    if (seenAt >= 0 && static_cast<std::size_t>(seenAt) < profiles_.size() &&
+        trimmedName(profiles_[static_cast<std::size_t>(seenAt)].profileName) == trimmedName(name)) {
+        return seenAt;
+    }
+    return find(name);
+}
+
+// Profiles are chosen by name (the drop-down, the command line), so a name is taken once.
+std::optional<Notice> ProfileTable::nameProblem(std::string_view name, int except) const {
+    const std::string trimmed = trimmedName(name);
+    if (trimmed.empty()) {
+        return refuseField("Profile Name :", "a profile needs a name").notice;
+    }
+    for (std::size_t i = 0; i < profiles_.size(); ++i) {
+        if (static_cast<int>(i) != except && trimmedName(profiles_[i].profileName) == trimmed) {
+            return refuseField("Profile Name :",
+                               "a profile named '" + trimmed + "' is already there")
+                .notice;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<Notice> ProfileTable::add(const ConnectionProfile& profile) {
@@ -244,11 +293,11 @@ std::optional<Notice> ProfileTable::add(const ConnectionProfile& profile) {
     if (auto problem = profileProblem(profile)) {
         return problem;
     }
-    // Profiles are chosen by name (the drop-down, the command line), so a name is taken once.
-    if (find(profile.profileName) >= 0) {
-        return profilesNotice("A profile named '" + profile.profileName + "' is already there.");
+    if (auto problem = nameProblem(profile.profileName, -1)) {
+        return problem;
     }
     profiles_.push_back(profile);
+    profiles_.back().profileName = trimmedName(profile.profileName);
     profiles_.back().foreColor.reset();
     selected_ = static_cast<int>(profiles_.size()) - 1;
     return std::nullopt;
@@ -261,9 +310,13 @@ std::optional<Notice> ProfileTable::update(const ConnectionProfile& fields) {
     if (auto problem = profileProblem(fields)) {
         return problem;
     }
+    if (auto problem = nameProblem(fields.profileName, selected_)) {
+        return problem;
+    }
     auto& slot = profiles_[static_cast<std::size_t>(selected_)];
     const auto color = slot.foreColor;
     slot = fields;
+    slot.profileName = trimmedName(fields.profileName);
     slot.foreColor = color;
     return std::nullopt;
 }
@@ -281,35 +334,6 @@ void ProfileTable::setForeColor(std::int32_t color) {
     if (selected_ >= 0) {
         profiles_[static_cast<std::size_t>(selected_)].foreColor = color;
     }
-}
-
-namespace {
-
-void writeProfilesFile(const fs::path& path, const std::string& text) {
-    constexpr unsigned ownerOnly = 0600; // the file holds passwords
-    writeFileAtomically(path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()},
-                        ownerOnly);
-}
-
-} // namespace
-
-ProfilesRead loadProfiles(const fs::path& dataFolder) {
-    const fs::path path = profilesPathOf(dataFolder);
-    auto bytes = readWholeFile(path, smallTextFileLimit);
-    if (!bytes) {
-        std::error_code ignored;
-        fs::create_directories(dataFolder, ignored);
-        writeProfilesFile(path, formatDefaultProfilesFile());
-        bytes = readWholeFile(path, smallTextFileLimit);
-    }
-    const std::string text = bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
-    return parseProfiles(text);
-}
-
-void saveProfiles(const fs::path& dataFolder, const std::vector<ConnectionProfile>& profiles) {
-    std::error_code ignored;
-    fs::create_directories(dataFolder, ignored);
-    writeProfilesFile(profilesPathOf(dataFolder), formatProfiles(profiles));
 }
 
 } // namespace tavrino

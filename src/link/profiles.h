@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/notice.h"
+#include "database/file_stamp.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -50,21 +51,29 @@ ConnectionProfile profileFromFields(const ProfileFields& fields);
 // What the boxes show for a profile: the numbers as plain decimal text.
 ProfileFields fieldsOfProfile(const ConnectionProfile& profile);
 
-// Why a profile cannot be stored, or nullopt when it can.
+// A port outside 1-65535 would wrap to another port on the wire. Names the box.
+std::optional<Notice> portsProblem(const ConnectionProfile& profile);
+// Why a profile cannot be stored or used to reach a receiver, or nullopt when it can.
 std::optional<Notice> profileProblem(const ConnectionProfile& profile);
+// A name as it is kept and compared: without the blanks around it.
+std::string trimmedName(std::string_view name);
 
 struct ProfilesRead {
     std::vector<ConnectionProfile> profiles;
-    std::optional<Notice> problem; // the file was cut short or held too many; the rest was kept
+    // Why the file was not read whole, saying where ("it ends inside profile 3, at line 19").
+    // Such a file is never rewritten: what was not read would be lost.
+    std::optional<std::string> damage;
+    std::optional<Notice> problem;  // the damage as told when the file is read
+    std::optional<FileStamp> stamp; // the file as it was read, when read from disk
+    bool whole() const { return !damage; }
 };
 
 // Profiles.ini: nine lines per profile, CR LF, numbers as " 21 ", unset colour as "".
-ProfilesRead parseProfiles(std::string_view text);
+// `fileName` is how the messages name the file.
+ProfilesRead parseProfiles(std::string_view text, std::string_view fileName = "Profiles.ini");
 std::string formatProfiles(const std::vector<ConnectionProfile>& profiles);
 // The file written when none exists: ports and flag as plain texts, the colour as a number.
 std::string formatDefaultProfilesFile();
-
-std::filesystem::path profilesPathOf(const std::filesystem::path& dataFolder);
 
 // The profile table: at most 101 profiles, one of them selected.
 class ProfileTable {
@@ -80,10 +89,14 @@ public:
     int selected() const { return selected_; }
     const ConnectionProfile* active() const;
     void select(int index);
-    // The first profile called `name`, or -1.
+    // The first profile called `name`, blanks around either name aside, or -1.
     int find(std::string_view name) const;
+    // The profile called `name` as someone saw it at `seenAt`: that one while it still has the
+    // name (a file may hold a name twice), else the first of that name; -1 when none has it.
+    int locate(std::string_view name, int seenAt) const;
 
-    // Each returns the refusal to show, or nullopt when the table changed.
+    // Each returns the refusal to show, or nullopt when the table changed. A name is kept
+    // trimmed and must be neither empty nor another profile's.
     std::optional<Notice> add(const ConnectionProfile& profile);
     // The selected profile takes the fields; its colour stays.
     std::optional<Notice> update(const ConnectionProfile& fields);
@@ -92,14 +105,21 @@ public:
     void setForeColor(std::int32_t color);
 
 private:
+    std::optional<Notice> nameProblem(std::string_view name, int except) const;
+
     std::vector<ConnectionProfile> profiles_;
     int selected_ = -1;
 };
 
-// Reads Profiles.ini from the data folder, creating it with the default profile when it is
-// missing. Throws FileProblem when the file cannot be read or created.
+// Profiles.ini in the data folder (profile_store.cpp writes it).
+std::filesystem::path profilesPathOf(const std::filesystem::path& dataFolder);
+// Reads Profiles.ini, creating it with the default profile when it is missing. Throws
+// FileProblem when the file cannot be read or created.
 ProfilesRead loadProfiles(const std::filesystem::path& dataFolder);
-// Writes the table atomically, readable by its owner only. Throws FileProblem.
+// The same without creating it: nullopt when it is missing.
+std::optional<ProfilesRead> readProfiles(const std::filesystem::path& dataFolder);
+// Replaces the whole file with `profiles` (a fresh data folder, tests), under the data
+// folder's lock, keeping the previous file as Profiles.ini.bak. Throws FileProblem.
 void saveProfiles(const std::filesystem::path& dataFolder,
                   const std::vector<ConnectionProfile>& profiles);
 

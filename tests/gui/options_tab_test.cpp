@@ -5,8 +5,10 @@
 #include "app/options/options_tab.h"
 #include "app/organize_list_tab.h"
 #include "app/profile_picker.h"
+#include "app/receiver_link.h"
 #include "app/service_model.h"
 #include "app/status_panels.h"
+#include "link/profile_store.h"
 #include "link/profiles.h"
 #include "real_input.h"
 #include "scripted_dialogs.h"
@@ -19,8 +21,12 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QtTest>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace tavrino;
 using namespace tavrino::app;
@@ -42,6 +48,35 @@ void typeInto(QLineEdit* box, const QString& text) {
 void click(QWidget* widget) {
     QTest::mouseClick(widget, Qt::LeftButton);
     QApplication::processEvents();
+}
+
+// A profile added by tavrino-cli or another window meanwhile.
+void addElsewhere(const std::filesystem::path& data, const std::string& name) {
+    ConnectionProfile p = defaultProfile();
+    p.profileName = name;
+    p.password = "secret of " + name;
+    QVERIFY(!changeProfiles(data, {ProfileChange::Kind::Add, {}, -1, p, 0}).refusal);
+}
+
+// A loopback port nobody listens on: a connection there is refused at once.
+quint16 closedPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+std::vector<std::string> namesOnDisk(const std::filesystem::path& data) {
+    std::vector<std::string> names;
+    for (const auto& p : loadProfiles(data).profiles) {
+        names.push_back(p.profileName);
+    }
+    return names;
 }
 
 } // namespace
@@ -75,8 +110,7 @@ private:
     }
 
     void startWindow() {
-        window_ =
-            std::make_unique<MainWindow>(*dialogs_, QString::fromStdString(data_->path().string()));
+        window_ = std::make_unique<MainWindow>(*dialogs_, dataFolder());
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
         window_->tabs()->setCurrentIndex(2);
@@ -85,10 +119,15 @@ private:
 
     // The name, address and FTP port typed, the rest as the selected profile has them.
     void typeProfile(const QString& name, const QString& address, const QString& ftpPort) {
-        typeInto(options().nameBox(), name);
-        typeInto(options().addressBox(), address);
-        typeInto(options().ftpPortBox(), ftpPort);
+        typeProfileInto(options(), name, address, ftpPort);
     }
+    static void typeProfileInto(OptionsTab& tab, const QString& name, const QString& address,
+                                const QString& ftpPort) {
+        typeInto(tab.nameBox(), name);
+        typeInto(tab.addressBox(), address);
+        typeInto(tab.ftpPortBox(), ftpPort);
+    }
+    QString dataFolder() const { return QString::fromStdString(data_->path().string()); }
 
 private slots:
     void init() {
@@ -224,7 +263,7 @@ private slots:
         QCOMPARE(status(2), QString("IP Address : 10.0.0.2 / FTP Port : 2100 / Telnet Port : 23"));
     }
 
-    void theColourGoesToTheThreeListsAndTheSwatchOnlyTriesIt() {
+    void theColourGoesToTheThreeListsAndIsStoredFromButtonAndSwatch() {
         test::writeSample(folder_->path(), {.services = 40, .satellites = 2, .bouquets = 2});
         QVERIFY(window_->openFolder(folder_->path()));
         auto colorOf = [&](const QAbstractItemModel* model) {
@@ -246,31 +285,208 @@ private slots:
         QCOMPARE(options().swatch()->color(), QColor(200, 0, 0));
         QVERIFY(fileText(profilesFile()).ends_with("[~]$\r\n 200 \r\n"));
 
+        // The swatch stores its colour as the button does.
         dialogs_->nextColor = QColor(0, 0, 255);
         QTest::mouseClick(options().swatch(), Qt::LeftButton);
         QCOMPARE(listColors(), QList<QColor>(3, QColor(0, 0, 255)));
-        QVERIFY2(fileText(profilesFile()).ends_with("[~]$\r\n 200 \r\n"), "only tried");
+        QVERIFY(fileText(profilesFile()).ends_with("[~]$\r\n 16711680 \r\n"));
+        window_.reset();
+        startWindow();
+        QCOMPARE(options().swatch()->color(), QColor(0, 0, 255));
+        QVERIFY(window_->openFolder(folder_->path()));
 
         // A profile without a colour shows black.
         typeProfile("Plain", "10.0.0.3", "21");
         click(options().addButton());
         QCOMPARE(listColors(), QList<QColor>(3, QColor(Qt::black)));
         test::clickRow(*options().profileList(), 0);
-        QCOMPARE(listColors(), QList<QColor>(3, QColor(200, 0, 0)));
+        QCOMPARE(listColors(), QList<QColor>(3, QColor(0, 0, 255)));
     }
 
-    void aFileCutShortIsToldAndItsCompleteProfilesKept() {
+    void aFileCutShortIsToldKeptAndNeverRewritten() {
         window_.reset();
         std::string text = formatProfiles({defaultProfile()});
-        test::writeFile(profilesFile(), Bytes(text.begin(), text.end()));
         text += "Cut\r\n10.0.0.1\r\n";
         test::writeFile(profilesFile(), Bytes(text.begin(), text.end()));
         startWindow();
         QTRY_COMPARE(dialogs_->told.size(), std::size_t{1});
-        QCOMPARE(dialogs_->told[0].text,
-                 std::string(
-                     "Profiles.ini ends inside profile 2: the 1 complete profiles were kept !!!"));
+        QCOMPARE(
+            dialogs_->told[0].text,
+            profilesFile().string() +
+                ": it ends inside profile 2 (lines 10 to 11). Only its first profile was read; "
+                "the file is left as it is and not rewritten until it is mended !!!");
         QCOMPARE(listed(), QStringList({"TEST Connection"}));
+
+        typeProfile("Another", "10.0.0.2", "21");
+        click(options().addButton());
+        click(options().updateButton());
+        dialogs_->nextColor = QColor(1, 2, 3);
+        click(options().colorButton());
+        QCOMPARE(dialogs_->told.size(), std::size_t{4});
+        QVERIFY(dialogs_->told[1].text.find("is not rewritten") != std::string::npos);
+        window_.reset();
+        QCOMPARE(fileText(profilesFile()), text);
+    }
+
+    // Every change is merged into Profiles.ini as it is on disk; closing writes nothing.
+    void profilesAddedElsewhereSurviveEveryWindow() {
+        addElsewhere(data_->path(), "From the command line");
+        typeProfile("From the window", "10.0.0.7", "21");
+        click(options().addButton());
+        QCOMPARE(listed(),
+                 QStringList({"TEST Connection", "From the command line", "From the window"}));
+        QCOMPARE(dropDownNames(), listed());
+        QCOMPARE(options().profileList()->currentRow(), 2);
+        QCOMPARE(status(1), QString("Profile : From the window"));
+
+        auto second = std::make_unique<MainWindow>(*dialogs_, dataFolder());
+        second->show();
+        QVERIFY(QTest::qWaitForWindowExposed(second.get()));
+        typeProfileInto(*second->optionsTab(), "From a second window", "10.0.0.8", "21");
+        click(second->optionsTab()->addButton());
+        addElsewhere(data_->path(), "Late");
+        test::clickRow(*options().profileList(), 0);
+        typeInto(options().addressBox(), "10.0.0.36");
+        click(options().updateButton());
+        QCOMPARE(listed(), QStringList({"TEST Connection", "From the command line",
+                                        "From the window", "From a second window", "Late"}));
+
+        second->close();
+        window_->close(); // the one closed last wins nothing
+        const std::vector<std::string> all = {"TEST Connection", "From the command line",
+                                              "From the window", "From a second window", "Late"};
+        QVERIFY(namesOnDisk(data_->path()) == all);
+        QCOMPARE(loadProfiles(data_->path()).profiles.at(4).password,
+                 std::string("secret of Late"));
+        QCOMPARE(loadProfiles(data_->path()).profiles.at(0).address, std::string("10.0.0.36"));
+        QVERIFY(dialogs_->told.empty());
+        second.reset();
+        window_.reset();
+        startWindow();
+        QCOMPARE(listed().size(), 5);
+    }
+
+    void aProfileAddedElsewhereShowsWhenTheWindowIsActiveAgain() {
+        typeInto(options().addressBox(), "10.0.0.99"); // typed, not stored
+        addElsewhere(data_->path(), "From the command line");
+        emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+        emit qApp->applicationStateChanged(Qt::ApplicationActive);
+        QCOMPARE(listed(), QStringList({"TEST Connection", "From the command line"}));
+        QCOMPARE(dropDownNames(), listed());
+        QCOMPARE(options().profileList()->currentRow(), 0);
+        QCOMPARE(options().addressBox()->text(), QString("10.0.0.99"));
+    }
+
+    void theActiveProfileIsRememberedAcrossRestarts() {
+        typeProfile("Second", "10.0.0.2", "2100");
+        click(options().addButton());
+        typeProfile("Third", "10.0.0.3", "21");
+        click(options().addButton());
+        test::clickRow(*options().profileList(), 1);
+        window_.reset();
+        startWindow();
+        QCOMPARE(options().profileList()->currentRow(), 1);
+        QCOMPARE(picker().activeBox()->text(), QString("Second"));
+        QCOMPARE(status(2), QString("IP Address : 10.0.0.2 / FTP Port : 2100 / Telnet Port : 23"));
+        test::clickRow(*options().profileList(), 2);
+        window_.reset();
+        // Removed elsewhere, "Second" moves "Third" up a row: the name is what counts.
+        QVERIFY(!changeProfiles(data_->path(), {ProfileChange::Kind::Remove, "Second", 1, {}, 0})
+                     .refusal);
+        startWindow();
+        QCOMPARE(picker().activeBox()->text(), QString("Third"));
+        QCOMPARE(options().profileList()->currentRow(), 1);
+    }
+
+    void updateChecksTheNameAsAddDoes() {
+        typeProfile("Second", "10.0.0.2", "21");
+        click(options().addButton());
+        const std::string before = fileText(profilesFile());
+        for (const QString& name : {QString(" TEST Connection  "), QString("   ")}) {
+            typeInto(options().nameBox(), name);
+            click(options().updateButton());
+            click(options().addButton());
+        }
+        QCOMPARE(dialogs_->told.size(), std::size_t{4});
+        QCOMPARE(
+            dialogs_->told[0].text,
+            std::string("Profile Name: a profile named 'TEST Connection' is already there !!!"));
+        QCOMPARE(dialogs_->told[3].text, std::string("Profile Name: a profile needs a name !!!"));
+        QCOMPARE(fileText(profilesFile()), before);
+        QCOMPARE(listed(), QStringList({"TEST Connection", "Second"}));
+
+        typeInto(options().nameBox(), "  Renamed ");
+        click(options().updateButton());
+        QCOMPARE(listed(), QStringList({"TEST Connection", "Renamed"}));
+        QCOMPARE(options().nameBox()->text(), QString("Renamed"));
+    }
+
+    void aProfileIsAddedByKeyboardAlone() {
+        auto press = [&](Qt::Key key) { QTest::keyClick(window_->focusWidget(), key); };
+        options().profileList()->setFocus(Qt::TabFocusReason);
+        press(Qt::Key_Tab);
+        QCOMPARE(window_->focusWidget(), static_cast<QWidget*>(options().nameBox()));
+        QTest::keyClick(options().nameBox(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(options().nameBox(), "Keyboard");
+        for (int i = 0; i < 9; ++i) { // the other six boxes, Passive, Set Fore Color
+            press(Qt::Key_Tab);
+        }
+        QCOMPARE(window_->focusWidget(), static_cast<QWidget*>(options().addButton()));
+        press(Qt::Key_Space);
+        QCOMPARE(listed(), QStringList({"TEST Connection", "Keyboard"}));
+    }
+
+    // A port outside 1-65535 would wrap (99999 reaches port 34463).
+    void portsOutsideTheRangeAreRefusedBeforeAnythingStarts() {
+        QSignalSpy started(&window_->receiverLink(), &ReceiverLink::busyChanged);
+        const std::string before = fileText(profilesFile());
+        struct Case {
+            QLineEdit* box;
+            QString typed;
+            std::string told;
+        };
+        for (const Case& c : {
+                 Case{options().telnetPortBox(), "99999",
+                      "Telnet Port: 99999 is not a port number (1 to 65535) !!!"},
+                 Case{options().ftpPortBox(), "65536",
+                      "FTP Port: 65536 is not a port number (1 to 65535) !!!"},
+                 Case{options().ftpPortBox(), "none",
+                      "FTP Port: 0 is not a port number (1 to 65535) !!!"},
+             }) {
+            test::clickRow(*options().profileList(), 0); // the stored values again
+            typeInto(options().nameBox(), "New");
+            typeInto(c.box, c.typed);
+            dialogs_->told.clear();
+            for (QPushButton* b :
+                 {options().addButton(), options().updateButton(), options().testConnectionButton(),
+                  options().testLoginButton(), options().restartButton()}) {
+                click(b);
+            }
+            window_->receiveAction()->trigger();
+            QCOMPARE(dialogs_->told.size(), std::size_t{6});
+            for (const Notice& notice : dialogs_->told) {
+                QCOMPARE(notice.text, c.told);
+            }
+        }
+        QCOMPARE(started.count(), 0);
+        QCOMPARE(fileText(profilesFile()), before);
+        QCOMPARE(listed(), QStringList({"TEST Connection"}));
+    }
+
+    // Restart turns the test buttons off while it runs; the focus must not fall onto the
+    // back-up check box, where the next Space would untick it.
+    void afterRestartTheFocusIsBackOnTheButton() {
+        typeInto(options().addressBox(), "127.0.0.1");
+        typeInto(options().telnetPortBox(), QString::number(closedPort()));
+        options().restartButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(options().restartButton(), Qt::Key_Space);
+        QVERIFY(window_->receiverLink().busy());
+        QVERIFY(window_->focusWidget() != options().backupBox());
+        QTRY_VERIFY(!window_->receiverLink().busy());
+        QCOMPARE(window_->focusWidget(), static_cast<QWidget*>(options().restartButton()));
+        QTest::keyClick(window_->focusWidget(), Qt::Key_Space);
+        QTRY_VERIFY(!window_->receiverLink().busy());
+        QVERIFY(options().backupBox()->isChecked());
     }
 };
 

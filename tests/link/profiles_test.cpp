@@ -2,6 +2,7 @@
 #include "link/profiles.h"
 #include "test_support.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -86,28 +87,32 @@ TEST(ProfilesFile, FileEndingInsideAProfileKeepsTheCompleteOnes) {
     const std::string two = formatProfiles({named("one"), named("two")});
     const ProfilesRead cut = parseProfiles(two + "three\r\n10.0.0.3\r\nroot\r\n");
     ASSERT_EQ(cut.profiles.size(), 2u);
+    EXPECT_FALSE(cut.whole());
     ASSERT_TRUE(cut.problem);
     EXPECT_EQ(cut.problem->text,
-              "Profiles.ini ends inside profile 3: the 2 complete profiles were kept !!!");
-    EXPECT_FALSE(parseProfiles(two + "\r\n\r\n").problem) << "blank lines after the last";
+              "Profiles.ini: it ends inside profile 3 (lines 19 to 21). Only its first 2 profiles "
+              "were read; the file is left as it is and not rewritten until it is mended !!!");
+    EXPECT_TRUE(parseProfiles(two + "\r\n\r\n").whole()) << "blank lines after the last";
 }
 
 TEST(ProfilesFile, ReadingStopsAt101Profiles) {
     std::vector<ConnectionProfile> many(102, named("p"));
     const ProfilesRead read = parseProfiles(formatProfiles(many));
     EXPECT_EQ(read.profiles.size(), 101u);
+    EXPECT_EQ(read.damage, "it holds more than 101 profiles (the 102nd starts at line 910)");
     ASSERT_TRUE(read.problem);
-    EXPECT_NE(read.problem->text.find("more than 101"), std::string::npos);
 }
 
-TEST(ProfilesFile, SavingReplacesTheFileAndMakesItPrivate) {
+TEST(ProfilesFile, SavingReplacesTheFileMakesItPrivateAndKeepsTheOldOne) {
     TempDir data;
     test::writeFile(data / "Profiles.ini", Bytes{'x'});
     ::chmod((data / "Profiles.ini").c_str(), 0644);
     saveProfiles(data.path(), {named("only")});
     EXPECT_EQ(modeOf(data / "Profiles.ini"), 0600u);
     EXPECT_EQ(loadProfiles(data.path()).profiles, std::vector<ConnectionProfile>{named("only")});
-    EXPECT_EQ(std::distance(fs::directory_iterator(data.path()), fs::directory_iterator()), 1)
+    EXPECT_EQ(fileText(data / "Profiles.ini.bak"), "x");
+    EXPECT_EQ(modeOf(data / "Profiles.ini.bak"), 0600u) << "it holds passwords too";
+    EXPECT_EQ(std::distance(fs::directory_iterator(data.path()), fs::directory_iterator()), 2)
         << "no temporary left behind";
 }
 
@@ -144,24 +149,79 @@ TEST(ProfileTable, AddAppendsWithoutColourAndUpdateKeepsTheColour) {
     EXPECT_EQ(table.active()->foreColor, 0x0000FF);
 }
 
-TEST(ProfileTable, RefusesA102ndProfileAnEmptyPromptLineBreaksAndATakenName) {
+TEST(ProfileTable, RefusesA102ndProfileAnEmptyPromptLineBreaksAndBadPorts) {
     ProfileTable table(std::vector<ConnectionProfile>(101, named("p")));
     const auto full = table.add(named("one more"));
     ASSERT_TRUE(full);
     EXPECT_EQ(*full, (Notice{"Tavrino", "MAX Profiles (101) !!!", NoticeIcon::Exclamation}));
     EXPECT_EQ(table.size(), 101u);
 
-    ProfileTable small({named("a")});
-    ConnectionProfile noPrompt = named("b");
-    noPrompt.prompt.clear();
-    ConnectionProfile broken = named("c");
-    broken.password = "pass\nword";
-    for (const auto& p : {noPrompt, broken}) {
-        EXPECT_TRUE(small.add(p));
-        EXPECT_TRUE(small.update(p));
+    struct Case {
+        std::function<void(ConnectionProfile&)> spoil;
+        std::string refusal;
+    };
+    for (const Case& c : {
+             Case{[](auto& p) { p.prompt.clear(); }, "Command promt must not be empty !!!"},
+             Case{[](auto& p) { p.password = "pass\nword"; },
+                  "A profile field cannot hold a line break !!!"},
+             Case{[](auto& p) { p.telnetPort = 99999; },
+                  "Telnet Port: 99999 is not a port number (1 to 65535) !!!"},
+             Case{[](auto& p) { p.ftpPort = 65536; },
+                  "FTP Port: 65536 is not a port number (1 to 65535) !!!"},
+             Case{[](auto& p) { p.ftpPort = 0; },
+                  "FTP Port: 0 is not a port number (1 to 65535) !!!"},
+             Case{[](auto& p) { p.telnetPort = -23; },
+                  "Telnet Port: -23 is not a port number (1 to 65535) !!!"},
+         }) {
+        ProfileTable small({named("a")});
+        ConnectionProfile spoiled = named("b");
+        c.spoil(spoiled);
+        EXPECT_EQ(small.add(spoiled).value_or(Notice{}).text, c.refusal);
+        EXPECT_EQ(small.update(spoiled).value_or(Notice{}).text, c.refusal);
+        EXPECT_EQ(small.profiles(), std::vector{named("a")}) << c.refusal;
     }
-    EXPECT_TRUE(small.add(named("a"))) << "profiles are chosen by name";
-    EXPECT_EQ(small.profiles(), std::vector{named("a")});
+    ConnectionProfile edges = named("b");
+    edges.ftpPort = 1;
+    edges.telnetPort = 65535;
+    EXPECT_FALSE(portsProblem(edges));
+}
+
+// Profiles are chosen by name: Update checks what Add checks, blanks around a name aside.
+TEST(ProfileTable, NamesAreTrimmedAndNeitherEmptyNorTaken) {
+    struct Case {
+        std::string name;
+        std::optional<std::string> onAdd; // nullopt: stored trimmed
+        std::optional<std::string> onUpdate;
+    };
+    const std::string noName = "Profile Name: a profile needs a name !!!";
+    const std::string taken =
+        "Profile Name: a profile named 'TEST Connection' is already there !!!";
+    for (const Case& c : {
+             Case{"", noName, noName},
+             Case{" \t ", noName, noName},
+             Case{"TEST Connection", taken, taken},
+             Case{"  TEST Connection ", taken, taken},
+             Case{" Spare ", "Profile Name: a profile named 'Spare' is already there !!!",
+                  std::nullopt}, // the selected one keeps its own name
+             Case{" Bedroom ", std::nullopt, std::nullopt},
+         }) {
+        for (const bool update : {false, true}) {
+            ProfileTable table({defaultProfile(), named("Spare")});
+            table.select(1);
+            const auto refused = update ? table.update(named(c.name)) : table.add(named(c.name));
+            EXPECT_EQ(refused ? std::optional(refused->text) : std::nullopt,
+                      update ? c.onUpdate : c.onAdd)
+                << (update ? "update '" : "add '") << c.name << "'";
+            if (!refused) {
+                EXPECT_EQ(table.active()->profileName, trimmedName(c.name));
+            }
+        }
+    }
+    ProfileTable twice({named("same"), named(" same ")});
+    EXPECT_EQ(twice.find(" same"), 0);
+    EXPECT_EQ(twice.locate("same", 1), 1) << "the one seen there";
+    EXPECT_EQ(twice.locate("same", 5), 0);
+    EXPECT_EQ(twice.locate("other", 0), -1);
 }
 
 TEST(ProfileFields, PortsAreTheLeadingNumbersOfTheirBoxesAndShowBackAsDigits) {

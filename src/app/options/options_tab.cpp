@@ -117,6 +117,15 @@ OptionsTab::OptionsTab(ProfileBook& book, UserDialogs& dialogs, const QString& s
     layout->addLayout(testButtons);
     layout->addWidget(transcript_, 3);
 
+    // Down the list, the boxes and the buttons that act on them, then the receiver's.
+    QWidget* tabOrder[] = {profileList_, boxes_[0], boxes_[1],  boxes_[2], boxes_[3],
+                           boxes_[4],    boxes_[5], boxes_[6],  passive_,  colorButton_,
+                           add_,         update_,   remove_,    backup_,   testConnection_,
+                           testLogin_,   restart_,  transcript_};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    }
+
     backup_->setChecked(
         QSettings(settingsFile_, QSettings::IniFormat).value(backupKey, true).toBool());
     connect(backup_, &QCheckBox::toggled, this, [this](bool on) {
@@ -133,10 +142,13 @@ OptionsTab::OptionsTab(ProfileBook& book, UserDialogs& dialogs, const QString& s
             [this] { book_.update(profileFromFields(fields())); });
     connect(remove_, &QPushButton::clicked, this, [this] { book_.remove(); });
     connect(colorButton_, &QPushButton::clicked, this, &OptionsTab::chooseForeColor);
-    connect(swatch_, &ColorSwatch::clicked, this, &OptionsTab::trySwatchColor);
-    connect(testConnection_, &QPushButton::clicked, this, &OptionsTab::testConnectionRequested);
-    connect(testLogin_, &QPushButton::clicked, this, &OptionsTab::testLoginRequested);
-    connect(restart_, &QPushButton::clicked, this, &OptionsTab::restartRequested);
+    connect(swatch_, &ColorSwatch::clicked, this, &OptionsTab::chooseForeColor);
+    connect(testConnection_, &QPushButton::clicked, this,
+            [this] { requestIfUsable(&OptionsTab::testConnectionRequested); });
+    connect(testLogin_, &QPushButton::clicked, this,
+            [this] { requestIfUsable(&OptionsTab::testLoginRequested); });
+    connect(restart_, &QPushButton::clicked, this,
+            [this] { requestIfUsable(&OptionsTab::restartRequested); });
 
     connect(&book_, &ProfileBook::listChanged, this, &OptionsTab::fillList);
     connect(&book_, &ProfileBook::profileSelected, this, &OptionsTab::showProfile);
@@ -163,6 +175,20 @@ ConnectionProfile OptionsTab::typedProfile() const {
         profile.foreColor = active->foreColor;
     }
     return profile;
+}
+
+bool OptionsTab::typedProfileUsable() {
+    if (const auto problem = portsProblem(typedProfile())) {
+        dialogs_.tell(*problem);
+        return false;
+    }
+    return true;
+}
+
+void OptionsTab::requestIfUsable(void (OptionsTab::*request)()) {
+    if (typedProfileUsable()) {
+        emit(this->*request)();
+    }
 }
 
 bool OptionsTab::backupBeforeSend() const {
@@ -212,16 +238,23 @@ void OptionsTab::chooseForeColor() {
     }
 }
 
-void OptionsTab::trySwatchColor() {
-    if (const auto color = dialogs_.chooseColor(swatch_->color())) {
-        swatch_->setColor(*color);
-        emit colorTried(*color);
-    }
-}
-
 void OptionsTab::setLinkBusy(bool busy) {
+    QWidget* focused = window()->focusWidget();
+    if (busy) {
+        pressedWhileBusy_ = nullptr;
+        for (QPushButton* b : {testConnection_, testLogin_, restart_}) {
+            if (b == focused) {
+                pressedWhileBusy_ = b;
+                transcript_->setFocus(Qt::OtherFocusReason); // before Qt passes it to the next box
+            }
+        }
+    }
     for (QPushButton* b : {testConnection_, testLogin_, restart_}) {
         b->setEnabled(!busy);
+    }
+    if (!busy && pressedWhileBusy_ != nullptr && focused == transcript_) {
+        pressedWhileBusy_->setFocus(Qt::OtherFocusReason);
+        pressedWhileBusy_ = nullptr;
     }
 }
 

@@ -28,9 +28,14 @@ public:
     // The boxes as typed: what the transfers and the telnet commands use, even before
     // "Update Profile" stores them.
     ConnectionProfile typedProfile() const;
+    // Tells what keeps the boxes from reaching a receiver (a port outside 1-65535) and
+    // returns false; a transfer or test then does not start.
+    bool typedProfileUsable();
     bool backupBeforeSend() const;
 
-    // While a job with the receiver runs, none of the test buttons starts another.
+    // While a job with the receiver runs, none of the test buttons starts another. The focus
+    // waits on the transcript meanwhile, not on the next box (where a Space would untick the
+    // back-up), and returns to the button afterwards.
     void setLinkBusy(bool busy);
     // Text of the telnet conversation, lines ended by CR LF.
     void showTranscript(bool cleared, const QString& added);
@@ -61,14 +66,12 @@ signals:
     void testConnectionRequested();
     void testLoginRequested();
     void restartRequested();
-    // The swatch was clicked and a colour chosen: the lists show it, the profile keeps its own.
-    void colorTried(const QColor& color);
 
 private:
     void fillList();
     void showProfile(int index);
     void chooseForeColor();
-    void trySwatchColor();
+    void requestIfUsable(void (OptionsTab::*request)());
     ProfileFields fields() const;
 
     ProfileBook& book_;
@@ -88,6 +91,7 @@ private:
     QPushButton* restart_;
     QCheckBox* backup_;
     QPlainTextEdit* transcript_;
+    QPushButton* pressedWhileBusy_ = nullptr;
 };
 
 } // namespace tavrino::app

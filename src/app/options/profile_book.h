@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/profile_store.h"
 #include "link/profiles.h"
 
 #include <QColor>
@@ -9,17 +10,23 @@
 
 namespace tavrino::app {
 
-// The connection profiles of the window: the core's profile table, read from Profiles.ini in
-// the data folder and written back after every change and at shut-down. The Options tab's
-// list and tab 1's drop-down both show it and select through it.
+// The connection profiles of the window: the core's profile table as Profiles.ini in the data
+// folder holds it. Every change is written at once, merged into the file as it is on disk then
+// (profiles added elsewhere stay), and the table becomes the merged result; nothing is written
+// at shut-down. The Options tab's list and tab 1's drop-down both show it and select through
+// it; the active profile's name is remembered in the window's settings.
 class ProfileBook : public QObject {
     Q_OBJECT
 public:
     ProfileBook(Prompter& prompter, QString dataFolder, QObject* parent = nullptr);
 
-    // Reads the file, creating it with the default profile when it is missing, and selects
-    // the first profile. Returns what was wrong with the file, for the window to tell.
+    // Reads the file, creating it with the default profile when it is missing, and selects the
+    // profile remembered from the last run (else the first). Returns what was wrong with the
+    // file, for the window to tell.
     std::vector<Notice> load();
+    // Reads the file again when someone else changed it since; the active profile stays
+    // selected by name, its boxes untouched unless it changed too.
+    void reloadIfChanged();
 
     const ProfileTable& table() const { return table_; }
     int selected() const { return table_.selected(); }
@@ -32,13 +39,7 @@ public:
     bool add(const ConnectionProfile& fields);
     bool update(const ConnectionProfile& fields);
     bool remove();
-    void setForeColor(const QColor& color);
-
-    // Writes the file; tells and returns false when that fails.
-    bool save();
-    // Shut-down: writes the file, unless it could not be read and nothing changed since, so
-    // an unreadable file is never replaced by a table that does not hold its profiles.
-    void saveOnExit();
+    bool setForeColor(const QColor& color);
 
 signals:
     // The names or their order changed: the lists fill again.
@@ -49,11 +50,17 @@ signals:
     void colorChanged(const QColor& color);
 
 private:
+    // Makes the change in the file; on success, or when the file showed changes from
+    // elsewhere, the table becomes the file's. `fillBoxes` false keeps the boxes as typed.
+    bool change(ProfileChange change, bool fillBoxes);
+    void adopt(ProfileTable table, int selectedIndex, bool fillBoxes);
+    void remember() const;
+    QString settingsFile() const;
+
     Prompter& prompter_;
     QString dataFolder_;
     ProfileTable table_;
-    bool loadFailed_ = false;
-    bool changed_ = false;
+    std::optional<FileStamp> stamp_; // Profiles.ini as last read or written
 };
 
 QColor colorOfProfile(const ConnectionProfile* profile);

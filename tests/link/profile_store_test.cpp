@@ -1,0 +1,228 @@
+#include "cli_runner.h"
+#include "database/file_problem.h"
+#include "database/folder_lock.h"
+#include "link/profile_store.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace tavrino {
+namespace {
+using test::TempDir;
+namespace fs = std::filesystem;
+using Kind = ProfileChange::Kind;
+
+std::string fileText(const fs::path& path) {
+    const Bytes bytes = test::readFile(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+void writeText(const fs::path& path, const std::string& text) {
+    test::writeFile(path, Bytes(text.begin(), text.end()));
+}
+
+ConnectionProfile named(const std::string& name, const std::string& address = "10.0.0.1") {
+    ConnectionProfile p = defaultProfile();
+    p.profileName = name;
+    p.address = address;
+    p.foreColor.reset();
+    return p;
+}
+
+std::vector<std::string> namesIn(const fs::path& data) {
+    std::vector<std::string> names;
+    for (const auto& p : loadProfiles(data).profiles) {
+        names.push_back(p.profileName);
+    }
+    return names;
+}
+
+ProfileChange add(const std::string& name) {
+    return {Kind::Add, {}, -1, named(name), 0};
+}
+
+ProfileChange on(Kind kind, const std::string& name, int seenAt = -1) {
+    return {kind, name, seenAt, named(name, "10.9.9.9"), 0x0000FF};
+}
+
+// Each change is made to the file as it is now: what another window or tavrino-cli wrote
+// since this caller read it stays.
+TEST(ProfileStore, ChangesMergeIntoTheFileAsItIsNow) {
+    TempDir data;
+    saveProfiles(data.path(), {defaultProfile(), named("A"), named("B")});
+    changeProfiles(data.path(), add("added elsewhere"));
+
+    ProfilesChanged added = changeProfiles(data.path(), add("mine"));
+    ASSERT_FALSE(added.refusal);
+    EXPECT_EQ(added.table.selected(), 4);
+    EXPECT_EQ(namesIn(data.path()),
+              (std::vector<std::string>{"TEST Connection", "A", "B", "added elsewhere", "mine"}));
+
+    struct Case {
+        ProfileChange change;
+        std::vector<std::string> names;
+        int selected;
+    };
+    for (const Case& c : {
+             Case{on(Kind::Update, "A", 1),
+                  {"TEST Connection", "A", "B", "added elsewhere", "mine"},
+                  1},
+             Case{on(Kind::SetColor, "B", 0),
+                  {"TEST Connection", "A", "B", "added elsewhere", "mine"},
+                  2}, // found by name where the caller saw it elsewhere
+             Case{on(Kind::Remove, "A", 1), {"TEST Connection", "B", "added elsewhere", "mine"}, 1},
+             Case{on(Kind::Remove, "mine", 3), {"TEST Connection", "B", "added elsewhere"}, 2},
+         }) {
+        const ProfilesChanged changed = changeProfiles(data.path(), c.change);
+        ASSERT_FALSE(changed.refusal) << changed.refusal->text;
+        EXPECT_TRUE(changed.written);
+        EXPECT_EQ(namesIn(data.path()), c.names) << c.change.name;
+        EXPECT_EQ(changed.table.profiles(), loadProfiles(data.path()).profiles);
+        EXPECT_EQ(changed.table.selected(), c.selected) << c.change.name;
+        EXPECT_EQ(changed.stamp, stampOf(data / "Profiles.ini"));
+    }
+    const auto profiles = loadProfiles(data.path()).profiles;
+    EXPECT_EQ(profiles[1].foreColor, 0x0000FF);
+    EXPECT_EQ(profiles[1].address, "10.0.0.1") << "a colour change keeps the other fields";
+    EXPECT_EQ(profiles[0], defaultProfile());
+}
+
+TEST(ProfileStore, AChangeToAProfileGoneOrANameTakenElsewhereIsRefusedAndWritesNothing) {
+    TempDir data;
+    saveProfiles(data.path(), {defaultProfile(), named("A")});
+    const std::string before = fileText(data / "Profiles.ini");
+    ProfileChange renameToTaken = on(Kind::Update, "A", 1);
+    renameToTaken.fields.profileName = " TEST Connection";
+    for (const ProfileChange& change : {on(Kind::Update, "gone", 1), on(Kind::Remove, "gone"),
+                                        on(Kind::SetColor, "gone"), add(" A "), renameToTaken}) {
+        const ProfilesChanged refused = changeProfiles(data.path(), change);
+        ASSERT_TRUE(refused.refusal) << change.name;
+        EXPECT_FALSE(refused.written);
+        EXPECT_EQ(refused.table.profiles(), loadProfiles(data.path()).profiles);
+        EXPECT_EQ(fileText(data / "Profiles.ini"), before);
+    }
+    EXPECT_EQ(changeProfiles(data.path(), on(Kind::Remove, "gone")).refusal->text,
+              "Profiles.ini holds no profile named 'gone' (any more: it may have been removed or "
+              "renamed elsewhere); nothing was changed !!!");
+}
+
+TEST(ProfileStore, FileHoldingANameTwiceChangesTheOneTheCallerSaw) {
+    TempDir data;
+    saveProfiles(data.path(), {named("twice", "10.0.0.1"), named("twice", "10.0.0.2")});
+    ProfileChange change = on(Kind::SetColor, "twice", 1);
+    ASSERT_FALSE(changeProfiles(data.path(), change).refusal);
+    const auto profiles = loadProfiles(data.path()).profiles;
+    EXPECT_FALSE(profiles[0].foreColor);
+    EXPECT_EQ(profiles[1].foreColor, 0x0000FF);
+}
+
+// With 1,000 profiles or a file cut short, a rewrite from what was read would drop the rest
+// (and their passwords).
+TEST(ProfileStore, AFileNotReadWholeIsNeverRewritten) {
+    std::vector<ConnectionProfile> thousand;
+    for (int i = 1; i <= 1000; ++i) {
+        thousand.push_back(named("P" + std::to_string(i)));
+    }
+    struct Case {
+        std::string text;
+        std::string why;
+    };
+    for (const Case& c : {
+             Case{formatProfiles(thousand),
+                  "it holds more than 101 profiles (the 102nd starts at line 910)"},
+             Case{formatProfiles({named("P4"), named("P5")}) + "P6\r\n10.0.0.6\r\n",
+                  "it ends inside profile 3 (lines 19 to 20)"},
+         }) {
+        TempDir data;
+        writeText(data / "Profiles.ini", c.text);
+        for (const ProfileChange& change : {on(Kind::Remove, "P5"), add("new"),
+                                            on(Kind::Update, "P5"), on(Kind::SetColor, "P4")}) {
+            const ProfilesChanged refused = changeProfiles(data.path(), change);
+            ASSERT_TRUE(refused.refusal);
+            EXPECT_EQ(refused.refusal->text,
+                      (data / "Profiles.ini").string() + ": " + c.why +
+                          ". A file that was not read whole is not rewritten, so nothing was "
+                          "changed; mend or remove it first !!!");
+            EXPECT_FALSE(refused.whole);
+        }
+        EXPECT_EQ(fileText(data / "Profiles.ini"), c.text);
+        EXPECT_FALSE(fs::exists(data / "Profiles.ini.bak"));
+
+        const test::CliRun cli = test::runProgram(
+            TAVRINO_CLI, "--data-dir '" + data.path().string() + "' profile-remove P5");
+        EXPECT_EQ(cli.exitCode, 2);
+        EXPECT_NE(cli.err.find(c.why), std::string::npos) << cli.err;
+        EXPECT_EQ(fileText(data / "Profiles.ini"), c.text);
+    }
+}
+
+TEST(ProfileStore, EachRewriteKeepsThePreviousFileForTheOwnerOnly) {
+    TempDir data;
+    loadProfiles(data.path());
+    const std::string first = fileText(data / "Profiles.ini");
+    EXPECT_FALSE(fs::exists(data / "Profiles.ini.bak")) << "nothing was replaced yet";
+    ASSERT_FALSE(changeProfiles(data.path(), add("second")).refusal);
+    EXPECT_EQ(fileText(data / "Profiles.ini.bak"), first);
+    const std::string two = fileText(data / "Profiles.ini");
+    ASSERT_FALSE(changeProfiles(data.path(), on(Kind::Remove, "second")).refusal);
+    EXPECT_EQ(fileText(data / "Profiles.ini.bak"), two);
+    for (const char* name : {"Profiles.ini", "Profiles.ini.bak"}) {
+        struct stat info {};
+        ASSERT_EQ(::stat((data / name).c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << name;
+    }
+    const ProfilesChanged same = changeProfiles(data.path(), on(Kind::SetColor, "TEST Connection"));
+    EXPECT_TRUE(same.written);
+    const ProfilesChanged again =
+        changeProfiles(data.path(), on(Kind::SetColor, "TEST Connection"));
+    EXPECT_FALSE(again.written) << "nothing changed, so the backup stays the last real change";
+}
+
+TEST(ProfileStore, AMissingFileStartsFromWhatTheCallerHolds) {
+    TempDir data;
+    const std::vector<ConnectionProfile> held = {named("held one"), named("held two")};
+    ASSERT_FALSE(changeProfiles(data.path(), add("new"), &held).refusal);
+    EXPECT_EQ(namesIn(data.path()), (std::vector<std::string>{"held one", "held two", "new"}));
+    TempDir fresh;
+    ASSERT_FALSE(changeProfiles(fresh.path(), add("new")).refusal);
+    EXPECT_EQ(namesIn(fresh.path()), (std::vector<std::string>{"TEST Connection", "new"}));
+}
+
+TEST(ProfileStore, WaitsForAnotherWriterOfTheDataFolderAndSaysWhenItDoesNotLetGo) {
+    TempDir data;
+    loadProfiles(data.path());
+    const std::string before = fileText(data / "Profiles.ini");
+    std::string why;
+    auto held = FolderLock::tryAcquire(data.path(), why);
+    ASSERT_TRUE(held) << why;
+    try {
+        changeProfiles(data.path(), add("new"), nullptr, std::chrono::milliseconds{50});
+        FAIL() << "written while another process held the data folder";
+    } catch (const FileProblem& problem) {
+        EXPECT_NE(std::string(problem.what()).find("is being written by another Tavrino"),
+                  std::string::npos)
+            << problem.what();
+    }
+    EXPECT_EQ(fileText(data / "Profiles.ini"), before);
+    held.reset();
+    EXPECT_FALSE(changeProfiles(data.path(), add("new")).refusal);
+}
+
+// Two tavrino-cli runs adding at once: both profiles arrive.
+TEST(ProfileStore, ProfilesAddedAtOnceByTwoProcessesAreBothKept) {
+    TempDir data;
+    loadProfiles(data.path());
+    const std::string dir = "--data-dir '" + data.path().string() + "' ";
+    std::string both;
+    for (int i = 0; i < 8; ++i) {
+        both += std::string(TAVRINO_CLI) + " " + dir + "profile-add p" + std::to_string(i) +
+                " --address 10.0.0." + std::to_string(i) + " & ";
+    }
+    const test::CliRun run = test::runProgram("(", both + "wait )");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(loadProfiles(data.path()).profiles.size(), 9u);
+}
+
+} // namespace
+} // namespace tavrino
