@@ -360,8 +360,8 @@ bool MainWindow::saveWithPolicy(SaveScope scope, const std::filesystem::path& fo
         text += QString(" (the files it replaced are in %1)")
                     .arg(QString::fromStdString(result.backup->string()));
     }
-    if (result.keptFromBefore) {
-        text += ". " + QString::fromStdString(*result.keptFromBefore);
+    if (result.keptFromBefore) { // first, where a narrow status bar still shows it
+        text = QString::fromStdString(*result.keptFromBefore) + ". " + text;
     }
     status_->showNote(text, result.keptFromBefore ? 20000 : 8000);
     return true;

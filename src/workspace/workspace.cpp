@@ -80,17 +80,36 @@ struct KeptFile {
     fs::path from;
 };
 
-// "R4 has no DVBS.dat; the satellites of R9 are still loaded and will be saved there"
+// The last part of a folder's path ("R4"), short enough for the status bar.
+std::string folderName(const fs::path& folder) {
+    std::error_code error;
+    fs::path full = fs::absolute(folder, error).lexically_normal();
+    if (!full.has_filename()) {
+        full = full.parent_path();
+    }
+    const std::string name = full.filename().string();
+    return name.empty() ? full.string() : name;
+}
+
+// "R4 has no DVBS.dat; the satellites of R9 are still loaded and will be saved there". Whole
+// paths only where the two names alone would read alike.
 std::string keptSentence(const fs::path& folder, const std::vector<KeptFile>& kept) {
+    const auto names = [&](const fs::path& from) {
+        const bool alike = folderName(folder) == folderName(from);
+        return std::pair{alike ? folder.string() : folderName(folder),
+                         alike ? from.string() : folderName(from)};
+    };
     const std::string tail = " are still loaded and will be saved there";
     if (kept.size() == 2 && kept[0].from == kept[1].from) {
-        return folder.string() + " has no " + kept[0].name + " and no " + kept[1].name + "; the " +
-               kept[0].what + " and " + kept[1].what + " of " + kept[0].from.string() + tail;
+        const auto [to, from] = names(kept[0].from);
+        return to + " has no " + kept[0].name + " and no " + kept[1].name + "; the " +
+               kept[0].what + " and " + kept[1].what + " of " + from + tail;
     }
     std::string text;
     for (const KeptFile& k : kept) {
-        text += (text.empty() ? "" : ". ") + folder.string() + " has no " + k.name + "; the " +
-                k.what + " of " + k.from.string() + tail;
+        const auto [to, from] = names(k.from);
+        text += (text.empty() ? "" : ". ") + to + " has no " + k.name + "; the " + k.what + " of " +
+                from + tail;
     }
     return text;
 }

@@ -146,8 +146,9 @@ TEST(KeptSatelliteFiles, AreNamedAtTheOpenAndAtTheNextSave) {
     EXPECT_FALSE(ws.openFolder(r9.path()).keptFromBefore);
     const OpenResult opened = ws.openFolder(r4.path());
     ASSERT_TRUE(opened.opened());
-    const std::string sentence = r4.path().string() + " has no DVBS.dat; the satellites of " +
-                                 r9.path().string() + " are still loaded and will be saved there";
+    const std::string sentence =
+        r4.path().filename().string() + " has no DVBS.dat; the satellites of " +
+        r9.path().filename().string() + " are still loaded and will be saved there";
     EXPECT_EQ(opened.keptFromBefore, sentence);
 
     const SaveResult saved = ws.save(r4.path());
@@ -160,10 +161,21 @@ TEST(KeptSatelliteFiles, AreNamedAtTheOpenAndAtTheNextSave) {
     fs::remove(r4 / "antenna_list.dat");
     ASSERT_TRUE(ws.openFolder(r9.path()).opened());
     EXPECT_EQ(ws.openFolder(r4.path()).keptFromBefore,
+              r4.path().filename().string() +
+                  " has no DVBS.dat and no antenna_list.dat; the satellites and antenna "
+                  "settings of " +
+                  r9.path().filename().string() + " are still loaded and will be saved there");
+
+    // Folders of one name are told apart by their whole paths.
+    TempDir other;
+    const fs::path sameName = other / r4.path().filename().string();
+    test::writeSample(sameName, {.services = 20, .satellites = 2, .seed = 5});
+    ASSERT_TRUE(ws.openFolder(sameName).opened());
+    EXPECT_EQ(ws.openFolder(r4.path()).keptFromBefore,
               r4.path().string() +
                   " has no DVBS.dat and no antenna_list.dat; the satellites and antenna "
                   "settings of " +
-                  r9.path().string() + " are still loaded and will be saved there");
+                  sameName.string() + " are still loaded and will be saved there");
 }
 
 // A file put into the folder after an open that found none is somebody else's: the save asks.

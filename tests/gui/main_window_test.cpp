@@ -396,11 +396,11 @@ private slots:
         std::filesystem::remove(r4 / "DVBS.dat");
         QVERIFY(window().openFolder(r4.path()));
         const QString sentence = QString::fromStdString(
-            r4.path().string() + " has no DVBS.dat; the satellites of " + folder_->path().string() +
-            " are still loaded and will be saved there");
+            r4.path().filename().string() + " has no DVBS.dat; the satellites of " +
+            folder_->path().filename().string() + " are still loaded and will be saved there");
         QCOMPARE(window().statusPanels()->note(), sentence);
         QVERIFY(window().saveToFolder(r4.path()));
-        QVERIFY(window().statusPanels()->note().endsWith(". " + sentence));
+        QVERIFY(window().statusPanels()->note().startsWith(sentence + ". Saved to "));
         QVERIFY(window().saveToFolder(r4.path()));
         QVERIFY(!window().statusPanels()->note().contains(sentence));
     }
