@@ -328,34 +328,42 @@ bool MainWindow::saveFiles() {
 }
 
 bool MainWindow::saveToFolder(const std::filesystem::path& folder) {
-    SaveOptions options{std::filesystem::path(dataFolder_.toStdString()) / "backups", false};
+    if (!saveWithPolicy(SaveScope::AllFiles, folder)) {
+        return false;
+    }
+    refreshEditActions();
+    recent_->remember(QString::fromStdString(folder.string()));
+    fillRecentMenu();
+    return true;
+}
+
+bool MainWindow::saveWithPolicy(SaveScope scope, const std::filesystem::path& folder) {
+    const SaveOptions options{std::filesystem::path(dataFolder_.toStdString()) / "backups"};
     SaveResult result;
     {
         const BusyCursor busy;
-        result = workspace_.save(folder, options);
+        result = saveFolder(workspace_, scope, folder, options, dialogs_);
     }
     tellNote(result.note);
-    if (!result.changedOnDisk.empty()) {
-        if (!dialogs_.ask(changedOnDiskQuestion(folder))) {
-            return false;
-        }
-        options.overwriteChanged = true;
-        const BusyCursor busy;
-        result = workspace_.save(folder, options);
-    }
     if (result.problem) {
         dialogs_.tell(result.problem->notice());
         return false;
     }
-    const QString backup = result.backup ? QString(" (the files it replaced are in %1)")
-                                               .arg(QString::fromStdString(result.backup->string()))
-                                         : QString();
-    status_->showNote(QString("Saved to %1%2").arg(QString::fromStdString(folder.string()), backup),
-                      8000);
-    refreshEditActions();
-    recent_->remember(QString::fromStdString(folder.string()));
-    fillRecentMenu();
-    fillRecentMenu();
+    if (!result.ok()) {
+        return false; // a question was answered No: nothing was written
+    }
+    const QString where = QString::fromStdString(folder.string());
+    QString text = scope == SaveScope::AllFiles
+                       ? QString("Saved to %1").arg(where)
+                       : QString("Saved DVBS.dat and antenna_list.dat to %1").arg(where);
+    if (result.backup) {
+        text += QString(" (the files it replaced are in %1)")
+                    .arg(QString::fromStdString(result.backup->string()));
+    }
+    if (result.keptFromBefore) { // first, where a narrow status bar still shows it
+        text = QString::fromStdString(*result.keptFromBefore) + ". " + text;
+    }
+    status_->showNote(text, result.keptFromBefore ? 20000 : 8000);
     return true;
 }
 
@@ -401,23 +409,9 @@ void MainWindow::openSatelliteFiles() {
 }
 
 void MainWindow::saveSatelliteFiles() {
-    const auto folder = dialogs_.chooseSaveFolder(dataFolder_);
-    if (!folder) {
-        return;
+    if (const auto folder = dialogs_.chooseSaveFolder(dataFolder_)) {
+        saveWithPolicy(SaveScope::SatelliteFiles, *folder);
     }
-    SaveResult result;
-    {
-        const BusyCursor busy;
-        result = workspace_.saveSatelliteFiles(*folder);
-    }
-    tellNote(result.note);
-    if (result.problem) {
-        dialogs_.tell(result.problem->notice());
-        return;
-    }
-    status_->showNote(QString("Saved DVBS.dat and antenna_list.dat to %1")
-                          .arg(QString::fromStdString(folder->string())),
-                      8000);
 }
 
 bool MainWindow::showOpened(const OpenResult& result) {
@@ -433,6 +427,9 @@ bool MainWindow::showOpened(const OpenResult& result) {
     organizeList_->workspaceReplaced();
     organizeSat_->workspaceReplaced();
     refreshEditActions();
+    if (result.keptFromBefore) {
+        status_->showNote(QString::fromStdString(*result.keptFromBefore), 20000);
+    }
     return true;
 }
 

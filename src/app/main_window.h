@@ -86,6 +86,9 @@ private:
     // "Open : antenna_list.dat  &&  DVBS.dat" and "Save : antenna_list.dat  &&  DVBS.dat".
     void openSatelliteFiles();
     void saveSatelliteFiles();
+    // Saves through the core's save policy, asking its questions through the dialogs, and
+    // says in the status bar what was saved; false when nothing was written.
+    bool saveWithPolicy(SaveScope scope, const std::filesystem::path& folder);
     // Shows what an open did; true when the files are open.
     bool showOpened(const OpenResult& result);
     // The receive has read complete files: swap them in, asking first about edits made

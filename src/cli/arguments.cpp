@@ -1,5 +1,7 @@
 #include "cli/arguments.h"
 
+#include "common/excerpt.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -41,7 +43,7 @@ const std::string& Arguments::positional(std::size_t i, const char* what) const 
 
 void Arguments::expectPositional(std::size_t count) const {
     if (positional_.size() > count) {
-        throw UsageError("unexpected argument '" + positional_[count] + "'");
+        throw UsageError("unexpected argument '" + excerpt(positional_[count]) + "'");
     }
 }
 
@@ -66,7 +68,7 @@ int parseInt(const std::string& text, const char* what, int min, int max) {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || value < min || value > max) {
         throw UsageError(std::string(what) + " must be a whole number from " + std::to_string(min) +
-                         " to " + std::to_string(max) + ", not '" + text + "'");
+                         " to " + std::to_string(max) + ", not '" + excerpt(text) + "'");
     }
     return value;
 }
@@ -83,7 +85,7 @@ int parseEntry(const std::vector<std::string>& list, const std::string& text,
             entries += (entries.empty() ? "\"" : ", \"") + entry + "\"";
         }
     }
-    throw UsageError(what + " takes one of " + entries + ", not '" + text + "'");
+    throw UsageError(what + " takes one of " + entries + ", not '" + excerpt(text) + "'");
 }
 
 } // namespace tavrino::cli

@@ -1,4 +1,5 @@
 #include "cli/edit_session.h"
+#include "common/excerpt.h"
 
 #include <climits>
 #include <functional>
@@ -93,7 +94,7 @@ std::vector<std::uint32_t> servicesByFilter(Session& s, const Arguments& args) {
             }
         }
         if (!filter.satelliteBlock) {
-            throw UsageError("no satellite named '" + *name + "' in the service list");
+            throw UsageError("no satellite named '" + excerpt(*name) + "' in the service list");
         }
     }
     if (const auto type = args.value("type")) {

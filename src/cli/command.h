@@ -61,10 +61,11 @@ void printNote(const std::optional<std::string>& note);
 // The flags every command that writes a folder takes: --no-backup and --force.
 std::set<std::string> withSaveFlags(std::set<std::string> flags = {});
 
-// Writes the workspace into `folder` as "Save Files" does, after copying the files it replaces
-// into the data folder's backups/ (unless --no-backup). Refuses when the folder's files
-// changed since they were read from it (unless --force). Prints what it wrote.
+// Writes the workspace into `folder` as "Save Files" does (or only the satellite files), through
+// the save policy the window uses: under the folder's lock, after copying the files it replaces
+// into the data folder's backups/ (unless --no-backup). Refuses files changed since they were
+// read from the folder and read-only files (unless --force). Prints what it wrote.
 void saveOrRefuse(Workspace& workspace, const std::string& folder, const Arguments& args,
-                  const Context& ctx);
+                  const Context& ctx, SaveScope scope = SaveScope::AllFiles);
 
 } // namespace tavrino::cli

@@ -1,5 +1,7 @@
 #include "cli/edit_session.h"
 
+#include "database/file_io.h"
+
 #include <filesystem>
 #include <ostream>
 
@@ -7,6 +9,12 @@ namespace tavrino::cli {
 
 void openForEdit(Session& s, const Arguments& args) {
     s.folder = args.positional(0, "DIR");
+    // A folder that cannot be opened is named by the open below.
+    try {
+        s.lock = lockFolderForWriting(s.folder);
+    } catch (const FileProblem& busy) {
+        throw InputRefused(busy.oneLine() + " Nothing was changed.");
+    }
     openOrRefuse(s.ws, s.folder);
 }
 

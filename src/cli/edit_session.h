@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,15 +28,20 @@ public:
     std::vector<std::string> questions;
 };
 
-// One editing command: the folder opened as "Open Files" does, edited, and written back.
+// One editing command: the folder opened as "Open Files" does, edited, and written back. It
+// holds the folder's lock from the open to the save, so another Tavrino neither saves in
+// between (and loses this edit, or has its own lost) nor takes this save's files for debris.
 struct Session {
     explicit Session(const Context& ctx) : ws(*ctx.codePage), editor(ws, prompter) {}
+    std::optional<FolderLock> lock;
     Workspace ws;
     CommandLinePrompter prompter;
     BouquetEditor editor;
     std::string folder;
 };
 
+// Takes the folder's lock (waiting a few seconds for another holder; refused when it stays
+// held) and opens the folder.
 void openForEdit(Session& s, const Arguments& args);
 
 // Writes the folder back (all or nothing, after a backup) unless something was refused.

@@ -1,4 +1,5 @@
 #include "cli/edit_session.h"
+#include "common/excerpt.h"
 #include "common/number_text.h"
 #include "database/transponder_file.h"
 #include "import/kingofsat.h"
@@ -22,7 +23,7 @@ std::vector<std::int32_t> positionsFrom(const std::string& text) {
         const auto tenths =
             parseDegreesAsTenths(item.substr(0, item.empty() ? 0 : item.size() - 1));
         if ((side != 'E' && side != 'W') || !tenths) {
-            throw UsageError("--only takes positions like 19.2E,5.0W, not '" + item + "'");
+            throw UsageError("--only takes positions like 19.2E,5.0W, not '" + excerpt(item) + "'");
         }
         positions.push_back(side == 'W' ? -*tenths : *tenths);
         start = end + 1;
@@ -171,7 +172,7 @@ HttpOptions httpOptionsFrom(const Arguments& args) {
         if (ec != std::errc() || end != text->data() + text->size() || seconds <= 0 ||
             seconds > 3600) {
             throw UsageError("--timeout must be a number of seconds above 0, up to 3600, not '" +
-                             *text + "'");
+                             excerpt(*text) + "'");
         }
         options.timeout = std::chrono::milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
     }

@@ -1,4 +1,5 @@
 #include "cli/command.h"
+#include "common/excerpt.h"
 
 #include <filesystem>
 #include <iostream>
@@ -84,7 +85,7 @@ int main(int argc, char** argv) {
             } else if (args[i] == "--codepage") {
                 ctx.codePage = CodePage::byName(optionValue(args, i));
                 if (!ctx.codePage) {
-                    throw UsageError("unknown code page '" + args[i] + "'");
+                    throw UsageError("unknown code page '" + excerpt(args[i]) + "'");
                 }
             } else {
                 throw UsageError("unknown option " + args[i]);
@@ -112,7 +113,7 @@ int main(int argc, char** argv) {
             std::cout.flush();
             return exitOk;
         }
-        throw UsageError("unknown command '" + name + "'");
+        throw UsageError("unknown command '" + excerpt(name) + "'");
     } catch (const UsageError& e) {
         std::cerr << "tavrino-cli: " << e.what() << " (see tavrino-cli --help)\n";
         return exitUsage;

@@ -1,5 +1,6 @@
 #include "bouquets/bouquet_items.h"
 #include "cli/command.h"
+#include "common/excerpt.h"
 #include "database/antenna_file.h"
 #include "database/option_texts.h"
 #include "database/transponder_file.h"
@@ -35,7 +36,7 @@ std::optional<std::uint16_t> satelliteFilter(const Workspace& ws, const Argument
             return static_cast<std::uint16_t>(i);
         }
     }
-    throw UsageError("no satellite named '" + *name + "' in the service list");
+    throw UsageError("no satellite named '" + excerpt(*name) + "' in the service list");
 }
 
 void sortView(Workspace& ws, const std::string& sortArgument) {
@@ -51,7 +52,7 @@ void sortView(Workspace& ws, const std::string& sortArgument) {
     }
     const auto column = serviceColumnByHeader(header);
     if (!column) {
-        throw UsageError("no column headed '" + header + "'");
+        throw UsageError("no column headed '" + excerpt(header) + "'");
     }
     ws.view().sort(ws.services(), *column, ascending);
 }

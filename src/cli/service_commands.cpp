@@ -1,4 +1,5 @@
 #include "cli/edit_session.h"
+#include "common/excerpt.h"
 #include "database/option_texts.h"
 #include "workspace/service_edit.h"
 
@@ -48,10 +49,10 @@ void setSatellite(ServiceForm& form, const std::string& value) {
         form.satellite = parseInt(value, "Satellite", 0, 254);
         return;
     }
-    throw UsageError(form.nonSatellite
-                         ? "Satellite: a " + form.satellites.front() +
-                               " service keeps its satellite"
-                         : "Satellite: no satellite named '" + value + "' among numbers 0 to 254");
+    throw UsageError(
+        form.nonSatellite
+            ? "Satellite: a " + form.satellites.front() + " service keeps its satellite"
+            : "Satellite: no satellite named '" + excerpt(value) + "' among numbers 0 to 254");
 }
 
 void setField(ServiceForm& form, const std::string& field, const std::string& value) {
@@ -111,7 +112,7 @@ void serviceEdit(const Arguments& args, Context& ctx) {
         const std::string& pair = args.positional()[i];
         const auto eq = pair.find('=');
         if (eq == std::string::npos) {
-            throw UsageError("expected FIELD=VALUE, not '" + pair + "'");
+            throw UsageError("expected FIELD=VALUE, not '" + excerpt(pair) + "'");
         }
         setField(edited, pair.substr(0, eq), pair.substr(eq + 1));
     }

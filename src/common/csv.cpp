@@ -1,9 +1,8 @@
 #include "common/csv.h"
 
 namespace tavrino::csv {
-namespace {
 
-class Parser {
+class Reader::Parser {
 public:
     explicit Parser(std::string_view text) : text_(text) {
         if (text_.starts_with("\xEF\xBB\xBF")) {
@@ -11,22 +10,20 @@ public:
         }
     }
 
-    std::vector<Record> run() {
-        std::vector<Record> records;
-        while (!atEnd()) {
-            if (atLineBreak()) {
-                skipLineBreak();
-                continue;
-            }
-            Record r{line_, {}};
-            r.fields.reserve(records.empty() ? 0 : records.back().fields.size());
-            do {
-                r.fields.push_back(atQuote() ? quotedField() : plainField());
-            } while (takeComma());
+    bool next(Record& r) {
+        while (!atEnd() && atLineBreak()) {
             skipLineBreak();
-            records.push_back(std::move(r));
         }
-        return records;
+        if (atEnd()) {
+            return false;
+        }
+        r.line = line_;
+        r.fields.clear();
+        do {
+            r.fields.push_back(atQuote() ? quotedField() : plainField());
+        } while (takeComma());
+        skipLineBreak();
+        return true;
     }
 
 private:
@@ -100,10 +97,20 @@ private:
     int line_ = 1;
 };
 
-} // namespace
+Reader::Reader(std::string_view text) : parser_(std::make_unique<Parser>(text)) {}
+Reader::~Reader() = default;
+
+bool Reader::next(Record& record) {
+    return parser_->next(record);
+}
 
 std::vector<Record> parse(std::string_view text) {
-    return Parser(text).run();
+    std::vector<Record> records;
+    Reader reader(text);
+    for (Record r; reader.next(r);) {
+        records.push_back(std::move(r));
+    }
+    return records;
 }
 
 void append(std::string& out, std::string_view text) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -24,6 +25,22 @@ public:
 
 private:
     int line_;
+};
+
+// Reads a text record by record, so a long text never needs all its records at once. The text
+// must outlive the reader. next() throws Problem as parse does.
+class Reader {
+public:
+    explicit Reader(std::string_view text);
+    ~Reader();
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+    // The next record into `record` (its buffers reused); false at the end of the text.
+    bool next(Record& record);
+
+private:
+    class Parser;
+    std::unique_ptr<Parser> parser_;
 };
 
 // Splits a text into records. Line breaks may be CR LF, LF or CR; empty lines are skipped and

@@ -6,10 +6,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace tavrino {
 namespace fs = std::filesystem;
@@ -83,7 +86,7 @@ void removeAbandonedCopies(const fs::path& files) {
         const std::string name = entry.path().filename().string();
         std::error_code timeError;
         const auto modified = entry.last_write_time(timeError);
-        if (name.starts_with(".") && name.ends_with(".partial") && !timeError &&
+        if (name.starts_with(".") && name.find(".partial") != std::string::npos && !timeError &&
             now - modified > abandonedAfter) {
             fs::remove_all(entry.path(), timeError);
         }
@@ -91,16 +94,24 @@ void removeAbandonedCopies(const fs::path& files) {
 }
 
 bool wouldChange(const FileToWrite& file) {
-    std::error_code error;
-    if (!fs::is_regular_file(file.path, error)) {
-        return false; // nothing there to keep (anything else the save itself refuses)
+    struct stat info {};
+    if (::lstat(file.path.c_str(), &info) != 0) {
+        return false; // nothing there to keep
+    }
+    if (S_ISLNK(info.st_mode)) {
+        return true; // the link itself is kept (the save then refuses to replace it)
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return false; // anything else the save itself refuses
     }
     const auto old = readWholeFile(file.path, copyLimit);
     return old && !std::ranges::equal(*old, file.bytes);
 }
 
-void writeNewFile(const fs::path& to, std::span<const std::uint8_t> bytes) {
-    posix::FileDescriptor fd(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+// `mode` less the umask: a copy is never readable by more people than its original.
+void writeNewFile(const fs::path& to, std::span<const std::uint8_t> bytes, mode_t mode = 0666) {
+    posix::FileDescriptor fd(
+        ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode & 0666));
     if (fd.get() < 0) {
         throw FileProblem(FileProblem::Kind::WriteFailed, to.string(), posix::errorText(errno));
     }
@@ -109,29 +120,74 @@ void writeNewFile(const fs::path& to, std::span<const std::uint8_t> bytes) {
     }
 }
 
+// A symbolic link is kept as a link (what it points to is not ours to copy); a file with
+// its own permissions.
 void copyInto(const fs::path& from, const fs::path& folder) {
-    if (const auto bytes = readWholeFile(from, copyLimit)) {
-        writeNewFile(folder / from.filename(), *bytes);
+    struct stat info {};
+    if (::lstat(from.c_str(), &info) != 0) {
+        return;
     }
-}
-
-fs::path freeName(const fs::path& files, const std::string& base) {
-    fs::path candidate = files / base;
-    std::error_code error;
-    for (int n = 2; fs::exists(candidate, error); ++n) {
-        candidate = files / (base + "-" + std::to_string(n));
-    }
-    return candidate;
-}
-
-void makeBackup(const fs::path& files, const fs::path& partial, const fs::path& target,
-                const std::vector<FileToWrite>& replacing, const Source& source) {
-    makeFolder(partial);
-    for (const FileToWrite& file : replacing) {
+    if (S_ISLNK(info.st_mode)) {
         std::error_code error;
-        if (fs::is_regular_file(file.path, error)) {
-            copyInto(file.path, partial);
+        const fs::path to = fs::read_symlink(from, error);
+        if (!error) {
+            fs::create_symlink(to, folder / from.filename(), error);
         }
+        if (error) {
+            throw FileProblem(FileProblem::Kind::WriteFailed, (folder / from.filename()).string(),
+                              posix::errorText(error.value()));
+        }
+    } else if (S_ISREG(info.st_mode)) {
+        if (const auto bytes = readWholeFile(from, copyLimit)) {
+            writeNewFile(folder / from.filename(), *bytes, info.st_mode);
+        }
+    }
+}
+
+// A hidden folder of its own for the copy in progress, whoever else backs up at this moment.
+fs::path makePartial(const fs::path& files, const std::string& base) {
+    std::string pattern = (files / ("." + base + ".partial-XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw FileProblem(FileProblem::Kind::WriteFailed, pattern, posix::errorText(errno));
+    }
+    return pattern;
+}
+
+// Renames the finished copy to `base`, or `base`-2, -3, ... : never over another backup, even
+// one that another process finished a moment ago.
+fs::path publish(const fs::path& files, const fs::path& partial, const std::string& base) {
+    for (int n = 1; n <= 1000; ++n) {
+        const fs::path target = files / (n == 1 ? base : base + "-" + std::to_string(n));
+        int result =
+            ::renameat2(AT_FDCWD, partial.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
+        int error = errno;
+        if (result != 0 && (error == EINVAL || error == ENOSYS)) {
+            // No RENAME_NOREPLACE here; a folder holding a backup is never empty, so a plain
+            // rename refuses to replace one too.
+            std::error_code ignored;
+            if (fs::exists(target, ignored)) {
+                error = EEXIST;
+            } else {
+                result = ::rename(partial.c_str(), target.c_str());
+                error = errno;
+            }
+        }
+        if (result == 0) {
+            return target;
+        }
+        if (error != EEXIST && error != ENOTEMPTY) {
+            throw FileProblem(FileProblem::Kind::WriteFailed, target.string(),
+                              posix::errorText(error));
+        }
+    }
+    throw FileProblem(FileProblem::Kind::WriteFailed, (files / base).string(),
+                      "a thousand backups of that name are there already");
+}
+
+fs::path makeBackup(const fs::path& files, const fs::path& partial, const std::string& base,
+                    const std::vector<FileToWrite>& replacing, const Source& source) {
+    for (const FileToWrite& file : replacing) {
+        copyInto(file.path, partial);
     }
     std::ostringstream text;
     text << source.folder.string() << '\n' << source.sequence << '\n';
@@ -139,13 +195,9 @@ void makeBackup(const fs::path& files, const fs::path& partial, const fs::path& 
     writeNewFile(partial / sourceFileName,
                  {reinterpret_cast<const std::uint8_t*>(record.data()), record.size()});
     posix::syncFolder(partial);
-    std::error_code error;
-    fs::rename(partial, target, error);
-    if (error) {
-        throw FileProblem(FileProblem::Kind::WriteFailed, target.string(),
-                          posix::errorText(error.value()));
-    }
+    const fs::path target = publish(files, partial, base);
     posix::syncFolder(files);
+    return target;
 }
 
 } // namespace
@@ -166,10 +218,9 @@ std::optional<fs::path> backupBeforeSave(const fs::path& backupsRoot,
         for (const auto& [path, known] : knownBackups(files)) {
             source.sequence = std::max(source.sequence, known.sequence + 1);
         }
-        const fs::path target = freeName(files, folderLabel(folder) + "-" + timeText(now));
-        partial = files / ("." + target.filename().string() + ".partial");
-        makeBackup(files, partial, target, replacing, source);
-        return target;
+        const std::string base = folderLabel(folder) + "-" + timeText(now);
+        partial = makePartial(files, base);
+        return makeBackup(files, partial, base, replacing, source);
     } catch (const FileProblem& problem) {
         std::error_code ignored;
         if (!partial.empty()) {

@@ -14,8 +14,10 @@ inline constexpr int backupsKept = 10;
 // Copies the files that `replacing` is about to overwrite into
 // `backupsRoot`/files/<folder name>-<YYYYMMDD-HHMMSS>/. Nothing is copied when no file there
 // would change (saving again what was saved keeps the older backups from being pushed out).
-// The copy is made in a hidden folder renamed into place when complete, so a failure never
-// leaves half a backup; a hidden `.source` file names the folder and orders the backups.
+// The copy is made in a hidden folder of its own, renamed into place when complete (never
+// over another backup: a second one in the same second gets "-2"), so a failure never leaves
+// half a backup; a hidden `.source` file names the folder and orders the backups. A symbolic
+// link is kept as a link, and a copy keeps its original's permissions (less the umask).
 // Returns the backup folder, or nullopt when none was needed. Throws FileProblem.
 std::optional<std::filesystem::path>
 backupBeforeSave(const std::filesystem::path& backupsRoot,

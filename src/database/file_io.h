@@ -1,6 +1,7 @@
 #pragma once
 
 #include "database/byte_image.h"
+#include "database/folder_lock.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -45,10 +46,14 @@ struct FileSystemCalls {
     int (*link)(const char* from, const char* to) = nullptr;    // link(2)
 };
 
-// Replaces files of one folder all or nothing. Every temporary is written and flushed, the
-// old files are kept under hidden names and a journal is written before the first rename;
-// when a rename fails the old files are put back. Throws FileProblem; the message says
-// whether the folder was left as it was. Returns the note of recoverInterruptedSave.
+// Replaces files of one folder all or nothing, under the folder's lock (see FolderLock).
+// Several files (only the receiver files come in groups): every temporary is written and
+// flushed, the old files are kept under hidden names and a journal is written before the
+// first rename; when a rename fails, or a temporary vanished, the old files are put back.
+// One file: its temporary is renamed over it. A replaced file keeps its permissions (or gets
+// `mode`); a new one gets what the umask allows. A symbolic link is never replaced. Throws
+// FileProblem (Busy when another Tavrino holds the folder); the message says whether the
+// folder was left as it was. Returns the note of recoverInterruptedSave.
 std::optional<std::string> writeFilesAtomically(const std::vector<FileToWrite>& files,
                                                 const FileSystemCalls& calls = {});
 std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
@@ -57,9 +62,20 @@ std::optional<std::string> writeFileAtomically(const std::filesystem::path& path
 std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
                                                std::span<const std::uint8_t> bytes, unsigned mode);
 
+// The lock a write into `folder` takes, waiting up to folderLockPatience for another holder.
+// Throws FileProblem (Busy) when it stays held; nullopt when the folder cannot be opened, and
+// the write then says what is wrong with it.
+std::optional<FolderLock> lockFolderForWriting(const std::filesystem::path& folder);
+
+// Throws FileProblem naming the first file that is a symbolic link: a save would replace the
+// link by a plain file.
+void refuseSymbolicLinks(const std::vector<FileToWrite>& files);
+
 // Finishes a save to `folder` that was cut short (or undoes it where it cannot be finished)
-// and removes temporaries our saves left there. Returns a note for the user when it did
-// anything; throws FileProblem when the folder could not be made whole.
+// and removes temporaries our saves left there. Does nothing while another Tavrino holds the
+// folder's lock: those files belong to its running save. Returns a note for the user when it
+// did anything; throws FileProblem when the folder could not be made whole or its journal is
+// not one a save wrote (then nothing is changed).
 std::optional<std::string> recoverInterruptedSave(const std::filesystem::path& folder,
                                                   const FileSystemCalls& calls = {});
 

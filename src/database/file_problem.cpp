@@ -26,6 +26,8 @@ std::string sentence(FileProblem::Kind kind, const std::string& file, const std:
         return file + " cannot be read: " + detail + ".";
     case Kind::WriteFailed:
         return file + " could not be written: " + detail + ".";
+    case Kind::Busy:
+        return detail + ".";
     }
     return file + ": " + detail;
 }
@@ -50,6 +52,8 @@ Notice FileProblem::notice() const {
     case Kind::WriteFailed:
         return {"Failure", sentence(kind_, fileName(path_), detail_) + "\n\n" + path_,
                 NoticeIcon::Critical};
+    case Kind::Busy:
+        return {"Tavrino", sentence(kind_, path_, detail_), NoticeIcon::Exclamation};
     }
     return {"Failure", what(), NoticeIcon::Exclamation};
 }

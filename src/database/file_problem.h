@@ -11,7 +11,8 @@ namespace tavrino {
 // `detail` says what is wrong and where, as the end of a sentence without its full stop.
 class FileProblem : public std::runtime_error {
 public:
-    enum class Kind { EmptyFile, OldVersion, Damaged, Unreadable, WriteFailed, Missing };
+    // Busy: another Tavrino holds the folder (`path` is the folder); nothing was read or written.
+    enum class Kind { EmptyFile, OldVersion, Damaged, Unreadable, WriteFailed, Missing, Busy };
 
     FileProblem(Kind kind, std::string path, std::string detail);
 

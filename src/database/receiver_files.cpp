@@ -196,10 +196,10 @@ SavedFiles saveFiles(ReceiverFiles& files, const fs::path& folder) {
     return writeAll(filesToSave(files, folder));
 }
 
-SavedFiles writeSatelliteFiles(const ReceiverFiles& files, const fs::path& folder) {
+std::vector<FileToWrite> satelliteFilesToSave(const ReceiverFiles& files, const fs::path& folder) {
     std::vector<FileToWrite> writes;
     addSatelliteWrites(writes, files.satelliteFiles, folder);
-    return writeAll(writes);
+    return writes;
 }
 
 } // namespace tavrino

@@ -73,7 +73,9 @@ std::vector<FileToWrite> filesToSave(ReceiverFiles& files, const std::filesystem
 // Lists the files written (none when no channel database is loaded). Throws FileProblem.
 SavedFiles saveFiles(ReceiverFiles& files, const std::filesystem::path& folder);
 
-// DVBS.dat and antenna_list.dat only, without touching the version byte.
-SavedFiles writeSatelliteFiles(const ReceiverFiles& files, const std::filesystem::path& folder);
+// What "Save : antenna_list.dat  &&  DVBS.dat" would write into `folder`: DVBS.dat and
+// antenna_list.dat, without touching the version byte.
+std::vector<FileToWrite> satelliteFilesToSave(const ReceiverFiles& files,
+                                              const std::filesystem::path& folder);
 
 } // namespace tavrino

@@ -1,6 +1,7 @@
 #include "import/satellites_xml.h"
 
 #include "common/code_page.h"
+#include "common/excerpt.h"
 #include "database/file_problem.h"
 #include "import/import_text.h"
 
@@ -85,7 +86,7 @@ private:
                                 name.starts_with("CP125") || name.starts_with("KOI8-");
         const CodePage* page = singleByte ? CodePage::byName(name) : nullptr;
         if (!page) {
-            fail("the declared encoding \"" + encoding +
+            fail("the declared encoding \"" + excerpt(encoding) +
                  "\" is not one Tavrino reads (UTF-8, ISO-8859-n, windows-125n, KOI8-R)");
         }
         return *page;
@@ -251,8 +252,8 @@ private:
 
     [[noreturn]] void outOfRange(const pugi::xml_node& element,
                                  const pugi::xml_attribute& attribute, Range range) const {
-        source_.failAt(elementStart(element), std::string(attribute.name()) + "=\"" +
-                                                  attribute.value() + "\" is outside " +
+        source_.failAt(elementStart(element), excerpt(attribute.name()) + "=\"" +
+                                                  excerpt(attribute.value()) + "\" is outside " +
                                                   std::to_string(range.min) + " to " +
                                                   std::to_string(range.max));
     }

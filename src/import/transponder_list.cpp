@@ -1,5 +1,6 @@
 #include "import/transponder_list.h"
 
+#include "common/excerpt.h"
 #include "database/file_problem.h"
 #include "import/import_text.h"
 
@@ -224,7 +225,7 @@ private:
     std::int32_t position(const Entry& e) const {
         const auto value = tx::allDigits(e.value) ? tx::leadingNumber(e.value) : std::nullopt;
         if (!value || *value > 3599) {
-            fail("line " + std::to_string(e.line) + ": the position \"" + std::string(e.value) +
+            fail("line " + std::to_string(e.line) + ": the position \"" + excerpt(e.value) +
                  "\" is not tenths of a degree from 0 to 3599");
         }
         return static_cast<std::int32_t>(*value > 1800 ? *value - 3600 : *value);
@@ -233,7 +234,7 @@ private:
     std::int64_t countOf(const Entry& e) const {
         const auto value = tx::allDigits(e.value) ? tx::leadingNumber(e.value) : std::nullopt;
         if (!value || *value > static_cast<std::int64_t>(maxImportedTransponders)) {
-            fail("line " + std::to_string(e.line) + ": the count \"" + std::string(e.value) +
+            fail("line " + std::to_string(e.line) + ": the count \"" + excerpt(e.value) +
                  "\" is not a number from 0 to 65535");
         }
         return *value;

@@ -1,6 +1,7 @@
 #include "reference/reference_list.h"
 
 #include "common/csv.h"
+#include "common/excerpt.h"
 #include "common/number_text.h"
 #include "common/utf8.h"
 #include "database/file_io.h"
@@ -16,6 +17,9 @@ namespace {
 // 50 bouquets of 200 items take about 1 MB; far more is not a reference list.
 constexpr SizeLimit referenceFileLimit{16u << 20, "16 MiB, far more than 50 bouquets need"};
 constexpr std::int64_t itemNumberLimit = 1000000;
+// Rows beyond the 10,050 that 50 bouquets can take are only "Left out"; this many keeps the
+// memory a list takes small whatever its rows hold.
+constexpr std::size_t referenceRowLimit = 50000;
 
 // The line a byte offset stands on, counting line breaks as the CSV reader does.
 int lineAt(std::string_view text, std::size_t offset) {
@@ -73,8 +77,8 @@ private:
         if (!encoded.ok) {
             std::string character;
             utf8::append(character, encoded.unmappable);
-            refuse("the bouquet name holds \"" + character + "\", which " + codePage_.name() +
-                   " names cannot hold");
+            refuse("the bouquet name holds \"" + excerpt(character) + "\", which " +
+                   codePage_.name() + " names cannot hold");
         }
         if (encoded.bytes.size() > layout::channel::nameRecordNameCapacity) {
             refuse("the bouquet name is longer than 98 characters");
@@ -89,8 +93,9 @@ private:
         }
         const auto value = parseWhole(text(column), min, max);
         if (!value) {
-            refuse(header(column) + " \"" + text(column) + "\" is not a whole number from " +
-                   std::to_string(min) + " to " + std::to_string(max));
+            refuse(header(column) + " \"" + excerpt(text(column)) +
+                   "\" is not a whole number from " + std::to_string(min) + " to " +
+                   std::to_string(max));
         }
         return value;
     }
@@ -110,7 +115,7 @@ private:
         t.remove_suffix(1);
         const auto tenths = parseDegreesAsTenths(t);
         if ((side != 'E' && side != 'W') || !tenths) {
-            refuse(header(column) + " \"" + text(column) +
+            refuse(header(column) + " \"" + excerpt(text(column)) +
                    "\" is not a position from 0.0 to 180.0 followed by E or W");
         }
         return side == 'W' ? -*tenths : *tenths;
@@ -128,7 +133,8 @@ private:
                 list += (list.empty() ? "" : ", ") + std::string(value);
             }
         }
-        refuse(header(column) + " \"" + text(column) + "\" is none of " + list + " or empty");
+        refuse(header(column) + " \"" + excerpt(text(column)) + "\" is none of " + list +
+               " or empty");
     }
 
     csv::Record& r_;
@@ -136,18 +142,15 @@ private:
     const ReferenceRow* previous_;
 };
 
-void checkHeader(const std::vector<csv::Record>& records) {
+void checkHeader(csv::Reader& reader, csv::Record& first) {
     std::string expected;
     for (const auto column : referenceHeader) {
         expected += (expected.empty() ? "" : ",") + std::string(column);
     }
-    const auto matches = [&](const csv::Record& r) {
-        return std::equal(r.fields.begin(), r.fields.end(), referenceHeader.begin(),
-                          referenceHeader.end());
-    };
-    if (records.empty() || !matches(records.front())) {
-        throw csv::Problem(records.empty() ? 1 : records.front().line,
-                           "the first line is not the header " + expected);
+    const bool read = reader.next(first);
+    if (!read || !std::equal(first.fields.begin(), first.fields.end(), referenceHeader.begin(),
+                             referenceHeader.end())) {
+        throw csv::Problem(read ? first.line : 1, "the first line is not the header " + expected);
     }
 }
 
@@ -167,15 +170,21 @@ ReferenceList parseReferenceList(std::string_view text, const CodePage& codePage
     if (const auto bad = utf8::firstInvalid(text)) {
         throw csv::Problem(lineAt(text, *bad), "the text is not UTF-8");
     }
-    std::vector<csv::Record> records = csv::parse(text);
-    checkHeader(records);
+    // Record by record: a long list never has all its fields in memory twice.
+    csv::Reader reader(text);
+    csv::Record r;
+    checkHeader(reader, r);
     ReferenceList list;
-    list.rows.reserve(records.size() - 1);
-    for (std::size_t i = 1; i < records.size(); ++i) {
-        csv::Record& r = records[i];
+    while (reader.next(r)) {
         if (r.fields.size() != referenceHeader.size()) {
             throw csv::Problem(r.line, "the row has " + std::to_string(r.fields.size()) +
                                            " fields where the header has 11");
+        }
+        if (list.rows.size() == referenceRowLimit) {
+            throw csv::Problem(r.line, "the list has more than " +
+                                           std::to_string(referenceRowLimit) +
+                                           " rows, five times what 50 bouquets of 200 items "
+                                           "take");
         }
         list.rows.push_back(
             RowReader(r, codePage, list.rows.empty() ? nullptr : &list.rows.back()).read());

@@ -1,11 +1,14 @@
 #include "workspace/workspace.h"
 
-#include "database/backups.h"
 #include "database/file_io.h"
 #include "database/layout.h"
+#include "database/posix_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <set>
+#include <sys/stat.h>
+#include <tuple>
 
 namespace tavrino {
 namespace fs = std::filesystem;
@@ -35,7 +38,7 @@ OpenResult Workspace::adopt(ReceiverFiles next, ServiceTable table) {
     stamps_.clear(); // only the files of this open count
     stampFiles();
     ++generation_;
-    return {OpenResult::Status::Opened, std::nullopt, std::nullopt};
+    return {OpenResult::Status::Opened, std::nullopt, std::nullopt, std::nullopt};
 }
 
 void Workspace::stampFiles() {
@@ -49,26 +52,95 @@ void Workspace::stampFiles() {
     }
 }
 
-Notice changedOnDiskQuestion(const fs::path& folder) {
-    return {"Confirm",
-            "The files in " + folder.string() + " changed since they were opened. Overwrite them?",
-            NoticeIcon::Question};
-}
-
 OpenResult Workspace::openFolder(const fs::path& folder) {
     std::optional<std::string> note;
     try {
+        // Held while the files are read, so a save by another Tavrino is never read half-way.
+        const auto lock = lockFolderForWriting(folder);
         note = recoverInterruptedSave(folder);
         auto next = openFiles(files_, folder);
         if (!next) {
-            return {OpenResult::Status::NothingToOpen, std::nullopt, note};
+            return {OpenResult::Status::NothingToOpen, std::nullopt, note, std::nullopt};
         }
         OpenResult result = adopt(std::move(*next));
         result.note = note;
+        result.keptFromBefore = noteKeptFiles(folder);
         return result;
     } catch (const FileProblem& problem) {
-        return {OpenResult::Status::Refused, problem, note};
+        return {OpenResult::Status::Refused, problem, note, std::nullopt};
     }
+}
+
+namespace {
+
+// A satellite file the opened folder lacks, kept loaded from where it was read before.
+struct KeptFile {
+    std::string name;
+    std::string what; // "satellites", "antenna settings"
+    fs::path from;
+};
+
+// The last part of a folder's path ("R4"), short enough for the status bar.
+std::string folderName(const fs::path& folder) {
+    std::error_code error;
+    fs::path full = fs::absolute(folder, error).lexically_normal();
+    if (!full.has_filename()) {
+        full = full.parent_path();
+    }
+    const std::string name = full.filename().string();
+    return name.empty() ? full.string() : name;
+}
+
+// "R4 has no DVBS.dat; the satellites of R9 are still loaded and will be saved there". Whole
+// paths only where the two names alone would read alike.
+std::string keptSentence(const fs::path& folder, const std::vector<KeptFile>& kept) {
+    const auto names = [&](const fs::path& from) {
+        const bool alike = folderName(folder) == folderName(from);
+        return std::pair{alike ? folder.string() : folderName(folder),
+                         alike ? from.string() : folderName(from)};
+    };
+    const std::string tail = " are still loaded and will be saved there";
+    if (kept.size() == 2 && kept[0].from == kept[1].from) {
+        const auto [to, from] = names(kept[0].from);
+        return to + " has no " + kept[0].name + " and no " + kept[1].name + "; the " +
+               kept[0].what + " and " + kept[1].what + " of " + from + tail;
+    }
+    std::string text;
+    for (const KeptFile& k : kept) {
+        const auto [to, from] = names(k.from);
+        text += (text.empty() ? "" : ". ") + to + " has no " + k.name + "; the " + k.what + " of " +
+                from + tail;
+    }
+    return text;
+}
+
+bool absent(const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) != 0 && errno == ENOENT;
+}
+
+} // namespace
+
+std::optional<std::string> Workspace::noteKeptFiles(const fs::path& folder) {
+    const auto& sat = files_.satelliteFiles;
+    std::vector<KeptFile> kept;
+    for (const auto& [name, what, path, loaded] :
+         {std::tuple{dvbsFileName, "satellites", sat.dvbsPath, sat.dvbs.loaded()},
+          std::tuple{antennaFileName, "antenna settings", sat.antennaPath, sat.antenna.loaded()}}) {
+        if (!absent(folder / name)) {
+            continue;
+        }
+        keepStamp(stamps_, FileStamp{folder / name}); // a file put there later is a change
+        if (loaded) {
+            kept.push_back({name, what, posix::folderOf(path)});
+        }
+    }
+    keptFromBefore_.reset();
+    if (kept.empty()) {
+        return std::nullopt;
+    }
+    keptFromBefore_.emplace(folder, keptSentence(folder, kept));
+    return keptFromBefore_->second;
 }
 
 StagedFiles readStaged(const fs::path& folder, int targetVersion, const CodePage& codePage) {
@@ -101,6 +173,7 @@ OpenResult Workspace::adoptStaged(StagedFiles staged) {
     staged.files->targetVersion = std::max(staged.files->targetVersion, files_.targetVersion);
     OpenResult result = adopt(std::move(*staged.files), std::move(*staged.services));
     result.note = staged.result.note;
+    keptFromBefore_.reset(); // a receive brings all three files
     return result;
 }
 
@@ -113,7 +186,7 @@ OpenResult Workspace::loadSatelliteFiles(const fs::path& antennaPath, const fs::
         }
         auto next = tavrino::loadSatelliteFiles(files_, antennaPath, dvbsPath);
         if (!next) {
-            return {OpenResult::Status::NothingToOpen, std::nullopt, note};
+            return {OpenResult::Status::NothingToOpen, std::nullopt, note, std::nullopt};
         }
         // A step of its own, so the steps before it never write into the files loaded now.
         {
@@ -128,55 +201,10 @@ OpenResult Workspace::loadSatelliteFiles(const fs::path& antennaPath, const fs::
         sat.antennaSettings = std::move(next->antennaSettings);
         ++generation_;
         stampFiles();
-        return {OpenResult::Status::Opened, std::nullopt, note};
+        keptFromBefore_.reset(); // chosen by hand, not kept
+        return {OpenResult::Status::Opened, std::nullopt, note, std::nullopt};
     } catch (const FileProblem& problem) {
-        return {OpenResult::Status::Refused, problem, note};
-    }
-}
-
-// The recovery runs first on its own so that its note reaches the user even when the save
-// itself then fails.
-SaveResult Workspace::save(const fs::path& folder, const SaveOptions& options) {
-    std::optional<std::string> note;
-    std::optional<fs::path> backup;
-    try {
-        note = recoverInterruptedSave(folder);
-        if (!options.overwriteChanged) {
-            if (auto changed = changedSince(stamps_, folder); !changed.empty()) {
-                return {{}, std::nullopt, note, std::move(changed), std::nullopt};
-            }
-        }
-        if (options.backupsIn) {
-            backup = backupBeforeSave(*options.backupsIn, filesToSave(files_, folder));
-        }
-        SavedFiles saved = saveFiles(files_, folder);
-        history_.markSaved();
-        if (options.backupsIn) {
-            pruneBackups(*options.backupsIn, folder);
-        }
-        for (const auto& path : saved.written) {
-            if (auto stamp = stampOf(path)) {
-                keepStamp(stamps_, std::move(*stamp));
-            }
-        }
-        return {std::move(saved.written), std::nullopt, joinNotes(note, saved.note), {}, backup};
-    } catch (const FileProblem& problem) {
-        if (backup) {
-            discardBackup(*backup); // the files it holds are still the ones in the folder
-        }
-        return {{}, problem, note, {}, std::nullopt};
-    }
-}
-
-SaveResult Workspace::saveSatelliteFiles(const fs::path& folder) {
-    std::optional<std::string> note;
-    try {
-        note = recoverInterruptedSave(folder);
-        SavedFiles saved = writeSatelliteFiles(files_, folder);
-        return {
-            std::move(saved.written), std::nullopt, joinNotes(note, saved.note), {}, std::nullopt};
-    } catch (const FileProblem& problem) {
-        return {{}, problem, note, {}, std::nullopt};
+        return {OpenResult::Status::Refused, problem, note, std::nullopt};
     }
 }
 

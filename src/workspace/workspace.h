@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/code_page.h"
+#include "common/notice.h"
 #include "database/edit_history.h"
 #include "database/file_problem.h"
 #include "database/file_stamp.h"
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tavrino {
@@ -23,9 +25,16 @@ struct OpenResult {
     // Set when a save to the folder had been cut short and was finished or undone first, or
     // temporaries it left were removed: one sentence to show the user, whatever the status.
     std::optional<std::string> note;
+    // Set when the folder lacks DVBS.dat or antenna_list.dat and those of an earlier open
+    // stay loaded: "R4 has no DVBS.dat; the satellites of R9 are still loaded and will be
+    // saved there".
+    std::optional<std::string> keptFromBefore;
 
     bool opened() const { return status == Status::Opened; }
 };
+
+// "Save Files" writes the three files; "Save : antenna_list.dat  &&  DVBS.dat" only those two.
+enum class SaveScope { AllFiles, SatelliteFiles };
 
 struct SaveOptions {
     // Where backups of the files a save replaces go (the data folder's backups/); none: no
@@ -33,17 +42,24 @@ struct SaveOptions {
     std::optional<std::filesystem::path> backupsIn;
     // Replace files that changed on disk since they were opened from that folder.
     bool overwriteChanged = false;
+    // Replace files that are read-only.
+    bool overwriteReadOnly = false;
 };
 
 struct SaveResult {
     std::vector<std::filesystem::path> written;
     std::optional<FileProblem> problem;
     std::optional<std::string> note; // as OpenResult::note, for the folder saved to
-    // Files in the folder that changed since they were read from it: nothing was written.
+    // Files in the folder that changed since they were read from it (or appeared where the
+    // open found none): nothing was written.
     std::vector<std::string> changedOnDisk;
+    // Files in the folder that are read-only: nothing was written.
+    std::vector<std::string> readOnly;
     std::optional<std::filesystem::path> backup; // where the replaced files were copied
+    // OpenResult::keptFromBefore, once, on the first save into that folder.
+    std::optional<std::string> keptFromBefore;
 
-    bool ok() const { return !problem.has_value() && changedOnDisk.empty(); }
+    bool ok() const { return !problem.has_value() && changedOnDisk.empty() && readOnly.empty(); }
 };
 
 // Staged files read and decoded apart from any workspace, ready to be swapped in.
@@ -61,6 +77,8 @@ StagedFiles readStaged(const std::filesystem::path& folder, int targetVersion,
 
 // "The files in FOLDER changed since they were opened. Overwrite them?"
 Notice changedOnDiskQuestion(const std::filesystem::path& folder);
+// "DVBS.dat, antenna_list.dat in FOLDER are read-only. Replace them anyway?"
+Notice readOnlyQuestion(const std::filesystem::path& folder, const std::vector<std::string>& names);
 
 // What an undo or redo changed, so the lists can show it.
 // "Drop 1 Service", "Drop 12 Services".
@@ -104,7 +122,10 @@ public:
     std::optional<StepEffect> undo();
     std::optional<StepEffect> redo();
 
-    OpenResult openFolder(const std::filesystem::path& folder); // "Open Files"
+    // "Open Files". Waits a few seconds for a save another Tavrino is making there, so it
+    // reads the files before or after that save, never half-way; refuses (FileProblem::Kind::
+    // Busy) when the folder stays locked.
+    OpenResult openFolder(const std::filesystem::path& folder);
     OpenResult openStaged(const std::filesystem::path& folder); // files fetched from the receiver
     // The second half of openStaged, for files read by readStaged.
     OpenResult adoptStaged(StagedFiles staged);
@@ -112,8 +133,19 @@ public:
     // and its steps stay.
     OpenResult loadSatelliteFiles(const std::filesystem::path& antennaPath,
                                   const std::filesystem::path& dvbsPath);
-    SaveResult save(const std::filesystem::path& folder, const SaveOptions& options = {});
-    SaveResult saveSatelliteFiles(const std::filesystem::path& folder);
+    // One locked pass of the save policy (saveFolder below asks the questions): finishes a save
+    // cut short, refuses symbolic links, stops before writing when files changed on disk or are
+    // read-only (unless the options allow it), backs up what it replaces, writes all or
+    // nothing and remembers what it wrote, so its own files never count as changed.
+    SaveResult save(SaveScope scope, const std::filesystem::path& folder,
+                    const SaveOptions& options = {});
+    SaveResult save(const std::filesystem::path& folder, const SaveOptions& options = {}) {
+        return save(SaveScope::AllFiles, folder, options);
+    }
+    SaveResult saveSatelliteFiles(const std::filesystem::path& folder,
+                                  const SaveOptions& options = {}) {
+        return save(SaveScope::SatelliteFiles, folder, options);
+    }
 
     bool channelLoaded() const { return files_.channel.loaded(); }
     const ReceiverFiles& files() const { return files_; }
@@ -159,6 +191,11 @@ private:
     OpenResult adopt(ReceiverFiles next);
     OpenResult adopt(ReceiverFiles next, ServiceTable table);
     void stampFiles(); // remember the files as they are on disk now
+    // Remembers the satellite files `folder` lacks, so a file put there later counts as a
+    // change, and says which ones stay from an earlier open.
+    std::optional<std::string> noteKeptFiles(const std::filesystem::path& folder);
+    std::vector<FileToWrite> filesFor(SaveScope scope, const std::filesystem::path& folder);
+    void afterSave(SaveScope scope, const std::filesystem::path& folder, SaveResult& result);
     StepEffect refreshAfter(const EditStep& step);
 
     const CodePage* codePage_;
@@ -166,9 +203,19 @@ private:
     ServiceTable services_;
     ServiceView view_;
     std::vector<FileStamp> stamps_;
+    // The folder whose missing satellite files stay from an earlier open, with the sentence
+    // that says so; cleared by the first save into it.
+    std::optional<std::pair<std::filesystem::path, std::string>> keptFromBefore_;
     std::uint64_t generation_ = 0;
     EditHistory history_{ImageSet{&files_.channel.bytes, &files_.satelliteFiles.antenna.bytes,
                                   &files_.satelliteFiles.dvbs.bytes}};
 };
+
+// The save policy the window and the command line share: Workspace::save, and when files
+// changed on disk or are read-only, a question through `prompter` for each kind (the command
+// line declines; its --force sets the options instead), then the save again with what was
+// allowed. Nothing is written unless every question was answered Yes.
+SaveResult saveFolder(Workspace& workspace, SaveScope scope, const std::filesystem::path& folder,
+                      SaveOptions options, Prompter& prompter);
 
 } // namespace tavrino

@@ -3,6 +3,7 @@
 #include "workspace/workspace.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 
 namespace tavrino {
@@ -125,6 +126,45 @@ TEST_F(SaveBackups, FilesChangedOnDiskAreNotOverwrittenUnlessAsked) {
     force.overwriteChanged = true;
     EXPECT_TRUE(ws.save(rx.path(), force).ok());
     EXPECT_TRUE(ws.save(rx.path(), withBackups()).ok()) << "our own save is not a change";
+}
+
+// Two saves in the same second (two processes, or folders of the same name) each get a backup
+// of their own: one still being copied is not in the way, nor one finished a moment ago.
+TEST_F(SaveBackups, BackupsMadeInTheSameSecondNeverCollide) {
+    const auto now = std::chrono::system_clock::now();
+    const Bytes changed(10, 1);
+    const std::vector<FileToWrite> replacing = {{rx / "all_channel.dat", changed}};
+    const auto first = backupBeforeSave(data.path() / "backups", replacing, now);
+    ASSERT_TRUE(first);
+    // Another process half-way through a backup of the same name, as the old naming had it.
+    const fs::path partial = files() / ("." + first->filename().string() + ".partial");
+    fs::create_directories(partial);
+    test::writeFile(partial / "all_channel.dat", Bytes(3, 3));
+    const auto second = backupBeforeSave(data.path() / "backups", replacing, now);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->filename().string(), first->filename().string() + "-2");
+    EXPECT_EQ(test::readFile(*second / "all_channel.dat"), test::readFile(rx / "all_channel.dat"));
+    EXPECT_EQ(test::readFile(partial / "all_channel.dat"), Bytes(3, 3)) << "not ours to touch";
+}
+
+// A backup is never readable by more people than the file it copies, and a link is kept as a
+// link: the file it points to is not the folder's to copy.
+TEST_F(SaveBackups, KeepPermissionsAndLinksAsTheyAre) {
+    TempDir secret;
+    test::writeFile(secret / "private.dat", Bytes(20, 9));
+    ::chmod((secret / "private.dat").c_str(), 0600);
+    ::chmod((rx / "antenna_list.dat").c_str(), 0640);
+    fs::remove(rx / "DVBS.dat");
+    fs::create_symlink(secret / "private.dat", rx / "DVBS.dat");
+    const Bytes changed(10, 1);
+    const auto backup = backupBeforeSave(
+        data.path() / "backups", {{rx / "DVBS.dat", changed}, {rx / "antenna_list.dat", changed}});
+    ASSERT_TRUE(backup);
+    EXPECT_TRUE(fs::is_symlink(*backup / "DVBS.dat"));
+    EXPECT_EQ(fs::read_symlink(*backup / "DVBS.dat"), secret / "private.dat");
+    struct stat info {};
+    ::stat((*backup / "antenna_list.dat").c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777 & ~0640u, 0u) << "no wider than its original's 0640";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "database/folder_lock.h"
 #include "test_support.h"
 
+#include <future>
 #include <gtest/gtest.h>
 
 namespace tavrino {
@@ -8,26 +9,69 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Another thread stands in for another process: flock excludes them alike.
+bool takenElsewhere(const std::filesystem::path& folder, std::chrono::milliseconds patience) {
+    return std::async(std::launch::async,
+                      [&] {
+                          std::string why;
+                          return FolderLock::acquire(folder, patience, why).has_value();
+                      })
+        .get();
+}
+
 TEST(FolderLock, OneHolderAtATimeAndReleasedWhenDropped) {
     test::TempDir dir;
     std::string why;
     auto first = FolderLock::tryAcquire(dir.path(), why);
     ASSERT_TRUE(first.has_value()) << why;
 
-    EXPECT_FALSE(FolderLock::acquire(dir.path(), 50ms, why).has_value());
-    EXPECT_NE(why.find(dir.path().string()), std::string::npos);
-    EXPECT_NE(why.find("another Tavrino"), std::string::npos);
+    bool busy = false;
+    const auto second = std::async(std::launch::async, [&] {
+                            std::string elsewhere;
+                            FolderLock::acquire(dir.path(), 50ms, elsewhere, &busy);
+                            return elsewhere;
+                        }).get();
+    EXPECT_TRUE(busy);
+    EXPECT_NE(second.find(dir.path().string()), std::string::npos);
+    EXPECT_NE(second.find("another Tavrino"), std::string::npos);
 
     first.reset();
-    EXPECT_TRUE(FolderLock::tryAcquire(dir.path(), why).has_value());
+    EXPECT_TRUE(takenElsewhere(dir.path(), 0ms));
     EXPECT_TRUE(test::entries(dir.path()).empty()); // nothing left in the folder
+}
+
+// A command holds its folder from open to save; the open and the save take it again inside.
+TEST(FolderLock, NestsInTheThreadThatHoldsIt) {
+    test::TempDir dir;
+    std::string why;
+    auto outer = FolderLock::tryAcquire(dir.path(), why);
+    ASSERT_TRUE(outer.has_value()) << why;
+    {
+        const auto inner = FolderLock::tryAcquire(dir.path() / ".", why);
+        ASSERT_TRUE(inner.has_value()) << why;
+    }
+    EXPECT_FALSE(takenElsewhere(dir.path(), 0ms)) << "the inner lock let go of nothing";
+    outer.reset();
+    EXPECT_TRUE(takenElsewhere(dir.path(), 0ms));
+}
+
+TEST(FolderLock, WaitsForTheHolderToLetGo) {
+    test::TempDir dir;
+    std::string why;
+    auto held = FolderLock::tryAcquire(dir.path(), why);
+    auto waiter = std::async(std::launch::async, [&] { return takenElsewhere(dir.path(), 5s); });
+    std::this_thread::sleep_for(100ms);
+    held.reset();
+    EXPECT_TRUE(waiter.get());
 }
 
 TEST(FolderLock, MissingFolderIsNamed) {
     test::TempDir dir;
     std::string why;
-    EXPECT_FALSE(FolderLock::tryAcquire(dir / "gone", why).has_value());
+    bool busy = true;
+    EXPECT_FALSE(FolderLock::tryAcquire(dir / "gone", why, &busy).has_value());
     EXPECT_NE(why.find("gone"), std::string::npos);
+    EXPECT_FALSE(busy);
 }
 
 } // namespace

@@ -144,7 +144,7 @@ struct RowFault {
     const char* name;
     std::string text; // the whole file
     int line;
-    const char* says;
+    std::string says;
 };
 
 class ReferenceListRefuses : public testing::TestWithParam<RowFault> {};
@@ -189,7 +189,24 @@ INSTANTIATE_TEST_SUITE_P(
         RowFault{"bouquetNameTooLong", header + std::string(99, 'x') + ",1,,,,,,,,,\n", 2,
                  "98 characters"},
         RowFault{"notUtf8", header + okRow + okRow + "Caf\xE9,1,,,,,,,,,\n", 4, "UTF-8"},
-        RowFault{"quoteLeftOpen", header + okRow + "\"A,1,,,,,,,,,\n", 3, "never closed"}),
+        RowFault{"quoteLeftOpen", header + okRow + "\"A,1,,,,,,,,,\n", 3, "never closed"},
+        // Values quoted in a message are cut and show their control characters.
+        RowFault{"hugeValue",
+                 header + "A,1,N,S,1.0E," + std::string(100000, '7') + "x,H,1,2,3,TV\n", 2,
+                 "Frequency \"" + std::string(60, '7') + "...\" is not a whole number"},
+        RowFault{"nulInAValue",
+                 header + "A,1,N,S,1.0E,1,H,1,2,3," + std::string("Fi\0lm", 5) + "\n", 2,
+                 "Type \"Fi\\x00lm\" is none of TV, Radio or empty"},
+        RowFault{"tooManyRows",
+                 header +
+                     [] {
+                         std::string rows;
+                         for (int i = 0; i < 50001; ++i) {
+                             rows += "A,1,,,,,,,,,\n";
+                         }
+                         return rows;
+                     }(),
+                 50002, "more than 50000 rows"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(ReferenceList, AFileNamesItselfAndTheLine) {

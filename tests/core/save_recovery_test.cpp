@@ -1,12 +1,16 @@
 #include "database/file_io.h"
 #include "database/file_problem.h"
+#include "database/folder_lock.h"
 #include "test_support.h"
 #include "workspace/workspace.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 
 namespace tavrino {
 namespace {
@@ -104,10 +108,72 @@ TEST(GroupCommit, ReplacesEveryFileWhenLinksAreNotSupported) {
     const Bytes a = text("new a"), b = text("new b");
     FileSystemCalls calls;
     calls.link = linkUnsupported;
-    EXPECT_FALSE(writeFilesAtomically({{folder / "DVBS.dat", a}, {folder / "x.dat", b}}, calls));
+    EXPECT_FALSE(
+        writeFilesAtomically({{folder / "DVBS.dat", a}, {folder / "antenna_list.dat", b}}, calls));
     EXPECT_EQ(test::readFile(folder / "DVBS.dat"), a);
-    EXPECT_EQ(test::readFile(folder / "x.dat"), b);
-    EXPECT_EQ(test::entries(folder.path()), (std::set<std::string>{"DVBS.dat", "x.dat"}));
+    EXPECT_EQ(test::readFile(folder / "antenna_list.dat"), b);
+    EXPECT_EQ(test::entries(folder.path()),
+              (std::set<std::string>{"DVBS.dat", "antenna_list.dat"}));
+}
+
+// Another process removing this save's temporaries (as every open once did) must make the save
+// fail and put the old files back, never report files it did not write.
+int renamesSeen = 0;
+std::filesystem::path vanishingFolder;
+
+int renameAfterOthersVanish(const char* from, const char* to) {
+    if (++renamesSeen == 1) {
+        for (const auto& name : test::entries(vanishingFolder)) {
+            if (name.find(".tmp-") != std::string::npos && from != (vanishingFolder / name)) {
+                fs::remove(vanishingFolder / name);
+            }
+        }
+    }
+    return std::rename(from, to);
+}
+
+TEST(GroupCommit, TemporariesThatVanishFailTheSaveAndLeaveTheOldFiles) {
+    TempDir folder;
+    std::vector<FileToWrite> writes;
+    std::vector<Bytes> fresh;
+    fresh.reserve(receiverNames.size());
+    for (const auto& name : receiverNames) {
+        test::writeFile(folder / name, text("old " + name));
+        fresh.push_back(text("new " + name));
+        writes.push_back({folder / name, fresh.back()});
+    }
+    renamesSeen = 0;
+    vanishingFolder = folder.path();
+    FileSystemCalls calls;
+    calls.replace = renameAfterOthersVanish;
+    try {
+        (void)writeFilesAtomically(writes, calls);
+        FAIL() << "the save reported success";
+    } catch (const FileProblem& e) {
+        EXPECT_EQ(e.path(), (folder / "DVBS.dat").string());
+        EXPECT_NE(e.detail().find("vanished"), std::string::npos) << e.detail();
+        EXPECT_NE(e.detail().find("every file was left as it was"), std::string::npos);
+    }
+    for (const auto& name : receiverNames) {
+        EXPECT_EQ(test::readFile(folder / name), text("old " + name)) << name;
+    }
+    EXPECT_EQ(test::entries(folder.path()),
+              std::set<std::string>(receiverNames.begin(), receiverNames.end()));
+}
+
+TEST(GroupCommit, NewFilesGetWhatTheUmaskAllowsAndReplacedOnesKeepTheirMode) {
+    TempDir folder;
+    test::writeFile(folder / "DVBS.dat", text("old"));
+    ::chmod((folder / "DVBS.dat").c_str(), 0640);
+    const mode_t before = ::umask(027);
+    const Bytes a = text("a"), b = text("b");
+    (void)writeFilesAtomically({{folder / "DVBS.dat", a}, {folder / "antenna_list.dat", b}});
+    ::umask(before);
+    struct stat info {};
+    ::stat((folder / "DVBS.dat").c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    ::stat((folder / "antenna_list.dat").c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0640u) << "0666 less the umask, not a fixed 0644";
 }
 
 // A save killed part-way, laid out by hand as the save leaves it: per step, whether its
@@ -204,33 +270,115 @@ INSTANTIATE_TEST_SUITE_P(States, InterruptedSave,
 
 TEST(InterruptedSave, IsUndoneWhereItCannotBeFinished) {
     TempDir folder;
-    test::writeFile(folder / "a.dat", text("new a"));
-    test::writeFile(folder / ".a.dat.old-Ab12C0", text("old a"));
-    fs::create_directories(folder / "b.dat" / "in the way");
-    test::writeFile(folder / ".b.dat.tmp-Ab12C1", text("new b"));
-    test::writeFile(folder / ".tavrino-save",
-                    text("tavrino save 1 forward\na.dat\t.a.dat.tmp-Ab12C0\t.a.dat.old-Ab12C0\n"
-                         "b.dat\t.b.dat.tmp-Ab12C1\t-\n"));
+    test::writeFile(folder / "DVBS.dat", text("new a"));
+    test::writeFile(folder / ".DVBS.dat.old-Ab12C0", text("old a"));
+    fs::create_directories(folder / "antenna_list.dat" / "in the way");
+    test::writeFile(folder / ".antenna_list.dat.tmp-Ab12C1", text("new b"));
+    test::writeFile(
+        folder / ".tavrino-save",
+        text("tavrino save 1 forward\nDVBS.dat\t.DVBS.dat.tmp-Ab12C0\t"
+             ".DVBS.dat.old-Ab12C0\nantenna_list.dat\t.antenna_list.dat.tmp-Ab12C1\t-\n"));
     const auto note = recoverInterruptedSave(folder.path());
     ASSERT_TRUE(note);
     EXPECT_EQ(*note, "A save to " + folder.path().string() +
-                         " was cut short and could not be completed (b.dat: is a directory); the "
-                         "files from before it were put back.");
-    EXPECT_EQ(test::readFile(folder / "a.dat"), text("old a"));
-    EXPECT_EQ(test::entries(folder.path()), (std::set<std::string>{"a.dat", "b.dat"}));
+                         " was cut short and could not be completed (antenna_list.dat: is a "
+                         "directory); the files from before it were put back.");
+    EXPECT_EQ(test::readFile(folder / "DVBS.dat"), text("old a"));
+    EXPECT_EQ(test::entries(folder.path()),
+              (std::set<std::string>{"DVBS.dat", "antenna_list.dat"}));
 }
 
-TEST(InterruptedSave, DamagedJournalRefusesTheOpenAndChangesNothing) {
+// A journal the program did not write, or one that names anything but the receiver files and
+// their hidden files, is refused whole: the open says so and nothing in the folder changes.
+struct PlantedJournal {
+    const char* what;
+    const char* journal;
+    const char* problem; // the end of "line 2 is not a step of a save: ..."
+};
+
+class PlantedJournals : public testing::TestWithParam<PlantedJournal> {};
+
+TEST_P(PlantedJournals, RefuseTheOpenAndTouchNothing) {
+    const auto& c = GetParam();
     TempDir folder;
     const auto files = test::writeSample(folder.path(), {.services = 20});
-    test::writeFile(folder / ".tavrino-save",
-                    text("tavrino save 1 forward\nall_channel.dat\t../../etc/passwd\t-\n"));
+    test::writeFile(folder / "thesis.pdf", text("years of work"));
+    test::writeFile(folder / "notes.txt", text("notes"));
+    test::writeFile(folder / ".notes.txt.tmp-Ab12C0", text("planted"));
+    test::writeFile(folder / ".all_channel.dat.tmp-Ab12C0", text("planted"));
+    fs::create_symlink("thesis.pdf", folder / ".DVBS.dat.tmp-Ab12C0");
+    test::writeFile(folder / ".tavrino-save", text(c.journal));
+    const auto before = test::entries(folder.path());
+
     Workspace ws;
     const auto result = ws.openFolder(folder.path());
     ASSERT_EQ(result.status, OpenResult::Status::Refused);
     EXPECT_EQ(result.problem->oneLine(),
-              (folder / ".tavrino-save").string() + " is damaged: line 2 is not a step of a save.");
+              (folder / ".tavrino-save").string() +
+                  " is damaged: line 2 is not a step of a save: " + c.problem +
+                  "; nothing in the folder was changed (if no save was cut short here, remove "
+                  ".tavrino-save).");
+    EXPECT_EQ(test::entries(folder.path()), before);
+    EXPECT_EQ(test::readFile(folder / "thesis.pdf"), text("years of work"));
+    EXPECT_EQ(test::readFile(folder / "notes.txt"), text("notes"));
     EXPECT_EQ(test::readFile(folder / "all_channel.dat"), files.channel);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Journals, PlantedJournals,
+    testing::Values(
+        PlantedJournal{"other_files_in_undo",
+                       "tavrino save 1 undo\nthesis.pdf\t.thesis.pdf.tmp-Ab12C0\t-\n",
+                       "\"thesis.pdf\" is not a file a save replaces"},
+        PlantedJournal{"other_files_forward",
+                       "tavrino save 1 forward\nnotes.txt\t.notes.txt.tmp-Ab12C0\t-\n",
+                       "\"notes.txt\" is not a file a save replaces"},
+        PlantedJournal{"a_path_for_a_temporary",
+                       "tavrino save 1 forward\nall_channel.dat\t../../etc/passwd\t-\n",
+                       "\"../../etc/passwd\" is not a name a save gives a new all_channel.dat"},
+        PlantedJournal{"another_file's_temporary",
+                       "tavrino save 1 forward\nall_channel.dat\t.notes.txt.tmp-Ab12C0\t-\n",
+                       "\".notes.txt.tmp-Ab12C0\" is not a name a save gives a new "
+                       "all_channel.dat"},
+        PlantedJournal{"an_old_copy_named_elsewhere",
+                       "tavrino save 1 undo\nall_channel.dat\t.all_channel.dat.tmp-Ab12C0\t"
+                       "thesis.pdf\n",
+                       "\"thesis.pdf\" is not a name a save gives an old all_channel.dat"},
+        PlantedJournal{"a_temporary_that_is_a_link",
+                       "tavrino save 1 forward\nDVBS.dat\t.DVBS.dat.tmp-Ab12C0\t-\n",
+                       ".DVBS.dat.tmp-Ab12C0 is not a plain file"},
+        PlantedJournal{"a_control_character", "tavrino save 1 undo\nall_channel.dat\x01\t.x\t-\n",
+                       "\"all_channel.dat\\x01\" is not a file a save replaces"}),
+    [](const auto& param) {
+        std::string name = param.param.what;
+        std::replace(name.begin(), name.end(), '\'', '_');
+        return name;
+    });
+
+// While another Tavrino holds the folder, its hidden files belong to a save in progress.
+TEST(InterruptedSave, HiddenFilesOfARunningSaveAreLeftAlone) {
+    TempDir folder;
+    test::writeSample(folder.path(), {.services = 20});
+    test::writeFile(folder / ".all_channel.dat.tmp-q1W2e3", Bytes(1000, 7));
+    test::writeFile(
+        folder / ".tavrino-save",
+        text("tavrino save 1 forward\nall_channel.dat\t.all_channel.dat.tmp-q1W2e3\t-\n"));
+    const auto before = test::entries(folder.path());
+    std::promise<void> held;
+    std::promise<void> done;
+    std::thread holder([&] {
+        std::string why;
+        const auto lock = FolderLock::tryAcquire(folder.path(), why);
+        held.set_value();
+        done.get_future().wait();
+    });
+    held.get_future().wait();
+    EXPECT_FALSE(recoverInterruptedSave(folder.path()));
+    EXPECT_EQ(test::entries(folder.path()), before);
+    done.set_value();
+    holder.join();
+    EXPECT_TRUE(recoverInterruptedSave(folder.path())) << "once it lets go, the save is finished";
+    EXPECT_EQ(test::readFile(folder / "all_channel.dat"), Bytes(1000, 7));
 }
 
 TEST(InterruptedSave, LeftoverTemporariesAreRemovedAtOpenAndSave) {

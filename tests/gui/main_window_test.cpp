@@ -387,6 +387,24 @@ private slots:
                                "all_channel.dat") == channel);
     }
 
+    // A folder without DVBS.dat keeps the satellites opened before: the status bar says so,
+    // and so does the message of the next save into that folder.
+    void keptSatelliteFilesAreNamedAtOpenAndSave() {
+        QVERIFY(window().openFolder(folder_->path()));
+        test::TempDir r4;
+        test::writeSample(r4.path(), {.services = 20, .satellites = 1, .bouquets = 0});
+        std::filesystem::remove(r4 / "DVBS.dat");
+        QVERIFY(window().openFolder(r4.path()));
+        const QString sentence = QString::fromStdString(
+            r4.path().filename().string() + " has no DVBS.dat; the satellites of " +
+            folder_->path().filename().string() + " are still loaded and will be saved there");
+        QCOMPARE(window().statusPanels()->note(), sentence);
+        QVERIFY(window().saveToFolder(r4.path()));
+        QVERIFY(window().statusPanels()->note().startsWith(sentence + ". Saved to "));
+        QVERIFY(window().saveToFolder(r4.path()));
+        QVERIFY(!window().statusPanels()->note().contains(sentence));
+    }
+
     void recentFoldersSurviveARestart() {
         QVERIFY(!window().recentMenu()->isEnabled());
         QVERIFY(window().openFolder(folder_->path()));

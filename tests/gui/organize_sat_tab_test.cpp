@@ -2,6 +2,7 @@
 #include "app/organize_sat/organize_sat_tab.h"
 #include "app/organize_sat/satellite_panel.h"
 #include "app/organize_sat/transponder_panel.h"
+#include "app/status_panels.h"
 #include "real_input.h"
 #include "satellites/satellite_editor.h"
 #include "satellites/transponder_editor.h"
@@ -152,6 +153,36 @@ private slots:
         QTest::mouseClick(satellite().updateButton(), Qt::LeftButton);
         QCOMPARE(dialogs_->told.size(), std::size_t{1});
         QVERIFY(window_->workspace().files().satelliteFiles.dvbs.bytes == dvbs);
+    }
+
+    // The satellite files' save takes the same path as Save Files: it asks before replacing a
+    // file changed by someone else, backs it up, and what it wrote is no change afterwards.
+    void satelliteSaveAsksOverAChangeAndBacksItUp() {
+        const auto dvbs = folder_->path() / "DVBS.dat";
+        Bytes theirs = test::readFile(dvbs);
+        theirs[200] ^= 1;
+        std::filesystem::remove(dvbs);
+        test::writeFile(dvbs, theirs);
+        dialogs_->nextSaveFolder = folder_->path();
+        dialogs_->yesNoAnswers = {false};
+        QTest::mouseClick(tab().saveButton(), Qt::LeftButton);
+        QCOMPARE(dialogs_->asked.size(), std::size_t{1});
+        QCOMPARE(dialogs_->asked.back().text,
+                 "The files in " + folder_->path().string() +
+                     " changed since they were opened. Overwrite them?");
+        QVERIFY(test::readFile(dvbs) == theirs);
+
+        dialogs_->yesNoAnswers = {true};
+        QTest::mouseClick(tab().saveButton(), Qt::LeftButton);
+        QVERIFY(test::readFile(dvbs) == window_->workspace().files().satelliteFiles.dvbs.bytes);
+        const auto backups = test::entries(folder_->path() / "backups" / "files");
+        QCOMPARE(backups.size(), std::size_t{1});
+        QVERIFY(test::readFile(folder_->path() / "backups" / "files" / *backups.begin() /
+                               "DVBS.dat") == theirs);
+        QVERIFY(window_->statusPanels()->note().contains("the files it replaced are in"));
+
+        QVERIFY(window_->saveToFolder(folder_->path()));
+        QCOMPARE(dialogs_->asked.size(), std::size_t{2}); // no question about its own save
     }
 
     void satelliteFilesOpenOnTheirOwn() {

@@ -145,6 +145,11 @@ TEST(SatellitesXml, RefusesDamagedDocumentsNamingLineAndColumn) {
         {"<satellites><sat name=\"a\" position=\"1\"><transponder fec_inner=\"256\"/></sat>"
          "</satellites>",
          "line 1, column 40: fec_inner=\"256\" is outside 0 to 255"},
+        // A huge value is quoted cut, not whole.
+        {"<satellites><sat name=\"a\" position=\"1\"><transponder frequency=\"" +
+             std::string(1000000, '9') + "\"/></sat></satellites>",
+         "line 1, column 40: frequency=\"" + std::string(60, '9') +
+             "...\" is outside 0 to 2147483647"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(problemOf(c.bytes), c.problem) << c.bytes;
