@@ -165,12 +165,18 @@ private slots:
         }
         QVERIFY(shownOnly.contains(dialog().box(cap::countryId)));
         QVERIFY(shownOnly.contains(dialog().box(cap::provider)));
+        QVERIFY(QTest::qWaitForWindowActive(&dialog()));
         dialog().box(cap::name)->setFocus(Qt::TabFocusReason);
+        QList<QWidget*> visited;
         for (int i = 0; i < 40; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QVERIFY2(!shownOnly.contains(qobject_cast<QLineEdit*>(QApplication::focusWidget())),
-                     qPrintable(QApplication::focusWidget()->objectName()));
+            QWidget* now = QApplication::focusWidget();
+            QVERIFY(dialog().isAncestorOf(now));
+            QVERIFY2(!shownOnly.contains(qobject_cast<QLineEdit*>(now)),
+                     qPrintable(now->objectName()));
+            visited << now;
         }
+        QVERIFY(visited.contains(dialog().list(cap::satellite))); // Tab did go round
     }
 
     void undoToBeforeItOpenedClosesIt() {
