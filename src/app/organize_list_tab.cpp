@@ -96,6 +96,23 @@ OrganizeListTab::OrganizeListTab(Workspace& workspace, UserDialogs& dialogs, Det
     layout->addWidget(splitter_, 1);
     layout->addLayout(buttons);
 
+    // Tab follows the screen: filters, the three lists left to right, then the buttons.
+    QWidget* order[] = {satelliteFilter_,
+                        typeFilter_,
+                        searchBox_,
+                        serviceView_,
+                        bouquets_->contentsView(),
+                        bouquets_->listView(),
+                        openButton_,
+                        saveButton_,
+                        receiveButton_,
+                        sendButton_,
+                        profilePicker_->dropDown(),
+                        clipboardButton_};
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+
     auto* find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] {
         searchBox_->setFocus();

@@ -1,3 +1,5 @@
+#include "app/bouquet_panel.h"
+#include "app/bouquet_views.h"
 #include "app/main_window.h"
 #include "app/organize_list_tab.h"
 #include "app/profile_picker.h"
@@ -95,10 +97,15 @@ private slots:
             seen << focused();
         }
         QCOMPARE(focused(), start);
-        for (QWidget* w :
-             std::initializer_list<QWidget*>{tab().serviceView(), tab().profilePicker()->dropDown(),
-                                             tab().clipboardButton(), tab().saveButton()}) {
-            QVERIFY2(seen.contains(w), qPrintable(w->objectName()));
+        // In the order they stand on screen: the lists left to right, then the buttons.
+        qsizetype last = -1;
+        for (QWidget* w : std::initializer_list<QWidget*>{
+                 tab().serviceView(), tab().bouquets()->contentsView(),
+                 tab().bouquets()->listView(), tab().openButton(), tab().saveButton(),
+                 tab().receiveButton(), tab().sendButton(), tab().profilePicker()->dropDown(),
+                 tab().clipboardButton()}) {
+            QVERIFY2(seen.indexOf(w) > last, qPrintable(w->objectName()));
+            last = seen.indexOf(w);
         }
     }
 
