@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QItemSelectionModel>
+#include <algorithm>
 
 namespace tavrino::app {
 
@@ -32,18 +33,20 @@ BouquetPanel::~BouquetPanel() = default;
 void BouquetPanel::connectListCommands() {
     connect(listView_->addBouquetAction(), &QAction::triggered, this, [this] {
         if (workspace_.channelLoaded()) {
-            askName(-1, [this](int, const std::string& name) { return editor_.add(name); });
+            askName(-1, "Name of the new bouquet:", [this](int, const std::string& name) {
+                return editor_.add(name);
+            });
         }
     });
     connect(listView_->insertAction(), &QAction::triggered, this, [this] {
         if (selectedRow() >= 0) {
-            askName(selectedRow(),
+            askName(selectedRow(), "Name of the bouquet to insert:",
                     [this](int row, const std::string& name) { return editor_.insert(row, name); });
         }
     });
     connect(listView_->renameAction(), &QAction::triggered, this, [this] {
         if (selectedRow() >= 0) {
-            askName(selectedRow(),
+            askName(selectedRow(), "New name of the bouquet:",
                     [this](int row, const std::string& name) { return editor_.rename(row, name); });
         }
     });
@@ -111,12 +114,13 @@ void BouquetPanel::connectContentsCommands() {
     connect(contentsView_, &TableViewBase::hoveredRowChanged, this, &BouquetPanel::showItemTip);
 }
 
-void BouquetPanel::askName(int row, NameAction action) {
+void BouquetPanel::askName(int row, const QString& prompt, NameAction action) {
     const QString initial = row >= 0 ? listModel_->index(row, 0).data().toString() : QString();
     const std::optional<BouquetId> target = editor_.idOfRow(row);
-    nameDialog_->ask(initial, [this, target, action = std::move(action)](const QString& text) {
-        return nameEntered(target, action, text.toStdString());
-    });
+    nameDialog_->ask(prompt, initial,
+                     [this, target, action = std::move(action)](const QString& text) {
+                         return nameEntered(target, action, text.toStdString());
+                     });
 }
 
 bool BouquetPanel::nameEntered(std::optional<BouquetId> target, const NameAction& action,
@@ -177,7 +181,35 @@ void BouquetPanel::refresh() {
     selectRow(row >= 0 ? std::optional<int>(row) : std::nullopt);
 }
 
+namespace {
+
+// By the fields that name the service; the mark bytes and position are rewritten with the
+// bouquet.
+bool sameService(const BouquetItem& a, const BouquetItem& b) {
+    return a.link == b.link && a.sid == b.sid && a.tid == b.tid && a.nid == b.nid &&
+           a.satIndex == b.satIndex && a.frequency == b.frequency;
+}
+
+// Positions in `after` of the items that are not in `before`, the others kept in order.
+std::vector<int> itemsAdded(const std::vector<BouquetItem>& before,
+                            const std::vector<BouquetItem>& after) {
+    std::vector<int> added;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        if (kept < before.size() && sameService(after[i], before[kept])) {
+            ++kept;
+        } else {
+            added.push_back(static_cast<int>(i));
+        }
+    }
+    return added;
+}
+
+} // namespace
+
 void BouquetPanel::stepApplied(const std::vector<int>& records) {
+    const int recordBefore = recordShown();
+    const std::vector<BouquetItem> itemsBefore = contentsModel_->items();
     std::optional<int> row;
     for (const int record : records) {
         for (std::size_t r = 0; r < editor_.rows().size() && !row; ++r) {
@@ -196,6 +228,25 @@ void BouquetPanel::stepApplied(const std::vector<int>& records) {
     listModel_->reload();
     emit bouquetCountChanged(listModel_->rowCount());
     selectRow(row && *row >= 0 ? row : std::nullopt);
+    const bool sameBouquetShown = recordBefore >= 0 && recordShown() == recordBefore;
+    if (sameBouquetShown &&
+        std::find(records.begin(), records.end(), recordBefore) != records.end()) {
+        selectItemsAdded(itemsBefore);
+    }
+}
+
+int BouquetPanel::recordShown() const {
+    const int row = shownRow();
+    return row >= 0 ? editor_.rows()[static_cast<std::size_t>(row)].record : -1;
+}
+
+// Items a step put back into the bouquet on screen are selected, as after the edit itself.
+void BouquetPanel::selectItemsAdded(const std::vector<BouquetItem>& before) {
+    const std::vector<int> added = itemsAdded(before, contentsModel_->items());
+    contentsView_->selectPositions(added);
+    if (!added.empty()) {
+        contentsView_->scrollTo(contentsModel_->index(added.front(), 0));
+    }
 }
 
 void BouquetPanel::applyListChange(const ListChange& change) {

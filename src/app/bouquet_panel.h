@@ -56,9 +56,9 @@ private:
 
     void connectListCommands();
     void connectContentsCommands();
-    // Opens the name dialog for the bouquet in `row` (none for Add); OK runs `action` on that
-    // bouquet wherever it is by then.
-    void askName(int row, NameAction action);
+    // Opens the name dialog, saying `prompt`, for the bouquet in `row` (none for Add); OK runs
+    // `action` on that bouquet wherever it is by then.
+    void askName(int row, const QString& prompt, NameAction action);
     bool nameEntered(std::optional<BouquetId> target, const NameAction& action,
                      const std::string& name);
     void applyListChange(const ListChange& change);
@@ -67,6 +67,8 @@ private:
     void showItemTip(int position);
     void dropServices(const std::vector<std::uint32_t>& offsets, std::optional<int> beforeItem);
     std::optional<int> selectedItem() const;
+    int recordShown() const; // the record of the bouquet on screen; -1 for none
+    void selectItemsAdded(const std::vector<BouquetItem>& before);
 
     Workspace& workspace_;
     Prompter& prompter_;

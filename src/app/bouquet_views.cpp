@@ -47,6 +47,8 @@ BouquetContentsView::BouquetContentsView(QWidget* parent) : TableViewBase(parent
     enableDragAndDrop(this);
     setAutoScroll(true);
     setAutoScrollMargin(twipsToPixels(320)); // drags near the edges scroll the list
+    // Rows reach the right edge, so a drop right of the columns is on a row too.
+    horizontalHeader()->setStretchLastSection(true);
     setMinimumWidth(twipsToPixels(2400));
 
     delete_ = addMenuAction("Delete Item", QKeySequence(Qt::Key_Delete));

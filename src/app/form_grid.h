@@ -10,6 +10,16 @@
 
 namespace tavrino::app {
 
+// A box that only shows a value: it looks like the window behind it rather than a place to
+// type, and Tab passes it by (a click still selects its text for copying).
+inline void showOnly(QLineEdit* box) {
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::ClickFocus);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    box->setPalette(palette);
+}
+
 // The editors' layout: one control per row with its caption beside it. Each control is named
 // after its caption, so tests and refusals can find it.
 class FormGrid {
@@ -21,7 +31,9 @@ public:
     QLineEdit* box(const char* caption, bool readOnly = false) {
         auto* box = new QLineEdit(owner_);
         box->setObjectName(caption);
-        box->setReadOnly(readOnly);
+        if (readOnly) {
+            showOnly(box);
+        }
         add(caption, box);
         return box;
     }

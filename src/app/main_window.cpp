@@ -8,9 +8,11 @@
 #include "app/options/profile_book.h"
 #include "app/organize_list_tab.h"
 #include "app/organize_sat/organize_sat_tab.h"
+#include "app/organize_sat/satellite_importer.h"
 #include "app/receiver_link.h"
 #include "app/recent_folders.h"
 #include "app/reference_actions.h"
+#include "app/screen_fit.h"
 #include "app/status_panels.h"
 #include "app/twips.h"
 #include "app/user_dialogs.h"
@@ -22,6 +24,8 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollArea>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
@@ -35,13 +39,13 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
       organizeList_(new OrganizeListTab(workspace_, dialogs, *detailsTip_, *profiles_, this)),
       organizeSat_(new OrganizeSatTab(workspace_, dialogs, dataFolder_, this)),
       status_(new StatusPanels(this)), recent_(std::make_unique<RecentFolders>(dataFolder_)) {
-    setWindowTitle(windowCaption);
+    showTitle({});
     setWindowIcon(QIcon(":/tavrino.png"));
     tooltip_->setStyle(1);
     tooltip_->setIcon(widgets::CTooltip::InformationIcon);
 
     tabs_->addTab(organizeList_, "Organize List");
-    tabs_->addTab(organizeSat_, "Organize Sat && TP");
+    tabs_->addTab(scrollable(organizeSat_), "Organize Sat && TP"); // its editors are tall
     options_ = new OptionsTab(*profiles_, dialogs, QDir(dataFolder_).filePath("Tavrino.ini"), this);
     tabs_->addTab(options_, "Options");
     setCentralWidget(tabs_);
@@ -50,9 +54,11 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
     connect(reference_, &ReferenceActions::edited, this, &MainWindow::refreshEditActions);
     buildMenus();
 
-    // 13100 x 9000 twips is the smallest window that still shows everything.
-    setMinimumSize(twipsToPixels(13100), twipsToPixels(9000));
-    resize(twipsToPixels(15600), twipsToPixels(10200));
+    // 13100 x 9000 twips is the smallest window that still shows everything; a smaller
+    // screen gets the whole window, with its lists shorter.
+    const QSize room = roomOnScreen(this).size();
+    setMinimumSize(fitWithin({twipsToPixels(13100), twipsToPixels(9000)}, room));
+    resize(fitWithin({twipsToPixels(15600), twipsToPixels(10200)}, room));
     const int width = this->width();
     organizeList_->listSplitter()->setSizes({static_cast<int>(width / 2.038),
                                              static_cast<int>(width / 3.82264),
@@ -67,6 +73,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
     connect(organizeList_, &OrganizeListTab::itemCountChanged, status_,
             &StatusPanels::setItemsInBouquet);
     connect(organizeList_, &OrganizeListTab::edited, this, &MainWindow::refreshEditActions);
+    connect(organizeList_, &OrganizeListTab::note, status_,
+            [this](const QString& text) { status_->showNote(text, 8000); });
     connect(organizeSat_, &OrganizeSatTab::edited, this, [this] {
         organizeList_->bouquets()->refresh(); // items show their satellites' names
         refreshEditActions();
@@ -75,6 +83,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
             &MainWindow::openSatelliteFiles);
     connect(organizeSat_, &OrganizeSatTab::saveSatelliteFilesRequested, this,
             &MainWindow::saveSatelliteFiles);
+    organizeSat_->importer()->setStartFolder([this] { return startFolder(); });
     buildLink();
     tabs_->setCurrentIndex(0);
 }
@@ -157,6 +166,7 @@ void MainWindow::openReceived(const std::shared_ptr<StagedFiles>& staged,
         result = workspace_.adoptStaged(std::move(*staged));
     }
     if (showOpened(result)) {
+        showTitle("received from the Orvix");
         status_->showNote("Received from the Orvix", 8000);
     }
 }
@@ -168,14 +178,15 @@ void MainWindow::sendToOrvix() {
 }
 
 void MainWindow::buildMenus() {
-    QMenu* file = menuBar()->addMenu("File");
-    QAction* open = file->addAction("Open");
+    // Mnemonics underline a letter and leave the captions as they read.
+    QMenu* file = menuBar()->addMenu("&File");
+    QAction* open = file->addAction("&Open");
     open->setShortcut(QKeySequence::Open);
     connect(open, &QAction::triggered, this, [this] {
         selectTab(0);
         openFiles();
     });
-    QAction* save = file->addAction("Save");
+    QAction* save = file->addAction("&Save");
     save->setShortcut(QKeySequence::Save);
     connect(save, &QAction::triggered, this, [this] {
         selectTab(0);
@@ -183,35 +194,38 @@ void MainWindow::buildMenus() {
     });
     reference_->addMenuEntries(*file);
     file->addSeparator();
-    recentMenu_ = file->addMenu("Recent Folders");
+    recentMenu_ = file->addMenu("&Recent Folders");
     connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::fillRecentMenu);
     fillRecentMenu();
-    connect(file->addAction("Open Backup Folder"), &QAction::triggered, this, [this] {
+    connect(file->addAction("Open &Backup Folder"), &QAction::triggered, this, [this] {
         selectTab(0);
         const QString backups = QDir(dataFolder_).filePath("backups");
         QDir().mkpath(backups);
         openFilesFrom(backups);
     });
     file->addSeparator();
-    QAction* exit = file->addAction("Exit");
+    QAction* exit = file->addAction("E&xit");
     exit->setShortcut(QKeySequence::Quit);
     connect(exit, &QAction::triggered, this, &QWidget::close);
     buildEditMenu();
 
-    connect(menuBar()->addAction("Organize List"), &QAction::triggered, this,
+    connect(menuBar()->addAction("&Organize List"), &QAction::triggered, this,
             [this] { selectTab(0); });
-    receive_ = menuBar()->addAction("Receive Files from Orvix");
-    send_ = menuBar()->addAction("Send Files to Orvix");
+    receive_ = menuBar()->addAction("&Receive Files from Orvix");
+    send_ = menuBar()->addAction("&Send Files to Orvix");
     connect(receive_, &QAction::triggered, this, &MainWindow::receiveFromOrvix);
     connect(send_, &QAction::triggered, this, &MainWindow::sendToOrvix);
-    connect(menuBar()->addAction("Organize Sat && TP"), &QAction::triggered, this,
+    connect(menuBar()->addAction("Organize Sat && &TP"), &QAction::triggered, this,
             [this] { selectTab(1); });
-    connect(menuBar()->addAction("Options"), &QAction::triggered, this, [this] { selectTab(2); });
-    connect(menuBar()->addAction("About"), &QAction::triggered, this, &MainWindow::showAbout);
+    connect(menuBar()->addAction("O&ptions"), &QAction::triggered, this, [this] { selectTab(2); });
+    connect(menuBar()->addAction("&About"), &QAction::triggered, this, &MainWindow::showAbout);
+    // F10 opens the first menu, as in most desktop programs.
+    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
+            [this] { menuBar()->setActiveAction(menuBar()->actions().first()); });
 }
 
 void MainWindow::buildEditMenu() {
-    QMenu* edit = menuBar()->addMenu("Edit");
+    QMenu* edit = menuBar()->addMenu("&Edit");
     undo_ = edit->addAction("Undo");
     undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     redo_ = edit->addAction("Redo");
@@ -233,6 +247,7 @@ void MainWindow::refreshEditActions() {
     redo_->setText(history.canRedo()
                        ? QString("Redo %1").arg(QString::fromStdString(history.redoName()))
                        : QString("Redo"));
+    setWindowModified(workspace_.modified());
 }
 
 void MainWindow::undoOrRedo(bool undo) {
@@ -255,6 +270,7 @@ void MainWindow::showAbout() {
     if (about_ == nullptr) {
         about_ = new AboutDialog(this);
         about_->setAttribute(Qt::WA_DeleteOnClose);
+        fitToScreen(about_);
     }
     about_->show();
     about_->raise();
@@ -287,7 +303,24 @@ void MainWindow::openRecent(const QString& folder) {
 }
 
 void MainWindow::openFiles() {
-    openFilesFrom(dataFolder_);
+    openFilesFrom(startFolder());
+}
+
+QString MainWindow::startFolder() const {
+    return lastFolder_.isEmpty() ? dataFolder_ : lastFolder_;
+}
+
+void MainWindow::folderShown(const std::filesystem::path& folder) {
+    lastFolder_ = QString::fromStdString(folder.string());
+    recent_->remember(lastFolder_);
+    fillRecentMenu();
+    showTitle(QDir::toNativeSeparators(lastFolder_));
+}
+
+void MainWindow::showTitle(const QString& source) {
+    // The caption, then where the lists come from; "[*]" is where Qt marks unsaved edits.
+    setWindowTitle(source.isEmpty() ? QString("%1[*]").arg(windowCaption)
+                                    : QString("%1 - %2[*]").arg(windowCaption, source));
 }
 
 void MainWindow::openFilesFrom(const QString& folder) {
@@ -310,9 +343,7 @@ bool MainWindow::openFolder(const std::filesystem::path& folder) {
     if (!showOpened(result)) {
         return false;
     }
-    recent_->remember(QString::fromStdString(folder.string()));
-    fillRecentMenu();
-    fillRecentMenu();
+    folderShown(folder);
     return true;
 }
 
@@ -320,7 +351,7 @@ bool MainWindow::saveFiles() {
     if (!workspace_.channelLoaded()) {
         return false;
     }
-    const auto folder = dialogs_.chooseSaveFolder(dataFolder_);
+    const auto folder = dialogs_.chooseSaveFolder(startFolder());
     if (!folder) {
         return false;
     }
@@ -332,8 +363,7 @@ bool MainWindow::saveToFolder(const std::filesystem::path& folder) {
         return false;
     }
     refreshEditActions();
-    recent_->remember(QString::fromStdString(folder.string()));
-    fillRecentMenu();
+    folderShown(folder);
     return true;
 }
 
@@ -383,11 +413,12 @@ bool MainWindow::settleUnsavedEdits(const QString& beforeWhat) {
 }
 
 void MainWindow::openSatelliteFiles() {
-    const auto antenna = dialogs_.chooseAntennaFile(dataFolder_);
+    const auto antenna = dialogs_.chooseAntennaFile(startFolder());
     if (!antenna || antenna->filename() != antennaFileName) {
         return;
     }
-    const auto dvbs = dialogs_.chooseDvbsFile(dataFolder_);
+    const auto dvbs =
+        dialogs_.chooseDvbsFile(QString::fromStdString(antenna->parent_path().string()));
     if (!dvbs || dvbs->filename() != dvbsFileName) {
         return;
     }
@@ -409,7 +440,7 @@ void MainWindow::openSatelliteFiles() {
 }
 
 void MainWindow::saveSatelliteFiles() {
-    if (const auto folder = dialogs_.chooseSaveFolder(dataFolder_)) {
+    if (const auto folder = dialogs_.chooseSaveFolder(startFolder())) {
         saveWithPolicy(SaveScope::SatelliteFiles, *folder);
     }
 }

@@ -54,7 +54,9 @@ public:
 
     // "Open Files" and "Save Files": ask for the place, then open or save there.
     void openFiles();
-    // The open dialog starting in `folder` (the data folder when empty).
+    // Where the file dialogs start: the folder last opened or saved, else the data folder.
+    QString startFolder() const;
+    // The open dialog starting in `folder`.
     void openFilesFrom(const QString& folder);
     // Opens a folder picked from "Recent Folders", asking about unsaved edits first.
     void openRecent(const QString& folder);
@@ -81,6 +83,11 @@ private:
     void undoOrRedo(bool undo);
     void showAbout();
     void selectTab(int index);
+    // The lists now show `folder`: the dialogs start there, Recent Folders and the title
+    // name it.
+    void folderShown(const std::filesystem::path& folder);
+    // The caption, then `source` (the folder shown) when there is one.
+    void showTitle(const QString& source);
     // What an open or save found and mended in the folder (a save cut short, leftovers).
     void tellNote(const std::optional<std::string>& note);
     // "Open : antenna_list.dat  &&  DVBS.dat" and "Save : antenna_list.dat  &&  DVBS.dat".
@@ -103,6 +110,7 @@ private:
 
     UserDialogs& dialogs_;
     QString dataFolder_;
+    QString lastFolder_; // opened or saved last; empty before any
     Workspace workspace_;
     std::unique_ptr<widgets::CTooltip> tooltip_;
     std::unique_ptr<DetailsTip> detailsTip_;

@@ -96,6 +96,23 @@ OrganizeListTab::OrganizeListTab(Workspace& workspace, UserDialogs& dialogs, Det
     layout->addWidget(splitter_, 1);
     layout->addLayout(buttons);
 
+    // Tab follows the screen: filters, the three lists left to right, then the buttons.
+    QWidget* order[] = {satelliteFilter_,
+                        typeFilter_,
+                        searchBox_,
+                        serviceView_,
+                        bouquets_->contentsView(),
+                        bouquets_->listView(),
+                        openButton_,
+                        saveButton_,
+                        receiveButton_,
+                        sendButton_,
+                        profilePicker_->dropDown(),
+                        clipboardButton_};
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+
     auto* find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] {
         searchBox_->setFocus();
@@ -108,6 +125,9 @@ OrganizeListTab::OrganizeListTab(Workspace& workspace, UserDialogs& dialogs, Det
     connect(serviceView_, &ServiceListView::flagCommand, this, &OrganizeListTab::changeFlag);
     connect(serviceView_->editAction(), &QAction::triggered, this,
             &OrganizeListTab::editSelectedService);
+    // After the view has finished with the click, since the dialog takes the focus.
+    connect(serviceView_, &QAbstractItemView::doubleClicked, this,
+            &OrganizeListTab::editSelectedService, Qt::QueuedConnection);
     connect(editDialog_, &ServiceEditDialog::serviceEdited, this, &OrganizeListTab::serviceEdited);
     connect(serviceView_, &ServiceListView::hoveredRowChanged, this,
             &OrganizeListTab::showServiceTip);
@@ -287,7 +307,14 @@ void OrganizeListTab::copyToClipboard() {
     }
     const std::string text =
         clipboardText(workspace_.services(), workspace_.view(), static_cast<std::size_t>(position));
+    if (text.empty()) { // whatever the clipboard holds stays there
+        emit note("Nothing copied: no rows follow the selected service");
+        return;
+    }
     QApplication::clipboard()->setText(QString::fromStdString(text));
+    const std::size_t rows = std::min(clipboardRowLimit, workspace_.view().size() - 1 -
+                                                             static_cast<std::size_t>(position));
+    emit note(QString("%1 %2 copied to the clipboard").arg(rows).arg(rows == 1 ? "row" : "rows"));
 }
 
 void OrganizeListTab::showServiceTip(int position) {

@@ -65,7 +65,8 @@ signals:
     void totalServicesChanged(int total);
     void bouquetCountChanged(int count);
     void itemCountChanged(int count);
-    void edited(); // something was written into the images
+    void edited();                  // something was written into the images
+    void note(const QString& text); // for the status bar
 
 private:
     void applyFilter();

@@ -22,6 +22,9 @@ ProfilePicker::ProfilePicker(ProfileBook& book, QWidget* parent)
     activeBox_->setReadOnly(true);
     activeBox_->setToolTip("Active profile");
     activeBox_->setFrame(false);
+    // The drop-down is the Tab stop; the box over it never takes the focus, or every Tab
+    // into it would open the list again.
+    activeBox_->setFocusPolicy(Qt::NoFocus);
     activeBox_->installEventFilter(this);
     dropDown_->installEventFilter(this); // keeps the box over the drop-down's text
 
@@ -55,12 +58,18 @@ void ProfilePicker::showSelected(int index) {
     activeBox_->setCursorPosition(0);
 }
 
-// The box only names the profile: the focus goes on to the drop-down, opened.
+// The box only names the profile: a click on it opens the drop-down under it.
 bool ProfilePicker::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == activeBox_ && event->type() == QEvent::FocusIn) {
-        dropDown_->setFocus();
+    if (watched == activeBox_ && event->type() == QEvent::MouseButtonPress) {
+        dropDown_->setFocus(Qt::MouseFocusReason);
         dropDown_->showPopup();
-    } else if (watched == dropDown_ && event->type() == QEvent::Resize) {
+        return true;
+    }
+    if (watched == activeBox_ && (event->type() == QEvent::MouseButtonRelease ||
+                                  event->type() == QEvent::MouseButtonDblClick)) {
+        return true;
+    }
+    if (watched == dropDown_ && event->type() == QEvent::Resize) {
         QStyleOptionComboBox option;
         option.initFrom(dropDown_);
         activeBox_->setGeometry(dropDown_->style()->subControlRect(

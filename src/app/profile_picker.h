@@ -10,7 +10,7 @@ namespace tavrino::app {
 class ProfileBook;
 
 // Tab 1's profile drop-down with a read-only box over its text that names the active
-// profile; giving the box the focus opens the drop-down.
+// profile; a click on the box opens the drop-down, and Tab stops at the drop-down once.
 class ProfilePicker : public QWidget {
     Q_OBJECT
 public:

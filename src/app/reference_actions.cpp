@@ -5,6 +5,7 @@
 #include "app/busy_cursor.h"
 #include "app/main_window.h"
 #include "app/organize_list_tab.h"
+#include "app/screen_fit.h"
 #include "app/status_panels.h"
 #include "app/user_dialogs.h"
 #include "reference/bouquet_apply.h"
@@ -30,16 +31,16 @@ ApplyPreviewDialog* ReferenceActions::preview() const {
 }
 
 void ReferenceActions::addMenuEntries(QMenu& file) {
-    connect(file.addAction("Export Bouquets..."), &QAction::triggered, this,
+    connect(file.addAction("&Export Bouquets..."), &QAction::triggered, this,
             &ReferenceActions::exportBouquets);
-    connect(file.addAction("Apply Bouquets..."), &QAction::triggered, this,
+    connect(file.addAction("&Apply Bouquets..."), &QAction::triggered, this,
             &ReferenceActions::applyBouquets);
-    connect(file.addAction("Export Service List..."), &QAction::triggered, this,
+    connect(file.addAction("Export Service &List..."), &QAction::triggered, this,
             &ReferenceActions::exportServiceList);
 }
 
 QString ReferenceActions::startFolder() const {
-    return lastFolder_.isEmpty() ? window_.dataFolder() : lastFolder_;
+    return lastFolder_.isEmpty() ? window_.startFolder() : lastFolder_;
 }
 
 void ReferenceActions::remember(const std::filesystem::path& file) {
@@ -117,6 +118,7 @@ void ReferenceActions::applyBouquets() {
     preview_->setAttribute(Qt::WA_DeleteOnClose);
     const EditMark shownAt = ws.mark();
     connect(preview_, &QDialog::accepted, this, [this, shownAt] { apply(shownAt); });
+    fitToScreen(preview_);
     preview_->open(); // window-modal: nothing changes the bouquets while it is shown
 }
 
@@ -148,10 +150,12 @@ void ReferenceActions::apply(const EditMark& shownAt) {
     for (const BouquetOutcome& b : plan.bouquets) {
         notFound += b.notFound;
     }
-    window_.statusPanels()->showNote(QString("Bouquets applied: %1 written, %2 rows not found")
-                                         .arg(written.size())
-                                         .arg(notFound),
-                                     8000);
+    // Nothing is on disk yet: the list has changed, and Save Files writes it.
+    window_.statusPanels()->showNote(
+        QString("Bouquets applied in the list: %1 changed, %2 rows not found; not saved yet")
+            .arg(written.size())
+            .arg(notFound),
+        8000);
 }
 
 } // namespace tavrino::app

@@ -35,7 +35,7 @@ signals:
 
 private:
     void apply(const EditMark& shownAt);
-    // File dialogs start where the last CSV file was chosen, else in the data folder.
+    // File dialogs start where the last CSV file was chosen, else where the window's do.
     QString startFolder() const;
     void remember(const std::filesystem::path& file);
 

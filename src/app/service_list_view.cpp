@@ -25,7 +25,9 @@ ServiceListView::ServiceListView(QWidget* parent) : TableViewBase(parent) {
     insertHd_ = addMenuAction("Insert HD Flag");
     removeHd_ = addMenuAction("Remove HD Flag");
     addMenuSeparator();
-    edit_ = addMenuAction("Edit");
+    // Enter opens the dialog too (and a double click, see the tab).
+    edit_ = addMenuAction("Edit", QKeySequence(Qt::Key_Return));
+    edit_->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     connect(lock_, &QAction::triggered, this, [this] { emit flagCommand(flagLocked, true); });
     connect(unlock_, &QAction::triggered, this, [this] { emit flagCommand(flagLocked, false); });
     connect(insertHd_, &QAction::triggered, this, [this] { emit flagCommand(flagHd, true); });

@@ -1,14 +1,19 @@
 #include "app/status_panels.h"
 
+#include "app/eliding_label.h"
+
 #include <QLabel>
 #include <QTimer>
+#include <algorithm>
 
 namespace tavrino::app {
 
 StatusPanels::StatusPanels(QWidget* parent)
-    : QStatusBar(parent), note_(new QLabel(this)), noteTimer_(new QTimer(this)) {
+    : QStatusBar(parent), note_(new ElidingLabel(this)), noteTimer_(new QTimer(this)) {
+    // The note and the connection panels give up their width first; the counters keep
+    // theirs whole.
     for (int i = 0; i < 5; ++i) {
-        panels_[i] = new QLabel(this);
+        panels_[i] = i < 2 ? new ElidingLabel(this) : new QLabel(this);
         panels_[i]->setObjectName(QString("statusPanel%1").arg(i + 1));
         panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panels_[i]->setContentsMargins(4, 0, 4, 0);
@@ -19,9 +24,8 @@ StatusPanels::StatusPanels(QWidget* parent)
     note_->setContentsMargins(4, 0, 4, 0);
     addWidget(note_);
     noteTimer_->setSingleShot(true);
-    connect(noteTimer_, &QTimer::timeout, note_, &QLabel::clear);
+    connect(noteTimer_, &QTimer::timeout, note_, [this] { note_->setFullText({}); });
     for (int i = 2; i < 5; ++i) {
-        panels_[i]->setMinimumWidth(140);
         addPermanentWidget(panels_[i]);
     }
     setProfile({});
@@ -33,12 +37,12 @@ StatusPanels::StatusPanels(QWidget* parent)
 
 // The connection panels stay out of sight until there is a connection to describe.
 void StatusPanels::setProfile(const QString& text) {
-    panels_[0]->setText(text);
+    static_cast<ElidingLabel*>(panels_[0])->setFullText(text);
     panels_[0]->setVisible(!text.isEmpty());
 }
 
 void StatusPanels::setAddress(const QString& text) {
-    panels_[1]->setText(text);
+    static_cast<ElidingLabel*>(panels_[1])->setFullText(text);
     panels_[1]->setVisible(!text.isEmpty());
 }
 
@@ -51,29 +55,46 @@ void StatusPanels::showProfile(const QString& name, const QString& address, int 
                    .arg(telnetPort));
 }
 
+// A counter is never narrower than its text, however long a note beside it.
+void StatusPanels::setCounter(int panel, const QString& text) {
+    QLabel* label = panels_[panel];
+    label->setText(text);
+    label->setMinimumWidth(std::max(140, label->sizeHint().width()));
+}
+
 void StatusPanels::setTotalServices(int count) {
-    panels_[2]->setText(QString("Total Services : %1").arg(count));
+    setCounter(2, QString("Total Services : %1").arg(count));
 }
 
 void StatusPanels::setItemsInBouquet(int count) {
-    panels_[3]->setText(QString("Items in Bouquet : %1").arg(count));
+    setCounter(3, QString("Items in Bouquet : %1").arg(count));
 }
 
 void StatusPanels::setBouquets(int count) {
-    panels_[4]->setText(QString("Bouquets : %1").arg(count));
+    setCounter(4, QString("Bouquets : %1").arg(count));
 }
 
 void StatusPanels::showNote(const QString& text, int timeoutMs) {
-    note_->setText(text);
+    note_->setFullText(text);
     noteTimer_->start(timeoutMs);
 }
 
 QString StatusPanels::note() const {
-    return note_->text();
+    return note_->fullText();
 }
 
 QString StatusPanels::panelText(int panel) const {
-    return panel >= 1 && panel <= 5 ? panels_[panel - 1]->text() : QString();
+    if (panel < 1 || panel > 5) {
+        return {};
+    }
+    if (const auto* cut = dynamic_cast<const ElidingLabel*>(panels_[panel - 1])) {
+        return cut->fullText();
+    }
+    return panels_[panel - 1]->text();
+}
+
+QLabel* StatusPanels::panel(int panel) const {
+    return panel >= 1 && panel <= 5 ? panels_[panel - 1] : nullptr;
 }
 
 } // namespace tavrino::app

@@ -6,6 +6,8 @@ class QLabel;
 
 namespace tavrino::app {
 
+class ElidingLabel;
+
 // The five panels: profile, address, "Total Services : N", "Items in Bouquet : N",
 // "Bouquets : N".
 class StatusPanels : public QStatusBar {
@@ -21,7 +23,8 @@ public:
     void setItemsInBouquet(int count);
     void setBouquets(int count);
 
-    QString panelText(int panel) const; // 1..5
+    QString panelText(int panel) const; // 1..5, whole however narrow the panel is
+    QLabel* panel(int panel) const;
 
     // A passing note beside the panels, gone after `timeoutMs`. Unlike a status-bar message
     // it hides none of the panels.
@@ -29,8 +32,10 @@ public:
     QString note() const;
 
 private:
+    void setCounter(int panel, const QString& text);
+
     QLabel* panels_[5];
-    QLabel* note_;
+    ElidingLabel* note_;
     class QTimer* noteTimer_;
 };
 

@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QDrag>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
@@ -28,6 +29,9 @@ TableViewBase::TableViewBase(QWidget* parent) : QTableView(parent), menu_(new QM
     setWordWrap(false);
     setCornerButtonEnabled(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Rows are chosen, not cells: Tab moves on to the next control instead of through every
+    // cell of thousands of rows.
+    setTabKeyNavigation(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -160,6 +164,23 @@ void TableViewBase::startDrag(Qt::DropActions supportedActions) {
     }
     draggingNow = false;
     drag->deleteLater();
+}
+
+// A drop goes before the row under the pointer, which is the row its indicator marks; the
+// grid lines count as part of their row. Only below the last row does it go to the end.
+void TableViewBase::dropEvent(QDropEvent* event) {
+    if (model() == nullptr || !(model()->supportedDropActions() & event->dropAction()) ||
+        !viewport()->rect().contains(event->position().toPoint())) {
+        QTableView::dropEvent(event);
+        return;
+    }
+    const int row = rowAt(event->position().toPoint().y());
+    if (model()->dropMimeData(event->mimeData(), event->dropAction(), row, 0, QModelIndex())) {
+        event->acceptProposedAction();
+    }
+    stopAutoScroll();
+    setState(NoState);
+    viewport()->update();
 }
 
 void TableViewBase::reportHover(int position) {

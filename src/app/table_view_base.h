@@ -44,6 +44,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void reportHover(int position);

@@ -34,8 +34,8 @@ std::string clipboardText(const ServiceTable& table, const ServiceView& view,
                           std::size_t selectedPosition) {
     std::string text;
     long long previous = 0;
-    for (std::size_t i = selectedPosition + 1; i <= selectedPosition + 101 && i < view.size();
-         ++i) {
+    for (std::size_t i = selectedPosition + 1;
+         i <= selectedPosition + clipboardRowLimit && i < view.size(); ++i) {
         const std::uint32_t row = view.tableRow(i);
         const long long satPos = table.row(row).record.satIndex;
         text += std::to_string(satPos) + " - " + std::to_string(previous - satPos) + " - " +

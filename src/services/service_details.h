@@ -12,6 +12,8 @@ namespace tavrino {
 std::string channelInfoText(const ServiceTable& table, std::size_t tableRow);
 inline constexpr const char* channelInfoTitle = "Channel Info";
 
+inline constexpr std::size_t clipboardRowLimit = 101;
+
 // The "Clipboard" text: for up to 101 rows after the selected position, "SatPos - step - name
 // - type" lines ended by CR LF, where step is the previous row's SatPos minus this one's.
 std::string clipboardText(const ServiceTable& table, const ServiceView& view,

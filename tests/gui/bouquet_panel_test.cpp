@@ -15,6 +15,7 @@
 #include "widgets/ctooltip.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QToolTip>
@@ -67,6 +68,7 @@ private:
     // An empty bouquet "Mine" at the end of the list, selected.
     void addEmptyBouquet() {
         list().addBouquetAction()->trigger();
+        QCOMPARE(panel().nameDialog()->promptLabel()->text(), QString("Name of the new bouquet:"));
         panel().nameDialog()->nameBox()->setText("Mine");
         QTest::keyClick(panel().nameDialog()->nameBox(), Qt::Key_Return);
         QCOMPARE(panel().contentsModel()->rowCount(), 0);
@@ -184,6 +186,10 @@ private slots:
         QCOMPARE(status(4), QString("Items in Bouquet : 0"));
 
         list().renameAction()->trigger();
+        // A line above the box says what the name is for.
+        QCOMPARE(dialog->promptLabel()->text(), QString("New name of the bouquet:"));
+        QCOMPARE(dialog->promptLabel()->buddy(), static_cast<QWidget*>(dialog->nameBox()));
+        QVERIFY(dialog->promptLabel()->isVisible());
         dialog->nameBox()->setText("Never");
         dialog->reject();
         QCOMPARE(bouquetNames().last(), QString("Mine"));
@@ -269,6 +275,69 @@ private slots:
             QTest::keyClick(&contents(), Qt::Key_Delete);
             QCOMPARE(shownLinks(), first);
         }
+    }
+
+    // The grid lines between rows and columns belong to a row: a drop there lands before the
+    // row the indicator marks, not at the end.
+    void aDropOnAGridLineLandsWhereItsIndicatorShows() {
+        open(1);
+        addEmptyBouquet();
+        dragServices({0, 1, 2, 3}, belowTheRows(contents()));
+        const QString dropped =
+            window_->organizeListTab()->serviceModel()->index(10, 0).data().toString();
+        const auto bottomLine = [&](int row) {
+            return QPoint(contents().columnViewportPosition(0) + 20,
+                          contents().rowViewportPosition(row) + contents().rowHeight(row) - 1);
+        };
+        const auto columnLine = [&](int row) {
+            return QPoint(contents().columnViewportPosition(1) - 1, rowPoint(contents(), row).y());
+        };
+        const auto rightEdge = [&](int row) {
+            return QPoint(contents().viewport()->width() - 2, rowPoint(contents(), row).y());
+        };
+        struct Case {
+            const char* where;
+            QPoint at;
+            int before;
+        };
+        for (const Case& c : {Case{"line under row 1", bottomLine(1), 1},
+                              Case{"line under row 0", bottomLine(0), 0},
+                              Case{"line between columns", columnLine(2), 2},
+                              Case{"right of the columns", rightEdge(3), 3}}) {
+            QCOMPARE(contents().indexAt(c.at).row(), c.before); // the row the indicator marks
+            const auto before = shownLinks();
+            dragServices({10}, c.at);
+            QCOMPARE(panel().contentsModel()->rowCount(), 5);
+            QVERIFY2(QString::fromStdString(panel().contentsModel()->items()[c.before].name) ==
+                         dropped,
+                     c.where);
+            QCOMPARE(contents().selectedPositions(), std::vector<int>{c.before});
+            dialogs_->yesNoAnswers = {true};
+            QTest::keyClick(&contents(), Qt::Key_Delete);
+            QCOMPARE(shownLinks(), before);
+        }
+        // A bouquet dropped on the line under a row moves before that row.
+        const QStringList names = bouquetNames();
+        const QPoint line(list().viewport()->width() / 2,
+                          list().rowViewportPosition(0) + list().rowHeight(0) - 1);
+        dialogs_->yesNoAnswers = {true};
+        dragRowTo(list(), 1, list(), line);
+        QCOMPARE(bouquetNames(), QStringList({names[1], names[0]}));
+    }
+
+    void undoingAnItemDeleteSelectsTheItemsAgain() {
+        open(2);
+        clickRow(contents(), 1);
+        clickRow(contents(), 3, Qt::ControlModifier);
+        const auto before = shownLinks();
+        dialogs_->yesNoAnswers = {true};
+        QTest::keyClick(&contents(), Qt::Key_Delete);
+        QCOMPARE(shownLinks().size(), before.size() - 2);
+        QTest::keyClick(&contents(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(shownLinks(), before);
+        QCOMPARE(contents().selectedPositions(), (std::vector<int>{1, 3}));
+        QTest::keyClick(&contents(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(shownLinks().size(), before.size() - 2);
     }
 
     void reorderedItemsLandBeforeTheRowUnderThePointer() {

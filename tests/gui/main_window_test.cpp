@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 #include "app/organize_list_tab.h"
+#include "app/organize_sat/organize_sat_tab.h"
+#include "app/screen_fit.h"
 #include "app/service_list_view.h"
 #include "app/service_model.h"
 #include "app/status_panels.h"
@@ -14,6 +16,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -22,6 +25,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QWindow>
 #include <QtTest>
 
 using namespace tavrino;
@@ -65,14 +69,20 @@ private slots:
     }
 
     void showsTheCaptionsMenusAndTabs() {
-        QCOMPARE(window().windowTitle(), QString("Tavrino v.0.9.2880"));
-        QCOMPARE(actionTexts(window().menuBar()->actions()),
-                 QStringList({"File", "Edit", "Organize List", "Receive Files from Orvix",
-                              "Send Files to Orvix", "Organize Sat && TP", "Options", "About"}));
+        window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        QCOMPARE(window().windowHandle()->title(), QString("Tavrino v.0.9.2880"));
+        // Each entry has its mnemonic; the captions read as ever.
+        QCOMPARE(
+            actionTexts(window().menuBar()->actions()),
+            QStringList({"&File", "&Edit", "&Organize List", "&Receive Files from Orvix",
+                         "&Send Files to Orvix", "Organize Sat && &TP", "O&ptions", "&About"}));
+        QCOMPARE(test::shownText(window().menuBar()->actions()[5]->text()),
+                 QString("Organize Sat & TP"));
         QCOMPARE(actionTexts(window().menuBar()->actions().first()->menu()->actions()),
-                 QStringList({"Open", "Save", "Export Bouquets...", "Apply Bouquets...",
-                              "Export Service List...", "-", "Recent Folders", "Open Backup Folder",
-                              "-", "Exit"}));
+                 QStringList({"&Open", "&Save", "&Export Bouquets...", "&Apply Bouquets...",
+                              "Export Service &List...", "-", "&Recent Folders",
+                              "Open &Backup Folder", "-", "E&xit"}));
         QStringList tabs;
         for (int i = 0; i < window().tabs()->count(); ++i) {
             tabs << window().tabs()->tabText(i);
@@ -82,7 +92,9 @@ private slots:
             actionTexts(view().contextMenu()->actions()),
             QStringList({"LOCK", "UnLOCK", "-", "Insert HD Flag", "Remove HD Flag", "-", "Edit"}));
         QCOMPARE(tab().searchBox()->toolTip(), QString("Enter (part of) ServiceName to Filter"));
-        QCOMPARE(window().minimumSize(), QSize(873, 600));
+        // 873 x 600, or the whole screen where that is smaller.
+        QCOMPARE(window().minimumSize(),
+                 fitWithin(QSize(873, 600), roomOnScreen(&window()).size()));
         QCOMPARE(window().tabs()->currentIndex(), 0);
         QVERIFY(!window().windowIcon().isNull());
     }
@@ -253,15 +265,83 @@ private slots:
 
     void clipboardCopiesTheRowsAfterTheSelection() {
         QVERIFY(window().openFolder(folder_->path()));
+        window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
         QApplication::clipboard()->setText("before");
         tab().clipboardButton()->click();
         QCOMPARE(QApplication::clipboard()->text(), QString("before")); // nothing selected
-        view().selectPositions({595});
-        tab().clipboardButton()->click();
+        // The last row has no rows after it: the clipboard keeps what it held.
+        test::clickRow(view(), 599);
+        QTest::mouseClick(tab().clipboardButton(), Qt::LeftButton);
+        QCOMPARE(QApplication::clipboard()->text(), QString("before"));
+        QCOMPARE(window().statusPanels()->note(),
+                 QString("Nothing copied: no rows follow the selected service"));
+        test::clickRow(view(), 595);
+        QTest::mouseClick(tab().clipboardButton(), Qt::LeftButton);
         const QString expected = QString::fromStdString(
             clipboardText(window().workspace().services(), window().workspace().view(), 595));
         QCOMPARE(QApplication::clipboard()->text(), expected);
         QCOMPARE(expected.count("\r\n"), 4);
+        QCOMPARE(window().statusPanels()->note(), QString("4 rows copied to the clipboard"));
+        test::clickRow(view(), 0);
+        QTest::mouseClick(tab().clipboardButton(), Qt::LeftButton);
+        QCOMPARE(window().statusPanels()->note(), QString("101 rows copied to the clipboard"));
+    }
+
+    // Open, Save and the imports start in the folder last opened or saved, not in the data
+    // folder, so "Save Files" and Enter write where the lists came from.
+    void fileDialogsStartInTheFolderLastOpenedOrSaved() {
+        const QString data = QString::fromStdString(data_->path().string());
+        const QString opened = QString::fromStdString(folder_->path().string());
+        dialogs_->nextChannelFile = folder_->path() / "all_channel.dat";
+        window().openFiles();
+        QCOMPARE(dialogs_->startFolders, QStringList({data})); // before any: the data folder
+        QCOMPARE(tab().serviceModel()->rowCount(), 600);
+
+        window().show();
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        dialogs_->startFolders.clear();
+        dialogs_->nextChannelFile.reset();
+        dialogs_->nextSaveFolder.reset();
+        window().openFiles();
+        QTest::keyClick(&view(), Qt::Key_S, Qt::ControlModifier);
+        window().saveFiles();
+        QTest::mouseClick(window().organizeSatTab()->openButton(), Qt::LeftButton);
+        QTest::mouseClick(window().organizeSatTab()->saveButton(), Qt::LeftButton);
+        QTest::mouseClick(window().organizeSatTab()->importXmlButton(), Qt::LeftButton);
+        QCOMPARE(dialogs_->startFolders, QStringList(6, opened));
+
+        test::TempDir saved;
+        dialogs_->nextSaveFolder = saved.path();
+        QVERIFY(window().saveFiles());
+        dialogs_->startFolders.clear();
+        dialogs_->nextSaveFolder.reset();
+        window().saveFiles();
+        window().openFiles();
+        QCOMPARE(dialogs_->startFolders,
+                 QStringList(2, QString::fromStdString(saved.path().string())));
+    }
+
+    // The title names the folder shown and marks unsaved edits; the caption comes first.
+    void theTitleNamesTheFolderAndMarksUnsavedEdits() {
+        window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        const auto title = [&] { return window().windowHandle()->title(); };
+        const QString caption = "Tavrino v.0.9.2880 - ";
+        QVERIFY(window().openFolder(folder_->path()));
+        const QString opened =
+            QDir::toNativeSeparators(QString::fromStdString(folder_->path().string()));
+        QCOMPARE(title(), caption + opened);
+        test::clickRow(view(), 1);
+        view().lockAction()->trigger();
+        QCOMPARE(title(), caption + opened + "*");
+        window().undoAction()->trigger();
+        QCOMPARE(title(), caption + opened);
+        window().redoAction()->trigger();
+        test::TempDir saved;
+        QVERIFY(window().saveToFolder(saved.path()));
+        QCOMPARE(title(),
+                 caption + QDir::toNativeSeparators(QString::fromStdString(saved.path().string())));
     }
 
     void closingWithUnsavedEditsAsksFirst() {
@@ -443,7 +523,7 @@ private slots:
         QCOMPARE(process.exitCode(), 0);
         QImage image(png);
         QVERIFY(!image.isNull());
-        QVERIFY(image.width() >= 873);
+        QVERIFY(image.width() >= window().minimumWidth());
         QVERIFY(std::filesystem::is_directory(data_->path() / "tmp"));
     }
 };

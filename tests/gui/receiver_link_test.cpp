@@ -147,6 +147,8 @@ private slots:
         QVERIFY(!window_->workspace().modified());
         QVERIFY(window_->workspace().channelBytes() == onReceiver_.channel);
         QCOMPARE(window_->statusPanels()->note(), QString("Received from the Orvix"));
+        QCOMPARE(window_->windowTitle(),
+                 QString("Tavrino v.0.9.2880 - received from the Orvix[*]"));
         for (const char* panel : {"statusPanel1", "statusPanel2"}) { // the note hides neither
             QVERIFY(window_->statusPanels()->findChild<QLabel*>(panel)->isVisible());
         }

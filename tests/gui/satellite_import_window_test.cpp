@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -145,7 +146,11 @@ private slots:
         QCOMPARE(list->topLevelItem(2)->text(0), QString("?????"));
         QCOMPARE(list->topLevelItem(2)->text(1), QString("5.0W"));
         QCOMPARE(list->topLevelItem(0)->text(2), QString("3"));
-        QCOMPARE(list->topLevelItem(0)->text(3).left(10), QString("replaces 0"));
+        // The satellite it replaces, by name.
+        const QString replaced = QString::fromStdString(
+            window_->workspace().codePage().toUtf8(files().satellites.at(0).name));
+        QVERIFY2(list->topLevelItem(0)->text(3).startsWith("replaces " + replaced + ": +"),
+                 qPrintable(list->topLevelItem(0)->text(3)));
         QCOMPARE(list->topLevelItem(1)->text(3), QString("new"));
         QVERIFY2(preview.summary()->text().startsWith(
                      "3 of 3 satellites ticked: 2 added, 1 kept, 4 removed; 6 transponders."),
@@ -267,6 +272,23 @@ private slots:
         QCOMPARE(tab().satelliteList()->count(), 2);
         QCOMPARE(files().satellites[1].orbitalPosition, 130);
         QCOMPARE(tab().transponderPanel()->list()->count(), 2);
+    }
+
+    void kingOfSatChoiceIsCancelled() {
+        writeText(data_->path() / "SATList.ini", "http://127.0.0.1:9/a?pos=19.2E&x=1\r\n"
+                                                 "http://127.0.0.1:9/b?pos=13.0E&x=1\r\n");
+        writeText(data_->path() / "Sel.ini", " 0 \r\n");
+        QTest::mouseClick(tab().importKingOfSatButton(), Qt::LeftButton);
+        QPointer<KingOfSatWindow> selection = importer().selectionWindow();
+        QVERIFY(selection && selection->isVisible());
+        QCOMPARE(selection->cancelButton()->text(), QString("Cancel"));
+        clickItem(selection->list(), 1);
+        QTest::mouseClick(selection->cancelButton(), Qt::LeftButton);
+        QTRY_VERIFY(selection.isNull());
+        QVERIFY(!importer().busy());
+        QVERIFY(!importer().downloadWindow());
+        QCOMPARE(readText(data_->path() / "Sel.ini"), std::string(" 0 \r\n")); // kept as it was
+        unchanged();
     }
 
     void kingOfSatDownloadIsCancelled() {

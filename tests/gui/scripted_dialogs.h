@@ -30,16 +30,20 @@ public:
         unsavedMoments.push_back(beforeWhat);
         return unsavedAnswer;
     }
-    std::optional<std::filesystem::path> chooseChannelFile(const QString&) override {
+    std::optional<std::filesystem::path> chooseChannelFile(const QString& folder) override {
+        startFolders << folder;
         return nextChannelFile;
     }
-    std::optional<std::filesystem::path> chooseSaveFolder(const QString&) override {
+    std::optional<std::filesystem::path> chooseSaveFolder(const QString& folder) override {
+        startFolders << folder;
         return nextSaveFolder;
     }
-    std::optional<std::filesystem::path> chooseAntennaFile(const QString&) override {
+    std::optional<std::filesystem::path> chooseAntennaFile(const QString& folder) override {
+        startFolders << folder;
         return nextAntennaFile;
     }
-    std::optional<std::filesystem::path> chooseDvbsFile(const QString&) override {
+    std::optional<std::filesystem::path> chooseDvbsFile(const QString& folder) override {
+        startFolders << folder;
         return nextDvbsFile;
     }
     std::optional<QColor> chooseColor(const QColor& initial) override {
@@ -51,10 +55,13 @@ public:
         suggestedCsv = suggested;
         return nextCsvToWrite;
     }
-    std::optional<std::filesystem::path> chooseCsvToRead(const QString&, const QString&) override {
+    std::optional<std::filesystem::path> chooseCsvToRead(const QString&,
+                                                         const QString& folder) override {
+        startFolders << folder;
         return nextCsvToRead;
     }
-    std::optional<std::filesystem::path> chooseSatellitesXml(const QString&) override {
+    std::optional<std::filesystem::path> chooseSatellitesXml(const QString& folder) override {
+        startFolders << folder;
         ++xmlDialogs;
         return nextSatellitesXml;
     }
@@ -63,6 +70,7 @@ public:
     std::function<void()> whenShown = [] {};
     std::vector<Notice> told;
     std::vector<Notice> asked;
+    QStringList startFolders; // where each file dialog was asked to start
     std::deque<bool> yesNoAnswers;
     int unsavedQuestions = 0;
     QStringList unsavedMoments;

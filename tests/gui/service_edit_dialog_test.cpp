@@ -139,6 +139,46 @@ private slots:
         QCOMPARE(sd->isChecked(), !hd->isChecked());
     }
 
+    void enterAndADoubleClickOpenIt() {
+        test::clickRow(view(), 4);
+        QTest::keyClick(&view(), Qt::Key_Return);
+        QTRY_VERIFY(dialog().isVisible());
+        QVERIFY(dialog().isOpenFor(cell(4, colLokacija).toUInt()));
+        dialog().reject();
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        test::doubleClickRow(view(), 9);
+        QTRY_VERIFY(dialog().isVisible());
+        QVERIFY(dialog().isOpenFor(cell(9, colLokacija).toUInt()));
+    }
+
+    // Fields that only show a value look it and take no Tab stop.
+    void readOnlyFieldsAreShownAsSuch() {
+        editRow(6);
+        const QColor editable = dialog().box(cap::name)->palette().color(QPalette::Base);
+        QList<QLineEdit*> shownOnly;
+        for (QLineEdit* box : dialog().findChildren<QLineEdit*>()) {
+            if (box->isReadOnly()) {
+                shownOnly << box;
+                QVERIFY(box->palette().color(QPalette::Base) != editable);
+            }
+        }
+        QVERIFY(shownOnly.contains(dialog().box(cap::countryId)));
+        QVERIFY(shownOnly.contains(dialog().box(cap::provider)));
+        QVERIFY(QTest::qWaitForWindowActive(&dialog()));
+        dialog().box(cap::name)->setFocus(Qt::TabFocusReason);
+        QList<QWidget*> visited;
+        for (int i = 0; i < 40; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* now = QApplication::focusWidget();
+            QVERIFY(dialog().isAncestorOf(now));
+            QVERIFY2(!shownOnly.contains(qobject_cast<QLineEdit*>(now)),
+                     qPrintable(now->objectName()));
+            visited << now;
+        }
+        QVERIFY(visited.contains(dialog().list(cap::satellite))); // Tab did go round
+    }
+
     void undoToBeforeItOpenedClosesIt() {
         test::clickRow(view(), 7);
         view().lockAction()->trigger();

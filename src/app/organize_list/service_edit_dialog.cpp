@@ -2,6 +2,7 @@
 
 #include "app/form_grid.h"
 #include "app/qt_text.h"
+#include "app/screen_fit.h"
 #include "app/user_dialogs.h"
 #include "database/option_texts.h"
 
@@ -12,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace tavrino::app {
@@ -39,7 +41,7 @@ void ServiceEditDialog::build() {
     frequencyRow->addWidget(frequency_);
     for (auto& byte : ipBytes_) {
         byte = new QLineEdit(this);
-        byte->setReadOnly(true); // the address is shown; "OK" keeps the stored frequency
+        showOnly(byte); // the address is shown; "OK" keeps the stored frequency
         byte->setMaximumWidth(48);
         frequencyRow->addWidget(byte);
     }
@@ -81,8 +83,14 @@ void ServiceEditDialog::build() {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &ServiceEditDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // On a low screen the fields scroll; OK and Cancel stay in sight below them.
+    auto* fields = new QWidget(this);
+    fields->setObjectName("fields");
+    auto* fieldsLayout = new QVBoxLayout(fields);
+    fieldsLayout->setContentsMargins(0, 0, 0, 0);
+    fieldsLayout->addLayout(grid.layout());
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid.layout());
+    layout->addWidget(scrollable(fields), 1);
     layout->addWidget(buttons);
 }
 
@@ -90,6 +98,7 @@ void ServiceEditDialog::open(std::uint32_t tableRow) {
     const ServiceForm form = openServiceForm(workspace_, tableRow);
     opened_ = form;
     fill(form);
+    fitToScreen(this);
     show();
     raise();
     activateWindow();

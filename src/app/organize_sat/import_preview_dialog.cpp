@@ -22,13 +22,23 @@ QString positionText(std::int32_t tenths) {
     return QString::fromStdString(text.degrees + text.eastWest);
 }
 
-QString changesText(const PreviewSatellite& s) {
+// The satellite of the current lists with this number, by name.
+QString currentName(const Workspace& workspace, int number) {
+    const auto& satellites = workspace.files().satelliteFiles.satellites;
+    if (number < 0 || static_cast<std::size_t>(number) >= satellites.size()) {
+        return QString::number(number);
+    }
+    return QString::fromStdString(
+        workspace.codePage().toUtf8(satellites[static_cast<std::size_t>(number)].name));
+}
+
+QString changesText(const Workspace& workspace, const PreviewSatellite& s) {
     switch (s.fate) {
     case ImportFate::Added:
         return "new";
     case ImportFate::Kept:
         return QString("replaces %1: +%2 -%3, %4 changed")
-            .arg(*s.replaces)
+            .arg(currentName(workspace, *s.replaces))
             .arg(s.transpondersAdded)
             .arg(s.transpondersRemoved)
             .arg(s.transpondersChanged);
@@ -78,13 +88,18 @@ ImportPreviewDialog::ImportPreviewDialog(const Workspace& workspace, ImportedLis
       import_(new QPushButton("Import", this)), cancel_(new QPushButton("Cancel", this)) {
     setObjectName("importPreview");
     setWindowTitle(title);
-    resize(760, 560);
+    resize(900, 560);
     satellites_->setColumnCount(ColumnCount);
     satellites_->setHeaderLabels(
         {"Satellite", "Position", "Transponders", "Changes", "Services", "Antenna"});
     satellites_->setRootIsDecorated(false);
     satellites_->setUniformRowHeights(true);
+    // Names and changes share the width the numbers leave, so the list never grows wider than
+    // the dialog; a text too long for its column shows whole in its tip.
+    satellites_->header()->setStretchLastSection(false);
     satellites_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    satellites_->header()->setSectionResizeMode(Name, QHeaderView::Stretch);
+    satellites_->header()->setSectionResizeMode(Changes, QHeaderView::Stretch);
     keepAntenna_->setChecked(choice_.keepAntenna);
     summary_->setWordWrap(true);
     notes_->setReadOnly(true);
@@ -145,7 +160,9 @@ void ImportPreviewDialog::refresh() {
             const bool chosen = s.fate != ImportFate::LeftOut;
             QTreeWidgetItem* item = satellites_->topLevelItem(static_cast<int>(i));
             item->setText(Name, QString::fromStdString(s.name)); // as it will be stored
-            item->setText(Changes, changesText(s));
+            item->setToolTip(Name, item->text(Name));
+            item->setText(Changes, changesText(workspace_, s));
+            item->setToolTip(Changes, item->text(Changes));
             item->setText(Services, s.replaces ? QString::number(s.services) : QString());
             item->setText(Antenna, chosen ? (s.keepsAntenna ? "kept" : "default") : QString());
         }

@@ -1,5 +1,6 @@
 #include "app/organize_sat/kingofsat_window.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -10,7 +11,8 @@ namespace tavrino::app {
 
 KingOfSatWindow::KingOfSatWindow(const SatList& satList, const std::vector<int>& selected,
                                  QWidget* parent)
-    : QDialog(parent), list_(new QListWidget(this)), download_(new QPushButton("Download", this)) {
+    : QDialog(parent), list_(new QListWidget(this)), download_(new QPushButton("Download", this)),
+      cancel_(new QPushButton("Cancel", this)) {
     setObjectName("kingOfSatWindow");
     setWindowTitle("Import from KingOfSat");
     setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -31,12 +33,16 @@ KingOfSatWindow::KingOfSatWindow(const SatList& satList, const std::vector<int>&
         layout->addWidget(label);
     }
     layout->addWidget(list_, 1);
-    layout->addWidget(download_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(download_);
+    buttons->addWidget(cancel_);
+    layout->addLayout(buttons);
     // Nothing chosen would download nothing and leave no satellites at all.
     const auto enable = [this] { download_->setEnabled(!list_->selectedItems().isEmpty()); };
     connect(list_, &QListWidget::itemSelectionChanged, this, enable);
     enable();
     connect(download_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 std::vector<int> KingOfSatWindow::selected() const {

@@ -4,6 +4,7 @@
 #include "app/organize_sat/download_window.h"
 #include "app/organize_sat/import_preview_dialog.h"
 #include "app/organize_sat/kingofsat_window.h"
+#include "app/screen_fit.h"
 #include "app/user_dialogs.h"
 #include "import/kingofsat.h"
 #include "import/satellite_import.h"
@@ -28,7 +29,7 @@ Notice nothingDownloaded(const std::vector<ImportFailure>& failures) {
 SatelliteImporter::SatelliteImporter(Workspace& workspace, UserDialogs& dialogs, QString dataFolder,
                                      QWidget* window)
     : QObject(window), workspace_(workspace), dialogs_(dialogs), dataFolder_(std::move(dataFolder)),
-      window_(window) {}
+      window_(window), startFolder_([this] { return dataFolder_; }) {}
 
 ImportPreviewDialog* SatelliteImporter::preview() const {
     return preview_;
@@ -55,7 +56,7 @@ void SatelliteImporter::importXml() {
     if (busy_) {
         return;
     }
-    const auto file = dialogs_.chooseSatellitesXml(dataFolder_);
+    const auto file = dialogs_.chooseSatellitesXml(startFolder_());
     if (!file) {
         return;
     }
@@ -99,6 +100,7 @@ void SatelliteImporter::importKingOfSat() {
         download_->start();
     });
     connect(selection_, &QDialog::rejected, this, [this] { setBusy(false); });
+    fitToScreen(selection_);
     selection_->open();
 }
 
@@ -130,6 +132,7 @@ void SatelliteImporter::showPreview(ImportedList list, const QString& title) {
         }
     });
     connect(preview_, &QDialog::finished, this, [this] { setBusy(false); });
+    fitToScreen(preview_);
     preview_->open();
 }
 

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
 class QWidget;
 
@@ -28,6 +29,8 @@ public:
     void importXml();
     void importKingOfSat();
     bool busy() const { return busy_; }
+    // Where the satellites.xml dialog starts (the data folder unless set).
+    void setStartFolder(std::function<QString()> folder) { startFolder_ = std::move(folder); }
     void setHttpOptions(const HttpOptions& options) { http_ = options; }
 
     // The window open at the moment, or null.
@@ -49,6 +52,7 @@ private:
     UserDialogs& dialogs_;
     QString dataFolder_;
     QWidget* window_;
+    std::function<QString()> startFolder_;
     HttpOptions http_;
     bool busy_ = false;
     QPointer<ImportPreviewDialog> preview_;

@@ -1,0 +1,219 @@
+#include "app/about_dialog.h"
+#include "app/apply_preview_dialog.h"
+#include "app/bouquet_panel.h"
+#include "app/bouquet_views.h"
+#include "app/main_window.h"
+#include "app/name_dialog.h"
+#include "app/organize_list/service_edit_dialog.h"
+#include "app/organize_list_tab.h"
+#include "app/organize_sat/import_preview_dialog.h"
+#include "app/organize_sat/kingofsat_window.h"
+#include "app/organize_sat/organize_sat_tab.h"
+#include "app/organize_sat/satellite_importer.h"
+#include "app/reference_actions.h"
+#include "app/service_list_view.h"
+#include "app/status_panels.h"
+#include "real_input.h"
+#include "reference/reference_list.h"
+#include "scripted_dialogs.h"
+#include "test_support.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace tavrino;
+using namespace tavrino::app;
+
+namespace {
+
+void writeText(const std::filesystem::path& path, const std::string& text) {
+    test::writeFile(path, Bytes(text.begin(), text.end()));
+}
+
+QRect available() {
+    return QGuiApplication::primaryScreen()->availableGeometry();
+}
+
+// The whole widget, frame included for a window, lies on the screen.
+bool onScreen(const QWidget& w) {
+    const QRect rect =
+        w.isWindow() ? w.frameGeometry() : QRect(w.mapToGlobal(QPoint(0, 0)), w.size());
+    return available().contains(rect);
+}
+
+} // namespace
+
+// A netbook's screen, 1024 x 600: the window and its dialogs fit it whole.
+class SmallScreenTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TempDir> folder_;
+    std::unique_ptr<test::TempDir> data_;
+    std::unique_ptr<test::ScriptedDialogs> dialogs_;
+    std::unique_ptr<MainWindow> window_;
+
+    OrganizeListTab& tab() { return *window_->organizeListTab(); }
+
+    // Every button of the tab shown lies inside the window, none squeezed below its size.
+    void everyButtonInSight() {
+        QApplication::processEvents();
+        QWidget* page = window_->tabs()->currentWidget();
+        // Nothing squeezed, and no scroll bars on this screen either.
+        QWidget* content = page;
+        if (auto* area = qobject_cast<QScrollArea*>(page)) {
+            content = area->widget();
+        }
+        QVERIFY(content->minimumSizeHint().height() <= page->height());
+        QVERIFY(content->minimumSizeHint().width() <= page->width());
+        for (QPushButton* button : page->findChildren<QPushButton*>()) {
+            if (!button->isVisibleTo(page)) {
+                continue;
+            }
+            const QRect box(button->mapTo(window_.get(), QPoint(0, 0)), button->size());
+            QVERIFY2(window_->rect().contains(box), qPrintable(button->text()));
+            QVERIFY2(button->height() >= button->minimumSizeHint().height(),
+                     qPrintable(button->text()));
+        }
+    }
+
+private slots:
+    void init() {
+        QCOMPARE(QGuiApplication::primaryScreen()->size(), QSize(1024, 600));
+        folder_ = std::make_unique<test::TempDir>();
+        data_ = std::make_unique<test::TempDir>();
+        test::writeSample(folder_->path(), {.services = 300, .satellites = 4, .bouquets = 3});
+        dialogs_ = std::make_unique<test::ScriptedDialogs>();
+        window_ =
+            std::make_unique<MainWindow>(*dialogs_, QString::fromStdString(data_->path().string()));
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        QVERIFY(window_->openFolder(folder_->path()));
+    }
+
+    void cleanup() {
+        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
+        window_.reset();
+    }
+
+    void theWindowFitsWithEveryTabAndTheStatusBar() {
+        QVERIFY(onScreen(*window_));
+        window_->resize(window_->minimumSize());
+        for (int i = 0; i < window_->tabs()->count(); ++i) {
+            window_->tabs()->setCurrentIndex(i);
+            everyButtonInSight();
+        }
+        QVERIFY(window_->rect().contains(window_->statusBar()->geometry()));
+        window_->showMaximized();
+        QTRY_VERIFY(window_->isMaximized());
+        QApplication::processEvents();
+        QVERIFY(onScreen(*window_));
+        QVERIFY(onScreen(*window_->statusBar()));
+        QVERIFY(onScreen(*window_->menuBar()));
+    }
+
+    // A long note gives way; "Bouquets : 3" and the other counters stay whole.
+    void aLongNoteLeavesTheCountersWhole() {
+        window_->resize(window_->minimumSize());
+        window_->statusPanels()->showNote(QString("Saved to %1 (the files it replaced are in %2)")
+                                              .arg(QString(120, 'x'), QString(120, 'y')),
+                                          8000);
+        QApplication::processEvents();
+        for (int panel = 3; panel <= 5; ++panel) {
+            QLabel* label = window_->statusPanels()->panel(panel);
+            QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+            QVERIFY(window_->rect().contains(
+                QRect(label->mapTo(window_.get(), QPoint(0, 0)), label->size())));
+        }
+        QCOMPARE(window_->statusPanels()->panelText(5), QString("Bouquets : 3"));
+        QVERIFY(window_->statusPanels()->note().endsWith(QString(120, 'y') + ")"));
+    }
+
+    void theEditDialogShowsOkAndCancel() {
+        test::clickRow(*tab().serviceView(), 2);
+        QTest::keyClick(tab().serviceView(), Qt::Key_Return);
+        ServiceEditDialog& dialog = *tab().editDialog();
+        QTRY_VERIFY(dialog.isVisible());
+        QVERIFY(onScreen(dialog));
+        auto* buttons = dialog.findChild<QDialogButtonBox*>();
+        for (auto which : {QDialogButtonBox::Ok, QDialogButtonBox::Cancel}) {
+            QPushButton* button = buttons->button(which);
+            QVERIFY(button->isVisible());
+            QVERIFY(onScreen(*button));
+        }
+    }
+
+    void theImportWindowsFitAndTheirListsToo() {
+        // A name as long as some lists have.
+        writeText(data_->path() / "satellites.xml",
+                  "<satellites>\n<sat name=\"" + std::string(90, 'N') +
+                      "\" flags=\"1\" position=\"192\">\n"
+                      "<transponder frequency=\"10700000\" symbol_rate=\"27500000\" "
+                      "polarization=\"0\" fec_inner=\"3\"/>\n</sat>\n</satellites>\n");
+        dialogs_->nextSatellitesXml = data_->path() / "satellites.xml";
+        window_->tabs()->setCurrentIndex(1);
+        QTest::mouseClick(window_->organizeSatTab()->importXmlButton(), Qt::LeftButton);
+        ImportPreviewDialog* preview = window_->organizeSatTab()->importer()->preview();
+        QVERIFY(preview != nullptr);
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        QVERIFY(onScreen(*preview));
+        QTreeWidget* list = preview->satelliteList();
+        QVERIFY2(list->header()->length() <= list->viewport()->width(),
+                 "the list is no wider than its dialog");
+        QVERIFY(onScreen(*preview->importButton()));
+        preview->reject();
+        QTRY_VERIFY(!window_->organizeSatTab()->importer()->busy());
+
+        writeText(data_->path() / "SATList.ini", "http://127.0.0.1:9/a?pos=19.2E&x=1\r\n");
+        QTest::mouseClick(window_->organizeSatTab()->importKingOfSatButton(), Qt::LeftButton);
+        KingOfSatWindow* selection = window_->organizeSatTab()->importer()->selectionWindow();
+        QVERIFY(selection != nullptr);
+        QVERIFY(QTest::qWaitForWindowExposed(selection));
+        QVERIFY(onScreen(*selection));
+        selection->reject();
+    }
+
+    void theOtherDialogsFit() {
+        const auto csv = data_->path() / "bouquets.csv";
+        exportBouquets(window_->workspace(), csv);
+        dialogs_->nextCsvToRead = csv;
+        window_->referenceActions()->applyBouquets();
+        ApplyPreviewDialog* preview = window_->referenceActions()->preview();
+        QVERIFY(preview != nullptr);
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        QVERIFY(onScreen(*preview));
+        preview->reject();
+
+        BouquetPanel& bouquets = *tab().bouquets();
+        test::clickRow(*bouquets.listView(), 0);
+        bouquets.listView()->renameAction()->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(bouquets.nameDialog()));
+        QVERIFY(onScreen(*bouquets.nameDialog()));
+        bouquets.nameDialog()->reject();
+
+        window_->menuBar()->actions().last()->trigger(); // About
+        auto* about = window_->findChild<AboutDialog*>();
+        QVERIFY(about != nullptr);
+        QVERIFY(QTest::qWaitForWindowExposed(about));
+        QVERIFY(onScreen(*about));
+    }
+};
+
+int main(int argc, char** argv) {
+    // The offscreen platform with one screen of 1024 x 600, however the test is started.
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" TAVRINO_SCREEN_CONFIG);
+    QApplication application(argc, argv);
+    SmallScreenTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "small_screen_test.moc"
