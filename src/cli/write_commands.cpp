@@ -25,7 +25,7 @@ void makeSample(const Arguments& args, Context& ctx) {
     options.version = args.intValue("version", options.version, 6, 255);
     options.seed = static_cast<std::uint64_t>(args.intValue("seed", 1, 0, 2147483647));
     const int duplicates = args.intValue("duplicates", 0, 0, 10000);
-    if (duplicates > 0 && options.services > 65000) {
+    if (args.has("duplicates") && options.services > 65000) {
         throw UsageError("--duplicates needs at most 65000 services");
     }
     const std::string folder = args.positional(0, "DIR");
@@ -34,7 +34,7 @@ void makeSample(const Arguments& args, Context& ctx) {
                                     "with a sample");
     }
     sample::Files files = sample::generate(options);
-    if (duplicates > 0) {
+    if (args.has("duplicates")) {
         files = sample::addDuplicates(files, {.seed = options.seed, .groups = duplicates}).files;
     }
     if (args.has("rescan")) {
