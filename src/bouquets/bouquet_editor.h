@@ -81,6 +81,9 @@ public:
     void copyItems(int row, std::vector<int> selected);
     ContentsChange cutItems(int row, std::vector<int> selected);
     ContentsChange pasteItems(int row, std::optional<int> beforeItem);
+    // Removes every item that names a service an earlier item of the bouquet names, as one
+    // step; selects what now stands where the first of them stood.
+    ContentsChange removeDuplicateItems(int row);
     // The service an item refers to (by link value and SID), as a service-table row.
     std::optional<std::uint32_t> locate(int row, int item) const;
 

@@ -42,6 +42,7 @@ std::vector<Command> readCommands();
 std::vector<Command> writeCommands();
 std::vector<Command> bouquetCommands();
 std::vector<Command> referenceCommands();
+std::vector<Command> duplicateCommands();
 std::vector<Command> profileCommands();
 std::vector<Command> transferCommands();
 

@@ -15,9 +15,9 @@ constexpr int exitRefused = 2;
 
 std::vector<Command> allCommands() {
     auto commands = readCommands();
-    for (auto* group : {&writeCommands, &bouquetCommands, &referenceCommands, &serviceCommands,
-                        &satelliteCommands, &transponderCommands, &importCommands, &profileCommands,
-                        &transferCommands}) {
+    for (auto* group : {&writeCommands, &bouquetCommands, &duplicateCommands, &referenceCommands,
+                        &serviceCommands, &satelliteCommands, &transponderCommands, &importCommands,
+                        &profileCommands, &transferCommands}) {
         for (auto& c : group()) {
             commands.push_back(std::move(c));
         }

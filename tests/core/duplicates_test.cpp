@@ -1,0 +1,365 @@
+#include "bouquets/bouquet_duplicates.h"
+#include "bouquets/bouquet_editor.h"
+#include "database/layout.h"
+#include "recording_prompter.h"
+#include "reference/duplicate_services.h"
+#include "samplegen/sample_duplicates.h"
+#include "test_support.h"
+
+#include <algorithm>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <optional>
+#include <set>
+
+namespace tavrino {
+namespace {
+namespace sv = layout::channel::service;
+using test::TempDir;
+
+// The fields the two rules compare, as one service holds them.
+struct Fields {
+    int satIndex = 0;
+    std::int32_t frequency = 0;
+    int pol = 0;
+    int sid = 0;
+    int tid = 0;
+    int nid = 0;
+    std::string name;
+};
+
+class DuplicateServicesTest : public testing::Test {
+protected:
+    // A sample whose services all have SIDs of their own, so it holds no duplicates at first.
+    void SetUp() override {
+        const auto files = sample::addDuplicates(
+            sample::generate({.services = 600, .satellites = 4, .bouquets = 2, .seed = 3}),
+            {.seed = 3, .groups = 0});
+        sample::writeFolder(files.files, folder.path());
+        ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+        ASSERT_TRUE(findDuplicateServices(ws).groups.empty());
+    }
+
+    Fields fields(std::uint32_t row) const {
+        const DecodedService& r = ws.services().row(row).record;
+        return {r.satIndex, r.frequency, r.polarization, r.sid, r.tid, r.nid, r.name};
+    }
+
+    void write(std::uint32_t row, const Fields& f) {
+        const auto step = ws.beginEdit("Edit");
+        ImageEditor e = ws.channelEditor();
+        const std::size_t at = ws.services().row(row).record.offset;
+        e.writeNumber(at + sv::satIndex, 4, f.satIndex);
+        e.writeNumber(at + sv::frequency, 4, f.frequency);
+        e.writeNumber(at + sv::polarization, 2, f.pol);
+        e.writeNumber(at + sv::sid, 2, f.sid);
+        e.writeNumber(at + sv::tid, 2, f.tid);
+        e.writeNumber(at + sv::nid, 2, f.nid);
+        Bytes name(sv::nameCapacity, 0);
+        std::copy(f.name.begin(), f.name.end(), name.begin());
+        e.writeBytes(at + sv::name, name);
+        e.writeNumber(at + sv::nameLength, 2, static_cast<std::int64_t>(f.name.size()));
+        ws.rereadServices({row});
+    }
+
+    // The first service after `from` on satellite number `satIndex`.
+    std::uint32_t serviceOn(int satIndex, std::uint32_t from = 0) const {
+        for (std::uint32_t i = from; i < ws.services().size(); ++i) {
+            if (ws.services().row(i).record.satIndex == satIndex) {
+                return i;
+            }
+        }
+        ADD_FAILURE() << "no service on satellite " << satIndex;
+        return 0;
+    }
+
+    TempDir folder;
+    Workspace ws;
+};
+
+struct RuleCase {
+    const char* name;
+    std::function<void(Fields& b, const Fields& a)> change;
+    std::optional<MatchRule> rule; // none: no group
+};
+
+class RuleCases : public DuplicateServicesTest, public testing::WithParamInterface<RuleCase> {};
+
+// A stands on satellite 0, B on satellite 1 with its own frequency, TID and NID; the case makes
+// B like A in some fields.
+TEST_P(RuleCases, TwoServicesAreOneChannelOnlyByTheFirstTwoRules) {
+    const std::uint32_t a = serviceOn(0);
+    const std::uint32_t b = serviceOn(1);
+    ASSERT_NE(satellitePosition(ws, 0), satellitePosition(ws, 1));
+    Fields changed = fields(b);
+    ASSERT_NE(changed.tid, fields(a).tid);
+    ASSERT_NE(changed.nid, fields(a).nid);
+    changed.frequency = fields(a).frequency + 50;
+    GetParam().change(changed, fields(a));
+    write(b, changed);
+
+    const DuplicateServices found = findDuplicateServices(ws);
+    if (!GetParam().rule) {
+        EXPECT_TRUE(found.groups.empty());
+        return;
+    }
+    ASSERT_EQ(found.groups.size(), 1u);
+    const DuplicateGroup& group = found.groups.front();
+    EXPECT_EQ(group.services, (std::vector<std::uint32_t>{std::min(a, b), std::max(a, b)}));
+    EXPECT_EQ(group.rule, *GetParam().rule);
+    EXPECT_EQ(group.rules, (std::vector<MatchRule>{*GetParam().rule, *GetParam().rule}));
+    EXPECT_EQ(found.groupNumber[a], 1u);
+    EXPECT_EQ(found.groupNumber[b], 1u);
+    EXPECT_EQ(std::count(found.groupNumber.begin(), found.groupNumber.end(), 0u),
+              static_cast<std::ptrdiff_t>(ws.services().size()) - 2);
+}
+
+void samePlace(Fields& b, const Fields& a) {
+    b.satIndex = a.satIndex;
+    b.pol = a.pol;
+    b.sid = a.sid;
+}
+
+INSTANTIATE_TEST_SUITE_P(Duplicates, RuleCases,
+                         testing::Values(RuleCase{"identityWithinTwoMegahertz",
+                                                  [](Fields& b, const Fields& a) {
+                                                      samePlace(b, a);
+                                                      b.frequency = a.frequency - 2;
+                                                  },
+                                                  MatchRule::Identity},
+                                         RuleCase{"threeMegahertzApart",
+                                                  [](Fields& b, const Fields& a) {
+                                                      samePlace(b, a);
+                                                      b.frequency = a.frequency + 3;
+                                                  },
+                                                  std::nullopt},
+                                         RuleCase{"otherPolarisation",
+                                                  [](Fields& b, const Fields& a) {
+                                                      samePlace(b, a);
+                                                      b.frequency = a.frequency;
+                                                      b.pol = 1 - a.pol;
+                                                  },
+                                                  std::nullopt},
+                                         RuleCase{"otherPosition",
+                                                  [](Fields& b, const Fields& a) {
+                                                      b.pol = a.pol;
+                                                      b.sid = a.sid;
+                                                      b.frequency = a.frequency;
+                                                  },
+                                                  std::nullopt},
+                                         RuleCase{"sidTidAndNid",
+                                                  [](Fields& b, const Fields& a) {
+                                                      b.sid = a.sid;
+                                                      b.tid = a.tid;
+                                                      b.nid = a.nid;
+                                                  },
+                                                  MatchRule::Ids},
+                                         RuleCase{"sidAndTidButOtherNid",
+                                                  [](Fields& b, const Fields& a) {
+                                                      b.sid = a.sid;
+                                                      b.tid = a.tid;
+                                                  },
+                                                  std::nullopt},
+                                         RuleCase{"bothRules",
+                                                  [](Fields& b, const Fields& a) {
+                                                      samePlace(b, a);
+                                                      b.frequency = a.frequency;
+                                                      b.tid = a.tid;
+                                                      b.nid = a.nid;
+                                                  },
+                                                  MatchRule::Identity},
+                                         RuleCase{"nameAndPlaceAlone",
+                                                  [](Fields& b, const Fields& a) {
+                                                      b.satIndex = a.satIndex;
+                                                      b.pol = a.pol;
+                                                      b.frequency = a.frequency;
+                                                      b.name = a.name;
+                                                  },
+                                                  std::nullopt}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(DuplicateServicesTest, FrequenciesChainThroughAServiceBetweenThem) {
+    const std::uint32_t a = serviceOn(0);
+    const std::uint32_t b = serviceOn(0, a + 1);
+    const std::uint32_t c = serviceOn(0, b + 1);
+    // Like A but for the frequency and the TID, which keeps the second rule out.
+    const auto likeA = [&](std::uint32_t row, int megahertz) {
+        Fields f = fields(row);
+        samePlace(f, fields(a));
+        f.frequency = fields(a).frequency + megahertz;
+        f.tid = fields(a).tid + megahertz;
+        write(row, f);
+    };
+    likeA(c, 4);
+    EXPECT_TRUE(findDuplicateServices(ws).groups.empty()) << "4 MHz apart: no tie";
+
+    likeA(b, 2);
+    const auto found = findDuplicateServices(ws);
+    ASSERT_EQ(found.groups.size(), 1u);
+    EXPECT_EQ(found.groups.front().services, (std::vector<std::uint32_t>{a, b, c}));
+    EXPECT_EQ(found.groups.front().rule, MatchRule::Identity);
+}
+
+// A ~ B by the first rule, C ~ A by the second only: C joins by the weaker rule, and so does
+// the group; a larger group comes before a smaller one found earlier in the file.
+TEST_F(DuplicateServicesTest, EachServiceKeepsTheRuleThatTiesItAndLargerGroupsComeFirst) {
+    const std::uint32_t pair1 = serviceOn(0);
+    const std::uint32_t pair2 = serviceOn(0, pair1 + 1);
+    const std::uint32_t a = serviceOn(1);
+    const std::uint32_t b = serviceOn(1, a + 1);
+    const std::uint32_t c = serviceOn(2);
+    Fields f = fields(pair1);
+    write(pair2, f);
+    f = fields(a);
+    f.tid += 1; // b ties to a by the first rule only
+    write(b, f);
+    Fields farAway = fields(c);
+    farAway.sid = fields(a).sid;
+    farAway.tid = fields(a).tid;
+    farAway.nid = fields(a).nid;
+    write(c, farAway);
+
+    const auto found = findDuplicateServices(ws);
+    ASSERT_EQ(found.groups.size(), 2u);
+    EXPECT_EQ(found.groups[0].services, (std::vector<std::uint32_t>{a, b, c}));
+    EXPECT_EQ(found.groups[0].rules,
+              (std::vector<MatchRule>{MatchRule::Identity, MatchRule::Identity, MatchRule::Ids}));
+    EXPECT_EQ(found.groups[0].rule, MatchRule::Ids);
+    EXPECT_EQ(found.groups[1].services, (std::vector<std::uint32_t>{pair1, pair2}));
+    EXPECT_EQ(found.groupNumber[c], 1u);
+    EXPECT_EQ(found.groupNumber[pair2], 2u);
+}
+
+std::set<std::int32_t> flagsOf(const Workspace& ws, const DuplicateGroup& group) {
+    std::set<std::int32_t> flags;
+    for (const std::uint32_t row : group.services) {
+        flags.insert(ws.services().row(row).record.flag);
+    }
+    return flags;
+}
+
+TEST(GeneratedDuplicates, TheGroupsFoundAreExactlyThoseTheGeneratorMade) {
+    TempDir folder;
+    const auto made = sample::addDuplicates(
+        sample::generate({.services = 3000, .satellites = 8, .bouquets = 4, .seed = 11}),
+        {.seed = 5, .groups = 40});
+    ASSERT_EQ(made.groups.size(), 40u);
+    sample::writeFolder(made.files, folder.path());
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+
+    std::map<std::set<std::int32_t>, MatchRule> expected;
+    for (const auto& group : made.groups) {
+        expected[{group.flags.begin(), group.flags.end()}] =
+            group.sameTransponder ? MatchRule::Identity : MatchRule::Ids;
+    }
+    std::map<std::set<std::int32_t>, MatchRule> found;
+    const auto result = findDuplicateServices(ws);
+    for (const auto& group : result.groups) {
+        found[flagsOf(ws, group)] = group.rule;
+    }
+    EXPECT_EQ(found, expected);
+    for (std::size_t g = 1; g < result.groups.size(); ++g) {
+        EXPECT_GE(result.groups[g - 1].services.size(), result.groups[g].services.size());
+    }
+}
+
+// ---- Bouquet items ----
+
+std::vector<std::int32_t> links(const std::vector<BouquetItem>& items) {
+    std::vector<std::int32_t> out;
+    for (const auto& i : items) {
+        out.push_back(i.link);
+    }
+    return out;
+}
+
+BouquetItem item(std::int32_t link, std::uint16_t sid) {
+    BouquetItem i;
+    i.link = link;
+    i.sid = sid;
+    return i;
+}
+
+TEST_F(DuplicateServicesTest, AnItemRepeatsTheFirstItemThatNamesItsService) {
+    const DecodedService& s0 = ws.services().row(0).record;
+    const DecodedService& s1 = ws.services().row(1).record;
+    const std::vector<BouquetItem> items = {
+        item(s0.flag, s0.sid), item(s1.flag, s1.sid), item(s0.flag, s0.sid),
+        item(999999, 5),       item(999999, 5),       item(s1.flag, s1.sid),
+        item(s0.flag, s0.sid), item(s0.flag, s1.sid), // another SID: another service
+    };
+    EXPECT_EQ(firstItemsNaming(ws, items),
+              (std::vector<std::optional<int>>{std::nullopt, std::nullopt, 0, std::nullopt,
+                                               std::nullopt, 1, 0, std::nullopt}))
+        << "items that find no service repeat nothing";
+}
+
+class DedupeTest : public DuplicateServicesTest {
+protected:
+    void SetUp() override {
+        DuplicateServicesTest::SetUp();
+        editor.databaseReplaced();
+        // Each bouquet of the sample is written once by the editor, without duplicates.
+        for (int row = 0; row < static_cast<int>(editor.rows().size()); ++row) {
+            editor.removeDuplicateItems(row);
+            ASSERT_GE(editor.items(row).size(), 5u);
+        }
+        clean = ws.channelBytes();
+    }
+
+    test::RecordingPrompter prompter;
+    BouquetEditor editor{ws, prompter};
+    Bytes clean;
+};
+
+// Dropped at or after the item that holds the service, the copies go and the bytes are those
+// before the drop; dropped before it, the first copy stays and the service moves up.
+TEST_F(DedupeTest, RemovingWhatADropRepeatedGivesBackTheBouquetsBytes) {
+    const auto items = editor.items(0);
+    const int n = static_cast<int>(items.size());
+    const std::uint32_t held = *editor.locate(0, 2);
+    for (const std::optional<int> at :
+         {std::optional<int>(2), std::optional<int>(3), std::optional<int>()}) {
+        ASSERT_TRUE(editor.dropServices(0, std::vector<std::uint32_t>{held, held}, at).written);
+        ASSERT_EQ(editor.items(0).size(), items.size() + 2);
+        const ContentsChange change = editor.removeDuplicateItems(0);
+        EXPECT_TRUE(change.written);
+        EXPECT_EQ(ws.history().undoName(), "Remove 2 Duplicate Items");
+        EXPECT_EQ(ws.channelBytes(), clean) << "dropped before item " << at.value_or(-1);
+        EXPECT_EQ(change.select, at ? 3 : n - 1) << "where the first removed item stood";
+    }
+
+    editor.dropServices(0, std::vector<std::uint32_t>{held}, 0);
+    EXPECT_EQ(editor.removeDuplicateItems(0).select, 3);
+    auto expected = links(items);
+    expected.erase(expected.begin() + 2);
+    expected.insert(expected.begin(), items[2].link);
+    EXPECT_EQ(links(editor.items(0)), expected);
+}
+
+TEST_F(DedupeTest, TheRemovalIsOneStepThatUndoTakesBack) {
+    ASSERT_TRUE(
+        editor.dropServices(1, std::vector<std::uint32_t>{*editor.locate(1, 0)}, {}).written);
+    const Bytes dropped = ws.channelBytes();
+    const std::size_t steps = ws.history().stepCount();
+    ASSERT_TRUE(editor.removeDuplicateItems(1).written);
+    EXPECT_EQ(ws.history().stepCount(), steps + 1);
+    EXPECT_EQ(ws.history().undoName(), "Remove 1 Duplicate Item");
+    ws.undo();
+    EXPECT_EQ(ws.channelBytes(), dropped);
+    ws.redo();
+    EXPECT_EQ(ws.channelBytes(), clean);
+}
+
+TEST_F(DedupeTest, ABouquetWithoutDuplicatesIsNotWritten) {
+    const std::size_t steps = ws.history().stepCount();
+    EXPECT_FALSE(editor.removeDuplicateItems(0).written);
+    EXPECT_FALSE(editor.removeDuplicateItems(99).written);
+    EXPECT_EQ(ws.history().stepCount(), steps);
+    EXPECT_EQ(ws.channelBytes(), clean);
+}
+
+} // namespace
+} // namespace tavrino
