@@ -239,7 +239,7 @@ void OrganizeListTab::changeFlag(std::uint8_t bit, bool set) {
     emit edited();
 }
 
-void OrganizeListTab::stepApplied(const StepEffect& effect) {
+void OrganizeListTab::stepApplied(const Change& effect) {
     editDialog_->closeIfStale();
     if (effect.servicesRebuilt) {
         serviceModel_->reload();
@@ -274,7 +274,7 @@ void OrganizeListTab::serviceEdited(const ServiceEditResult& result) {
     if (!result.written) {
         return;
     }
-    showRowsChanged(result.changedRows);
+    showRowsChanged({*result.tableRow});
     if (result.tableRow) { // the edited service stays the one selected
         if (const auto p = workspace_.view().positionOfTableRow(*result.tableRow)) {
             serviceView_->selectPositions({static_cast<int>(*p)});

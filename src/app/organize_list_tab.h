@@ -31,7 +31,7 @@ public:
     // A new database was opened: rebuild the filter lists and show every service.
     void workspaceReplaced();
     // An undo or redo put bytes back: show them, keeping filter, order and scroll position.
-    void stepApplied(const StepEffect& effect);
+    void stepApplied(const Change& effect);
 
     ServiceListView* serviceView() const { return serviceView_; }
     ServiceModel* serviceModel() const { return serviceModel_; }

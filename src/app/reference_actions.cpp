@@ -141,7 +141,7 @@ void ReferenceActions::apply(const EditMark& shownAt) {
         window_.statusPanels()->showNote("The bouquets already stand as the list says", 8000);
         return;
     }
-    StepEffect effect;
+    Change effect;
     effect.name = applyStepName;
     effect.bouquetRecords = written;
     window_.organizeListTab()->stepApplied(effect);

@@ -98,6 +98,9 @@ public:
     std::uint64_t lastDone() const { return topSerial(); }
     bool isDone(std::uint64_t serial) const;
     std::size_t recordedBytes() const { return recordedBytes_; }
+    // The step done last, or null; and how many patches the open step holds so far.
+    const EditStep* lastStep() const { return done_.empty() ? nullptr : &done_.back(); }
+    std::size_t openPatches() const { return open_ ? open_->patches.size() : 0; }
     std::size_t stepCount() const { return done_.size() + undone_.size(); }
 
 private:

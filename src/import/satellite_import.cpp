@@ -217,7 +217,6 @@ ImportResult applyImport(Workspace& workspace, const ImportedList& list,
         workspace.dvbsEditor().replaceAll(std::move(images.dvbs));
         workspace.antennaEditor().replaceAll(std::move(images.antenna));
     }
-    workspace.refreshSatelliteFiles();
     return {true, std::nullopt};
 }
 

@@ -138,7 +138,6 @@ SatelliteChange addSatellite(Workspace& workspace, const SatelliteForm& form) {
         writeRecord(editor, count, std::get<std::vector<RecordWrite>>(antenna));
         editor.writeNumber(an::satelliteCount, 2, count + 1);
     }
-    workspace.refreshSatelliteFiles();
     return {true, std::nullopt, count};
 }
 
@@ -202,11 +201,7 @@ SatelliteChange updateSatellite(Workspace& workspace, const SatelliteForm& opene
             dvbs.writeNumber(start + dv::satellitePositionCopy, 4, *position);
         }
     }
-    const bool written = workspace.history().lastDone() != before;
-    if (written) {
-        workspace.refreshSatelliteFiles();
-    }
-    return {written, std::nullopt, index};
+    return {workspace.history().lastDone() != before, std::nullopt, index};
 }
 
 SatelliteChange deleteSatellite(Workspace& workspace, int index, Prompter& prompter) {
@@ -243,7 +238,6 @@ SatelliteChange deleteSatellite(Workspace& workspace, int index, Prompter& promp
         antenna.fill(recordAt(antennaCount - 1), an::recordSize, 0);
         antenna.writeNumber(an::satelliteCount, 2, antennaCount - 1);
     }
-    workspace.refreshSatelliteFiles();
     std::optional<int> select;
     if (dvbsCount > 1) {
         select = std::min(index, dvbsCount - 2);

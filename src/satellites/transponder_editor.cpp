@@ -116,7 +116,6 @@ TransponderChange addTransponder(Workspace& workspace, int satellite, const Tran
         writeNumber(image, sat->offset + dv::satelliteTpCount, 2, count + 1);
         workspace.dvbsEditor().replaceAll(std::move(image));
     }
-    workspace.refreshSatelliteFiles();
     return {true, std::nullopt, count};
 }
 
@@ -148,11 +147,7 @@ TransponderChange updateTransponder(Workspace& workspace, int satellite, int tra
         const auto step = workspace.beginEdit("Update Transponder");
         workspace.dvbsEditor().writeBytes(at, entry);
     }
-    const bool written = workspace.history().lastDone() != before;
-    if (written) {
-        workspace.refreshSatelliteFiles();
-    }
-    return {written, std::nullopt, transponder};
+    return {workspace.history().lastDone() != before, std::nullopt, transponder};
 }
 
 TransponderChange deleteTransponder(Workspace& workspace, int satellite, int transponder) {
@@ -168,7 +163,6 @@ TransponderChange deleteTransponder(Workspace& workspace, int satellite, int tra
         writeNumber(image, sat->offset + dv::satelliteTpCount, 2, count - 1);
         workspace.dvbsEditor().replaceAll(std::move(image));
     }
-    workspace.refreshSatelliteFiles();
     std::optional<int> select;
     if (count > 1) {
         select = std::min(transponder, count - 2);

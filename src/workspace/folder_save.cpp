@@ -114,6 +114,11 @@ SaveResult Workspace::save(SaveScope scope, const fs::path& folder, const SaveOp
         }
         result.problem = problem;
     }
+    if (!result.written.empty()) {
+        Change saved;
+        saved.kind = Change::Kind::Save;
+        tell(saved);
+    }
     return result;
 }
 

@@ -51,7 +51,6 @@ ServiceEditResult editService(Workspace& workspace, const ServiceForm& opened,
         result.bouquetRecords = followServiceReferences(channel, stored.flag, stored.sid, changes);
     }
     result.written = workspace.history().lastDone() != before;
-    result.changedRows = workspace.rereadServices({*result.tableRow});
     return result;
 }
 

@@ -18,16 +18,15 @@ bool serviceFormCurrent(const Workspace& workspace, const ServiceForm& form);
 
 struct ServiceEditResult {
     bool written = false;
-    bool stale = false;                     // the form no longer describes the record
-    std::optional<FieldRefusal> refusal;    // nothing written; the dialog stays open
-    std::optional<std::uint32_t> tableRow;  // the row of the service edited
-    std::vector<std::uint32_t> changedRows; // rows whose cells changed (this one and any after
-                                            // it whose Type or Pol text repeats it)
-    std::vector<int> bouquetRecords;        // bouquets whose items followed the service
+    bool stale = false;                    // the form no longer describes the record
+    std::optional<FieldRefusal> refusal;   // nothing written; the dialog stays open
+    std::optional<std::uint32_t> tableRow; // the row of the service edited
+    std::vector<int> bouquetRecords;       // bouquets whose items followed the service
 };
 
 // "OK": writes what differs between the form as edited and as opened, as one undoable step
-// "Edit Service", and brings the service rows in step. Bouquet items and reference-table slots
+// "Edit Service"; its close brings the service rows in step (this one and any after it whose
+// Type or Pol text repeats it). Bouquet items and reference-table slots
 // that name the service by its FLAG and SID follow a new SID.
 ServiceEditResult editService(Workspace& workspace, const ServiceForm& opened,
                               const ServiceForm& edited);

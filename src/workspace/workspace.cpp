@@ -6,14 +6,23 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <exception>
 #include <set>
 #include <sys/stat.h>
 #include <tuple>
+#include <utility>
 
 namespace tavrino {
 namespace fs = std::filesystem;
 
 namespace {
+
+Change databaseReplaced() {
+    Change change;
+    change.kind = Change::Kind::Open;
+    change.databaseReplaced = true;
+    return change;
+}
 
 std::optional<std::string> joinNotes(std::optional<std::string> a, std::optional<std::string> b) {
     if (a && b) {
@@ -54,6 +63,7 @@ void Workspace::stampFiles() {
 
 OpenResult Workspace::openFolder(const fs::path& folder) {
     std::optional<std::string> note;
+    OpenResult result;
     try {
         // Held while the files are read, so a save by another Tavrino is never read half-way.
         const auto lock = lockFolderForWriting(folder);
@@ -62,13 +72,14 @@ OpenResult Workspace::openFolder(const fs::path& folder) {
         if (!next) {
             return {OpenResult::Status::NothingToOpen, std::nullopt, note, std::nullopt};
         }
-        OpenResult result = adopt(std::move(*next));
+        result = adopt(std::move(*next));
         result.note = note;
         result.keptFromBefore = noteKeptFiles(folder);
-        return result;
     } catch (const FileProblem& problem) {
         return {OpenResult::Status::Refused, problem, note, std::nullopt};
     }
+    tell(databaseReplaced());
+    return result;
 }
 
 namespace {
@@ -174,6 +185,7 @@ OpenResult Workspace::adoptStaged(StagedFiles staged) {
     OpenResult result = adopt(std::move(*staged.files), std::move(*staged.services));
     result.note = staged.result.note;
     keptFromBefore_.reset(); // a receive brings all three files
+    tell(databaseReplaced());
     return result;
 }
 
@@ -189,16 +201,16 @@ OpenResult Workspace::loadSatelliteFiles(const fs::path& antennaPath, const fs::
             return {OpenResult::Status::NothingToOpen, std::nullopt, note, std::nullopt};
         }
         // A step of its own, so the steps before it never write into the files loaded now.
-        {
-            const auto step = beginEdit("Open Satellite Files");
-            antennaEditor().replaceAll(std::move(next->antenna.bytes));
-            dvbsEditor().replaceAll(std::move(next->dvbs.bytes));
-        }
+        closingAs_ = Change::Kind::Open;
+        const auto step = beginEdit("Open Satellite Files");
+        antennaEditor().replaceAll(std::move(next->antenna.bytes));
+        dvbsEditor().replaceAll(std::move(next->dvbs.bytes));
         auto& sat = files_.satelliteFiles;
         sat.antennaPath = std::move(next->antennaPath);
         sat.dvbsPath = std::move(next->dvbsPath);
         sat.satellites = std::move(next->satellites);
         sat.antennaSettings = std::move(next->antennaSettings);
+        inStep_.satellites = history_.openPatches(); // decoded already
         ++generation_;
         stampFiles();
         keptFromBefore_.reset(); // chosen by hand, not kept
@@ -210,6 +222,7 @@ OpenResult Workspace::loadSatelliteFiles(const fs::path& antennaPath, const fs::
 
 void Workspace::refreshBouquets() {
     files_.bouquets = decodeBouquets(files_.channel, files_.channelPath);
+    inStep_.bouquets = history_.openPatches();
 }
 
 void Workspace::refreshSatelliteFiles() {
@@ -220,6 +233,12 @@ void Workspace::refreshSatelliteFiles() {
                                        : std::vector<DvbsSatellite>{};
     sat.antennaSettings =
         sat.antenna.loaded() ? decodeSatelliteFile(sat.antenna, antennaPath) : AntennaSettings{};
+    inStep_.satellites = history_.openPatches();
+}
+
+void Workspace::servicesInStep(const std::vector<std::uint32_t>& rows) {
+    inStep_.services = history_.openPatches();
+    inStep_.serviceRows.insert(inStep_.serviceRows.end(), rows.begin(), rows.end());
 }
 
 std::vector<std::uint32_t> Workspace::rereadServices(const std::vector<std::uint32_t>& rows) {
@@ -254,35 +273,106 @@ std::string countedName(const std::string& verb, std::size_t count, const std::s
     return verb + " " + std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
-std::optional<StepEffect> Workspace::undo() {
+Workspace::EditScope::EditScope(Workspace& workspace, const std::string& name)
+    : workspace_(workspace), exceptionsBefore_(std::uncaught_exceptions()) {
+    workspace_.history_.begin(name);
+    if (workspace_.editDepth_++ == 0) {
+        workspace_.stepBefore_ = workspace_.history_.lastDone();
+        workspace_.inStep_ = {};
+    }
+}
+
+Workspace::EditScope::~EditScope() noexcept(false) {
+    if (std::uncaught_exceptions() == exceptionsBefore_) {
+        workspace_.endEdit();
+        return;
+    }
+    try {
+        workspace_.endEdit();
+    } catch (...) { // the exception under way says what went wrong first
+    }
+}
+
+void Workspace::endEdit() {
+    history_.end();
+    if (--editDepth_ > 0) {
+        return;
+    }
+    const InStep inStep = std::exchange(inStep_, {});
+    const Change::Kind kind = std::exchange(closingAs_, Change::Kind::Edit);
+    if (history_.lastDone() == stepBefore_) {
+        return; // it wrote nothing, or only what was there
+    }
+    Change change = refreshAfter(*history_.lastStep(), inStep);
+    change.kind = kind;
+    tell(change);
+}
+
+std::size_t Workspace::listen(ChangeListener listener) {
+    listeners_.emplace_back(nextListener_, std::move(listener));
+    return nextListener_++;
+}
+
+void Workspace::stopListening(std::size_t id) {
+    std::erase_if(listeners_, [id](const auto& entry) { return entry.first == id; });
+}
+
+void Workspace::tell(const Change& change) {
+    const auto listeners = listeners_; // a listener may come or go meanwhile
+    for (const auto& [id, listener] : listeners) {
+        listener(change);
+    }
+}
+
+std::optional<Change> Workspace::undo() {
     const EditStep* step = history_.undo();
-    return step ? std::optional<StepEffect>(refreshAfter(*step)) : std::nullopt;
+    if (!step) {
+        return std::nullopt;
+    }
+    Change change = refreshAfter(*step, {});
+    change.kind = Change::Kind::Undo;
+    tell(change);
+    return change;
 }
 
-std::optional<StepEffect> Workspace::redo() {
+std::optional<Change> Workspace::redo() {
     const EditStep* step = history_.redo();
-    return step ? std::optional<StepEffect>(refreshAfter(*step)) : std::nullopt;
+    if (!step) {
+        return std::nullopt;
+    }
+    Change change = refreshAfter(*step, {});
+    change.kind = Change::Kind::Redo;
+    tell(change);
+    return change;
 }
 
-// Brings the tables in step with bytes an undo or redo put back: only what the step touched.
-StepEffect Workspace::refreshAfter(const EditStep& step) {
+// Brings the tables in step with the bytes a step wrote or an undo or redo put back: only what
+// the step touched, and nothing the operation brought in step itself (`inStep`).
+Change Workspace::refreshAfter(const EditStep& step, const InStep& inStep) {
     namespace ch = layout::channel;
-    StepEffect effect{step.name, {}, {}, false, false};
+    Change change;
+    change.name = step.name;
     std::set<int> records;
     std::set<std::uint32_t> flagRows;
     std::set<std::uint32_t> recordRows;
-    bool bouquetArea = false;
-    for (const Patch& patch : step.patches) {
+    bool bouquetsStale = false;
+    bool satellitesStale = false;
+    for (std::size_t i = 0; i < step.patches.size(); ++i) {
+        const Patch& patch = step.patches[i];
         if (patch.image != ImageKind::Channel) {
-            effect.satellitesChanged = true;
+            change.satellitesChanged = true;
+            satellitesStale = satellitesStale || i >= inStep.satellites;
             continue;
         }
         const std::size_t at = patch.offset;
         if (patch.wholeImage || at + patch.size > ch::serviceTree) {
+            if (i < inStep.services) {
+                continue;
+            }
             const auto row = patch.wholeImage ? std::nullopt : services_.rowContaining(at);
             const std::size_t record = row ? services_.row(*row).record.offset : 0;
             if (!row || at + patch.size > record + ch::service::size) {
-                effect.servicesRebuilt = true; // more than one record: read the tree again
+                change.servicesRebuilt = true; // more than one record: read the tree again
             } else if (at >= record + ch::service::flags &&
                        at + patch.size <= record + ch::service::flags + 1) {
                 flagRows.insert(static_cast<std::uint32_t>(*row));
@@ -291,7 +381,8 @@ StepEffect Workspace::refreshAfter(const EditStep& step) {
             }
             continue;
         }
-        bouquetArea = true;
+        change.bouquetsChanged = true;
+        bouquetsStale = bouquetsStale || i >= inStep.bouquets;
         if (at >= ch::bouquets && at < ch::bouquets + ch::nameRecordSize * ch::bouquetCapacity) {
             const bool renumberedOnly =
                 patch.size == 1 && (at - ch::bouquets) % ch::nameRecordSize == ch::nameRecordIndex;
@@ -305,12 +396,12 @@ StepEffect Workspace::refreshAfter(const EditStep& step) {
             records.insert(static_cast<int>((at - ch::bouquetItemCounts) / 2));
         }
     }
-    if (effect.servicesRebuilt) {
+    if (change.servicesRebuilt) {
         services_ =
             ServiceTable::build(files_.channel, files_.channelPath, files_.providers, *codePage_);
         view_.applyFilter(services_, view_.filter());
     } else {
-        std::set<std::uint32_t> rows;
+        std::set<std::uint32_t> rows(inStep.serviceRows.begin(), inStep.serviceRows.end());
         for (const std::uint32_t row : flagRows) {
             const std::size_t at = services_.row(row).record.offset + ch::service::flags;
             services_.setFlags(row,
@@ -321,16 +412,16 @@ StepEffect Workspace::refreshAfter(const EditStep& step) {
         for (const std::uint32_t row : rereadServices({recordRows.begin(), recordRows.end()})) {
             rows.insert(row);
         }
-        effect.serviceRows.assign(rows.begin(), rows.end());
+        change.serviceRows.assign(rows.begin(), rows.end());
     }
-    if (bouquetArea) {
+    if (bouquetsStale) {
         refreshBouquets();
     }
-    effect.bouquetRecords.assign(records.begin(), records.end());
-    if (effect.satellitesChanged) {
+    change.bouquetRecords.assign(records.begin(), records.end());
+    if (satellitesStale) {
         refreshSatelliteFiles();
     }
-    return effect;
+    return change;
 }
 
 } // namespace tavrino

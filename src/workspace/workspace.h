@@ -9,6 +9,7 @@
 #include "database/receiver_files.h"
 #include "services/service_table.h"
 #include "services/service_view.h"
+#include "workspace/change.h"
 
 #include <filesystem>
 #include <optional>
@@ -80,47 +81,42 @@ Notice changedOnDiskQuestion(const std::filesystem::path& folder);
 // "DVBS.dat, antenna_list.dat in FOLDER are read-only. Replace them anyway?"
 Notice readOnlyQuestion(const std::filesystem::path& folder, const std::vector<std::string>& names);
 
-// What an undo or redo changed, so the lists can show it.
-// "Drop 1 Service", "Drop 12 Services".
-std::string countedName(const std::string& verb, std::size_t count, const std::string& noun);
-
-struct StepEffect {
-    std::string name;
-    std::vector<int> bouquetRecords;        // records whose name, items or count changed
-    std::vector<std::uint32_t> serviceRows; // service-table rows whose record changed
-    bool servicesRebuilt = false;           // the service table was read again whole
-    bool satellitesChanged = false;
-};
-
 // Owns the three images, TargetVersion and every table derived from them. Opening reads and
 // decodes into a fresh state that replaces the current one only when every step succeeded.
-// Every edit goes through the edit history, which makes it undoable.
+// Every edit goes through the edit history, which makes it undoable. Whenever a step closes (an
+// edit, undo, redo, open or save) the tables are brought in step and the listeners told once
+// what changed.
 class Workspace {
 public:
     explicit Workspace(const CodePage& codePage = CodePage::windows1252()) : codePage_(&codePage) {}
     Workspace(const Workspace&) = delete; // the history points into this object's images
     Workspace& operator=(const Workspace&) = delete;
 
-    // Makes the edits until the scope ends one undoable step named `name`.
+    // Makes the edits until the scope ends one undoable step named `name`. Scopes nest; when
+    // the outermost ends, the tables follow what the step wrote and the listeners hear of it.
     class EditScope {
     public:
-        EditScope(EditHistory& history, const std::string& name) : history_(history) {
-            history_.begin(name);
-        }
-        ~EditScope() { history_.end(); }
-        void rename(const std::string& name) { history_.rename(name); }
+        EditScope(Workspace& workspace, const std::string& name);
+        // May throw what bringing the tables in step throws, unless an exception is under way.
+        ~EditScope() noexcept(false);
+        void rename(const std::string& name) { workspace_.history_.rename(name); }
         EditScope(const EditScope&) = delete;
         EditScope& operator=(const EditScope&) = delete;
 
     private:
-        EditHistory& history_;
+        Workspace& workspace_;
+        int exceptionsBefore_;
     };
-    [[nodiscard]] EditScope beginEdit(const std::string& name) { return {history_, name}; }
+    [[nodiscard]] EditScope beginEdit(const std::string& name) { return {*this, name}; }
+
+    // Each listener hears of every step that closes, once, when the tables are in step.
+    std::size_t listen(ChangeListener listener);
+    void stopListening(std::size_t id);
 
     const EditHistory& history() const { return history_; }
     void setHistoryLimits(EditHistory::Limits limits) { history_.setLimits(limits); }
-    std::optional<StepEffect> undo();
-    std::optional<StepEffect> redo();
+    std::optional<Change> undo();
+    std::optional<Change> redo();
 
     // "Open Files". Waits a few seconds for a save another Tavrino is making there, so it
     // reads the files before or after that save, never half-way; refuses (FileProblem::Kind::
@@ -166,13 +162,19 @@ public:
         return ImageEditor(files_.satelliteFiles.dvbs.bytes, ImageKind::Dvbs, history_);
     }
     const Bytes& channelBytes() const { return files_.channel.bytes; }
-    // Re-reads the bouquet names after an edit of the bouquet area.
+    // Re-reads the bouquet names, for an operation that reads them again before its step
+    // closes; the close then skips what this covered.
     void refreshBouquets();
-    // Decodes antenna_list.dat and DVBS.dat again after an edit; an empty image holds nothing.
+    // Decodes antenna_list.dat and DVBS.dat again, as refreshBouquets; an empty image holds
+    // nothing.
     void refreshSatelliteFiles();
     // Reads service rows again after their records were written; returns every row whose
     // cells changed.
     std::vector<std::uint32_t> rereadServices(const std::vector<std::uint32_t>& rows);
+    // For an operation that wrote service records and brought their rows in step itself (the
+    // flag commands): the close reads none of the records written so far again, and names
+    // `rows` as changed.
+    void servicesInStep(const std::vector<std::uint32_t>& rows);
 
     // Where the edits stand now, and whether nothing shown at `mark` has been taken away since
     // (no files opened, the step seen then not undone).
@@ -196,7 +198,25 @@ private:
     std::optional<std::string> noteKeptFiles(const std::filesystem::path& folder);
     std::vector<FileToWrite> filesFor(SaveScope scope, const std::filesystem::path& folder);
     void afterSave(SaveScope scope, const std::filesystem::path& folder, SaveResult& result);
-    StepEffect refreshAfter(const EditStep& step);
+
+    // How far into the open step each table was brought in step by the operation itself:
+    // patches before these counts need no refresh at its close.
+    struct InStep {
+        std::size_t bouquets = 0;
+        std::size_t satellites = 0;
+        std::size_t services = 0;
+        std::vector<std::uint32_t> serviceRows;
+    };
+    void endEdit();
+    Change refreshAfter(const EditStep& step, const InStep& inStep);
+    void tell(const Change& change);
+
+    std::vector<std::pair<std::size_t, ChangeListener>> listeners_;
+    std::size_t nextListener_ = 1;
+    int editDepth_ = 0;
+    std::uint64_t stepBefore_ = 0; // the last step done when the outermost scope began
+    InStep inStep_;
+    Change::Kind closingAs_ = Change::Kind::Edit;
 
     const CodePage* codePage_;
     ReceiverFiles files_;

@@ -373,9 +373,11 @@ TEST(ServiceEditRows, TypeAndPolTextsAfterTheEditedServiceFollowIt) {
     ServiceForm edited = opened;
     edited.type = 1;
     edited.polarization = 1;
-    const ServiceEditResult result = editService(ws, opened, edited);
-    ASSERT_TRUE(result.written);
-    EXPECT_EQ(result.changedRows, (std::vector<std::uint32_t>{0, 1, 2}));
+    std::vector<Change> told;
+    ws.listen([&](const Change& change) { told.push_back(change); });
+    ASSERT_TRUE(editService(ws, opened, edited).written);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].serviceRows, (std::vector<std::uint32_t>{0, 1, 2}));
     for (std::uint32_t r = 0; r < 3; ++r) {
         EXPECT_EQ(ws.services().cellText(r, colType), "Radio") << r;
     }

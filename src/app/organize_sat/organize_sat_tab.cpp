@@ -196,7 +196,7 @@ void OrganizeSatTab::workspaceReplaced() {
     listSatellites(std::nullopt); // the last satellite, as after any open
 }
 
-void OrganizeSatTab::stepApplied(const StepEffect& effect) {
+void OrganizeSatTab::stepApplied(const Change& effect) {
     if (effect.satellitesChanged) {
         listSatellites(selectedSatellite(), transponderPanel_->selectedTransponder());
     }

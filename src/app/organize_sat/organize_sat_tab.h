@@ -26,7 +26,7 @@ public:
     // New files: list their satellites and show the last one.
     void workspaceReplaced();
     // An undo or redo: list again, keeping the satellite and transponder shown.
-    void stepApplied(const StepEffect& effect);
+    void stepApplied(const Change& effect);
 
     QListWidget* satelliteList() const { return satellites_; }
     QListWidget* antennaList() const { return antennas_; }
