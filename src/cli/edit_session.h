@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bouquets/bouquet_editor.h"
 #include "cli/command.h"
+#include "document/document.h"
 
 #include <functional>
 #include <iosfwd>
@@ -32,11 +32,13 @@ public:
 // holds the folder's lock from the open to the save, so another Tavrino neither saves in
 // between (and loses this edit, or has its own lost) nor takes this save's files for debris.
 struct Session {
-    explicit Session(const Context& ctx) : ws(*ctx.codePage), editor(ws, prompter) {}
+    explicit Session(const Context& ctx)
+        : doc(prompter, *ctx.codePage), ws(doc.workspace()), editor(doc.bouquets()) {}
     std::optional<FolderLock> lock;
-    Workspace ws;
     CommandLinePrompter prompter;
-    BouquetEditor editor;
+    Document doc;
+    Workspace& ws;         // doc's
+    BouquetEditor& editor; // doc's
     std::string folder;
 };
 

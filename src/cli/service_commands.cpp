@@ -3,6 +3,7 @@
 #include "database/option_texts.h"
 #include "workspace/service_edit.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace tavrino::cli {
@@ -123,6 +124,44 @@ void serviceEdit(const Arguments& args, Context& ctx) {
     finish(s, result.written, args, ctx);
 }
 
+// The one flag option given: --lock, --unlock, --hd or --no-hd.
+FlagCommand flagCommandOf(const Arguments& args) {
+    const std::pair<const char*, FlagCommand> options[] = {{"lock", FlagCommand::Lock},
+                                                           {"unlock", FlagCommand::Unlock},
+                                                           {"hd", FlagCommand::InsertHd},
+                                                           {"no-hd", FlagCommand::RemoveHd}};
+    std::optional<FlagCommand> chosen;
+    for (const auto& [name, command] : options) {
+        if (args.has(name)) {
+            if (chosen) {
+                throw UsageError("give one of --lock, --unlock, --hd and --no-hd, not two");
+            }
+            chosen = command;
+        }
+    }
+    if (!chosen) {
+        throw UsageError("give one of --lock, --unlock, --hd and --no-hd");
+    }
+    return *chosen;
+}
+
+void serviceFlags(const Arguments& args, Context& ctx) {
+    const FlagCommand command = flagCommandOf(args);
+    editFolder(args, ctx, 2, [&](Session& s) {
+        std::vector<std::uint32_t> rows;
+        const std::string& list = args.positional(1, "FLAG:SID,...");
+        for (std::size_t at = 0; at <= list.size();) {
+            const std::size_t comma = std::min(list.find(',', at), list.size());
+            const std::uint32_t row = serviceRow(s, list.substr(at, comma - at));
+            if (std::find(rows.begin(), rows.end(), row) == rows.end()) {
+                rows.push_back(row);
+            }
+            at = comma + 1;
+        }
+        return s.doc.changeFlags(rows, command);
+    });
+}
+
 } // namespace
 
 std::vector<Command> serviceCommands() {
@@ -138,6 +177,14 @@ std::vector<Command> serviceCommands() {
          {},
          withSaveFlags(),
          serviceEdit},
+        {"service-flags",
+         "DIR (--lock|--unlock|--hd|--no-hd) FLAG:SID,...",
+         "LOCK, UnLOCK, Insert HD Flag or Remove HD Flag over the services named by FLAG and\n"
+         "SID (commas between them), as the service list's menu does: one bit of each changes,\n"
+         "the others stay.",
+         {},
+         withSaveFlags({"lock", "unlock", "hd", "no-hd"}),
+         serviceFlags},
     };
 }
 

@@ -15,6 +15,20 @@ void changeFlagBit(ImageEditor& channel, ServiceTable& table,
     }
 }
 
+FlagBitChange flagBitChange(FlagCommand command) {
+    switch (command) {
+    case FlagCommand::Lock:
+        return {flagLocked, true};
+    case FlagCommand::Unlock:
+        return {flagLocked, false};
+    case FlagCommand::InsertHd:
+        return {flagHd, true};
+    case FlagCommand::RemoveHd:
+        break;
+    }
+    return {flagHd, false};
+}
+
 std::string flagCommandName(std::uint8_t bit, bool set, std::size_t count) {
     const std::string services = std::to_string(count) + (count == 1 ? " Service" : " Services");
     if (bit == flagLocked) {

@@ -9,6 +9,14 @@
 
 namespace tavrino {
 
+// The four flag commands of the service list's menu, and the bit each sets or clears.
+enum class FlagCommand { Lock, Unlock, InsertHd, RemoveHd };
+struct FlagBitChange {
+    std::uint8_t bit;
+    bool set;
+};
+FlagBitChange flagBitChange(FlagCommand command);
+
 // Sets or clears one flag bit (FlagBit) of each given table row: one byte at record +184 is
 // written, the high byte never, and bits 128 and up are kept. The rows follow at once.
 void changeFlagBit(ImageEditor& channel, ServiceTable& table,

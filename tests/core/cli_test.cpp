@@ -295,6 +295,59 @@ TEST(CliEdits, ServiceSatelliteAndTransponderCommandsWriteTheFolder) {
     }
 }
 
+// The flag commands of the service list's menu, over several services at once.
+TEST(CliEdits, ServiceFlagsChangeOneBitOfEachServiceNamed) {
+    TempDir rx;
+    test::writeSample(rx.path(), {.services = 40, .satellites = 2, .bouquets = 1});
+    const std::string dir = "'" + rx.path().string() + "'";
+    // FLAG:SID and HDFlag of each service, by the columns of `services`.
+    const auto services = [&] {
+        std::vector<std::pair<std::string, int>> out;
+        const auto rows = lines(runCli("services " + dir).out);
+        for (std::size_t r = 1; r < rows.size(); ++r) {
+            std::vector<std::string> cells;
+            for (std::size_t at = 0; at <= rows[r].size();) {
+                const auto end = std::min(rows[r].find(',', at), rows[r].size());
+                cells.push_back(rows[r].substr(at, end - at));
+                at = end + 1;
+            }
+            out.emplace_back(cells.at(15) + ":" + cells.at(8), std::stoi(cells.at(21)));
+        }
+        return out;
+    };
+    const auto before = services();
+    const std::string two = before[3].first + "," + before[9].first;
+    struct Step {
+        std::string option;
+        int bit;
+        bool set;
+    };
+    for (const Step& step : {Step{"--lock", 2, true}, Step{"--no-hd", 64, false},
+                             Step{"--unlock", 2, false}, Step{"--hd", 64, true}}) {
+        SCOPED_TRACE(step.option);
+        const auto was = services();
+        const CliRun run = runCli("service-flags " + dir + " " + step.option + " " + two);
+        const auto now = services();
+        for (std::size_t i = 0; i < now.size(); ++i) {
+            const bool named = i == 3 || i == 9;
+            const int expected =
+                named ? (step.set ? was[i].second | step.bit : was[i].second & ~step.bit)
+                      : was[i].second;
+            EXPECT_EQ(now[i].second, expected) << i;
+        }
+        EXPECT_EQ(run.exitCode, now == was ? 2 : 0) << run.err; // nothing changed: refused
+    }
+    const Bytes channel = test::readFile(rx / "all_channel.dat");
+    EXPECT_EQ(runCli("service-flags " + dir + " --lock --hd " + two).exitCode, 1);
+    EXPECT_EQ(runCli("service-flags " + dir + " " + two).exitCode, 1);
+    const CliRun unknown =
+        runCli("service-flags " + dir + " --lock " + before[3].first + ",0:65535");
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_NE(unknown.err.find("no service with FLAG 0 and SID 65535"), std::string::npos)
+        << unknown.err;
+    EXPECT_EQ(test::readFile(rx / "all_channel.dat"), channel) << "a refused list writes nothing";
+}
+
 TEST_F(CliTest, EveryCommandHasHelp) {
     for (const char* command : {"services",
                                 "bouquets",
@@ -313,6 +366,7 @@ TEST_F(CliTest, EveryCommandHasHelp) {
                                 "bouquet-add-services",
                                 "bouquet-remove-items",
                                 "service-edit",
+                                "service-flags",
                                 "satellite-add",
                                 "satellite-update",
                                 "satellite-delete",

@@ -1,5 +1,5 @@
-#include "bouquets/bouquet_editor.h"
 #include "database/edit_history.h"
+#include "document/document.h"
 #include "import/satellite_import.h"
 #include "recording_prompter.h"
 #include "reference/bouquet_apply.h"
@@ -19,10 +19,16 @@ using test::TempDir;
 
 class UndoTest : public testing::Test {
 public:
-    void flag(std::vector<std::uint32_t> rows, std::uint8_t bit, bool set) {
-        const auto step = ws.beginEdit(flagCommandName(bit, set, rows.size()));
-        ImageEditor channel = ws.channelEditor();
-        changeFlagBit(channel, ws.services(), rows, bit, set);
+    void flag(std::vector<std::uint32_t> rows, FlagCommand command) {
+        doc.changeFlags(rows, command);
+    }
+    // The first row whose flag `bit` is set as `set` says.
+    std::uint32_t rowWithFlag(std::uint8_t bit, bool set) const {
+        std::uint32_t row = 0;
+        while (((ws.services().row(row).record.flags & bit) != 0) != set) {
+            ++row;
+        }
+        return row;
     }
 
     void editService(std::uint32_t row, const std::function<void(ServiceForm&)>& change) {
@@ -45,8 +51,9 @@ public:
         return {ws.channelBytes(), sat.antenna.bytes, sat.dvbs.bytes};
     }
 
-    Workspace ws;
     test::RecordingPrompter prompter; // answers Yes
+    Document doc{prompter};
+    Workspace& ws = doc.workspace();
 
 protected:
     void SetUp() override {
@@ -57,7 +64,7 @@ protected:
     const Bytes& image() const { return ws.channelBytes(); }
 
     TempDir folder;
-    BouquetEditor editor{ws, prompter};
+    BouquetEditor& editor = doc.bouquets();
 };
 
 TransponderForm someTransponder() {
@@ -92,15 +99,20 @@ const std::vector<Operation>& operations() {
     static const std::vector<Operation> all = {
         {"LOCK 3 Services",
          [](UndoTest& t, BouquetEditor&) {
-             t.flag({0, 7, 9}, flagLocked, true);
+             t.flag({0, 7, 9}, FlagCommand::Lock);
+         }},
+        {"UnLOCK 1 Service",
+         [](UndoTest& t, BouquetEditor&) {
+             t.flag({t.rowWithFlag(flagLocked, true)}, FlagCommand::Unlock);
          }},
         {"Insert HD Flag on 1 Service",
          [](UndoTest& t, BouquetEditor&) {
-             std::uint32_t row = 0;
-             while (t.ws.services().row(row).record.flags & flagHd) {
-                 ++row;
-             }
-             t.flag({row}, flagHd, true);
+             t.flag({t.rowWithFlag(flagHd, false)}, FlagCommand::InsertHd);
+         }},
+        {"Remove HD Flag from 2 Services",
+         [](UndoTest& t, BouquetEditor&) {
+             const std::uint32_t row = t.rowWithFlag(flagHd, true);
+             t.flag({row, row + 1}, FlagCommand::RemoveHd);
          }},
         {"Add Bouquet", [](UndoTest&, BouquetEditor& e) { e.add("Sport"); }},
         {"Insert Bouquet", [](UndoTest&, BouquetEditor& e) { e.insert(0, "First"); }},
@@ -310,7 +322,7 @@ TEST_F(UndoTest, TheOldestStepsGoFirstWhenALimitIsReached) {
 }
 
 TEST_F(UndoTest, UndoNamesTheRowsItTouched) {
-    flag({3, 8}, flagLocked, true);
+    flag({3, 8}, FlagCommand::Lock);
     const auto flags = ws.undo();
     ASSERT_TRUE(flags);
     EXPECT_EQ(flags->serviceRows, (std::vector<std::uint32_t>{3, 8}));

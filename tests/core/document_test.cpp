@@ -1,0 +1,219 @@
+#include "database/channel_file.h"
+#include "database/layout.h"
+#include "database/transponder_file.h"
+#include "document/document.h"
+#include "recording_prompter.h"
+#include "services/flag_edit.h"
+#include "services/service_columns.h"
+#include "test_support.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace tavrino {
+namespace {
+using test::TempDir;
+
+// A document on a sample folder that keeps every change it is told, and checks at each one
+// that the tables already show the bytes.
+class DocumentTest : public testing::Test {
+protected:
+    void SetUp() override {
+        test::writeSample(folder.path(), {.services = 300, .satellites = 4, .bouquets = 5});
+        doc.listen([this](const Change& change) {
+            told.push_back(change);
+            expectTablesInStep();
+        });
+        ASSERT_TRUE(doc.openFolder(folder.path()).opened());
+        told.clear();
+    }
+
+    void expectTablesInStep() const {
+        const Workspace& ws = doc.workspace();
+        const auto& files = ws.files();
+        const BouquetTable bouquets = decodeBouquets(files.channel, files.channelPath);
+        ASSERT_EQ(files.bouquets.rows.size(), bouquets.rows.size());
+        for (std::size_t r = 0; r < bouquets.rows.size(); ++r) {
+            EXPECT_EQ(files.bouquets.rows[r].name, bouquets.rows[r].name);
+            EXPECT_EQ(files.bouquets.rows[r].record, bouquets.rows[r].record);
+        }
+        const ServiceTable services =
+            ServiceTable::build(files.channel, files.channelPath, files.providers, ws.codePage());
+        ASSERT_EQ(ws.services().size(), services.size());
+        for (std::uint32_t row = 0; row < services.size(); ++row) {
+            ASSERT_EQ(ws.services().cellText(row, colHdFlag), services.cellText(row, colHdFlag));
+            ASSERT_EQ(ws.services().cellText(row, colService), services.cellText(row, colService));
+            ASSERT_EQ(ws.services().cellText(row, colSid), services.cellText(row, colSid));
+        }
+        const auto& sat = files.satelliteFiles;
+        const auto satellites = decodeTransponderFile(sat.dvbs, sat.dvbsPath);
+        ASSERT_EQ(sat.satellites.size(), satellites.size());
+        for (std::size_t i = 0; i < satellites.size(); ++i) {
+            EXPECT_EQ(sat.satellites[i].tpCount, satellites[i].tpCount);
+        }
+    }
+
+    std::int64_t flagByte(std::uint32_t row) const {
+        const std::size_t at =
+            doc.workspace().services().row(row).record.offset + layout::channel::service::flags;
+        return test::get(doc.workspace().channelBytes(), at, 2);
+    }
+
+    TempDir folder;
+    test::RecordingPrompter prompter; // answers Yes
+    Document doc{prompter};
+    std::vector<Change> told;
+};
+
+TEST_F(DocumentTest, FlagCommandsChangeOneBitOfEachServiceAsOneStep) {
+    struct Case {
+        FlagCommand command;
+        std::uint8_t bit;
+        bool set;
+        const char* step;
+    };
+    const std::vector<std::uint32_t> rows = {0, 7, 12};
+    for (const Case& c :
+         {Case{FlagCommand::Lock, flagLocked, true, "LOCK 3 Services"},
+          Case{FlagCommand::Unlock, flagLocked, false, "UnLOCK 3 Services"},
+          Case{FlagCommand::InsertHd, flagHd, true, "Insert HD Flag on 3 Services"},
+          Case{FlagCommand::RemoveHd, flagHd, false, "Remove HD Flag from 3 Services"}}) {
+        SCOPED_TRACE(c.step);
+        std::vector<std::int64_t> before;
+        for (const std::uint32_t row : rows) {
+            before.push_back(flagByte(row));
+        }
+        const Bytes image = doc.workspace().channelBytes();
+        const std::size_t steps = doc.workspace().history().stepCount();
+        told.clear();
+        // The service's other bits and the high byte stay; so does every other byte.
+        doc.changeFlags(rows, c.command);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const std::int64_t low = before[i] & 0xFF;
+            const std::int64_t expected =
+                (before[i] & 0xFF00) | (c.set ? (low | c.bit) : (low & ~std::int64_t{c.bit}));
+            EXPECT_EQ(flagByte(rows[i]), expected);
+        }
+        if (doc.workspace().channelBytes() == image) {
+            EXPECT_TRUE(told.empty()) << "nothing changed: no step, nothing told";
+            EXPECT_EQ(doc.workspace().history().stepCount(), steps);
+            continue;
+        }
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_EQ(told[0].kind, Change::Kind::Edit);
+        EXPECT_EQ(told[0].name, c.step);
+        EXPECT_EQ(told[0].serviceRows, rows);
+        EXPECT_EQ(doc.workspace().history().undoName(), c.step);
+        EXPECT_FALSE(doc.changeFlags(rows, c.command)) << "a second time changes nothing";
+        ASSERT_TRUE(doc.undo());
+        EXPECT_EQ(doc.workspace().channelBytes(), image);
+        ASSERT_TRUE(doc.redo());
+    }
+    EXPECT_FALSE(doc.changeFlags({}, FlagCommand::Lock));
+}
+
+// Every step that closes is told once, named, with what it touched, and with the tables
+// already in step (checked at each).
+TEST_F(DocumentTest, EveryClosedStepIsToldOnce) {
+    BouquetEditor& bouquets = doc.bouquets();
+    const std::uint32_t itemService = *bouquets.locate(0, 0);
+    struct Step {
+        const char* what;
+        std::function<void()> run;
+        std::size_t changes; // how many are told
+        Change::Kind kind;
+        std::string name;
+        std::function<bool(const Change&)> fits;
+    };
+    const auto anything = [](const Change&) { return true; };
+    TempDir saved;
+    const std::vector<Step> steps = {
+        {"a bouquet added", [&] { bouquets.add("Neu"); }, 1, Change::Kind::Edit, "Add Bouquet",
+         [](const Change& c) { return c.bouquetsChanged && c.bouquetRecords == std::vector{5}; }},
+        {"a cut, which removes inside", [&] { bouquets.cut(1); }, 1, Change::Kind::Edit,
+         "Cut Bouquet", [](const Change& c) { return c.bouquetsChanged; }},
+        {"a move that keeps the order", [&] { bouquets.move(0, 1); }, 0, Change::Kind::Edit, "",
+         anything},
+        {"services dropped",
+         [&] {
+             const int last = static_cast<int>(bouquets.rows().size()) - 1;
+             bouquets.dropServices(last, std::vector<std::uint32_t>{3, 4}, std::nullopt);
+         },
+         1, Change::Kind::Edit, "Drop 2 Services",
+         [&](const Change& c) {
+             return c.bouquetRecords == std::vector{bouquets.rows().back().record};
+         }},
+        {"a service's SID",
+         [&] {
+             const ServiceForm opened = openServiceForm(doc.workspace(), itemService);
+             ServiceForm edited = opened;
+             edited.sid = "4711";
+             doc.editService(opened, edited);
+         },
+         1, Change::Kind::Edit, editServiceStep,
+         [&](const Change& c) {
+             return c.serviceRows.front() == itemService && c.bouquetRecords.front() == 0 &&
+                    !c.servicesRebuilt;
+         }},
+        {"a transponder added",
+         [&] {
+             TransponderForm form;
+             form.frequency = "12188";
+             form.symbolRate = "27500";
+             doc.addTransponder(1, form);
+         },
+         1, Change::Kind::Edit, "Add Transponder",
+         [](const Change& c) { return c.satellitesChanged && !c.bouquetsChanged; }},
+        {"undo", [&] { doc.undo(); }, 1, Change::Kind::Undo, "Add Transponder",
+         [](const Change& c) { return c.satellitesChanged; }},
+        {"redo", [&] { doc.redo(); }, 1, Change::Kind::Redo, "Add Transponder", anything},
+        {"nothing to redo", [&] { doc.redo(); }, 0, Change::Kind::Redo, "", anything},
+        {"saved", [&] { doc.save(SaveScope::AllFiles, saved.path(), {}, prompter); }, 1,
+         Change::Kind::Save, "", [&](const Change&) { return !doc.workspace().modified(); }},
+        {"the satellite files alone",
+         [&] { doc.loadSatelliteFiles(saved / "antenna_list.dat", saved / "DVBS.dat"); }, 0,
+         Change::Kind::Open, "", anything}, // the same bytes: no step
+        {"other files", [&] { doc.openFolder(folder.path()); }, 1, Change::Kind::Open, "",
+         [](const Change& c) { return c.databaseReplaced; }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        told.clear();
+        step.run();
+        ASSERT_EQ(told.size(), step.changes);
+        if (step.changes == 1) {
+            EXPECT_EQ(told[0].kind, step.kind);
+            EXPECT_EQ(told[0].name, step.name);
+            EXPECT_TRUE(step.fits(told[0]));
+        }
+    }
+}
+
+TEST_F(DocumentTest, SatelliteFilesOpenedAloneAreAnOpenThatUndoes) {
+    TempDir other;
+    test::writeSample(other.path(), {.services = 10, .satellites = 2, .seed = 5});
+    ASSERT_TRUE(doc.loadSatelliteFiles(other / "antenna_list.dat", other / "DVBS.dat").opened());
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].kind, Change::Kind::Open);
+    EXPECT_TRUE(told[0].satellitesChanged);
+    EXPECT_FALSE(told[0].databaseReplaced) << "the channel list stays, and its steps";
+    EXPECT_EQ(doc.workspace().files().satelliteFiles.satellites.size(), 2u);
+    ASSERT_TRUE(doc.undo());
+    EXPECT_EQ(doc.workspace().files().satelliteFiles.satellites.size(), 4u);
+}
+
+// Undo moves bouquet records back: the editor's ids start afresh before anyone reads them.
+TEST_F(DocumentTest, BouquetIdsFollowAnUndo) {
+    BouquetEditor& bouquets = doc.bouquets();
+    const auto first = bouquets.idOfRow(0);
+    bouquets.remove(0);
+    std::optional<BouquetId> seen;
+    doc.listen([&](const Change&) { seen = doc.bouquets().idOfRow(0); });
+    doc.undo();
+    ASSERT_TRUE(seen);
+    EXPECT_NE(*seen, *first);
+    EXPECT_EQ(doc.bouquets().rowOfId(*seen), 0);
+}
+
+} // namespace
+} // namespace tavrino
