@@ -55,7 +55,8 @@ std::optional<int> dropTarget(int row, const QModelIndex& parent, int rowCount) 
     return std::nullopt;
 }
 
-BouquetListModel::BouquetListModel(BouquetEditor& editor, const CodePage& codePage, QObject* parent)
+BouquetListModel::BouquetListModel(const BouquetEditor& editor, const CodePage& codePage,
+                                   QObject* parent)
     : QAbstractTableModel(parent), editor_(editor), codePage_(codePage) {}
 
 int BouquetListModel::rowCount(const QModelIndex& parent) const {

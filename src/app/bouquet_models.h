@@ -18,7 +18,7 @@ std::optional<int> dropTarget(int row, const QModelIndex& parent, int rowCount);
 class BouquetListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit BouquetListModel(BouquetEditor& editor, const CodePage& codePage,
+    explicit BouquetListModel(const BouquetEditor& editor, const CodePage& codePage,
                               QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -40,7 +40,7 @@ signals:
     void moveRequested(int fromRow, std::optional<int> ontoRow);
 
 private:
-    BouquetEditor& editor_;
+    const BouquetEditor& editor_;
     const CodePage& codePage_;
     QColor textColor_;
 };

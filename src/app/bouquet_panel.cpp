@@ -6,16 +6,16 @@
 #include "app/name_dialog.h"
 
 #include <QAction>
+#include <QColor>
 #include <QItemSelectionModel>
 #include <algorithm>
 
 namespace tavrino::app {
 
-BouquetPanel::BouquetPanel(Workspace& workspace, Prompter& prompter, DetailsTip& tip,
-                           QWidget* parent)
-    : QObject(parent), workspace_(workspace), prompter_(prompter), tip_(tip),
-      editor_(workspace, prompter),
-      listModel_(new BouquetListModel(editor_, workspace.codePage(), this)),
+BouquetPanel::BouquetPanel(Document& document, Prompter& prompter, DetailsTip& tip, QWidget* parent)
+    : QObject(parent), document_(document), prompter_(prompter), tip_(tip),
+      editor_(document.bouquets()),
+      listModel_(new BouquetListModel(editor_, document.workspace().codePage(), this)),
       contentsModel_(new BouquetContentsModel(this)), listView_(new BouquetListView(parent)),
       contentsView_(new BouquetContentsView(parent)), nameDialog_(new NameDialog(parent)) {
     listView_->setModel(listModel_);
@@ -32,7 +32,7 @@ BouquetPanel::~BouquetPanel() = default;
 
 void BouquetPanel::connectListCommands() {
     connect(listView_->addBouquetAction(), &QAction::triggered, this, [this] {
-        if (workspace_.channelLoaded()) {
+        if (document_.workspace().channelLoaded()) {
             askName(-1, "Name of the new bouquet:", [this](int, const std::string& name) {
                 return editor_.add(name);
             });
@@ -52,12 +52,12 @@ void BouquetPanel::connectListCommands() {
     });
     connect(listView_->removeAction(), &QAction::triggered, this, [this] {
         if (selectedRow() >= 0) {
-            applyListChange(editor_.remove(selectedRow()));
+            selectListChange(editor_.remove(selectedRow()));
         }
     });
     connect(listView_->cutAction(), &QAction::triggered, this, [this] {
         if (selectedRow() >= 0) {
-            applyListChange(editor_.cut(selectedRow()));
+            selectListChange(editor_.cut(selectedRow()));
         }
     });
     connect(listView_->copyAction(), &QAction::triggered, this, [this] {
@@ -67,27 +67,27 @@ void BouquetPanel::connectListCommands() {
     });
     connect(listView_->pasteAction(), &QAction::triggered, this, [this] {
         const int row = selectedRow();
-        applyListChange(editor_.paste(row >= 0 ? std::optional<int>(row) : std::nullopt));
+        selectListChange(editor_.paste(row >= 0 ? std::optional<int>(row) : std::nullopt));
     });
     // Drops and double clicks act after the view has finished its own event handling, since
     // they rebuild the model the view is still using.
     connect(
         listModel_, &BouquetListModel::moveRequested, this,
-        [this](int from, std::optional<int> onto) { applyListChange(editor_.move(from, onto)); },
+        [this](int from, std::optional<int> onto) { selectListChange(editor_.move(from, onto)); },
         Qt::QueuedConnection);
 }
 
 void BouquetPanel::connectContentsCommands() {
     connect(contentsView_->deleteAction(), &QAction::triggered, this, [this] {
-        applyContentsChange(editor_.deleteItems(shownRow(), contentsView_->selectedPositions()));
+        selectContentsChange(editor_.deleteItems(shownRow(), contentsView_->selectedPositions()));
     });
     connect(contentsView_->cutAction(), &QAction::triggered, this, [this] {
-        applyContentsChange(editor_.cutItems(shownRow(), contentsView_->selectedPositions()));
+        selectContentsChange(editor_.cutItems(shownRow(), contentsView_->selectedPositions()));
     });
     connect(contentsView_->copyAction(), &QAction::triggered, this,
             [this] { editor_.copyItems(shownRow(), contentsView_->selectedPositions()); });
     connect(contentsView_->pasteAction(), &QAction::triggered, this,
-            [this] { applyContentsChange(editor_.pasteItems(shownRow(), selectedItem())); });
+            [this] { selectContentsChange(editor_.pasteItems(shownRow(), selectedItem())); });
     connect(contentsView_->locateAction(), &QAction::triggered, this, [this] {
         const auto item = selectedItem();
         if (!item) {
@@ -100,7 +100,7 @@ void BouquetPanel::connectContentsCommands() {
     connect(
         contentsView_, &QAbstractItemView::doubleClicked, this,
         [this](const QModelIndex& index) {
-            applyContentsChange(editor_.deleteItem(shownRow(), index.row()));
+            selectContentsChange(editor_.deleteItem(shownRow(), index.row()));
         },
         Qt::QueuedConnection);
     connect(contentsModel_, &BouquetContentsModel::servicesDropped, this,
@@ -108,7 +108,7 @@ void BouquetPanel::connectContentsCommands() {
     connect(
         contentsModel_, &BouquetContentsModel::itemsMoved, this,
         [this](std::vector<int> items, std::optional<int> onto) {
-            applyContentsChange(editor_.moveItems(shownRow(), std::move(items), onto));
+            selectContentsChange(editor_.moveItems(shownRow(), std::move(items), onto));
         },
         Qt::QueuedConnection);
     connect(contentsView_, &TableViewBase::hoveredRowChanged, this, &BouquetPanel::showItemTip);
@@ -135,7 +135,7 @@ bool BouquetPanel::nameEntered(std::optional<BouquetId> target, const NameAction
         row = *now;
     }
     const ListChange change = action(row, name);
-    applyListChange(change);
+    selectListChange(change);
     return !change.nameRefused; // a refused name stays in the dialog to be corrected
 }
 
@@ -166,12 +166,24 @@ void BouquetPanel::selectRow(std::optional<int> row) {
     showContents();
 }
 
-void BouquetPanel::workspaceReplaced() {
+void BouquetPanel::databaseReplaced() {
     nameDialog_->reject(); // it was opened for a bouquet of the database now gone
-    editor_.databaseReplaced();
     listModel_->reload();
     emit bouquetCountChanged(listModel_->rowCount());
     selectRow(listModel_->rowCount() > 0 ? std::optional<int>(0) : std::nullopt);
+}
+
+void BouquetPanel::showChange(const Change& change) {
+    if (change.undoOrRedo()) {
+        stepApplied(change.bouquetRecords);
+    } else {
+        refresh(); // names, numbers and satellites of the items may read otherwise now
+    }
+}
+
+void BouquetPanel::setTextColor(const QColor& color) {
+    listModel_->setTextColor(color);
+    contentsModel_->setTextColor(color);
 }
 
 void BouquetPanel::refresh() {
@@ -208,7 +220,7 @@ std::vector<int> itemsAdded(const std::vector<BouquetItem>& before,
 } // namespace
 
 void BouquetPanel::stepApplied(const std::vector<int>& records) {
-    const int recordBefore = recordShown();
+    const int recordBefore = shownRecord_;
     const std::vector<BouquetItem> itemsBefore = contentsModel_->items();
     std::optional<int> row;
     for (const int record : records) {
@@ -223,21 +235,15 @@ void BouquetPanel::stepApplied(const std::vector<int>& records) {
         row = std::min(selectedRow() >= 0 ? selectedRow() : shown,
                        static_cast<int>(editor_.rows().size()) - 1);
     }
-    nameDialog_->reject();      // its bouquet may have moved back or gone
-    editor_.databaseReplaced(); // records moved back: the old ids mean nothing now
+    nameDialog_->reject(); // its bouquet may have moved back or gone
     listModel_->reload();
     emit bouquetCountChanged(listModel_->rowCount());
     selectRow(row && *row >= 0 ? row : std::nullopt);
-    const bool sameBouquetShown = recordBefore >= 0 && recordShown() == recordBefore;
+    const bool sameBouquetShown = recordBefore >= 0 && shownRecord_ == recordBefore;
     if (sameBouquetShown &&
         std::find(records.begin(), records.end(), recordBefore) != records.end()) {
         selectItemsAdded(itemsBefore);
     }
-}
-
-int BouquetPanel::recordShown() const {
-    const int row = shownRow();
-    return row >= 0 ? editor_.rows()[static_cast<std::size_t>(row)].record : -1;
 }
 
 // Items a step put back into the bouquet on screen are selected, as after the edit itself.
@@ -249,13 +255,10 @@ void BouquetPanel::selectItemsAdded(const std::vector<BouquetItem>& before) {
     }
 }
 
-void BouquetPanel::applyListChange(const ListChange& change) {
+void BouquetPanel::selectListChange(const ListChange& change) {
     if (!change.written) {
         return;
     }
-    emit edited();
-    listModel_->reload();
-    emit bouquetCountChanged(listModel_->rowCount());
     selectRow(change.select);
     listView_->setFocus();
 }
@@ -263,18 +266,15 @@ void BouquetPanel::applyListChange(const ListChange& change) {
 void BouquetPanel::showContents() {
     const int row = selectedRow();
     shown_ = editor_.idOfRow(row);
+    shownRecord_ = row >= 0 ? editor_.rows()[static_cast<std::size_t>(row)].record : -1;
     contentsModel_->setItems(row >= 0 ? editor_.items(row) : std::vector<BouquetItem>{});
     emit itemCountChanged(contentsModel_->rowCount());
 }
 
-void BouquetPanel::applyContentsChange(const ContentsChange& change) {
+void BouquetPanel::selectContentsChange(const ContentsChange& change) {
     if (!change.written) {
         return;
     }
-    emit edited();
-    const int row = shownRow();
-    contentsModel_->setItems(editor_.items(row));
-    emit itemCountChanged(contentsModel_->rowCount());
     contentsView_->selectPositions(change.select ? std::vector<int>{*change.select}
                                                  : std::vector<int>{});
     if (change.select) {
@@ -288,11 +288,11 @@ void BouquetPanel::dropServices(const std::vector<std::uint32_t>& offsets,
     // The payload names services by record offset; each is checked against this database.
     std::vector<std::uint32_t> rows;
     for (const std::uint32_t offset : offsets) {
-        if (const auto row = workspace_.services().findByOffset(offset)) {
+        if (const auto row = document_.workspace().services().findByOffset(offset)) {
             rows.push_back(static_cast<std::uint32_t>(*row));
         }
     }
-    applyContentsChange(editor_.dropServices(shownRow(), rows, beforeItem));
+    selectContentsChange(editor_.dropServices(shownRow(), rows, beforeItem));
 }
 
 void BouquetPanel::showItemTip(int position) {

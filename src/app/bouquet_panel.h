@@ -1,12 +1,13 @@
 #pragma once
 
-#include "bouquets/bouquet_editor.h"
+#include "document/document.h"
 
 #include <QObject>
 #include <functional>
 #include <memory>
 #include <optional>
 
+class QColor;
 class QWidget;
 
 namespace tavrino::app {
@@ -19,14 +20,16 @@ class DetailsTip;
 class NameDialog;
 
 // The bouquet list and the contents of the selected bouquet: turns menu commands, keys and
-// drops into BouquetEditor operations and shows the result. Contents commands act on the
-// bouquet whose contents are on screen, never on a row remembered from earlier.
+// drops into the document's bouquet operations and selects what they name; the lists follow
+// the document's changes. Contents commands act on the bouquet whose contents are on screen,
+// never on a row remembered from earlier.
 class BouquetPanel : public QObject {
     Q_OBJECT
 public:
-    BouquetPanel(Workspace& workspace, Prompter& prompter, DetailsTip& tip, QWidget* parent);
+    BouquetPanel(Document& document, Prompter& prompter, DetailsTip& tip, QWidget* parent);
     ~BouquetPanel() override;
 
+    // For the tab's layout.
     BouquetListView* listView() const { return listView_; }
     BouquetContentsView* contentsView() const { return contentsView_; }
     BouquetListModel* listModel() const { return listModel_; }
@@ -35,11 +38,11 @@ public:
     BouquetEditor& editor() { return editor_; }
 
     // A database was opened: list its bouquets and show the first one.
-    void workspaceReplaced();
-    // Services changed: list the bouquets again, keeping the selected one.
-    void refresh();
-    // An undo or redo changed these records: list again and select the first that still is.
-    void stepApplied(const std::vector<int>& records);
+    void databaseReplaced();
+    // An edit lists the bouquets again, keeping the selected one; an undo or redo selects the
+    // first bouquet it changed that still is, and the items it put back.
+    void showChange(const Change& change);
+    void setTextColor(const QColor& color);
     int selectedRow() const;
     // The list row whose contents are shown; -1 for none.
     int shownRow() const;
@@ -49,7 +52,6 @@ signals:
     void bouquetCountChanged(int count);
     void itemCountChanged(int count);
     void locateRequested(std::uint32_t serviceRow);
-    void edited();
 
 private:
     using NameAction = std::function<ListChange(int row, const std::string& name)>;
@@ -61,25 +63,29 @@ private:
     void askName(int row, const QString& prompt, NameAction action);
     bool nameEntered(std::optional<BouquetId> target, const NameAction& action,
                      const std::string& name);
-    void applyListChange(const ListChange& change);
-    void applyContentsChange(const ContentsChange& change);
+    void refresh();
+    void stepApplied(const std::vector<int>& records);
+    // Selects what an operation names, once its change is on screen.
+    void selectListChange(const ListChange& change);
+    void selectContentsChange(const ContentsChange& change);
     void showContents();
     void showItemTip(int position);
     void dropServices(const std::vector<std::uint32_t>& offsets, std::optional<int> beforeItem);
     std::optional<int> selectedItem() const;
-    int recordShown() const; // the record of the bouquet on screen; -1 for none
     void selectItemsAdded(const std::vector<BouquetItem>& before);
 
-    Workspace& workspace_;
+    Document& document_;
     Prompter& prompter_;
     DetailsTip& tip_;
-    BouquetEditor editor_;
+    BouquetEditor& editor_;
     BouquetListModel* listModel_;
     BouquetContentsModel* contentsModel_;
     BouquetListView* listView_;
     BouquetContentsView* contentsView_;
     NameDialog* nameDialog_;
     std::optional<BouquetId> shown_;
+    // The record shown, for an undo or redo: the ids are new by the time it is told.
+    int shownRecord_ = -1;
 };
 
 } // namespace tavrino::app

@@ -1,7 +1,6 @@
 #include "app/main_window.h"
 
 #include "app/about_dialog.h"
-#include "app/bouquet_panel.h"
 #include "app/busy_cursor.h"
 #include "app/details_tip.h"
 #include "app/options/options_tab.h"
@@ -33,13 +32,16 @@
 namespace tavrino::app {
 MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), dataFolder_(std::move(dataFolder)),
-      tooltip_(std::make_unique<widgets::CTooltip>()),
+      document_(dialogs), tooltip_(new widgets::CTooltip(this)),
       detailsTip_(std::make_unique<DetailsTip>(*tooltip_)),
       profiles_(new ProfileBook(dialogs, dataFolder_, this)), tabs_(new QTabWidget(this)),
-      organizeList_(new OrganizeListTab(workspace_, dialogs, *detailsTip_, *profiles_, this)),
-      organizeSat_(new OrganizeSatTab(workspace_, dialogs, dataFolder_, this)),
+      organizeList_(new OrganizeListTab(document_, dialogs, *detailsTip_, *profiles_, this)),
+      organizeSat_(new OrganizeSatTab(document_, dialogs, dataFolder_, this)),
       status_(new StatusPanels(this)), recent_(std::make_unique<RecentFolders>(dataFolder_)) {
     showTitle({});
+    tooltip_->setObjectName("detailsTooltip");
+    tabs_->setObjectName("tabs");
+    profiles_->setObjectName("profileBook");
     setWindowIcon(QIcon(":/tavrino.png"));
     tooltip_->setStyle(1);
     tooltip_->setIcon(widgets::CTooltip::InformationIcon);
@@ -50,8 +52,10 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
     tabs_->addTab(options_, "Options");
     setCentralWidget(tabs_);
     setStatusBar(status_);
-    reference_ = new ReferenceActions(*this, dialogs_);
-    connect(reference_, &ReferenceActions::edited, this, &MainWindow::refreshEditActions);
+    reference_ = new ReferenceActions(document_, dialogs_, this);
+    reference_->setStartFolder([this] { return startFolder(); });
+    connect(reference_, &ReferenceActions::note, status_,
+            [this](const QString& text) { status_->showNote(text, 8000); });
     buildMenus();
 
     // 13100 x 9000 twips is the smallest window that still shows everything; a smaller
@@ -59,31 +63,28 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
     const QSize room = roomOnScreen(this).size();
     setMinimumSize(fitWithin({twipsToPixels(13100), twipsToPixels(9000)}, room));
     resize(fitWithin({twipsToPixels(15600), twipsToPixels(10200)}, room));
-    const int width = this->width();
-    organizeList_->listSplitter()->setSizes({static_cast<int>(width / 2.038),
-                                             static_cast<int>(width / 3.82264),
-                                             static_cast<int>(width / 4.6682)});
+    organizeList_->shareListWidths(width());
+
+    // The one way the window learns of changes: the tabs and their models first, then Undo,
+    // Redo, the title and the counters.
+    document_.listen([this](const Change& change) { emit changed(change); });
+    connect(this, &MainWindow::changed, organizeList_, &OrganizeListTab::showChange);
+    connect(this, &MainWindow::changed, organizeSat_, &OrganizeSatTab::showChange);
+    connect(this, &MainWindow::changed, this, &MainWindow::showChange);
 
     connect(organizeList_, &OrganizeListTab::openRequested, this, &MainWindow::openFiles);
     connect(organizeList_, &OrganizeListTab::saveRequested, this, &MainWindow::saveFiles);
-    connect(organizeList_, &OrganizeListTab::totalServicesChanged, status_,
-            &StatusPanels::setTotalServices);
     connect(organizeList_, &OrganizeListTab::bouquetCountChanged, status_,
             &StatusPanels::setBouquets);
     connect(organizeList_, &OrganizeListTab::itemCountChanged, status_,
             &StatusPanels::setItemsInBouquet);
-    connect(organizeList_, &OrganizeListTab::edited, this, &MainWindow::refreshEditActions);
     connect(organizeList_, &OrganizeListTab::note, status_,
             [this](const QString& text) { status_->showNote(text, 8000); });
-    connect(organizeSat_, &OrganizeSatTab::edited, this, [this] {
-        organizeList_->bouquets()->refresh(); // items show their satellites' names
-        refreshEditActions();
-    });
     connect(organizeSat_, &OrganizeSatTab::openSatelliteFilesRequested, this,
             &MainWindow::openSatelliteFiles);
     connect(organizeSat_, &OrganizeSatTab::saveSatelliteFilesRequested, this,
             &MainWindow::saveSatelliteFiles);
-    organizeSat_->importer()->setStartFolder([this] { return startFolder(); });
+    organizeSat_->setStartFolder([this] { return startFolder(); });
     buildLink();
     tabs_->setCurrentIndex(0);
 }
@@ -94,6 +95,7 @@ MainWindow::~MainWindow() {
 
 void MainWindow::buildLink() {
     link_ = std::make_unique<ReceiverLink>(dialogs_, dataFolder_.toStdString(), this);
+    link_->setObjectName("receiverLink");
     link_->setProfileSource([this] { return options_->typedProfile(); });
     link_->setBackupSource([this] { return options_->backupBeforeSend(); });
     connect(organizeList_, &OrganizeListTab::receiveRequested, this, &MainWindow::receiveFromOrvix);
@@ -111,8 +113,8 @@ void MainWindow::buildLink() {
     connect(link_.get(), &ReceiverLink::transcriptChanged, this,
             [this](bool cleared, const QByteArray& added) {
                 options_->showTranscript(
-                    cleared,
-                    QString::fromStdString(workspace_.codePage().toUtf8(added.toStdString())));
+                    cleared, QString::fromStdString(
+                                 document_.workspace().codePage().toUtf8(added.toStdString())));
             });
 
     connect(profiles_, &ProfileBook::profileSelected, this, &MainWindow::showProfileStatus);
@@ -145,13 +147,14 @@ void MainWindow::receiveFromOrvix() {
         !settleUnsavedEdits("receiving files from the Orvix")) {
         return;
     }
-    receiveMark_ = workspace_.mark();
-    link_->receive(workspace_.files().targetVersion, workspace_.codePage());
+    const Workspace& ws = document_.workspace();
+    receiveMark_ = ws.mark();
+    link_->receive(ws.files().targetVersion, ws.codePage());
 }
 
 void MainWindow::openReceived(const std::shared_ptr<StagedFiles>& staged,
                               const std::filesystem::path& stagingFolder) {
-    const EditMark now = workspace_.mark();
+    const EditMark now = document_.workspace().mark();
     const bool editedMeanwhile =
         now.generation != receiveMark_.generation || now.step != receiveMark_.step;
     if (editedMeanwhile && !settleUnsavedEdits("opening the files received from the Orvix")) {
@@ -163,7 +166,7 @@ void MainWindow::openReceived(const std::shared_ptr<StagedFiles>& staged,
     OpenResult result;
     {
         const BusyCursor busy;
-        result = workspace_.adoptStaged(std::move(*staged));
+        result = document_.adoptStaged(std::move(*staged));
     }
     if (showOpened(result)) {
         showTitle("received from the Orvix");
@@ -173,7 +176,7 @@ void MainWindow::openReceived(const std::shared_ptr<StagedFiles>& staged,
 
 void MainWindow::sendToOrvix() {
     if (!link_->busy()) {
-        link_->send(workspace_.files());
+        link_->send(document_.workspace().files());
     }
 }
 
@@ -195,6 +198,7 @@ void MainWindow::buildMenus() {
     reference_->addMenuEntries(*file);
     file->addSeparator();
     recentMenu_ = file->addMenu("&Recent Folders");
+    recentMenu_->setObjectName("recentMenu");
     connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::fillRecentMenu);
     fillRecentMenu();
     connect(file->addAction("Open &Backup Folder"), &QAction::triggered, this, [this] {
@@ -212,7 +216,9 @@ void MainWindow::buildMenus() {
     connect(menuBar()->addAction("&Organize List"), &QAction::triggered, this,
             [this] { selectTab(0); });
     receive_ = menuBar()->addAction("&Receive Files from Orvix");
+    receive_->setObjectName("receiveAction");
     send_ = menuBar()->addAction("&Send Files to Orvix");
+    send_->setObjectName("sendAction");
     connect(receive_, &QAction::triggered, this, &MainWindow::receiveFromOrvix);
     connect(send_, &QAction::triggered, this, &MainWindow::sendToOrvix);
     connect(menuBar()->addAction("Organize Sat && &TP"), &QAction::triggered, this,
@@ -227,18 +233,29 @@ void MainWindow::buildMenus() {
 void MainWindow::buildEditMenu() {
     QMenu* edit = menuBar()->addMenu("&Edit");
     undo_ = edit->addAction("Undo");
+    undo_->setObjectName("undoAction");
     undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     redo_ = edit->addAction("Redo");
+    redo_->setObjectName("redoAction");
     redo_->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     connect(undo_, &QAction::triggered, this, [this] { undoOrRedo(true); });
     connect(redo_, &QAction::triggered, this, [this] { undoOrRedo(false); });
-    connect(edit, &QMenu::aboutToShow, this, &MainWindow::refreshEditActions);
     refreshEditActions();
 }
 
+void MainWindow::showChange(const Change& change) {
+    refreshEditActions();
+    if (change.databaseReplaced) {
+        detailsTip_->reset();
+    }
+    if (change.databaseReplaced || change.servicesRebuilt) {
+        status_->setTotalServices(static_cast<int>(document_.workspace().services().size()));
+    }
+}
+
 void MainWindow::refreshEditActions() {
-    const EditHistory& history = workspace_.history();
+    const EditHistory& history = document_.workspace().history();
     undo_->setEnabled(history.canUndo());
     redo_->setEnabled(history.canRedo());
     undo_->setText(history.canUndo()
@@ -247,19 +264,15 @@ void MainWindow::refreshEditActions() {
     redo_->setText(history.canRedo()
                        ? QString("Redo %1").arg(QString::fromStdString(history.redoName()))
                        : QString("Redo"));
-    setWindowModified(workspace_.modified());
+    setWindowModified(document_.workspace().modified());
 }
 
 void MainWindow::undoOrRedo(bool undo) {
-    const auto effect = undo ? workspace_.undo() : workspace_.redo();
-    if (effect) {
-        organizeList_->stepApplied(*effect);
-        organizeSat_->stepApplied(*effect);
+    if (const auto change = undo ? document_.undo() : document_.redo()) {
         status_->showNote(QString("%1 %2").arg(undo ? "Undone:" : "Redone:",
-                                               QString::fromStdString(effect->name)),
+                                               QString::fromStdString(change->name)),
                           4000);
     }
-    refreshEditActions();
 }
 
 void MainWindow::selectTab(int index) {
@@ -338,7 +351,7 @@ bool MainWindow::openFolder(const std::filesystem::path& folder) {
     OpenResult result;
     {
         const BusyCursor busy;
-        result = workspace_.openFolder(folder);
+        result = document_.openFolder(folder);
     }
     if (!showOpened(result)) {
         return false;
@@ -348,7 +361,7 @@ bool MainWindow::openFolder(const std::filesystem::path& folder) {
 }
 
 bool MainWindow::saveFiles() {
-    if (!workspace_.channelLoaded()) {
+    if (!document_.workspace().channelLoaded()) {
         return false;
     }
     const auto folder = dialogs_.chooseSaveFolder(startFolder());
@@ -362,7 +375,6 @@ bool MainWindow::saveToFolder(const std::filesystem::path& folder) {
     if (!saveWithPolicy(SaveScope::AllFiles, folder)) {
         return false;
     }
-    refreshEditActions();
     folderShown(folder);
     return true;
 }
@@ -372,7 +384,7 @@ bool MainWindow::saveWithPolicy(SaveScope scope, const std::filesystem::path& fo
     SaveResult result;
     {
         const BusyCursor busy;
-        result = saveFolder(workspace_, scope, folder, options, dialogs_);
+        result = document_.save(scope, folder, options, dialogs_);
     }
     tellNote(result.note);
     if (result.problem) {
@@ -398,7 +410,7 @@ bool MainWindow::saveWithPolicy(SaveScope scope, const std::filesystem::path& fo
 }
 
 bool MainWindow::settleUnsavedEdits(const QString& beforeWhat) {
-    if (!workspace_.modified()) {
+    if (!document_.workspace().modified()) {
         return true;
     }
     switch (dialogs_.askUnsavedChanges(beforeWhat)) {
@@ -425,17 +437,11 @@ void MainWindow::openSatelliteFiles() {
     OpenResult result;
     {
         const BusyCursor busy;
-        result = workspace_.loadSatelliteFiles(*antenna, *dvbs);
+        result = document_.loadSatelliteFiles(*antenna, *dvbs);
     }
     tellNote(result.note);
     if (result.status == OpenResult::Status::Refused) {
         dialogs_.tell(result.problem->notice());
-        return;
-    }
-    if (result.opened()) {
-        organizeSat_->workspaceReplaced();
-        organizeList_->bouquets()->refresh();
-        refreshEditActions();
     }
 }
 
@@ -454,10 +460,6 @@ bool MainWindow::showOpened(const OpenResult& result) {
     if (!result.opened()) {
         return false;
     }
-    detailsTip_->reset();
-    organizeList_->workspaceReplaced();
-    organizeSat_->workspaceReplaced();
-    refreshEditActions();
     if (result.keptFromBefore) {
         status_->showNote(QString::fromStdString(*result.keptFromBefore), 20000);
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workspace/workspace.h"
+#include "document/document.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -30,14 +30,15 @@ class UserDialogs;
 
 inline constexpr const char* windowCaption = "Tavrino v.0.9.2880";
 
-// Owns the workspace and assembles the tabs, menus and status bar; the tabs do the work.
+// Owns the document and assembles the tabs, menus and status bar; the tabs do the work. Every
+// step that closes in the document reaches the window once, as changed().
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    Workspace& workspace() { return workspace_; }
+    Document& document() { return document_; }
     const QString& dataFolder() const { return dataFolder_; }
     OrganizeListTab* organizeListTab() const { return organizeList_; }
     OrganizeSatTab* organizeSatTab() const { return organizeSat_; }
@@ -51,6 +52,8 @@ public:
     QAction* undoAction() const { return undo_; }
     QAction* redoAction() const { return redo_; }
     widgets::CTooltip& tooltip() { return *tooltip_; }
+    QMenu* recentMenu() const { return recentMenu_; }
+    ReferenceActions* referenceActions() const { return reference_; }
 
     // "Open Files" and "Save Files": ask for the place, then open or save there.
     void openFiles();
@@ -60,8 +63,6 @@ public:
     void openFilesFrom(const QString& folder);
     // Opens a folder picked from "Recent Folders", asking about unsaved edits first.
     void openRecent(const QString& folder);
-    QMenu* recentMenu() const { return recentMenu_; }
-    ReferenceActions* referenceActions() const { return reference_; }
     bool saveFiles();
     // The same without the dialogs.
     bool openFolder(const std::filesystem::path& folder);
@@ -71,6 +72,11 @@ public:
     void receiveFromOrvix();
     void sendToOrvix();
 
+signals:
+    // What a step changed (an edit, undo, redo, open or save): the tabs, their models, Undo and
+    // Redo, the title's modified marker and the status counters follow it.
+    void changed(const tavrino::Change& change);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -78,7 +84,9 @@ private:
     void buildMenus();
     void buildEditMenu();
     void fillRecentMenu();
-    // Undo and redo name the step they would take, and are off when there is none.
+    // Undo and redo name the step they would take, and are off when there is none; the title
+    // marks unsaved edits; the counters count.
+    void showChange(const Change& change);
     void refreshEditActions();
     void undoOrRedo(bool undo);
     void showAbout();
@@ -111,8 +119,8 @@ private:
     UserDialogs& dialogs_;
     QString dataFolder_;
     QString lastFolder_; // opened or saved last; empty before any
-    Workspace workspace_;
-    std::unique_ptr<widgets::CTooltip> tooltip_;
+    Document document_;
+    widgets::CTooltip* tooltip_;
     std::unique_ptr<DetailsTip> detailsTip_;
     ProfileBook* profiles_;
     QTabWidget* tabs_;

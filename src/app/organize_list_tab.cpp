@@ -10,7 +10,6 @@
 #include "app/service_list_view.h"
 #include "app/service_model.h"
 #include "app/user_dialogs.h"
-#include "services/flag_edit.h"
 #include "services/service_details.h"
 
 #include <QAction>
@@ -35,19 +34,21 @@ const char* const allTypes = "- All Types -";
 
 } // namespace
 
-OrganizeListTab::OrganizeListTab(Workspace& workspace, UserDialogs& dialogs, DetailsTip& tip,
+OrganizeListTab::OrganizeListTab(Document& document, UserDialogs& dialogs, DetailsTip& tip,
                                  ProfileBook& profiles, QWidget* parent)
-    : QWidget(parent), workspace_(workspace), tip_(tip),
-      serviceModel_(new ServiceModel(workspace, this)), serviceView_(new ServiceListView(this)),
-      satelliteFilter_(new QComboBox(this)), typeFilter_(new QComboBox(this)),
-      searchBox_(new QLineEdit(this)), openButton_(new QPushButton("Open Files", this)),
+    : QWidget(parent), document_(document), tip_(tip),
+      serviceModel_(new ServiceModel(document.workspace(), this)),
+      serviceView_(new ServiceListView(this)), satelliteFilter_(new QComboBox(this)),
+      typeFilter_(new QComboBox(this)), searchBox_(new QLineEdit(this)),
+      openButton_(new QPushButton("Open Files", this)),
       saveButton_(new QPushButton("Save Files", this)),
       clipboardButton_(new QPushButton("Clipboard", this)),
       receiveButton_(new QPushButton("Receive from Orvix", this)),
       sendButton_(new QPushButton("Send to Orvix", this)),
       profilePicker_(new ProfilePicker(profiles, this)), splitter_(new QSplitter(this)),
-      bouquets_(new BouquetPanel(workspace, dialogs, tip, this)),
-      editDialog_(new ServiceEditDialog(workspace, dialogs, this)) {
+      bouquets_(new BouquetPanel(document, dialogs, tip, this)),
+      editDialog_(new ServiceEditDialog(document, dialogs, this)) {
+    setObjectName("organizeListTab");
     serviceView_->setModel(serviceModel_);
 
     satelliteFilter_->setObjectName("satelliteFilter");
@@ -61,6 +62,9 @@ OrganizeListTab::OrganizeListTab(Workspace& workspace, UserDialogs& dialogs, Det
     searchBox_->setPlaceholderText("Service name");
     searchBox_->setClearButtonEnabled(true);
     clipboardButton_->setToolTip("Copy the rows after the selected service to the clipboard");
+    openButton_->setObjectName("openButton");
+    saveButton_->setObjectName("saveButton");
+    clipboardButton_->setObjectName("clipboardButton");
     receiveButton_->setObjectName("receiveButton");
     sendButton_->setObjectName("sendButton");
 
@@ -140,10 +144,33 @@ OrganizeListTab::OrganizeListTab(Workspace& workspace, UserDialogs& dialogs, Det
             &OrganizeListTab::bouquetCountChanged);
     connect(bouquets_, &BouquetPanel::itemCountChanged, this, &OrganizeListTab::itemCountChanged);
     connect(bouquets_, &BouquetPanel::locateRequested, this, &OrganizeListTab::locateService);
-    connect(bouquets_, &BouquetPanel::edited, this, &OrganizeListTab::edited);
 }
 
-void OrganizeListTab::workspaceReplaced() {
+void OrganizeListTab::shareListWidths(int windowWidth) {
+    splitter_->setSizes({static_cast<int>(windowWidth / 2.038),
+                         static_cast<int>(windowWidth / 3.82264),
+                         static_cast<int>(windowWidth / 4.6682)});
+}
+
+void OrganizeListTab::showChange(const Change& change) {
+    editDialog_->closeIfStale();
+    if (change.kind == Change::Kind::Save) {
+        return;
+    }
+    if (change.databaseReplaced) {
+        databaseReplaced();
+        return;
+    }
+    if (change.servicesRebuilt) {
+        serviceModel_->reload();
+    } else if (!change.serviceRows.empty()) {
+        // An undo or redo selects what it put back; an edit leaves the selection to its caller.
+        showRowsChanged(change.serviceRows, change.undoOrRedo());
+    }
+    bouquets_->showChange(change);
+}
+
+void OrganizeListTab::databaseReplaced() {
     editDialog_->closeIfStale();
     loading_ = true;
     {
@@ -152,16 +179,15 @@ void OrganizeListTab::workspaceReplaced() {
     }
     satelliteFilter_->clear();
     satelliteFilter_->addItem(allSatellites);
-    for (const auto& name : workspace_.services().satelliteNames()) {
-        satelliteFilter_->addItem(QString::fromStdString(workspace_.codePage().toUtf8(name)));
+    for (const auto& name : workspace().services().satelliteNames()) {
+        satelliteFilter_->addItem(QString::fromStdString(workspace().codePage().toUtf8(name)));
     }
     satelliteFilter_->setCurrentIndex(0);
     typeFilter_->setCurrentIndex(0);
     serviceView_->horizontalHeader()->setSortIndicatorShown(false);
     loading_ = false;
     applyFilter();
-    emit totalServicesChanged(static_cast<int>(workspace_.view().size()));
-    bouquets_->workspaceReplaced();
+    bouquets_->databaseReplaced();
 }
 
 void OrganizeListTab::applyFilter() {
@@ -176,7 +202,7 @@ void OrganizeListTab::applyFilter() {
     if (typeFilter_->currentIndex() > 0) {
         filter.type = typeFilter_->currentIndex() == 1 ? TypeText::TV : TypeText::Radio;
     }
-    workspace_.view().applyFilter(workspace_.services(), filter);
+    document_.view().applyFilter(workspace().services(), filter);
     serviceView_->horizontalHeader()->setSortIndicatorShown(false);
     serviceModel_->reload();
     // A refilled list starts at its first row and first column.
@@ -185,22 +211,22 @@ void OrganizeListTab::applyFilter() {
 }
 
 void OrganizeListTab::sortByColumn(int column) {
-    if (workspace_.view().size() == 0) {
+    if (workspace().view().size() == 0) {
         return;
     }
     const BusyCursor busy;
     std::vector<std::uint32_t> selectedRows;
     for (const int p : serviceView_->selectedPositions()) {
-        selectedRows.push_back(workspace_.view().tableRow(static_cast<std::size_t>(p)));
+        selectedRows.push_back(workspace().view().tableRow(static_cast<std::size_t>(p)));
     }
-    const bool ascending = workspace_.view().sortByHeaderClick(workspace_.services(), column);
+    const bool ascending = document_.view().sortByHeaderClick(workspace().services(), column);
     serviceModel_->reload();
     auto* header = serviceView_->horizontalHeader();
     header->setSortIndicatorShown(true);
     header->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     // The selection follows its services to their new places.
     std::vector<int> positions;
-    for (const std::size_t p : workspace_.view().positionsOfTableRows(selectedRows)) {
+    for (const std::size_t p : workspace().view().positionsOfTableRows(selectedRows)) {
         positions.push_back(static_cast<int>(p));
     }
     serviceView_->selectPositions(positions);
@@ -210,7 +236,7 @@ void OrganizeListTab::sortByColumn(int column) {
 }
 
 void OrganizeListTab::searchByName(const QString& text) {
-    const auto found = workspace_.view().findByName(workspace_.services(), text.toStdString());
+    const auto found = workspace().view().findByName(workspace().services(), text.toStdString());
     if (!found) {
         return;
     }
@@ -219,47 +245,30 @@ void OrganizeListTab::searchByName(const QString& text) {
     serviceView_->scrollTo(serviceModel_->index(position, 0), QAbstractItemView::PositionAtTop);
 }
 
-void OrganizeListTab::changeFlag(std::uint8_t bit, bool set) {
-    const std::vector<int> positions = serviceView_->selectedPositions();
-    if (positions.empty()) {
+void OrganizeListTab::changeFlag(FlagCommand command) {
+    std::vector<std::uint32_t> rows;
+    for (const int p : serviceView_->selectedPositions()) {
+        rows.push_back(workspace().view().tableRow(static_cast<std::size_t>(p)));
+    }
+    if (rows.empty()) {
         return;
     }
-    std::vector<std::uint32_t> rows;
-    for (const int p : positions) {
-        rows.push_back(workspace_.view().tableRow(static_cast<std::size_t>(p)));
-    }
     editDialog_->reject(); // a flag command drops the dialog's edits
-    {
-        const auto step = workspace_.beginEdit(flagCommandName(bit, set, rows.size()));
-        ImageEditor editor = workspace_.channelEditor();
-        changeFlagBit(editor, workspace_.services(), rows, bit, set);
-    }
-    serviceModel_->rowsEdited(positions);
-    bouquets_->refresh(); // the bouquets show the same services
-    emit edited();
+    document_.changeFlags(rows, command);
 }
 
-void OrganizeListTab::stepApplied(const Change& effect) {
-    editDialog_->closeIfStale();
-    if (effect.servicesRebuilt) {
-        serviceModel_->reload();
-        emit totalServicesChanged(static_cast<int>(workspace_.services().size()));
-    } else if (!effect.serviceRows.empty()) {
-        showRowsChanged(effect.serviceRows);
-    }
-    bouquets_->stepApplied(effect.bouquetRecords);
-}
-
-// Repaints these rows and selects them, leaving the list where it is scrolled to.
-void OrganizeListTab::showRowsChanged(const std::vector<std::uint32_t>& tableRows) {
+// Repaints these rows, and selects them when `select`, leaving the list where it is scrolled to.
+void OrganizeListTab::showRowsChanged(const std::vector<std::uint32_t>& tableRows, bool select) {
     std::vector<int> positions;
-    for (const std::size_t p : workspace_.view().positionsOfTableRows(tableRows)) {
+    for (const std::size_t p : workspace().view().positionsOfTableRows(tableRows)) {
         positions.push_back(static_cast<int>(p));
     }
     serviceModel_->rowsEdited(positions);
-    const int scrolled = serviceView_->verticalScrollBar()->value();
-    serviceView_->selectPositions(positions);
-    serviceView_->verticalScrollBar()->setValue(scrolled);
+    if (select) {
+        const int scrolled = serviceView_->verticalScrollBar()->value();
+        serviceView_->selectPositions(positions);
+        serviceView_->verticalScrollBar()->setValue(scrolled);
+    }
 }
 
 void OrganizeListTab::editSelectedService() {
@@ -267,29 +276,27 @@ void OrganizeListTab::editSelectedService() {
     if (position < 0) {
         return;
     }
-    editDialog_->open(workspace_.view().tableRow(static_cast<std::size_t>(position)));
+    editDialog_->open(workspace().view().tableRow(static_cast<std::size_t>(position)));
 }
 
 void OrganizeListTab::serviceEdited(const ServiceEditResult& result) {
-    if (!result.written) {
+    if (!result.written || !result.tableRow) {
         return;
     }
-    showRowsChanged({*result.tableRow});
-    if (result.tableRow) { // the edited service stays the one selected
-        if (const auto p = workspace_.view().positionOfTableRow(*result.tableRow)) {
-            serviceView_->selectPositions({static_cast<int>(*p)});
-        }
+    // The edited service stays the one selected, the list where it was scrolled to.
+    if (const auto p = workspace().view().positionOfTableRow(*result.tableRow)) {
+        const int scrolled = serviceView_->verticalScrollBar()->value();
+        serviceView_->selectPositions({static_cast<int>(*p)});
+        serviceView_->verticalScrollBar()->setValue(scrolled);
     }
-    bouquets_->refresh(); // names and numbers shown in the bouquets may have changed
-    emit edited();
 }
 
 void OrganizeListTab::locateService(std::uint32_t tableRow) {
-    auto position = workspace_.view().positionOfTableRow(tableRow);
+    auto position = workspace().view().positionOfTableRow(tableRow);
     if (!position) {
         satelliteFilter_->setCurrentIndex(0);
         typeFilter_->setCurrentIndex(0);
-        position = workspace_.view().positionOfTableRow(tableRow);
+        position = workspace().view().positionOfTableRow(tableRow);
     }
     if (!position) {
         return;
@@ -305,23 +312,23 @@ void OrganizeListTab::copyToClipboard() {
     if (position < 0) {
         return;
     }
-    const std::string text =
-        clipboardText(workspace_.services(), workspace_.view(), static_cast<std::size_t>(position));
+    const std::string text = clipboardText(workspace().services(), workspace().view(),
+                                           static_cast<std::size_t>(position));
     if (text.empty()) { // whatever the clipboard holds stays there
         emit note("Nothing copied: no rows follow the selected service");
         return;
     }
     QApplication::clipboard()->setText(QString::fromStdString(text));
-    const std::size_t rows = std::min(clipboardRowLimit, workspace_.view().size() - 1 -
+    const std::size_t rows = std::min(clipboardRowLimit, workspace().view().size() - 1 -
                                                              static_cast<std::size_t>(position));
     emit note(QString("%1 %2 copied to the clipboard").arg(rows).arg(rows == 1 ? "row" : "rows"));
 }
 
 void OrganizeListTab::showServiceTip(int position) {
     tip_.hover(serviceView_->viewport(), position, [&] {
-        const std::uint32_t row = workspace_.view().tableRow(static_cast<std::size_t>(position));
+        const std::uint32_t row = workspace().view().tableRow(static_cast<std::size_t>(position));
         return DetailsTip::Content{
-            channelInfoTitle, QString::fromStdString(channelInfoText(workspace_.services(), row))};
+            channelInfoTitle, QString::fromStdString(channelInfoText(workspace().services(), row))};
     });
 }
 
@@ -332,8 +339,7 @@ void OrganizeListTab::setTransferEnabled(bool enabled) {
 
 void OrganizeListTab::setListColor(const QColor& color) {
     serviceModel_->setTextColor(color);
-    bouquets_->contentsModel()->setTextColor(color);
-    bouquets_->listModel()->setTextColor(color);
+    bouquets_->setTextColor(color);
 }
 
 } // namespace tavrino::app

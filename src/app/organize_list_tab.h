@@ -1,7 +1,6 @@
 #pragma once
 
-#include "workspace/service_edit.h"
-#include "workspace/workspace.h"
+#include "document/document.h"
 
 #include <QWidget>
 
@@ -25,13 +24,14 @@ class UserDialogs;
 class OrganizeListTab : public QWidget {
     Q_OBJECT
 public:
-    OrganizeListTab(Workspace& workspace, UserDialogs& dialogs, DetailsTip& tip,
+    OrganizeListTab(Document& document, UserDialogs& dialogs, DetailsTip& tip,
                     ProfileBook& profiles, QWidget* parent = nullptr);
 
-    // A new database was opened: rebuild the filter lists and show every service.
-    void workspaceReplaced();
-    // An undo or redo put bytes back: show them, keeping filter, order and scroll position.
-    void stepApplied(const Change& effect);
+    // Shows what a step changed: new files rebuild the filter lists and show every service;
+    // an edit, undo or redo keeps filter, order and scroll position.
+    void showChange(const Change& change);
+    // The three lists share `windowWidth` as the window's first layout does.
+    void shareListWidths(int windowWidth);
 
     ServiceListView* serviceView() const { return serviceView_; }
     ServiceModel* serviceModel() const { return serviceModel_; }
@@ -44,11 +44,10 @@ public:
     QPushButton* receiveButton() const { return receiveButton_; }
     QPushButton* sendButton() const { return sendButton_; }
     ProfilePicker* profilePicker() const { return profilePicker_; }
-    QSplitter* listSplitter() const { return splitter_; }
     BouquetPanel* bouquets() const { return bouquets_; }
     ServiceEditDialog* editDialog() const { return editDialog_; }
 
-    void changeFlag(std::uint8_t bit, bool set);
+    void changeFlag(FlagCommand command);
     void copyToClipboard();
     // Selects a service in the list, widening the filters when they hide it.
     void locateService(std::uint32_t tableRow);
@@ -62,22 +61,22 @@ signals:
     void saveRequested();
     void receiveRequested();
     void sendRequested();
-    void totalServicesChanged(int total);
     void bouquetCountChanged(int count);
     void itemCountChanged(int count);
-    void edited();                  // something was written into the images
     void note(const QString& text); // for the status bar
 
 private:
+    const Workspace& workspace() const { return document_.workspace(); }
+    void databaseReplaced();
     void applyFilter();
     void sortByColumn(int column);
     void searchByName(const QString& text);
     void showServiceTip(int position);
     void editSelectedService();
     void serviceEdited(const ServiceEditResult& result);
-    void showRowsChanged(const std::vector<std::uint32_t>& tableRows);
+    void showRowsChanged(const std::vector<std::uint32_t>& tableRows, bool select);
 
-    Workspace& workspace_;
+    Document& document_;
     DetailsTip& tip_;
     ServiceModel* serviceModel_;
     ServiceListView* serviceView_;

@@ -1,14 +1,9 @@
 #include "app/reference_actions.h"
 
 #include "app/apply_preview_dialog.h"
-#include "app/bouquet_panel.h"
 #include "app/busy_cursor.h"
-#include "app/main_window.h"
-#include "app/organize_list_tab.h"
 #include "app/screen_fit.h"
-#include "app/status_panels.h"
 #include "app/user_dialogs.h"
-#include "reference/bouquet_apply.h"
 #include "services/service_csv.h"
 
 #include <QDir>
@@ -23,8 +18,10 @@ QString pathText(const std::filesystem::path& path) {
 
 } // namespace
 
-ReferenceActions::ReferenceActions(MainWindow& window, UserDialogs& dialogs)
-    : QObject(&window), window_(window), dialogs_(dialogs) {}
+ReferenceActions::ReferenceActions(Document& document, UserDialogs& dialogs, QWidget* window)
+    : QObject(window), document_(document), dialogs_(dialogs), window_(window) {
+    setObjectName("referenceActions");
+}
 
 ApplyPreviewDialog* ReferenceActions::preview() const {
     return preview_;
@@ -40,7 +37,7 @@ void ReferenceActions::addMenuEntries(QMenu& file) {
 }
 
 QString ReferenceActions::startFolder() const {
-    return lastFolder_.isEmpty() ? window_.startFolder() : lastFolder_;
+    return lastFolder_.isEmpty() && windowFolder_ ? windowFolder_() : lastFolder_;
 }
 
 void ReferenceActions::remember(const std::filesystem::path& file) {
@@ -48,7 +45,7 @@ void ReferenceActions::remember(const std::filesystem::path& file) {
 }
 
 void ReferenceActions::exportBouquets() {
-    Workspace& ws = window_.workspace();
+    const Workspace& ws = document_.workspace();
     if (!ws.channelLoaded()) {
         return;
     }
@@ -64,14 +61,13 @@ void ReferenceActions::exportBouquets() {
         dialogs_.tell(problem.notice());
         return;
     }
-    window_.statusPanels()->showNote(QString("%1 bouquets exported to %2")
-                                         .arg(ws.files().bouquets.rows.size())
-                                         .arg(pathText(*path)),
-                                     8000);
+    emit note(QString("%1 bouquets exported to %2")
+                  .arg(ws.files().bouquets.rows.size())
+                  .arg(pathText(*path)));
 }
 
 void ReferenceActions::exportServiceList() {
-    Workspace& ws = window_.workspace();
+    const Workspace& ws = document_.workspace();
     if (!ws.channelLoaded()) {
         return;
     }
@@ -87,12 +83,11 @@ void ReferenceActions::exportServiceList() {
         dialogs_.tell(problem.notice());
         return;
     }
-    window_.statusPanels()->showNote(
-        QString("%1 services exported to %2").arg(ws.view().size()).arg(pathText(*path)), 8000);
+    emit note(QString("%1 services exported to %2").arg(ws.view().size()).arg(pathText(*path)));
 }
 
 void ReferenceActions::applyBouquets() {
-    Workspace& ws = window_.workspace();
+    const Workspace& ws = document_.workspace();
     if (!ws.channelLoaded() || preview_ != nullptr) {
         return;
     }
@@ -108,13 +103,12 @@ void ReferenceActions::applyBouquets() {
         dialogs_.tell(problem.notice());
         return;
     }
-    BouquetEditor& editor = window_.organizeListTab()->bouquets()->editor();
-    const auto planner = [&ws, &editor, list](bool replaceAll) {
+    const auto planner = [this, list](bool replaceAll) {
         const BusyCursor busy;
-        return planApply(ws, editor, *list, replaceAll);
+        return document_.planApply(*list, replaceAll);
     };
-    preview_ = new ApplyPreviewDialog(QString::fromStdString(path->filename().string()), planner,
-                                      &window_);
+    preview_ =
+        new ApplyPreviewDialog(QString::fromStdString(path->filename().string()), planner, window_);
     preview_->setAttribute(Qt::WA_DeleteOnClose);
     const EditMark shownAt = ws.mark();
     connect(preview_, &QDialog::accepted, this, [this, shownAt] { apply(shownAt); });
@@ -123,39 +117,30 @@ void ReferenceActions::applyBouquets() {
 }
 
 void ReferenceActions::apply(const EditMark& shownAt) {
-    Workspace& ws = window_.workspace();
-    const EditMark now = ws.mark();
+    const EditMark now = document_.workspace().mark();
     if (preview_ == nullptr || now.generation != shownAt.generation || now.step != shownAt.step) {
         dialogs_.tell(limitNotice("The bouquets changed since the preview was made; nothing was "
                                   "applied !!!"));
         return;
     }
     const ApplyPlan& plan = preview_->plan();
-    BouquetEditor& editor = window_.organizeListTab()->bouquets()->editor();
     std::vector<int> written;
     {
         const BusyCursor busy;
-        written = applyPlan(ws, editor, plan);
+        written = document_.applyPlan(plan);
     }
     if (written.empty()) {
-        window_.statusPanels()->showNote("The bouquets already stand as the list says", 8000);
+        emit note("The bouquets already stand as the list says");
         return;
     }
-    Change effect;
-    effect.name = applyStepName;
-    effect.bouquetRecords = written;
-    window_.organizeListTab()->stepApplied(effect);
-    emit edited();
     int notFound = 0;
     for (const BouquetOutcome& b : plan.bouquets) {
         notFound += b.notFound;
     }
     // Nothing is on disk yet: the list has changed, and Save Files writes it.
-    window_.statusPanels()->showNote(
-        QString("Bouquets applied in the list: %1 changed, %2 rows not found; not saved yet")
-            .arg(written.size())
-            .arg(notFound),
-        8000);
+    emit note(QString("Bouquets applied in the list: %1 changed, %2 rows not found; not saved yet")
+                  .arg(written.size())
+                  .arg(notFound));
 }
 
 } // namespace tavrino::app

@@ -1,19 +1,20 @@
 #pragma once
 
-#include "database/edit_history.h"
+#include "document/document.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 class QMenu;
+class QWidget;
 
 namespace tavrino::app {
 
 class ApplyPreviewDialog;
-class MainWindow;
 class UserDialogs;
 
 // File menu "Export Bouquets...", "Apply Bouquets..." and "Export Service List...": reference
@@ -21,17 +22,19 @@ class UserDialogs;
 class ReferenceActions : public QObject {
     Q_OBJECT
 public:
-    ReferenceActions(MainWindow& window, UserDialogs& dialogs);
+    ReferenceActions(Document& document, UserDialogs& dialogs, QWidget* window);
 
     void addMenuEntries(QMenu& file);
     void exportBouquets();
     // Reads a list and shows what applying it would do; "Apply" carries it out.
     void applyBouquets();
     void exportServiceList();
+    // Where the file dialogs start before a CSV file was chosen.
+    void setStartFolder(std::function<QString()> folder) { windowFolder_ = std::move(folder); }
     ApplyPreviewDialog* preview() const; // the preview on screen, if any
 
 signals:
-    void edited(); // something was written into the images
+    void note(const QString& text); // for the status bar
 
 private:
     void apply(const EditMark& shownAt);
@@ -39,8 +42,10 @@ private:
     QString startFolder() const;
     void remember(const std::filesystem::path& file);
 
-    MainWindow& window_;
+    Document& document_;
     UserDialogs& dialogs_;
+    QWidget* window_;
+    std::function<QString()> windowFolder_;
     QPointer<ApplyPreviewDialog> preview_;
     QString lastFolder_;
 };

@@ -28,10 +28,13 @@ ServiceListView::ServiceListView(QWidget* parent) : TableViewBase(parent) {
     // Enter opens the dialog too (and a double click, see the tab).
     edit_ = addMenuAction("Edit", QKeySequence(Qt::Key_Return));
     edit_->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-    connect(lock_, &QAction::triggered, this, [this] { emit flagCommand(flagLocked, true); });
-    connect(unlock_, &QAction::triggered, this, [this] { emit flagCommand(flagLocked, false); });
-    connect(insertHd_, &QAction::triggered, this, [this] { emit flagCommand(flagHd, true); });
-    connect(removeHd_, &QAction::triggered, this, [this] { emit flagCommand(flagHd, false); });
+    const std::pair<QAction*, FlagCommand> commands[] = {{lock_, FlagCommand::Lock},
+                                                         {unlock_, FlagCommand::Unlock},
+                                                         {insertHd_, FlagCommand::InsertHd},
+                                                         {removeHd_, FlagCommand::RemoveHd}};
+    for (const auto& [action, command] : commands) {
+        connect(action, &QAction::triggered, this, [this, command] { emit flagCommand(command); });
+    }
 }
 
 void ServiceListView::setModel(QAbstractItemModel* model) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/table_view_base.h"
+#include "services/flag_edit.h"
 
 #include <cstdint>
 
@@ -23,7 +24,7 @@ public:
 
 signals:
     void headerClicked(int column);
-    void flagCommand(std::uint8_t bit, bool set);
+    void flagCommand(tavrino::FlagCommand command);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;

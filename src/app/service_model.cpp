@@ -10,7 +10,7 @@
 
 namespace tavrino::app {
 
-ServiceModel::ServiceModel(Workspace& workspace, QObject* parent)
+ServiceModel::ServiceModel(const Workspace& workspace, QObject* parent)
     : QAbstractTableModel(parent), workspace_(workspace) {}
 
 int ServiceModel::rowCount(const QModelIndex& parent) const {

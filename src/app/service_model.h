@@ -14,7 +14,7 @@ inline constexpr const char* serviceMimeType = "application/x-tavrino-services";
 class ServiceModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit ServiceModel(Workspace& workspace, QObject* parent = nullptr);
+    explicit ServiceModel(const Workspace& workspace, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -31,7 +31,7 @@ public:
     void setTextColor(const QColor& color);
 
 private:
-    Workspace& workspace_;
+    const Workspace& workspace_;
     QColor textColor_;
 };
 

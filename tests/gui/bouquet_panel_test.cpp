@@ -416,14 +416,14 @@ private slots:
         open(3);
         const std::string longName(98, 'N');
         {
-            ImageEditor edit = window_->workspace().channelEditor();
+            Workspace& ws = window_->document().workspace();
+            const auto step = ws.beginEdit("Long Name");
+            ImageEditor edit = ws.channelEditor();
             edit.writeNumber(ch::bouquets + ch::nameRecordLength, 2, 98);
             edit.writeBytes(ch::bouquets + ch::nameRecordName,
                             {reinterpret_cast<const std::uint8_t*>(longName.data()), 98});
         }
-        window_->workspace().refreshBouquets();
-        panel().refresh();
-        const Bytes& image = window_->workspace().channelBytes();
+        const Bytes& image = window_->document().workspace().channelBytes();
         const Bytes record(image.begin() + ch::bouquets, image.begin() + ch::bouquets + 104);
         dialogs_->yesNoAnswers = {true};
         clickRow(list(), 0);
@@ -474,9 +474,9 @@ private slots:
         const auto selected = services().selectedPositions();
         QCOMPARE(selected.size(), std::size_t{1});
         const auto row =
-            window_->workspace().view().tableRow(static_cast<std::size_t>(selected[0]));
-        QCOMPARE(window_->workspace().services().row(row).record.flag, item.link);
-        QCOMPARE(window_->workspace().services().row(row).record.sid, item.sid);
+            window_->document().workspace().view().tableRow(static_cast<std::size_t>(selected[0]));
+        QCOMPARE(window_->document().workspace().services().row(row).record.flag, item.link);
+        QCOMPARE(window_->document().workspace().services().row(row).record.sid, item.sid);
         QVERIFY(services().hasFocus());
     }
 

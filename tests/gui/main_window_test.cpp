@@ -135,8 +135,10 @@ private slots:
         QCOMPARE(window().statusPanels()->panelText(3), QString("Total Services : 600"));
         QCOMPARE(window().statusPanels()->panelText(5), QString("Bouquets : 6"));
         QCOMPARE(tab().satelliteFilter()->itemText(0), QString("- All Satellites -"));
-        QCOMPARE(tab().satelliteFilter()->count(),
-                 static_cast<int>(window().workspace().services().satelliteNames().size()) + 1);
+        QCOMPARE(
+            tab().satelliteFilter()->count(),
+            static_cast<int>(window().document().workspace().services().satelliteNames().size()) +
+                1);
         QCOMPARE(tab().typeFilter()->itemText(2), QString("Radio"));
         QVERIFY(view().isColumnHidden(colLokacija));
         QVERIFY(!view().isColumnHidden(colTxt));
@@ -151,7 +153,7 @@ private slots:
     void aCancelledDialogDoesNothing() {
         dialogs_->nextChannelFile.reset();
         window().openFiles();
-        QVERIFY(!window().workspace().channelLoaded());
+        QVERIFY(!window().document().workspace().channelLoaded());
         QVERIFY(!window().saveFiles());
     }
 
@@ -232,7 +234,7 @@ private slots:
         const std::uint32_t other = cell(window(), 4, colLokacija).toUInt();
         view().lockAction()->trigger();
         for (const std::uint32_t at : {offset, other}) {
-            QVERIFY(window().workspace().channelBytes()[at + 184] & 2);
+            QVERIFY(window().document().workspace().channelBytes()[at + 184] & 2);
         }
         QVERIFY(cell(window(), 2, colHdFlag).toInt() & 2);
         QCOMPARE(view().selectedPositions(), (std::vector<int>{2, 4}));
@@ -240,13 +242,13 @@ private slots:
         view().insertHdAction()->trigger();
         view().unlockAction()->trigger();
         QCOMPARE(cell(window(), 2, colHdFlag).toInt() & 0x7F,
-                 (window().workspace().channelBytes()[offset + 184] & 0x7F));
-        QVERIFY(window().workspace().modified());
+                 (window().document().workspace().channelBytes()[offset + 184] & 0x7F));
+        QVERIFY(window().document().workspace().modified());
         test::TempDir out;
         QVERIFY(window().saveToFolder(out.path()));
         const Bytes saved = test::readFile(out / "all_channel.dat");
         QCOMPARE(static_cast<int>(saved[offset + 184] & 0x42), 0x40);
-        QVERIFY(!window().workspace().modified());
+        QVERIFY(!window().document().workspace().modified());
     }
 
     void hoveringARowShowsItsChannelInfo() {
@@ -256,10 +258,10 @@ private slots:
         const QRect rect = view().visualRect(tab().serviceModel()->index(3, 0));
         QTest::mouseMove(view().viewport(), rect.center());
         QApplication::processEvents();
-        const std::uint32_t row = window().workspace().view().tableRow(3);
+        const std::uint32_t row = window().document().workspace().view().tableRow(3);
         QCOMPARE(window().tooltip().Title(), QString("Channel Info"));
         QCOMPARE(window().tooltip().TipText().toStdString(),
-                 channelInfoText(window().workspace().services(), row));
+                 channelInfoText(window().document().workspace().services(), row));
         QVERIFY(window().tooltip().exists());
     }
 
@@ -278,8 +280,9 @@ private slots:
                  QString("Nothing copied: no rows follow the selected service"));
         test::clickRow(view(), 595);
         QTest::mouseClick(tab().clipboardButton(), Qt::LeftButton);
-        const QString expected = QString::fromStdString(
-            clipboardText(window().workspace().services(), window().workspace().view(), 595));
+        const QString expected =
+            QString::fromStdString(clipboardText(window().document().workspace().services(),
+                                                 window().document().workspace().view(), 595));
         QCOMPARE(QApplication::clipboard()->text(), expected);
         QCOMPARE(expected.count("\r\n"), 4);
         QCOMPARE(window().statusPanels()->note(), QString("4 rows copied to the clipboard"));
@@ -367,7 +370,7 @@ private slots:
         window().show();
         test::clickRow(view(), 0);
         view().lockAction()->trigger();
-        const Bytes edited = window().workspace().channelBytes();
+        const Bytes edited = window().document().workspace().channelBytes();
         test::TempDir other;
         test::writeSample(other.path(), {.services = 50, .satellites = 2, .bouquets = 1});
         dialogs_->nextChannelFile = other / "all_channel.dat";
@@ -376,18 +379,18 @@ private slots:
         tab().openButton()->click();
         QCOMPARE(dialogs_->unsavedQuestions, 1);
         QCOMPARE(dialogs_->unsavedMoments.back(), QString("opening other files"));
-        QVERIFY(window().workspace().channelBytes() == edited);
-        QVERIFY(window().workspace().modified());
+        QVERIFY(window().document().workspace().channelBytes() == edited);
+        QVERIFY(window().document().workspace().modified());
 
         dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Save;
         dialogs_->nextSaveFolder.reset(); // the save dialog is cancelled: nothing is opened
         window().menuBar()->actions().first()->menu()->actions().first()->trigger();
-        QVERIFY(window().workspace().channelBytes() == edited);
+        QVERIFY(window().document().workspace().channelBytes() == edited);
 
         dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
         tab().openButton()->click();
         QCOMPARE(tab().serviceModel()->rowCount(), 50);
-        QVERIFY(!window().workspace().modified());
+        QVERIFY(!window().document().workspace().modified());
     }
 
     // A refilled list starts at its first row and first column.
@@ -429,10 +432,10 @@ private slots:
         test::clickRow(view(), 3, Qt::ShiftModifier);
         view().lockAction()->trigger();
         QCOMPARE(window().undoAction()->text(), QString("Undo LOCK 2 Services"));
-        QVERIFY(window().workspace().modified());
+        QVERIFY(window().document().workspace().modified());
         test::clickRow(view(), 9);
         QTest::keyClick(&view(), Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(!window().workspace().modified());
+        QVERIFY(!window().document().workspace().modified());
         QCOMPARE(window().redoAction()->text(), QString("Redo LOCK 2 Services"));
         QCOMPARE(tab().typeFilter()->currentIndex(), 1);
         QCOMPARE(cell(window(), 0, colService), firstBefore); // filter and order stay
@@ -440,7 +443,7 @@ private slots:
         QVERIFY(!(cell(window(), 2, colHdFlag).toInt() & 2));
         QTest::keyClick(&view(), Qt::Key_Y, Qt::ControlModifier);
         QVERIFY(cell(window(), 2, colHdFlag).toInt() & 2);
-        QVERIFY(window().workspace().modified());
+        QVERIFY(window().document().workspace().modified());
     }
 
     void savingOverFilesChangedOnDiskAsksFirstAndBacksUp() {

@@ -88,13 +88,13 @@ private slots:
     void bothListsChooseTheSameSatellite() {
         clickItem(tab().antennaList(), 1);
         QCOMPARE(tab().satelliteList()->currentRow(), 1);
-        const SatelliteForm shown = satelliteForm(window_->workspace(), 1);
+        const SatelliteForm shown = satelliteForm(window_->document().workspace(), 1);
         QCOMPARE(satellite().box(satellite_captions::name)->text(),
                  QString::fromStdString(shown.name));
         clickItem(tab().satelliteList(), 2);
         QCOMPARE(tab().antennaList()->currentRow(), 2);
         QCOMPARE(transponders().list()->count(),
-                 static_cast<int>(transponderLines(window_->workspace(), 2).size()));
+                 static_cast<int>(transponderLines(window_->document().workspace(), 2).size()));
     }
 
     void controlRulesFollowTheLists() {
@@ -115,20 +115,20 @@ private slots:
 
     void updateWithNothingChangedWritesNothing() {
         clickItem(tab().satelliteList(), 1);
-        const Bytes dvbs = window_->workspace().files().satelliteFiles.dvbs.bytes;
-        const Bytes antenna = window_->workspace().files().satelliteFiles.antenna.bytes;
+        const Bytes dvbs = window_->document().workspace().files().satelliteFiles.dvbs.bytes;
+        const Bytes antenna = window_->document().workspace().files().satelliteFiles.antenna.bytes;
         QTest::mouseClick(satellite().updateButton(), Qt::LeftButton);
         clickItem(transponders().list(), 0);
         QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
-        QVERIFY(window_->workspace().files().satelliteFiles.dvbs.bytes == dvbs);
-        QVERIFY(window_->workspace().files().satelliteFiles.antenna.bytes == antenna);
-        QVERIFY(!window_->workspace().modified());
+        QVERIFY(window_->document().workspace().files().satelliteFiles.dvbs.bytes == dvbs);
+        QVERIFY(window_->document().workspace().files().satelliteFiles.antenna.bytes == antenna);
+        QVERIFY(!window_->document().workspace().modified());
     }
 
     void transpondersAreAddedUpdatedAndDeletedAndUndone() {
         clickItem(tab().satelliteList(), 0);
         const int before = transponders().list()->count();
-        const Bytes original = window_->workspace().files().satelliteFiles.dvbs.bytes;
+        const Bytes original = window_->document().workspace().files().satelliteFiles.dvbs.bytes;
         type(transponders().box(tc::frequency), "11778");
         type(transponders().box(tc::symbolRate), "27500");
         QTest::mouseClick(transponders().addButton(), Qt::LeftButton);
@@ -137,22 +137,23 @@ private slots:
         QCOMPARE(transponders().box(tc::frequency)->text(), QString("11778"));
         type(transponders().box(tc::nid), "99");
         QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
-        QCOMPARE(transponderForm(window_->workspace(), 0, before).nid, std::string("99"));
+        QCOMPARE(transponderForm(window_->document().workspace(), 0, before).nid,
+                 std::string("99"));
         QTest::mouseClick(transponders().deleteButton(), Qt::LeftButton);
         QCOMPARE(transponders().list()->count(), before);
         for (int i = 0; i < 3; ++i) {
             window_->undoAction()->trigger();
         }
-        QVERIFY(window_->workspace().files().satelliteFiles.dvbs.bytes == original);
+        QVERIFY(window_->document().workspace().files().satelliteFiles.dvbs.bytes == original);
         QCOMPARE(tab().satelliteList()->currentRow(), 0);
     }
 
     void aRefusedPositionSaysSoAndWritesNothing() {
-        const Bytes dvbs = window_->workspace().files().satelliteFiles.dvbs.bytes;
+        const Bytes dvbs = window_->document().workspace().files().satelliteFiles.dvbs.bytes;
         type(satellite().box(satellite_captions::position), "181");
         QTest::mouseClick(satellite().updateButton(), Qt::LeftButton);
         QCOMPARE(dialogs_->told.size(), std::size_t{1});
-        QVERIFY(window_->workspace().files().satelliteFiles.dvbs.bytes == dvbs);
+        QVERIFY(window_->document().workspace().files().satelliteFiles.dvbs.bytes == dvbs);
     }
 
     // The satellite files' save takes the same path as Save Files: it asks before replacing a
@@ -174,7 +175,8 @@ private slots:
 
         dialogs_->yesNoAnswers = {true};
         QTest::mouseClick(tab().saveButton(), Qt::LeftButton);
-        QVERIFY(test::readFile(dvbs) == window_->workspace().files().satelliteFiles.dvbs.bytes);
+        QVERIFY(test::readFile(dvbs) ==
+                window_->document().workspace().files().satelliteFiles.dvbs.bytes);
         const auto backups = test::entries(folder_->path() / "backups" / "files");
         QCOMPARE(backups.size(), std::size_t{1});
         QVERIFY(test::readFile(folder_->path() / "backups" / "files" / *backups.begin() /

@@ -134,7 +134,7 @@ private slots:
         start({}, {.services = 300, .satellites = 4, .bouquets = 3});
         openOtherLists();
         test::clickRow(*tab().serviceView(), 0);
-        tab().changeFlag(2, true);
+        tab().changeFlag(FlagCommand::Lock);
         dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Cancel;
         clickMenuEntry(window_->receiveAction());
         QCOMPARE(dialogs_->unsavedMoments, QStringList({"receiving files from the Orvix"}));
@@ -144,8 +144,8 @@ private slots:
         clickMenuEntry(window_->receiveAction());
         QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
         QCOMPARE(tab().serviceModel()->rowCount(), 300);
-        QVERIFY(!window_->workspace().modified());
-        QVERIFY(window_->workspace().channelBytes() == onReceiver_.channel);
+        QVERIFY(!window_->document().workspace().modified());
+        QVERIFY(window_->document().workspace().channelBytes() == onReceiver_.channel);
         QCOMPARE(window_->statusPanels()->note(), QString("Received from the Orvix"));
         QCOMPARE(window_->windowTitle(),
                  QString("Tavrino v.0.9.2880 - received from the Orvix[*]"));
@@ -164,12 +164,12 @@ private slots:
         QVERIFY(link().busy());
         // The window stays live: an edit lands while the files arrive.
         test::clickRow(*tab().serviceView(), 0);
-        tab().changeFlag(2, true);
+        tab().changeFlag(FlagCommand::Lock);
         dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Cancel;
         QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
         QCOMPARE(dialogs_->unsavedMoments,
                  QStringList({"opening the files received from the Orvix"}));
-        QVERIFY(window_->workspace().modified()); // the edit is still there
+        QVERIFY(window_->document().workspace().modified()); // the edit is still there
         QCOMPARE(tab().serviceModel()->rowCount(), 120);
         QVERIFY(window_->statusPanels()->note().startsWith(
             "The received files were not opened; they are in "));
@@ -194,7 +194,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), 5000);
         QVERIFY(everyEntryPointIs(true));
         QVERIFY(!status.isVisible());
-        QVERIFY(!window_->workspace().channelLoaded()); // nothing was opened
+        QVERIFY(!window_->document().workspace().channelLoaded()); // nothing was opened
         QVERIFY(test::entries(data_->path() / "tmp") == std::set<std::string>{"FTPLog.txt"});
         QCOMPARE(window_->statusPanels()->note(),
                  QString("Receiving was cancelled; nothing was opened."));
@@ -209,7 +209,8 @@ private slots:
         QVERIFY(dialogs_->told.empty());
         QVERIFY(test::readFile(disk2() / "DVBS.dat") == inWindow_.dvbs);
         QVERIFY(test::readFile(disk2() / "antenna_list.dat") == inWindow_.antenna);
-        QVERIFY(test::readFile(disk2() / "all_channel.dat") == window_->workspace().channelBytes());
+        QVERIFY(test::readFile(disk2() / "all_channel.dat") ==
+                window_->document().workspace().channelBytes());
         QCOMPARE(sim_->commands(), std::vector<std::string>{reloadCommand});
         const auto backups = receiverBackups();
         QCOMPARE(backups.size(), std::size_t{1});
@@ -256,7 +257,7 @@ private slots:
         QCOMPARE(dialogs_->asked.size(), std::size_t{1}); // no second question on top
         QVERIFY(dialogs_->told.empty());
         QCOMPARE(dialogs_->unsavedQuestions, 0);
-        QVERIFY(window_->workspace().channelBytes() == inWindow_.channel);
+        QVERIFY(window_->document().workspace().channelBytes() == inWindow_.channel);
         QCOMPARE(tab().serviceModel()->rowCount(), 120);
     }
 

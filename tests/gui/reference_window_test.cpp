@@ -68,7 +68,7 @@ private:
     std::unique_ptr<MainWindow> window_;
     sample::Files scanned_;
 
-    Workspace& ws() { return window_->workspace(); }
+    Workspace& ws() { return window_->document().workspace(); }
     BouquetPanel& bouquets() { return *window_->organizeListTab()->bouquets(); }
     QStringList bouquetNames() {
         QStringList names;

@@ -66,7 +66,7 @@ private:
 
     OrganizeSatTab& tab() { return *window_->organizeSatTab(); }
     SatelliteImporter& importer() { return *tab().importer(); }
-    const SatelliteFiles& files() { return window_->workspace().files().satelliteFiles; }
+    const SatelliteFiles& files() { return window_->document().workspace().files().satelliteFiles; }
     std::int32_t samplePosition(int n) { return files().satellites.at(n).orbitalPosition; }
 
     void unchanged() {
@@ -148,7 +148,7 @@ private slots:
         QCOMPARE(list->topLevelItem(0)->text(2), QString("3"));
         // The satellite it replaces, by name.
         const QString replaced = QString::fromStdString(
-            window_->workspace().codePage().toUtf8(files().satellites.at(0).name));
+            window_->document().workspace().codePage().toUtf8(files().satellites.at(0).name));
         QVERIFY2(list->topLevelItem(0)->text(3).startsWith("replaces " + replaced + ": +"),
                  qPrintable(list->topLevelItem(0)->text(3)));
         QCOMPARE(list->topLevelItem(1)->text(3), QString("new"));

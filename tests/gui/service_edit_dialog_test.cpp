@@ -79,11 +79,11 @@ private slots:
         QCOMPARE(dialog().box(cap::sid)->text(), cell(3, colSid));
         QCOMPARE(dialog().list(cap::satellite)->currentText(), cell(3, colSatellite));
         QVERIFY(!dialog().isModal());
-        const Bytes before = window_->workspace().channelBytes();
+        const Bytes before = window_->document().workspace().channelBytes();
         clickOk();
         QVERIFY(!dialog().isVisible());
-        QVERIFY(window_->workspace().channelBytes() == before);
-        QVERIFY(!window_->workspace().modified());
+        QVERIFY(window_->document().workspace().channelBytes() == before);
+        QVERIFY(!window_->document().workspace().modified());
     }
 
     void okWritesWhatWasTypedAndTheRowFollows() {
@@ -92,7 +92,7 @@ private slots:
         typeInto(dialog().box(cap::name), "Neu");
         dialog().flagBox("LOCK")->click();
         clickOk();
-        const Bytes& image = window_->workspace().channelBytes();
+        const Bytes& image = window_->document().workspace().channelBytes();
         QCOMPARE(image[record + layout::channel::service::nameLength], std::uint8_t{3});
         QCOMPARE(image[record + layout::channel::service::name], std::uint8_t{'N'});
         QVERIFY(image[record + layout::channel::service::flags] & 2);
@@ -111,21 +111,21 @@ private slots:
         QVERIFY(cell(0, colLokacija).toUInt() != record);
         typeInto(dialog().box(cap::pmt), "4321");
         clickOk();
-        QCOMPARE(test::get(window_->workspace().channelBytes(),
+        QCOMPARE(test::get(window_->document().workspace().channelBytes(),
                            record + layout::channel::service::pmtPid, 2),
                  std::int64_t{4321});
     }
 
     void aRefusedValueKeepsTheDialogOpen() {
         editRow(2);
-        const Bytes before = window_->workspace().channelBytes();
+        const Bytes before = window_->document().workspace().channelBytes();
         typeInto(dialog().box(cap::sid), "70000");
         clickOk();
         QVERIFY(dialog().isVisible());
         QCOMPARE(dialogs_->told.size(), std::size_t{1});
         QVERIFY(dialogs_->told[0].text.find("SID") != std::string::npos);
         QCOMPARE(dialog().box(cap::sid)->text(), QString("70000"));
-        QVERIFY(window_->workspace().channelBytes() == before);
+        QVERIFY(window_->document().workspace().channelBytes() == before);
     }
 
     void hdAndSdStandOpposite() {

@@ -184,7 +184,7 @@ private slots:
 
     void theOtherDialogsFit() {
         const auto csv = data_->path() / "bouquets.csv";
-        exportBouquets(window_->workspace(), csv);
+        exportBouquets(window_->document().workspace(), csv);
         dialogs_->nextCsvToRead = csv;
         window_->referenceActions()->applyBouquets();
         ApplyPreviewDialog* preview = window_->referenceActions()->preview();

@@ -19,8 +19,8 @@
 namespace tavrino::app {
 namespace cap = service_captions;
 
-ServiceEditDialog::ServiceEditDialog(Workspace& workspace, UserDialogs& dialogs, QWidget* parent)
-    : QDialog(parent), workspace_(workspace), dialogs_(dialogs) {
+ServiceEditDialog::ServiceEditDialog(Document& document, UserDialogs& dialogs, QWidget* parent)
+    : QDialog(parent), document_(document), dialogs_(dialogs) {
     setObjectName("serviceEditDialog");
     setWindowTitle("Edit");
     setModal(false);
@@ -95,7 +95,7 @@ void ServiceEditDialog::build() {
 }
 
 void ServiceEditDialog::open(std::uint32_t tableRow) {
-    const ServiceForm form = openServiceForm(workspace_, tableRow);
+    const ServiceForm form = openServiceForm(document_.workspace(), tableRow);
     opened_ = form;
     fill(form);
     fitToScreen(this);
@@ -173,7 +173,7 @@ void ServiceEditDialog::accept() {
         QDialog::accept();
         return;
     }
-    const ServiceEditResult result = editService(workspace_, *opened_, edited());
+    const ServiceEditResult result = document_.editService(*opened_, edited());
     if (result.refusal) {
         dialogs_.tell(result.refusal->notice);
         activateWindow(); // the typed values stay for correcting
@@ -194,7 +194,7 @@ void ServiceEditDialog::accept() {
 }
 
 void ServiceEditDialog::closeIfStale() {
-    if (opened_ && isVisible() && !serviceFormCurrent(workspace_, *opened_)) {
+    if (opened_ && isVisible() && !serviceFormCurrent(document_.workspace(), *opened_)) {
         opened_.reset();
         reject();
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workspace/service_edit.h"
+#include "document/document.h"
 
 #include <QDialog>
 #include <array>
@@ -21,7 +21,7 @@ class UserDialogs;
 class ServiceEditDialog : public QDialog {
     Q_OBJECT
 public:
-    ServiceEditDialog(Workspace& workspace, UserDialogs& dialogs, QWidget* parent);
+    ServiceEditDialog(Document& document, UserDialogs& dialogs, QWidget* parent);
 
     void open(std::uint32_t tableRow); // fills the fields and shows the dialog
     // Closes the dialog when its form no longer describes the record (files replaced, undone).
@@ -42,7 +42,7 @@ private:
     ServiceForm edited() const;
     void accept() override;
 
-    Workspace& workspace_;
+    Document& document_;
     UserDialogs& dialogs_;
     std::optional<ServiceForm> opened_;
     QLineEdit* name_;

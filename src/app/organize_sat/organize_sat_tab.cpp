@@ -4,7 +4,6 @@
 #include "app/organize_sat/satellite_panel.h"
 #include "app/organize_sat/transponder_panel.h"
 #include "app/user_dialogs.h"
-#include "satellites/satellite_editor.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,19 +33,23 @@ void selectRow(QListWidget* list, int row) {
 
 } // namespace
 
-OrganizeSatTab::OrganizeSatTab(Workspace& workspace, UserDialogs& dialogs,
-                               const QString& dataFolder, QWidget* parent)
-    : QWidget(parent), workspace_(workspace), dialogs_(dialogs), satellites_(new QListWidget(this)),
+OrganizeSatTab::OrganizeSatTab(Document& document, UserDialogs& dialogs, const QString& dataFolder,
+                               QWidget* parent)
+    : QWidget(parent), document_(document), dialogs_(dialogs), satellites_(new QListWidget(this)),
       antennas_(new QListWidget(this)), satellitePanel_(new SatellitePanel(this)),
       transponderPanel_(new TransponderPanel(this)),
       open_(new QPushButton("Open : antenna_list.dat  &&  DVBS.dat", this)),
       save_(new QPushButton("Save : antenna_list.dat  &&  DVBS.dat", this)),
       importXml_(new QPushButton("Import from satellites.xml", this)),
       importKingOfSat_(new QPushButton("Import from KingOfSat", this)),
-      importer_(new SatelliteImporter(workspace, dialogs, dataFolder, this)) {
+      importer_(new SatelliteImporter(document, dialogs, dataFolder, this)) {
     setObjectName("organizeSatTab");
     satellites_->setObjectName("satelliteList");
     antennas_->setObjectName("antennaList");
+    open_->setObjectName("openSatelliteFilesButton");
+    save_->setObjectName("saveSatelliteFilesButton");
+    importXml_->setObjectName("importXmlButton");
+    importKingOfSat_->setObjectName("importKingOfSatButton");
 
     auto* lists = new QVBoxLayout;
     lists->addWidget(new QLabel("Satellites", this));
@@ -94,26 +97,25 @@ void OrganizeSatTab::connectImports() {
         importXml_->setEnabled(!busy);
         importKingOfSat_->setEnabled(!busy);
     });
-    connect(importer_, &SatelliteImporter::imported, this, [this] {
-        listSatellites(std::nullopt);
-        emit edited();
-    });
+    connect(importer_, &SatelliteImporter::imported, this, [this] { selectSatellite({}); });
+}
+
+void OrganizeSatTab::setStartFolder(std::function<QString()> folder) {
+    importer_->setStartFolder(std::move(folder));
 }
 
 void OrganizeSatTab::connectEditors() {
     connect(satellitePanel_->addButton(), &QPushButton::clicked, this, [this] {
-        const SatelliteChange change = addSatellite(workspace_, satellitePanel_->edited());
+        const SatelliteChange change = document_.addSatellite(satellitePanel_->edited());
         if (!refused(change.refusal) && change.written) {
-            listSatellites(change.select);
-            emit edited();
+            selectSatellite(change.select);
         }
     });
     connect(satellitePanel_->updateButton(), &QPushButton::clicked, this, [this] {
         const SatelliteChange change =
-            updateSatellite(workspace_, satellitePanel_->opened(), satellitePanel_->edited());
+            document_.updateSatellite(satellitePanel_->opened(), satellitePanel_->edited());
         if (!refused(change.refusal) && change.written) {
-            listSatellites(change.select, transponderPanel_->selectedTransponder());
-            emit edited();
+            selectSatellite(change.select, transponderPanel_->selectedTransponder());
         }
     });
     connect(satellitePanel_->deleteButton(), &QPushButton::clicked, this, [this] {
@@ -121,37 +123,35 @@ void OrganizeSatTab::connectEditors() {
         if (!satellite) {
             return;
         }
-        const SatelliteChange change = deleteSatellite(workspace_, *satellite, dialogs_);
+        const SatelliteChange change = document_.deleteSatellite(*satellite);
         if (!refused(change.refusal) && change.written) {
-            listSatellites(change.select);
-            emit edited();
+            selectSatellite(change.select);
         }
     });
     const auto transponderChange = [this](const TransponderChange& change) {
         if (!refused(change.refusal) && change.written) {
-            listSatellites(selectedSatellite(), change.select);
-            emit edited();
+            selectSatellite(selectedSatellite(), change.select);
         }
     };
     connect(transponderPanel_->addButton(), &QPushButton::clicked, this, [=, this] {
         if (const auto satellite = selectedSatellite()) {
-            transponderChange(addTransponder(workspace_, *satellite, transponderPanel_->edited()));
+            transponderChange(document_.addTransponder(*satellite, transponderPanel_->edited()));
         }
     });
     connect(transponderPanel_->updateButton(), &QPushButton::clicked, this, [=, this] {
         const auto satellite = selectedSatellite();
         const auto transponder = transponderPanel_->selectedTransponder();
         if (satellite && transponder) {
-            transponderChange(updateTransponder(workspace_, *satellite, *transponder,
-                                                transponderPanel_->opened(),
-                                                transponderPanel_->edited()));
+            transponderChange(document_.updateTransponder(*satellite, *transponder,
+                                                          transponderPanel_->opened(),
+                                                          transponderPanel_->edited()));
         }
     });
     connect(transponderPanel_->deleteButton(), &QPushButton::clicked, this, [=, this] {
         const auto satellite = selectedSatellite();
         const auto transponder = transponderPanel_->selectedTransponder();
         if (satellite && transponder) {
-            transponderChange(deleteTransponder(workspace_, *satellite, *transponder));
+            transponderChange(document_.deleteTransponder(*satellite, *transponder));
         }
     });
 }
@@ -170,34 +170,47 @@ std::optional<int> OrganizeSatTab::selectedSatellite() const {
 }
 
 void OrganizeSatTab::listSatellites(std::optional<int> select, std::optional<int> transponder) {
-    fillList(satellites_, satelliteLines(workspace_));
-    fillList(antennas_, antennaLines(workspace_));
+    fillList(satellites_, satelliteLines(workspace()));
+    fillList(antennas_, antennaLines(workspace()));
     const int count = std::max(satellites_->count(), antennas_->count());
     if (count == 0) {
-        satellitePanel_->showForm(satelliteForm(workspace_, std::nullopt));
-        transponderPanel_->showSatellite(workspace_, std::nullopt);
+        satellitePanel_->showForm(satelliteForm(workspace(), std::nullopt));
+        transponderPanel_->showSatellite(workspace(), std::nullopt);
         return;
     }
-    const int row = std::clamp(select.value_or(count - 1), 0, count - 1);
-    selectRow(satellites_, row);
-    selectRow(antennas_, row);
-    satellitePanel_->showForm(satelliteForm(workspace_, row));
-    transponderPanel_->showSatellite(workspace_, row, transponder);
+    showSatellite(std::clamp(select.value_or(count - 1), 0, count - 1), transponder);
 }
 
-void OrganizeSatTab::showSatellite(int index) {
+void OrganizeSatTab::showSatellite(int index, std::optional<int> transponder) {
     selectRow(satellites_, index);
     selectRow(antennas_, index);
-    satellitePanel_->showForm(satelliteForm(workspace_, index));
-    transponderPanel_->showSatellite(workspace_, index);
+    satellitePanel_->showForm(satelliteForm(workspace(), index));
+    transponderPanel_->showSatellite(workspace(), index, transponder);
 }
 
-void OrganizeSatTab::workspaceReplaced() {
-    listSatellites(std::nullopt); // the last satellite, as after any open
+void OrganizeSatTab::selectSatellite(std::optional<int> satellite, std::optional<int> transponder) {
+    const int count = std::max(satellites_->count(), antennas_->count());
+    if (count == 0) {
+        return;
+    }
+    const int row = std::clamp(satellite.value_or(count - 1), 0, count - 1);
+    if (row != selectedSatellite()) {
+        showSatellite(row, transponder);
+        return;
+    }
+    // The satellite shown already: only the transponder, as a click on it does.
+    QListWidget* list = transponderPanel_->list();
+    if (transponder && *transponder < list->count() && *transponder != list->currentRow()) {
+        list->setCurrentRow(*transponder);
+        list->scrollToItem(list->currentItem());
+    }
 }
 
-void OrganizeSatTab::stepApplied(const Change& effect) {
-    if (effect.satellitesChanged) {
+void OrganizeSatTab::showChange(const Change& change) {
+    if (change.databaseReplaced ||
+        (change.kind == Change::Kind::Open && change.satellitesChanged)) {
+        listSatellites(std::nullopt); // the last satellite, as after any open
+    } else if (change.satellitesChanged) {
         listSatellites(selectedSatellite(), transponderPanel_->selectedTransponder());
     }
 }

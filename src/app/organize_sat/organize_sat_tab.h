@@ -1,8 +1,9 @@
 #pragma once
 
-#include "workspace/workspace.h"
+#include "document/document.h"
 
 #include <QWidget>
+#include <functional>
 
 class QListWidget;
 class QPushButton;
@@ -20,13 +21,14 @@ class OrganizeSatTab : public QWidget {
     Q_OBJECT
 public:
     // SATList.ini and Sel.ini are read from and written to `dataFolder`.
-    OrganizeSatTab(Workspace& workspace, UserDialogs& dialogs, const QString& dataFolder,
+    OrganizeSatTab(Document& document, UserDialogs& dialogs, const QString& dataFolder,
                    QWidget* parent = nullptr);
 
-    // New files: list their satellites and show the last one.
-    void workspaceReplaced();
-    // An undo or redo: list again, keeping the satellite and transponder shown.
-    void stepApplied(const Change& effect);
+    // New satellite files show their last satellite; an edit, undo or redo keeps the satellite
+    // and transponder shown.
+    void showChange(const Change& change);
+    // Where the satellites.xml dialog starts.
+    void setStartFolder(std::function<QString()> folder);
 
     QListWidget* satelliteList() const { return satellites_; }
     QListWidget* antennaList() const { return antennas_; }
@@ -39,19 +41,22 @@ public:
     SatelliteImporter* importer() const { return importer_; }
 
 signals:
-    void edited(); // something was written into the images
     void openSatelliteFilesRequested();
     void saveSatelliteFilesRequested();
 
 private:
+    const Workspace& workspace() const { return document_.workspace(); }
     void connectEditors();
     void connectImports();
     void listSatellites(std::optional<int> select, std::optional<int> transponder = {});
-    void showSatellite(int index);
+    void showSatellite(int index, std::optional<int> transponder = {});
+    // What an operation names, once its change is listed: the satellite (the last one when
+    // nullopt) and the transponder.
+    void selectSatellite(std::optional<int> satellite, std::optional<int> transponder = {});
     std::optional<int> selectedSatellite() const;
     bool refused(const std::optional<FieldRefusal>& refusal);
 
-    Workspace& workspace_;
+    Document& document_;
     UserDialogs& dialogs_;
     QListWidget* satellites_;
     QListWidget* antennas_;

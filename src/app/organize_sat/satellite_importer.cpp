@@ -26,9 +26,9 @@ Notice nothingDownloaded(const std::vector<ImportFailure>& failures) {
 
 } // namespace
 
-SatelliteImporter::SatelliteImporter(Workspace& workspace, UserDialogs& dialogs, QString dataFolder,
+SatelliteImporter::SatelliteImporter(Document& document, UserDialogs& dialogs, QString dataFolder,
                                      QWidget* window)
-    : QObject(window), workspace_(workspace), dialogs_(dialogs), dataFolder_(std::move(dataFolder)),
+    : QObject(window), document_(document), dialogs_(dialogs), dataFolder_(std::move(dataFolder)),
       window_(window), startFolder_([this] { return dataFolder_; }) {}
 
 ImportPreviewDialog* SatelliteImporter::preview() const {
@@ -121,10 +121,11 @@ void SatelliteImporter::downloaded() {
 
 void SatelliteImporter::showPreview(ImportedList list, const QString& title) {
     setBusy(true);
-    preview_ = new ImportPreviewDialog(workspace_, std::move(list), title, window_);
+    preview_ = new ImportPreviewDialog(document_.workspace(), std::move(list), title, window_);
     preview_->setAttribute(Qt::WA_DeleteOnClose);
     connect(preview_, &QDialog::accepted, this, [this] {
-        const ImportResult result = applyImport(workspace_, preview_->list(), preview_->choice());
+        const ImportResult result =
+            document_.importSatellites(preview_->list(), preview_->choice());
         if (result.refusal) {
             dialogs_.tell(*result.refusal);
         } else if (result.written) {

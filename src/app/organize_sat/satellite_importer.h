@@ -1,8 +1,8 @@
 #pragma once
 
+#include "document/document.h"
 #include "import/http_get.h"
 #include "import/imported_list.h"
-#include "workspace/workspace.h"
 
 #include <QObject>
 #include <QPointer>
@@ -23,7 +23,7 @@ class UserDialogs;
 class SatelliteImporter : public QObject {
     Q_OBJECT
 public:
-    SatelliteImporter(Workspace& workspace, UserDialogs& dialogs, QString dataFolder,
+    SatelliteImporter(Document& document, UserDialogs& dialogs, QString dataFolder,
                       QWidget* window);
 
     void importXml();
@@ -40,7 +40,7 @@ public:
 
 signals:
     void busyChanged(bool busy);
-    void imported(); // the images were replaced
+    void imported(); // the satellites of a list were imported
 
 private:
     void setBusy(bool busy);
@@ -48,7 +48,7 @@ private:
     void showPreview(ImportedList list, const QString& title);
     std::filesystem::path dataFile(const char* name) const;
 
-    Workspace& workspace_;
+    Document& document_;
     UserDialogs& dialogs_;
     QString dataFolder_;
     QWidget* window_;
