@@ -1,10 +1,10 @@
 // Every user action on 30,000 services as the window runs it: real mouse and key events on an
 // offscreen window, the models refreshed and the window painted. Budget: one frame, 16 ms.
-#include "app/bouquet_panel.h"
-#include "app/bouquet_views.h"
+#include "app/organize_list/bouquet_panel.h"
+#include "app/organize_list/bouquet_views.h"
 #include "app/organize_list/service_edit_dialog.h"
+#include "app/organize_list/service_model.h"
 #include "app/organize_sat/organize_sat_tab.h"
-#include "app/service_model.h"
 #include "real_input.h"
 #include "services/service_form.h"
 #include "window_support.h"

@@ -3,8 +3,8 @@
 // An offscreen main window with the 30,000-service benchmark database open, answering every
 // question without a person.
 #include "app/main_window.h"
-#include "app/organize_list_tab.h"
-#include "app/service_list_view.h"
+#include "app/organize_list/organize_list_tab.h"
+#include "app/organize_list/service_list_view.h"
 #include "app/user_dialogs.h"
 #include "bench_support.h"
 

@@ -1,4 +1,4 @@
-#include "app/table_view_base.h"
+#include "app/organize_list/table_view_base.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>

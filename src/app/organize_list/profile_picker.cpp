@@ -1,4 +1,4 @@
-#include "app/profile_picker.h"
+#include "app/organize_list/profile_picker.h"
 
 #include "app/options/profile_book.h"
 

@@ -1,6 +1,6 @@
-#include "app/status_panels.h"
+#include "app/organize_list/status_panels.h"
 
-#include "app/eliding_label.h"
+#include "app/organize_list/eliding_label.h"
 
 #include <QLabel>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "app/bouquet_views.h"
+#include "app/organize_list/bouquet_views.h"
 
 #include "app/twips.h"
 

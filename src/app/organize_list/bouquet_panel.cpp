@@ -1,9 +1,9 @@
-#include "app/bouquet_panel.h"
+#include "app/organize_list/bouquet_panel.h"
 
-#include "app/bouquet_models.h"
-#include "app/bouquet_views.h"
-#include "app/details_tip.h"
-#include "app/name_dialog.h"
+#include "app/organize_list/bouquet_models.h"
+#include "app/organize_list/bouquet_views.h"
+#include "app/organize_list/details_tip.h"
+#include "app/organize_list/name_dialog.h"
 
 #include <QAction>
 #include <QColor>

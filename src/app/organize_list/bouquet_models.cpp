@@ -1,7 +1,7 @@
-#include "app/bouquet_models.h"
+#include "app/organize_list/bouquet_models.h"
 
-#include "app/row_colors.h"
-#include "app/service_model.h"
+#include "app/organize_list/row_colors.h"
+#include "app/organize_list/service_model.h"
 
 #include <QColor>
 #include <QDataStream>

@@ -1,4 +1,4 @@
-#include "app/details_tip.h"
+#include "app/organize_list/details_tip.h"
 
 #include "widgets/ctooltip.h"
 

@@ -1,4 +1,4 @@
-#include "app/service_list_view.h"
+#include "app/organize_list/service_list_view.h"
 
 #include "app/twips.h"
 #include "services/service_columns.h"

@@ -1,4 +1,4 @@
-#include "app/name_dialog.h"
+#include "app/organize_list/name_dialog.h"
 
 #include "app/screen_fit.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/table_view_base.h"
+#include "app/organize_list/table_view_base.h"
 #include "services/flag_edit.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "app/service_model.h"
+#include "app/organize_list/service_model.h"
 
-#include "app/row_colors.h"
+#include "app/organize_list/row_colors.h"
 
 #include <QDataStream>
 #include <QIODevice>
