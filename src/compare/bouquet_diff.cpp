@@ -121,6 +121,17 @@ Pairing pairBouquets(const std::vector<Bouquet>& before, const std::vector<Bouqu
 Pairing commonRun(const Sides& sides, const std::vector<Item>& a, const std::vector<Item>& b) {
     const std::size_t n = a.size();
     const std::size_t m = b.size();
+    // Most bouquets are as they were: the whole run, without the table.
+    Pairing pairing(n, m);
+    std::size_t k = 0;
+    while (k < std::min(n, m) && sameService(sides, a[k], b[k])) {
+        pairing.pair(static_cast<std::uint32_t>(k), static_cast<std::uint32_t>(k));
+        ++k;
+    }
+    if (k == n || k == m) {
+        return pairing;
+    }
+    pairing = Pairing(n, m);
     std::vector<std::uint8_t> same(n * m);
     for (std::size_t i = 0; i < n; ++i) {
         for (std::size_t j = 0; j < m; ++j) {
@@ -138,7 +149,6 @@ Pairing commonRun(const Sides& sides, const std::vector<Item>& a, const std::vec
                                        : std::max(at(i + 1, j), at(i, j + 1));
         }
     }
-    Pairing pairing(n, m);
     for (std::size_t i = 0, j = 0; i < n && j < m;) {
         if (same[i * m + j] && at(i + 1, j) != at(i, j)) {
             pairing.pair(static_cast<std::uint32_t>(i++), static_cast<std::uint32_t>(j++));

@@ -70,7 +70,11 @@ std::vector<bool> keptInOrder(const std::vector<std::uint32_t>& places);
 class ChangeGroups {
 public:
     void add(std::vector<DiffRow> rows) { groups_[index(rows.front())].push_back(std::move(rows)); }
-    void add(DiffRow row) { add(std::vector<DiffRow>{std::move(row)}); }
+    void add(DiffRow row) {
+        std::vector<DiffRow> rows;
+        rows.push_back(std::move(row)); // a braced list would copy it
+        add(std::move(rows));
+    }
     void moveInto(Comparison& out);
 
 private:

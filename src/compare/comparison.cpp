@@ -53,7 +53,9 @@ void Comparison::add(std::vector<DiffRow> rows) {
 }
 
 void Comparison::add(DiffRow row) {
-    add(std::vector<DiffRow>{std::move(row)});
+    std::vector<DiffRow> rows;
+    rows.push_back(std::move(row));
+    add(std::move(rows));
 }
 
 Comparison compareWorkspaces(const Workspace& before, const Workspace& after,

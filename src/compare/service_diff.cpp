@@ -72,7 +72,9 @@ std::vector<DiffRow> changedFields(const Sides& sides, std::uint32_t b, std::uin
     thing.beforeService = b;
     std::vector<DiffRow> rows;
     const CodePage& page = sides.after.codePage();
-    addField(rows, thing, "Service", page.toUtf8(x.name), page.toUtf8(y.name), 0, 0);
+    if (x.name != y.name) {
+        addChange(rows, thing, "Service", page.toUtf8(x.name), page.toUtf8(y.name));
+    }
     addField(rows, thing, "Type", typeWord(x.serviceType), typeWord(y.serviceType), x.serviceType,
              y.serviceType);
     if (!sameSatellite(sides, x.satIndex, y.satIndex)) {
@@ -121,6 +123,9 @@ Pairing pairServices(const Sides& sides) {
     // so a service that is gone does not take the place of its twin that stayed.
     for (const MatchRule rule : {MatchRule::Identity, MatchRule::Ids, MatchRule::Name}) {
         for (const bool named : {true, false}) {
+            if (named && rule == MatchRule::Name) {
+                continue; // the name rule keeps the name anyway
+            }
             for (std::uint32_t b = 0; b < before; ++b) {
                 if (pairing.afterOf[b]) {
                     continue;
