@@ -17,6 +17,7 @@ std::vector<Command> allCommands() {
     auto commands = readCommands();
     for (auto* group : {&writeCommands, &bouquetCommands, &duplicateCommands, &referenceCommands,
                         &serviceCommands, &satelliteCommands, &transponderCommands, &importCommands,
+                        &compareCommands,
                         &profileCommands, &transferCommands}) {
         for (auto& c : group()) {
             commands.push_back(std::move(c));
@@ -66,6 +67,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     Context ctx{std::cout};
     ctx.err = &std::cerr;
+    int usageExit = exitUsage;
     try {
         // Global options come before the command name.
         std::size_t i = 0;
@@ -102,6 +104,7 @@ int main(int argc, char** argv) {
             if (c.name != name) {
                 continue;
             }
+            usageExit = c.usageExit;
             auto flags = c.flags;
             flags.insert("help");
             const Arguments parsed(rest, c.valued, flags);
@@ -111,12 +114,12 @@ int main(int argc, char** argv) {
             }
             c.run(parsed, ctx);
             std::cout.flush();
-            return exitOk;
+            return ctx.exitStatus;
         }
         throw UsageError("unknown command '" + excerpt(name) + "'");
     } catch (const UsageError& e) {
         std::cerr << "tavrino-cli: " << e.what() << " (see tavrino-cli --help)\n";
-        return exitUsage;
+        return usageExit;
     } catch (const InputRefused& e) {
         std::cerr << e.what() << '\n';
         return exitRefused;

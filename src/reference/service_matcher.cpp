@@ -197,4 +197,22 @@ Match ServiceMatcher::find(const ReferenceRow& row) const {
     return {};
 }
 
+Match ServiceMatcher::findBy(const ReferenceRow& row, MatchRule rule,
+                             const std::function<bool(std::uint32_t)>& available) const {
+    const auto place = placeOf(row);
+    std::vector<std::uint32_t> rows;
+    if (rule == MatchRule::Ids) {
+        rows = idMatches(row);
+    } else if (place) {
+        rows =
+            rule == MatchRule::Identity ? identityMatches(row, *place) : nameMatches(row, *place);
+    }
+    std::erase_if(rows, [&](std::uint32_t s) { return !available(s); });
+    if (rows.empty() || (rule == MatchRule::Name && rows.size() > 1)) {
+        return {std::nullopt, rule, rows.size()};
+    }
+    const auto best = named(rows, row);
+    return {best.front(), rule, best.size()};
+}
+
 } // namespace tavrino
