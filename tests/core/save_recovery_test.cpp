@@ -364,19 +364,12 @@ TEST(InterruptedSave, HiddenFilesOfARunningSaveAreLeftAlone) {
         folder / ".tavrino-save",
         text("tavrino save 1 forward\nall_channel.dat\t.all_channel.dat.tmp-q1W2e3\t-\n"));
     const auto before = test::entries(folder.path());
-    std::promise<void> held;
-    std::promise<void> done;
-    std::thread holder([&] {
-        std::string why;
-        const auto lock = FolderLock::tryAcquire(folder.path(), why);
-        held.set_value();
-        done.get_future().wait();
-    });
-    held.get_future().wait();
-    EXPECT_FALSE(recoverInterruptedSave(folder.path()));
-    EXPECT_EQ(test::entries(folder.path()), before);
-    done.set_value();
-    holder.join();
+    {
+        const test::LockHeldElsewhere held(folder.path());
+        ASSERT_TRUE(held.held());
+        EXPECT_FALSE(recoverInterruptedSave(folder.path()));
+        EXPECT_EQ(test::entries(folder.path()), before);
+    }
     EXPECT_TRUE(recoverInterruptedSave(folder.path())) << "once it lets go, the save is finished";
     EXPECT_EQ(test::readFile(folder / "all_channel.dat"), Bytes(1000, 7));
 }

@@ -5,6 +5,7 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <sys/stat.h>
 
 namespace tavrino {
@@ -193,9 +194,8 @@ TEST(ProfileStore, WaitsForAnotherWriterOfTheDataFolderAndSaysWhenItDoesNotLetGo
     TempDir data;
     loadProfiles(data.path());
     const std::string before = fileText(data / "Profiles.ini");
-    std::string why;
-    auto held = FolderLock::tryAcquire(data.path(), why);
-    ASSERT_TRUE(held) << why;
+    auto held = std::make_unique<test::LockHeldElsewhere>(data.path());
+    ASSERT_TRUE(held->held());
     try {
         changeProfiles(data.path(), add("new"), nullptr, std::chrono::milliseconds{50});
         FAIL() << "written while another process held the data folder";

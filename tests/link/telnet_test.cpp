@@ -212,7 +212,7 @@ TEST_F(TelnetTest, APortOutsideTheRangeIsRefusedNotWrapped) {
         runTelnet(TelnetGoal::TestConnection, {profile, timeouts, {}, progress, prompter, cancel});
     EXPECT_FALSE(outcome.ok());
     ASSERT_EQ(prompter.told.size(), 1u);
-    EXPECT_EQ(prompter.told[0].text, "Telnet Port : 99999 is not a port number (1 to 65535) !!!");
+    EXPECT_EQ(prompter.told[0].text, "Telnet Port: 99999 is not a port number (1 to 65535) !!!");
     if (wrapped.bound()) {
         EXPECT_FALSE(wrapped.connectedTo()) << "99999 modulo 65536";
     }

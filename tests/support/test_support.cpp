@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "database/folder_lock.h"
+
 #include <fcntl.h>
 #include <fstream>
 #include <grp.h>
@@ -11,6 +13,24 @@
 #include <unistd.h>
 
 namespace tavrino::test {
+
+LockHeldElsewhere::LockHeldElsewhere(const std::filesystem::path& folder) {
+    std::promise<bool> taken;
+    auto released = release_.get_future();
+    holder_ = std::thread([&folder, &taken, released = std::move(released)]() mutable {
+        std::string why;
+        const auto lock = FolderLock::tryAcquire(folder, why);
+        taken.set_value(lock.has_value());
+        released.wait();
+    });
+    held_ = taken.get_future().get();
+}
+
+LockHeldElsewhere::~LockHeldElsewhere() {
+    release_.set_value();
+    holder_.join();
+}
+
 namespace fs = std::filesystem;
 namespace ch = layout::channel;
 

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tavrino::test {
@@ -26,6 +28,22 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// Holds a folder's lock from another thread, which the lock treats as another process would
+// be, until the object goes away.
+class LockHeldElsewhere {
+public:
+    explicit LockHeldElsewhere(const std::filesystem::path& folder);
+    ~LockHeldElsewhere();
+    LockHeldElsewhere(const LockHeldElsewhere&) = delete;
+    LockHeldElsewhere& operator=(const LockHeldElsewhere&) = delete;
+    bool held() const { return held_; }
+
+private:
+    std::promise<void> release_;
+    std::thread holder_;
+    bool held_ = false;
 };
 
 Bytes readFile(const std::filesystem::path& path);
