@@ -151,6 +151,22 @@ private slots:
         QVERIFY(window_->workspace().channelBytes() == before);
     }
 
+    // An IP channel's TID box is "PORT": a refusal names it so and puts the cursor there.
+    void anIpChannelsPortIsRefusedAsPort() {
+        int row = 0;
+        while (!cell(row, colSatellite).startsWith("IP_CHANNEL")) {
+            ++row;
+        }
+        editRow(row);
+        typeInto(dialog().box(cap::name), "x");
+        typeInto(dialog().box(cap::tid), "70000");
+        clickOk();
+        QCOMPARE(dialogs_->told.size(), std::size_t{1});
+        QCOMPARE(dialogs_->told[0].text,
+                 std::string("PORT: enter a whole number from 0 to 65535 !!!"));
+        QCOMPARE(dialog().focusWidget(), dialog().box(cap::tid));
+    }
+
     void hdAndSdStandOpposite() {
         editRow(1);
         QCheckBox* hd = dialog().flagBox("HD");
