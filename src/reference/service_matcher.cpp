@@ -8,7 +8,8 @@
 namespace tavrino {
 namespace {
 
-constexpr std::int64_t frequencyTolerance = 2; // MHz: a rescan may find a transponder moved
+// 2 MHz in the receiver's kHz: a rescan may find a transponder moved.
+constexpr std::int64_t frequencyTolerance = 2000;
 constexpr std::int64_t positionBase = 1800;    // places 0..3600 stand for 180.0W..180.0E
 constexpr std::int64_t namedPlaceBase = 10000; // then one place per satellite name
 

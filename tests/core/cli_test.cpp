@@ -1,4 +1,5 @@
 #include "cli_runner.h"
+#include "database/layout.h"
 #include "test_support.h"
 
 #include <algorithm>
@@ -269,13 +270,13 @@ TEST(CliEdits, ServiceSatelliteAndTransponderCommandsWriteTheFolder) {
         {"satellite-update " + dir + " 5 --position 181E", 2, "satellites " + dir, 6,
          "5,Neu,5.0,W"},
         {"transponder-add " + dir +
-             " 5 --frequency 11778 --sr 27500 --fec 3/4 --pol V "
+             " 5 --frequency 11778000 --sr 27500000 --fec 3/4 --pol V "
              "--system DVB-S2 --modulation 8PSK",
-         0, "transponders " + dir + " 5", 1, "0,11778,0,0,27500,3/4,V,0,0,5.0,W,DVB-S2,8PSK"},
+         0, "transponders " + dir + " 5", 1, "0,11778000,0,0,27500000,3/4,V,0,0,5.0,W,DVB-S2,8PSK"},
         {"transponder-update " + dir + " 5 0 --nid 7 --pilot 1", 0, "transponders " + dir + " 5", 1,
-         "0,11778,7,0,27500,3/4,V,0,1,"},
+         "0,11778000,7,0,27500000,3/4,V,0,1,"},
         {"transponder-update " + dir + " 5 0 --we-flag 256", 2, "transponders " + dir + " 5", 1,
-         "0,11778,7,"},
+         "0,11778000,7,"},
         {"transponder-delete " + dir + " 5 0", 0, "satellites " + dir, 6, "5,Neu,5.0,W,0"},
         {"satellite-delete " + dir + " 5", 0, "satellites " + dir, 6, ""},
     };
@@ -292,6 +293,99 @@ TEST(CliEdits, ServiceSatelliteAndTransponderCommandsWriteTheFolder) {
         const auto shown = lines(runCli(step.read).out);
         const std::string line = step.line < shown.size() ? shown[step.line] : "";
         EXPECT_EQ(line.rfind(step.expected, 0), 0u) << line;
+    }
+}
+
+// The cells of the first line `services` prints for the folder (the first record).
+std::vector<std::string> firstServiceCells(const std::string& dir) {
+    const auto first = lines(runCli("services " + dir).out).at(1);
+    std::vector<std::string> cells;
+    for (std::size_t at = 0; at <= first.size();) {
+        const auto end = std::min(first.find(',', at), first.size());
+        cells.push_back(first.substr(at, end - at));
+        at = end + 1;
+    }
+    return cells;
+}
+
+struct RefusedEdit {
+    std::string args; // after DIR
+    std::string err;
+};
+
+TEST(CliEdits, ValuesOutsideTheirFieldAreRefusedNamingIt) {
+    TempDir rx;
+    test::writeSample(rx.path(), {.services = 50, .satellites = 3, .bouquets = 1});
+    const std::string dir = "'" + rx.path().string() + "'";
+    const auto cells = firstServiceCells(dir);
+    const std::string service = "service-edit " + dir + " " + cells[15] + ":" + cells[8] + " ";
+    const std::string add = "transponder-add " + dir + " 0 ";
+    const std::string update = "transponder-update " + dir + " 0 0 ";
+    const std::vector<RefusedEdit> cases = {
+        {add + "--frequency -5 --sr 27500000", "Freq: enter a whole number from 1 to"},
+        {add + "--frequency 11778000 --sr 0", "SR: enter a whole number from 1 to"},
+        {update + "--sr -1", "SR: "},
+        {update + "--frequency -5", "Freq: "},
+        {update + "--tid 65536", "TID: enter a whole number from 0 to 65535"},
+        {service + "Frequency=-5", "Freqfency: enter a whole number from 1 to"},
+        {service + "PMT=8192", "pmt_pid: enter a whole number from 0 to 8191"},
+        {service + "VPID=-1", "video_pid: "},
+        {service + "SID=65536", "SID: "},
+    };
+    const Bytes dvbs = test::readFile(rx / "DVBS.dat");
+    const Bytes channel = test::readFile(rx / "all_channel.dat");
+    for (const RefusedEdit& c : cases) {
+        SCOPED_TRACE(c.args);
+        const CliRun run = runCli(c.args);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << "one line";
+    }
+    EXPECT_EQ(test::readFile(rx / "DVBS.dat"), dvbs);
+    EXPECT_EQ(test::readFile(rx / "all_channel.dat"), channel);
+}
+
+// What `services` prints, typed back, leaves the bits or the code as they are; only a real
+// change to a value outside the dialog's lists is refused.
+TEST(CliEdits, ServiceEditTakesBackWhatServicesPrints) {
+    namespace sv = layout::channel::service;
+    const std::size_t record = test::firstServiceOffset;
+    auto files = sample::generate({.services = 50, .satellites = 3, .bouquets = 1});
+    test::put(files.channel, record + sv::flags, 2, 194); // bit 128 with HD and LOCK
+    test::put(files.channel, record + sv::videoTag, 2, 36);
+    TempDir rx;
+    sample::writeFolder(files, rx.path());
+    const std::string dir = "'" + rx.path().string() + "'";
+    const auto cells = firstServiceCells(dir);
+    ASSERT_EQ(cells[21], "194");
+    ASSERT_EQ(cells[19], "36");
+    const std::string edit = "service-edit " + dir + " " + cells[15] + ":" + cells[8] + " ";
+    struct Step {
+        std::string fields;
+        int exitCode;
+        std::int64_t flags; // stored afterwards
+        std::int64_t videoTag;
+        std::string err;
+    };
+    const std::vector<Step> steps = {
+        {"Service=Neu HDFlag=194 video_tag=36 audio_tag=" + cells[20], 0, 194, 36, ""},
+        {"HDFlag=194 video_tag=36", 2, 194, 36, "nothing changed"}, // taken, not refused
+        {"HDFlag=195 video_tag=36", 0, 195, 36, ""},
+        {"HDFlag=66", 0, 194, 36, ""}, // bit 128 stays
+        {"HDFlag=322", 2, 194, 36, "HD Flag: only the seven flag bits"},
+        {"HDFlag=65536", 2, 194, 36, "HD Flag: "},
+        {"video_tag=37", 2, 194, 36, "video_tag: choose a code of the list: 0, 2, 16, 27, 234"},
+        {"video_tag=27", 0, 194, 27, ""},
+        {"video_tag=36", 2, 194, 27, "video_tag: "},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.fields);
+        const CliRun run = runCli(edit + step.fields);
+        EXPECT_EQ(run.exitCode, step.exitCode) << run.err;
+        EXPECT_NE(run.err.find(step.err), std::string::npos) << run.err;
+        const Bytes now = test::readFile(rx / "all_channel.dat");
+        EXPECT_EQ(test::get(now, record + sv::flags, 2), step.flags);
+        EXPECT_EQ(test::get(now, record + sv::videoTag, 2), step.videoTag);
     }
 }
 

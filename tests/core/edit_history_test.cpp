@@ -62,8 +62,8 @@ protected:
 
 TransponderForm someTransponder() {
     TransponderForm form;
-    form.frequency = "12188";
-    form.symbolRate = "27500";
+    form.frequency = "12188000";
+    form.symbolRate = "27500000";
     return form;
 }
 
@@ -178,7 +178,7 @@ const std::vector<Operation>& operations() {
          [](UndoTest& t, BouquetEditor&) {
              const TransponderForm opened = transponderForm(t.ws, 0, 1);
              TransponderForm edited = opened;
-             edited.symbolRate = edited.symbolRate == "31000" ? "31001" : "31000";
+             edited.symbolRate = edited.symbolRate == "31000000" ? "31000001" : "31000000";
              updateTransponder(t.ws, 0, 1, opened, edited);
          }},
         {"Delete Transponder", [](UndoTest& t, BouquetEditor&) { deleteTransponder(t.ws, 3, 0); }},

@@ -236,16 +236,16 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, MatchRules,
     testing::Values(
         RuleCase{"asExported", [](ReferenceRow&) {}, MatchRule::Identity},
-        RuleCase{"twoMHzAway", [](ReferenceRow& r) { *r.frequency -= 2; }, MatchRule::Identity},
+        RuleCase{"twoMHzAway", [](ReferenceRow& r) { *r.frequency -= 2000; }, MatchRule::Identity},
         RuleCase{"renamedAndMoved",
                  [](ReferenceRow& r) {
                      r.name = "Another name";
-                     *r.frequency += 1;
+                     *r.frequency += 1000;
                  },
                  MatchRule::Identity},
         RuleCase{"bySatelliteNameWithoutPosition", [](ReferenceRow& r) { r.position.reset(); },
                  MatchRule::Identity},
-        RuleCase{"threeMHzAway", [](ReferenceRow& r) { *r.frequency += 3; }, MatchRule::Ids},
+        RuleCase{"threeMHzAway", [](ReferenceRow& r) { *r.frequency += 3000; }, MatchRule::Ids},
         RuleCase{"otherPolarisation", [](ReferenceRow& r) { r.pol = r.pol == "H" ? "V" : "H"; },
                  MatchRule::Ids},
         RuleCase{"unknownSatelliteName",
@@ -295,7 +295,7 @@ TEST(MatchRules, OfTwoServicesWithOneIdentityTheFirstWinsAndIsReported) {
     test::RecordingPrompter prompter;
     BouquetEditor editor(ws, prompter);
     const auto plan = planApply(ws, editor,
-                                parseReferenceList(header + "B,1,Twin,Sat,,11778,H,7,,,\n"
+                                parseReferenceList(header + "B,1,Twin,Sat,,11778000,H,7,,,\n"
                                                             "B,2,Twin,Sat,,,,,,,\n"
                                                             "B,3,Solo,Sat,,,,,,,\n",
                                                    ws.codePage()),

@@ -3,8 +3,10 @@
 #include "database/layout.h"
 #include "database/transponder_file.h"
 #include "test_support.h"
+#include "workspace/workspace.h"
 
 #include <gtest/gtest.h>
+#include <set>
 
 namespace tavrino {
 namespace {
@@ -155,6 +157,38 @@ TEST(SatelliteFiles, DamagedFilesAreRefusedWithTheProblem) {
             EXPECT_EQ(e.oneLine(), "DVBS.dat is damaged: " + e.detail() + ".");
         }
     }
+}
+
+// The generator writes what the receiver and the imports write: kHz and symbols per second, in
+// DVBS.dat and in the services that stand on its transponders.
+TEST(GeneratedFolder, FrequenciesAreKilohertzAndSymbolRatesSymbolsPerSecond) {
+    test::TempDir folder;
+    test::writeSample(folder.path(), {.services = 400, .satellites = 5});
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    const auto& files = ws.files().satelliteFiles;
+    std::vector<std::set<std::int32_t>> frequencies(files.satellites.size());
+    for (std::size_t i = 0; i < files.satellites.size(); ++i) {
+        for (const DvbsTransponder& tp : listTransponders(files.dvbs, static_cast<int>(i))) {
+            EXPECT_GE(tp.frequency, 10'700'000);
+            EXPECT_LE(tp.frequency, 12'750'000);
+            EXPECT_GE(tp.symbolRate, 1'000'000);
+            EXPECT_LE(tp.symbolRate, 45'000'000);
+            frequencies[i].insert(tp.frequency);
+        }
+    }
+    int cableOrTerrestrial = 0;
+    for (std::size_t r = 0; r < ws.services().size(); ++r) {
+        const DecodedService& s = ws.services().row(r).record;
+        if (s.satIndex < frequencies.size()) {
+            EXPECT_TRUE(frequencies[s.satIndex].contains(s.frequency)) << s.frequency;
+        } else if (s.satIndex == 250 || s.satIndex == 251) {
+            EXPECT_GE(s.frequency, 47'000) << "VHF and UHF in kHz";
+            EXPECT_LE(s.frequency, 862'000);
+            ++cableOrTerrestrial;
+        }
+    }
+    EXPECT_GT(cableOrTerrestrial, 0);
 }
 
 TEST(TransponderFile, SatellitesFollowEachOtherBySize) {

@@ -159,8 +159,14 @@ TEST_P(ServiceEditTest, EachFieldIsStoredAsTheDialogEncodesIt) {
          [](ServiceForm& f) { f.txt = "  "; }, sv::teletextPid, 2, 65535},
         {"PCR", any, [](ServiceForm& f) { f.pcr = " 8191 "; }, sv::pcrPid, 2, 8191},
         {"V", any, [](ServiceForm& f) { f.polarization = 1; }, sv::polarization, 2, 1},
-        {"frequency as unsigned bytes", any, [](ServiceForm& f) { f.frequency = "4294967295"; },
-         sv::frequency, 4, -1},
+        {"IP address as unsigned bytes", [](const auto& t) { return t.rowOn("IP_CHANNEL"); },
+         [](ServiceForm& f) { f.frequency = "4294967295"; }, sv::frequency, 4, -1},
+        {"IP address read signed", [](const auto& t) { return t.rowOn("IP_CHANNEL"); },
+         [](ServiceForm& f) { f.frequency = "-1062731766"; }, sv::frequency, 4, -1062731766},
+        {"satellite frequency", any, [](ServiceForm& f) { f.frequency = "2147483647"; },
+         sv::frequency, 4, 2147483647},
+        {"PORT", [](const auto& t) { return t.rowOn("IP_CHANNEL"); },
+         [](ServiceForm& f) { f.tid = "65535"; }, sv::tid, 2, 65535},
         {"another satellite", any, [](ServiceForm& f) { f.satellite = 3; }, sv::satIndex, 4, 3},
         {"TID", any, [](ServiceForm& f) { f.tid = "0"; }, sv::tid, 2, 0},
         {"a name filling the name area", any, [](ServiceForm& f) { f.name = std::string(96, 'a'); },
@@ -245,7 +251,18 @@ TEST_P(ServiceEditTest, RefusalsNameTheFieldAndWriteNothing) {
         {"decimal", [](ServiceForm& f) { f.nid = "1.5"; }, "NID", nullptr},
         {"empty APID", [](ServiceForm& f) { f.apid = ""; }, "audio_pid", nullptr},
         {"frequency beyond 32 bits", [](ServiceForm& f) { f.frequency = "4294967296"; },
-         "Freqfency :", "Freqfency: enter a whole number of 32 bits !!!"},
+         "Freqfency :", nullptr},
+        {"negative frequency", [](ServiceForm& f) { f.frequency = "-5"; },
+         "Freqfency :", "Freqfency: enter a whole number from 1 to 2147483647 !!!"},
+        {"frequency 0", [](ServiceForm& f) { f.frequency = "0"; }, "Freqfency :", nullptr},
+        {"frequency shown negative", [](ServiceForm& f) { f.frequency = "4294967295"; },
+         "Freqfency :", nullptr},
+        {"PMT beyond 13 bits", [](ServiceForm& f) { f.pmt = "8192"; }, "pmt_pid",
+         "pmt_pid: enter a whole number from 0 to 8191 !!!"},
+        {"PCR beyond 13 bits", [](ServiceForm& f) { f.pcr = "65535"; }, "pcr_pid", nullptr},
+        {"VPID beyond 13 bits", [](ServiceForm& f) { f.vpid = "8192"; }, "video_pid", nullptr},
+        {"APID beyond 13 bits", [](ServiceForm& f) { f.apid = "10000"; }, "audio_pid", nullptr},
+        {"TXT beyond 13 bits", [](ServiceForm& f) { f.txt = "65534"; }, "TXT.PID", nullptr},
         {"satellite 255", [](ServiceForm& f) { f.satellite = 255; }, "Satelitte :", nullptr},
         {"no type", [](ServiceForm& f) { f.type = 2; }, "type", nullptr},
     };
@@ -268,6 +285,16 @@ TEST_P(ServiceEditTest, RefusalsNameTheFieldAndWriteNothing) {
         EXPECT_EQ(ws.channelBytes(), before);
     }
     EXPECT_FALSE(ws.history().canUndo());
+}
+
+TEST_P(ServiceEditTest, CableAndTerrestrialFrequenciesArePositiveToo) {
+    for (const char* block : {"DVB-Cable", "DVB-Terrestrial"}) {
+        SCOPED_TRACE(block);
+        const ServiceEditResult result =
+            edit(rowOn(block), [](ServiceForm& f) { f.frequency = "-474000"; });
+        ASSERT_TRUE(result.refusal.has_value());
+        EXPECT_EQ(result.refusal->field, "Freqfency :");
+    }
 }
 
 TEST_P(ServiceEditTest, IpChannelsShowTheAddressAndKeepTheirSatellite) {

@@ -44,10 +44,10 @@ INSTANTIATE_TEST_SUITE_P(Versions, TransponderEditorTest, testing::Values(6, 9, 
 
 TransponderForm sampleForm() {
     TransponderForm form;
-    form.frequency = "11778";
+    form.frequency = "11778000";
     form.nid = "1";
     form.tid = "1051";
-    form.symbolRate = "27500";
+    form.symbolRate = "27500000";
     form.fec = 3; // "3/4"
     form.polarization = 1;
     form.weFlag = "1";
@@ -71,11 +71,11 @@ TEST_P(TransponderEditorTest, AddingToASatelliteWithoutTranspondersPutsItAfterTh
     ASSERT_EQ(dvbs().size(), before.size() + dv::transponderSize);
     Bytes expected(dv::transponderSize, 0);
     std::fill_n(expected.begin(), 8, 0x33);
-    test::put(expected, 8, 4, 11778);
+    test::put(expected, 8, 4, 11778000);
     test::put(expected, 12, 2, 1);
     test::put(expected, 14, 2, 1051);
     test::put(expected, 16, 4, 2);
-    test::put(expected, 20, 4, 27500);
+    test::put(expected, 20, 4, 27500000);
     expected[24] = 3;
     expected[25] = 1;
     expected[26] = 1;
@@ -87,7 +87,7 @@ TEST_P(TransponderEditorTest, AddingToASatelliteWithoutTranspondersPutsItAfterTh
                     dvbs().begin() + static_cast<std::ptrdiff_t>(at + dv::transponderSize)),
               expected);
     EXPECT_EQ(test::get(dvbs(), satellite(4).offset + dv::satelliteTpCount, 2), 1);
-    EXPECT_EQ(transponderLines(ws, 4), std::vector<std::string>{"11778"});
+    EXPECT_EQ(transponderLines(ws, 4), std::vector<std::string>{"11778000"});
     ASSERT_TRUE(ws.undo());
     EXPECT_EQ(dvbs(), before);
     EXPECT_EQ(satellite(4).tpCount, 0);
@@ -155,6 +155,10 @@ TEST_P(TransponderEditorTest, RefusalsNameTheBoxAndWriteNothing) {
     };
     const std::vector<Case> cases = {
         {[](TransponderForm& f) { f.frequency = "11.7"; }, "Freq :"},
+        {[](TransponderForm& f) { f.frequency = "-5"; }, "Freq :"},
+        {[](TransponderForm& f) { f.frequency = "0"; }, "Freq :"},
+        {[](TransponderForm& f) { f.frequency = "2147483648"; }, "Freq :"}, // shown negative
+        {[](TransponderForm& f) { f.symbolRate = "-1"; }, "SR :"},
         {[](TransponderForm& f) { f.nid = "65536"; }, "NID :"},
         {[](TransponderForm& f) { f.tid = ""; }, "TID :"},
         {[](TransponderForm& f) { f.symbolRate = "4294967296"; }, "SR :"},
@@ -177,6 +181,19 @@ TEST_P(TransponderEditorTest, RefusalsNameTheBoxAndWriteNothing) {
         EXPECT_EQ(dvbs(), before);
     }
     EXPECT_FALSE(ws.history().canUndo());
+}
+
+TEST_P(TransponderEditorTest, FrequencyAndSymbolRateArePositive) {
+    TransponderForm form = sampleForm();
+    form.frequency = "-5";
+    EXPECT_EQ(addTransponder(ws, 2, form).refusal->notice.text,
+              "Freq: enter a whole number from 1 to 2147483647 !!!");
+    form = sampleForm();
+    form.symbolRate = "0";
+    EXPECT_EQ(addTransponder(ws, 2, form).refusal->notice.text,
+              "SR: enter a whole number from 1 to 2147483647 !!!");
+    form.symbolRate = "1";
+    EXPECT_TRUE(addTransponder(ws, 2, form).written);
 }
 
 } // namespace

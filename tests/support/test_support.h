@@ -97,7 +97,7 @@ struct ServiceSpec {
     int videoPid = 100;
     int teletextPid = 65535;
     int flags = 1;
-    std::int32_t frequency = 11778;
+    std::int32_t frequency = 11778000; // kHz
 };
 
 struct TransponderSpec {

@@ -177,7 +177,8 @@ void ServiceEditDialog::accept() {
     if (result.refusal) {
         dialogs_.tell(result.refusal->notice);
         activateWindow(); // the typed values stay for correcting
-        if (QLineEdit* at = box(result.refusal->field.c_str())) {
+        const std::string& field = result.refusal->field;
+        if (QLineEdit* at = field == opened_->tidCaption() ? tid_ : box(field.c_str())) {
             at->setFocus();
             at->selectAll();
         }
