@@ -3,6 +3,7 @@
 # Usage: completion_test.sh TAVRINO_CLI COMPLETION_FILE
 set -uo pipefail
 cli=$(realpath "$1")
+# shellcheck source=packaging/bash-completion/tavrino-cli
 source "$2"
 
 work=$(mktemp -d)
