@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/version.h"
 #include "workspace/workspace.h"
 
 #include <QMainWindow>
@@ -28,7 +29,7 @@ class ReceiverLink;
 class StatusPanels;
 class UserDialogs;
 
-inline constexpr const char* windowCaption = "Tavrino v.0.9.2880";
+inline constexpr const char* windowCaption = "Tavrino v." TAVRINO_VERSION;
 
 // Owns the workspace and assembles the tabs, menus and status bar; the tabs do the work.
 class MainWindow : public QMainWindow {
