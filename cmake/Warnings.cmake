@@ -10,8 +10,10 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_L
 endif()
 
 if(TAVRINO_SANITIZE)
-  # GCC's object-size warnings misfire on sanitizer-instrumented code.
-  list(APPEND TAVRINO_WARNINGS -Wno-stringop-overflow -Wno-array-bounds)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    # GCC's object-size warnings misfire on sanitizer-instrumented code.
+    list(APPEND TAVRINO_WARNINGS -Wno-stringop-overflow -Wno-array-bounds)
+  endif()
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
