@@ -17,8 +17,7 @@ std::vector<Command> allCommands() {
     auto commands = readCommands();
     for (auto* group : {&writeCommands, &bouquetCommands, &duplicateCommands, &referenceCommands,
                         &serviceCommands, &satelliteCommands, &transponderCommands, &importCommands,
-                        &compareCommands,
-                        &profileCommands, &transferCommands}) {
+                        &compareCommands, &profileCommands, &transferCommands}) {
         for (auto& c : group()) {
             commands.push_back(std::move(c));
         }
