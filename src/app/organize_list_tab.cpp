@@ -267,7 +267,7 @@ void OrganizeListTab::editSelectedService() {
     if (position < 0) {
         return;
     }
-    editDialog_->open(workspace_.view().tableRow(static_cast<std::size_t>(position)));
+    editDialog_->openForRow(workspace_.view().tableRow(static_cast<std::size_t>(position)));
 }
 
 void OrganizeListTab::serviceEdited(const ServiceEditResult& result) {

@@ -94,7 +94,7 @@ void ServiceEditDialog::build() {
     layout->addWidget(buttons);
 }
 
-void ServiceEditDialog::open(std::uint32_t tableRow) {
+void ServiceEditDialog::openForRow(std::uint32_t tableRow) {
     const ServiceForm form = openServiceForm(workspace_, tableRow);
     opened_ = form;
     fill(form);
