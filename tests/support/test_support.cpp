@@ -9,6 +9,7 @@
 #include <random>
 #include <stdexcept>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -59,6 +60,20 @@ void writeFile(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string readText(const fs::path& path) {
+    const Bytes bytes = readFile(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+void writeText(const fs::path& path, const std::string& text) {
+    writeFile(path, Bytes(text.begin(), text.end()));
+}
+
+unsigned modeOf(const fs::path& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
 }
 
 void put(Bytes& bytes, std::size_t offset, int width, std::int64_t value) {
