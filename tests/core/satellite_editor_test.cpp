@@ -101,11 +101,6 @@ TEST(SatelliteAdd, AnEmptyEditorCreatesBothFilesInTheCurrentLayout) {
     EXPECT_EQ(test::get(antenna, recordAt(0) + 8, 2), 1) << "Universal";
     EXPECT_EQ(satelliteLines(ws), std::vector<std::string>{"Satellite"});
     EXPECT_EQ(antennaLines(ws), std::vector<std::string>{"007."});
-
-    ASSERT_TRUE(ws.undo());
-    EXPECT_TRUE(dvbsOf(ws).empty());
-    EXPECT_TRUE(antennaOf(ws).empty());
-    EXPECT_TRUE(satelliteLines(ws).empty());
 }
 
 TEST_P(SatelliteEditorTest, AddPutsTheSatelliteAfterTheLastOneBeforeAnyTail) {
@@ -151,18 +146,6 @@ TEST(SatelliteAdd, The257thIsRefusedAndCountsUseBothBytes) {
     EXPECT_EQ(antennaOf(ws), antenna);
 }
 
-TEST_P(SatelliteEditorTest, UpdateWithNothingChangedWritesNothing) {
-    const Bytes dvbs = dvbsOf(ws);
-    const Bytes antenna = antennaOf(ws);
-    for (int i = 0; i < 5; ++i) {
-        const SatelliteForm form = satelliteForm(ws, i);
-        EXPECT_FALSE(updateSatellite(ws, form, form).written) << i;
-    }
-    EXPECT_EQ(dvbsOf(ws), dvbs);
-    EXPECT_EQ(antennaOf(ws), antenna);
-    EXPECT_FALSE(ws.history().canUndo());
-}
-
 // Stored values the lists cannot show, or a frequency kept for a fixed LNB type, stay.
 TEST_P(SatelliteEditorTest, UpdateWritesOnlyWhatChanged) {
     const std::size_t r = recordAt(1);
@@ -185,6 +168,11 @@ TEST_P(SatelliteEditorTest, UpdateWritesOnlyWhatChanged) {
     }
     const Bytes antenna = antennaOf(ws);
     const Bytes dvbs = dvbsOf(ws);
+    for (int i = 0; i < 5; ++i) {
+        const SatelliteForm form = satelliteForm(ws, i);
+        EXPECT_FALSE(updateSatellite(ws, form, form).written) << "nothing changed in " << i;
+    }
+    EXPECT_FALSE(ws.history().canUndo());
     SatelliteForm edited = opened;
     edited.name = "Astra";
     edited.antenna.tunerSelect = "3";
@@ -279,18 +267,14 @@ TEST_P(SatelliteEditorTest, DeleteKeepsTheAntennaFileLengthAndAsksWithTheCount) 
         << "the freed last slot is blank";
     EXPECT_TRUE(
         std::equal(antenna.begin() + 8168, antenna.begin() + 8200, antennaOf(ws).begin() + 8168));
-    ASSERT_TRUE(ws.undo());
-    EXPECT_EQ(antennaOf(ws), antenna);
-    EXPECT_EQ(dvbsOf(ws), dvbs);
-}
 
-TEST_P(SatelliteEditorTest, DeleteAsksOnlyWhenServicesUseTheNumbersAndNoKeepsAll) {
-    const Bytes dvbs = dvbsOf(ws);
+    // Declined, nothing changes; the last satellite, holding no transponders, asks nothing.
+    open();
     prompter.answers = {false};
     EXPECT_FALSE(deleteSatellite(ws, 0, prompter).written);
     EXPECT_EQ(dvbsOf(ws), dvbs);
     prompter.asked.clear();
-    const SatelliteChange last = deleteSatellite(ws, 4, prompter); // holds no transponders
+    const SatelliteChange last = deleteSatellite(ws, 4, prompter);
     ASSERT_TRUE(last.written);
     EXPECT_TRUE(prompter.asked.empty());
     EXPECT_EQ(last.select, 3);
