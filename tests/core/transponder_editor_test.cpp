@@ -69,20 +69,10 @@ TEST_P(TransponderEditorTest, AddingToASatelliteWithoutTranspondersPutsItAfterTh
     EXPECT_EQ(change.select, 0);
     EXPECT_EQ(ws.history().undoName(), "Add Transponder");
     ASSERT_EQ(dvbs().size(), before.size() + dv::transponderSize);
-    Bytes expected(dv::transponderSize, 0);
-    std::fill_n(expected.begin(), 8, 0x33);
-    test::put(expected, 8, 4, 11778000);
-    test::put(expected, 12, 2, 1);
-    test::put(expected, 14, 2, 1051);
-    test::put(expected, 16, 4, 2);
-    test::put(expected, 20, 4, 27500000);
-    expected[24] = 3;
-    expected[25] = 1;
-    expected[26] = 1;
-    expected[27] = 1;
+    Bytes expected = {0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0xD0, 0xB7, 0xB3, 0x00,
+                      1,    0,    0x1B, 0x04, 2,    0,    0,    0,    0xE0, 0x9D, 0xA3, 0x01,
+                      3,    1,    1,    1,    0,    0,    0,    0,    0,    1,    2,    0};
     test::put(expected, 28, 4, position);
-    expected[33] = 1;
-    expected[34] = 2;
     EXPECT_EQ(Bytes(dvbs().begin() + static_cast<std::ptrdiff_t>(at),
                     dvbs().begin() + static_cast<std::ptrdiff_t>(at + dv::transponderSize)),
               expected);

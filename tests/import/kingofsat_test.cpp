@@ -276,8 +276,8 @@ TEST(KingOfSatLines, GiveTheStoredValuesOrAreLeftOut) {
 TEST(KingOfSatLines, LeftOutLinesAreCountedBySystemAndLine) {
     std::vector<std::string> notes;
     parseList(listWith({"12224,R,20000,67;DSS,QPSK", "12239,L,20000,67;DSS,QPSK",
-                    "3940,H,29270,34;DCII", "11000,X,27500", "11000,H,27500,34,S2,64APSK"}),
-          &notes);
+                        "3940,H,29270,34;DCII", "11000,X,27500", "11000,H,27500,34,S2,64APSK"}),
+              &notes);
     EXPECT_EQ(notes,
               (std::vector<std::string>{
                   "list.ini: 1 transponder of the DCII system left out (not DVB-S or DVB-S2)",
