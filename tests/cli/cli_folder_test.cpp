@@ -2,7 +2,7 @@
 // commands over whole lists: duplicates and reference lists. In-process.
 #include "cli_runner.h"
 #include "common/csv.h"
-#include "samplegen/sample_duplicates.h"
+#include "reference/duplicate_services.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -108,133 +108,84 @@ TEST(CliSaves, AFailedRenameLeavesTheOldFilesAndExitsTwo) {
               (std::set<std::string>{"all_channel.dat", "DVBS.dat", "antenna_list.dat"}));
 }
 
-const Row groupHeader = {"Group", "Service", "Satellite", "Frequency", "Pol",
-                         "SID",   "TID",     "NID",       "FLAG",      "Rule"};
-const Row itemHeader = {"Bouquet", "Item", "Service", "FirstItem"};
-
 // The grouping rules and the bytes of a removal are the core's tests; here the commands print
 // and report them.
 TEST(CliDuplicates, GroupsAndRepeatedItemsArePrintedAndDedupeRemovesThem) {
     TempDir rx;
     const std::string dir = rx.path().string();
-    sample::writeFolder(
-        sample::addDuplicates(
-            sample::generate({.services = 500, .satellites = 4, .bouquets = 3, .seed = 8}),
-            {.seed = 8, .groups = 0}) // every service has a SID of its own
-            .files,
-        rx.path());
-    const auto run = [&](std::vector<std::string> args) {
-        args.insert(args.begin() + 1, dir);
-        args.push_back("--no-backup");
-        const CliRun r = runCli(args);
-        EXPECT_EQ(r.exitCode, 0) << args[0] << ": " << r.err;
-        return r.out;
-    };
-    const auto table = [&](std::vector<std::string> args) {
-        args.insert(args.begin() + 1, dir);
-        return records(runCli(args).out);
-    };
-    EXPECT_EQ(table({"duplicates"}), std::vector<Row>{groupHeader});
-
-    // Cells of `services`: Service 0, Satellite 3, Frequency 4, Pol 5, TID 6, NID 7, SID 8,
-    // SatPos 14, FLAG 15. B takes A's SID, TID and NID; C A's place, frequency + 2 and SID.
-    auto services = table({"services"});
-    std::size_t b = 2;
-    std::size_t c = services.size() - 1;
-    while (services[b][14] == services[1][14] || std::stoi(services[b][14]) > 240) {
-        ++b;
+    ASSERT_EQ(runCli({"make-sample", dir, "--services", "500", "--satellites", "4", "--bouquets",
+                      "3", "--seed", "8", "--duplicates", "3"})
+                  .exitCode,
+              0);
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(rx.path()).opened());
+    std::vector<Row> expected = {
+        {"Group", "Service", "Satellite", "Frequency", "Pol", "SID", "TID", "NID", "FLAG", "Rule"}};
+    const auto groups = findDuplicateServices(ws).groups;
+    ASSERT_EQ(groups.size(), 3u);
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        for (std::size_t m = 0; m < groups[g].services.size(); ++m) {
+            Row row = {std::to_string(g + 1)};
+            for (const int column : {colService, colSatellite, colFrequency, colPol, colSid, colTid,
+                                     colNid, colFlag}) {
+                row.push_back(ws.services().cellText(groups[g].services[m], column));
+            }
+            row.push_back(groups[g].rules[m] == MatchRule::Identity ? "Position/Frequency/Pol/SID"
+                                                                    : "SID/TID/NID");
+            expected.push_back(row);
+        }
     }
-    while (services[c][14] == services[1][14] || std::stoi(services[c][14]) > 240) {
-        --c;
-    }
-    const Row a = services[1];
-    run({"service-edit", services[b][15] + ":" + services[b][8], "SID=" + a[8], "TID=" + a[6],
-         "NID=" + a[7]});
-    run({"service-edit", services[c][15] + ":" + services[c][8], "Satellite=" + a[14],
-         "Frequency=" + std::to_string(std::stoi(a[4]) + 2), "Pol=" + a[5], "SID=" + a[8]});
-    services = table({"services"});
-    const auto groupRow = [&](std::size_t s, const std::string& rule) {
-        const Row& r = services[s];
-        return Row{"1", r[0], r[3], r[4], r[5], r[8], r[6], r[7], r[15], rule};
-    };
-    EXPECT_EQ(
-        table({"duplicates"}),
-        (std::vector<Row>{groupHeader, groupRow(1, "Position/Frequency/Pol/SID"),
-                          groupRow(b, "SID/TID/NID"), groupRow(c, "Position/Frequency/Pol/SID")}));
+    EXPECT_EQ(records(runCli({"duplicates", dir}).out), expected);
 
-    const auto repeated = table({"duplicates", "--bouquets"});
+    const auto repeated = records(runCli({"duplicates", dir, "--bouquets"}).out);
     ASSERT_GT(repeated.size(), 1u) << "the generated bouquets name some services twice";
-    EXPECT_TRUE(
-        run({"bouquet-dedupe", "all"})
-            .ends_with("removed " + std::to_string(repeated.size() - 1) + " duplicate items\n"));
-    EXPECT_EQ(table({"duplicates", "--bouquets"}), std::vector<Row>{itemHeader});
-    const Bytes clean = test::readFile(rx / "all_channel.dat");
-    const auto items = table({"bouquet", "1"}); // Service 0, ..., sid 9, link 12
-    run({"bouquet-add-services", "1", "--services", items[3][12] + ":" + items[3][9]});
-    EXPECT_EQ(table({"duplicates", "--bouquets"}),
-              (std::vector<Row>{
-                  itemHeader,
-                  {table({"bouquets"})[1][2], std::to_string(items.size()), items[3][0], "3"}}));
-    EXPECT_TRUE(run({"bouquet-dedupe", "1"}).ends_with("\nremoved 1 duplicate item\n"));
-    EXPECT_EQ(test::readFile(rx / "all_channel.dat"), clean);
-    const CliRun again = runCli({"bouquet-dedupe", dir, "all"});
+    EXPECT_EQ(repeated[0], (Row{"Bouquet", "Item", "Service", "FirstItem"}));
+    const CliRun dedupe = runCli({"bouquet-dedupe", dir, "all", "--no-backup"});
+    EXPECT_TRUE(dedupe.out.ends_with("\nremoved " + std::to_string(repeated.size() - 1) +
+                                     " duplicate items\n"))
+        << dedupe.out;
+    EXPECT_EQ(records(runCli({"duplicates", dir, "--bouquets"}).out).size(), 1u);
+    const CliRun again = runCli({"bouquet-dedupe", dir, "1"});
     EXPECT_EQ(again.exitCode, 2);
     EXPECT_NE(again.err.find("nothing changed"), std::string::npos) << again.err;
 }
 
-class CliReference : public testing::Test {
-protected:
-    void SetUp() override {
-        scanned = sample::generate({.services = 1200, .satellites = 5, .bouquets = 6, .seed = 4});
-        sample::writeFolder(scanned, before.path());
-        list = (before / "list.csv").string();
-        const CliRun run = runCli({"export-bouquets", before.path().string(), list});
-        ASSERT_EQ(run.exitCode, 0) << run.err;
-        EXPECT_EQ(run.out, "wrote " + list + "\n");
-    }
+// Exported, a list applied to its own folder finds every row; to a rescan it reports what is
+// gone (stderr names what was written), and applied again it writes nothing.
+TEST(CliReference, ExportAndApplyToARescan) {
+    TempDir before, after;
+    const auto scanned =
+        sample::generate({.services = 1200, .satellites = 5, .bouquets = 6, .seed = 4});
+    sample::writeFolder(scanned, before.path());
+    const std::string list = (before / "list.csv").string();
+    const CliRun exported = runCli({"export-bouquets", before.path().string(), list});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    EXPECT_EQ(exported.out, "wrote " + list + "\n");
+    const auto listed = lines(test::readText(list));
 
-    sample::Files scanned;
-    TempDir before;
-    TempDir after;
-    std::string list;
-};
-
-TEST_F(CliReference, ADryRunShowsEveryRowAndWritesNothing) {
-    const CliRun run = runCli({"apply-bouquets", before.path().string(), list, "--dry-run"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    const auto rows = lines(run.out);
-    const Bytes exported = test::readFile(list);
-    ASSERT_EQ(rows.size(), lines(std::string(exported.begin(), exported.end())).size());
+    const CliRun dry = runCli({"apply-bouquets", before.path().string(), list, "--dry-run"});
+    ASSERT_EQ(dry.exitCode, 0) << dry.err;
+    auto rows = lines(dry.out);
+    ASSERT_EQ(rows.size(), listed.size());
     EXPECT_EQ(rows[0], "Bouquet,Item,Name,Result");
     EXPECT_EQ(endingIn(rows, ",Found") + endingIn(rows, ",No items"), rows.size() - 1);
-    EXPECT_EQ(test::readFile(before / "all_channel.dat"), scanned.channel);
-
-    const std::string oneBouquet = lines(std::string(exported.begin(), exported.end()))[0] + "\n" +
-                                   lines(std::string(exported.begin(), exported.end()))[1] + "\n";
-    test::writeFile(after / "one.csv", Bytes(oneBouquet.begin(), oneBouquet.end()));
+    test::writeText(after / "one.csv", listed[0] + "\n" + listed[1] + "\n");
     const CliRun replace = runCli({"apply-bouquets", before.path().string(),
                                    (after / "one.csv").string(), "--replace-all", "--dry-run"});
-    ASSERT_EQ(replace.exitCode, 0) << replace.err;
     EXPECT_EQ(endingIn(lines(replace.out), ",Removed"), 5u);
-}
+    EXPECT_EQ(test::readFile(before / "all_channel.dat"), scanned.channel);
 
-TEST_F(CliReference, ApplyingToARescanWritesTheFolderAndReportsWhatIsGone) {
     const sample::Rescan rescan = sample::rescan(scanned, {.seed = 9});
     sample::writeFolder(rescan.files, after.path());
     const std::vector<std::string> apply = {"apply-bouquets", after.path().string(), list,
                                             "--no-backup"};
     const CliRun run = runCli(apply);
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const auto rows = lines(run.out);
-    EXPECT_EQ(rows[0], "Bouquet,Item,Name,Result");
+    rows = lines(run.out);
     EXPECT_GT(endingIn(rows, ",Not found"), 5u);
     EXPECT_EQ(endingIn(rows, ",Found"), 0u) << "a real run reports only what needs a look";
-    EXPECT_NE(run.err.find("wrote " + (after / "all_channel.dat").string()), std::string::npos)
-        << "what was written goes to stderr, the report to stdout";
+    EXPECT_NE(run.err.find("wrote " + (after / "all_channel.dat").string()), std::string::npos);
     EXPECT_NE(test::readFile(after / "all_channel.dat"), rescan.files.channel);
-    EXPECT_EQ(runCli({"bouquet", after.path().string(), "1"}).out.find("IME,"), std::string::npos)
-        << "every item names a service";
-
     const CliRun again = runCli(apply);
     EXPECT_EQ(again.exitCode, 0);
     EXPECT_NE(again.err.find("nothing was written"), std::string::npos) << again.err;

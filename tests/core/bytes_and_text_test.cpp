@@ -10,29 +10,6 @@
 namespace tavrino {
 namespace {
 
-TEST(ByteReader, IsLittleEndianAndSignedOnlyAtFourBytes) {
-    struct Case {
-        Bytes bytes;
-        int width;
-        std::int64_t expected;
-    };
-    for (const Case& c : std::vector<Case>{{{0xFF}, 1, 255},
-                                           {{0x34, 0x12}, 2, 0x1234},
-                                           {{0xFF, 0xFF}, 2, 65535},
-                                           {{0x78, 0x56, 0x34, 0x12}, 4, 0x12345678},
-                                           {{0x01, 0x00, 0x00, 0x80}, 4, -2147483647},
-                                           {{0xFF, 0xFF, 0xFF, 0xFF}, 4, -1}}) {
-        EXPECT_EQ(ByteReader(c.bytes, "x.dat").readNumber(0, c.width, "field"), c.expected);
-    }
-    const Bytes name = {'A', 0, 's', 't', 0, 0, 'r', 'a'};
-    EXPECT_EQ(ByteReader(name, "f").readFixedName(0, 8, "name"), "Astra") << "zeroes skipped";
-    Bytes bytes(4, 0xAA);
-    writeNumber(bytes, 1, 2, 0x10203);
-    EXPECT_EQ(bytes, (Bytes{0xAA, 0x03, 0x02, 0xAA})) << "a write keeps to its width";
-    EXPECT_THROW(writeNumber(bytes, 3, 2, 1), std::out_of_range);
-    EXPECT_EQ(splitNumber(-2), (std::array<std::uint8_t, 4>{0xFE, 0xFF, 0xFF, 0xFF}));
-}
-
 TEST(ByteReader, ReadPastTheEndNamesFileOffsetAndField) {
     const Bytes bytes(10, 0);
     const ByteReader reader(bytes, "/data/all_channel.dat");

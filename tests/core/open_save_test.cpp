@@ -216,18 +216,6 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST(OpenFiles, EmptyDvbsStopsBeforeTheChannelDatabaseIsRead) {
-    TempDir folder;
-    auto files = sample::generate({});
-    files.dvbs.clear();
-    files.channel.assign(10, 1); // would be refused as too short if it were read
-    sample::writeFolder(files, folder.path());
-    Workspace ws;
-    const auto result = ws.openFolder(folder.path());
-    ASSERT_EQ(result.status, OpenResult::Status::Refused);
-    EXPECT_EQ(result.problem->path(), (folder / "DVBS.dat").string());
-}
-
 TEST(SaveFiles, WritesNothingWithoutAnOpenDatabase) {
     TempDir out;
     Workspace ws;

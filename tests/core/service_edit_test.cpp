@@ -183,51 +183,6 @@ TEST_P(ServiceEditTest, EachFieldIsStoredAsTheDialogEncodesIt) {
     }
 }
 
-TEST_P(ServiceEditTest, ARenameClearsTheRestOfTheNameAreaAndTheRowFollows) {
-    open({.services = 400, .satellites = 5, .version = GetParam()}, [](Bytes& b) {
-        const std::size_t r = test::firstServiceOffset;
-        std::fill(b.begin() + r + sv::name, b.begin() + r + sv::nameLength, 'x');
-        test::put(b, r + sv::nameLength, 2, 10);
-    });
-    const std::uint32_t row = 0;
-    const std::size_t r = test::firstServiceOffset;
-    ASSERT_TRUE(edit(row, [](ServiceForm& f) { f.name = "Kurz"; }).written);
-    const Bytes& b = ws.channelBytes();
-    EXPECT_EQ(std::string(b.begin() + r + sv::name, b.begin() + r + sv::name + 4), "Kurz");
-    for (std::size_t at = r + sv::name + 4; at <= r + 104; ++at) {
-        ASSERT_EQ(b[at], 0) << at - r;
-    }
-    EXPECT_EQ(b[r + 105], 'x') << "the byte after the name area stays";
-    EXPECT_EQ(test::get(b, r + sv::nameLength, 2), 4);
-    EXPECT_EQ(ws.services().cellText(row, colCountryId), "4");
-    EXPECT_EQ(ws.services().cellText(row, colService), "Kurz");
-}
-
-TEST_P(ServiceEditTest, LockTickedInTheDialogIsTheMenuCommand) {
-    const std::uint32_t row = rowOn("");
-    const Bytes before = ws.channelBytes();
-    {
-        const auto step = ws.beginEdit("LOCK");
-        ImageEditor channel = ws.channelEditor();
-        changeFlagBit(channel, ws.services(), std::vector<std::uint32_t>{row}, flagLocked, true);
-    }
-    const Bytes byMenu = ws.channelBytes();
-    ws.undo();
-    ASSERT_EQ(ws.channelBytes(), before);
-    ASSERT_TRUE(edit(row, [](ServiceForm& f) { f.flags |= flagLocked; }).written);
-    EXPECT_EQ(ws.channelBytes(), byMenu);
-    EXPECT_EQ(ws.services().row(row).record.flags, field(row, sv::flags, 2));
-}
-
-TEST_P(ServiceEditTest, ASatelliteChangeShowsTheChosenSatellite) {
-    const std::uint32_t row = rowOn("");
-    const int other = ws.services().row(row).record.satIndex == 2 ? 1 : 2;
-    ASSERT_TRUE(edit(row, [&](ServiceForm& f) { f.satellite = other; }).written);
-    EXPECT_EQ(ws.services().cellText(row, colSatellite), ws.satelliteName(other));
-    EXPECT_EQ(ws.services().cellText(row, colSatPos), std::to_string(other));
-    EXPECT_EQ(openServiceForm(ws, row).satellite, other);
-}
-
 struct RefusalCase {
     const char* what;
     std::function<void(ServiceForm&)> change;

@@ -4,13 +4,11 @@
 
 #include <fcntl.h>
 #include <fstream>
-#include <grp.h>
 #include <linux/fs.h>
 #include <random>
 #include <stdexcept>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace tavrino::test {
@@ -112,38 +110,6 @@ bool setImmutable(const fs::path& path, bool on) {
     }
     ::close(fd);
     return done;
-}
-
-std::string runUnprivileged(const std::function<std::string()>& probe) {
-    if (::geteuid() != 0) {
-        return probe();
-    }
-    int channel[2];
-    if (::pipe(channel) != 0) {
-        return "crashed";
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(channel[0]);
-        constexpr id_t nobody = 65534;
-        std::string result = "cannot drop root";
-        if (::setgroups(0, nullptr) == 0 && ::setgid(nobody) == 0 && ::setuid(nobody) == 0) {
-            result = probe();
-        }
-        const auto written = ::write(channel[1], result.data(), result.size());
-        ::_exit(written == static_cast<ssize_t>(result.size()) ? 0 : 1);
-    }
-    ::close(channel[1]);
-    std::string result;
-    char buffer[4096];
-    ssize_t n = 0;
-    while ((n = ::read(channel[0], buffer, sizeof buffer)) > 0) {
-        result.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(channel[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? result : "crashed";
 }
 
 sample::Files writeSample(const fs::path& folder, sample::Options options) {

@@ -93,11 +93,6 @@ private:
     bool set_;
 };
 
-// Runs `probe` without root's power to read any folder: in a child process that drops to
-// the user "nobody" when we are root, else right here. Returns what the probe returned, or
-// "crashed" when the child did not finish normally.
-std::string runUnprivileged(const std::function<std::string()>& probe);
-
 // Generates a sample and writes it into `folder`; returns the files.
 sample::Files writeSample(const std::filesystem::path& folder, sample::Options options = {});
 
