@@ -189,17 +189,6 @@ TEST_F(BouquetEditorTest, DragMoveEndsBeforeTheDropRowAndAsksFirst) {
     EXPECT_EQ(image(), before);
 }
 
-TEST_F(BouquetEditorTest, CutAndPasteCarryNameAndServices) {
-    makeFourBouquets();
-    const auto cLinks = links(editor.items(2));
-    editor.cut(2);
-    EXPECT_EQ(names(editor), (std::vector<std::string>{"A", "B", "D"}));
-    EXPECT_EQ(editor.paste(0).select, 0);
-    EXPECT_EQ(names(editor), (std::vector<std::string>{"C", "A", "B", "D"}));
-    EXPECT_EQ(links(editor.items(0)), cLinks);
-    expectSavedFileShowsTheSame();
-}
-
 TEST_F(BouquetEditorTest, RowsKeepTheirRecordWhenANameIsEmpty) {
     makeFourBouquets();
     ws.channelEditor().writeNumber(ch::bouquets + 104 + 4, 2, 0); // record 1 loses its name
