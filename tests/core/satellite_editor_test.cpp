@@ -336,40 +336,6 @@ TEST_P(SatelliteEditorTest, RefusalsNameTheBoxAndWriteNothing) {
     }
 }
 
-TEST(AntennaForm, CombinationModeRoundTripsForAllSwitchesAndOrders) {
-    const AntennaForm plain = antennaForm(AntennaRecord{.lnbType = 1});
-    for (int committed = 0; committed < 16; ++committed) {
-        for (int uncommitted = 0; uncommitted < 16; ++uncommitted) {
-            for (const int order : {16, 32}) {
-                const int port = 16 * committed + uncommitted;
-                const AntennaForm shown = antennaForm(
-                    AntennaRecord{.lnbType = 1, .diseqcPort = port, .motorMode = order + 1});
-                ASSERT_EQ(shown.diseqc, combinationEntry);
-                ASSERT_EQ(shown.committed, committed < 4 ? committed : -1);
-                ASSERT_EQ(shown.uncommitted, uncommitted);
-                ASSERT_EQ(shown.order, order == 16 ? 0 : 1);
-                ASSERT_EQ(shown.motor, 1);
-                const auto untouched = planAntennaUpdate(shown, shown);
-                ASSERT_TRUE(std::get<std::vector<RecordWrite>>(untouched).empty());
-                if (committed >= 4) {
-                    continue; // the list cannot choose it
-                }
-                AntennaForm chosen = plain;
-                chosen.diseqc = combinationEntry;
-                chosen.committed = committed;
-                chosen.uncommitted = uncommitted;
-                chosen.order = order == 16 ? 0 : 1;
-                chosen.motor = 1;
-                const auto writes =
-                    std::get<std::vector<RecordWrite>>(planAntennaUpdate(plain, chosen));
-                ASSERT_EQ(writes.size(), 2u);
-                EXPECT_EQ(writes[0].value, port);
-                EXPECT_EQ(writes[1].value, order + 1);
-            }
-        }
-    }
-}
-
 TEST(AntennaForm, ControlRulesFollowTheChoices) {
     struct Case {
         std::function<void(AntennaForm&)> choose;

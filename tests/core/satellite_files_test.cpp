@@ -11,23 +11,9 @@ namespace tavrino {
 namespace {
 namespace an = layout::antenna;
 
-TEST(Positions, ShowDegreesWithOneDecimalAndEastOrWest) {
-    struct Case {
-        std::int64_t tenths;
-        const char* degrees;
-        const char* eastWest;
-    };
-    for (const auto& c :
-         {Case{-50, "5.0", "W"}, Case{192, "19.2", "E"}, Case{0, "0.0", "E"}, Case{-8, "0.8", "W"},
-          Case{1800, "180.0", "E"}, Case{-2147483648LL, "214748364.8", "W"}}) {
-        const PositionText text = formatPosition(c.tenths);
-        EXPECT_EQ(text.degrees + text.eastWest, std::string(c.degrees) + c.eastWest);
-    }
+TEST(AntennaDisplay, FollowsTheCombinationRule) {
     EXPECT_EQ(antennaLine(7), "007.");
     EXPECT_EQ(antennaLine(1234), "1234.");
-}
-
-TEST(AntennaDisplay, FollowsTheCombinationRule) {
     struct Case {
         AntennaRecord record;
         AntennaDisplay expected;
@@ -38,9 +24,6 @@ TEST(AntennaDisplay, FollowsTheCombinationRule) {
                "Switch C", "Switch 6", true}},
              {{.lnbType = 1, .diseqcPort = 4, .motorMode = 2},
               {"Off", "Universal", "Off", "Off", "0V", "1.0 - LNB 4", "USALS", "", "", "", false}},
-             {{.lnbType = 18, .diseqcPort = 0x3F, .motorMode = 16},
-              {"Off", "18", "Off", "Off", "0V", "Combination", "OFF", "Commit/Uncomm", "Switch D",
-               "Switch 16", true}},
              {{.nitSearch = 1,
              .lnbType = 6,
              .lnbPower = 1,
