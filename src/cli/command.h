@@ -4,6 +4,7 @@
 #include "cli/table_writer.h"
 #include "common/code_page.h"
 #include "compare/comparison.h"
+#include "link/link_context.h"
 #include "workspace/workspace.h"
 
 #include <filesystem>
@@ -24,11 +25,15 @@ public:
 
 struct Context {
     std::ostream& out;
+    std::ostream& err; // notes and warnings that do not fail the command
+    // A command that stops cleanly once `cancel` is set calls `cancellable` as it starts, so
+    // from then on Ctrl+C cancels it instead of ending the program.
+    const CancelToken& cancel;
+    std::function<void()> cancellable;
     OutputFormat format = OutputFormat::Csv;
     const CodePage* codePage = &CodePage::windows1252();
     std::optional<std::filesystem::path> dataDir = std::nullopt; // --data-dir
-    std::ostream* err = nullptr; // warnings that do not fail the command
-    int exitStatus = 0;          // of a command that ran to its end (diff: 1 when they differ)
+    int exitStatus = 0; // of a command that ran to its end (diff: 1 when they differ)
 };
 
 struct Command {
@@ -63,10 +68,10 @@ CompareOptions compareOptions(const Arguments& args);
 void printComparison(const Comparison& comparison, const Context& ctx);
 
 // Opens DIR as "Open Files" does; throws InputRefused with one line naming file and problem.
-void openOrRefuse(Workspace& workspace, const std::string& folder);
+void openOrRefuse(Workspace& workspace, const std::string& folder, const Context& ctx);
 
 // A note about a save cut short goes to stderr as one line; the command carries on.
-void printNote(const std::optional<std::string>& note);
+void printNote(const std::optional<std::string>& note, const Context& ctx);
 
 // The flags every command that writes a folder takes: --no-backup and --force.
 std::set<std::string> withSaveFlags(std::set<std::string> flags = {});

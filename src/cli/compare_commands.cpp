@@ -36,9 +36,9 @@ void diff(const Arguments& args, Context& ctx) {
     args.expectPositional(2);
     const CompareOptions options = compareOptions(args);
     Workspace before(*ctx.codePage);
-    openOrRefuse(before, args.positional(0, "DIR1"));
+    openOrRefuse(before, args.positional(0, "DIR1"), ctx);
     Workspace after(*ctx.codePage);
-    openOrRefuse(after, args.positional(1, "DIR2"));
+    openOrRefuse(after, args.positional(1, "DIR2"), ctx);
     const Comparison comparison = compareWorkspaces(before, after, options);
     printComparison(comparison, ctx);
     ctx.exitStatus = comparison.same() ? 0 : 1;

@@ -32,7 +32,9 @@ public:
 // holds the folder's lock from the open to the save, so another Tavrino neither saves in
 // between (and loses this edit, or has its own lost) nor takes this save's files for debris.
 struct Session {
-    explicit Session(const Context& ctx) : ws(*ctx.codePage), editor(ws, prompter) {}
+    explicit Session(const Context& context)
+        : ctx(context), ws(*ctx.codePage), editor(ws, prompter) {}
+    const Context& ctx;
     std::optional<FolderLock> lock;
     Workspace ws;
     CommandLinePrompter prompter;

@@ -6,7 +6,6 @@
 #include "link/workflows.h"
 
 #include <charconv>
-#include <csignal>
 #include <ostream>
 
 namespace tavrino::cli {
@@ -19,14 +18,6 @@ public:
     bool ask(const Notice&) override { return false; }
     std::vector<Notice> told;
 };
-
-CancelToken interrupted;
-
-// Ctrl+C cancels the running transfer, so no partial file is left behind.
-void cancelOnInterrupt() {
-    std::signal(SIGINT, [](int) { interrupted.cancel(); });
-    std::signal(SIGTERM, [](int) { interrupted.cancel(); });
-}
 
 LinkTimeouts timeoutsFrom(const Arguments& args) {
     const auto text = args.value("timeout");
@@ -59,8 +50,11 @@ struct Run {
     Run(const Arguments& args, const Context& ctx)
         : profile(chosenProfile(args, ctx)),
           timeouts(timeoutsFrom(args)), link{profile,  timeouts, dataFolderOf(ctx),
-                                             progress, prompter, interrupted} {
-        cancelOnInterrupt();
+                                             progress, prompter, ctx.cancel} {
+        // Ctrl+C cancels the running transfer, so no partial file is left behind.
+        if (ctx.cancellable) {
+            ctx.cancellable();
+        }
     }
     ConnectionProfile profile;
     LinkTimeouts timeouts;
@@ -70,9 +64,7 @@ struct Run {
 };
 
 void warn(const Context& ctx, const std::string& line) {
-    if (ctx.err != nullptr) {
-        *ctx.err << "warning: " << line << '\n';
-    }
+    ctx.err << "warning: " << line << '\n';
 }
 
 void copyReceived(const ReceiveResult& result, const std::string& to, std::ostream& out) {
@@ -142,7 +134,7 @@ void send(const Arguments& args, Context& ctx) {
     }
     compareOptions(args); // a wrong --only is refused before anything connects
     Workspace ws(*ctx.codePage);
-    openOrRefuse(ws, args.positional(0, "DIR"));
+    openOrRefuse(ws, args.positional(0, "DIR"), ctx);
     Run run(args, ctx);
     if (args.has("dry-run")) {
         previewSendOf(ws, run, args, ctx);

@@ -132,12 +132,7 @@ TEST(ReferenceList, ReadsEveryColumn) {
     EXPECT_EQ(list.rows[2].bouquetBytes, "Radio");
     EXPECT_EQ(parse("Caf\xC3\xA9,1,,,,,,,,,\n").rows[0].bouquetBytes, "Caf\xE9")
         << "names are kept in the database's code page";
-}
-
-TEST(ReferenceList, PositionTextHasTenthsAndASide) {
-    EXPECT_EQ(positionText(192), "19.2E");
-    EXPECT_EQ(positionText(-300), "30.0W");
-    EXPECT_EQ(positionText(0), "0.0E");
+    EXPECT_EQ(positionText(192) + positionText(-300) + positionText(0), "19.2E30.0W0.0E");
 }
 
 struct RowFault {

@@ -395,24 +395,5 @@ TEST(InterruptedSave, LeftoverTemporariesAreRemovedAtOpenAndSave) {
     EXPECT_EQ(test::entries(out.path()), three);
 }
 
-// The command line reaches the same group commit; an immutable target makes the second
-// rename fail for real. Root may set the flag; elsewhere the seam tests above cover it.
-TEST(GroupCommitFromTheCommandLine, AFailedRenameLeavesTheOldFilesAndExitsTwo) {
-    TempDir folder;
-    test::writeSample(folder.path(), {.services = 30, .bouquets = 2});
-    const Bytes channelBefore = test::readFile(folder / "all_channel.dat");
-    const test::ImmutableFile locked(folder / "DVBS.dat");
-    if (!locked.set()) {
-        GTEST_SKIP() << "the immutable flag cannot be set here";
-    }
-    const std::string command = std::string(TAVRINO_CLI) + " bouquet-add '" +
-                                folder.path().string() + "' Extra 2>/dev/null >/dev/null";
-    const int status = std::system(command.c_str());
-    EXPECT_EQ(WEXITSTATUS(status), 2);
-    EXPECT_EQ(test::readFile(folder / "all_channel.dat"), channelBefore);
-    EXPECT_EQ(test::entries(folder.path()),
-              (std::set<std::string>{"all_channel.dat", "DVBS.dat", "antenna_list.dat"}));
-}
-
 } // namespace
 } // namespace tavrino

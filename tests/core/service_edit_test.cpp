@@ -183,54 +183,6 @@ TEST_P(ServiceEditTest, EachFieldIsStoredAsTheDialogEncodesIt) {
     }
 }
 
-TEST_P(ServiceEditTest, ARenameClearsTheRestOfTheNameAreaAndTheRowFollows) {
-    open({.services = 400, .satellites = 5, .version = GetParam()}, [](Bytes& b) {
-        const std::size_t r = test::firstServiceOffset;
-        std::fill(b.begin() + r + sv::name, b.begin() + r + sv::nameLength, 'x');
-        test::put(b, r + sv::nameLength, 2, 10);
-    });
-    const std::uint32_t row = 0;
-    const std::size_t r = test::firstServiceOffset;
-    ASSERT_TRUE(edit(row, [](ServiceForm& f) { f.name = "Kurz"; }).written);
-    const Bytes& b = ws.channelBytes();
-    EXPECT_EQ(std::string(b.begin() + r + sv::name, b.begin() + r + sv::name + 4), "Kurz");
-    for (std::size_t at = r + sv::name + 4; at <= r + 104; ++at) {
-        ASSERT_EQ(b[at], 0) << at - r;
-    }
-    EXPECT_EQ(b[r + 105], 'x') << "the byte after the name area stays";
-    EXPECT_EQ(test::get(b, r + sv::nameLength, 2), 4);
-    EXPECT_EQ(ws.services().cellText(row, colCountryId), "4");
-    EXPECT_EQ(ws.services().cellText(row, colService), "Kurz");
-}
-
-TEST_P(ServiceEditTest, LockTickedInTheDialogIsTheMenuCommand) {
-    const std::uint32_t row = rowOn("");
-    const Bytes before = ws.channelBytes();
-    {
-        const auto step = ws.beginEdit("LOCK");
-        ImageEditor channel = ws.channelEditor();
-        changeFlagBit(channel, ws.services(), std::vector<std::uint32_t>{row}, flagLocked, true);
-    }
-    const Bytes byMenu = ws.channelBytes();
-    ws.undo();
-    ASSERT_EQ(ws.channelBytes(), before);
-    ASSERT_TRUE(edit(row, [](ServiceForm& f) { f.flags |= flagLocked; }).written);
-    EXPECT_EQ(ws.channelBytes(), byMenu);
-    EXPECT_EQ(ws.services().row(row).record.flags, field(row, sv::flags, 2));
-}
-
-TEST_P(ServiceEditTest, ASatelliteChangeShowsTheChosenSatellite) {
-    const std::uint32_t row = rowOn("");
-    const std::string before = ws.services().cellText(row, colSatellite);
-    const int other = ws.services().row(row).record.satIndex == 2 ? 1 : 2;
-    ASSERT_TRUE(edit(row, [&](ServiceForm& f) { f.satellite = other; }).written);
-    EXPECT_EQ(ws.services().cellText(row, colSatellite), ws.satelliteName(other));
-    EXPECT_EQ(ws.services().cellText(row, colSatPos), std::to_string(other));
-    EXPECT_EQ(openServiceForm(ws, row).satellite, other);
-    ws.undo();
-    EXPECT_EQ(ws.services().cellText(row, colSatellite), before);
-}
-
 struct RefusalCase {
     const char* what;
     std::function<void(ServiceForm&)> change;
@@ -284,17 +236,12 @@ TEST_P(ServiceEditTest, RefusalsNameTheFieldAndWriteNothing) {
         }
         EXPECT_EQ(ws.channelBytes(), before);
     }
-    EXPECT_FALSE(ws.history().canUndo());
-}
-
-TEST_P(ServiceEditTest, CableAndTerrestrialFrequenciesArePositiveToo) {
-    for (const char* block : {"DVB-Cable", "DVB-Terrestrial"}) {
-        SCOPED_TRACE(block);
-        const ServiceEditResult result =
-            edit(rowOn(block), [](ServiceForm& f) { f.frequency = "-474000"; });
-        ASSERT_TRUE(result.refusal.has_value());
-        EXPECT_EQ(result.refusal->field, "Freqfency :");
+    for (const char* block : {"DVB-Cable", "DVB-Terrestrial"}) { // kHz from 1 there too
+        const auto refused = edit(rowOn(block), [](ServiceForm& f) { f.frequency = "-474000"; });
+        ASSERT_TRUE(refused.refusal.has_value()) << block;
+        EXPECT_EQ(refused.refusal->field, "Freqfency :");
     }
+    EXPECT_FALSE(ws.history().canUndo());
 }
 
 TEST_P(ServiceEditTest, IpChannelsShowTheAddressAndKeepTheirSatellite) {
@@ -320,7 +267,6 @@ TEST_P(ServiceEditTest, BouquetItemsFollowANewSid) {
     const auto row =
         static_cast<std::uint32_t>(*ws.services().findByFlagAndSid(items[0].link, items[0].sid));
     const std::string name = items[0].name;
-    const Bytes before = ws.channelBytes();
     const ServiceEditResult result = edit(row, [](ServiceForm& f) {
         f.sid = "12345";
         f.nid = "99";
@@ -337,24 +283,6 @@ TEST_P(ServiceEditTest, BouquetItemsFollowANewSid) {
             EXPECT_EQ(now[i].sid, items[i].sid) << "other services' items stay";
         }
     }
-    ws.undo();
-    EXPECT_EQ(ws.channelBytes(), before);
-    EXPECT_EQ(bouquets.items(0)[0].sid, items[0].sid);
-    EXPECT_EQ(ws.services().findByFlagAndSid(items[0].link, items[0].sid), row);
-}
-
-TEST_P(ServiceEditTest, SaveAndReopenShowsTheEdit) {
-    const std::uint32_t row = rowOn("");
-    ASSERT_TRUE(edit(row, [](ServiceForm& f) {
-                    f.name = "Über";
-                    f.pmt = "4000";
-                }).written);
-    TempDir out;
-    ASSERT_TRUE(ws.save(out.path()).ok());
-    Workspace reopened;
-    ASSERT_TRUE(reopened.openFolder(out.path()).opened());
-    EXPECT_EQ(reopened.services().cellText(row, colService), "Über");
-    EXPECT_EQ(reopened.services().cellText(row, colPmt), "4000");
 }
 
 TEST_P(ServiceEditTest, TheFormEditsItsRecordUntilTheFilesOrItsStepGo) {

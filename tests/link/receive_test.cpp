@@ -143,7 +143,8 @@ TEST_F(ReceiveTest, CancelDuringATransferOpensNothingAndSaysNothing) {
     EXPECT_TRUE(prompter.told.empty());
     EXPECT_EQ(fates(result),
               (std::vector{FileFate::Failed, FileFate::NotTried, FileFate::NotTried}));
-    EXPECT_TRUE(leftovers(staging()).empty());
+    EXPECT_TRUE(leftovers(staging()).empty()) << "no partial file";
+    EXPECT_EQ(log().find("Unable"), std::string::npos) << "a cancel is not a failure";
 }
 
 } // namespace

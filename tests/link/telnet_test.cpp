@@ -153,15 +153,6 @@ TEST_F(TelnetTest, EveryBranchOfTheConversation) {
     }
 }
 
-TEST_F(TelnetTest, StatusTextsFollowTheConversation) {
-    ScriptedStream stream;
-    stream.chunks = {"login: ", "Password: ", "[~]$ ", "[~]$ "};
-    ASSERT_TRUE(run(TelnetGoal::Reload, stream).ok());
-    EXPECT_EQ(progress.steps,
-              (std::vector<std::string>{"Conecting...", "Login...", "Reload...", "Success."}));
-    EXPECT_TRUE(prompter.told.empty()) << "a reload that worked says nothing";
-}
-
 TEST_F(TelnetTest, MessagesNameAddressAndPortButNeverThePassword) {
     profile.password = "hunter22";
     ScriptedStream refused;
