@@ -239,11 +239,9 @@ TEST_F(UndoTest, EachOperationUndoesAndRedoesByteForByte) {
 TEST_F(UndoTest, FiftyRandomOperationsUndoToTheOriginalAndRedoToTheEdit) {
     const auto original = images();
     std::mt19937 random(7);
-    int done = 0;
     for (int i = 0; i < 50; ++i) {
         const auto& op = operations()[random() % operations().size()];
         op.run(*this, editor);
-        done += ws.history().canUndo() ? 1 : 0;
     }
     const auto edited = images();
     int undone = 0;
