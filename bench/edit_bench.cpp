@@ -78,8 +78,8 @@ BENCHMARK(BM_UndoServiceEdit)->Unit(benchmark::kMillisecond);
 
 TransponderForm newTransponder() {
     TransponderForm form;
-    form.frequency = "11778";
-    form.symbolRate = "27500";
+    form.frequency = "11778000";
+    form.symbolRate = "27500000";
     return form;
 }
 

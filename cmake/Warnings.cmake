@@ -10,8 +10,10 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_L
 endif()
 
 if(TAVRINO_SANITIZE)
-  # GCC's object-size warnings misfire on sanitizer-instrumented code.
-  list(APPEND TAVRINO_WARNINGS -Wno-stringop-overflow -Wno-array-bounds)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    # GCC's object-size warnings misfire on sanitizer-instrumented code.
+    list(APPEND TAVRINO_WARNINGS -Wno-stringop-overflow -Wno-array-bounds)
+  endif()
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
@@ -26,8 +28,13 @@ function(tavrino_core_library target)
   set_property(GLOBAL APPEND PROPERTY TAVRINO_CORE_TARGETS ${target})
 endfunction()
 
-# Fuzz builds instrument every library for coverage so libFuzzer can steer its inputs.
+# Fuzz builds instrument every library for coverage so libFuzzer can steer its inputs. They
+# are optimised whatever the build type, and the standard library's element loops are kept
+# free of coverage and UBSan checks (fuzz/*_ignore.txt): otherwise every byte of a 1.6 MB
+# image passes through instrumented calls and a whole folder takes a quarter of a second.
 if(TAVRINO_FUZZ)
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined)
+  add_compile_options(-O2 -fsanitize=fuzzer-no-link,address,undefined
+                      -fsanitize-coverage-ignorelist=${PROJECT_SOURCE_DIR}/fuzz/coverage_ignore.txt
+                      -fsanitize-ignorelist=${PROJECT_SOURCE_DIR}/fuzz/sanitize_ignore.txt)
   add_link_options(-fsanitize=address,undefined)
 endif()

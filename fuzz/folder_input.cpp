@@ -3,8 +3,8 @@
 #include "database/layout.h"
 
 #include <algorithm>
-#include <array>
-#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 namespace tavrino::fuzz {
@@ -102,19 +102,31 @@ Bytes join(const FolderParts& parts) {
     return out;
 }
 
-sample::Files expand(const FolderParts& parts) {
-    sample::Files files;
-    files.channel.reserve(ch::serviceTree + parts.tree.size());
-    files.channel.assign(ch::serviceTree, 0);
+bool writeChannelFile(const FolderParts& parts, const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    const auto writeAt = [fd](const std::uint8_t* from, std::size_t size, std::size_t offset) {
+        while (size > 0) {
+            const ssize_t n = ::pwrite(fd, from, size, static_cast<off_t>(offset));
+            if (n <= 0) {
+                return false;
+            }
+            from += n;
+            size -= static_cast<std::size_t>(n);
+            offset += static_cast<std::size_t>(n);
+        }
+        return true;
+    };
+    bool ok = ::ftruncate(fd, static_cast<off_t>(ch::serviceTree + parts.tree.size())) == 0;
     std::size_t at = 0;
     for (const Region& r : regions()) {
-        std::memcpy(files.channel.data() + r.offset, parts.head.data() + at, r.size);
+        ok = ok && writeAt(parts.head.data() + at, r.size, r.offset);
         at += r.size;
     }
-    files.channel.insert(files.channel.end(), parts.tree.begin(), parts.tree.end());
-    files.dvbs = parts.dvbs;
-    files.antenna = parts.antenna;
-    return files;
+    ok = ok && writeAt(parts.tree.data(), parts.tree.size(), ch::serviceTree);
+    return ::close(fd) == 0 && ok;
 }
 
 FolderParts pack(const sample::Files& files) {

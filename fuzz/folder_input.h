@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <span>
 
 // One fuzz input holds a whole receiver folder. The fixed areas of all_channel.dat are packed
@@ -33,8 +34,11 @@ std::size_t headSize();
 FolderParts split(std::span<const std::uint8_t> input);
 Bytes join(const FolderParts& parts);
 
-// The files as they go on disk, and back from generated files (for seeds).
-sample::Files expand(const FolderParts& parts);
+// Writes all_channel.dat as the parts describe it, without building its 1.6 MB in memory: the
+// file is sized first, so the slots the head does not carry read as zeros, and then only the
+// head's regions and the tree are written. False when a write failed.
+bool writeChannelFile(const FolderParts& parts, const std::filesystem::path& path);
+// The parts of generated files (for seeds).
 FolderParts pack(const sample::Files& files);
 
 } // namespace tavrino::fuzz

@@ -254,10 +254,12 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t s
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const Folders folders;
-    const sample::Files files = fuzz::expand(fuzz::split({data, size}));
-    writeOrRemove(folders.in() / channelFileName, files.channel);
-    writeOrRemove(folders.in() / dvbsFileName, files.dvbs);
-    writeOrRemove(folders.in() / antennaFileName, files.antenna);
+    const fuzz::FolderParts parts = fuzz::split({data, size});
+    if (!fuzz::writeChannelFile(parts, folders.in() / channelFileName)) {
+        fault("cannot write the input folder");
+    }
+    writeOrRemove(folders.in() / dvbsFileName, parts.dvbs);
+    writeOrRemove(folders.in() / antennaFileName, parts.antenna);
     Workspace ws;
     if (!ws.openFolder(folders.in()).opened()) {
         return 0;

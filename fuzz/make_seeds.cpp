@@ -55,11 +55,13 @@ int main(int argc, char** argv) {
     int n = 0;
     for (const int version : {6, 9, 10}) {
         for (const int services : {1, 5, 40}) {
+            // Small folders: every run of the folder target reads and saves all of a seed.
             const auto files = sample::generate({.services = services,
                                                  .satellites = 3,
                                                  .bouquets = 2,
                                                  .version = version,
-                                                 .seed = static_cast<std::uint64_t>(n + 1)});
+                                                 .seed = static_cast<std::uint64_t>(n + 1),
+                                                 .transponders = 6});
             const std::string name = "seed" + std::to_string(n++);
             writeSeed(
                 out / "fuzz_channel" / name,

@@ -27,7 +27,7 @@ BUILD_PACKAGES=(g++ cmake ninja-build pkg-config
 configure_and_build() {
     local dir="$1"
     shift
-    cmake -S "$ROOT" -B "$ROOT/$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRINO_WERROR=ON \
+    cmake -S "$ROOT" -B "$ROOT/$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRINO_WERROR=ON \
         "$@" >/dev/null
     cmake --build "$ROOT/$dir" --parallel "$(nproc)"
 }

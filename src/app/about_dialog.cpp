@@ -1,5 +1,7 @@
 #include "app/about_dialog.h"
 
+#include "common/version.h"
+
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -9,7 +11,7 @@ namespace tavrino::app {
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle("About");
     auto* text =
-        new QLabel("<h3>Tavrino v.0.9.2880</h3>"
+        new QLabel("<h3>Tavrino v." TAVRINO_VERSION "</h3>"
                    "<p>An editor for the channel lists of the Orvix satellite receiver:<br>"
                    "services, bouquets, satellites and transponders.</p>"
                    "<p>Built with Qt " QT_VERSION_STR ".</p>",

@@ -2,6 +2,7 @@
 #include "app/data_folder.h"
 #include "app/main_window.h"
 #include "app/user_dialogs.h"
+#include "common/version.h"
 
 #include <QApplication>
 #include <QDir>
@@ -13,8 +14,10 @@ using namespace tavrino::app;
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Tavrino");
-    QApplication::setApplicationVersion("0.9.2880");
+    QApplication::setApplicationVersion(TAVRINO_VERSION);
     QApplication::setOrganizationName("Tavrino");
+    // Lets the desktop match the window to its menu entry and icon.
+    QApplication::setDesktopFileName("io.github.tavrino.Tavrino");
     QApplication::setWindowIcon(QIcon(":/tavrino.png"));
 
     int exitCode = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/version.h"
 #include "document/document.h"
 
 #include <QMainWindow>
@@ -28,7 +29,7 @@ class ReceiverLink;
 class StatusPanels;
 class UserDialogs;
 
-inline constexpr const char* windowCaption = "Tavrino v.0.9.2880";
+inline constexpr const char* windowCaption = "Tavrino v." TAVRINO_VERSION;
 
 // Owns the document and assembles the tabs, menus and status bar; the tabs do the work. Every
 // step that closes in the document reaches the window once, as changed().

@@ -3,6 +3,8 @@
 #include "cli/arguments.h"
 #include "cli/table_writer.h"
 #include "common/code_page.h"
+#include "compare/comparison.h"
+#include "link/link_context.h"
 #include "workspace/workspace.h"
 
 #include <filesystem>
@@ -23,10 +25,15 @@ public:
 
 struct Context {
     std::ostream& out;
+    std::ostream& err; // notes and warnings that do not fail the command
+    // A command that stops cleanly once `cancel` is set calls `cancellable` as it starts, so
+    // from then on Ctrl+C cancels it instead of ending the program.
+    const CancelToken& cancel;
+    std::function<void()> cancellable;
     OutputFormat format = OutputFormat::Csv;
     const CodePage* codePage = &CodePage::windows1252();
     std::optional<std::filesystem::path> dataDir = std::nullopt; // --data-dir
-    std::ostream* err = nullptr; // warnings that do not fail the command
+    int exitStatus = 0; // of a command that ran to its end (diff: 1 when they differ)
 };
 
 struct Command {
@@ -36,6 +43,7 @@ struct Command {
     std::set<std::string> valued;
     std::set<std::string> flags;
     std::function<void(const Arguments&, Context&)> run;
+    int usageExit = 1; // diff keeps 1 for "different", so its wrong usage is 2
 };
 
 std::vector<Command> readCommands();
@@ -45,6 +53,7 @@ std::vector<Command> referenceCommands();
 std::vector<Command> duplicateCommands();
 std::vector<Command> profileCommands();
 std::vector<Command> transferCommands();
+std::vector<Command> compareCommands();
 
 // The data folder: --data-dir, else the same rules as the window.
 std::filesystem::path dataFolderOf(const Context& ctx);
@@ -53,11 +62,16 @@ std::vector<Command> satelliteCommands();
 std::vector<Command> transponderCommands();
 std::vector<Command> importCommands();
 
+// --only services|bouquets|satellites; everything without it.
+CompareOptions compareOptions(const Arguments& args);
+// The rows of a comparison under the header Area,Change,Name,Where,Field,Before,After.
+void printComparison(const Comparison& comparison, const Context& ctx);
+
 // Opens DIR as "Open Files" does; throws InputRefused with one line naming file and problem.
-void openOrRefuse(Workspace& workspace, const std::string& folder);
+void openOrRefuse(Workspace& workspace, const std::string& folder, const Context& ctx);
 
 // A note about a save cut short goes to stderr as one line; the command carries on.
-void printNote(const std::optional<std::string>& note);
+void printNote(const std::optional<std::string>& note, const Context& ctx);
 
 // The flags every command that writes a folder takes: --no-backup and --force.
 std::set<std::string> withSaveFlags(std::set<std::string> flags = {});

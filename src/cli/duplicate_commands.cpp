@@ -45,7 +45,7 @@ void listDuplicateItems(const Workspace& ws, Context& ctx) {
 void duplicates(const Arguments& args, Context& ctx) {
     args.expectPositional(1);
     Workspace ws(*ctx.codePage);
-    openOrRefuse(ws, args.positional(0, "DIR"));
+    openOrRefuse(ws, args.positional(0, "DIR"), ctx);
     if (args.has("bouquets")) {
         listDuplicateItems(ws, ctx);
     } else {

@@ -15,7 +15,7 @@ void openForEdit(Session& s, const Arguments& args) {
     } catch (const FileProblem& busy) {
         throw InputRefused(busy.oneLine() + " Nothing was changed.");
     }
-    openOrRefuse(s.ws, s.folder);
+    openOrRefuse(s.ws, s.folder, s.ctx);
 }
 
 void finish(Session& s, bool changed, const Arguments& args, const Context& ctx) {

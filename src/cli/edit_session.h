@@ -32,8 +32,9 @@ public:
 // holds the folder's lock from the open to the save, so another Tavrino neither saves in
 // between (and loses this edit, or has its own lost) nor takes this save's files for debris.
 struct Session {
-    explicit Session(const Context& ctx)
-        : doc(prompter, *ctx.codePage), ws(doc.workspace()), editor(doc.bouquets()) {}
+    explicit Session(const Context& context)
+        : ctx(context), doc(prompter, *ctx.codePage), ws(doc.workspace()), editor(doc.bouquets()) {}
+    const Context& ctx;
     std::optional<FolderLock> lock;
     CommandLinePrompter prompter;
     Document doc;

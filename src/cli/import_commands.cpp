@@ -7,7 +7,7 @@
 #include "import/satellites_xml.h"
 
 #include <charconv>
-#include <iostream>
+#include <ostream>
 
 namespace tavrino::cli {
 namespace {
@@ -97,17 +97,16 @@ void printPreview(const ImportPreview& p, const Context& ctx) {
     table.print(ctx.out, ctx.format);
 }
 
-void report(const ImportPreview& p) {
+void report(const ImportPreview& p, std::ostream& err) {
     for (const ImportFailure& f : p.failures) {
-        std::cerr << "failed: " << f.source << ": " << f.reason << '\n';
+        err << "failed: " << f.source << ": " << f.reason << '\n';
     }
     for (const std::string& note : p.notes) {
-        std::cerr << "note: " << note << '\n';
+        err << "note: " << note << '\n';
     }
-    std::cerr << "summary: " << p.chosen << " satellites (" << p.added << " added, " << p.kept
-              << " kept, " << p.removed.size() << " removed), " << p.transponders
-              << " transponders; " << p.servicesRenumbered
-              << " services refer to satellite numbers that change\n";
+    err << "summary: " << p.chosen << " satellites (" << p.added << " added, " << p.kept
+        << " kept, " << p.removed.size() << " removed), " << p.transponders << " transponders; "
+        << p.servicesRenumbered << " services refer to satellite numbers that change\n";
 }
 
 // Opens DIR, reads the list, and imports it or shows what the import would do.
@@ -118,13 +117,13 @@ void importInto(const Arguments& args, Context& ctx, const std::string& source,
     const ImportedList list = read(s);
     if (list.satellites.empty()) {
         for (const ImportFailure& f : list.failures) {
-            std::cerr << "failed: " << f.source << ": " << f.reason << '\n';
+            ctx.err << "failed: " << f.source << ": " << f.reason << '\n';
         }
         throw InputRefused(source + ": no list could be read");
     }
     const ImportChoice choice = choiceFrom(list, args, source);
     const ImportPreview preview = previewImport(s.ws, list, choice);
-    report(preview);
+    report(preview, ctx.err);
     if (preview.refusal) {
         throw InputRefused(source + ": " + preview.refusal->text);
     }
@@ -182,11 +181,15 @@ HttpOptions httpOptionsFrom(const Arguments& args) {
 // Each download on its own stderr line, as the window's progress bar shows it.
 class LineProgress : public DownloadProgress {
 public:
+    explicit LineProgress(std::ostream& err) : err_(err) {}
     void downloading(std::size_t done, std::size_t total, const std::string& label) override {
         if (!label.empty()) {
-            std::cerr << "downloading " << done + 1 << " of " << total << ": " << label << '\n';
+            err_ << "downloading " << done + 1 << " of " << total << ": " << label << '\n';
         }
     }
+
+private:
+    std::ostream& err_;
 };
 
 void importKingOfSat(const Arguments& args, Context& ctx) {
@@ -197,7 +200,7 @@ void importKingOfSat(const Arguments& args, Context& ctx) {
     importInto(args, ctx, listFile.string(), [&](Session&) {
         const SatList satList = readSatList(listFile);
         for (const std::string& note : satList.notes) {
-            std::cerr << "note: " << note << '\n';
+            ctx.err << "note: " << note << '\n';
         }
         const auto select = args.value("select");
         const std::vector<int> chosen =
@@ -206,7 +209,7 @@ void importKingOfSat(const Arguments& args, Context& ctx) {
         if (chosen.empty()) {
             throw InputRefused(listFile.string() + ": no satellite chosen (--select, or Sel.ini)");
         }
-        LineProgress progress;
+        LineProgress progress(ctx.err);
         return downloadLists(satList, chosen, options, progress).list;
     });
 }

@@ -1,11 +1,11 @@
 #include "cli/command.h"
 
 #include <filesystem>
-#include <iostream>
+#include <ostream>
 
 namespace tavrino::cli {
 
-void openOrRefuse(Workspace& workspace, const std::string& folder) {
+void openOrRefuse(Workspace& workspace, const std::string& folder, const Context& ctx) {
     std::error_code error;
     if (!std::filesystem::is_directory(folder, error)) {
         const bool oddError = error && error != std::errc::no_such_file_or_directory;
@@ -13,7 +13,7 @@ void openOrRefuse(Workspace& workspace, const std::string& folder) {
                            (oddError ? " (" + error.message() + ")" : std::string()));
     }
     const OpenResult result = workspace.openFolder(folder);
-    printNote(result.note);
+    printNote(result.note, ctx);
     switch (result.status) {
     case OpenResult::Status::Opened:
         return;
@@ -25,9 +25,9 @@ void openOrRefuse(Workspace& workspace, const std::string& folder) {
     }
 }
 
-void printNote(const std::optional<std::string>& note) {
+void printNote(const std::optional<std::string>& note, const Context& ctx) {
     if (note) {
-        std::cerr << *note << '\n';
+        ctx.err << *note << '\n';
     }
 }
 

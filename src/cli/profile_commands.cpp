@@ -17,8 +17,8 @@ namespace {
 
 ProfileTable loadTable(const Context& ctx) {
     ProfilesRead read = loadProfiles(dataFolderOf(ctx));
-    if (read.problem && ctx.err != nullptr) {
-        *ctx.err << "warning: " << oneLine(*read.problem) << '\n';
+    if (read.problem) {
+        ctx.err << "warning: " << oneLine(*read.problem) << '\n';
     }
     return ProfileTable(std::move(read.profiles));
 }

@@ -60,7 +60,7 @@ void sortView(Workspace& ws, const std::string& sortArgument) {
 void services(const Arguments& args, Context& ctx) {
     args.expectPositional(1);
     Workspace ws(*ctx.codePage);
-    openOrRefuse(ws, args.positional(0, "DIR"));
+    openOrRefuse(ws, args.positional(0, "DIR"), ctx);
     ws.view().applyFilter(ws.services(), {satelliteFilter(ws, args), typeFilter(args)});
     if (const auto sort = args.value("sort")) {
         sortView(ws, *sort);
@@ -83,7 +83,7 @@ void services(const Arguments& args, Context& ctx) {
 void bouquets(const Arguments& args, Context& ctx) {
     args.expectPositional(1);
     Workspace ws(*ctx.codePage);
-    openOrRefuse(ws, args.positional(0, "DIR"));
+    openOrRefuse(ws, args.positional(0, "DIR"), ctx);
     TableWriter table({"Row", "Record", "Name", "Items"});
     int rowNumber = 1;
     for (const auto& row : ws.files().bouquets.rows) {
@@ -97,7 +97,7 @@ void bouquets(const Arguments& args, Context& ctx) {
 void bouquet(const Arguments& args, Context& ctx) {
     args.expectPositional(2);
     Workspace ws(*ctx.codePage);
-    openOrRefuse(ws, args.positional(0, "DIR"));
+    openOrRefuse(ws, args.positional(0, "DIR"), ctx);
     const auto& rows = ws.files().bouquets.rows;
     if (rows.empty()) {
         throw InputRefused(ws.files().channelPath + ": the database holds no bouquets");
@@ -118,7 +118,7 @@ void bouquet(const Arguments& args, Context& ctx) {
 void satellites(const Arguments& args, Context& ctx) {
     args.expectPositional(1);
     Workspace ws(*ctx.codePage);
-    openOrRefuse(ws, args.positional(0, "DIR"));
+    openOrRefuse(ws, args.positional(0, "DIR"), ctx);
     TableWriter table({"Index", "Name", "Position", "EW", "Transponders"});
     int index = 0;
     for (const auto& sat : ws.files().satelliteFiles.satellites) {
@@ -132,7 +132,7 @@ void satellites(const Arguments& args, Context& ctx) {
 void transponders(const Arguments& args, Context& ctx) {
     args.expectPositional(2);
     Workspace ws(*ctx.codePage);
-    openOrRefuse(ws, args.positional(0, "DIR"));
+    openOrRefuse(ws, args.positional(0, "DIR"), ctx);
     const auto& sats = ws.files().satelliteFiles.satellites;
     if (sats.empty()) {
         throw InputRefused(args.positional(0, "DIR") + ": no satellites in DVBS.dat");
@@ -155,7 +155,7 @@ void transponders(const Arguments& args, Context& ctx) {
 void antenna(const Arguments& args, Context& ctx) {
     args.expectPositional(1);
     Workspace ws(*ctx.codePage);
-    openOrRefuse(ws, args.positional(0, "DIR"));
+    openOrRefuse(ws, args.positional(0, "DIR"), ctx);
     TableWriter table({"Index", "Line", "NetIndex", "NitSearch", "Tsel", "LnbType", "LnbFreq",
                        "Power", "22kHz", "Switch", "DiSEqC", "Motor", "Order", "Committed",
                        "Uncommitted", "MotorPosition"});
@@ -173,7 +173,7 @@ void antenna(const Arguments& args, Context& ctx) {
 void info(const Arguments& args, Context& ctx) {
     args.expectPositional(1);
     Workspace ws(*ctx.codePage);
-    openOrRefuse(ws, args.positional(0, "DIR"));
+    openOrRefuse(ws, args.positional(0, "DIR"), ctx);
     const ReceiverFiles& f = ws.files();
     const auto& antenna = f.satelliteFiles.antennaSettings;
     ctx.out << "version: " << f.channelFileVersion << '\n'

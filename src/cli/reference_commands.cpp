@@ -1,7 +1,7 @@
 #include "cli/edit_session.h"
 #include "reference/bouquet_apply.h"
 
-#include <iostream>
+#include <ostream>
 
 namespace tavrino::cli {
 namespace {
@@ -9,7 +9,7 @@ namespace {
 void exportBouquetList(const Arguments& args, Context& ctx) {
     args.expectPositional(2);
     Workspace ws(*ctx.codePage);
-    openOrRefuse(ws, args.positional(0, "DIR"));
+    openOrRefuse(ws, args.positional(0, "DIR"), ctx);
     const std::string file = args.positional(1, "FILE");
     exportBouquets(ws, file);
     ctx.out << "wrote " << file << '\n';
@@ -37,14 +37,14 @@ void applyBouquetList(const Arguments& args, Context& ctx) {
     if (dryRun) {
         return;
     }
-    // Standard output holds the report, so what was written goes with the notes.
-    std::ostream& notes = ctx.err ? *ctx.err : std::cerr;
     if (applyPlan(s.ws, s.editor, plan).empty()) {
-        notes << s.ws.files().channelPath
-              << ": the bouquets already stand as the list says; nothing was written\n";
+        ctx.err << s.ws.files().channelPath
+                << ": the bouquets already stand as the list says; nothing was written\n";
         return;
     }
-    Context saving{notes, ctx.format, ctx.codePage, ctx.dataDir, ctx.err};
+    // Standard output holds the report, so what was written goes with the notes.
+    Context saving{ctx.err,    ctx.err,      ctx.cancel, ctx.cancellable,
+                   ctx.format, ctx.codePage, ctx.dataDir};
     saveOrRefuse(s.ws, s.folder, args, saving);
 }
 

@@ -2,7 +2,7 @@
 #include "database/option_texts.h"
 #include "satellites/satellite_editor.h"
 
-#include <iostream>
+#include <ostream>
 
 namespace tavrino::cli {
 namespace {
@@ -148,7 +148,7 @@ void satelliteDelete(const Arguments& args, Context& ctx) {
     editFolder(args, ctx, 2, [&](Session& s) {
         const bool written = done(s, deleteSatellite(s.ws, satelliteIndex(args), s.prompter));
         for (const std::string& question : s.prompter.questions) {
-            std::cerr << "note: " << question.substr(0, question.find('\r')) << '\n';
+            ctx.err << "note: " << question.substr(0, question.find('\r')) << '\n';
         }
         return written;
     });

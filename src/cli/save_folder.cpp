@@ -40,7 +40,7 @@ void saveOrRefuse(Workspace& workspace, const std::string& folder, const Argumen
     }
     Declining nobody;
     const SaveResult result = saveFolder(workspace, scope, folder, options, nobody);
-    printNote(result.note);
+    printNote(result.note, ctx);
     if (result.problem) {
         throw InputRefused(result.problem->oneLine());
     }
@@ -59,7 +59,7 @@ void saveOrRefuse(Workspace& workspace, const std::string& folder, const Argumen
     if (result.backup) {
         ctx.out << "kept the replaced files in " << result.backup->string() << '\n';
     }
-    printNote(result.keptFromBefore);
+    printNote(result.keptFromBefore, ctx);
 }
 
 } // namespace tavrino::cli

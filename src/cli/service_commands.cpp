@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 namespace tavrino::cli {
 namespace {
@@ -22,19 +23,6 @@ std::uint32_t serviceRow(const Session& s, const std::string& key) {
                            std::to_string(flag) + " and SID " + std::to_string(sid));
     }
     return static_cast<std::uint32_t>(*row);
-}
-
-int entryOfCode(const std::vector<options::CodedEntry>& list, const std::string& value,
-                const std::string& field) {
-    const int code = parseInt(value, field.c_str(), 0, 65535);
-    if (const auto entry = options::entryOfCode(list, code)) {
-        return *entry;
-    }
-    std::string codes;
-    for (const auto& e : list) {
-        codes += (codes.empty() ? "" : ", ") + std::to_string(e.code);
-    }
-    throw UsageError(field + " takes one of the codes " + codes);
 }
 
 // A satellite service chooses by number (0 to 254) or by name; the others keep theirs.
@@ -56,7 +44,9 @@ void setSatellite(ServiceForm& form, const std::string& value) {
             : "Satellite: no satellite named '" + excerpt(value) + "' among numbers 0 to 254");
 }
 
-void setField(ServiceForm& form, const std::string& field, const std::string& value) {
+// A value outside what the field can hold comes back as a refusal naming it.
+std::optional<FieldRefusal> setField(ServiceForm& form, const std::string& field,
+                                     const std::string& value) {
     using namespace options;
     std::string ServiceForm::*text = nullptr;
     if (field == "Service") {
@@ -89,15 +79,16 @@ void setField(ServiceForm& form, const std::string& field, const std::string& va
     } else if (field == "Pol") {
         form.polarization = parseEntry(polarizations(), value, field);
     } else if (field == "video_tag") {
-        form.videoTag = entryOfCode(videoCodecs(), value, field);
+        return setVideoTagCode(form, value);
     } else if (field == "audio_tag") {
-        form.audioTag = entryOfCode(audioCodecs(), value, field);
+        return setAudioTagCode(form, value);
     } else if (field == "HDFlag") {
-        form.flags = static_cast<std::uint8_t>(parseInt(value, "HDFlag", 0, 127));
+        return setFlagWord(form, value);
     } else {
         throw UsageError("FIELD must be one of Service, Satellite, Frequency, Type, TID, NID, "
                          "SID, Pol, PMT, PCR, video_tag, VPID, audio_tag, APID, TXT, HDFlag");
     }
+    return std::nullopt;
 }
 
 void serviceEdit(const Arguments& args, Context& ctx) {
@@ -115,7 +106,9 @@ void serviceEdit(const Arguments& args, Context& ctx) {
         if (eq == std::string::npos) {
             throw UsageError("expected FIELD=VALUE, not '" + excerpt(pair) + "'");
         }
-        setField(edited, pair.substr(0, eq), pair.substr(eq + 1));
+        if (const auto refusal = setField(edited, pair.substr(0, eq), pair.substr(eq + 1))) {
+            refuse(s, refusal->notice);
+        }
     }
     const ServiceEditResult result = editService(s.ws, opened, edited);
     if (result.refusal) {
@@ -170,9 +163,11 @@ std::vector<Command> serviceCommands() {
          "DIR FLAG:SID FIELD=VALUE...",
          "Edits the service named by FLAG and SID as the service dialog does: only the fields\n"
          "given change. FIELD is a header of the services command: Service, Satellite (name or\n"
-         "number 0 to 254), Frequency, Type (TV or Radio), TID, NID, SID, Pol (H or V), PMT,\n"
-         "PCR, video_tag and audio_tag (a code of the dialog's lists), VPID, APID, TXT (empty:\n"
-         "none), HDFlag (the seven flag bits, 0 to 127; bits 128 and up stay). Bouquet items\n"
+         "number 0 to 254), Frequency (from 1; an IP channel's address any 32 bits), Type (TV\n"
+         "or Radio), TID, NID, SID, Pol (H or V), PMT, PCR, VPID, APID, TXT (PIDs 0 to 8191;\n"
+         "VPID and TXT empty: none), video_tag and audio_tag (a code of the dialog's lists, or\n"
+         "the stored code, which stays), HDFlag (the seven flag bits; bits 128 and up stay, so\n"
+         "a value gives none of them or those stored, as services prints it). Bouquet items\n"
          "that name the service follow a new SID.",
          {},
          withSaveFlags(),

@@ -1,11 +1,11 @@
 #include "cli/command.h"
+#include "compare/send_preview.h"
 #include "database/file_io.h"
 #include "link/link_messages.h"
 #include "link/telnet_session.h"
 #include "link/workflows.h"
 
 #include <charconv>
-#include <csignal>
 #include <ostream>
 
 namespace tavrino::cli {
@@ -18,14 +18,6 @@ public:
     bool ask(const Notice&) override { return false; }
     std::vector<Notice> told;
 };
-
-CancelToken interrupted;
-
-// Ctrl+C cancels the running transfer, so no partial file is left behind.
-void cancelOnInterrupt() {
-    std::signal(SIGINT, [](int) { interrupted.cancel(); });
-    std::signal(SIGTERM, [](int) { interrupted.cancel(); });
-}
 
 LinkTimeouts timeoutsFrom(const Arguments& args) {
     const auto text = args.value("timeout");
@@ -58,8 +50,11 @@ struct Run {
     Run(const Arguments& args, const Context& ctx)
         : profile(chosenProfile(args, ctx)),
           timeouts(timeoutsFrom(args)), link{profile,  timeouts, dataFolderOf(ctx),
-                                             progress, prompter, interrupted} {
-        cancelOnInterrupt();
+                                             progress, prompter, ctx.cancel} {
+        // Ctrl+C cancels the running transfer, so no partial file is left behind.
+        if (ctx.cancellable) {
+            ctx.cancellable();
+        }
     }
     ConnectionProfile profile;
     LinkTimeouts timeouts;
@@ -69,9 +64,7 @@ struct Run {
 };
 
 void warn(const Context& ctx, const std::string& line) {
-    if (ctx.err != nullptr) {
-        *ctx.err << "warning: " << line << '\n';
-    }
+    ctx.err << "warning: " << line << '\n';
 }
 
 void copyReceived(const ReceiveResult& result, const std::string& to, std::ostream& out) {
@@ -120,11 +113,33 @@ void receive(const Arguments& args, Context& ctx) {
     }
 }
 
+// Fetches the receiver's files and shows what the send would change there; sends nothing.
+void previewSendOf(const Workspace& ws, Run& run, const Arguments& args, Context& ctx) {
+    const SendPreview preview = previewSend(ws, run.link, compareOptions(args));
+    if (!preview.comparison) {
+        throw InputRefused(
+            "send: " + (preview.cancelled ? std::string("cancelled") : preview.problem) +
+            " - nothing was sent");
+    }
+    for (const auto& name : preview.missing) {
+        warn(ctx, name + ": not on the Orvix; compared as empty");
+    }
+    printComparison(*preview.comparison, ctx);
+}
+
 void send(const Arguments& args, Context& ctx) {
     args.expectPositional(1);
+    if (args.has("only") && !args.has("dry-run")) {
+        throw UsageError("--only needs --dry-run");
+    }
+    compareOptions(args); // a wrong --only is refused before anything connects
     Workspace ws(*ctx.codePage);
-    openOrRefuse(ws, args.positional(0, "DIR"));
+    openOrRefuse(ws, args.positional(0, "DIR"), ctx);
     Run run(args, ctx);
+    if (args.has("dry-run")) {
+        previewSendOf(ws, run, args, ctx);
+        return;
+    }
     const SendOptions options{!args.has("no-backup"), !args.has("no-reload"), 10};
     const SendResult result = sendFiles(ws.files(), options, run.link);
     if (!result.backupFolder.empty()) {
@@ -183,14 +198,18 @@ std::vector<Command> transferCommands() {
          {},
          receive},
         {"send",
-         "DIR [--profile NAME] [--no-reload] [--no-backup] [--timeout SECONDS]",
+         "DIR [--profile NAME] [--no-reload] [--no-backup] [--timeout SECONDS]\n"
+         "       [--dry-run [--only services|bouquets|satellites]]",
          "Opens DIR as \"Open Files\" does, backs up the receiver's three files into\n"
          "backups/receiver/ in the data folder, uploads the files as a save writes them under\n"
          "temporary names, renames them over the receiver's files once all three are complete\n"
-         "and has the receiver reload them." +
+         "and has the receiver reload them.\n"
+         "--dry-run fetches the receiver's files into a temporary folder and prints what the\n"
+         "send would change there, as diff does (receiver -> DIR); it uploads nothing and\n"
+         "reloads nothing." +
              common,
-         linkOptions,
-         {"no-reload", "no-backup"},
+         plus(linkOptions, {"only"}),
+         {"no-reload", "no-backup", "dry-run"},
          send},
         {"test-connection",
          "[--profile NAME] [--timeout SECONDS]",

@@ -118,7 +118,8 @@ std::vector<Command> transponderCommands() {
     return {
         {"transponder-add", "DIR SAT --frequency F --sr S " + options,
          "Adds a transponder after the last one of satellite SAT (from 0, as the satellites\n"
-         "command shows them). It takes the satellite's position. Options not given are the\n"
+         "command shows them). It takes the satellite's position. F is in kHz and S in symbols\n"
+         "per second, as the receiver stores them, both from 1. Options not given are the\n"
          "editor's first entries and 0.",
          optionNames(), withSaveFlags(), transponderAdd},
         {"transponder-update", "DIR SAT TP [--frequency F] [--sr S] " + options,

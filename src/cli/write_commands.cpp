@@ -11,7 +11,7 @@ namespace {
 void resave(const Arguments& args, Context& ctx) {
     args.expectPositional(2);
     Workspace ws(*ctx.codePage);
-    openOrRefuse(ws, args.positional(0, "DIR"));
+    openOrRefuse(ws, args.positional(0, "DIR"), ctx);
     saveOrRefuse(ws, args.positional(1, "OUT"), args, ctx);
 }
 

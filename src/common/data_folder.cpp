@@ -26,6 +26,13 @@ std::optional<fs::path> programFolder() {
     return program.parent_path();
 }
 
+// A bin folder (/usr/bin, /usr/local/bin, ~/.local/bin) is shared by every installed program,
+// and root may write to it: only a folder of the program's own holds its files.
+bool isPortableFolder(const fs::path& folder) {
+    const fs::path name = folder.filename();
+    return name != "bin" && name != "sbin" && ::access(folder.c_str(), W_OK) == 0;
+}
+
 fs::path absoluteOrAsGiven(const fs::path& path) {
     std::error_code error;
     const fs::path result = fs::absolute(path, error);
@@ -41,7 +48,7 @@ fs::path resolveDataFolder(const std::optional<fs::path>& chosen) {
     if (const auto home = environmentPath("TAVRINO_HOME")) {
         return absoluteOrAsGiven(*home);
     }
-    if (const auto folder = programFolder(); folder && ::access(folder->c_str(), W_OK) == 0) {
+    if (const auto folder = programFolder(); folder && isPortableFolder(*folder)) {
         return *folder;
     }
     if (const auto data = environmentPath("XDG_DATA_HOME")) {

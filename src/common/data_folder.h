@@ -6,8 +6,8 @@
 namespace tavrino {
 
 // Where Tavrino keeps its own files (profiles, settings, staging folder, backups): `chosen`
-// (--data-dir), else $TAVRINO_HOME, else the program's own folder when it is writable
-// (portable use), else the per-user data folder (~/.local/share/Tavrino/Tavrino).
+// (--data-dir), else $TAVRINO_HOME, else the program's own folder when it is writable and not
+// a bin folder (portable use), else the per-user data folder (~/.local/share/Tavrino/Tavrino).
 std::filesystem::path resolveDataFolder(const std::optional<std::filesystem::path>& chosen);
 
 // The staging folder for files fetched from or sent to the receiver.

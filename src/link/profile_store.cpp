@@ -33,16 +33,14 @@ FolderLock lockDataFolder(const fs::path& dataFolder, std::chrono::milliseconds 
     return std::move(*lock);
 }
 
-// Replaces the file with `text`; what it held before (`previous`) becomes the backup, in the
-// same all-or-nothing write.
+// Replaces the file with `text`, keeping what it held before (`previous`) as the backup. The
+// backup goes first: a stop between the two leaves the old profiles in both files.
 void writeProfilesFile(const fs::path& dataFolder, const std::string& text,
                        const std::optional<Bytes>& previous) {
-    std::vector<FileToWrite> files;
     if (previous) {
-        files.push_back({profilesBackupPathOf(dataFolder), *previous, ownerOnly});
+        writeFileAtomically(profilesBackupPathOf(dataFolder), *previous, ownerOnly);
     }
-    files.push_back({profilesPathOf(dataFolder), bytesOf(text), ownerOnly});
-    writeFilesAtomically(files);
+    writeFileAtomically(profilesPathOf(dataFolder), bytesOf(text), ownerOnly);
 }
 
 std::optional<Notice> apply(ProfileTable& table, const ProfileChange& change) {

@@ -8,7 +8,8 @@
 namespace tavrino {
 namespace {
 
-constexpr std::int64_t frequencyTolerance = 2; // MHz: a rescan may find a transponder moved
+// 2 MHz in the receiver's kHz: a rescan may find a transponder moved.
+constexpr std::int64_t frequencyTolerance = 2000;
 constexpr std::int64_t positionBase = 1800;    // places 0..3600 stand for 180.0W..180.0E
 constexpr std::int64_t namedPlaceBase = 10000; // then one place per satellite name
 
@@ -195,6 +196,24 @@ Match ServiceMatcher::find(const ReferenceRow& row) const {
         return {std::nullopt, MatchRule::Name, rows.size()}; // a name met twice names neither
     }
     return {};
+}
+
+Match ServiceMatcher::findBy(const ReferenceRow& row, MatchRule rule,
+                             const std::function<bool(std::uint32_t)>& available) const {
+    const auto place = placeOf(row);
+    std::vector<std::uint32_t> rows;
+    if (rule == MatchRule::Ids) {
+        rows = idMatches(row);
+    } else if (place) {
+        rows =
+            rule == MatchRule::Identity ? identityMatches(row, *place) : nameMatches(row, *place);
+    }
+    std::erase_if(rows, [&](std::uint32_t s) { return !available(s); });
+    if (rows.empty() || (rule == MatchRule::Name && rows.size() > 1)) {
+        return {std::nullopt, rule, rows.size()};
+    }
+    const auto best = named(rows, row);
+    return {best.front(), rule, best.size()};
 }
 
 } // namespace tavrino

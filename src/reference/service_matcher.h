@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -40,6 +41,10 @@ public:
     explicit ServiceMatcher(const Workspace& workspace);
 
     Match find(const ReferenceRow& row) const;
+    // The same by one rule only, among the services `available` lets through: a comparison
+    // pairs the services of two databases one to one, every pair of the strongest rule first.
+    Match findBy(const ReferenceRow& row, MatchRule rule,
+                 const std::function<bool(std::uint32_t)>& available) const;
 
 private:
     using Key = std::pair<std::uint64_t, std::uint32_t>; // (key, row), sorted: file order wins

@@ -33,10 +33,11 @@ RecordPlan planEntry(const TransponderForm* opened, const TransponderForm& edite
     using F = TransponderForm;
     using namespace options;
     FormPlanner<TransponderForm> p(opened, edited);
-    p.number(cap::frequency, &F::frequency, t::frequency, 4, min32, max32);
+    // Frequencies and symbol rates are positive; the fields are read signed.
+    p.number(cap::frequency, &F::frequency, t::frequency, 4, 1, maxPositive32);
     p.number(cap::nid, &F::nid, t::nid, 2, 0, 65535);
     p.number(cap::tid, &F::tid, t::tid, 2, 0, 65535);
-    p.number(cap::symbolRate, &F::symbolRate, t::symbolRate, 4, min32, max32);
+    p.number(cap::symbolRate, &F::symbolRate, t::symbolRate, 4, 1, maxPositive32);
     p.list(cap::fec, &F::fec, fecRates().size(), t::fec, 1);
     p.list(cap::polarization, &F::polarization, polarizations().size(), t::polarization, 1);
     p.number(cap::weFlag, &F::weFlag, t::weFlag, 1, 0, 255);

@@ -10,6 +10,7 @@ namespace {
 namespace cap = service_captions;
 
 constexpr std::uint16_t noPid = 65535;
+constexpr std::uint16_t flagBitsMask = 0x7F; // the seven flags; bits 128 and up are kept
 constexpr int lastChoosableSatellite = 254;
 
 int typeBaseOf(const std::string& satelliteCell) {
@@ -42,23 +43,28 @@ std::array<std::string, 4> bytesOf(std::int32_t value) {
     return bytes;
 }
 
-// The 16-bit boxes, in the dialog's order; an empty VPID or TXT box means "none".
+// The 16-bit boxes, in the dialog's order; an empty VPID or TXT box means "none". PIDs take
+// 13 bits.
 struct NumberBox {
     const char* caption;
     std::string ServiceForm::*text;
     std::optional<std::uint16_t> ServiceChanges::*field;
+    std::int64_t max;
     bool emptyIsNone;
 };
 
+constexpr std::int64_t max16 = 65535;
+constexpr std::int64_t maxPid = 8191; // a PID is 13 bits of its two bytes
+
 constexpr NumberBox numberBoxes[] = {
-    {cap::tid, &ServiceForm::tid, &ServiceChanges::tid, false},
-    {cap::nid, &ServiceForm::nid, &ServiceChanges::nid, false},
-    {cap::sid, &ServiceForm::sid, &ServiceChanges::sid, false},
-    {cap::pmt, &ServiceForm::pmt, &ServiceChanges::pmtPid, false},
-    {cap::pcr, &ServiceForm::pcr, &ServiceChanges::pcrPid, false},
-    {cap::vpid, &ServiceForm::vpid, &ServiceChanges::videoPid, true},
-    {cap::apid, &ServiceForm::apid, &ServiceChanges::audioPid, false},
-    {cap::txt, &ServiceForm::txt, &ServiceChanges::teletextPid, true},
+    {cap::tid, &ServiceForm::tid, &ServiceChanges::tid, max16, false},
+    {cap::nid, &ServiceForm::nid, &ServiceChanges::nid, max16, false},
+    {cap::sid, &ServiceForm::sid, &ServiceChanges::sid, max16, false},
+    {cap::pmt, &ServiceForm::pmt, &ServiceChanges::pmtPid, maxPid, false},
+    {cap::pcr, &ServiceForm::pcr, &ServiceChanges::pcrPid, maxPid, false},
+    {cap::vpid, &ServiceForm::vpid, &ServiceChanges::videoPid, maxPid, true},
+    {cap::apid, &ServiceForm::apid, &ServiceChanges::audioPid, maxPid, false},
+    {cap::txt, &ServiceForm::txt, &ServiceChanges::teletextPid, maxPid, true},
 };
 
 std::optional<FieldRefusal> planName(const std::string& text, const CodePage& codePage,
@@ -80,14 +86,27 @@ std::optional<FieldRefusal> planName(const std::string& text, const CodePage& co
     return std::nullopt;
 }
 
+// A frequency is positive; an IP channel's holds its address, any four bytes.
+std::optional<FieldRefusal> planFrequency(const ServiceForm& edited, ServiceChanges& changes) {
+    const std::int64_t min = edited.ipAddress ? min32 : 1;
+    const std::int64_t max = edited.ipAddress ? max32 : maxPositive32;
+    const auto value = parseWhole(edited.frequency, min, max);
+    if (!value) {
+        return refuseField(edited.frequencyCaption(),
+                           edited.ipAddress
+                               ? std::string("enter a whole number of 32 bits")
+                               : "enter a whole number from 1 to " + std::to_string(maxPositive32));
+    }
+    changes.frequency = *value;
+    return std::nullopt;
+}
+
 std::optional<FieldRefusal> planNumbers(const ServiceForm& opened, const ServiceForm& edited,
                                         ServiceChanges& changes) {
     if (edited.frequency != opened.frequency) {
-        const auto value = parseWhole(edited.frequency, min32, max32);
-        if (!value) {
-            return refuseField(edited.frequencyCaption(), "enter a whole number of 32 bits");
+        if (auto refusal = planFrequency(edited, changes)) {
+            return refusal;
         }
-        changes.frequency = *value;
     }
     for (const NumberBox& box : numberBoxes) {
         const std::string& text = edited.*box.text;
@@ -98,14 +117,40 @@ std::optional<FieldRefusal> planNumbers(const ServiceForm& opened, const Service
             changes.*box.field = noPid;
             continue;
         }
-        const auto value = parseWhole(text, 0, 65535);
+        const auto value = parseWhole(text, 0, box.max);
         if (!value) {
             const char* caption = box.text == &ServiceForm::tid ? edited.tidCaption() : box.caption;
-            return refuseField(caption, "enter a whole number from 0 to 65535");
+            return refuseField(caption,
+                               "enter a whole number from 0 to " + std::to_string(box.max));
         }
         changes.*box.field = static_cast<std::uint16_t>(*value);
     }
     return std::nullopt;
+}
+
+// A code of the list chooses its entry; the stored code chooses what the list showed at opening.
+std::optional<FieldRefusal> setCode(int& entry, const std::vector<options::CodedEntry>& list,
+                                    std::uint16_t stored, const char* caption,
+                                    std::string_view text) {
+    const auto code = parseWhole(text, 0, 65535);
+    if (code && *code == stored) {
+        entry = options::entryOfCode(list, stored).value_or(-1);
+        return std::nullopt;
+    }
+    if (code) {
+        if (const auto chosen = options::entryOfCode(list, static_cast<int>(*code))) {
+            entry = *chosen;
+            return std::nullopt;
+        }
+    }
+    std::string codes;
+    for (const auto& e : list) {
+        codes += (codes.empty() ? "" : ", ") + std::to_string(e.code);
+    }
+    if (!options::entryOfCode(list, stored)) {
+        codes += ", or the stored " + std::to_string(stored);
+    }
+    return refuseField(caption, "choose a code of the list: " + codes);
 }
 
 // A changed list must name one of its entries; returns the entry's position.
@@ -198,8 +243,35 @@ ServiceForm makeServiceForm(const ServiceTable& table, std::size_t row,
     form.audioTag = options::entryOfCode(options::audioCodecs(), s.audioTag).value_or(-1);
     form.apid = table.cellText(row, colApid);
     form.txt = table.cellText(row, colTxt);
-    form.flags = static_cast<std::uint8_t>(s.flags & 0x7F);
+    form.flags = static_cast<std::uint8_t>(s.flags & flagBitsMask);
+    form.storedVideoTag = s.videoTag;
+    form.storedAudioTag = s.audioTag;
+    form.storedFlags = s.flags;
     return form;
+}
+
+std::optional<FieldRefusal> setVideoTagCode(ServiceForm& form, std::string_view text) {
+    return setCode(form.videoTag, options::videoCodecs(), form.storedVideoTag, cap::videoTag, text);
+}
+
+std::optional<FieldRefusal> setAudioTagCode(ServiceForm& form, std::string_view text) {
+    return setCode(form.audioTag, options::audioCodecs(), form.storedAudioTag, cap::audioTag, text);
+}
+
+std::optional<FieldRefusal> setFlagWord(ServiceForm& form, std::string_view text) {
+    const auto word = parseWhole(text, 0, 65535);
+    if (!word) {
+        return refuseField(cap::flags, "enter a whole number from 0 to 65535");
+    }
+    const auto above = static_cast<std::uint16_t>(*word & ~flagBitsMask);
+    const auto storedAbove = static_cast<std::uint16_t>(form.storedFlags & ~flagBitsMask);
+    if (above != 0 && above != storedAbove) {
+        return refuseField(cap::flags, "only the seven flag bits (0 to 127) can change; bits 128 "
+                                       "and up stay as stored (" +
+                                           std::to_string(storedAbove) + ")");
+    }
+    form.flags = static_cast<std::uint8_t>(*word & flagBitsMask);
+    return std::nullopt;
 }
 
 std::variant<ServiceChanges, FieldRefusal> planServiceEdit(const ServiceForm& opened,
@@ -218,8 +290,9 @@ std::variant<ServiceChanges, FieldRefusal> planServiceEdit(const ServiceForm& op
     if (auto refusal = planNumbers(opened, edited, changes)) {
         return *refusal;
     }
-    if ((edited.flags & 0x7F) != (opened.flags & 0x7F)) {
-        changes.flags = static_cast<std::uint8_t>((stored.flags & 0x80) | (edited.flags & 0x7F));
+    if ((edited.flags & flagBitsMask) != (opened.flags & flagBitsMask)) {
+        changes.flags =
+            static_cast<std::uint8_t>((stored.flags & 0x80) | (edited.flags & flagBitsMask));
     }
     return changes;
 }

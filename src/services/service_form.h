@@ -8,6 +8,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -69,6 +70,10 @@ struct ServiceForm {
     std::string apid;
     std::string txt;        // empty: none (stored as 65535)
     std::uint8_t flags = 0; // the seven bits of the flag boxes; "SD" is ticked when 64 is not
+    // As stored, which is how the service table prints them.
+    std::uint16_t storedVideoTag = 0;
+    std::uint16_t storedAudioTag = 0;
+    std::uint16_t storedFlags = 0;
 
     const char* frequencyCaption() const {
         return ipAddress ? service_captions::ipAddress : service_captions::frequency;
@@ -83,6 +88,14 @@ struct ServiceForm {
 // of satellite numbers 0 to 254 (UTF-8), the entries a satellite service may choose from.
 ServiceForm makeServiceForm(const ServiceTable& table, std::size_t row,
                             const std::vector<std::string>& satelliteTable);
+
+// Values typed as the service table prints them (the command line). A codec code chooses its
+// list entry, and the stored code, though no entry has it, leaves the list as it is. A flag word
+// sets the seven flag bits; its bits 128 and up must be none or those stored, and stay as
+// stored either way. Anything else is refused, naming the field.
+std::optional<FieldRefusal> setVideoTagCode(ServiceForm& form, std::string_view text);
+std::optional<FieldRefusal> setAudioTagCode(ServiceForm& form, std::string_view text);
+std::optional<FieldRefusal> setFlagWord(ServiceForm& form, std::string_view text);
 
 // What "OK" writes into the record: only the fields whose box or list changed.
 struct ServiceChanges {

@@ -78,9 +78,14 @@ protected:
     Workspace ws;
 };
 
+// The fields of A a case gives B.
+enum Copy { Sat = 1, Pol = 2, Sid = 4, Tid = 8, Nid = 16, Name = 32 };
+
 struct RuleCase {
     const char* name;
-    std::function<void(Fields& b, const Fields& a)> change;
+    int copy;                      // of Copy
+    std::optional<int> apart;      // MHz from A; none: 50
+    bool otherPol;                 // the other polarisation than A's
     std::optional<MatchRule> rule; // none: no group
 };
 
@@ -89,95 +94,57 @@ class RuleCases : public DuplicateServicesTest, public testing::WithParamInterfa
 // A stands on satellite 0, B on satellite 1 with its own frequency, TID and NID; the case makes
 // B like A in some fields.
 TEST_P(RuleCases, TwoServicesAreOneChannelOnlyByTheFirstTwoRules) {
+    const RuleCase& c = GetParam();
     const std::uint32_t a = serviceOn(0);
     const std::uint32_t b = serviceOn(1);
     ASSERT_NE(satellitePosition(ws, 0), satellitePosition(ws, 1));
+    const Fields like = fields(a);
     Fields changed = fields(b);
-    ASSERT_NE(changed.tid, fields(a).tid);
-    ASSERT_NE(changed.nid, fields(a).nid);
-    changed.frequency = fields(a).frequency + 50;
-    GetParam().change(changed, fields(a));
+    ASSERT_NE(changed.tid, like.tid);
+    ASSERT_NE(changed.nid, like.nid);
+    changed.frequency = like.frequency + c.apart.value_or(50);
+    changed.satIndex = c.copy & Sat ? like.satIndex : changed.satIndex;
+    changed.pol = c.otherPol ? 1 - like.pol : c.copy & Pol ? like.pol : changed.pol;
+    changed.sid = c.copy & Sid ? like.sid : changed.sid;
+    changed.tid = c.copy & Tid ? like.tid : changed.tid;
+    changed.nid = c.copy & Nid ? like.nid : changed.nid;
+    changed.name = c.copy & Name ? like.name : changed.name;
     write(b, changed);
 
     const DuplicateServices found = findDuplicateServices(ws);
-    if (!GetParam().rule) {
+    if (!c.rule) {
         EXPECT_TRUE(found.groups.empty());
         return;
     }
     ASSERT_EQ(found.groups.size(), 1u);
     const DuplicateGroup& group = found.groups.front();
     EXPECT_EQ(group.services, (std::vector<std::uint32_t>{std::min(a, b), std::max(a, b)}));
-    EXPECT_EQ(group.rule, *GetParam().rule);
-    EXPECT_EQ(group.rules, (std::vector<MatchRule>{*GetParam().rule, *GetParam().rule}));
+    EXPECT_EQ(group.rule, *c.rule);
+    EXPECT_EQ(group.rules, (std::vector<MatchRule>{*c.rule, *c.rule}));
     EXPECT_EQ(found.groupNumber[a], 1u);
     EXPECT_EQ(found.groupNumber[b], 1u);
     EXPECT_EQ(std::count(found.groupNumber.begin(), found.groupNumber.end(), 0u),
               static_cast<std::ptrdiff_t>(ws.services().size()) - 2);
 }
 
+INSTANTIATE_TEST_SUITE_P(
+    Duplicates, RuleCases,
+    testing::Values(
+        RuleCase{"identityWithinTwoMegahertz", Sat | Pol | Sid, -2, false, MatchRule::Identity},
+        RuleCase{"threeMegahertzApart", Sat | Pol | Sid, 3, false, std::nullopt},
+        RuleCase{"otherPolarisation", Sat | Sid, 0, true, std::nullopt},
+        RuleCase{"otherPosition", Pol | Sid, 0, false, std::nullopt},
+        RuleCase{"sidTidAndNid", Sid | Tid | Nid, std::nullopt, false, MatchRule::Ids},
+        RuleCase{"sidAndTidButOtherNid", Sid | Tid, std::nullopt, false, std::nullopt},
+        RuleCase{"bothRules", Sat | Pol | Sid | Tid | Nid, 0, false, MatchRule::Identity},
+        RuleCase{"nameAndPlaceAlone", Sat | Pol | Name, 0, false, std::nullopt}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 void samePlace(Fields& b, const Fields& a) {
     b.satIndex = a.satIndex;
     b.pol = a.pol;
     b.sid = a.sid;
 }
-
-INSTANTIATE_TEST_SUITE_P(Duplicates, RuleCases,
-                         testing::Values(RuleCase{"identityWithinTwoMegahertz",
-                                                  [](Fields& b, const Fields& a) {
-                                                      samePlace(b, a);
-                                                      b.frequency = a.frequency - 2;
-                                                  },
-                                                  MatchRule::Identity},
-                                         RuleCase{"threeMegahertzApart",
-                                                  [](Fields& b, const Fields& a) {
-                                                      samePlace(b, a);
-                                                      b.frequency = a.frequency + 3;
-                                                  },
-                                                  std::nullopt},
-                                         RuleCase{"otherPolarisation",
-                                                  [](Fields& b, const Fields& a) {
-                                                      samePlace(b, a);
-                                                      b.frequency = a.frequency;
-                                                      b.pol = 1 - a.pol;
-                                                  },
-                                                  std::nullopt},
-                                         RuleCase{"otherPosition",
-                                                  [](Fields& b, const Fields& a) {
-                                                      b.pol = a.pol;
-                                                      b.sid = a.sid;
-                                                      b.frequency = a.frequency;
-                                                  },
-                                                  std::nullopt},
-                                         RuleCase{"sidTidAndNid",
-                                                  [](Fields& b, const Fields& a) {
-                                                      b.sid = a.sid;
-                                                      b.tid = a.tid;
-                                                      b.nid = a.nid;
-                                                  },
-                                                  MatchRule::Ids},
-                                         RuleCase{"sidAndTidButOtherNid",
-                                                  [](Fields& b, const Fields& a) {
-                                                      b.sid = a.sid;
-                                                      b.tid = a.tid;
-                                                  },
-                                                  std::nullopt},
-                                         RuleCase{"bothRules",
-                                                  [](Fields& b, const Fields& a) {
-                                                      samePlace(b, a);
-                                                      b.frequency = a.frequency;
-                                                      b.tid = a.tid;
-                                                      b.nid = a.nid;
-                                                  },
-                                                  MatchRule::Identity},
-                                         RuleCase{"nameAndPlaceAlone",
-                                                  [](Fields& b, const Fields& a) {
-                                                      b.satIndex = a.satIndex;
-                                                      b.pol = a.pol;
-                                                      b.frequency = a.frequency;
-                                                      b.name = a.name;
-                                                  },
-                                                  std::nullopt}),
-                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(DuplicateServicesTest, FrequenciesChainThroughAServiceBetweenThem) {
     const std::uint32_t a = serviceOn(0);

@@ -92,20 +92,6 @@ TEST(OpenFiles, OldVersionSetsTheTargetVersionAndNewerRaiseIt) {
     EXPECT_EQ(test::readFile(out / "all_channel.dat")[0], 10);
 }
 
-TEST(OpenFiles, AbsentSatelliteFilesKeepThePreviousImages) {
-    TempDir full, channelOnly;
-    const auto first = test::writeSample(full.path(), {.satellites = 4, .seed = 1});
-    const auto second = test::writeSample(channelOnly.path(), {.satellites = 2, .seed = 2});
-    fs::remove(channelOnly / "DVBS.dat");
-    fs::remove(channelOnly / "antenna_list.dat");
-    Workspace ws;
-    ASSERT_TRUE(ws.openFolder(full.path()).opened());
-    ASSERT_TRUE(ws.openFolder(channelOnly.path()).opened());
-    EXPECT_EQ(ws.files().satelliteFiles.dvbs.bytes, first.dvbs);
-    EXPECT_EQ(ws.files().satelliteFiles.antenna.bytes, first.antenna);
-    EXPECT_EQ(ws.files().channel.bytes, second.channel);
-}
-
 TEST(OpenFiles, FolderWithoutChannelDatabaseOpensNothing) {
     TempDir empty;
     Workspace ws;
@@ -230,18 +216,6 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST(OpenFiles, EmptyDvbsStopsBeforeTheChannelDatabaseIsRead) {
-    TempDir folder;
-    auto files = sample::generate({});
-    files.dvbs.clear();
-    files.channel.assign(10, 1); // would be refused as too short if it were read
-    sample::writeFolder(files, folder.path());
-    Workspace ws;
-    const auto result = ws.openFolder(folder.path());
-    ASSERT_EQ(result.status, OpenResult::Status::Refused);
-    EXPECT_EQ(result.problem->path(), (folder / "DVBS.dat").string());
-}
-
 TEST(SaveFiles, WritesNothingWithoutAnOpenDatabase) {
     TempDir out;
     Workspace ws;
@@ -267,26 +241,6 @@ TEST(SaveFiles, ReplacesTheThreeFilesAndLeavesTheOthersAlone) {
     EXPECT_EQ(test::readFile(out / "DVBCa.dat"), (Bytes{1, 2, 3}));
     EXPECT_EQ(test::readFile(out / "DVBT.dat"), (Bytes{1, 2, 3}));
     EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 5);
-}
-
-TEST(SaveFiles, AFailedWriteIsReportedAndReplacesNothing) {
-    TempDir in, out;
-    test::writeSample(in.path(), {});
-    test::writeFile(out / "all_channel.dat", Bytes{9});
-    fs::create_directory(out / "antenna_list.dat"); // the last file cannot be written
-    Workspace ws;
-    ASSERT_TRUE(ws.openFolder(in.path()).opened());
-    const auto result = ws.save(out.path());
-    ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.problem->kind(), FileProblem::Kind::WriteFailed);
-    EXPECT_EQ(result.problem->path(), (out / "antenna_list.dat").string());
-    EXPECT_EQ(test::readFile(out / "all_channel.dat"), Bytes{9});
-    EXPECT_FALSE(fs::exists(out / "DVBS.dat"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 2)
-        << "no temporary files are left behind";
-
-    const auto missing = ws.save(out / "no" / "such" / "folder");
-    EXPECT_FALSE(missing.ok());
 }
 
 TEST(SatelliteFilesOnly, LoadBothOrNothingAndSaveWithoutTheVersionByte) {

@@ -105,7 +105,7 @@ ReferenceList parse(const std::string& rows) {
 }
 
 TEST(ReferenceList, ReadsEveryColumn) {
-    const auto list = parse("\"Sport, HD\",3,Señor 1,Astra,19.2E,11778,V,7,8,9,TV\n"
+    const auto list = parse("\"Sport, HD\",3,Señor 1,Astra,19.2E,11778000,V,7,8,9,TV\n"
                             "Radio,,,,,,,,,,\n"
                             "Radio,,,DVB-Cable,30.5W,-5,,0,65535,1,Radio\n");
     ASSERT_EQ(list.rows.size(), 3u);
@@ -116,7 +116,7 @@ TEST(ReferenceList, ReadsEveryColumn) {
     EXPECT_EQ(a.name, "Señor 1");
     EXPECT_EQ(a.satellite, "Astra");
     EXPECT_EQ(a.position, 192);
-    EXPECT_EQ(a.frequency, 11778);
+    EXPECT_EQ(a.frequency, 11778000);
     EXPECT_EQ(a.pol, "V");
     EXPECT_EQ(a.sid, 7);
     EXPECT_EQ(a.tid, 8);
@@ -132,12 +132,7 @@ TEST(ReferenceList, ReadsEveryColumn) {
     EXPECT_EQ(list.rows[2].bouquetBytes, "Radio");
     EXPECT_EQ(parse("Caf\xC3\xA9,1,,,,,,,,,\n").rows[0].bouquetBytes, "Caf\xE9")
         << "names are kept in the database's code page";
-}
-
-TEST(ReferenceList, PositionTextHasTenthsAndASide) {
-    EXPECT_EQ(positionText(192), "19.2E");
-    EXPECT_EQ(positionText(-300), "30.0W");
-    EXPECT_EQ(positionText(0), "0.0E");
+    EXPECT_EQ(positionText(192) + positionText(-300) + positionText(0), "19.2E30.0W0.0E");
 }
 
 struct RowFault {
@@ -160,7 +155,7 @@ TEST_P(ReferenceListRefuses, WithTheLineAndWhatIsWrong) {
     }
 }
 
-const std::string okRow = "A,1,Name,Sat,19.2E,11778,H,1,2,3,TV\n";
+const std::string okRow = "A,1,Name,Sat,19.2E,11778000,H,1,2,3,TV\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Malformed, ReferenceListRefuses,
@@ -169,9 +164,9 @@ INSTANTIATE_TEST_SUITE_P(
         RowFault{"headerInAnotherOrder",
                  "Item,Bouquet,Name,Satellite,Position,Frequency,Pol,SID,TID,NID,Type\n", 1,
                  "header"},
-        RowFault{"tooFewFields", header + okRow + "A,2,Name,Sat,19.2E,11778,H,1,2,3\n", 3,
+        RowFault{"tooFewFields", header + okRow + "A,2,Name,Sat,19.2E,11778000,H,1,2,3\n", 3,
                  "10 fields"},
-        RowFault{"tooManyFields", header + "A,2,Name,Sat,19.2E,11778,H,1,2,3,TV,x\n", 2,
+        RowFault{"tooManyFields", header + "A,2,Name,Sat,19.2E,11778000,H,1,2,3,TV,x\n", 2,
                  "12 fields"},
         RowFault{"frequencyText", header + okRow + okRow + "A,3,N,S,1.0E,abc,H,1,2,3,TV\n", 4,
                  "Frequency \"abc\""},

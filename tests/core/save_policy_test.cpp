@@ -1,3 +1,6 @@
+// The one save policy of the window and the command line: the questions before replacing
+// files, the backups of what it replaces, and the satellites kept from another folder.
+#include "database/backups.h"
 #include "recording_prompter.h"
 #include "test_support.h"
 #include "workspace/workspace.h"
@@ -11,6 +14,26 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempDir;
 
+class SaveTest : public testing::Test {
+protected:
+    void SetUp() override {
+        test::writeSample(rx.path(), {.services = 60, .satellites = 3, .bouquets = 2});
+        ASSERT_TRUE(ws.openFolder(rx.path()).opened());
+        const auto step = ws.beginEdit("Edit");
+        ws.dvbsEditor().writeNumber(200, 1, 7);
+    }
+    SaveOptions options() const { return {data.path() / "backups"}; }
+    fs::path files() const { return data.path() / "backups" / "files"; }
+    std::set<std::string> backups() const {
+        return fs::exists(files()) ? test::entries(files()) : std::set<std::string>{};
+    }
+
+    TempDir rx;
+    TempDir data;
+    Workspace ws;
+    test::RecordingPrompter prompter;
+};
+
 // What happened to DVBS.dat in the folder since it was opened.
 enum class Disturbance { ChangedOnDisk, ReadOnly };
 
@@ -21,25 +44,7 @@ struct PolicyCase {
     bool answer;
 };
 
-class SavePolicy : public testing::TestWithParam<PolicyCase> {
-protected:
-    void SetUp() override {
-        test::writeSample(rx.path(), {.services = 60, .satellites = 3, .bouquets = 2});
-        ASSERT_TRUE(ws.openFolder(rx.path()).opened());
-        const auto step = ws.beginEdit("Edit");
-        ws.dvbsEditor().writeNumber(200, 1, 7);
-    }
-    SaveOptions options() const { return {data.path() / "backups"}; }
-    std::set<std::string> backups() const {
-        const fs::path files = data / "backups" / "files";
-        return fs::exists(files) ? test::entries(files) : std::set<std::string>{};
-    }
-
-    TempDir rx;
-    TempDir data;
-    Workspace ws;
-    test::RecordingPrompter prompter;
-};
+class SavePolicy : public SaveTest, public testing::WithParamInterface<PolicyCase> {};
 
 // Both saves, the window's questions (here answered by the prompter) and the command line's
 // --force (the same options) go through one policy: ask, and on No write nothing; on Yes back
@@ -63,11 +68,15 @@ TEST_P(SavePolicy, AsksBeforeReplacingAndBacksUpWhatItReplaces) {
     ASSERT_FALSE(result.problem) << result.problem->oneLine();
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(prompter.asked[0].text, question);
+    test::RecordingPrompter silent;
     if (!c.answer) {
         EXPECT_FALSE(result.ok());
         EXPECT_TRUE(result.written.empty());
         EXPECT_EQ(test::readFile(rx / "DVBS.dat"), dvbs);
         EXPECT_TRUE(backups().empty()) << "no backup of a save that did not happen";
+        TempDir elsewhere; // only the folder the files came from is compared
+        EXPECT_TRUE(saveFolder(ws, c.scope, elsewhere.path(), options(), silent).ok());
+        EXPECT_TRUE(silent.asked.empty());
         return;
     }
     ASSERT_TRUE(result.ok());
@@ -76,13 +85,10 @@ TEST_P(SavePolicy, AsksBeforeReplacingAndBacksUpWhatItReplaces) {
     ASSERT_TRUE(result.backup);
     EXPECT_EQ(test::readFile(*result.backup / "DVBS.dat"), dvbs);
     if (c.disturbance == Disturbance::ReadOnly) {
-        struct stat info {};
-        ::stat((rx / "DVBS.dat").c_str(), &info);
-        EXPECT_EQ(info.st_mode & 0777, 0444u) << "the replacement stays read-only";
+        EXPECT_EQ(test::modeOf(rx / "DVBS.dat"), 0444u) << "the replacement stays read-only";
         ::chmod((rx / "DVBS.dat").c_str(), 0644);
     }
     // What this program wrote is no change made by someone else.
-    test::RecordingPrompter silent;
     EXPECT_TRUE(saveFolder(ws, SaveScope::AllFiles, rx.path(), options(), silent).ok());
     EXPECT_TRUE(silent.asked.empty());
 }
@@ -107,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A receiver file that is a link to a file elsewhere is neither copied into the backups nor
 // replaced by a plain file: the save refuses, naming it, and changes nothing.
-TEST_F(SavePolicy, ASymbolicLinkIsRefusedBeforeAnythingIsCopiedOrWritten) {
+TEST_F(SaveTest, ASymbolicLinkIsRefusedBeforeAnythingIsCopiedOrWritten) {
     TempDir secret;
     const Bytes privateBytes = test::readFile(rx / "DVBS.dat");
     test::writeFile(secret / "DVBS.dat", privateBytes);
@@ -115,7 +121,6 @@ TEST_F(SavePolicy, ASymbolicLinkIsRefusedBeforeAnythingIsCopiedOrWritten) {
     fs::remove(rx / "DVBS.dat");
     fs::create_symlink(secret / "DVBS.dat", rx / "DVBS.dat");
     const Bytes channel = test::readFile(rx / "all_channel.dat");
-
     for (const SaveScope scope : {SaveScope::AllFiles, SaveScope::SatelliteFiles}) {
         const SaveResult result = saveFolder(ws, scope, rx.path(), options(), prompter);
         ASSERT_TRUE(result.problem);
@@ -129,17 +134,123 @@ TEST_F(SavePolicy, ASymbolicLinkIsRefusedBeforeAnythingIsCopiedOrWritten) {
     EXPECT_EQ(test::readFile(secret / "DVBS.dat"), privateBytes);
     EXPECT_EQ(test::readFile(rx / "all_channel.dat"), channel);
     EXPECT_TRUE(backups().empty());
-    struct stat info {};
-    ::stat((secret / "DVBS.dat").c_str(), &info);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(test::modeOf(secret / "DVBS.dat"), 0600u);
+}
+
+TEST_F(SaveTest, TheNewestBackupHoldsExactlyTheFilesReplaced) {
+    const Bytes channel = test::readFile(rx / "all_channel.dat");
+    const Bytes dvbs = test::readFile(rx / "DVBS.dat");
+    const SaveResult saved = ws.save(rx.path(), options());
+    ASSERT_TRUE(saved.ok());
+    ASSERT_TRUE(saved.backup.has_value());
+    auto names = test::entries(*saved.backup);
+    names.erase(".source"); // our record of where it came from
+    EXPECT_EQ(names, (std::set<std::string>{"DVBS.dat", "all_channel.dat", "antenna_list.dat"}));
+    EXPECT_EQ(test::readFile(*saved.backup / "all_channel.dat"), channel);
+    EXPECT_EQ(test::readFile(*saved.backup / "DVBS.dat"), dvbs);
+    EXPECT_NE(test::readFile(rx / "DVBS.dat"), dvbs);
+
+    EXPECT_FALSE(ws.save(rx.path(), options()).backup) << "nothing would change: none is made";
+    TempDir empty; // nothing there to replace: no backup
+    EXPECT_FALSE(ws.save(empty.path(), options()).backup.has_value());
+}
+
+// Backups are counted per folder and in the order they were made, whatever their names and
+// the clock say: many in one second, a clock put back, two folders of the same name.
+TEST_F(SaveTest, EachFolderKeepsItsNewestTen) {
+    TempDir other;
+    const fs::path sameName = other.path() / rx.path().filename();
+    test::writeSample(sameName, {.services = 20, .satellites = 1, .bouquets = 0});
+    const auto later = std::chrono::system_clock::now();
+    const auto backupAndPrune = [&](const fs::path& folder, auto when) {
+        const Bytes changed(10, static_cast<std::uint8_t>(std::rand()));
+        const auto made = backupBeforeSave(data.path() / "backups",
+                                           {{folder / "all_channel.dat", changed}}, when);
+        pruneBackups(data.path() / "backups", folder);
+        return *made;
+    };
+    const fs::path otherFirst = backupAndPrune(sameName, later);
+    std::vector<fs::path> made;
+    for (int i = 0; i < 14; ++i) { // the clock goes back half-way through
+        made.push_back(backupAndPrune(rx.path(), i < 7 ? later : later - std::chrono::hours(3)));
+    }
+    for (int i = 0; i < 14; ++i) {
+        EXPECT_EQ(fs::exists(made[static_cast<std::size_t>(i)]), i >= 4) << i;
+    }
+    EXPECT_TRUE(fs::exists(otherFirst)) << "another folder's backups are its own";
+    EXPECT_EQ(backups().size(), 11u);
+
+    const fs::path partial = files() / ".rx-20260101-000000.partial";
+    fs::create_directories(partial);
+    fs::last_write_time(partial, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    ASSERT_TRUE(ws.save(rx.path(), options()).backup.has_value());
+    EXPECT_FALSE(fs::exists(partial)) << "an abandoned half backup is cleared away";
+}
+
+TEST_F(SaveTest, AFailedSaveLeavesNoBackupAndTheFilesUntouched) {
+    const Bytes channel = test::readFile(rx / "all_channel.dat");
+    // A folder in place of DVBS.dat: the other two are backed up, then the save is refused.
+    fs::remove(rx / "DVBS.dat");
+    fs::create_directory(rx / "DVBS.dat");
+    test::writeFile(rx / "DVBS.dat" / "x", {1});
+    SaveOptions force = options();
+    force.overwriteChanged = true;
+    const SaveResult saved = ws.save(rx.path(), force);
+    EXPECT_FALSE(saved.ok());
+    EXPECT_FALSE(saved.backup.has_value());
+    EXPECT_TRUE(backups().empty()) << "no backup of a save that did not happen";
+    EXPECT_NE(saved.problem->detail().find("a folder of that name is in the way"),
+              std::string::npos);
+    EXPECT_EQ(saved.problem->path(), (rx / "DVBS.dat").string());
+    EXPECT_EQ(test::readFile(rx / "all_channel.dat"), channel);
+    EXPECT_EQ(test::entries(rx.path()),
+              (std::set<std::string>{"all_channel.dat", "DVBS.dat", "antenna_list.dat"}))
+        << "no temporary file is left behind";
+}
+
+// Two saves in the same second (two processes, or folders of the same name) each get a backup
+// of their own: one still being copied is not in the way, nor one finished a moment ago.
+TEST_F(SaveTest, BackupsMadeInTheSameSecondNeverCollide) {
+    const auto now = std::chrono::system_clock::now();
+    const Bytes changed(10, 1);
+    const std::vector<FileToWrite> replacing = {{rx / "all_channel.dat", changed}};
+    const auto first = backupBeforeSave(data.path() / "backups", replacing, now);
+    ASSERT_TRUE(first);
+    // Another process half-way through a backup of the same name, as the old naming had it.
+    const fs::path partial = files() / ("." + first->filename().string() + ".partial");
+    fs::create_directories(partial);
+    test::writeFile(partial / "all_channel.dat", Bytes(3, 3));
+    const auto second = backupBeforeSave(data.path() / "backups", replacing, now);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->filename().string(), first->filename().string() + "-2");
+    EXPECT_EQ(test::readFile(*second / "all_channel.dat"), test::readFile(rx / "all_channel.dat"));
+    EXPECT_EQ(test::readFile(partial / "all_channel.dat"), Bytes(3, 3)) << "not ours to touch";
+}
+
+// A backup is never readable by more people than the file it copies, and a link is kept as a
+// link: the file it points to is not the folder's to copy.
+TEST_F(SaveTest, BackupsKeepPermissionsAndLinksAsTheyAre) {
+    TempDir secret;
+    test::writeFile(secret / "private.dat", Bytes(20, 9));
+    ::chmod((secret / "private.dat").c_str(), 0600);
+    ::chmod((rx / "antenna_list.dat").c_str(), 0640);
+    fs::remove(rx / "DVBS.dat");
+    fs::create_symlink(secret / "private.dat", rx / "DVBS.dat");
+    const Bytes changed(10, 1);
+    const auto backup = backupBeforeSave(
+        data.path() / "backups", {{rx / "DVBS.dat", changed}, {rx / "antenna_list.dat", changed}});
+    ASSERT_TRUE(backup);
+    EXPECT_EQ(fs::read_symlink(*backup / "DVBS.dat"), secret / "private.dat");
+    EXPECT_EQ(test::modeOf(*backup / "antenna_list.dat") & ~0640u, 0u) << "no wider than 0640";
 }
 
 // A folder without DVBS.dat keeps the satellites of the folder opened before (as "Open Files"
-// does on purpose); the open says so, and so does the first save into that folder.
+// does on purpose); the open says so, and so does the first save into that folder. A file put
+// there after that open is somebody else's: the save asks.
 TEST(KeptSatelliteFiles, AreNamedAtTheOpenAndAtTheNextSave) {
     TempDir r9, r4;
     const auto nine = test::writeSample(r9.path(), {.services = 30, .satellites = 4, .seed = 9});
-    test::writeSample(r4.path(), {.services = 20, .satellites = 2, .seed = 4});
+    const auto four = test::writeSample(r4.path(), {.services = 20, .satellites = 2, .seed = 4});
     fs::remove(r4 / "DVBS.dat");
     Workspace ws;
     ASSERT_TRUE(ws.openFolder(r9.path()).opened());
@@ -150,21 +261,27 @@ TEST(KeptSatelliteFiles, AreNamedAtTheOpenAndAtTheNextSave) {
         r4.path().filename().string() + " has no DVBS.dat; the satellites of " +
         r9.path().filename().string() + " are still loaded and will be saved there";
     EXPECT_EQ(opened.keptFromBefore, sentence);
+    test::writeFile(r4 / "DVBS.dat", four.dvbs);
+    EXPECT_EQ(ws.save(r4.path()).changedOnDisk, std::vector<std::string>{"DVBS.dat"});
+    fs::remove(r4 / "DVBS.dat");
 
     const SaveResult saved = ws.save(r4.path());
     ASSERT_TRUE(saved.ok());
     EXPECT_EQ(saved.keptFromBefore, sentence);
     EXPECT_EQ(test::readFile(r4 / "DVBS.dat"), nine.dvbs);
+    EXPECT_EQ(test::readFile(r4 / "antenna_list.dat"), four.antenna);
     EXPECT_FALSE(ws.save(r4.path()).keptFromBefore) << "said once";
 
+    const std::string neither = " has no DVBS.dat and no antenna_list.dat; the satellites and "
+                                "antenna settings of ";
     fs::remove(r4 / "DVBS.dat");
     fs::remove(r4 / "antenna_list.dat");
     ASSERT_TRUE(ws.openFolder(r9.path()).opened());
-    EXPECT_EQ(ws.openFolder(r4.path()).keptFromBefore,
-              r4.path().filename().string() +
-                  " has no DVBS.dat and no antenna_list.dat; the satellites and antenna "
-                  "settings of " +
-                  r9.path().filename().string() + " are still loaded and will be saved there");
+    const OpenResult bare = ws.openFolder(r4.path());
+    EXPECT_EQ(bare.keptFromBefore, r4.path().filename().string() + neither +
+                                       r9.path().filename().string() +
+                                       " are still loaded and will be saved there");
+    EXPECT_EQ(ws.files().satelliteFiles.antenna.bytes, nine.antenna);
 
     // Folders of one name are told apart by their whole paths.
     TempDir other;
@@ -172,25 +289,8 @@ TEST(KeptSatelliteFiles, AreNamedAtTheOpenAndAtTheNextSave) {
     test::writeSample(sameName, {.services = 20, .satellites = 2, .seed = 5});
     ASSERT_TRUE(ws.openFolder(sameName).opened());
     EXPECT_EQ(ws.openFolder(r4.path()).keptFromBefore,
-              r4.path().string() +
-                  " has no DVBS.dat and no antenna_list.dat; the satellites and antenna "
-                  "settings of " +
-                  sameName.string() + " are still loaded and will be saved there");
-}
-
-// A file put into the folder after an open that found none is somebody else's: the save asks.
-TEST(KeptSatelliteFiles, AFileThatAppearedSinceTheOpenCountsAsChanged) {
-    TempDir r9, r4;
-    test::writeSample(r9.path(), {.services = 30, .satellites = 4, .seed = 9});
-    const auto four = test::writeSample(r4.path(), {.services = 20, .satellites = 2, .seed = 4});
-    fs::remove(r4 / "DVBS.dat");
-    Workspace ws;
-    ASSERT_TRUE(ws.openFolder(r9.path()).opened());
-    ASSERT_TRUE(ws.openFolder(r4.path()).opened());
-    test::writeFile(r4 / "DVBS.dat", four.dvbs);
-    const SaveResult refused = ws.save(r4.path());
-    EXPECT_EQ(refused.changedOnDisk, std::vector<std::string>{"DVBS.dat"});
-    EXPECT_EQ(test::readFile(r4 / "DVBS.dat"), four.dvbs);
+              r4.path().string() + neither + sameName.string() +
+                  " are still loaded and will be saved there");
 }
 
 } // namespace

@@ -44,10 +44,10 @@ INSTANTIATE_TEST_SUITE_P(Versions, TransponderEditorTest, testing::Values(6, 9, 
 
 TransponderForm sampleForm() {
     TransponderForm form;
-    form.frequency = "11778";
+    form.frequency = "11778000";
     form.nid = "1";
     form.tid = "1051";
-    form.symbolRate = "27500";
+    form.symbolRate = "27500000";
     form.fec = 3; // "3/4"
     form.polarization = 1;
     form.weFlag = "1";
@@ -69,28 +69,15 @@ TEST_P(TransponderEditorTest, AddingToASatelliteWithoutTranspondersPutsItAfterTh
     EXPECT_EQ(change.select, 0);
     EXPECT_EQ(ws.history().undoName(), "Add Transponder");
     ASSERT_EQ(dvbs().size(), before.size() + dv::transponderSize);
-    Bytes expected(dv::transponderSize, 0);
-    std::fill_n(expected.begin(), 8, 0x33);
-    test::put(expected, 8, 4, 11778);
-    test::put(expected, 12, 2, 1);
-    test::put(expected, 14, 2, 1051);
-    test::put(expected, 16, 4, 2);
-    test::put(expected, 20, 4, 27500);
-    expected[24] = 3;
-    expected[25] = 1;
-    expected[26] = 1;
-    expected[27] = 1;
+    Bytes expected = {0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0xD0, 0xB7, 0xB3, 0x00,
+                      1,    0,    0x1B, 0x04, 2,    0,    0,    0,    0xE0, 0x9D, 0xA3, 0x01,
+                      3,    1,    1,    1,    0,    0,    0,    0,    0,    1,    2,    0};
     test::put(expected, 28, 4, position);
-    expected[33] = 1;
-    expected[34] = 2;
     EXPECT_EQ(Bytes(dvbs().begin() + static_cast<std::ptrdiff_t>(at),
                     dvbs().begin() + static_cast<std::ptrdiff_t>(at + dv::transponderSize)),
               expected);
     EXPECT_EQ(test::get(dvbs(), satellite(4).offset + dv::satelliteTpCount, 2), 1);
-    EXPECT_EQ(transponderLines(ws, 4), std::vector<std::string>{"11778"});
-    ASSERT_TRUE(ws.undo());
-    EXPECT_EQ(dvbs(), before);
-    EXPECT_EQ(satellite(4).tpCount, 0);
+    EXPECT_EQ(transponderLines(ws, 4), std::vector<std::string>{"11778000"});
 }
 
 TEST_P(TransponderEditorTest, UpdateWritesTheFixedBytesAndTheSatellitesPosition) {
@@ -152,9 +139,16 @@ TEST_P(TransponderEditorTest, RefusalsNameTheBoxAndWriteNothing) {
     struct Case {
         std::function<void(TransponderForm&)> change;
         const char* field;
+        const char* text = nullptr;
     };
     const std::vector<Case> cases = {
         {[](TransponderForm& f) { f.frequency = "11.7"; }, "Freq :"},
+        {[](TransponderForm& f) { f.frequency = "-5"; },
+         "Freq :", "Freq: enter a whole number from 1 to 2147483647 !!!"},
+        {[](TransponderForm& f) { f.frequency = "0"; }, "Freq :"},
+        {[](TransponderForm& f) { f.frequency = "2147483648"; }, "Freq :"}, // shown negative
+        {[](TransponderForm& f) { f.symbolRate = "0"; },
+         "SR :", "SR: enter a whole number from 1 to 2147483647 !!!"},
         {[](TransponderForm& f) { f.nid = "65536"; }, "NID :"},
         {[](TransponderForm& f) { f.tid = ""; }, "TID :"},
         {[](TransponderForm& f) { f.symbolRate = "4294967296"; }, "SR :"},
@@ -171,12 +165,18 @@ TEST_P(TransponderEditorTest, RefusalsNameTheBoxAndWriteNothing) {
         const TransponderChange added = addTransponder(ws, 2, form);
         ASSERT_TRUE(added.refusal);
         EXPECT_EQ(added.refusal->field, c.field);
+        if (c.text) {
+            EXPECT_EQ(added.refusal->notice.text, c.text);
+        }
         const TransponderForm opened = transponderForm(ws, 2, 0);
         const TransponderChange updated = updateTransponder(ws, 2, 0, opened, form);
         ASSERT_TRUE(updated.refusal);
         EXPECT_EQ(dvbs(), before);
     }
     EXPECT_FALSE(ws.history().canUndo());
+    TransponderForm smallest = sampleForm();
+    smallest.symbolRate = "1";
+    EXPECT_TRUE(addTransponder(ws, 2, smallest).written);
 }
 
 } // namespace

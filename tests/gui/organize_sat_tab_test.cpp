@@ -129,12 +129,12 @@ private slots:
         clickItem(tab().satelliteList(), 0);
         const int before = transponders().list()->count();
         const Bytes original = window_->document().workspace().files().satelliteFiles.dvbs.bytes;
-        type(transponders().box(tc::frequency), "11778");
-        type(transponders().box(tc::symbolRate), "27500");
+        type(transponders().box(tc::frequency), "11778000");
+        type(transponders().box(tc::symbolRate), "27500000");
         QTest::mouseClick(transponders().addButton(), Qt::LeftButton);
         QCOMPARE(transponders().list()->count(), before + 1);
         QCOMPARE(transponders().list()->currentRow(), before);
-        QCOMPARE(transponders().box(tc::frequency)->text(), QString("11778"));
+        QCOMPARE(transponders().box(tc::frequency)->text(), QString("11778000"));
         type(transponders().box(tc::nid), "99");
         QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
         QCOMPARE(transponderForm(window_->document().workspace(), 0, before).nid,
@@ -185,6 +185,32 @@ private slots:
 
         QVERIFY(window_->saveToFolder(folder_->path()));
         QCOMPARE(dialogs_->asked.size(), std::size_t{2}); // no question about its own save
+    }
+
+    // A negative frequency or symbol rate is refused naming the box; the typed text stays
+    // there, selected for correcting.
+    void aNegativeFrequencyOrSymbolRateIsRefusedAndTheTextStays() {
+        clickItem(tab().satelliteList(), 0);
+        const Bytes dvbs = window_->document().workspace().files().satelliteFiles.dvbs.bytes;
+        const int count = transponders().list()->count();
+        type(transponders().box(tc::frequency), "-5");
+        QTest::mouseClick(transponders().addButton(), Qt::LeftButton);
+        QCOMPARE(dialogs_->told.size(), std::size_t{1});
+        QCOMPARE(dialogs_->told[0].text,
+                 std::string("Freq: enter a whole number from 1 to 2147483647 !!!"));
+        QCOMPARE(transponders().box(tc::frequency)->text(), QString("-5"));
+        QVERIFY(transponders().box(tc::frequency)->hasFocus());
+        QCOMPARE(transponders().list()->count(), count);
+
+        type(transponders().box(tc::frequency), "11778000");
+        type(transponders().box(tc::symbolRate), "-1");
+        QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
+        QCOMPARE(dialogs_->told.size(), std::size_t{2});
+        QVERIFY(dialogs_->told[1].text.rfind("SR: ", 0) == 0);
+        QCOMPARE(transponders().box(tc::symbolRate)->text(), QString("-1"));
+        QVERIFY(transponders().box(tc::symbolRate)->hasFocus());
+        QVERIFY(window_->document().workspace().files().satelliteFiles.dvbs.bytes == dvbs);
+        QVERIFY(!window_->document().workspace().modified());
     }
 
     void satelliteFilesOpenOnTheirOwn() {

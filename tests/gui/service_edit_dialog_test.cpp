@@ -128,6 +128,45 @@ private slots:
         QVERIFY(window_->document().workspace().channelBytes() == before);
     }
 
+    // Values outside what the field can mean: a negative frequency, a PID beyond 13 bits.
+    void aNegativeFrequencyOrAWidePidIsRefusedNamingTheBox() {
+        editRow(4);
+        const Bytes before = window_->document().workspace().channelBytes();
+        typeInto(dialog().box(cap::frequency), "-5");
+        clickOk();
+        QVERIFY(dialog().isVisible());
+        QCOMPARE(dialogs_->told.size(), std::size_t{1});
+        QCOMPARE(dialogs_->told[0].text,
+                 std::string("Freqfency: enter a whole number from 1 to 2147483647 !!!"));
+        QCOMPARE(dialog().box(cap::frequency)->text(), QString("-5"));
+        QCOMPARE(dialog().focusWidget(), dialog().box(cap::frequency)); // the refused box
+
+        typeInto(dialog().box(cap::frequency), "11778000");
+        typeInto(dialog().box(cap::vpid), "8192");
+        clickOk();
+        QCOMPARE(dialogs_->told.size(), std::size_t{2});
+        QCOMPARE(dialogs_->told[1].text,
+                 std::string("video_pid: enter a whole number from 0 to 8191 !!!"));
+        QCOMPARE(dialog().box(cap::vpid)->text(), QString("8192"));
+        QVERIFY(window_->document().workspace().channelBytes() == before);
+    }
+
+    // An IP channel's TID box is "PORT": a refusal names it so and puts the cursor there.
+    void anIpChannelsPortIsRefusedAsPort() {
+        int row = 0;
+        while (!cell(row, colSatellite).startsWith("IP_CHANNEL")) {
+            ++row;
+        }
+        editRow(row);
+        typeInto(dialog().box(cap::name), "x");
+        typeInto(dialog().box(cap::tid), "70000");
+        clickOk();
+        QCOMPARE(dialogs_->told.size(), std::size_t{1});
+        QCOMPARE(dialogs_->told[0].text,
+                 std::string("PORT: enter a whole number from 0 to 65535 !!!"));
+        QCOMPARE(dialog().focusWidget(), dialog().box(cap::tid));
+    }
+
     void hdAndSdStandOpposite() {
         editRow(1);
         QCheckBox* hd = dialog().flagBox("HD");

@@ -1,10 +1,12 @@
 #include "database/file_problem.h"
 #include "import/kingofsat.h"
+#include "import/transponder_list.h"
 #include "loopback_http.h"
 #include "test_support.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace tavrino {
 namespace {
@@ -195,6 +197,204 @@ TEST(TransponderListFiles, ReadInOrderWithFailuresNamed) {
     EXPECT_EQ(list.failures[0].reason, "no [SATTYPE] section");
     EXPECT_EQ(list.failures[1].reason, "no such file");
     EXPECT_EQ(list.failures[2].reason, "the file is empty");
+}
+
+// ---- The lists: [SATTYPE] and [DVB] ----
+
+std::string listWith(const std::vector<std::string>& lines, const std::string& count = "",
+                     const std::string& end = "\r\n") {
+    std::string text = "[SATTYPE]" + end + "1=0192" + end + "2=Astra 1KR" + end + end + "[DVB]" +
+                       end + "0=" + (count.empty() ? std::to_string(lines.size()) : count);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        text += end + std::to_string(i + 1) + "=" + lines[i];
+    }
+    return text + end;
+}
+
+ImportedSatellite parseList(const std::string& text, std::vector<std::string>* notes = nullptr) {
+    std::vector<std::string> kept;
+    return parseTransponderList(text, "list.ini", notes ? *notes : kept);
+}
+
+// The refusal's detail, or "" when the list was read.
+std::string listProblem(const std::string& text) {
+    const auto problem = test::problemOf([&] { parseList(text); });
+    return problem ? problem->detail() : "";
+}
+
+ImportedTransponder tp(std::int32_t f, int pol, std::int32_t sr, int fec, int system,
+                       int modulation) {
+    const auto byte = [](int v) { return static_cast<std::uint8_t>(v); };
+    return {f, sr, byte(fec), byte(pol), byte(system), byte(modulation), 0, 0};
+}
+
+TEST(KingOfSatLines, GiveTheStoredValuesOrAreLeftOut) {
+    struct Case {
+        const char* line;
+        std::optional<ImportedTransponder> stored; // nullopt: left out
+    };
+    const Case cases[] = {
+        {"10714,H,22000,56,DVB-S", tp(10714000, 0, 22000000, 4, 0, 1)},
+        {"10962.5,V,27500,34,S2,8PSK", tp(10962500, 1, 27500000, 3, 1, 2)},
+        {" 10957 , h , 4340 , 34 ", tp(10957000, 0, 4340000, 3, 0, 1)},
+        {"3716,V,4775,35,S2;8PSK", tp(3716000, 1, 4775000, 7, 1, 2)},
+        {"11705,V,3650,34,S2;QPSK", tp(11705000, 1, 3650000, 3, 1, 1)},
+        {"12172,H,15000,34", tp(12172000, 0, 15000000, 3, 0, 1)},
+        {"10953,V,2400", tp(10953000, 1, 2400000, 0, 0, 1)},
+        {"12239,L,20000,23,S2,8PSK", tp(12239000, 0, 20000000, 2, 1, 2)},
+        {"12253,R,20000,45,DVB-S2,8PSK ACM/VCM", tp(12253000, 1, 20000000, 8, 1, 2)},
+        {"11000,V,27500,91,S2", tp(11000000, 1, 27500000, 9, 1, 2)},
+        {"11000,V,27500,12,dvb-s,qpsk", tp(11000000, 1, 27500000, 1, 0, 1)},
+        {"11000,V,27500,78,DVB-S", tp(11000000, 1, 27500000, 5, 0, 1)},
+        {"11000,V,27500,89,S2,16APSK", tp(11000000, 1, 27500000, 6, 1, 4)},
+        {"11000,V,27500,99,DVB-S,QPSK", tp(11000000, 1, 27500000, 0, 0, 1)},
+        {"11000,V,27500,67;DSS", std::nullopt},
+        {"12224,R,20000,67;DSS,QPSK", std::nullopt},
+        {"3940,H,29270,34;DCII,QPSK", std::nullopt},
+        {"11000,H,27500,34,DVB-T", std::nullopt},
+        {"11000,X,27500,34", std::nullopt},
+        {"abc,H,27500", std::nullopt},
+        {"11000,H", std::nullopt},
+        {"11000,H,27,500", tp(11000000, 0, 27000, 0, 0, 1)}, // "500" is no FEC of the table
+        {"3000000,H,27500", std::nullopt},                   // beyond 32 bits in kHz
+        {"10962.5555,H,27500", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::vector<std::string> notes;
+        const ImportedSatellite sat = parseList(listWith({c.line}), &notes);
+        if (c.stored) {
+            ASSERT_EQ(sat.transponders.size(), 1u);
+            EXPECT_EQ(sat.transponders[0], *c.stored);
+        } else {
+            EXPECT_TRUE(sat.transponders.empty());
+            ASSERT_EQ(notes.size(), 1u) << "a line left out is counted";
+        }
+    }
+}
+
+TEST(KingOfSatLines, LeftOutLinesAreCountedBySystemAndLine) {
+    std::vector<std::string> notes;
+    parseList(listWith({"12224,R,20000,67;DSS,QPSK", "12239,L,20000,67;DSS,QPSK",
+                        "3940,H,29270,34;DCII", "11000,X,27500", "11000,H,27500,34,S2,64APSK"}),
+              &notes);
+    EXPECT_EQ(notes,
+              (std::vector<std::string>{
+                  "list.ini: 1 transponder of the DCII system left out (not DVB-S or DVB-S2)",
+                  "list.ini: 2 transponders of the DSS system left out (not DVB-S or DVB-S2)",
+                  "list.ini: left out transponder lines that are not frequency, "
+                  "polarisation, symbol rate: line 10",
+                  "list.ini: an unknown modulation read as the system's usual one on 1 "
+                  "transponder"}));
+}
+
+TEST(KingOfSatLists, ReadTheSameWhateverTheLineEnds) {
+    const std::vector<std::string> lines = {"10714,H,22000,56,DVB-S", "10729,V,22000,56,S2"};
+    const ImportedSatellite crlf = parseList(listWith(lines, "", "\r\n"));
+    for (const char* end : {"\n", "\r"}) {
+        std::string text = listWith(lines, "", end);
+        for (const std::string& variant : {text, text.substr(0, text.size() - 1)}) {
+            const ImportedSatellite sat = parseList(variant);
+            EXPECT_EQ(sat.name, crlf.name);
+            EXPECT_EQ(sat.position, crlf.position);
+            EXPECT_EQ(sat.transponders, crlf.transponders);
+        }
+    }
+    EXPECT_EQ(crlf.transponders.size(), 2u);
+}
+
+TEST(KingOfSatLists, FindLinesByTheirNumberAndSection) {
+    // "1=" inside "11=" and "21=", sections in any letter case, an [UPDATE] section with keys
+    // of the same numbers first, comments and blank lines between.
+    std::string text = ";comment\n[UPDATE]\n0=Mar 24, 2018\n1=6652\n2=http://example\n\n"
+                       "[sattype]\n2=Hot Bird\n1=0130\n[Dvb]\n0=12\n";
+    for (int k = 12; k >= 1; --k) {
+        text += std::to_string(k) + "=" + std::to_string(11000 + k) + ",H,27500,34\n; note\n\n";
+    }
+    const ImportedSatellite sat = parseList(text);
+    EXPECT_EQ(sat.name, "Hot Bird");
+    EXPECT_EQ(sat.position, 130);
+    ASSERT_EQ(sat.transponders.size(), 12u);
+    for (std::size_t i = 0; i < 12; ++i) {
+        EXPECT_EQ(sat.transponders[i].frequency, static_cast<std::int32_t>(11001 + i) * 1000);
+    }
+}
+
+TEST(KingOfSatLists, NoteCountsThatDisagreeWithTheLines) {
+    struct Case {
+        std::string text;
+        std::size_t transponders;
+        std::string note;
+    };
+    const Case cases[] = {
+        {listWith({"10714,H,22000", "10729,V,22000"}, "4"), 2,
+         "list.ini: the count says 4 transponders, but these are missing: 3, 4"},
+        {listWith({"10714,H,22000", "10729,V,22000", "10744,V,22000"}, "1"), 1,
+         "list.ini: 2 transponder lines after the count left out"},
+        {listWith({"10714,H,22000"}) + "1=10729,V,22000\n", 1,
+         "list.ini: 1 line left out for a number an earlier line has"},
+        {listWith({}, "30"), 0,
+         "list.ini: the count says 30 transponders, but these are missing: 1, 2, 3, 4, 5, 6, 7, "
+         "8, 9, 10 and 20 more"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> notes;
+        const ImportedSatellite sat = parseList(c.text, &notes);
+        EXPECT_EQ(sat.transponders.size(), c.transponders);
+        EXPECT_EQ(notes, std::vector<std::string>{c.note});
+    }
+}
+
+TEST(KingOfSatLists, PositionsCountEastwardsFrom0To3599) {
+    struct Case {
+        const char* text;
+        std::int32_t position;
+    };
+    for (const Case& c : {Case{"0192", 192}, Case{"0000", 0}, Case{"1800", 1800},
+                          Case{"1801", -1799}, Case{"3550", -50}, Case{"3599", -1}}) {
+        const std::string text = "[SATTYPE]\n1=" + std::string(c.text) + "\n2=S\n[DVB]\n0=0\n";
+        EXPECT_EQ(parseList(text).position, c.position) << c.text;
+    }
+}
+
+TEST(KingOfSatLists, NamesTakeApostrophesAndEitherEncoding) {
+    struct Case {
+        std::string written;
+        std::string read;
+    };
+    for (const Case& c :
+         {Case{"Es?hail 2", "Es'hail 2"}, Case{"T\xC3\xBCrksat 4A", "Türksat 4A"},
+          Case{"T\xFCrksat 4A", "Türksat 4A"}, Case{"SES 1, DirecTV 4S,8", "SES 1, DirecTV 4S,8"},
+          Case{"  Eutelsat 7\x80  ", "Eutelsat 7€"}}) {
+        const std::string text = "[SATTYPE]\r\n1=0070\r\n2=" + c.written + "\r\n[DVB]\r\n0=0";
+        EXPECT_EQ(parseList(text).name, c.read) << c.written;
+    }
+}
+
+TEST(KingOfSatLists, WithoutWhatASatelliteNeedsAreRefused) {
+    struct Case {
+        std::string text;
+        std::string problem;
+    };
+    const Case cases[] = {
+        {"[SATTYPE]\n1=0192\n2=Astra\n", "no [DVB] section"},
+        {"<html><body>Not found</body></html>", "no [SATTYPE] section"},
+        {"", "no [SATTYPE] section"},
+        {"[SATTYPE]\n2=Astra\n[DVB]\n0=0\n", "no [SATTYPE] 1= position"},
+        {"[SATTYPE]\n1=0192\n[DVB]\n0=0\n", "no [SATTYPE] 2= name"},
+        {"[SATTYPE]\n1=0192\n2=Astra\n[DVB]\n1=10714,H,22000\n", "no [DVB] 0= count"},
+        {"[SATTYPE]\n1=3600\n2=Astra\n[DVB]\n0=0\n",
+         "line 2: the position \"3600\" is not tenths of a degree from 0 to 3599"},
+        {"[SATTYPE]\n1=19.2E\n2=Astra\n[DVB]\n0=0\n",
+         "line 2: the position \"19.2E\" is not tenths of a degree from 0 to 3599"},
+        {"[SATTYPE]\n1=0192\n2=Astra\n[DVB]\n0=65536\n",
+         "line 5: the count \"65536\" is not a number from 0 to 65535"},
+        {"[SATTYPE]\n1=0192\n2=Astra\n[DVB]\n0=many\n",
+         "line 5: the count \"many\" is not a number from 0 to 65535"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(listProblem(c.text), c.problem) << c.text;
+    }
 }
 
 } // namespace

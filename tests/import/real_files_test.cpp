@@ -118,8 +118,8 @@ TEST(RealFiles, ReadAsTheFilesSay) {
     }
 }
 
-// Import, save, open again: the lists read back as imported, the antenna file has a default
-// record per satellite, and all_channel.dat of version 9 and later is not touched.
+// Import, save, open again: the lists read back as imported, the antenna file has a record
+// per satellite, and all_channel.dat of version 9 and later is not touched.
 TEST(RealFiles, ImportSaveAndOpenGiveTheSameLists) {
     TAVRINO_SKIP_WITHOUT_SHARED_DATA();
     for (const int version : {6, 10}) {
@@ -161,12 +161,7 @@ TEST(RealFiles, ImportSaveAndOpenGiveTheSameLists) {
                         t);
                     ASSERT_EQ(tps[j].orbitalPosition, sat.position);
                 }
-                const AntennaRecord& record = files.antennaSettings.records[i];
-                EXPECT_EQ(record.netIndex, static_cast<int>(i));
-                EXPECT_EQ(record.lnbType, 1);
-                EXPECT_EQ(record.lnbFrequency, 1);
-                EXPECT_EQ(record.lnbPower, 1);
-                EXPECT_EQ(record.motorMode, 0);
+                EXPECT_EQ(files.antennaSettings.records[i].netIndex, static_cast<int>(i));
             }
             if (version >= 9) {
                 EXPECT_EQ(test::readFile(out / "all_channel.dat"),

@@ -254,25 +254,6 @@ TEST_F(ImportIntoSample, UntickedStayOutAndTheLimitOf256IsKept) {
     }
 }
 
-TEST_F(ImportIntoSample, IsOneUndoableStepThatLeavesTheChannelDatabase) {
-    const Bytes channel = ws.channelBytes();
-    const Bytes dvbs = dvbsOf(ws);
-    const Bytes antenna = antennaOf(ws);
-    ImportedList list;
-    list.satellites = {sat("A", 10, {tp(11000000)}), sat("B", 20)};
-    ASSERT_TRUE(applyImport(ws, list, defaultChoice(list)).written);
-    EXPECT_EQ(ws.channelBytes(), channel);
-    EXPECT_TRUE(ws.modified());
-    EXPECT_EQ(ws.history().undoName(), "Import 2 Satellites");
-    ASSERT_TRUE(ws.undo());
-    EXPECT_EQ(dvbsOf(ws), dvbs);
-    EXPECT_EQ(antennaOf(ws), antenna);
-    EXPECT_EQ(satelliteLines(ws).size(), 5u);
-    EXPECT_FALSE(ws.history().canUndo());
-    ASSERT_TRUE(ws.redo());
-    EXPECT_EQ(satelliteLines(ws), (std::vector<std::string>{"A", "B"}));
-}
-
 TEST(ImportNames, AreStoredInTheCodePageAndCutToTheField) {
     struct Case {
         const char* codePage;

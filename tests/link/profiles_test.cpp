@@ -4,23 +4,11 @@
 
 #include <functional>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace tavrino {
 namespace {
 using test::TempDir;
 namespace fs = std::filesystem;
-
-std::string fileText(const fs::path& path) {
-    const Bytes bytes = test::readFile(path);
-    return {bytes.begin(), bytes.end()};
-}
-
-unsigned modeOf(const fs::path& path) {
-    struct stat info {};
-    ::stat(path.c_str(), &info);
-    return info.st_mode & 0777;
-}
 
 ConnectionProfile named(const std::string& name) {
     ConnectionProfile p = defaultProfile();
@@ -35,8 +23,8 @@ const std::string defaultFile = "TEST Connection\r\n192.168.1.36\r\nroot\r\nkelv
 TEST(ProfilesFile, MissingFileIsCreatedWithTheDefaultProfileForTheOwnerOnly) {
     TempDir data;
     const ProfilesRead read = loadProfiles(data.path());
-    EXPECT_EQ(fileText(data / "Profiles.ini"), defaultFile);
-    EXPECT_EQ(modeOf(data / "Profiles.ini"), 0600u);
+    EXPECT_EQ(test::readText(data / "Profiles.ini"), defaultFile);
+    EXPECT_EQ(test::modeOf(data / "Profiles.ini"), 0600u);
     ASSERT_EQ(read.profiles.size(), 1u);
     EXPECT_EQ(read.profiles[0], defaultProfile());
     EXPECT_FALSE(read.problem);
@@ -93,27 +81,6 @@ TEST(ProfilesFile, FileEndingInsideAProfileKeepsTheCompleteOnes) {
               "Profiles.ini: it ends inside profile 3 (lines 19 to 21). Only its first 2 profiles "
               "were read; the file is left as it is and not rewritten until it is mended !!!");
     EXPECT_TRUE(parseProfiles(two + "\r\n\r\n").whole()) << "blank lines after the last";
-}
-
-TEST(ProfilesFile, ReadingStopsAt101Profiles) {
-    std::vector<ConnectionProfile> many(102, named("p"));
-    const ProfilesRead read = parseProfiles(formatProfiles(many));
-    EXPECT_EQ(read.profiles.size(), 101u);
-    EXPECT_EQ(read.damage, "it holds more than 101 profiles (the 102nd starts at line 910)");
-    ASSERT_TRUE(read.problem);
-}
-
-TEST(ProfilesFile, SavingReplacesTheFileMakesItPrivateAndKeepsTheOldOne) {
-    TempDir data;
-    test::writeFile(data / "Profiles.ini", Bytes{'x'});
-    ::chmod((data / "Profiles.ini").c_str(), 0644);
-    saveProfiles(data.path(), {named("only")});
-    EXPECT_EQ(modeOf(data / "Profiles.ini"), 0600u);
-    EXPECT_EQ(loadProfiles(data.path()).profiles, std::vector<ConnectionProfile>{named("only")});
-    EXPECT_EQ(fileText(data / "Profiles.ini.bak"), "x");
-    EXPECT_EQ(modeOf(data / "Profiles.ini.bak"), 0600u) << "it holds passwords too";
-    EXPECT_EQ(std::distance(fs::directory_iterator(data.path()), fs::directory_iterator()), 2)
-        << "no temporary left behind";
 }
 
 TEST(ProfileTable, RemoveKeepsTheSlotsInStepAndSelectsLikeTheList) {

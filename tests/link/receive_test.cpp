@@ -61,9 +61,8 @@ TEST_F(ReceiveTest, AnotherReceiveIntoTheSameFolderIsWaitedForNotDisturbed) {
     startSim();
     fs::create_directories(staging());
     test::writeFile(staging() / ".DVBS.dat.part-Xy34Zw", {1, 2}); // the other one's download
-    std::string why;
-    const auto other = FolderLock::tryAcquire(staging(), why);
-    ASSERT_TRUE(other) << why;
+    const test::LockHeldElsewhere other(staging());
+    ASSERT_TRUE(other.held());
     const ReceiveResult result = receiveFiles(context());
     EXPECT_FALSE(result.readyToOpen);
     EXPECT_EQ(fates(result), std::vector<FileFate>(3, FileFate::NotTried));
@@ -144,7 +143,8 @@ TEST_F(ReceiveTest, CancelDuringATransferOpensNothingAndSaysNothing) {
     EXPECT_TRUE(prompter.told.empty());
     EXPECT_EQ(fates(result),
               (std::vector{FileFate::Failed, FileFate::NotTried, FileFate::NotTried}));
-    EXPECT_TRUE(leftovers(staging()).empty());
+    EXPECT_TRUE(leftovers(staging()).empty()) << "no partial file";
+    EXPECT_EQ(log().find("Unable"), std::string::npos) << "a cancel is not a failure";
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "link/link_messages.h"
 #include "link/receiver_backup.h"
-#include "link/telnet_session.h"
 #include "link/workflows.h"
 #include "link_fixture.h"
 #include "workspace/workspace.h"
@@ -247,24 +246,6 @@ TEST_F(SendTest, AReloadThatFailsSaysTheFilesAreThere) {
         EXPECT_EQ(prompter.told[0].text.find(test::simPassword), std::string::npos);
         sim.reset();
     }
-}
-
-TEST_F(SendTest, ATelnetDaemonThatWaitsForOptionAnswersLetsUsLogIn) {
-    startSim({"--negotiate"});
-    const TelnetOutcome outcome = reloadReceiver(context());
-    EXPECT_TRUE(outcome.ok()) << (outcome.notice ? outcome.notice->text : "");
-    EXPECT_EQ(sim->commands(), std::vector<std::string>{"vfd_display -td210 REBOOT"});
-    EXPECT_EQ(progress.transcriptText.rfind("\r\nOrvix 2.6 receiver\r\n", 0), 0u)
-        << "no option bytes in the pane: " << progress.transcriptText;
-}
-
-TEST_F(SendTest, AShellThatAsksNoPasswordStillReloads) {
-    startSim({"--no-password"});
-    const TelnetOutcome outcome = reloadReceiver(context());
-    EXPECT_TRUE(outcome.ok());
-    EXPECT_EQ(sim->commands(), std::vector<std::string>{"vfd_display -td210 REBOOT"});
-    EXPECT_NE(progress.transcriptText.find("Orvix login: \r\n"), std::string::npos)
-        << progress.transcriptText;
 }
 
 TEST(ReceiverBackups, OnlyTheNewestTenBackupsAreKept) {

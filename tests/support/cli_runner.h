@@ -1,9 +1,11 @@
 #pragma once
 
+#include "cli/cli.h"
 #include "test_support.h"
 
 #include <array>
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -16,7 +18,27 @@ struct CliRun {
     std::string err;
 };
 
-// Runs `program args` through the shell and keeps its exit code, stdout and stderr.
+// The data folder of every command run by runCli that names none of its own (--data-dir).
+inline const TempDir& cliDataFolder() {
+    static const TempDir folder;
+    return folder;
+}
+
+// Runs a tavrino-cli command line (the arguments after the program's name) in this process.
+inline CliRun runCli(const std::vector<std::string>& args, const CancelToken& cancel = {}) {
+    std::vector<std::string> all = {"--data-dir", cliDataFolder().path().string()};
+    all.insert(all.end(), args.begin(), args.end());
+    std::ostringstream out;
+    std::ostringstream err;
+    CliRun run;
+    run.exitCode = cli::run(all, out, err, cancel);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+// Runs `program args` through the shell and keeps its exit code, stdout and stderr: for what
+// only separate processes show.
 inline CliRun runProgram(const std::string& program, const std::string& args) {
     TempDir tmp;
     const std::string command = program + " " + args + " 2>" + (tmp / "err").string();

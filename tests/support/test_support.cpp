@@ -1,16 +1,35 @@
 #include "test_support.h"
 
+#include "database/folder_lock.h"
+
 #include <fcntl.h>
 #include <fstream>
-#include <grp.h>
 #include <linux/fs.h>
 #include <random>
 #include <stdexcept>
 #include <sys/ioctl.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavrino::test {
+
+LockHeldElsewhere::LockHeldElsewhere(const std::filesystem::path& folder) {
+    std::promise<bool> taken;
+    auto released = release_.get_future();
+    holder_ = std::thread([&folder, &taken, released = std::move(released)]() mutable {
+        std::string why;
+        const auto lock = FolderLock::tryAcquire(folder, why);
+        taken.set_value(lock.has_value());
+        released.wait();
+    });
+    held_ = taken.get_future().get();
+}
+
+LockHeldElsewhere::~LockHeldElsewhere() {
+    release_.set_value();
+    holder_.join();
+}
+
 namespace fs = std::filesystem;
 namespace ch = layout::channel;
 
@@ -39,6 +58,20 @@ void writeFile(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string readText(const fs::path& path) {
+    const Bytes bytes = readFile(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+void writeText(const fs::path& path, const std::string& text) {
+    writeFile(path, Bytes(text.begin(), text.end()));
+}
+
+unsigned modeOf(const fs::path& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
 }
 
 void put(Bytes& bytes, std::size_t offset, int width, std::int64_t value) {
@@ -77,38 +110,6 @@ bool setImmutable(const fs::path& path, bool on) {
     }
     ::close(fd);
     return done;
-}
-
-std::string runUnprivileged(const std::function<std::string()>& probe) {
-    if (::geteuid() != 0) {
-        return probe();
-    }
-    int channel[2];
-    if (::pipe(channel) != 0) {
-        return "crashed";
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(channel[0]);
-        constexpr id_t nobody = 65534;
-        std::string result = "cannot drop root";
-        if (::setgroups(0, nullptr) == 0 && ::setgid(nobody) == 0 && ::setuid(nobody) == 0) {
-            result = probe();
-        }
-        const auto written = ::write(channel[1], result.data(), result.size());
-        ::_exit(written == static_cast<ssize_t>(result.size()) ? 0 : 1);
-    }
-    ::close(channel[1]);
-    std::string result;
-    char buffer[4096];
-    ssize_t n = 0;
-    while ((n = ::read(channel[0], buffer, sizeof buffer)) > 0) {
-        result.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(channel[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? result : "crashed";
 }
 
 sample::Files writeSample(const fs::path& folder, sample::Options options) {

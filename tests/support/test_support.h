@@ -1,14 +1,18 @@
 #pragma once
 
 #include "database/byte_image.h"
+#include "database/file_problem.h"
 #include "database/layout.h"
 #include "samplegen/sample_generator.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <future>
+#include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tavrino::test {
@@ -28,8 +32,38 @@ private:
     std::filesystem::path path_;
 };
 
+// Holds a folder's lock from another thread, which the lock treats as another process would
+// be, until the object goes away.
+class LockHeldElsewhere {
+public:
+    explicit LockHeldElsewhere(const std::filesystem::path& folder);
+    ~LockHeldElsewhere();
+    LockHeldElsewhere(const LockHeldElsewhere&) = delete;
+    LockHeldElsewhere& operator=(const LockHeldElsewhere&) = delete;
+    bool held() const { return held_; }
+
+private:
+    std::promise<void> release_;
+    std::thread holder_;
+    bool held_ = false;
+};
+
 Bytes readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const Bytes& bytes);
+std::string readText(const std::filesystem::path& path);
+void writeText(const std::filesystem::path& path, const std::string& text);
+// The permission bits of a file (not of a link's target).
+unsigned modeOf(const std::filesystem::path& path);
+
+// The FileProblem `run` throws, or none.
+template <class Run> std::optional<FileProblem> problemOf(Run&& run) {
+    try {
+        run();
+    } catch (const FileProblem& problem) {
+        return problem;
+    }
+    return std::nullopt;
+}
 void put(Bytes& bytes, std::size_t offset, int width, std::int64_t value);
 std::int64_t get(const Bytes& bytes, std::size_t offset, int width);
 
@@ -59,11 +93,6 @@ private:
     bool set_;
 };
 
-// Runs `probe` without root's power to read any folder: in a child process that drops to
-// the user "nobody" when we are root, else right here. Returns what the probe returned, or
-// "crashed" when the child did not finish normally.
-std::string runUnprivileged(const std::function<std::string()>& probe);
-
 // Generates a sample and writes it into `folder`; returns the files.
 sample::Files writeSample(const std::filesystem::path& folder, sample::Options options = {});
 
@@ -79,7 +108,7 @@ struct ServiceSpec {
     int videoPid = 100;
     int teletextPid = 65535;
     int flags = 1;
-    std::int32_t frequency = 11778;
+    std::int32_t frequency = 11778000; // kHz
 };
 
 struct TransponderSpec {

@@ -102,7 +102,8 @@ public:
 private:
     // Services go, get new names and move in frequency; the rest change order.
     void change(Transponder& tp, Rescan& out) {
-        const int moved = rng_.chance(o_.movedPercent) ? (rng_.chance(50) ? 1 : -1) : 0;
+        const int moved =
+            rng_.chance(o_.movedPercent) ? (rng_.chance(50) ? 1000 : -1000) : 0; // kHz
         std::vector<Service> kept;
         for (Service& s : tp.services) {
             if (rng_.chance(o_.removedPercent)) {

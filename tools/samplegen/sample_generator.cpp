@@ -55,9 +55,9 @@ const std::vector<std::string>& nameWords() {
 }
 
 struct Transponder {
-    int satellite = 0; // DVBS index
-    std::int32_t frequency = 0;
-    int symbolRate = 0;
+    int satellite = 0;          // DVBS index
+    std::int32_t frequency = 0; // kHz
+    int symbolRate = 0;         // S/s
     int polarization = 0;
     int nid = 0;
     int tid = 0;
@@ -107,9 +107,10 @@ private:
             for (int t = 0; t < count; ++t) {
                 Transponder tp;
                 tp.satellite = i;
-                tp.frequency = rng_.between(10700, 12750);
-                tp.symbolRate =
-                    std::array{22000, 27500, 30000, 29700}[static_cast<std::size_t>(rng_.below(4))];
+                // The receiver's units: kHz (whole MHz here) and symbols per second.
+                tp.frequency = 1000 * rng_.between(10700, 12750);
+                tp.symbolRate = std::array{22000000, 27500000, 30000000,
+                                           29700000}[static_cast<std::size_t>(rng_.below(4))];
                 tp.polarization = rng_.below(2);
                 tp.nid = rng_.between(1, 200);
                 tp.tid = rng_.between(1, 65000);

@@ -276,7 +276,7 @@ void OrganizeListTab::editSelectedService() {
     if (position < 0) {
         return;
     }
-    editDialog_->open(workspace().view().tableRow(static_cast<std::size_t>(position)));
+    editDialog_->openForRow(workspace().view().tableRow(static_cast<std::size_t>(position)));
 }
 
 void OrganizeListTab::serviceEdited(const ServiceEditResult& result) {

@@ -94,7 +94,7 @@ void ServiceEditDialog::build() {
     layout->addWidget(buttons);
 }
 
-void ServiceEditDialog::open(std::uint32_t tableRow) {
+void ServiceEditDialog::openForRow(std::uint32_t tableRow) {
     const ServiceForm form = openServiceForm(document_.workspace(), tableRow);
     opened_ = form;
     fill(form);
@@ -177,7 +177,8 @@ void ServiceEditDialog::accept() {
     if (result.refusal) {
         dialogs_.tell(result.refusal->notice);
         activateWindow(); // the typed values stay for correcting
-        if (QLineEdit* at = box(result.refusal->field.c_str())) {
+        const std::string& field = result.refusal->field;
+        if (QLineEdit* at = field == opened_->tidCaption() ? tid_ : box(field.c_str())) {
             at->setFocus();
             at->selectAll();
         }

@@ -23,7 +23,7 @@ class ServiceEditDialog : public QDialog {
 public:
     ServiceEditDialog(Document& document, UserDialogs& dialogs, QWidget* parent);
 
-    void open(std::uint32_t tableRow); // fills the fields and shows the dialog
+    void openForRow(std::uint32_t tableRow); // fills the fields and shows the dialog
     // Closes the dialog when its form no longer describes the record (files replaced, undone).
     void closeIfStale();
     bool isOpenFor(std::uint32_t record) const;

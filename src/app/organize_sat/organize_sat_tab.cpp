@@ -129,7 +129,9 @@ void OrganizeSatTab::connectEditors() {
         }
     });
     const auto transponderChange = [this](const TransponderChange& change) {
-        if (!refused(change.refusal) && change.written) {
+        if (refused(change.refusal)) {
+            transponderPanel_->focusField(change.refusal->field);
+        } else if (change.written) {
             selectSatellite(selectedSatellite(), change.select);
         }
     };

@@ -1,0 +1,356 @@
+// The command line's editing commands, run in-process: what each changes (as diff shows it,
+// which also shows that nothing else changed), and that a refused edit writes nothing.
+#include "bouquets/bouquet_items.h"
+#include "cli_runner.h"
+#include "common/csv.h"
+#include "database/layout.h"
+#include "reference/service_matcher.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrino {
+namespace {
+using test::CliRun;
+using test::runCli;
+using test::TempDir;
+using Row = std::vector<std::string>;
+
+const std::string header = "Area,Change,Name,Where,Field,Before,After\n";
+
+std::vector<Row> records(const std::string& text) {
+    std::vector<Row> rows;
+    for (const auto& record : csv::parse(text)) {
+        rows.push_back(record.fields);
+    }
+    return rows;
+}
+
+// The rows a diff printed after its header.
+std::vector<Row> diffRows(const std::string& out) {
+    EXPECT_EQ(out.substr(0, header.size()), header);
+    auto rows = records(out);
+    rows.erase(rows.begin());
+    return rows;
+}
+
+class CliEdits : public testing::Test {
+protected:
+    void SetUp() override {
+        files = sample::generate({.services = 300, .satellites = 6, .bouquets = 5, .seed = 3});
+        sample::writeFolder(files, original.path());
+        ASSERT_TRUE(ws.openFolder(original.path()).opened());
+    }
+
+    // Service-table row `s` as diff places it: "36.2E 12379 V".
+    std::string where(std::size_t s) const {
+        const DecodedService& r = ws.services().row(s).record;
+        const auto position = satellitePosition(ws, r.satIndex);
+        return (position ? positionText(*position) : ws.satelliteName(r.satIndex)) + " " +
+               std::to_string(r.frequency) + " " + (r.polarization == 0 ? "H" : "V");
+    }
+    std::string name(std::size_t s) const { return ws.services().serviceName(s); }
+    std::string cell(std::size_t s, int column) const { return ws.services().cellText(s, column); }
+    std::string flagSid(std::size_t s) const { return cell(s, colFlag) + ":" + cell(s, colSid); }
+    std::string bouquet(std::size_t row) const {
+        return ws.codePage().toUtf8(ws.files().bouquets.rows.at(row).name);
+    }
+    const DvbsSatellite& satellite(std::size_t i) const {
+        return ws.files().satelliteFiles.satellites.at(i);
+    }
+    std::string satelliteName(std::size_t i) const {
+        return ws.codePage().toUtf8(satellite(i).name);
+    }
+    std::string position(std::size_t i) const { return positionText(satellite(i).orbitalPosition); }
+    std::string dir() const { return original.path().string(); }
+    std::vector<Bytes> images(const TempDir& folder) const {
+        return {test::readFile(folder / "all_channel.dat"), test::readFile(folder / "DVBS.dat"),
+                test::readFile(folder / "antenna_list.dat")};
+    }
+
+    sample::Files files;
+    TempDir original;
+    Workspace ws;
+};
+
+TEST_F(CliEdits, EachEditCommandShowsExactlyTheRowsItExplains) {
+    const auto item = [&](std::size_t i) {
+        const auto stored = readStoredItems(ws, 0).at(i);
+        return *ws.services().findByFlagAndSid(stored.link, stored.sid);
+    };
+    const std::size_t first = item(0);
+    const std::size_t second = item(1);
+    std::vector<std::size_t> radio;
+    for (std::size_t s = 0; s < ws.services().size() && radio.size() < 2; ++s) {
+        if (cell(s, colType) == "Radio") {
+            radio.push_back(s);
+        }
+    }
+    const AntennaRecord& antenna = ws.files().satelliteFiles.antennaSettings.records.at(1);
+    const auto tp = listTransponders(ws.files().satelliteFiles.dvbs, 0);
+    const auto tpWhere = [&](std::size_t t) {
+        return position(0) + " " + std::to_string(tp.at(t).frequency) + " " +
+               (tp.at(t).polarization == 0 ? "H" : "V");
+    };
+    const int newRate = tp.at(0).symbolRate == 22000 ? 27500 : 22000;
+    const std::string newVpid = cell(first, colVpid) == "512" ? "513" : "512";
+    const std::string newType = cell(first, colType) == "TV" ? "Radio" : "TV";
+
+    // Satellite 4 has no transponders: deleting it makes number 5 name nothing in DVBS.dat.
+    ASSERT_EQ(satellite(4).tpCount, 0);
+    std::vector<Row> deleted;
+    for (std::size_t s = 0; s < ws.services().size(); ++s) {
+        if (ws.services().row(s).record.satIndex == 5) {
+            // Without a satellite the number names no position: the block's name places it.
+            std::string place = where(s);
+            place.replace(0, position(5).size(), ws.satelliteName(5));
+            deleted.push_back({"Service", "Changed", name(s), place, "Satellite",
+                               satelliteName(5) + " (" + position(5) + ")", "5 (not in DVBS.dat)"});
+        }
+    }
+    ASSERT_FALSE(deleted.empty());
+    deleted.push_back({"Satellite", "Removed", satelliteName(4), position(4), "", "", ""});
+    std::vector<Row> removedBouquet = {{"Bouquet", "Removed", bouquet(2), "#3", "", "", ""}};
+    for (const BouquetItem& i : readBouquetItems(ws, 2)) {
+        removedBouquet.push_back({"Item", "Removed", i.name,
+                                  bouquet(2) + " #" + std::to_string(i.position), "", "", ""});
+    }
+    const auto serviceRow = [&](const std::string& now, const char* field, std::string before,
+                                std::string after) {
+        return Row{"Service", "Changed", now, where(first), field, before, after};
+    };
+
+    struct Case {
+        std::vector<std::string> command; // "DIR" stands for the copy
+        std::vector<Row> rows;
+    };
+    const std::vector<Case> cases = {
+        {{"bouquet-add", "DIR", "Neu ü"}, {{"Bouquet", "Added", "Neu ü", "#6", "", "", ""}}},
+        {{"bouquet-insert", "DIR", "2", "Neu"}, {{"Bouquet", "Added", "Neu", "#2", "", "", ""}}},
+        {{"bouquet-rename", "DIR", "2", "Zwei"},
+         {{"Bouquet", "Changed", "Zwei", "#2", "Name", bouquet(1), "Zwei"}}},
+        {{"bouquet-remove", "DIR", "3"}, removedBouquet},
+        {{"bouquet-move", "DIR", "1", "end"},
+         {{"Bouquet", "Moved", bouquet(0), "#5", "", "1", "5"}}},
+        {{"bouquet-add-services", "DIR", "2", "--services", flagSid(first), "--at", "1"},
+         {{"Item", "Added", name(first), bouquet(1) + " #1", "", "", ""}}},
+        {{"bouquet-add-services", "DIR", "2", "--type", "Radio", "--limit", "2", "--at", "1"},
+         {{"Item", "Added", name(radio.at(0)), bouquet(1) + " #1", "", "", ""},
+          {"Item", "Added", name(radio.at(1)), bouquet(1) + " #2", "", "", ""}}},
+        {{"bouquet-remove-items", "DIR", "1", "2"},
+         {{"Item", "Removed", name(second), bouquet(0) + " #2", "", "", ""}}},
+        {{"service-edit", "DIR", flagSid(first), "Service=Neuer Name", "Type=" + newType,
+          "VPID=" + newVpid, "PMT=4321"},
+         {serviceRow("Neuer Name", "Service", name(first), "Neuer Name"),
+          serviceRow("Neuer Name", "Type", cell(first, colType), newType),
+          serviceRow("Neuer Name", "VPID", cell(first, colVpid), newVpid),
+          serviceRow("Neuer Name", "PMT", cell(first, colPmt), "4321")}},
+        // The new SID goes into the bouquet items too: they still name the same service.
+        {{"service-edit", "DIR", flagSid(first), "SID=65001"},
+         {serviceRow(name(first), "SID", cell(first, colSid), "65001")}},
+        {{"satellite-add", "DIR", "--name", "Astra 3B", "--position", "23.5E"},
+         {{"Satellite", "Added", "Astra 3B", "23.5E", "", "", ""}}},
+        {{"satellite-update", "DIR", "1", "--name", "Neu", "--tsel",
+          std::to_string(1 - antenna.tunerSelect)},
+         {{"Satellite", "Changed", "Neu", position(1), "Name", satelliteName(1), "Neu"},
+          {"Antenna", "Changed", "Neu", position(1), "Tsel", std::to_string(antenna.tunerSelect),
+           std::to_string(1 - antenna.tunerSelect)}}},
+        {{"satellite-delete", "DIR", "4"}, deleted},
+        {{"transponder-add", "DIR", "0", "--frequency", "12345", "--sr", "27500", "--pol", "H"},
+         {{"Transponder", "Added", satelliteName(0), position(0) + " 12345 H", "", "", ""}}},
+        {{"transponder-update", "DIR", "0", "0", "--sr", std::to_string(newRate)},
+         {{"Transponder", "Changed", satelliteName(0), tpWhere(0), "SR",
+           std::to_string(tp.at(0).symbolRate), std::to_string(newRate)}}},
+        {{"transponder-delete", "DIR", "0", "1"},
+         {{"Transponder", "Removed", satelliteName(0), tpWhere(1), "", "", ""}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command[0] + " " + c.command.back());
+        TempDir copy;
+        sample::writeFolder(files, copy.path());
+        std::vector<std::string> command = c.command;
+        std::replace(command.begin(), command.end(), std::string("DIR"), copy.path().string());
+        command.push_back("--no-backup");
+        const CliRun edit = runCli(command);
+        ASSERT_EQ(edit.exitCode, 0) << edit.err;
+        const CliRun run = runCli({"diff", dir(), copy.path().string()});
+        EXPECT_EQ(run.exitCode, 1) << run.err;
+        EXPECT_EQ(diffRows(run.out), c.rows);
+    }
+
+    TempDir resaved;
+    ASSERT_EQ(runCli({"resave", dir(), resaved.path().string()}).exitCode, 0);
+    const CliRun same = runCli({"diff", dir(), resaved.path().string()});
+    EXPECT_EQ(same.exitCode, 0) << same.out;
+    EXPECT_EQ(same.out, header);
+    EXPECT_EQ(runCli({"--format", "table", "diff", dir(), dir()}).out,
+              "Area  Change  Name  Where  Field  Before  After\n");
+}
+
+// Options a diff shows only as an added record, read back through the reading commands.
+TEST_F(CliEdits, NewSatellitesAndTranspondersTakeEveryOption) {
+    ASSERT_EQ(runCli({"satellite-add", dir(), "--name", "Neu", "--position", "13.0E", "--lnb-type",
+                      "USER DEF.", "--lnb-freq", "9750", "--diseqc", "Combination", "--committed",
+                      "Switch C", "--order", "Uncomm/Commit", "--no-backup"})
+                  .exitCode,
+              0);
+    EXPECT_EQ(
+        test::lines(runCli({"antenna", dir()}).out)
+            .at(7)
+            .rfind(
+                "6,000.,0,Off,0,USER DEF.,9750,Off,Off,0V,Combination,OFF,Uncomm/Commit,Switch C,",
+                0),
+        0u);
+    ASSERT_EQ(runCli({"transponder-add",
+                      dir(),
+                      "6",
+                      "--frequency",
+                      "11778000",
+                      "--sr",
+                      "27500000",
+                      "--fec",
+                      "3/4",
+                      "--pol",
+                      "V",
+                      "--system",
+                      "DVB-S2",
+                      "--modulation",
+                      "8PSK",
+                      "--nid",
+                      "7",
+                      "--pilot",
+                      "1",
+                      "--no-backup"})
+                  .exitCode,
+              0);
+    EXPECT_EQ(test::lines(runCli({"transponders", dir(), "6"}).out).at(1),
+              "0,11778000,7,0,27500000,3/4,V,0,1,13.0,E,DVB-S2,8PSK");
+}
+
+// A refused edit exits 2 with one line naming the file and the problem (1 for wrong usage)
+// and leaves every file as it was. The values' own limits are the forms' tests; these rows
+// show that the command line reaches them.
+TEST_F(CliEdits, ARefusedEditWritesNothing) {
+    const std::string service = flagSid(0);
+    struct Case {
+        std::vector<std::string> args; // after DIR
+        int exitCode;
+        std::string err;
+    };
+    const std::vector<Case> cases = {
+        {{"bouquet-add-services", "1", "--type", "TV"}, 2, "MAX Items in Bouquet (200) !!!"},
+        {{"bouquet-add", "Česko"}, 2, "\"Č\""},
+        {{"bouquet-rename", "9", "X"}, 1, "ROW must be a whole number from 1 to 5"},
+        {{"service-edit", service, "PMT=8192"}, 2, "pmt_pid: enter a whole number from 0 to 8191"},
+        {{"service-edit", service, "SID=65536"}, 2, "SID: enter a whole number from 0 to 65535"},
+        {{"service-edit", service, "Provider=x"}, 1, "FIELD must be one of"},
+        {{"service-flags", "--lock", service + ",0:65535"},
+         2,
+         "no service with FLAG 0 and SID 65535"},
+        {{"service-flags", "--lock", "--hd", service}, 1, ""},
+        {{"service-flags", service}, 1, ""},
+        {{"satellite-add", "--name", "X", "--position", "13.0E", "--lnb-freq", "1"},
+         1,
+         "--lnb-freq"},
+        {{"satellite-update", "5", "--position", "181E"}, 2, "Position"},
+        {{"transponder-add", "0", "--frequency", "-5", "--sr", "27500000"},
+         2,
+         "Freq: enter a whole number from 1 to"},
+        {{"transponder-update", "0", "0", "--we-flag", "256"}, 2, "we flag"},
+    };
+    const auto before = images(original);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+        std::vector<std::string> args = {c.args[0], dir()};
+        args.insert(args.end(), c.args.begin() + 1, c.args.end());
+        const CliRun run = runCli(args);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << "one line";
+        EXPECT_EQ(images(original), before);
+    }
+}
+
+// The flag commands of the service list's menu, over several services at once: one bit of
+// each service named changes, nothing else; a list that changes nothing is refused.
+TEST_F(CliEdits, ServiceFlagsChangeOneBitOfEachServiceNamed) {
+    const auto hdFlags = [&] { // HDFlag column of `services`, by row
+        std::vector<int> out;
+        const auto rows = records(runCli({"services", dir()}).out);
+        for (std::size_t r = 1; r < rows.size(); ++r) {
+            out.push_back(std::stoi(rows[r].at(21)));
+        }
+        return out;
+    };
+    const std::string two = flagSid(3) + "," + flagSid(9);
+    struct Step {
+        std::string option;
+        int bit;
+        bool set;
+    };
+    for (const Step& step : {Step{"--lock", 2, true}, Step{"--no-hd", 64, false},
+                             Step{"--unlock", 2, false}, Step{"--hd", 64, true}}) {
+        SCOPED_TRACE(step.option);
+        const auto was = hdFlags();
+        const CliRun run = runCli({"service-flags", dir(), step.option, two, "--no-backup"});
+        const auto now = hdFlags();
+        for (std::size_t i = 0; i < now.size(); ++i) {
+            const bool named = i == 3 || i == 9;
+            const int expected =
+                named ? (step.set ? was[i] | step.bit : was[i] & ~step.bit) : was[i];
+            EXPECT_EQ(now[i], expected) << i;
+        }
+        EXPECT_EQ(run.exitCode, now == was ? 2 : 0) << run.err;
+    }
+}
+
+// What `services` prints, typed back, leaves the bits or the code as they are; only a real
+// change to a value outside the dialog's lists is refused.
+TEST_F(CliEdits, ServiceEditTakesBackWhatServicesPrints) {
+    namespace sv = layout::channel::service;
+    const std::size_t record = test::firstServiceOffset;
+    test::put(files.channel, record + sv::flags, 2, 194); // bit 128 with HD and LOCK
+    test::put(files.channel, record + sv::videoTag, 2, 36);
+    sample::writeFolder(files, original.path());
+    ASSERT_TRUE(ws.openFolder(original.path()).opened());
+    ASSERT_EQ(cell(0, colHdFlag), "194");
+    ASSERT_EQ(cell(0, colVideoTag), "36");
+    struct Step {
+        std::vector<std::string> fields;
+        int exitCode;
+        std::int64_t flags; // stored afterwards
+        std::int64_t videoTag;
+        std::string err;
+    };
+    for (const Step& step : std::vector<Step>{
+             {{"Service=Neu", "HDFlag=194", "video_tag=36", "audio_tag=" + cell(0, colAudioTag)},
+              0,
+              194,
+              36,
+              ""},
+             {{"HDFlag=194", "video_tag=36"}, 2, 194, 36, "nothing changed"}, // taken back
+             {{"HDFlag=195", "video_tag=36"}, 0, 195, 36, ""},
+             {{"HDFlag=66"}, 0, 194, 36, ""}, // bit 128 stays
+             {{"HDFlag=322"}, 2, 194, 36, "HD Flag: only the seven flag bits"},
+             {{"HDFlag=65536"}, 2, 194, 36, "HD Flag: "},
+             {{"video_tag=37"},
+              2,
+              194,
+              36,
+              "video_tag: choose a code of the list: 0, 2, 16, 27, 234"},
+             {{"video_tag=27"}, 0, 194, 27, ""},
+             {{"video_tag=36"}, 2, 194, 27, "video_tag: "},
+         }) {
+        SCOPED_TRACE(step.fields[0]);
+        std::vector<std::string> args = {"service-edit", dir(), flagSid(0), "--no-backup"};
+        args.insert(args.end(), step.fields.begin(), step.fields.end());
+        const CliRun run = runCli(args);
+        EXPECT_EQ(run.exitCode, step.exitCode) << run.err;
+        EXPECT_NE(run.err.find(step.err), std::string::npos) << run.err;
+        const Bytes now = test::readFile(original / "all_channel.dat");
+        EXPECT_EQ(test::get(now, record + sv::flags, 2), step.flags);
+        EXPECT_EQ(test::get(now, record + sv::videoTag, 2), step.videoTag);
+    }
+}
+
+} // namespace
+} // namespace tavrino

@@ -1,0 +1,136 @@
+// The command line's import commands, run in-process: the lists are the import tests'; here
+// the commands choose, report and write.
+#include "cli_runner.h"
+#include "loopback_http.h"
+#include "shared_data.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrino {
+namespace {
+namespace fs = std::filesystem;
+using test::CliRun;
+using test::lines;
+using test::sharedData;
+
+const std::string dmm = (sharedData / "satellites-xml/dmm-2016.xml").string();
+
+Bytes bytesOf(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+class CliImport : public testing::Test {
+protected:
+    void SetUp() override { test::writeSample(rx.path(), {.services = 300, .satellites = 5}); }
+
+    CliRun cli(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--data-dir", data.path().string()});
+        args.insert(args.begin() + 3, dir());
+        return test::runCli(args);
+    }
+    std::string dir() const { return rx.path().string(); }
+    std::vector<Bytes> files() const {
+        return {test::readFile(rx / "all_channel.dat"), test::readFile(rx / "antenna_list.dat"),
+                test::readFile(rx / "DVBS.dat")};
+    }
+    std::vector<std::string> satellites() { return lines(cli({"satellites"}).out); }
+
+    test::TempDir rx;
+    test::TempDir data;
+};
+
+TEST_F(CliImport, ImportXmlWritesTheFolderAndLeavesTheServices) {
+    TAVRINO_SKIP_WITHOUT_SHARED_DATA();
+    const Bytes channel = test::readFile(rx / "all_channel.dat");
+    const CliRun run = cli({"import-xml", dmm});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("wrote "), std::string::npos);
+    EXPECT_NE(run.err.find("summary: 52 satellites (52 added, 0 kept, 5 removed), 1916 "
+                           "transponders;"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(satellites().size(), 53u);
+    EXPECT_EQ(test::readFile(rx / "all_channel.dat"), channel);
+    EXPECT_TRUE(fs::exists(data / "backups/files")) << "the replaced files are kept";
+    const Bytes antenna = test::readFile(rx / "antenna_list.dat");
+    ASSERT_NE(test::get(antenna, 0, 2), 0) << "the sample's longitude stays";
+    ASSERT_EQ(cli({"import-xml", dmm, "--reset-antenna"}).exitCode, 0);
+    EXPECT_EQ(test::get(test::readFile(rx / "antenna_list.dat"), 0, 2), 0);
+}
+
+TEST_F(CliImport, DryRunPrintsThePreviewAndWritesNothing) {
+    TAVRINO_SKIP_WITHOUT_SHARED_DATA();
+    const auto before = files();
+    const CliRun run = cli({"import-xml", dmm, "--dry-run", "--only", "11.0W,9.0E"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto rows = lines(run.out);
+    ASSERT_EQ(rows.size(), 1u + 52 + 5);
+    EXPECT_EQ(rows[0], "Fate,Index,Replaces,Name,Position,EW,Transponders,TpAdded,TpRemoved,"
+                       "TpChanged,Services,Antenna");
+    EXPECT_EQ(rows[1], "Added,0,,Express 3A (11.0W),11.0,W,20,20,0,0,0,default");
+    EXPECT_EQ(rows[2], "Left out,,,Atlantic Bird 1 (12.5W),12.5,W,80,,,,0,");
+    EXPECT_EQ(rows[52].substr(0, 30), "Added,1,,Eurobird 9 (9.0E),9.0");
+    EXPECT_EQ(rows[53].substr(0, 10), "Removed,,0");
+    EXPECT_EQ(files(), before);
+}
+
+TEST_F(CliImport, RefusalsWriteNothing) {
+    TAVRINO_SKIP_WITHOUT_SHARED_DATA();
+    test::writeFile(data / "broken.xml", bytesOf("<satellites>\n<sat name=\"a\" position=\"1\">"));
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"import-xml", (data / "broken.xml").string()},
+         2,
+         "broken.xml is damaged: line 2, column 27: Start-end tags mismatch."},
+        {{"import-xml", (data / "none.xml").string()}, 2, "Error occured: Empty file !!!"},
+        {{"import-xml", dmm, "--only", "1.0E"}, 2, "no satellite at 1.0E"},
+        {{"import-xml", dmm, "--only", "19.2"}, 1, "--only takes positions"},
+        {{"import-ini", (data / "none.ini").string()},
+         2,
+         "failed: " + (data / "none.ini").string() + ": no such file"},
+        {{"import-kingofsat"}, 2, "SATList.ini: Error occured: Empty file !!!"},
+    };
+    const auto before = files();
+    for (const Case& c : cases) {
+        const CliRun run = cli(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.args.back() << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(files(), before);
+    }
+}
+
+TEST_F(CliImport, ImportKingOfSatDownloadsTheChosenLines) {
+    test::LoopbackHttp http;
+    const auto list = [](const std::string& pos, const std::string& name) {
+        return "[SATTYPE]\n1=" + pos + "\n2=" + name + "\n[DVB]\n0=1\n1=11778,V,27500,34,S2,8PSK\n";
+    };
+    http.answer("/dl?pos=19.2E&x", {200, list("0192", "Astra 1KR"), {}, {}});
+    http.answer("/dl?pos=13.0E&x", {200, list("0130", "Hot Bird"), {}, {}});
+    http.answer("/dl?pos=28.2E&x", {200, list("0282", "Astra 2"), {}, {}});
+    test::writeFile(data / "SATList.ini",
+                    bytesOf(http.url("/dl?pos=19.2E&x") + "\r\n" + http.url("/dl?pos=gone&x") +
+                            "\r\n" + http.url("/dl?pos=13.0E&x") + "\r\n" +
+                            http.url("/dl?pos=28.2E&x") + "\r\n"));
+    test::writeFile(data / "Sel.ini", bytesOf(" 1 \r\n 3 \r\n"));
+    CliRun run = cli({"import-kingofsat", "--timeout", "5"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("failed: gone: the server answered with status 404"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(satellites().size(), 2u) << "Sel.ini chose lines 1 and 3";
+
+    run = cli({"import-kingofsat", "--select", "2,0", "--dry-run"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto rows = lines(run.out);
+    ASSERT_GE(rows.size(), 3u);
+    EXPECT_EQ(rows[1].substr(0, 20), "Added,0,,Astra 1KR,1");
+    EXPECT_EQ(rows[2].substr(0, 21), "Added,1,,Hot Bird,13.");
+    EXPECT_NE(run.err.find("downloading 1 of 2: 19.2E"), std::string::npos) << run.err;
+    EXPECT_EQ(cli({"import-kingofsat", "--select", "4"}).exitCode, 1);
+}
+
+} // namespace
+} // namespace tavrino

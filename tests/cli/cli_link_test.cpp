@@ -1,0 +1,260 @@
+// The command line's receiver commands against the simulator, run in-process. The workflows'
+// own outcomes are the link tests'; here the commands report them.
+#include "cli_runner.h"
+#include "link/link_messages.h"
+#include "link/profiles.h"
+#include "link_fixture.h"
+#include "reference/reference_list.h"
+#include "workspace/workspace.h"
+
+namespace tavrino {
+namespace {
+namespace fs = std::filesystem;
+using test::CliRun;
+using test::lines;
+
+class CliLink : public test::LinkFixture {
+protected:
+    CliRun cli(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--data-dir", data.path().string()});
+        return test::runCli(args);
+    }
+    // Adds the simulator as profile "sim" with the password from a file.
+    void addSimProfile(std::vector<std::string> extra = {}) {
+        const std::string line = test::simPassword + "\n";
+        test::writeFile(data / "pw", Bytes(line.begin(), line.end()));
+        std::vector<std::string> args = {"profile-add",     "sim",
+                                         "--address",       "127.0.0.1",
+                                         "--password-file", (data / "pw").string(),
+                                         "--ftp-port",      std::to_string(sim->ftpPort()),
+                                         "--telnet-port",   std::to_string(sim->telnetPort()),
+                                         "--passive"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const CliRun run = cli(args);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+    }
+    // A folder holding `files`, to send.
+    std::string folderOf(const sample::Files& files) {
+        sample::writeFolder(files, local.path());
+        return local.path().string();
+    }
+    static void expectSecret(const CliRun& run) {
+        EXPECT_EQ(run.out.find(test::simPassword), std::string::npos) << run.out;
+        EXPECT_EQ(run.err.find(test::simPassword), std::string::npos) << run.err;
+    }
+
+    test::TempDir local;
+};
+
+TEST_F(CliLink, ProfilesAreCreatedListedAddedAndRemoved) {
+    const CliRun first = cli({"profiles"});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(lines(first.out),
+              (std::vector<std::string>{"Name,Address,User,FtpPort,TelnetPort,Passive,Prompt",
+                                        "TEST Connection,192.168.1.36,root,21,23,0,[~]$"}));
+    EXPECT_EQ(first.out.find("kelvo"), std::string::npos);
+
+    startSim();
+    addSimProfile({"--prompt", "#"});
+    const CliRun listed = cli({"profiles"});
+    EXPECT_EQ(lines(listed.out).at(2), "sim,127.0.0.1,root," + std::to_string(sim->ftpPort()) +
+                                           "," + std::to_string(sim->telnetPort()) + ",1,#");
+    expectSecret(listed);
+    const auto stored = loadProfiles(data.path()).profiles;
+    EXPECT_EQ(stored.at(1).password, test::simPassword) << "one final line end dropped";
+    EXPECT_FALSE(stored.at(1).foreColor);
+
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+    };
+    for (const Case& c : {
+             Case{{"profile-add", "sim", "--address", "10.0.0.1"}, 2, "already there"},
+             Case{{"profile-add", "other", "--address", "a", "--prompt", ""},
+                  2,
+                  "Command promt must not be empty"},
+             Case{{"profile-add", "other", "--address", "a", "--ftp-port", "x"},
+                  1,
+                  "--ftp-port must be"},
+             Case{{"profile-remove", "nobody"}, 2, "no profile named 'nobody'"},
+             Case{{"profile-remove", "TEST Connection"}, 0, ""},
+             Case{{"profile-remove", "sim"}, 2, "the last profile cannot be removed"},
+         }) {
+        const CliRun run = cli(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.args[1] << ": " << run.err;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args[1] << ": " << run.err;
+    }
+
+    // A file that was not read whole is never rewritten (its rest would be lost).
+    const std::string cut =
+        formatProfiles(loadProfiles(data.path()).profiles) + "P6\r\n10.0.0.6\r\n";
+    test::writeFile(data / "Profiles.ini", Bytes(cut.begin(), cut.end()));
+    const CliRun refused = cli({"profile-remove", "sim"});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("it ends inside profile 2"), std::string::npos) << refused.err;
+    EXPECT_EQ(test::readFile(data / "Profiles.ini"), Bytes(cut.begin(), cut.end()));
+}
+
+TEST_F(CliLink, ReceiveWritesTheFilesAndWarnsAboutAMissingAntennaFile) {
+    startSim({"--missing", "antenna_list.dat"});
+    addSimProfile();
+    test::TempDir out;
+    const CliRun run = cli({"receive", "--profile", "sim", "--to", out.path().string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(test::readFile(out / "all_channel.dat"), receiverFiles.channel);
+    EXPECT_FALSE(fs::exists(out / "antenna_list.dat"));
+    ASSERT_EQ(lines(run.err).size(), 1u) << run.err;
+    EXPECT_EQ(run.err.rfind("warning: antenna_list.dat: not on the Orvix", 0), 0u) << run.err;
+}
+
+TEST_F(CliLink, ACutDownloadFailsTheReceiveAndLeavesTheTargetFolderAlone) {
+    startSim({"--drop", "antenna_list.dat"});
+    addSimProfile();
+    const auto old = sample::generate({.services = 20, .seed = 9});
+    const std::string to = folderOf(old);
+    const CliRun run = cli({"receive", "--profile", "sim", "--to", to});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("receive: antenna_list.dat: the connection broke after 1,024 of ", 0),
+              0u)
+        << run.err;
+    EXPECT_TRUE(run.err.ends_with(" bytes - nothing was opened\n")) << run.err;
+    EXPECT_EQ(test::readFile(local / "all_channel.dat"), old.channel);
+    EXPECT_EQ(test::readFile(local / "antenna_list.dat"), old.antenna);
+}
+
+// Every failure is one line on stderr, exit 2, without the password.
+TEST_F(CliLink, FailuresAreOneLineWithoutThePassword) {
+    const std::string dir = folderOf(sample::generate({.services = 80, .seed = 3}));
+    struct Case {
+        std::vector<std::string> faults;
+        std::vector<std::string> command;
+        std::string err; // how the line begins
+    };
+    for (const Case& c : {
+             Case{{"--refuse-login"},
+                  {"receive"},
+                  "receive: all_channel.dat: Invalid username or password (530"},
+             Case{{"--missing", "DVBS.dat"}, {"receive"}, "receive: DVBS.dat: not on the Orvix"},
+             Case{{"--refuse-telnet"},
+                  {"test-connection"},
+                  "Could not open connection to the host - IP address 127.0.0.1 (port"},
+             Case{{"--login-incorrect"},
+                  {"test-login"},
+                  "Login incorrect - Username : root / Password : ********"},
+             Case{{"--no-prompt"},
+                  {"reload", "--timeout", "0.3"},
+                  "The Orvix did not send \"[~]$\" within 0.3 s; nothing more was sent."},
+             Case{{"--cut-upload", "all_channel.dat"},
+                  {"send", dir, "--no-backup"},
+                  "send: all_channel.dat was not sent: the connection broke during the upload. - "
+                  "Nothing on the Orvix was changed.\n"},
+             Case{{"--refuse-login"},
+                  {"send", dir, "--dry-run"},
+                  "send: all_channel.dat: Invalid username or password"},
+         }) {
+        startSim(c.faults);
+        addSimProfile();
+        std::vector<std::string> command = c.command;
+        command.insert(command.end(), {"--profile", "sim"});
+        const CliRun run = cli(command);
+        EXPECT_EQ(run.exitCode, 2) << c.command[0];
+        EXPECT_EQ(run.out, "") << c.command[0];
+        EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
+        EXPECT_EQ(run.err.rfind(c.err, 0), 0u) << run.err;
+        expectSecret(run);
+        EXPECT_TRUE(sim->commands().empty());
+        cli({"profile-remove", "sim"});
+        sim.reset();
+    }
+}
+
+TEST_F(CliLink, TheTelnetCommandsAnswerADaemonThatNegotiates) {
+    startSim({"--negotiate"});
+    addSimProfile();
+    const CliRun login = cli({"test-login", "--profile", "sim"});
+    ASSERT_EQ(login.exitCode, 0) << login.err;
+    EXPECT_TRUE(login.out.ends_with(
+        " - Telnet login (Telnet Port " + std::to_string(sim->telnetPort()) +
+        ", used by Restart and after Send): accepted for root. - FTP login (FTP Port " +
+        std::to_string(sim->ftpPort()) +
+        ", used by Receive and Send): accepted for root, and /DISK2 is there.\n"))
+        << login.out;
+    expectSecret(login);
+    ASSERT_EQ(cli({"reload", "--profile", "sim"}).exitCode, 0);
+    EXPECT_EQ(sim->commands(), std::vector<std::string>{"vfd_display -td210 REBOOT"});
+}
+
+TEST_F(CliLink, SendUploadsAndNamesTheBackupWhenTheReloadFails) {
+    const auto files = sample::generate({.services = 80, .version = 6, .seed = 3});
+    const std::string dir = folderOf(files);
+    startSim({"--login-incorrect"});
+    addSimProfile();
+    const CliRun sent = cli({"send", dir, "--profile", "sim", "--no-reload", "--no-backup"});
+    ASSERT_EQ(sent.exitCode, 0) << sent.err;
+    EXPECT_EQ(sent.out, "sent DVBS.dat\nsent antenna_list.dat\nsent all_channel.dat\n");
+    EXPECT_EQ(test::readFile(disk2() / "all_channel.dat").at(0), 9) << "converted as opened";
+
+    const CliRun failed = cli({"send", dir, "--profile", "sim"});
+    EXPECT_EQ(failed.exitCode, 2);
+    EXPECT_EQ(failed.err.rfind("send: the files are on the receiver but it did not reload: Login "
+                               "incorrect",
+                               0),
+              0u)
+        << failed.err;
+    const std::string backups = (data / "backups" / "receiver").string();
+    EXPECT_NE(failed.err.find("earlier files are in " + backups), std::string::npos) << failed.err;
+    EXPECT_NE(failed.out.find("backup " + backups), std::string::npos);
+    EXPECT_TRUE(sim->commands().empty());
+    expectSecret(failed);
+}
+
+// A dry run fetches the receiver's files and prints what a send would change there, as diff
+// does; the receiver keeps every byte, and gets no login, no backup and no reload.
+TEST_F(CliLink, ADryRunPrintsWhatTheSendWouldChangeAndChangesNothing) {
+    const std::string dir = folderOf(receiverFiles);
+    ASSERT_EQ(cli({"bouquet-rename", dir, "1", "Eins", "--no-backup"}).exitCode, 0);
+    Workspace receiver;
+    ASSERT_TRUE(receiver.openFolder(disk2()).opened());
+    const std::string header = "Area,Change,Name,Where,Field,Before,After\n";
+    const std::string old = receiver.codePage().toUtf8(receiver.files().bouquets.rows[0].name);
+    std::string antennaAdded = header; // the receiver's missing file compares as empty
+    for (const auto& satellite : receiver.files().satelliteFiles.satellites) {
+        antennaAdded += "Antenna,Added," + receiver.codePage().toUtf8(satellite.name) + "," +
+                        positionText(satellite.orbitalPosition) + ",,,\n";
+    }
+    struct Case {
+        std::vector<std::string> faults;
+        std::vector<std::string> options;
+        std::string out;
+        std::string err;
+    };
+    for (const Case& c : {
+             Case{{}, {}, header + "Bouquet,Changed,Eins,#1,Name," + old + ",Eins\n", ""},
+             Case{{"--missing", "antenna_list.dat"},
+                  {"--only", "satellites"},
+                  antennaAdded,
+                  "warning: antenna_list.dat: not on the Orvix; compared as empty\n"},
+         }) {
+        startSim(c.faults);
+        addSimProfile();
+        std::vector<std::string> command = {"send", dir, "--profile", "sim", "--dry-run"};
+        command.insert(command.end(), c.options.begin(), c.options.end());
+        const CliRun run = cli(command);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(test::readFile(disk2() / "all_channel.dat"), receiverFiles.channel);
+        EXPECT_EQ(test::readFile(disk2() / "DVBS.dat"), receiverFiles.dvbs);
+        EXPECT_TRUE(leftovers(disk2()).empty());
+        EXPECT_TRUE(sim->commands().empty()) << "no telnet login, no reload";
+        EXPECT_FALSE(fs::exists(data / "backups"));
+        EXPECT_TRUE(leftovers(staging()).empty()) << "the temporary folder is gone";
+        cli({"profile-remove", "sim"});
+        sim.reset();
+    }
+}
+
+} // namespace
+} // namespace tavrino

@@ -1,0 +1,163 @@
+// The real tavrino-cli program, where a separate process is the point: several at once on one
+// folder, Ctrl+C, and the exit statuses main() hands on.
+#include "cli_runner.h"
+#include "database/folder_lock.h"
+#include "link/profiles.h"
+#include "link_fixture.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <spawn.h>
+#include <unistd.h>
+
+namespace tavrino {
+namespace {
+namespace fs = std::filesystem;
+using test::TempDir;
+
+const TempDir& dataFolder() {
+    static const TempDir folder;
+    return folder;
+}
+
+std::string cli() {
+    return "timeout 60 " + std::string(TAVRINO_CLI) + " --data-dir '" +
+           dataFolder().path().string() + "'";
+}
+
+std::string quoted(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
+
+std::string contents(const fs::path& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Starts every command at once in the background; each leaves its exit code and stderr in
+// `results` as <n>.code and <n>.err.
+void runTogether(const std::vector<std::string>& commands, const fs::path& results) {
+    std::string script;
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        const std::string n = (results / std::to_string(i)).string();
+        script +=
+            "(" + commands[i] + " >/dev/null 2>'" + n + ".err'; echo $? >'" + n + ".code') & ";
+    }
+    script += "wait";
+    ASSERT_EQ(std::system(script.c_str()), 0);
+}
+
+TEST(CliProgram, ExitsZeroOneOrTwo) {
+    EXPECT_EQ(test::runProgram(cli(), "--help").exitCode, 0);
+    EXPECT_EQ(test::runProgram(cli(), "frobnicate").exitCode, 1);
+    const test::CliRun refused = test::runProgram(cli(), "info /no/such/folder");
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_EQ(refused.err, "/no/such/folder: not a folder\n");
+}
+
+// Each command holds the folder from its open to its save, so none loses another's edit, and
+// an `info` in between neither removes a running save's temporaries nor reads half a save.
+TEST(CliProgram, EditsOnOneFolderAtOnceAllLand) {
+    TempDir rx, results;
+    test::writeSample(rx.path(), {.services = 100, .satellites = 2, .bouquets = 0});
+    std::vector<std::string> commands;
+    for (int i = 0; i < 4; ++i) {
+        commands.push_back(cli() + " bouquet-add " + quoted(rx.path()) + " A" + std::to_string(i));
+        commands.push_back(cli() + " info " + quoted(rx.path()));
+        commands.push_back(cli() + " bouquet-add " + quoted(rx.path()) + " B" + std::to_string(i));
+    }
+    runTogether(commands, results.path());
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        const fs::path n = results / std::to_string(i);
+        EXPECT_EQ(contents(n.string() + ".code"), "0\n")
+            << commands[i] << ": " << contents(n.string() + ".err");
+    }
+    const std::string bouquets = test::runCli({"bouquets", rx.path().string()}).out;
+    for (int i = 0; i < 4; ++i) {
+        for (const char* side : {"A", "B"}) {
+            EXPECT_NE(bouquets.find("," + std::string(side) + std::to_string(i) + ","),
+                      std::string::npos)
+                << side << i << " is gone:\n"
+                << bouquets;
+        }
+    }
+    EXPECT_EQ(test::entries(rx.path()),
+              (std::set<std::string>{"all_channel.dat", "DVBS.dat", "antenna_list.dat"}));
+}
+
+// While another Tavrino holds the folder (here this test), a command waits a few seconds and
+// then says so, changing nothing and leaving the other's temporaries alone.
+TEST(CliProgram, AFolderHeldElsewhereIsRefusedWithExitTwo) {
+    TempDir rx, results;
+    const auto files = test::writeSample(rx.path(), {.services = 30, .bouquets = 1});
+    test::writeFile(rx / ".all_channel.dat.tmp-q1W2e3", Bytes(10, 7));
+    std::string why;
+    const auto held = FolderLock::tryAcquire(rx.path(), why);
+    ASSERT_TRUE(held) << why;
+    runTogether({cli() + " bouquet-add " + quoted(rx.path()) + " Late",
+                 cli() + " info " + quoted(rx.path())},
+                results.path());
+    const std::string busy =
+        rx.path().string() +
+        " is being written by another Tavrino; try again when it has finished.";
+    EXPECT_EQ(contents(results / "0.code"), "2\n");
+    EXPECT_EQ(contents(results / "0.err"), busy + " Nothing was changed.\n");
+    EXPECT_EQ(contents(results / "1.code"), "2\n");
+    EXPECT_EQ(contents(results / "1.err"), busy + "\n");
+    EXPECT_EQ(test::readFile(rx / "all_channel.dat"), files.channel);
+    EXPECT_TRUE(fs::exists(rx / ".all_channel.dat.tmp-q1W2e3"));
+}
+
+TEST(CliProgram, ProfilesAddedAtOnceAreAllKept) {
+    TempDir data;
+    loadProfiles(data.path());
+    std::vector<std::string> commands;
+    for (int i = 0; i < 8; ++i) {
+        commands.push_back(std::string(TAVRINO_CLI) + " --data-dir " + quoted(data.path()) +
+                           " profile-add p" + std::to_string(i) + " --address 10.0.0." +
+                           std::to_string(i));
+    }
+    TempDir results;
+    runTogether(commands, results.path());
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        EXPECT_EQ(contents(results / (std::to_string(i) + ".err")), "");
+    }
+    EXPECT_EQ(loadProfiles(data.path()).profiles.size(), 9u);
+}
+
+class CliInterrupt : public test::LinkFixture {};
+
+// Ctrl+C during a download stops it cleanly: no partial file, nothing opened, exit 2.
+TEST_F(CliInterrupt, CtrlCCancelsAReceiveAndLeavesNoPartialFile) {
+    startSim({"--slow", "20000"});
+    const std::string profiles = formatProfiles({profile});
+    test::writeFile(data / "Profiles.ini", Bytes(profiles.begin(), profiles.end()));
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, (data / "err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const std::string dataArg = data.path().string();
+    std::vector<const char*> argv = {TAVRINO_CLI, "--data-dir", dataArg.c_str(), "receive",
+                                     nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, TAVRINO_CLI, &actions, nullptr,
+                            const_cast<char* const*>(argv.data()), environ),
+              0);
+    posix_spawn_file_actions_destroy(&actions);
+    for (int i = 0; i < 500 && leftovers(staging()).empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_FALSE(leftovers(staging()).empty()) << "the download did not start";
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal, not by the cancel";
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_EQ(contents(data / "err"), "receive: cancelled; nothing was opened\n");
+    EXPECT_TRUE(leftovers(staging()).empty());
+    EXPECT_FALSE(fs::exists(staging() / "all_channel.dat"));
+}
+
+} // namespace
+} // namespace tavrino

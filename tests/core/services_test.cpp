@@ -1,0 +1,334 @@
+// The service table, its view (filter, sort, search), flag edits and the texts made from it.
+#include "common/csv.h"
+#include "services/flag_edit.h"
+#include "services/service_csv.h"
+#include "services/service_details.h"
+#include "services/service_view.h"
+#include "test_support.h"
+#include "workspace/workspace.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrino {
+namespace {
+using test::BlockSpec;
+
+ServiceTable tableOf(const std::vector<BlockSpec>& blocks, ProviderTable providers = {}) {
+    return ServiceTable::build(ChannelImage{test::buildChannel(blocks)}, "all_channel.dat",
+                               std::move(providers), CodePage::windows1252());
+}
+
+std::vector<std::string> column(const ServiceTable& table, int col) {
+    std::vector<std::string> cells;
+    for (std::size_t r = 0; r < table.size(); ++r) {
+        cells.push_back(table.cellText(r, col));
+    }
+    return cells;
+}
+
+TEST(ServiceTable, FlagIsFirstLinkThenPreviousLinkThenLastLink) {
+    const auto table =
+        tableOf({{"Sat",
+                  {
+                      {100, 900, {{.link = 11}, {.link = 12}, {.link = 13}, {.link = 14}}},
+                      {500, 600, {{.link = 77}}}, // a single service shows lastLink
+                      {static_cast<std::int32_t>(2147483649u), 0, {{}, {}}},
+                  }}});
+    EXPECT_EQ(column(table, colFlag),
+              (std::vector<std::string>{"100", "11", "12", "900", "600", "-2147483647", "0"}));
+}
+
+TEST(ServiceTable, TypeAndPolRepeatTheServiceBeforeForUnknownValues) {
+    const auto table =
+        tableOf({{"Sat",
+                  {{0,
+                    0,
+                    {
+                        {.serviceType = 0x0103, .polarization = 5}, // nothing before: empty
+                        {.serviceType = 0x0B02, .polarization = 1},
+                        {.serviceType = 0x0199, .polarization = 7},
+                        {.serviceType = 0x0201, .polarization = 0},
+                        {.serviceType = 0x0102, .polarization = 2},
+                    }}}}});
+    EXPECT_EQ(column(table, colType),
+              (std::vector<std::string>{"", "Radio", "Radio", "TV", "Radio"}));
+    EXPECT_EQ(column(table, colPol), (std::vector<std::string>{"", "V", "V", "H", "H"}));
+    EXPECT_EQ(column(table, colTypeNumber)[2], "409");
+}
+
+TEST(ServiceTable, CellsFollowTheRecord) {
+    ProviderTable providers;
+    providers.names[0] = "Zero";
+    providers.names[7] = "Seven";
+    const auto table = tableOf({{"Astra",
+                                 {{0,
+                                   0,
+                                   {
+                                       {.name = "Caf\xE9",
+                                        .link = 1,
+                                        .providerIndex = 7,
+                                        .videoPid = 65535,
+                                        .teletextPid = 33,
+                                        .flags = 66},
+                                       {.name = "B",
+                                        .providerIndex = 2001, // above 2000: entry 0
+                                        .videoPid = 0,
+                                        .teletextPid = 65535,
+                                        .frequency = -5},
+                                   }}}}},
+                               providers);
+    struct Cell {
+        int column;
+        std::string first;
+        std::string second;
+    };
+    for (const Cell& c : std::vector<Cell>{
+             {colService, "Café", "B"},
+             {colProvider, "Seven", "Zero"},
+             {colVpid, "", "0"},
+             {colTxt, "33", ""},
+             {colFrequency, "11778000", "-5"},
+             {colHdFlag, "66", "1"},
+             {colCountryId, "4", "1"},
+             {colSatellite, "Astra", "Astra"},
+             {colLokacija, std::to_string(test::firstServiceOffset),
+              std::to_string(test::firstServiceOffset + 200)},
+         }) {
+        EXPECT_EQ(table.cellText(0, c.column), c.first) << c.column;
+        EXPECT_EQ(table.cellText(1, c.column), c.second) << c.column;
+    }
+}
+
+TEST(ServiceTable, SatelliteListKeepsFirstAppearanceAndEmptyBlocks) {
+    const auto table = tableOf({
+        {"B", {{0, 0, {{}}}}},
+        {"Empty", {}},       // 304 bytes, no transponders
+        {"A", {{0, 0, {}}}}, // a transponder without services
+        {"B", {{0, 0, {{}}}}},
+        {"C", {{0, 0, {{.satIndex = 3}}}}},
+    });
+    EXPECT_EQ(table.satelliteNames(), (std::vector<std::string>{"B", "Empty", "A", "C"}));
+    EXPECT_EQ(column(table, colSatellite), (std::vector<std::string>{"B", "B", "C"}));
+    ASSERT_NE(table.blockNameForSatIndex(3), nullptr);
+    EXPECT_EQ(*table.blockNameForSatIndex(3), "C");
+    EXPECT_EQ(table.blockNameForSatIndex(4), nullptr);
+}
+
+TEST(ServiceTable, LooksUpByFlagAndSidWithTheFirstServiceWinning) {
+    const auto table = tableOf(
+        {{"Sat",
+          {
+              {10,
+               30,
+               {{.link = 10, .sid = 5}, {.link = 20, .sid = 6}, {.sid = 5}}}, // flags 10, 10, 30
+          }}});
+    EXPECT_EQ(table.findByFlagAndSid(10, 5), 0u);
+    EXPECT_EQ(table.findByFlagAndSid(10, 6), 1u);
+    EXPECT_EQ(table.findByFlagAndSid(30, 5), 2u);
+    EXPECT_EQ(table.findByFlagAndSid(20, 6), std::nullopt);
+    EXPECT_EQ(table.findByOffset(test::firstServiceOffset + 200), 1u);
+    EXPECT_EQ(table.findByOffset(test::firstServiceOffset + 1), std::nullopt);
+}
+
+TEST(ServiceTable, StaysWithinTheRecordAndRefusesSatelliteNumbersAbove255) {
+    const auto problem = test::problemOf([] { tableOf({{"Sat", {{0, 0, {{.satIndex = 256}}}}}}); });
+    ASSERT_TRUE(problem);
+    EXPECT_NE(problem->detail().find("satellite number 256"), std::string::npos);
+    Bytes image = test::buildChannel({{"Sat", {{0, 0, {{.name = "Abc"}}}}}});
+    test::put(image, test::firstServiceOffset + 106, 2, 60000); // a name longer than its area
+    const auto table =
+        ServiceTable::build(ChannelImage{image}, "f", ProviderTable{}, CodePage::windows1252());
+    EXPECT_EQ(table.cellText(0, colService), "Abc");
+    EXPECT_EQ(table.cellText(0, colCountryId), "60000");
+}
+
+class ServiceViewTest : public testing::Test {
+protected:
+    ServiceViewTest()
+        : table(tableOf({
+              {"Astra",
+               {{0,
+                 0,
+                 {
+                     {.name = "bravo", .serviceType = 0x0101, .sid = 3, .videoPid = 10},
+                     {.name = "Alpha", .serviceType = 0x0102, .sid = 1, .videoPid = 65535},
+                     {.name = "BBC One", .serviceType = 0x0101, .sid = 20, .videoPid = 5},
+                 }}}},
+              {"Hot Bird",
+               {{0,
+                 0,
+                 {
+                     {.name = "\xC9lite", .serviceType = 0x0102, .sid = 2, .videoPid = 65535},
+                     {.name = "charlie", .serviceType = 0x0101, .sid = 10, .videoPid = 7},
+                 }}}},
+          })) {
+        view.reset(table);
+    }
+
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (const auto r : view.rows()) {
+            out.push_back(table.cellText(r, colService));
+        }
+        return out;
+    }
+    using Names = std::vector<std::string>;
+
+    ServiceTable table;
+    ServiceView view;
+};
+
+TEST_F(ServiceViewTest, FiltersBySatelliteAndTypeExactly) {
+    view.applyFilter(table, {1, std::nullopt});
+    EXPECT_EQ(names(), (Names{"Élite", "charlie"}));
+    view.applyFilter(table, {std::nullopt, TypeText::Radio});
+    EXPECT_EQ(names(), (Names{"Alpha", "Élite"}));
+    view.applyFilter(table, {0, TypeText::TV});
+    EXPECT_EQ(names(), (Names{"bravo", "BBC One"}));
+    view.sort(table, colService, false);
+    view.applyFilter(table, {});
+    EXPECT_EQ(names(), (Names{"bravo", "Alpha", "BBC One", "Élite", "charlie"}))
+        << "a filter returns the view to file order";
+}
+
+// Block names are numbered in order of first appearance; numbers past 65535 must not wrap
+// onto the early blocks, in the cells or in the filter.
+TEST(ServiceViewBlocks, MoreThan65536BlockNamesKeepTheirOwnNumbers) {
+    std::vector<test::BlockSpec> blocks(65538);
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        blocks[i].name = "Sat " + std::to_string(i);
+    }
+    blocks[1].transponders = {{0, 0, {{.name = "Early"}}}};
+    blocks.back().transponders = {{0, 0, {{.name = "Late"}}}};
+    const auto table = tableOf(blocks);
+    ASSERT_EQ(table.satelliteNames().size(), 65538u);
+    EXPECT_EQ(table.cellText(1, colSatellite), "Sat 65537");
+    ServiceView view;
+    view.applyFilter(table, {65537, std::nullopt});
+    EXPECT_EQ(view.rows(), std::vector<std::uint32_t>{1});
+    view.applyFilter(table, {1, std::nullopt});
+    EXPECT_EQ(view.rows(), std::vector<std::uint32_t>{0});
+}
+
+// Every header click flips the one direction (the first descending); text sorts ignore case;
+// empty number cells come first ascending and last descending.
+TEST_F(ServiceViewTest, SortsAsTheHeaderClicksSay) {
+    EXPECT_FALSE(view.sortByHeaderClick(table, colSid));
+    EXPECT_EQ(names(), (Names{"BBC One", "charlie", "bravo", "Élite", "Alpha"}));
+    EXPECT_TRUE(view.sortByHeaderClick(table, colSid));
+    EXPECT_EQ(names(), (Names{"Alpha", "Élite", "bravo", "charlie", "BBC One"}));
+    EXPECT_FALSE(view.sortByHeaderClick(table, colService));
+    EXPECT_EQ(names(), (Names{"Élite", "charlie", "bravo", "BBC One", "Alpha"}));
+    view.sort(table, colService, true);
+    EXPECT_EQ(names(), (Names{"Alpha", "BBC One", "bravo", "charlie", "Élite"}));
+    view.sort(table, colVpid, true);
+    EXPECT_EQ(names(), (Names{"Alpha", "Élite", "BBC One", "charlie", "bravo"}));
+    view.sort(table, colVpid, false);
+    EXPECT_EQ(names(), (Names{"bravo", "charlie", "BBC One", "Alpha", "Élite"}));
+}
+
+TEST_F(ServiceViewTest, NameSearchFindsTheFirstRowInViewOrder) {
+    struct Case {
+        const char* text;
+        std::optional<std::size_t> position;
+    };
+    for (const Case& c : {Case{"bb", 2}, Case{"B", 0}, Case{"éL", 3}, Case{"zz", std::nullopt},
+                          Case{"", std::nullopt}, Case{"Č", std::nullopt}}) {
+        EXPECT_EQ(view.findByName(table, c.text), c.position) << c.text;
+    }
+    view.sort(table, colService, false);
+    EXPECT_EQ(view.findByName(table, "b"), 2u); // "bravo" comes before "BBC One" descending
+}
+
+TEST(FlagEdit, WritesOneByteAndKeepsTheOtherBits) {
+    ChannelImage image{test::buildChannel(
+        {{"Sat", {{0, 0, {{.name = "News", .flags = 66}, {.name = "High", .flags = 0x1380}}}}}})};
+    ServiceTable table = ServiceTable::build(image, "f", ProviderTable{}, CodePage::windows1252());
+    Bytes none;
+    EditHistory history({&image.bytes, &none, &none});
+    ImageEditor editor(image.bytes, ImageKind::Channel, history);
+    struct Step {
+        std::uint32_t row;
+        std::uint8_t bit;
+        bool set;
+        std::int64_t stored; // both bytes of the field afterwards
+    };
+    for (const Step& s : {Step{0, flagLocked, false, 64}, Step{0, flagHd, false, 0},
+                          Step{0, flagHd, true, 64}, Step{0, flagHd, true, 64},
+                          Step{1, flagLocked, true, 0x1382}, Step{1, flagHd, false, 0x1382}}) {
+        const std::uint32_t rows[] = {s.row};
+        changeFlagBit(editor, table, rows, s.bit, s.set);
+        EXPECT_EQ(test::get(image.bytes, test::firstServiceOffset + 184 + 200 * s.row, 2),
+                  s.stored);
+        EXPECT_EQ(table.row(s.row).record.flags, s.stored) << "image and row agree";
+    }
+    EXPECT_TRUE(history.canUndo()) << "writes outside an operation still form a step";
+}
+
+TEST(ServiceDetails, TipListsTheSetFlags) {
+    const auto table = tableOf({{"Sat",
+                                 {{0,
+                                   0,
+                                   {{.name = "News", .flags = 66},
+                                    {.name = "Zero", .flags = 0},
+                                    {.name = "All", .flags = 127}}}}}});
+    const std::string rule = "------------------";
+    EXPECT_EQ(channelInfoText(table, 0), "News\n" + rule + "\nHD Ch.\nLOCKed Ch.\n" + rule);
+    EXPECT_EQ(channelInfoText(table, 1), "Zero\n" + rule + "\nSD Ch.\n" + rule);
+    EXPECT_EQ(channelInfoText(table, 2), "All\n" + rule +
+                                             "\nHD Ch.\nDSMCC Ch.\nAutoPid\nSkiped Ch.\n"
+                                             "Scrambled Ch.\nLOCKed Ch.\nValid Ch.\n" +
+                                             rule);
+}
+
+// The clipboard takes the (up to 101) rows after the selected one, none after the last.
+TEST(ServiceDetails, ClipboardTakesTheRowsAfterTheSelection) {
+    const auto table = tableOf({{"Sat",
+                                 {{0,
+                                   0,
+                                   {{.name = "A", .serviceType = 0x0101, .satIndex = 1},
+                                    {.name = "B", .serviceType = 0x0102, .satIndex = 3},
+                                    {.name = "C", .serviceType = 0x0101, .satIndex = 3},
+                                    {.name = "D", .serviceType = 0x0101, .satIndex = 5}}}}}});
+    ServiceView view;
+    view.reset(table);
+    EXPECT_EQ(clipboardText(table, view, 0),
+              "3 - -3 - B - Radio\r\n3 - 0 - C - TV\r\n5 - -2 - D - TV\r\n");
+    EXPECT_EQ(clipboardText(table, view, 3), "");
+    const auto many = ServiceTable::build(ChannelImage{sample::generate({.services = 300}).channel},
+                                          "f", ProviderTable{}, CodePage::windows1252());
+    view.reset(many);
+    const std::string text = clipboardText(many, view, 10);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 101);
+}
+
+TEST(ServiceListCsv, HoldsTheViewAsShownWithTheTwentyThreeHeaders) {
+    test::TempDir folder;
+    test::writeSample(folder.path(), {.services = 400, .satellites = 4, .bouquets = 0});
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    ws.view().applyFilter(ws.services(), {std::nullopt, TypeText::Radio});
+    ws.view().sort(ws.services(), colFrequency, false);
+    const std::string text = serviceListCsv(ws.services(), ws.view());
+    const auto records = csv::parse(text);
+    ASSERT_EQ(records.size(), ws.view().size() + 1);
+    ASSERT_EQ(records[0].fields.size(), 23u);
+    for (int c = 0; c < serviceColumnCount; ++c) {
+        const auto column = static_cast<std::size_t>(c);
+        EXPECT_EQ(records[0].fields[column], serviceColumns()[c].header);
+        for (std::size_t p = 0; p < ws.view().size(); ++p) {
+            ASSERT_EQ(records[p + 1].fields[column],
+                      ws.services().cellText(ws.view().tableRow(p), c))
+                << "row " << p << " column " << c;
+        }
+    }
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'),
+              std::count(text.begin(), text.end(), '\r'))
+        << "every line ends in CR LF";
+    test::TempDir out;
+    exportServiceList(ws.services(), ws.view(), out / "services.csv");
+    EXPECT_EQ(test::readText(out / "services.csv"), text);
+}
+
+} // namespace
+} // namespace tavrino
