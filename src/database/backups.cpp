@@ -238,9 +238,17 @@ void pruneBackups(const fs::path& backupsRoot, const fs::path& folder) {
     std::erase_if(backups, [&](const auto& b) { return b.second.folder != own; });
     std::sort(backups.begin(), backups.end(),
               [](const auto& a, const auto& b) { return a.second.sequence < b.second.sequence; });
+    std::vector<fs::path> oldestFirst;
+    for (const auto& b : backups) {
+        oldestFirst.push_back(b.first);
+    }
+    removeAllButNewest(oldestFirst, backupsKept);
+}
+
+void removeAllButNewest(const std::vector<fs::path>& oldestFirst, std::size_t keep) {
     std::error_code error;
-    for (std::size_t i = 0; i + backupsKept < backups.size(); ++i) {
-        fs::remove_all(backups[i].first, error);
+    for (std::size_t i = 0; i + keep < oldestFirst.size(); ++i) {
+        fs::remove_all(oldestFirst[i], error);
     }
 }
 

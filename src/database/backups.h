@@ -28,6 +28,10 @@ backupBeforeSave(const std::filesystem::path& backupsRoot,
 // the order they were made in (not by name or clock), and never those of another folder.
 void pruneBackups(const std::filesystem::path& backupsRoot, const std::filesystem::path& folder);
 
+// The one pruning rule of every kind of backup: removes all of `oldestFirst` but the last
+// `keep`. Each kind decides what counts as its own backups and in which order they were made.
+void removeAllButNewest(const std::vector<std::filesystem::path>& oldestFirst, std::size_t keep);
+
 // Removes a backup that turned out not to be needed (its save failed and changed nothing).
 void discardBackup(const std::filesystem::path& backup);
 

@@ -1,43 +1,12 @@
 #include "import/import_text.h"
 
 #include "common/code_page.h"
+#include "common/utf8.h"
 
-#include <cstring>
 #include <limits>
 
 namespace tavrino::import_text {
 namespace {
-
-// Length of the UTF-8 sequence at `i` when it is well formed, else 0.
-std::size_t sequenceAt(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80; // the allowed range of the second byte
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
-        high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF; // nothing above U+10FFFF
-    } else {
-        return 0;
-    }
-    if (text.size() - i < length || byte(1) < low || byte(1) > high) {
-        return 0;
-    }
-    for (std::size_t k = 2; k < length; ++k) {
-        if ((byte(k) & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    return length;
-}
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -49,33 +18,11 @@ char lower(char c) {
 
 } // namespace
 
-std::optional<std::size_t> firstInvalidUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        std::uint64_t eight = 0; // plain ASCII eight bytes at a time
-        if (text.size() - i >= 8 && (std::memcpy(&eight, text.data() + i, 8), true) &&
-            (eight & 0x8080808080808080ull) == 0) {
-            i += 8;
-            continue;
-        }
-        if (static_cast<unsigned char>(text[i]) < 0x80) {
-            ++i;
-            continue;
-        }
-        const std::size_t length = sequenceAt(text, i);
-        if (length == 0) {
-            return i;
-        }
-        i += length;
-    }
-    return std::nullopt;
-}
-
 std::string asUtf8(std::string_view bytes) {
     if (bytes.starts_with("\xEF\xBB\xBF")) {
         bytes.remove_prefix(3);
     }
-    if (!firstInvalidUtf8(bytes)) {
+    if (!utf8::firstInvalid(bytes)) {
         return std::string(bytes);
     }
     return CodePage::windows1252().toUtf8(bytes);

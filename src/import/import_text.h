@@ -13,10 +13,6 @@ namespace tavrino::import_text {
 // Numbers beyond a trillion read as a trillion, which every range check refuses.
 inline constexpr std::int64_t numberCeiling = 1'000'000'000'000;
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF. Returns the offset
-// of the first byte that breaks the rules, or nullopt when the text is valid.
-std::optional<std::size_t> firstInvalidUtf8(std::string_view text);
-
 // Lists in the wild are UTF-8 or Windows-1252: the text as UTF-8 either way, without a BOM.
 std::string asUtf8(std::string_view bytes);
 

@@ -2,6 +2,7 @@
 
 #include "common/code_page.h"
 #include "common/excerpt.h"
+#include "common/utf8.h"
 #include "database/file_problem.h"
 #include "import/import_text.h"
 
@@ -198,7 +199,7 @@ public:
                                                   (name ? "position" : "name") + " attribute");
         }
         out.name = name.value();
-        if (source_.checkUtf8() && tx::firstInvalidUtf8(out.name)) {
+        if (source_.checkUtf8() && utf8::firstInvalid(out.name)) {
             source_.failAt(elementStart(sat),
                            "the name is not UTF-8 text, and the document declares no other "
                            "encoding");

@@ -1,5 +1,7 @@
 #include "link/receiver_backup.h"
 
+#include "database/backups.h"
+
 #include <algorithm>
 #include <ctime>
 #include <string>
@@ -84,9 +86,11 @@ void pruneBackups(const fs::path& root, std::size_t keep, const fs::path& justMa
         keep = keep > 0 ? keep - 1 : 0; // the one just made takes a place
     }
     std::sort(names.begin(), names.end(), older);
-    for (std::size_t i = 0; i + keep < names.size(); ++i) {
-        fs::remove_all(root / names[i], error);
+    std::vector<fs::path> oldestFirst;
+    for (const auto& name : names) {
+        oldestFirst.push_back(root / name);
     }
+    removeAllButNewest(oldestFirst, keep);
 }
 
 } // namespace tavrino
