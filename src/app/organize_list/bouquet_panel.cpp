@@ -202,14 +202,19 @@ bool sameService(const BouquetItem& a, const BouquetItem& b) {
            a.satIndex == b.satIndex && a.frequency == b.frequency;
 }
 
-// Positions in `after` of the items that are not in `before`, the others kept in order.
+// Positions in `after` of the items that are not in `before`, the others kept in order. Items
+// a step took out are skipped, so an undone drop selects nothing rather than every item after
+// it (a bouquet holds at most a few hundred items).
 std::vector<int> itemsAdded(const std::vector<BouquetItem>& before,
                             const std::vector<BouquetItem>& after) {
     std::vector<int> added;
     std::size_t kept = 0;
     for (std::size_t i = 0; i < after.size(); ++i) {
-        if (kept < before.size() && sameService(after[i], before[kept])) {
-            ++kept;
+        const auto same = [&](const BouquetItem& b) { return sameService(after[i], b); };
+        const auto found =
+            std::find_if(before.begin() + static_cast<std::ptrdiff_t>(kept), before.end(), same);
+        if (found != before.end()) {
+            kept = static_cast<std::size_t>(found - before.begin()) + 1;
         } else {
             added.push_back(static_cast<int>(i));
         }
