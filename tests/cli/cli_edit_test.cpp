@@ -200,28 +200,15 @@ TEST_F(CliEdits, NewSatellitesAndTranspondersTakeEveryOption) {
                 "6,000.,0,Off,0,USER DEF.,9750,Off,Off,0V,Combination,OFF,Uncomm/Commit,Switch C,",
                 0),
         0u);
-    ASSERT_EQ(runCli({"transponder-add",
-                      dir(),
-                      "6",
-                      "--frequency",
-                      "11778000",
-                      "--sr",
-                      "27500000",
-                      "--fec",
-                      "3/4",
-                      "--pol",
-                      "V",
-                      "--system",
-                      "DVB-S2",
-                      "--modulation",
-                      "8PSK",
-                      "--nid",
-                      "7",
-                      "--pilot",
-                      "1",
-                      "--no-backup"})
-                  .exitCode,
-              0);
+    std::vector<std::string> add = {"transponder-add", dir(), "6"};
+    for (const char* option : {"--frequency=11778000", "--sr=27500000", "--fec=3/4", "--pol=V",
+                               "--system=DVB-S2", "--modulation=8PSK", "--nid=7", "--pilot=1"}) {
+        const std::string text = option;
+        add.push_back(text.substr(0, text.find('=')));
+        add.push_back(text.substr(text.find('=') + 1));
+    }
+    add.push_back("--no-backup");
+    ASSERT_EQ(runCli(add).exitCode, 0);
     EXPECT_EQ(test::lines(runCli({"transponders", dir(), "6"}).out).at(1),
               "0,11778000,7,0,27500000,3/4,V,0,1,13.0,E,DVB-S2,8PSK");
 }
