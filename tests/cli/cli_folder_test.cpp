@@ -52,9 +52,10 @@ TEST(CliSaves, BackUpWhatTheyReplaceUnlessToldNot) {
     EXPECT_EQ(test::entries(files).size(), 1u);
 }
 
-// Read-only files are replaced only with --force (links and failed renames: the core's tests).
-TEST(CliSaves, ReadOnlyFilesNeedForce) {
-    TempDir in, out, data;
+// Read-only files are replaced only with --force; a link never (a write the save refuses
+// reaches stderr as one line, exit 2).
+TEST(CliSaves, ReadOnlyFilesNeedForceAndLinksAreRefused) {
+    TempDir in, out, secret, data;
     test::writeSample(in.path(), {.services = 40, .seed = 1});
     const auto old = test::writeSample(out.path(), {.services = 20, .seed = 2});
     for (const char* name : {"all_channel.dat", "DVBS.dat"}) {
@@ -70,6 +71,20 @@ TEST(CliSaves, ReadOnlyFilesNeedForce) {
     EXPECT_EQ(test::readFile(out / "all_channel.dat"), old.channel);
 
     resave.push_back("--force");
+    test::writeFile(secret / "owner-only.dat", old.antenna);
+    fs::remove(out / "antenna_list.dat");
+    fs::create_symlink(secret / "owner-only.dat", out / "antenna_list.dat");
+    run = runCli(resave);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err.rfind((out / "antenna_list.dat").string() +
+                                " could not be written: it is a symbolic link to " +
+                                (secret / "owner-only.dat").string(),
+                            0),
+              0u)
+        << run.err;
+    EXPECT_EQ(test::readFile(out / "all_channel.dat"), old.channel);
+
+    fs::remove(out / "antenna_list.dat");
     run = runCli(resave);
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(test::readFile(out / "all_channel.dat"), test::readFile(in / "all_channel.dat"));
