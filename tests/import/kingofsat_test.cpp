@@ -1,4 +1,3 @@
-#include "database/file_problem.h"
 #include "import/kingofsat.h"
 #include "import/transponder_list.h"
 #include "loopback_http.h"
@@ -53,19 +52,6 @@ TEST(SatList, ReadsOneEntryPerLineUpTo257) {
     EXPECT_EQ(list.notes, std::vector<std::string>{(dir / "SATList.ini").string() +
                                                    ": only the first 257 lines are read; 3 more "
                                                    "left out"});
-}
-
-TEST(SatList, MissingIsTheEmptyFileMessage) {
-    test::TempDir dir;
-    try {
-        readSatList(dir / "SATList.ini");
-        FAIL();
-    } catch (const FileProblem& problem) {
-        EXPECT_EQ(
-            problem.notice(),
-            (Notice{"Failure", "Error occured: Empty file !!!\n\n" + (dir / "SATList.ini").string(),
-                    NoticeIcon::Exclamation}));
-    }
 }
 
 TEST(Selection, IsRememberedAndReadBackByLeadingNumbers) {
