@@ -152,10 +152,6 @@ TEST(CliReference, ExportAndApplyToARescan) {
     ASSERT_EQ(rows.size(), listed.size());
     EXPECT_EQ(rows[0], "Bouquet,Item,Name,Result");
     EXPECT_EQ(endingIn(rows, ",Found") + endingIn(rows, ",No items"), rows.size() - 1);
-    test::writeText(after / "one.csv", listed[0] + "\n" + listed[1] + "\n");
-    const CliRun replace = runCli({"apply-bouquets", before.path().string(),
-                                   (after / "one.csv").string(), "--replace-all", "--dry-run"});
-    EXPECT_EQ(endingIn(lines(replace.out), ",Removed"), 5u);
     EXPECT_EQ(test::readFile(before / "all_channel.dat"), scanned.channel);
 
     const sample::Rescan rescan = sample::rescan(scanned, {.seed = 9});
