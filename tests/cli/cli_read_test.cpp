@@ -110,6 +110,7 @@ TEST_F(CliRead, ExitStatusesTellUsageFromRefusal) {
              {{"bouquet-dedupe", dir(), "first"}, 1, "ROW must be a whole number"},
              {{"duplicates", dir(), "extra"}, 1, "unexpected argument 'extra'"},
              {{"--data-dir"}, 1, "--data-dir needs a value"},
+             {{"--data-dir", "", "info", dir()}, 1, "--data-dir needs a value"},
              {{"--codepage", "KLINGON", "info", dir()}, 1, "unknown code page 'KLINGON'"},
              {{"diff", dir()}, 2, "missing DIR2"}, // diff keeps 1 for "different"
              {{"diff", dir(), dir(), "--only", "items"}, 2, "--only must be services"},
