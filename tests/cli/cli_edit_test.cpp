@@ -200,35 +200,22 @@ TEST_F(CliEdits, NewSatellitesAndTranspondersTakeEveryOption) {
                 "6,000.,0,Off,0,USER DEF.,9750,Off,Off,0V,Combination,OFF,Uncomm/Commit,Switch C,",
                 0),
         0u);
-    ASSERT_EQ(runCli({"transponder-add",
-                      dir(),
-                      "6",
-                      "--frequency",
-                      "11778000",
-                      "--sr",
-                      "27500000",
-                      "--fec",
-                      "3/4",
-                      "--pol",
-                      "V",
-                      "--system",
-                      "DVB-S2",
-                      "--modulation",
-                      "8PSK",
-                      "--nid",
-                      "7",
-                      "--pilot",
-                      "1",
-                      "--no-backup"})
-                  .exitCode,
-              0);
+    std::vector<std::string> add = {"transponder-add", dir(), "6"};
+    for (const char* option : {"--frequency=11778000", "--sr=27500000", "--fec=3/4", "--pol=V",
+                               "--system=DVB-S2", "--modulation=8PSK", "--nid=7", "--pilot=1"}) {
+        const std::string text = option;
+        add.push_back(text.substr(0, text.find('=')));
+        add.push_back(text.substr(text.find('=') + 1));
+    }
+    add.push_back("--no-backup");
+    ASSERT_EQ(runCli(add).exitCode, 0);
     EXPECT_EQ(test::lines(runCli({"transponders", dir(), "6"}).out).at(1),
               "0,11778000,7,0,27500000,3/4,V,0,1,13.0,E,DVB-S2,8PSK");
 }
 
 // A refused edit exits 2 with one line naming the file and the problem (1 for wrong usage)
-// and leaves every file as it was. The values' own limits are the forms' tests; these rows
-// show that the command line reaches them.
+// and leaves every file as it was. The values' limits are the core's tests; these rows show
+// that the refusals reach stderr, and pin the flag command's own usage.
 TEST_F(CliEdits, ARefusedEditWritesNothing) {
     const std::string service = flagSid(0);
     struct Case {
@@ -238,9 +225,7 @@ TEST_F(CliEdits, ARefusedEditWritesNothing) {
     };
     const std::vector<Case> cases = {
         {{"bouquet-add-services", "1", "--type", "TV"}, 2, "MAX Items in Bouquet (200) !!!"},
-        {{"bouquet-add", "Česko"}, 2, "\"Č\""},
         {{"bouquet-rename", "9", "X"}, 1, "ROW must be a whole number from 1 to 5"},
-        {{"service-edit", service, "PMT=8192"}, 2, "pmt_pid: enter a whole number from 0 to 8191"},
         {{"service-edit", service, "SID=65536"}, 2, "SID: enter a whole number from 0 to 65535"},
         {{"service-edit", service, "Provider=x"}, 1, "FIELD must be one of"},
         {{"service-flags", "--lock", service + ",0:65535"},
@@ -251,11 +236,6 @@ TEST_F(CliEdits, ARefusedEditWritesNothing) {
         {{"satellite-add", "--name", "X", "--position", "13.0E", "--lnb-freq", "1"},
          1,
          "--lnb-freq"},
-        {{"satellite-update", "5", "--position", "181E"}, 2, "Position"},
-        {{"transponder-add", "0", "--frequency", "-5", "--sr", "27500000"},
-         2,
-         "Freq: enter a whole number from 1 to"},
-        {{"transponder-update", "0", "0", "--we-flag", "256"}, 2, "we flag"},
     };
     const auto before = images(original);
     for (const Case& c : cases) {

@@ -1,4 +1,3 @@
-#include "database/file_problem.h"
 #include "import/kingofsat.h"
 #include "import/transponder_list.h"
 #include "loopback_http.h"
@@ -53,19 +52,6 @@ TEST(SatList, ReadsOneEntryPerLineUpTo257) {
     EXPECT_EQ(list.notes, std::vector<std::string>{(dir / "SATList.ini").string() +
                                                    ": only the first 257 lines are read; 3 more "
                                                    "left out"});
-}
-
-TEST(SatList, MissingIsTheEmptyFileMessage) {
-    test::TempDir dir;
-    try {
-        readSatList(dir / "SATList.ini");
-        FAIL();
-    } catch (const FileProblem& problem) {
-        EXPECT_EQ(
-            problem.notice(),
-            (Notice{"Failure", "Error occured: Empty file !!!\n\n" + (dir / "SATList.ini").string(),
-                    NoticeIcon::Exclamation}));
-    }
 }
 
 TEST(Selection, IsRememberedAndReadBackByLeadingNumbers) {
@@ -273,21 +259,6 @@ TEST(KingOfSatLines, GiveTheStoredValuesOrAreLeftOut) {
     }
 }
 
-TEST(KingOfSatLines, LeftOutLinesAreCountedBySystemAndLine) {
-    std::vector<std::string> notes;
-    parseList(listWith({"12224,R,20000,67;DSS,QPSK", "12239,L,20000,67;DSS,QPSK",
-                        "3940,H,29270,34;DCII", "11000,X,27500", "11000,H,27500,34,S2,64APSK"}),
-              &notes);
-    EXPECT_EQ(notes,
-              (std::vector<std::string>{
-                  "list.ini: 1 transponder of the DCII system left out (not DVB-S or DVB-S2)",
-                  "list.ini: 2 transponders of the DSS system left out (not DVB-S or DVB-S2)",
-                  "list.ini: left out transponder lines that are not frequency, "
-                  "polarisation, symbol rate: line 10",
-                  "list.ini: an unknown modulation read as the system's usual one on 1 "
-                  "transponder"}));
-}
-
 TEST(KingOfSatLists, ReadTheSameWhateverTheLineEnds) {
     const std::vector<std::string> lines = {"10714,H,22000,56,DVB-S", "10729,V,22000,56,S2"};
     const ImportedSatellite crlf = parseList(listWith(lines, "", "\r\n"));
@@ -320,28 +291,41 @@ TEST(KingOfSatLists, FindLinesByTheirNumberAndSection) {
     }
 }
 
-TEST(KingOfSatLists, NoteCountsThatDisagreeWithTheLines) {
+// Lines left out are counted by system and line; counts that disagree with the lines noted.
+TEST(KingOfSatLists, NoteWhatWasLeftOut) {
     struct Case {
         std::string text;
         std::size_t transponders;
-        std::string note;
+        std::vector<std::string> notes;
     };
     const Case cases[] = {
-        {listWith({"10714,H,22000", "10729,V,22000"}, "4"), 2,
-         "list.ini: the count says 4 transponders, but these are missing: 3, 4"},
-        {listWith({"10714,H,22000", "10729,V,22000", "10744,V,22000"}, "1"), 1,
-         "list.ini: 2 transponder lines after the count left out"},
-        {listWith({"10714,H,22000"}) + "1=10729,V,22000\n", 1,
-         "list.ini: 1 line left out for a number an earlier line has"},
-        {listWith({}, "30"), 0,
-         "list.ini: the count says 30 transponders, but these are missing: 1, 2, 3, 4, 5, 6, 7, "
-         "8, 9, 10 and 20 more"},
+        {listWith({"12224,R,20000,67;DSS,QPSK", "12239,L,20000,67;DSS,QPSK", "3940,H,29270,34;DCII",
+                   "11000,X,27500", "11000,H,27500,34,S2,64APSK"}),
+         1,
+         {"list.ini: 1 transponder of the DCII system left out (not DVB-S or DVB-S2)",
+          "list.ini: 2 transponders of the DSS system left out (not DVB-S or DVB-S2)",
+          "list.ini: left out transponder lines that are not frequency, polarisation, symbol "
+          "rate: line 10",
+          "list.ini: an unknown modulation read as the system's usual one on 1 transponder"}},
+        {listWith({"10714,H,22000", "10729,V,22000"}, "4"),
+         2,
+         {"list.ini: the count says 4 transponders, but these are missing: 3, 4"}},
+        {listWith({"10714,H,22000", "10729,V,22000", "10744,V,22000"}, "1"),
+         1,
+         {"list.ini: 2 transponder lines after the count left out"}},
+        {listWith({"10714,H,22000"}) + "1=10729,V,22000\n",
+         1,
+         {"list.ini: 1 line left out for a number an earlier line has"}},
+        {listWith({}, "30"),
+         0,
+         {"list.ini: the count says 30 transponders, but these are missing: 1, 2, 3, 4, 5, 6, 7, "
+          "8, 9, 10 and 20 more"}},
     };
     for (const Case& c : cases) {
         std::vector<std::string> notes;
         const ImportedSatellite sat = parseList(c.text, &notes);
         EXPECT_EQ(sat.transponders.size(), c.transponders);
-        EXPECT_EQ(notes, std::vector<std::string>{c.note});
+        EXPECT_EQ(notes, c.notes);
     }
 }
 

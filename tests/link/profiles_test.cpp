@@ -191,24 +191,6 @@ TEST(ProfileTable, NamesAreTrimmedAndNeitherEmptyNorTaken) {
     EXPECT_EQ(twice.locate("other", 0), -1);
 }
 
-TEST(ProfileFields, PortsAreTheLeadingNumbersOfTheirBoxesAndShowBackAsDigits) {
-    struct Case {
-        std::string typed;
-        std::int32_t port;
-        std::string shown;
-    };
-    for (const Case& c : {Case{"2121", 2121, "2121"}, Case{"  21", 21, "21"},
-                          Case{"23 telnet", 23, "23"}, Case{"port", 0, "0"}, Case{"", 0, "0"}}) {
-        ProfileFields typed{"n", "h", "u", "p", c.typed, c.typed, true, "$"};
-        const ConnectionProfile p = profileFromFields(typed);
-        EXPECT_EQ(p.ftpPort, c.port) << c.typed;
-        EXPECT_EQ(p.telnetPort, c.port) << c.typed;
-        EXPECT_FALSE(p.foreColor);
-        typed.ftpPort = typed.telnetPort = c.shown;
-        EXPECT_EQ(fieldsOfProfile(p), typed) << c.typed;
-    }
-}
-
 TEST(ProfileColor, CodesAreReadAsPlainOrSystemColours) {
     struct Case {
         std::optional<std::int32_t> code;

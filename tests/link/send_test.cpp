@@ -72,39 +72,7 @@ TEST_F(SendTest, RefusedUnlessAllThreeImagesAreLoaded) {
     EXPECT_FALSE(fs::exists(data / "backups"));
 }
 
-TEST_F(SendTest, AnUploadThatFailsChangesNothingOnTheReceiver) {
-    struct Case {
-        std::vector<std::string> faults;
-        std::string told;
-    };
-    for (const Case& c : {
-             Case{{"--short-store", "antenna_list.dat"},
-                  "antenna_list.dat was not sent: the Orvix holds "},
-             Case{{"--cut-upload", "all_channel.dat"},
-                  "all_channel.dat was not sent: the connection broke during the upload."},
-         }) {
-        startSim(c.faults);
-        prompter.told.clear();
-        const SendResult result = send();
-        const std::string what = c.faults.back();
-        EXPECT_FALSE(result.ok()) << what;
-        EXPECT_TRUE(result.reached().empty()) << what;
-        EXPECT_FALSE(result.receiverChanged()) << what;
-        EXPECT_TRUE(receiverUnchanged()) << what << ": byte for byte";
-        EXPECT_TRUE(leftovers(disk2()).empty()) << what << ": the temporaries are gone";
-        EXPECT_TRUE(sim->commands().empty()) << what << ": no reload";
-        EXPECT_EQ(std::find(progress.steps.begin(), progress.steps.end(), "Uploading."),
-                  progress.steps.end())
-            << "no pause either";
-        ASSERT_EQ(prompter.told.size(), 1u) << what;
-        const std::string& text = prompter.told[0].text;
-        EXPECT_EQ(text.rfind(c.told, 0), 0u) << text;
-        EXPECT_TRUE(text.ends_with(".\r\n\r\nNothing on the Orvix was changed.")) << text;
-        sim.reset();
-    }
-}
-
-TEST_F(SendTest, ARenameRefusedHalfwayNamesNewAndOldFilesAndTheBackupPutsThemBack) {
+TEST_F(SendTest, ARenameRefusedHalfwayNamesNewAndOldFilesAndOnlyAWorkingPutBackRestores) {
     startSim({"--refuse-rename", "antenna_list.dat"});
     const SendResult result = send();
     EXPECT_FALSE(result.ok());
@@ -122,6 +90,19 @@ TEST_F(SendTest, ARenameRefusedHalfwayNamesNewAndOldFilesAndTheBackupPutsThemBac
               "all_channel.dat\r\nThe Orvix was not told to reload.\r\n\r\nIts earlier files "
               "are in " +
                   result.backupFolder.string());
+
+    prompter.told.clear();
+    EXPECT_FALSE(restoreBackup(result.backupFolder, context()).ok()) << "the rename fails again";
+    ASSERT_EQ(prompter.told.size(), 1u);
+    const std::string& text = prompter.told[0].text;
+    EXPECT_EQ(text.rfind("Putting the backed-up files back failed. antenna_list.dat could not be "
+                         "put in place",
+                         0),
+              0u)
+        << text;
+    EXPECT_NE(text.find("The backup is still in " + result.backupFolder.string()),
+              std::string::npos)
+        << text;
 
     sim.reset();
     startSim();
@@ -183,47 +164,45 @@ TEST_F(SendTest, CancelBeforeTheRenamesLeavesTheReceiverAsItWas) {
     EXPECT_TRUE(prompter.told.empty());
 }
 
-TEST_F(SendTest, APutBackThatFailsSaysSoAndNamesTheBackupAgain) {
-    startSim({"--refuse-rename", "antenna_list.dat"});
-    const SendResult result = send();
-    ASSERT_FALSE(result.ok());
-    prompter.told.clear();
-    const SendResult restore = restoreBackup(result.backupFolder, context());
-    EXPECT_FALSE(restore.ok());
-    ASSERT_EQ(prompter.told.size(), 1u);
-    const std::string& text = prompter.told[0].text;
-    EXPECT_EQ(text.rfind("Putting the backed-up files back failed. antenna_list.dat could not be "
-                         "put in place",
-                         0),
-              0u)
-        << text;
-    EXPECT_NE(text.find("The backup is still in " + result.backupFolder.string()),
-              std::string::npos)
-        << text;
-}
-
-TEST_F(SendTest, NothingIsUploadedWhenTheReceiverRefuses) {
+// A refusal before the uploads, or an upload that fails, leaves every file on the receiver
+// as it was: the temporaries are removed and no rename or reload follows.
+TEST_F(SendTest, AFailureBeforeTheRenamesChangesNothingOnTheReceiver) {
     struct Case {
         std::vector<std::string> faults;
-        std::string told;
+        std::string told; // how the message begins
+        bool uploading;   // the failure came during the uploads
     };
     for (const Case& c : {
-             Case{{"--refuse-login"}, "Invalid username or password"},
-             Case{{"--no-disk2"}, "The folder /DISK2 is not on the Orvix"},
-             Case{{"--drop", "DVBS.dat"}, "The receiver's files could not be backed up"},
-             Case{{"--read-only"}, "DVBS.dat was not sent: "},
+             Case{{"--refuse-login"}, "Invalid username or password", false},
+             Case{{"--no-disk2"}, "The folder /DISK2 is not on the Orvix", false},
+             Case{{"--drop", "DVBS.dat"}, "The receiver's files could not be backed up", false},
+             Case{{"--read-only"}, "DVBS.dat was not sent: ", true},
+             Case{{"--short-store", "antenna_list.dat"},
+                  "antenna_list.dat was not sent: the Orvix holds ",
+                  true},
+             Case{{"--cut-upload", "all_channel.dat"},
+                  "all_channel.dat was not sent: the connection broke during the upload.",
+                  true},
          }) {
         startSim(c.faults);
         prompter.told.clear();
+        progress.steps.clear();
         const SendResult result = send();
-        const std::string what = c.faults.front();
+        const std::string what = c.faults.back();
         EXPECT_FALSE(result.ok()) << what;
         EXPECT_TRUE(result.reached().empty()) << what;
-        EXPECT_TRUE(receiverUnchanged()) << what;
-        EXPECT_TRUE(leftovers(disk2()).empty()) << what;
-        EXPECT_TRUE(sim->commands().empty()) << what;
+        EXPECT_FALSE(result.receiverChanged()) << what;
+        EXPECT_TRUE(receiverUnchanged()) << what << ": byte for byte";
+        EXPECT_TRUE(leftovers(disk2()).empty()) << what << ": the temporaries are gone";
+        EXPECT_TRUE(sim->commands().empty()) << what << ": no reload";
+        EXPECT_EQ(std::find(progress.steps.begin(), progress.steps.end(), "Uploading."),
+                  progress.steps.end())
+            << what << ": no pause either";
         ASSERT_EQ(prompter.told.size(), 1u) << what;
-        EXPECT_EQ(prompter.told[0].text.rfind(c.told, 0), 0u) << prompter.told[0].text;
+        const std::string& text = prompter.told[0].text;
+        EXPECT_EQ(text.rfind(c.told, 0), 0u) << text;
+        EXPECT_EQ(text.ends_with(".\r\n\r\nNothing on the Orvix was changed."), c.uploading)
+            << text;
         sim.reset();
     }
 }

@@ -2,14 +2,10 @@
 
 #include "database/folder_lock.h"
 
-#include <fcntl.h>
 #include <fstream>
-#include <linux/fs.h>
 #include <random>
 #include <stdexcept>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace tavrino::test {
 
@@ -95,21 +91,6 @@ std::set<std::string> entries(const fs::path& folder) {
         names.insert(entry.path().filename().string());
     }
     return names;
-}
-
-bool setImmutable(const fs::path& path, bool on) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    int flags = 0;
-    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (done) {
-        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return done;
 }
 
 sample::Files writeSample(const fs::path& folder, sample::Options options) {

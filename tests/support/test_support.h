@@ -70,29 +70,6 @@ std::int64_t get(const Bytes& bytes, std::size_t offset, int width);
 // Names in a folder, hidden ones included.
 std::set<std::string> entries(const std::filesystem::path& folder);
 
-// Sets or clears the immutable flag of a file (needs root and a file system that has it).
-// Returns false when that is not possible here.
-bool setImmutable(const std::filesystem::path& path, bool on);
-
-// Keeps a file immutable for its lifetime; declare it after the TempDir holding the file.
-class ImmutableFile {
-public:
-    explicit ImmutableFile(std::filesystem::path path)
-        : path_(std::move(path)), set_(setImmutable(path_, true)) {}
-    ~ImmutableFile() {
-        if (set_) {
-            setImmutable(path_, false);
-        }
-    }
-    ImmutableFile(const ImmutableFile&) = delete;
-    ImmutableFile& operator=(const ImmutableFile&) = delete;
-    bool set() const { return set_; }
-
-private:
-    std::filesystem::path path_;
-    bool set_;
-};
-
 // Generates a sample and writes it into `folder`; returns the files.
 sample::Files writeSample(const std::filesystem::path& folder, sample::Options options = {});
 
