@@ -105,9 +105,6 @@ TEST_F(DocumentTest, FlagCommandsChangeOneBitOfEachServiceAsOneStep) {
         EXPECT_EQ(told[0].serviceRows, rows);
         EXPECT_EQ(doc.workspace().history().undoName(), c.step);
         EXPECT_FALSE(doc.changeFlags(rows, c.command)) << "a second time changes nothing";
-        ASSERT_TRUE(doc.undo());
-        EXPECT_EQ(doc.workspace().channelBytes(), image);
-        ASSERT_TRUE(doc.redo());
     }
     EXPECT_FALSE(doc.changeFlags({}, FlagCommand::Lock));
 }
@@ -126,7 +123,8 @@ TEST_F(DocumentTest, EveryClosedStepIsToldOnce) {
         std::function<bool(const Change&)> fits;
     };
     const auto anything = [](const Change&) { return true; };
-    TempDir saved;
+    TempDir saved, other;
+    test::writeSample(other.path(), {.services = 10, .satellites = 2, .seed = 5});
     const std::vector<Step> steps = {
         {"a bouquet added", [&] { bouquets.add("Neu"); }, 1, Change::Kind::Edit, "Add Bouquet",
          [](const Change& c) { return c.bouquetsChanged && c.bouquetRecords == std::vector{5}; }},
@@ -173,6 +171,13 @@ TEST_F(DocumentTest, EveryClosedStepIsToldOnce) {
         {"the satellite files alone",
          [&] { doc.loadSatelliteFiles(saved / "antenna_list.dat", saved / "DVBS.dat"); }, 0,
          Change::Kind::Open, "", anything}, // the same bytes: no step
+        {"other satellite files",
+         [&] { doc.loadSatelliteFiles(other / "antenna_list.dat", other / "DVBS.dat"); }, 1,
+         Change::Kind::Open, "Open Satellite Files",
+         [&](const Change& c) { // the channel list stays, and its steps
+             return c.satellitesChanged && !c.databaseReplaced &&
+                    doc.workspace().files().satelliteFiles.satellites.size() == 2;
+         }},
         {"other files", [&] { doc.openFolder(folder.path()); }, 1, Change::Kind::Open, "",
          [](const Change& c) { return c.databaseReplaced; }},
     };
@@ -187,19 +192,6 @@ TEST_F(DocumentTest, EveryClosedStepIsToldOnce) {
             EXPECT_TRUE(step.fits(told[0]));
         }
     }
-}
-
-TEST_F(DocumentTest, SatelliteFilesOpenedAloneAreAnOpenThatUndoes) {
-    TempDir other;
-    test::writeSample(other.path(), {.services = 10, .satellites = 2, .seed = 5});
-    ASSERT_TRUE(doc.loadSatelliteFiles(other / "antenna_list.dat", other / "DVBS.dat").opened());
-    ASSERT_EQ(told.size(), 1u);
-    EXPECT_EQ(told[0].kind, Change::Kind::Open);
-    EXPECT_TRUE(told[0].satellitesChanged);
-    EXPECT_FALSE(told[0].databaseReplaced) << "the channel list stays, and its steps";
-    EXPECT_EQ(doc.workspace().files().satelliteFiles.satellites.size(), 2u);
-    ASSERT_TRUE(doc.undo());
-    EXPECT_EQ(doc.workspace().files().satelliteFiles.satellites.size(), 4u);
 }
 
 // Undo moves bouquet records back: the editor's ids start afresh before anyone reads them.
