@@ -73,6 +73,13 @@ TEST_F(DocumentTest, FlagCommandsChangeOneBitOfEachServiceAsOneStep) {
         const char* step;
     };
     const std::vector<std::uint32_t> rows = {0, 7, 12};
+    Workspace& ws = doc.workspace();
+    { // a high byte the commands must keep
+        const auto step = ws.beginEdit("Edit");
+        ws.channelEditor().writeNumber(
+            ws.services().row(12).record.offset + layout::channel::service::flags + 1, 1, 0x13);
+        ws.rereadServices({12});
+    }
     for (const Case& c :
          {Case{FlagCommand::Lock, flagLocked, true, "LOCK 3 Services"},
           Case{FlagCommand::Unlock, flagLocked, false, "UnLOCK 3 Services"},
