@@ -24,6 +24,18 @@ std::size_t recordAt(int i) {
     return an::headerSize + an::recordSize * static_cast<std::size_t>(i);
 }
 
+// Numbers an image must hold: offset, width, value.
+struct Field {
+    std::size_t at;
+    int width;
+    std::int64_t value;
+};
+void expectFields(const Bytes& bytes, std::initializer_list<Field> fields) {
+    for (const Field& f : fields) {
+        EXPECT_EQ(test::get(bytes, f.at, f.width), f.value) << "at " << f.at;
+    }
+}
+
 class SatelliteFilesEditTest : public testing::TestWithParam<int> {
 protected:
     void SetUp() override { open(); }
@@ -90,16 +102,16 @@ TEST(SatelliteAdd, AnEmptyEditorCreatesBothFilesInTheCurrentLayout) {
     EXPECT_EQ(change.select, 0);
     const Bytes& dvbs = dvbsOf(ws);
     ASSERT_EQ(dvbs.size(), dv::headerSize + dv::satelliteSize);
-    EXPECT_EQ(test::get(dvbs, dv::satelliteCount, 2), 1);
-    const std::size_t h = dv::headerSize;
-    EXPECT_EQ(std::string(dvbs.begin() + h + 9, dvbs.begin() + h + 18), "Satellite");
-    EXPECT_EQ(test::get(dvbs, h + 108, 4), 130);
-    EXPECT_EQ(test::get(dvbs, h + 116, 4), 130);
+    expectFields(dvbs, {{dv::satelliteCount, 2, 1},
+                        {dv::headerSize + 108, 4, 130},
+                        {dv::headerSize + 116, 4, 130}});
+    EXPECT_EQ(std::string(dvbs.begin() + dv::headerSize + 9, dvbs.begin() + dv::headerSize + 18),
+              "Satellite");
     const Bytes& antenna = antennaOf(ws); // the record layouts are the import's tests
     ASSERT_EQ(antenna.size(), an::convertedSize) << "never the old 8,200-byte layout";
-    EXPECT_EQ(test::get(antenna, an::satelliteCount, 2), 1);
-    EXPECT_EQ(test::get(antenna, recordAt(0), 2), 7);
-    EXPECT_EQ(test::get(antenna, recordAt(0) + 8, 2), 1) << "Universal";
+    expectFields(
+        antenna,
+        {{an::satelliteCount, 2, 1}, {recordAt(0), 2, 7}, {recordAt(0) + 8, 2, 1}}); // Universal
     EXPECT_EQ(satelliteLines(ws), std::vector<std::string>{"Satellite"});
     EXPECT_EQ(antennaLines(ws), std::vector<std::string>{"007."});
 }
@@ -122,8 +134,7 @@ TEST_P(SatelliteFilesEditTest, AddPutsTheSatelliteAfterTheLastOneBeforeAnyTail) 
                            dvbs.begin() + 2));
     EXPECT_EQ(Bytes(dvbs.end() - 4, dvbs.end()), tail);
     EXPECT_EQ(dvbs[end + dv::satelliteNumber], 5);
-    EXPECT_EQ(test::get(dvbs, end + 108, 4), -50);
-    EXPECT_EQ(test::get(dvbs, 0, 2), 6);
+    expectFields(dvbs, {{end + 108, 4, -50}, {0, 2, 6}});
     EXPECT_EQ(ws.files().satelliteFiles.satellites.back().name, std::string(64, 'n'))
         << "cut to the 64-byte field";
     EXPECT_EQ(antennaOf(ws).size(), an::convertedSize);
@@ -221,15 +232,14 @@ TEST_P(SatelliteFilesEditTest, UpdateWritesTheHeaderPositionAndAntennaAndShowsTh
     EXPECT_EQ(change.select, 3);
     EXPECT_EQ(ws.history().undoName(), "Update Satellite");
     const std::size_t r = recordAt(3);
-    EXPECT_EQ(test::get(antennaOf(ws), 0, 2), 1234);
-    EXPECT_EQ(test::get(antennaOf(ws), 2, 2), 567);
-    EXPECT_EQ(test::get(antennaOf(ws), r + 8, 2), 9);
-    EXPECT_EQ(test::get(antennaOf(ws), r + 12, 4), 10600);
+    expectFields(antennaOf(ws), {{0, 2, 1234},
+                                 {2, 2, 567},
+                                 {r + 8, 2, 9},
+                                 {r + 12, 4, 10600},
+                                 {r + 20, 2, 33},
+                                 {r + 22, 2, 33}});
+    expectFields(dvbsOf(ws), {{offsetOf(3) + 108, 4, 192}, {offsetOf(3) + 116, 4, 192}});
     EXPECT_EQ(antennaOf(ws)[r + 19], 0x25);
-    EXPECT_EQ(test::get(antennaOf(ws), r + 20, 2), 33);
-    EXPECT_EQ(test::get(antennaOf(ws), r + 22, 2), 33);
-    EXPECT_EQ(test::get(dvbsOf(ws), offsetOf(3) + 108, 4), 192);
-    EXPECT_EQ(test::get(dvbsOf(ws), offsetOf(3) + 116, 4), 192);
 
     const SatelliteForm shown = satelliteForm(ws, 3);
     EXPECT_EQ(shown.antenna, edited.antenna);
@@ -350,26 +360,8 @@ TEST_P(SatelliteFilesEditTest, RefusalsNameTheBoxAndWriteNothing) {
     }
 }
 
-TEST(AntennaForm, ControlRulesFollowTheChoices) {
-    struct Case {
-        std::function<void(AntennaForm&)> choose;
-        AntennaControls expected;
-    };
-    const std::vector<Case> cases = {
-        {[](AntennaForm&) {}, {false, false, false}},
-        {[](AntennaForm& f) { f.lnbType = userDefinedLnb; }, {true, false, false}},
-        {[](AntennaForm& f) { chooseMotor(f, diseqc12Motor); }, {false, true, false}},
-        {[](AntennaForm& f) { f.diseqc = combinationEntry; }, {false, false, true}},
-        {[](AntennaForm& f) { f.diseqc = 31; }, {false, false, false}},
-    };
-    for (const Case& c : cases) {
-        AntennaForm form;
-        c.choose(form);
-        const AntennaControls controls = antennaControls(form);
-        EXPECT_EQ(controls.lnbFrequencyEnabled, c.expected.lnbFrequencyEnabled);
-        EXPECT_EQ(controls.motorPositionEnabled, c.expected.motorPositionEnabled);
-        EXPECT_EQ(controls.switchesVisible, c.expected.switchesVisible);
-    }
+// Choosing another motor mode clears a DiSEqC 1.2 position.
+TEST(AntennaForm, AnotherMotorClearsThePosition) {
     AntennaForm form;
     form.motor = diseqc12Motor;
     form.motorPosition = "17";
@@ -438,9 +430,8 @@ TEST_P(SatelliteFilesEditTest, TransponderUpdateWritesTheFixedBytesAndTheSatelli
     EXPECT_EQ(Bytes(dvbsOf(ws).begin() + static_cast<std::ptrdiff_t>(at),
                     dvbsOf(ws).begin() + static_cast<std::ptrdiff_t>(at + 8)),
               Bytes(8, 0x33));
-    EXPECT_EQ(test::get(dvbsOf(ws), at + 16, 4), 2);
-    EXPECT_EQ(test::get(dvbsOf(ws), at + 28, 4), satellite(0).orbitalPosition);
-    EXPECT_EQ(test::get(dvbsOf(ws), at + 14, 2), 4242);
+    expectFields(dvbsOf(ws),
+                 {{at + 16, 4, 2}, {at + 28, 4, satellite(0).orbitalPosition}, {at + 14, 2, 4242}});
     EXPECT_EQ(dvbsOf(ws)[at + 24], 12) << "untouched lists keep their bytes";
     EXPECT_EQ(dvbsOf(ws)[at + 34], 7);
 }
