@@ -1,3 +1,4 @@
+#include "bouquet_contents.h"
 #include "bouquets/bouquet_editor.h"
 #include "database/layout.h"
 #include "recording_prompter.h"
@@ -9,23 +10,9 @@
 namespace tavrino {
 namespace {
 namespace ch = layout::channel;
+using test::links;
+using test::names;
 using test::TempDir;
-
-std::vector<std::string> names(const BouquetEditor& editor) {
-    std::vector<std::string> out;
-    for (const auto& row : editor.rows()) {
-        out.push_back(row.name);
-    }
-    return out;
-}
-
-std::vector<std::int32_t> links(const std::vector<BouquetItem>& items) {
-    std::vector<std::int32_t> out;
-    for (const auto& item : items) {
-        out.push_back(item.link);
-    }
-    return out;
-}
 
 std::vector<std::uint32_t> serviceRows(std::uint32_t first, std::size_t count) {
     std::vector<std::uint32_t> rows(count);

@@ -1,3 +1,4 @@
+#include "bouquet_contents.h"
 #include "bouquets/bouquet_duplicates.h"
 #include "bouquets/bouquet_editor.h"
 #include "database/layout.h"
@@ -16,6 +17,7 @@
 namespace tavrino {
 namespace {
 namespace sv = layout::channel::service;
+using test::links;
 using test::TempDir;
 
 // The fields the two rules compare, as one service holds them.
@@ -229,14 +231,6 @@ TEST(GeneratedDuplicates, TheGroupsFoundAreExactlyThoseTheGeneratorMade) {
 }
 
 // ---- Bouquet items ----
-
-std::vector<std::int32_t> links(const std::vector<BouquetItem>& items) {
-    std::vector<std::int32_t> out;
-    for (const auto& i : items) {
-        out.push_back(i.link);
-    }
-    return out;
-}
 
 BouquetItem item(std::int32_t link, std::uint16_t sid) {
     BouquetItem i;
