@@ -1,10 +1,8 @@
-#include "database/channel_file.h"
 #include "database/layout.h"
-#include "database/transponder_file.h"
 #include "document/document.h"
 #include "recording_prompter.h"
 #include "services/flag_edit.h"
-#include "services/service_columns.h"
+#include "tables_in_step.h"
 #include "test_support.h"
 
 #include <functional>
@@ -22,35 +20,10 @@ protected:
         test::writeSample(folder.path(), {.services = 300, .satellites = 4, .bouquets = 5});
         doc.listen([this](const Change& change) {
             told.push_back(change);
-            expectTablesInStep();
+            test::expectTablesInStep(doc.workspace());
         });
         ASSERT_TRUE(doc.openFolder(folder.path()).opened());
         told.clear();
-    }
-
-    void expectTablesInStep() const {
-        const Workspace& ws = doc.workspace();
-        const auto& files = ws.files();
-        const BouquetTable bouquets = decodeBouquets(files.channel, files.channelPath);
-        ASSERT_EQ(files.bouquets.rows.size(), bouquets.rows.size());
-        for (std::size_t r = 0; r < bouquets.rows.size(); ++r) {
-            EXPECT_EQ(files.bouquets.rows[r].name, bouquets.rows[r].name);
-            EXPECT_EQ(files.bouquets.rows[r].record, bouquets.rows[r].record);
-        }
-        const ServiceTable services =
-            ServiceTable::build(files.channel, files.channelPath, files.providers, ws.codePage());
-        ASSERT_EQ(ws.services().size(), services.size());
-        for (std::uint32_t row = 0; row < services.size(); ++row) {
-            ASSERT_EQ(ws.services().cellText(row, colHdFlag), services.cellText(row, colHdFlag));
-            ASSERT_EQ(ws.services().cellText(row, colService), services.cellText(row, colService));
-            ASSERT_EQ(ws.services().cellText(row, colSid), services.cellText(row, colSid));
-        }
-        const auto& sat = files.satelliteFiles;
-        const auto satellites = decodeTransponderFile(sat.dvbs, sat.dvbsPath);
-        ASSERT_EQ(sat.satellites.size(), satellites.size());
-        for (std::size_t i = 0; i < satellites.size(); ++i) {
-            EXPECT_EQ(sat.satellites[i].tpCount, satellites[i].tpCount);
-        }
     }
 
     std::int64_t flagByte(std::uint32_t row) const {
