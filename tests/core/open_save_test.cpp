@@ -177,10 +177,10 @@ INSTANTIATE_TEST_SUITE_P(
                FileProblem::Kind::Damaged,
                "is damaged: the satellite block at offset 1596296 has a negative transponder "
                "count (-1)."},
-        Damage{"satellite_number_300", "all_channel.dat",
-               [](auto& f) { test::put(f.channel, firstTransponder + 216 + 116, 4, 300); },
+        Damage{"satellite_number_256", "all_channel.dat",
+               [](auto& f) { test::put(f.channel, firstTransponder + 216 + 116, 4, 256); },
                FileProblem::Kind::Damaged,
-               "is damaged: the service record at offset 1596824 has satellite number 300, but "
+               "is damaged: the service record at offset 1596824 has satellite number 256, but "
                "satellite numbers go from 0 to 255."},
         Damage{"old_file_with_a_reference_count_too_big", "all_channel.dat",
                [](auto& f) {
