@@ -23,4 +23,13 @@ inline std::vector<std::int32_t> links(const std::vector<BouquetItem>& items) {
     return out;
 }
 
+// The links of every bouquet's items, bouquet by bouquet.
+inline std::vector<std::vector<std::int32_t>> contents(const BouquetEditor& editor) {
+    std::vector<std::vector<std::int32_t>> out;
+    for (int row = 0; row < static_cast<int>(editor.rows().size()); ++row) {
+        out.push_back(links(editor.items(row)));
+    }
+    return out;
+}
+
 } // namespace tavrino::test

@@ -9,6 +9,7 @@
 
 namespace tavrino {
 namespace {
+using test::contents;
 using test::links;
 using test::names;
 using test::TempDir;
@@ -63,10 +64,7 @@ TEST_F(ApplyTest, TheExportChangesNoByteOfItsOwnDatabaseAndRebuildsLostBouquets)
     open({.services = 1500, .satellites = 5, .bouquets = 12});
     editor.add("Leer"); // a bouquet without items travels as one row
     const Bytes before = ws.channelBytes();
-    std::vector<std::vector<std::int32_t>> contents;
-    for (int r = 0; r < static_cast<int>(editor.rows().size()); ++r) {
-        contents.push_back(links(editor.items(r)));
-    }
+    const auto oldContents = contents(editor);
     const auto oldNames = names(editor);
     const ReferenceList exported = parseReferenceList(exportReferenceList(ws), ws.codePage());
     for (const bool replaceAll : {false, true}) {
@@ -87,9 +85,7 @@ TEST_F(ApplyTest, TheExportChangesNoByteOfItsOwnDatabaseAndRebuildsLostBouquets)
     ASSERT_TRUE(editor.rows().empty());
     applyPlan(ws, editor, planApply(ws, editor, exported, false));
     EXPECT_EQ(names(editor), oldNames);
-    for (int r = 0; r < static_cast<int>(editor.rows().size()); ++r) {
-        EXPECT_EQ(links(editor.items(r)), contents[static_cast<std::size_t>(r)]) << oldNames[r];
-    }
+    EXPECT_EQ(contents(editor), oldContents);
 }
 
 // ---- A rescan ----
@@ -162,10 +158,7 @@ TEST(ApplyAfterRescan, RebuildsEveryBouquetWithTheServicesLeftAndReportsTheGoneO
     }
 
     applyPlan(ws, editor, plan);
-    ASSERT_EQ(editor.rows().size(), expected.size());
-    for (int r = 0; r < static_cast<int>(expected.size()); ++r) {
-        EXPECT_EQ(links(editor.items(r)), expected[static_cast<std::size_t>(r)]) << "bouquet " << r;
-    }
+    EXPECT_EQ(contents(editor), expected);
 }
 
 // ---- The rules ----
