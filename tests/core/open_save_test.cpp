@@ -225,29 +225,12 @@ TEST(SaveFiles, ReplacesTheThreeFilesAndLeavesTheOthersAlone) {
     EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 5);
 }
 
-TEST(SatelliteFilesOnly, LoadBothOrNothingAndSaveWithoutTheVersionByte) {
+// Satellite files load both or neither and save without the version byte; the load is a step
+// of its own, so steps taken before it never write into the files loaded after them.
+TEST(SatelliteFilesOnly, LoadBothOrNothingAsAStepAndSaveWithoutTheVersionByte) {
     TempDir a, b, out;
-    test::writeSample(a.path(), {.satellites = 4, .version = 10, .seed = 1});
+    const auto first = test::writeSample(a.path(), {.satellites = 4, .version = 10, .seed = 1});
     const auto other = test::writeSample(b.path(), {.satellites = 2, .seed = 9});
-    Workspace ws;
-    ASSERT_TRUE(ws.openFolder(a.path()).opened());
-    EXPECT_EQ(ws.loadSatelliteFiles(b / "antenna_list.dat", b / "wrong.dat").status,
-              OpenResult::Status::NothingToOpen);
-    EXPECT_EQ(ws.files().satelliteFiles.satellites.size(), 4u);
-    ASSERT_TRUE(ws.loadSatelliteFiles(b / "antenna_list.dat", b / "DVBS.dat").opened());
-    EXPECT_EQ(ws.files().satelliteFiles.satellites.size(), 2u);
-    const auto result = ws.saveSatelliteFiles(out.path());
-    ASSERT_TRUE(result.ok());
-    EXPECT_EQ(result.written.size(), 2u);
-    EXPECT_EQ(test::readFile(out / "DVBS.dat"), other.dvbs);
-    EXPECT_FALSE(fs::exists(out / "all_channel.dat"));
-}
-
-// Steps taken before a load must not write into the files loaded after them.
-TEST(SatelliteFilesOnly, LoadingIsAStepThatUndoesToTheFilesBefore) {
-    TempDir a, b;
-    const auto first = test::writeSample(a.path(), {.satellites = 4});
-    test::writeSample(b.path(), {.satellites = 2, .seed = 9});
     Workspace ws;
     ASSERT_TRUE(ws.openFolder(a.path()).opened());
     {
@@ -255,9 +238,18 @@ TEST(SatelliteFilesOnly, LoadingIsAStepThatUndoesToTheFilesBefore) {
         ws.dvbsEditor().writeNumber(200, 1, 7);
     }
     const Bytes edited = ws.files().satelliteFiles.dvbs.bytes;
+    EXPECT_EQ(ws.loadSatelliteFiles(b / "antenna_list.dat", b / "wrong.dat").status,
+              OpenResult::Status::NothingToOpen);
+    EXPECT_EQ(ws.files().satelliteFiles.dvbs.bytes, edited);
     ASSERT_TRUE(ws.loadSatelliteFiles(b / "antenna_list.dat", b / "DVBS.dat").opened());
+    EXPECT_EQ(ws.files().satelliteFiles.satellites.size(), 2u);
     EXPECT_EQ(ws.history().undoName(), "Open Satellite Files");
-    EXPECT_TRUE(ws.modified());
+    const auto result = ws.saveSatelliteFiles(out.path());
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.written.size(), 2u);
+    EXPECT_EQ(test::readFile(out / "DVBS.dat"), other.dvbs);
+    EXPECT_FALSE(fs::exists(out / "all_channel.dat"));
+
     ASSERT_TRUE(ws.undo());
     EXPECT_EQ(ws.files().satelliteFiles.dvbs.bytes, edited);
     EXPECT_EQ(ws.files().satelliteFiles.satellites.size(), 4u);
