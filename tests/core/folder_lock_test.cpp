@@ -19,7 +19,7 @@ bool takenElsewhere(const std::filesystem::path& folder, std::chrono::millisecon
         .get();
 }
 
-TEST(FolderLock, OneHolderAtATimeAndReleasedWhenDropped) {
+TEST(FolderLock, OneHolderAtATimeReleasedWhenDroppedAndAMissingFolderNamed) {
     test::TempDir dir;
     std::string why;
     auto first = FolderLock::tryAcquire(dir.path(), why);
@@ -38,6 +38,11 @@ TEST(FolderLock, OneHolderAtATimeAndReleasedWhenDropped) {
     first.reset();
     EXPECT_TRUE(takenElsewhere(dir.path(), 0ms));
     EXPECT_TRUE(test::entries(dir.path()).empty()); // nothing left in the folder
+
+    busy = true; // a folder that cannot be opened is named, and is not busy
+    EXPECT_FALSE(FolderLock::tryAcquire(dir / "gone", why, &busy).has_value());
+    EXPECT_NE(why.find("gone"), std::string::npos);
+    EXPECT_FALSE(busy);
 }
 
 // A command holds its folder from open to save; the open and the save take it again inside.
@@ -63,15 +68,6 @@ TEST(FolderLock, WaitsForTheHolderToLetGo) {
     std::this_thread::sleep_for(100ms);
     held.reset();
     EXPECT_TRUE(waiter.get());
-}
-
-TEST(FolderLock, MissingFolderIsNamed) {
-    test::TempDir dir;
-    std::string why;
-    bool busy = true;
-    EXPECT_FALSE(FolderLock::tryAcquire(dir / "gone", why, &busy).has_value());
-    EXPECT_NE(why.find("gone"), std::string::npos);
-    EXPECT_FALSE(busy);
 }
 
 } // namespace

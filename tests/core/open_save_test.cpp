@@ -1,10 +1,12 @@
+#include "database/file_problem.h"
 #include "database/layout.h"
 #include "test_support.h"
 #include "workspace/workspace.h"
 
-#include <cctype>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavrino {
 namespace {
@@ -92,13 +94,6 @@ TEST(OpenFiles, OldVersionSetsTheTargetVersionAndNewerRaiseIt) {
     EXPECT_EQ(test::readFile(out / "all_channel.dat")[0], 10);
 }
 
-TEST(OpenFiles, FolderWithoutChannelDatabaseOpensNothing) {
-    TempDir empty;
-    Workspace ws;
-    EXPECT_EQ(ws.openFolder(empty.path()).status, OpenResult::Status::NothingToOpen);
-    EXPECT_FALSE(ws.channelLoaded());
-}
-
 struct Damage {
     const char* what;
     const char* file;
@@ -147,47 +142,47 @@ const std::size_t firstTransponder = ch::serviceTree + ch::satelliteHeaderSize +
 INSTANTIATE_TEST_SUITE_P(
     Table, DamagedInput,
     testing::Values(
-        Damage{"empty channel file", "all_channel.dat", [](auto& f) { f.channel.clear(); },
+        Damage{"empty_channel_file", "all_channel.dat", [](auto& f) { f.channel.clear(); },
                FileProblem::Kind::EmptyFile, "Error occured: Empty file !!!"},
-        Damage{"version 5", "all_channel.dat", [](auto& f) { f.channel[0] = 5; },
+        Damage{"version_5", "all_channel.dat", [](auto& f) { f.channel[0] = 5; },
                FileProblem::Kind::OldVersion, "Version < 6 is not supported"},
-        Damage{"short file", "all_channel.dat", [](auto& f) { f.channel.resize(5000); },
+        Damage{"short_file", "all_channel.dat", [](auto& f) { f.channel.resize(5000); },
                FileProblem::Kind::Damaged,
                "is damaged: the file ends at 5000, but a channel database has at least 1596600 "
                "bytes."},
-        Damage{"provider count", "all_channel.dat",
+        Damage{"provider_count", "all_channel.dat",
                [](auto& f) { test::put(f.channel, ch::providerCount, 2, 2001); },
                FileProblem::Kind::Damaged,
                "is damaged: the provider count at offset 208012 is 2001, more than its 2000 "
                "slots."},
-        Damage{"provider key", "all_channel.dat",
+        Damage{"provider_key", "all_channel.dat",
                [](auto& f) { test::put(f.channel, ch::providers + 2, 2, 2001); },
                FileProblem::Kind::Damaged,
                "is damaged: the provider record at offset 12 has key 2001, but keys go from 0 "
                "to 2000."},
-        Damage{"bouquet count", "all_channel.dat",
+        Damage{"bouquet_count", "all_channel.dat",
                [](auto& f) { test::put(f.channel, ch::bouquetCount, 2, 51); },
                FileProblem::Kind::Damaged,
                "is damaged: the bouquet count at offset 275618 is 51, more than its 50 slots."},
-        Damage{"tree cut short", "all_channel.dat",
+        Damage{"tree_cut_short", "all_channel.dat",
                [](auto& f) { f.channel.resize(f.channel.size() - 250); },
                FileProblem::Kind::Damaged, "bytes from offset"},
-        Damage{"service count beyond the file", "all_channel.dat",
+        Damage{"service_count_beyond_the_file", "all_channel.dat",
                [](auto& f) { test::put(f.channel, firstTransponder + 10, 2, 65535); },
                FileProblem::Kind::Damaged,
                "is damaged: the service list of the transponder at offset 1596608 needs "
                "13107000 bytes from offset 1596824, but the file ends at"},
-        Damage{"negative transponder count", "all_channel.dat",
+        Damage{"negative_transponder_count", "all_channel.dat",
                [](auto& f) { test::put(f.channel, ch::serviceTree + 76, 4, -1); },
                FileProblem::Kind::Damaged,
                "is damaged: the satellite block at offset 1596296 has a negative transponder "
                "count (-1)."},
-        Damage{"satellite number 300", "all_channel.dat",
-               [](auto& f) { test::put(f.channel, firstTransponder + 216 + 116, 4, 300); },
+        Damage{"satellite_number_256", "all_channel.dat",
+               [](auto& f) { test::put(f.channel, firstTransponder + 216 + 116, 4, 256); },
                FileProblem::Kind::Damaged,
-               "is damaged: the service record at offset 1596824 has satellite number 300, but "
+               "is damaged: the service record at offset 1596824 has satellite number 256, but "
                "satellite numbers go from 0 to 255."},
-        Damage{"old file with a reference count too big", "all_channel.dat",
+        Damage{"old_file_with_a_reference_count_too_big", "all_channel.dat",
                [](auto& f) {
                    f.channel[0] = 6;
                    test::put(f.channel, ch::referenceTables[1].count, 4, 10001);
@@ -195,30 +190,17 @@ INSTANTIATE_TEST_SUITE_P(
                FileProblem::Kind::Damaged,
                "is damaged: the count of reference table 2 at offset 875636 is 10001, more than "
                "its 10000 slots."},
-        Damage{"empty DVBS.dat", "DVBS.dat", [](auto& f) { f.dvbs.clear(); },
+        Damage{"empty_DVBS_dat", "DVBS.dat", [](auto& f) { f.dvbs.clear(); },
                FileProblem::Kind::EmptyFile, "Error occured: Empty file !!!"},
-        Damage{"DVBS.dat satellite count", "DVBS.dat",
-               [](auto& f) { test::put(f.dvbs, 0, 2, 257); }, FileProblem::Kind::Damaged,
-               "DVBS.dat is damaged: the satellite count at offset 0 is 257, more than 256."},
-        Damage{"empty antenna file", "antenna_list.dat", [](auto& f) { f.antenna.clear(); },
-               FileProblem::Kind::EmptyFile, "Error occured: Empty file !!!"},
-        Damage{"antenna satellite count", "antenna_list.dat",
-               [](auto& f) { test::put(f.antenna, 28, 2, 900); }, FileProblem::Kind::Damaged,
-               "antenna_list.dat is damaged: the satellite count at offset 28 is 900, more than "
-               "256."}),
-    [](const auto& param) {
-        std::string name = param.param.what;
-        for (char& c : name) {
-            if (!std::isalnum(static_cast<unsigned char>(c))) {
-                c = '_';
-            }
-        }
-        return name;
-    });
+        Damage{"empty_antenna_file", "antenna_list.dat", [](auto& f) { f.antenna.clear(); },
+               FileProblem::Kind::EmptyFile, "Error occured: Empty file !!!"}),
+    [](const auto& param) { return std::string(param.param.what); });
 
-TEST(SaveFiles, WritesNothingWithoutAnOpenDatabase) {
-    TempDir out;
+TEST(OpenFiles, AFolderWithoutChannelDatabaseOpensNothingAndNothingIsSaved) {
+    TempDir empty, out;
     Workspace ws;
+    EXPECT_EQ(ws.openFolder(empty.path()).status, OpenResult::Status::NothingToOpen);
+    EXPECT_FALSE(ws.channelLoaded());
     const auto result = ws.save(out.path());
     EXPECT_TRUE(result.ok());
     EXPECT_TRUE(result.written.empty());
@@ -243,29 +225,12 @@ TEST(SaveFiles, ReplacesTheThreeFilesAndLeavesTheOthersAlone) {
     EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 5);
 }
 
-TEST(SatelliteFilesOnly, LoadBothOrNothingAndSaveWithoutTheVersionByte) {
+// Satellite files load both or neither and save without the version byte; the load is a step
+// of its own, so steps taken before it never write into the files loaded after them.
+TEST(SatelliteFilesOnly, LoadBothOrNothingAsAStepAndSaveWithoutTheVersionByte) {
     TempDir a, b, out;
-    test::writeSample(a.path(), {.satellites = 4, .version = 10, .seed = 1});
+    const auto first = test::writeSample(a.path(), {.satellites = 4, .version = 10, .seed = 1});
     const auto other = test::writeSample(b.path(), {.satellites = 2, .seed = 9});
-    Workspace ws;
-    ASSERT_TRUE(ws.openFolder(a.path()).opened());
-    EXPECT_EQ(ws.loadSatelliteFiles(b / "antenna_list.dat", b / "wrong.dat").status,
-              OpenResult::Status::NothingToOpen);
-    EXPECT_EQ(ws.files().satelliteFiles.satellites.size(), 4u);
-    ASSERT_TRUE(ws.loadSatelliteFiles(b / "antenna_list.dat", b / "DVBS.dat").opened());
-    EXPECT_EQ(ws.files().satelliteFiles.satellites.size(), 2u);
-    const auto result = ws.saveSatelliteFiles(out.path());
-    ASSERT_TRUE(result.ok());
-    EXPECT_EQ(result.written.size(), 2u);
-    EXPECT_EQ(test::readFile(out / "DVBS.dat"), other.dvbs);
-    EXPECT_FALSE(fs::exists(out / "all_channel.dat"));
-}
-
-// Steps taken before a load must not write into the files loaded after them.
-TEST(SatelliteFilesOnly, LoadingIsAStepThatUndoesToTheFilesBefore) {
-    TempDir a, b;
-    const auto first = test::writeSample(a.path(), {.satellites = 4});
-    test::writeSample(b.path(), {.satellites = 2, .seed = 9});
     Workspace ws;
     ASSERT_TRUE(ws.openFolder(a.path()).opened());
     {
@@ -273,9 +238,18 @@ TEST(SatelliteFilesOnly, LoadingIsAStepThatUndoesToTheFilesBefore) {
         ws.dvbsEditor().writeNumber(200, 1, 7);
     }
     const Bytes edited = ws.files().satelliteFiles.dvbs.bytes;
+    EXPECT_EQ(ws.loadSatelliteFiles(b / "antenna_list.dat", b / "wrong.dat").status,
+              OpenResult::Status::NothingToOpen);
+    EXPECT_EQ(ws.files().satelliteFiles.dvbs.bytes, edited);
     ASSERT_TRUE(ws.loadSatelliteFiles(b / "antenna_list.dat", b / "DVBS.dat").opened());
+    EXPECT_EQ(ws.files().satelliteFiles.satellites.size(), 2u);
     EXPECT_EQ(ws.history().undoName(), "Open Satellite Files");
-    EXPECT_TRUE(ws.modified());
+    const auto result = ws.saveSatelliteFiles(out.path());
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.written.size(), 2u);
+    EXPECT_EQ(test::readFile(out / "DVBS.dat"), other.dvbs);
+    EXPECT_FALSE(fs::exists(out / "all_channel.dat"));
+
     ASSERT_TRUE(ws.undo());
     EXPECT_EQ(ws.files().satelliteFiles.dvbs.bytes, edited);
     EXPECT_EQ(ws.files().satelliteFiles.satellites.size(), 4u);
@@ -284,19 +258,9 @@ TEST(SatelliteFilesOnly, LoadingIsAStepThatUndoesToTheFilesBefore) {
     EXPECT_EQ(ws.files().satelliteFiles.antenna.bytes, first.antenna);
 }
 
-TEST(StagedFiles, ChannelAndTransponderFilesMustBeThere) {
-    TempDir staged;
-    test::writeSample(staged.path(), {});
-    Workspace ws;
-    ASSERT_TRUE(ws.openStaged(staged.path()).opened());
-    fs::remove(staged / "DVBS.dat");
-    const auto result = ws.openStaged(staged.path());
-    ASSERT_EQ(result.status, OpenResult::Status::Refused);
-    EXPECT_EQ(result.problem->notice().text,
-              "Error occured: Empty file !!!\n\n" + (staged / "DVBS.dat").string());
-}
-
-TEST(StagedFiles, WithoutAntennaFileTheOldAntennaImageIsNotKept) {
+// Staged files may lack antenna_list.dat, and then no older antenna image is kept; the channel
+// and transponder files must be there.
+TEST(StagedFiles, AntennaFileMayBeMissingTheOthersNot) {
     TempDir staged;
     test::writeSample(staged.path(), {});
     Workspace ws;
@@ -306,6 +270,124 @@ TEST(StagedFiles, WithoutAntennaFileTheOldAntennaImageIsNotKept) {
     ASSERT_TRUE(ws.openStaged(staged.path()).opened());
     EXPECT_FALSE(ws.files().satelliteFiles.antenna.loaded());
     EXPECT_TRUE(ws.files().satelliteFiles.dvbs.loaded());
+    fs::remove(staged / "DVBS.dat");
+    const auto result = ws.openStaged(staged.path());
+    ASSERT_EQ(result.status, OpenResult::Status::Refused);
+    EXPECT_EQ(result.problem->notice().text,
+              "Error occured: Empty file !!!\n\n" + (staged / "DVBS.dat").string());
+}
+
+// ---- Files that are not regular files, folders in odd states ----
+
+// What takes the place of one receiver file, and the refusal it must give.
+struct NonRegularFile {
+    const char* what;
+    const char* file;
+    std::function<void(const fs::path&)> make;
+    const char* detail;
+};
+
+class NonRegularFileInPlace : public testing::TestWithParam<NonRegularFile> {};
+
+TEST_P(NonRegularFileInPlace, IsRefusedWithoutBlockingAndChangesNothing) {
+    const auto& c = GetParam();
+    TempDir good, bad;
+    test::writeSample(good.path(), {.services = 40, .seed = 1});
+    test::writeSample(bad.path(), {.services = 60, .seed = 2});
+    const fs::path target = bad / c.file;
+    fs::remove(target);
+    c.make(target);
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(good.path()).opened());
+    const Bytes before = ws.files().channel.bytes;
+
+    ::alarm(30); // a FIFO opened for a blocking read would hang here for good
+    const OpenResult result = ws.openFolder(bad.path());
+    ::alarm(0);
+    ASSERT_EQ(result.status, OpenResult::Status::Refused) << c.what;
+    EXPECT_EQ(result.problem->oneLine(), target.string() + " cannot be read: " + c.detail + ".");
+    EXPECT_EQ(ws.files().channel.bytes, before);
+    EXPECT_EQ(ws.services().size(), 40u);
+}
+
+void makeFifo(const fs::path& path) {
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+}
+
+void makeLinkedFifo(const fs::path& path) {
+    makeFifo(path.parent_path() / "fifo");
+    fs::create_symlink("fifo", path);
+}
+
+void makeLoop(const fs::path& path) {
+    fs::create_symlink(path.filename(), path);
+}
+
+void makeOversized(const fs::path& path, std::uintmax_t size) {
+    test::writeFile(path, Bytes{10});
+    fs::resize_file(path, size); // sparse: nothing is stored, only the length
+}
+
+const char* const fifo = "it is a FIFO, not a regular file";
+const char* const loop = "too many levels of symbolic links";
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, NonRegularFileInPlace,
+    testing::Values(
+        NonRegularFile{"fifo_channel", "all_channel.dat", makeFifo, fifo},
+        NonRegularFile{"fifo_dvbs", "DVBS.dat", makeFifo, fifo},
+        NonRegularFile{"fifo_antenna", "antenna_list.dat", makeFifo, fifo},
+        NonRegularFile{"link_to_fifo_dvbs", "DVBS.dat", makeLinkedFifo, fifo},
+        NonRegularFile{"link_to_fifo_channel", "all_channel.dat", makeLinkedFifo, fifo},
+        NonRegularFile{"loop_channel", "all_channel.dat", makeLoop, loop},
+        NonRegularFile{"loop_dvbs", "DVBS.dat", makeLoop, loop},
+        NonRegularFile{"loop_antenna", "antenna_list.dat", makeLoop, loop},
+        NonRegularFile{"folder_dvbs", "DVBS.dat", [](const auto& p) { fs::create_directory(p); },
+                       "it is a folder, not a regular file"},
+        NonRegularFile{"oversized_channel", "all_channel.dat",
+                       [](const auto& p) { makeOversized(p, (256u << 20) + 1); },
+                       "it is 268435457 bytes long, more than the limit of 268435456 bytes (256 "
+                       "MiB, far more than a receiver can hold)"},
+        NonRegularFile{"oversized_dvbs", "DVBS.dat",
+                       [](const auto& p) { makeOversized(p, 604002433); },
+                       "it is 604002433 bytes long, more than the limit of 604002432 bytes (what "
+                       "256 satellites of 65535 transponders each take)"},
+        NonRegularFile{
+            "oversized_antenna", "antenna_list.dat", [](const auto& p) { makeOversized(p, 32805); },
+            "it is 32805 bytes long, more than the limit of 32804 bytes (the size of the "
+            "antenna list layout)"}),
+    [](const auto& param) { return std::string(param.param.what); });
+
+TEST(OddFolders, ASymbolicLinkLoopIsRefusedNamingTheFile) {
+    TempDir top;
+    test::writeSample(top / "good", {.services = 10});
+    fs::create_directory_symlink("loop", top / "loop");
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(top / "good").opened());
+    const auto result = ws.openFolder(top / "loop");
+    ASSERT_EQ(result.status, OpenResult::Status::Refused);
+    EXPECT_EQ(result.problem->oneLine(),
+              (top / "loop" / "all_channel.dat").string() + " cannot be read: " + loop + ".");
+    const auto saved = ws.save(top / "loop");
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(saved.problem->path(), (top / "loop" / "all_channel.dat").string());
+}
+
+TEST(OddFolders, SavingIntoAFileOrUnderOneIsRefused) {
+    TempDir top;
+    test::writeSample(top / "in", {.services = 10});
+    test::writeFile(top / "file", Bytes{1});
+    Workspace ws;
+    ASSERT_TRUE(ws.openFolder(top / "in").opened());
+    for (const fs::path& out : {top / "file", top / "file" / "below"}) {
+        const auto result = ws.save(out);
+        ASSERT_FALSE(result.ok()) << out;
+        EXPECT_EQ(result.problem->kind(), FileProblem::Kind::WriteFailed);
+        EXPECT_EQ(result.problem->path(), (out / "all_channel.dat").string());
+        EXPECT_NE(result.problem->detail().find("not a directory"), std::string::npos)
+            << result.problem->detail();
+    }
+    EXPECT_EQ(test::readFile(top / "file"), Bytes{1});
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "bouquet_contents.h"
 #include "common/csv.h"
 #include "recording_prompter.h"
 #include "reference/bouquet_apply.h"
@@ -8,6 +9,9 @@
 
 namespace tavrino {
 namespace {
+using test::contents;
+using test::links;
+using test::names;
 using test::TempDir;
 
 const std::string header = "Bouquet,Item,Name,Satellite,Position,Frequency,Pol,SID,TID,NID,Type\n";
@@ -21,22 +25,6 @@ std::string rowFor(const Workspace& ws, std::size_t s, const std::string& bouque
                         t.cellText(s, colFrequency), t.cellText(s, colPol), t.cellText(s, colSid),
                         t.cellText(s, colTid), t.cellText(s, colNid), t.cellText(s, colType)},
                        "\n");
-}
-
-std::vector<std::string> names(const BouquetEditor& editor) {
-    std::vector<std::string> out;
-    for (const auto& row : editor.rows()) {
-        out.push_back(row.name);
-    }
-    return out;
-}
-
-std::vector<std::int32_t> links(const BouquetEditor& editor, int row) {
-    std::vector<std::int32_t> out;
-    for (const auto& item : editor.items(row)) {
-        out.push_back(item.link);
-    }
-    return out;
 }
 
 std::vector<RowResult> results(const ApplyPlan& plan) {
@@ -76,10 +64,7 @@ TEST_F(ApplyTest, TheExportChangesNoByteOfItsOwnDatabaseAndRebuildsLostBouquets)
     open({.services = 1500, .satellites = 5, .bouquets = 12});
     editor.add("Leer"); // a bouquet without items travels as one row
     const Bytes before = ws.channelBytes();
-    std::vector<std::vector<std::int32_t>> contents;
-    for (int r = 0; r < static_cast<int>(editor.rows().size()); ++r) {
-        contents.push_back(links(editor, r));
-    }
+    const auto oldContents = contents(editor);
     const auto oldNames = names(editor);
     const ReferenceList exported = parseReferenceList(exportReferenceList(ws), ws.codePage());
     for (const bool replaceAll : {false, true}) {
@@ -100,9 +85,7 @@ TEST_F(ApplyTest, TheExportChangesNoByteOfItsOwnDatabaseAndRebuildsLostBouquets)
     ASSERT_TRUE(editor.rows().empty());
     applyPlan(ws, editor, planApply(ws, editor, exported, false));
     EXPECT_EQ(names(editor), oldNames);
-    for (int r = 0; r < static_cast<int>(editor.rows().size()); ++r) {
-        EXPECT_EQ(links(editor, r), contents[static_cast<std::size_t>(r)]) << oldNames[r];
-    }
+    EXPECT_EQ(contents(editor), oldContents);
 }
 
 // ---- A rescan ----
@@ -175,10 +158,7 @@ TEST(ApplyAfterRescan, RebuildsEveryBouquetWithTheServicesLeftAndReportsTheGoneO
     }
 
     applyPlan(ws, editor, plan);
-    ASSERT_EQ(editor.rows().size(), expected.size());
-    for (int r = 0; r < static_cast<int>(expected.size()); ++r) {
-        EXPECT_EQ(links(editor, r), expected[static_cast<std::size_t>(r)]) << "bouquet " << r;
-    }
+    EXPECT_EQ(contents(editor), expected);
 }
 
 // ---- The rules ----
@@ -353,7 +333,7 @@ TEST_F(ApplyTest, ARepeatedItemNumberIsADuplicateButARepeatedServiceStays) {
                                                   RowResult::Duplicate, RowResult::Found}));
     EXPECT_EQ(resultText(p.rows[2]), "Duplicate of line 2");
     applyPlan(ws, editor, p);
-    EXPECT_EQ(links(editor, 0), (std::vector<std::int32_t>{flag(5), flag(6), flag(5)}));
+    EXPECT_EQ(links(editor.items(0)), (std::vector<std::int32_t>{flag(5), flag(6), flag(5)}));
 }
 
 // ---- Where the bouquets go ----
@@ -386,7 +366,7 @@ TEST_P(BouquetLayout, ListedInTheListsOrderOthersKeptOrRemoved) {
         const std::string name = editor.rows()[static_cast<std::size_t>(r)].name;
         const std::int32_t want =
             listedFlag.contains(name) ? listedFlag[name] : flag(std::string("AXBY").find(name[0]));
-        EXPECT_EQ(links(editor, r), std::vector<std::int32_t>{want}) << name;
+        EXPECT_EQ(links(editor.items(r)), std::vector<std::int32_t>{want}) << name;
     }
 }
 

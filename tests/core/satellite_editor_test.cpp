@@ -2,6 +2,7 @@
 #include "recording_prompter.h"
 #include "satellites/dvbs_edit.h"
 #include "satellites/satellite_editor.h"
+#include "satellites/transponder_editor.h"
 #include "test_support.h"
 
 #include <functional>
@@ -23,7 +24,19 @@ std::size_t recordAt(int i) {
     return an::headerSize + an::recordSize * static_cast<std::size_t>(i);
 }
 
-class SatelliteEditorTest : public testing::TestWithParam<int> {
+// Numbers an image must hold: offset, width, value.
+struct Field {
+    std::size_t at;
+    int width;
+    std::int64_t value;
+};
+void expectFields(const Bytes& bytes, std::initializer_list<Field> fields) {
+    for (const Field& f : fields) {
+        EXPECT_EQ(test::get(bytes, f.at, f.width), f.value) << "at " << f.at;
+    }
+}
+
+class SatelliteFilesEditTest : public testing::TestWithParam<int> {
 protected:
     void SetUp() override { open(); }
 
@@ -36,8 +49,14 @@ protected:
         ASSERT_TRUE(ws.openFolder(folder.path()).opened());
     }
 
-    std::size_t offsetOf(int satellite) const {
-        return ws.files().satelliteFiles.satellites.at(static_cast<std::size_t>(satellite)).offset;
+    const DvbsSatellite& satellite(int i) const {
+        return ws.files().satelliteFiles.satellites.at(static_cast<std::size_t>(i));
+    }
+    std::size_t offsetOf(int i) const { return satellite(i).offset; }
+    // Where transponder `tp` of satellite `sat` stands in DVBS.dat.
+    std::size_t entry(int sat, int tp) const {
+        return offsetOf(sat) + dv::satelliteSize +
+               dv::transponderSize * static_cast<std::size_t>(tp);
     }
 
     TempDir folder;
@@ -45,7 +64,7 @@ protected:
     test::RecordingPrompter prompter; // answers Yes
 };
 
-INSTANTIATE_TEST_SUITE_P(Versions, SatelliteEditorTest, testing::Values(6, 9, 10),
+INSTANTIATE_TEST_SUITE_P(Versions, SatelliteFilesEditTest, testing::Values(6, 9, 10),
                          [](const auto& version) {
                              return "version" + std::to_string(version.param);
                          });
@@ -83,21 +102,21 @@ TEST(SatelliteAdd, AnEmptyEditorCreatesBothFilesInTheCurrentLayout) {
     EXPECT_EQ(change.select, 0);
     const Bytes& dvbs = dvbsOf(ws);
     ASSERT_EQ(dvbs.size(), dv::headerSize + dv::satelliteSize);
-    EXPECT_EQ(test::get(dvbs, dv::satelliteCount, 2), 1);
-    const std::size_t h = dv::headerSize;
-    EXPECT_EQ(std::string(dvbs.begin() + h + 9, dvbs.begin() + h + 18), "Satellite");
-    EXPECT_EQ(test::get(dvbs, h + 108, 4), 130);
-    EXPECT_EQ(test::get(dvbs, h + 116, 4), 130);
+    expectFields(dvbs, {{dv::satelliteCount, 2, 1},
+                        {dv::headerSize + 108, 4, 130},
+                        {dv::headerSize + 116, 4, 130}});
+    EXPECT_EQ(std::string(dvbs.begin() + dv::headerSize + 9, dvbs.begin() + dv::headerSize + 18),
+              "Satellite");
     const Bytes& antenna = antennaOf(ws); // the record layouts are the import's tests
     ASSERT_EQ(antenna.size(), an::convertedSize) << "never the old 8,200-byte layout";
-    EXPECT_EQ(test::get(antenna, an::satelliteCount, 2), 1);
-    EXPECT_EQ(test::get(antenna, recordAt(0), 2), 7);
-    EXPECT_EQ(test::get(antenna, recordAt(0) + 8, 2), 1) << "Universal";
+    expectFields(
+        antenna,
+        {{an::satelliteCount, 2, 1}, {recordAt(0), 2, 7}, {recordAt(0) + 8, 2, 1}}); // Universal
     EXPECT_EQ(satelliteLines(ws), std::vector<std::string>{"Satellite"});
     EXPECT_EQ(antennaLines(ws), std::vector<std::string>{"007."});
 }
 
-TEST_P(SatelliteEditorTest, AddPutsTheSatelliteAfterTheLastOneBeforeAnyTail) {
+TEST_P(SatelliteFilesEditTest, AddPutsTheSatelliteAfterTheLastOneBeforeAnyTail) {
     const Bytes tail = {'T', 'A', 'I', 'L'};
     open([&](sample::Files& f) { f.dvbs.insert(f.dvbs.end(), tail.begin(), tail.end()); });
     const Bytes before = dvbsOf(ws);
@@ -115,14 +134,16 @@ TEST_P(SatelliteEditorTest, AddPutsTheSatelliteAfterTheLastOneBeforeAnyTail) {
                            dvbs.begin() + 2));
     EXPECT_EQ(Bytes(dvbs.end() - 4, dvbs.end()), tail);
     EXPECT_EQ(dvbs[end + dv::satelliteNumber], 5);
-    EXPECT_EQ(test::get(dvbs, end + 108, 4), -50);
-    EXPECT_EQ(test::get(dvbs, 0, 2), 6);
+    expectFields(dvbs, {{end + 108, 4, -50}, {0, 2, 6}});
     EXPECT_EQ(ws.files().satelliteFiles.satellites.back().name, std::string(64, 'n'))
         << "cut to the 64-byte field";
     EXPECT_EQ(antennaOf(ws).size(), an::convertedSize);
     EXPECT_EQ(test::get(antennaOf(ws), an::satelliteCount, 2), 6);
 }
 
+TransponderForm sampleTransponder();
+
+// Counts of satellites and of a satellite's transponders are written in both bytes.
 TEST(SatelliteAdd, The257thIsRefusedAndCountsUseBothBytes) {
     Workspace ws;
     SatelliteForm form = satelliteForm(ws, std::nullopt);
@@ -138,10 +159,18 @@ TEST(SatelliteAdd, The257thIsRefusedAndCountsUseBothBytes) {
     EXPECT_EQ(refused.refusal->notice.text, "MAX Satellites (256) !!!");
     EXPECT_EQ(dvbsOf(ws), dvbs);
     EXPECT_EQ(antennaOf(ws), antenna);
+
+    for (int i = 0; i < 256; ++i) {
+        ASSERT_TRUE(addTransponder(ws, 0, sampleTransponder()).written);
+    }
+    const std::size_t count = dv::headerSize + dv::satelliteTpCount;
+    EXPECT_EQ(test::get(dvbsOf(ws), count, 2), 256);
+    ASSERT_TRUE(deleteTransponder(ws, 0, 0).written);
+    EXPECT_EQ(test::get(dvbsOf(ws), count, 2), 255);
 }
 
 // Stored values the lists cannot show, or a frequency kept for a fixed LNB type, stay.
-TEST_P(SatelliteEditorTest, UpdateWritesOnlyWhatChanged) {
+TEST_P(SatelliteFilesEditTest, UpdateWritesOnlyWhatChanged) {
     const std::size_t r = recordAt(1);
     open([&](sample::Files& f) {
         if (GetParam() < 9) {
@@ -183,7 +212,7 @@ TEST_P(SatelliteEditorTest, UpdateWritesOnlyWhatChanged) {
     EXPECT_EQ(satelliteLines(ws)[1], "Astra");
 }
 
-TEST_P(SatelliteEditorTest, UpdateWritesTheHeaderPositionAndAntennaAndSaveKeepsThem) {
+TEST_P(SatelliteFilesEditTest, UpdateWritesTheHeaderPositionAndAntennaAndShowsThemAgain) {
     const SatelliteForm opened = satelliteForm(ws, 3);
     SatelliteForm edited = opened;
     edited.longitude = "1234";
@@ -203,27 +232,22 @@ TEST_P(SatelliteEditorTest, UpdateWritesTheHeaderPositionAndAntennaAndSaveKeepsT
     EXPECT_EQ(change.select, 3);
     EXPECT_EQ(ws.history().undoName(), "Update Satellite");
     const std::size_t r = recordAt(3);
-    EXPECT_EQ(test::get(antennaOf(ws), 0, 2), 1234);
-    EXPECT_EQ(test::get(antennaOf(ws), 2, 2), 567);
-    EXPECT_EQ(test::get(antennaOf(ws), r + 8, 2), 9);
-    EXPECT_EQ(test::get(antennaOf(ws), r + 12, 4), 10600);
+    expectFields(antennaOf(ws), {{0, 2, 1234},
+                                 {2, 2, 567},
+                                 {r + 8, 2, 9},
+                                 {r + 12, 4, 10600},
+                                 {r + 20, 2, 33},
+                                 {r + 22, 2, 33}});
+    expectFields(dvbsOf(ws), {{offsetOf(3) + 108, 4, 192}, {offsetOf(3) + 116, 4, 192}});
     EXPECT_EQ(antennaOf(ws)[r + 19], 0x25);
-    EXPECT_EQ(test::get(antennaOf(ws), r + 20, 2), 33);
-    EXPECT_EQ(test::get(antennaOf(ws), r + 22, 2), 33);
-    EXPECT_EQ(test::get(dvbsOf(ws), offsetOf(3) + 108, 4), 192);
-    EXPECT_EQ(test::get(dvbsOf(ws), offsetOf(3) + 116, 4), 192);
 
-    TempDir out;
-    ASSERT_TRUE(ws.save(out.path()).ok());
-    Workspace reopened;
-    ASSERT_TRUE(reopened.openFolder(out.path()).opened());
-    const SatelliteForm shown = satelliteForm(reopened, 3);
+    const SatelliteForm shown = satelliteForm(ws, 3);
     EXPECT_EQ(shown.antenna, edited.antenna);
     EXPECT_EQ(shown.position, "19.2");
     EXPECT_EQ(shown.longitude, "1234");
 }
 
-TEST_P(SatelliteEditorTest, DeleteKeepsTheAntennaFileLengthAndAsksWithTheCount) {
+TEST_P(SatelliteFilesEditTest, DeleteKeepsTheAntennaFileLengthAndAsksWithTheCount) {
     open([](sample::Files& f) {
         if (f.antenna.size() >= 8200) {
             std::fill_n(f.antenna.begin() + 8168, 32, 0xAB);
@@ -274,7 +298,7 @@ TEST_P(SatelliteEditorTest, DeleteKeepsTheAntennaFileLengthAndAsksWithTheCount) 
     EXPECT_EQ(last.select, 3);
 }
 
-TEST_P(SatelliteEditorTest, ASatelliteMissingFromOneFileShowsDefaultsAndIsRefused) {
+TEST_P(SatelliteFilesEditTest, ASatelliteMissingFromOneFileShowsDefaultsAndIsRefused) {
     open([&](sample::Files& f) {
         const std::size_t count = GetParam() < 9 ? 4 : an::satelliteCount; // old layout: at 4
         test::put(f.antenna, count, 2, 4);
@@ -298,7 +322,7 @@ TEST_P(SatelliteEditorTest, ASatelliteMissingFromOneFileShowsDefaultsAndIsRefuse
     EXPECT_EQ(antennaOf(ws), antenna);
 }
 
-TEST_P(SatelliteEditorTest, RefusalsNameTheBoxAndWriteNothing) {
+TEST_P(SatelliteFilesEditTest, RefusalsNameTheBoxAndWriteNothing) {
     struct Case {
         std::function<void(SatelliteForm&)> change;
         const char* field;
@@ -336,31 +360,137 @@ TEST_P(SatelliteEditorTest, RefusalsNameTheBoxAndWriteNothing) {
     }
 }
 
-TEST(AntennaForm, ControlRulesFollowTheChoices) {
-    struct Case {
-        std::function<void(AntennaForm&)> choose;
-        AntennaControls expected;
-    };
-    const std::vector<Case> cases = {
-        {[](AntennaForm&) {}, {false, false, false}},
-        {[](AntennaForm& f) { f.lnbType = userDefinedLnb; }, {true, false, false}},
-        {[](AntennaForm& f) { chooseMotor(f, diseqc12Motor); }, {false, true, false}},
-        {[](AntennaForm& f) { f.diseqc = combinationEntry; }, {false, false, true}},
-        {[](AntennaForm& f) { f.diseqc = 31; }, {false, false, false}},
-    };
-    for (const Case& c : cases) {
-        AntennaForm form;
-        c.choose(form);
-        const AntennaControls controls = antennaControls(form);
-        EXPECT_EQ(controls.lnbFrequencyEnabled, c.expected.lnbFrequencyEnabled);
-        EXPECT_EQ(controls.motorPositionEnabled, c.expected.motorPositionEnabled);
-        EXPECT_EQ(controls.switchesVisible, c.expected.switchesVisible);
-    }
+// Choosing another motor mode clears a DiSEqC 1.2 position.
+TEST(AntennaForm, AnotherMotorClearsThePosition) {
     AntennaForm form;
     form.motor = diseqc12Motor;
     form.motorPosition = "17";
     chooseMotor(form, 2); // "USALS"
     EXPECT_EQ(form.motorPosition, "0");
+}
+
+TransponderForm sampleTransponder() {
+    TransponderForm form;
+    form.frequency = "11778000";
+    form.nid = "1";
+    form.tid = "1051";
+    form.symbolRate = "27500000";
+    form.fec = 3; // "3/4"
+    form.polarization = 1;
+    form.weFlag = "1";
+    form.pilot = 1;
+    form.position = "99.9"; // not read: entries take their satellite's position
+    form.eastWest = 1;
+    form.modulationSystem = 1;
+    form.modulationType = 1; // "8PSK"
+    return form;
+}
+
+TEST_P(SatelliteFilesEditTest, TransponderAddedToAnEmptySatelliteFollowsItsHeader) {
+    ASSERT_EQ(satellite(4).tpCount, 0);
+    const std::size_t at = satellite(4).offset + dv::satelliteSize;
+    const std::int32_t position = satellite(4).orbitalPosition;
+    const Bytes before = dvbsOf(ws);
+    const TransponderChange change = addTransponder(ws, 4, sampleTransponder());
+    ASSERT_TRUE(change.written);
+    EXPECT_EQ(change.select, 0);
+    EXPECT_EQ(ws.history().undoName(), "Add Transponder");
+    ASSERT_EQ(dvbsOf(ws).size(), before.size() + dv::transponderSize);
+    Bytes expected = {0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0xD0, 0xB7, 0xB3, 0x00,
+                      1,    0,    0x1B, 0x04, 2,    0,    0,    0,    0xE0, 0x9D, 0xA3, 0x01,
+                      3,    1,    1,    1,    0,    0,    0,    0,    0,    1,    2,    0};
+    test::put(expected, 28, 4, position);
+    EXPECT_EQ(Bytes(dvbsOf(ws).begin() + static_cast<std::ptrdiff_t>(at),
+                    dvbsOf(ws).begin() + static_cast<std::ptrdiff_t>(at + dv::transponderSize)),
+              expected);
+    EXPECT_EQ(test::get(dvbsOf(ws), satellite(4).offset + dv::satelliteTpCount, 2), 1);
+    EXPECT_EQ(transponderLines(ws, 4), std::vector<std::string>{"11778000"});
+}
+
+TEST_P(SatelliteFilesEditTest, TransponderUpdateWritesTheFixedBytesAndTheSatellitesPosition) {
+    const std::size_t at = entry(0, 1);
+    open([&](sample::Files& f) {
+        Bytes& b = f.dvbs;
+        std::fill_n(b.begin() + static_cast<std::ptrdiff_t>(at), 8, 0);
+        test::put(b, at + 16, 4, 9);
+        test::put(b, at + 28, 4, 555);
+        b[at + 24] = 12; // a FEC the list cannot show
+        b[at + 34] = 7;  // a modulation type the list cannot show
+    });
+    const TransponderForm opened = transponderForm(ws, 0, 1);
+    EXPECT_EQ(opened.fec, -1);
+    EXPECT_EQ(opened.modulationType, -1);
+    EXPECT_FALSE(updateTransponder(ws, 0, 1, opened, opened).written)
+        << "nothing changed: not even the fixed bytes are written";
+    TransponderForm edited = opened;
+    edited.tid = "4242";
+    const TransponderChange change = updateTransponder(ws, 0, 1, opened, edited);
+    ASSERT_TRUE(change.written);
+    EXPECT_EQ(change.select, 1);
+    EXPECT_EQ(Bytes(dvbsOf(ws).begin() + static_cast<std::ptrdiff_t>(at),
+                    dvbsOf(ws).begin() + static_cast<std::ptrdiff_t>(at + 8)),
+              Bytes(8, 0x33));
+    expectFields(dvbsOf(ws),
+                 {{at + 16, 4, 2}, {at + 28, 4, satellite(0).orbitalPosition}, {at + 14, 2, 4242}});
+    EXPECT_EQ(dvbsOf(ws)[at + 24], 12) << "untouched lists keep their bytes";
+    EXPECT_EQ(dvbsOf(ws)[at + 34], 7);
+}
+
+TEST_P(SatelliteFilesEditTest, TransponderDeleteSelectsTheSameRowOrTheNewLast) {
+    const int count = satellite(0).tpCount;
+    ASSERT_GE(count, 3);
+    EXPECT_EQ(deleteTransponder(ws, 0, 1).select, 1);
+    EXPECT_EQ(satellite(0).tpCount, count - 1);
+    EXPECT_EQ(deleteTransponder(ws, 0, count - 2).select, count - 3) << "the last one";
+    ASSERT_TRUE(addTransponder(ws, 4, sampleTransponder()).written);
+    const TransponderChange only = deleteTransponder(ws, 4, 0);
+    ASSERT_TRUE(only.written);
+    EXPECT_FALSE(only.select.has_value());
+    EXPECT_TRUE(transponderLines(ws, 4).empty());
+}
+
+TEST_P(SatelliteFilesEditTest, TransponderRefusalsNameTheBoxAndWriteNothing) {
+    struct Case {
+        std::function<void(TransponderForm&)> change;
+        const char* field;
+        const char* text = nullptr;
+    };
+    const std::vector<Case> cases = {
+        {[](TransponderForm& f) { f.frequency = "11.7"; }, "Freq :"},
+        {[](TransponderForm& f) { f.frequency = "-5"; },
+         "Freq :", "Freq: enter a whole number from 1 to 2147483647 !!!"},
+        {[](TransponderForm& f) { f.frequency = "0"; }, "Freq :"},
+        {[](TransponderForm& f) { f.frequency = "2147483648"; }, "Freq :"}, // shown negative
+        {[](TransponderForm& f) { f.symbolRate = "0"; },
+         "SR :", "SR: enter a whole number from 1 to 2147483647 !!!"},
+        {[](TransponderForm& f) { f.nid = "65536"; }, "NID :"},
+        {[](TransponderForm& f) { f.tid = ""; }, "TID :"},
+        {[](TransponderForm& f) { f.symbolRate = "4294967296"; }, "SR :"},
+        {[](TransponderForm& f) { f.fec = 10; }, "FEC :"},
+        {[](TransponderForm& f) { f.polarization = -1; }, "Pol. :"},
+        {[](TransponderForm& f) { f.weFlag = "256"; }, "we flag :"},
+        {[](TransponderForm& f) { f.modulationType = 2; }, "Mod.Type :"},
+    };
+    const Bytes before = dvbsOf(ws);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        TransponderForm form = sampleTransponder();
+        c.change(form);
+        const TransponderChange added = addTransponder(ws, 2, form);
+        ASSERT_TRUE(added.refusal);
+        EXPECT_EQ(added.refusal->field, c.field);
+        if (c.text) {
+            EXPECT_EQ(added.refusal->notice.text, c.text);
+        }
+        const TransponderForm opened = transponderForm(ws, 2, 0);
+        const TransponderChange updated = updateTransponder(ws, 2, 0, opened, form);
+        ASSERT_TRUE(updated.refusal);
+        EXPECT_EQ(dvbsOf(ws), before);
+    }
+    EXPECT_FALSE(ws.history().canUndo());
+    TransponderForm smallest = sampleTransponder();
+    smallest.symbolRate = "1";
+    EXPECT_TRUE(addTransponder(ws, 2, smallest).written);
 }
 
 } // namespace

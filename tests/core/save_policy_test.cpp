@@ -37,12 +37,7 @@ protected:
 // What happened to DVBS.dat in the folder since it was opened.
 enum class Disturbance { ChangedOnDisk, ReadOnly };
 
-struct PolicyCase {
-    const char* what;
-    SaveScope scope;
-    Disturbance disturbance;
-    bool answer;
-};
+using PolicyCase = std::tuple<SaveScope, Disturbance, bool>; // the answer to the question
 
 class SavePolicy : public SaveTest, public testing::WithParamInterface<PolicyCase> {};
 
@@ -50,10 +45,10 @@ class SavePolicy : public SaveTest, public testing::WithParamInterface<PolicyCas
 // --force (the same options) go through one policy: ask, and on No write nothing; on Yes back
 // up, write, and take what was written for the folder's own state.
 TEST_P(SavePolicy, AsksBeforeReplacingAndBacksUpWhatItReplaces) {
-    const auto& c = GetParam();
+    const auto [scope, disturbance, answer] = GetParam();
     const Bytes dvbs = test::readFile(rx / "DVBS.dat");
     std::string question;
-    if (c.disturbance == Disturbance::ChangedOnDisk) {
+    if (disturbance == Disturbance::ChangedOnDisk) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         fs::remove(rx / "DVBS.dat");
         test::writeFile(rx / "DVBS.dat", dvbs); // rewritten by someone else
@@ -63,28 +58,28 @@ TEST_P(SavePolicy, AsksBeforeReplacingAndBacksUpWhatItReplaces) {
         ::chmod((rx / "DVBS.dat").c_str(), 0444);
         question = "DVBS.dat in " + rx.path().string() + " is read-only. Replace it anyway?";
     }
-    prompter.answers = {c.answer};
-    const SaveResult result = saveFolder(ws, c.scope, rx.path(), options(), prompter);
+    prompter.answers = {answer};
+    const SaveResult result = saveFolder(ws, scope, rx.path(), options(), prompter);
     ASSERT_FALSE(result.problem) << result.problem->oneLine();
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(prompter.asked[0].text, question);
     test::RecordingPrompter silent;
-    if (!c.answer) {
+    if (!answer) {
         EXPECT_FALSE(result.ok());
         EXPECT_TRUE(result.written.empty());
         EXPECT_EQ(test::readFile(rx / "DVBS.dat"), dvbs);
         EXPECT_TRUE(backups().empty()) << "no backup of a save that did not happen";
         TempDir elsewhere; // only the folder the files came from is compared
-        EXPECT_TRUE(saveFolder(ws, c.scope, elsewhere.path(), options(), silent).ok());
+        EXPECT_TRUE(saveFolder(ws, scope, elsewhere.path(), options(), silent).ok());
         EXPECT_TRUE(silent.asked.empty());
         return;
     }
     ASSERT_TRUE(result.ok());
-    EXPECT_EQ(result.written.size(), c.scope == SaveScope::AllFiles ? 3u : 2u);
+    EXPECT_EQ(result.written.size(), scope == SaveScope::AllFiles ? 3u : 2u);
     EXPECT_EQ(test::readFile(rx / "DVBS.dat"), ws.files().satelliteFiles.dvbs.bytes);
     ASSERT_TRUE(result.backup);
     EXPECT_EQ(test::readFile(*result.backup / "DVBS.dat"), dvbs);
-    if (c.disturbance == Disturbance::ReadOnly) {
+    if (disturbance == Disturbance::ReadOnly) {
         EXPECT_EQ(test::modeOf(rx / "DVBS.dat"), 0444u) << "the replacement stays read-only";
         ::chmod((rx / "DVBS.dat").c_str(), 0644);
     }
@@ -93,23 +88,20 @@ TEST_P(SavePolicy, AsksBeforeReplacingAndBacksUpWhatItReplaces) {
     EXPECT_TRUE(silent.asked.empty());
 }
 
+std::string caseName(const testing::TestParamInfo<PolicyCase>& info) {
+    const auto [scope, disturbance, answer] = info.param;
+    return std::string(scope == SaveScope::AllFiles ? "save_files" : "satellite_files") +
+           (disturbance == Disturbance::ChangedOnDisk ? "_over_a_changed_file"
+                                                      : "_over_a_read_only_file") +
+           (answer ? "_yes" : "_no");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Saves, SavePolicy,
-    testing::Values(PolicyCase{"save_files_over_a_changed_file_no", SaveScope::AllFiles,
-                               Disturbance::ChangedOnDisk, false},
-                    PolicyCase{"save_files_over_a_changed_file_yes", SaveScope::AllFiles,
-                               Disturbance::ChangedOnDisk, true},
-                    PolicyCase{"satellite_files_over_a_changed_file_no", SaveScope::SatelliteFiles,
-                               Disturbance::ChangedOnDisk, false},
-                    PolicyCase{"satellite_files_over_a_changed_file_yes", SaveScope::SatelliteFiles,
-                               Disturbance::ChangedOnDisk, true},
-                    PolicyCase{"save_files_over_a_read_only_file_no", SaveScope::AllFiles,
-                               Disturbance::ReadOnly, false},
-                    PolicyCase{"save_files_over_a_read_only_file_yes", SaveScope::AllFiles,
-                               Disturbance::ReadOnly, true},
-                    PolicyCase{"satellite_files_over_a_read_only_file_yes",
-                               SaveScope::SatelliteFiles, Disturbance::ReadOnly, true}),
-    [](const auto& param) { return std::string(param.param.what); });
+    testing::Combine(testing::Values(SaveScope::AllFiles, SaveScope::SatelliteFiles),
+                     testing::Values(Disturbance::ChangedOnDisk, Disturbance::ReadOnly),
+                     testing::Bool()),
+    caseName);
 
 // A receiver file that is a link to a file elsewhere is neither copied into the backups nor
 // replaced by a plain file: the save refuses, naming it, and changes nothing.
