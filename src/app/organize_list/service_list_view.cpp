@@ -33,7 +33,8 @@ ServiceListView::ServiceListView(QWidget* parent) : TableViewBase(parent) {
                                                          {insertHd_, FlagCommand::InsertHd},
                                                          {removeHd_, FlagCommand::RemoveHd}};
     for (const auto& [action, command] : commands) {
-        connect(action, &QAction::triggered, this, [this, command] { emit flagCommand(command); });
+        connect(action, &QAction::triggered, this,
+                [this, c = command] { emit flagCommand(c); }); // clang 14 cannot capture bindings
     }
 }
 
