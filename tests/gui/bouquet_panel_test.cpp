@@ -1,14 +1,7 @@
-#include "gui_test_support.h"
-#include "real_input.h"
 #include "widgets/ctooltip.h"
 #include "window_fixture.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QToolTip>
-#include <QtTest>
 
 using namespace tavrino;
 using namespace tavrino::app;

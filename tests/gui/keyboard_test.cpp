@@ -1,15 +1,8 @@
 #include "app/organize_list/profile_picker.h"
-#include "gui_test_support.h"
 #include "window_fixture.h"
 
 #include <QAbstractItemView>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QSet>
-#include <QtTest>
 
 using namespace tavrino;
 using namespace tavrino::app;

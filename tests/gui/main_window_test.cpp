@@ -1,25 +1,15 @@
 #include "app/screen_fit.h"
 #include "database/layout.h"
-#include "gui_test_support.h"
-#include "real_input.h"
 #include "services/service_details.h"
 #include "widgets/ctooltip.h"
 #include "window_fixture.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QDir>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QProcess>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTabWidget>
 #include <QWindow>
-#include <QtTest>
 
 using namespace tavrino;
 using namespace tavrino::app;

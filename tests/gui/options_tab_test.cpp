@@ -3,19 +3,9 @@
 #include "app/receiver_link.h"
 #include "link/profile_store.h"
 #include "link/profiles.h"
-#include "real_input.h"
 #include "window_fixture.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTabWidget>
-#include <QtTest>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -34,6 +24,7 @@ std::string fileText(const std::filesystem::path& path) {
 void typeInto(QLineEdit* box, const QString& text) {
     QTest::mouseClick(box, Qt::LeftButton);
     QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Backspace);
     QTest::keyClicks(box, text);
 }
 
@@ -202,18 +193,6 @@ private slots:
         QVERIFY(f_.dialogs().told.empty());
     }
 
-    void refusedProfilesAreToldAndChangeNothing() {
-        typeInto(options().named("promptBox"), "");
-        QTest::keyClick(options().named("promptBox"), Qt::Key_Backspace);
-        const std::string before = fileText(profilesFile());
-        click(options().addButton());
-        click(options().updateButton());
-        QCOMPARE(f_.dialogs().told.size(), std::size_t{2});
-        QCOMPARE(f_.dialogs().told[0].text, std::string("Command promt must not be empty !!!"));
-        QCOMPARE(listed(), QStringList({"TEST Connection"}));
-        QCOMPARE(fileText(profilesFile()), before);
-    }
-
     void theDropDownOnTabOneSelectsTheProfile() {
         typeProfile("Second", "10.0.0.2", "2100");
         click(options().addButton());
@@ -364,24 +343,37 @@ private slots:
         QCOMPARE(options().profileList()->currentRow(), 1);
     }
 
-    void updateChecksTheNameAsAddDoes() {
+    // Add and Update refuse alike, and change nothing; a name is stored trimmed.
+    void refusedProfilesAreToldAndChangeNothing() {
         typeProfile("Second", "10.0.0.2", "21");
         click(options().addButton());
         const std::string before = fileText(profilesFile());
-        for (const QString& name : {QString(" TEST Connection  "), QString("   ")}) {
-            typeInto(options().nameBox(), name);
+        struct Case {
+            const char* box;
+            QString typed;
+            std::string told;
+        };
+        for (const Case& c : {
+                 Case{"profileNameBox", " TEST Connection  ",
+                      "Profile Name: a profile named 'TEST Connection' is already there !!!"},
+                 Case{"profileNameBox", "   ", "Profile Name: a profile needs a name !!!"},
+                 Case{"promptBox", "", "Command promt must not be empty !!!"},
+             }) {
+            test::clickRow(*options().profileList(), 0); // the stored values of "Second" again
+            test::clickRow(*options().profileList(), 1);
+            typeInto(options().named(c.box), c.typed);
+            f_.dialogs().told.clear();
             click(options().updateButton());
             click(options().addButton());
+            QCOMPARE(f_.dialogs().told.size(), std::size_t{2});
+            QCOMPARE(f_.dialogs().told[0].text, c.told);
+            QCOMPARE(f_.dialogs().told[1].text, c.told);
         }
-        QCOMPARE(f_.dialogs().told.size(), std::size_t{4});
-        QCOMPARE(
-            f_.dialogs().told[0].text,
-            std::string("Profile Name: a profile named 'TEST Connection' is already there !!!"));
-        QCOMPARE(f_.dialogs().told[3].text,
-                 std::string("Profile Name: a profile needs a name !!!"));
         QCOMPARE(fileText(profilesFile()), before);
         QCOMPARE(listed(), QStringList({"TEST Connection", "Second"}));
 
+        test::clickRow(*options().profileList(), 0);
+        test::clickRow(*options().profileList(), 1);
         typeInto(options().nameBox(), "  Renamed ");
         click(options().updateButton());
         QCOMPARE(listed(), QStringList({"TEST Connection", "Renamed"}));

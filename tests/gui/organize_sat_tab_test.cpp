@@ -1,14 +1,6 @@
 #include "app/organize_sat/satellite_panel.h"
 #include "app/organize_sat/transponder_panel.h"
-#include "real_input.h"
 #include "window_fixture.h"
-
-#include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QtTest>
 
 using namespace tavrino;
 using namespace tavrino::app;

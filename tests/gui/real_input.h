@@ -3,6 +3,7 @@
 #include "app/organize_list/table_view_base.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
@@ -81,6 +82,28 @@ inline void dragRowTo(QAbstractItemView& from, int row, QAbstractItemView& to, Q
     app::TableViewBase::setDragCarrier({});
     QVERIFY2(dragged, "the view did not start a drag");
     QApplication::processEvents(); // drops act once the view has finished the event
+}
+
+// A caption as it reads on screen: "&" marks the letter after it as the mnemonic, "&&" is one
+// "&".
+inline QString shownText(const QString& text) {
+    QString shown;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size()) {
+            ++i;
+        }
+        shown += text[i];
+    }
+    return shown;
+}
+
+// Captions of a menu's entries, "-" for a separator.
+inline QStringList actionTexts(const QList<QAction*>& actions) {
+    QStringList texts;
+    for (const QAction* action : actions) {
+        texts << (action->isSeparator() ? QString("-") : action->text());
+    }
+    return texts;
 }
 
 } // namespace tavrino::test

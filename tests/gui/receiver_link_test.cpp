@@ -2,17 +2,11 @@
 #include "app/receiver_link.h"
 #include "link/link_messages.h"
 #include "link/profiles.h"
-#include "real_input.h"
 #include "receiver_sim_process.h"
 #include "widgets/connection_status_window.h"
 #include "window_fixture.h"
 
-#include <QLabel>
-#include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QtTest>
 
 using namespace tavrino;
 using namespace tavrino::app;

@@ -4,15 +4,7 @@
 #include "services/service_csv.h"
 #include "window_fixture.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QHeaderView>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QStyleOptionButton>
-#include <QTreeWidget>
-#include <QtTest>
 
 using namespace tavrino;
 using namespace tavrino::app;

@@ -3,18 +3,9 @@
 #include "app/organize_sat/import_preview_dialog.h"
 #include "app/organize_sat/kingofsat_window.h"
 #include "app/organize_sat/transponder_panel.h"
-#include "real_input.h"
 #include "window_fixture.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTreeWidget>
-#include <QtTest>
 
 using namespace tavrino;
 using namespace tavrino::app;

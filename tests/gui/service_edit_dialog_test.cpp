@@ -1,15 +1,7 @@
-#include "real_input.h"
 #include "services/service_columns.h"
 #include "window_fixture.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDialogButtonBox>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
-#include <QtTest>
 
 using namespace tavrino;
 using namespace tavrino::app;

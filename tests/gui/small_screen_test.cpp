@@ -2,21 +2,12 @@
 #include "app/apply_preview_dialog.h"
 #include "app/organize_sat/import_preview_dialog.h"
 #include "app/organize_sat/kingofsat_window.h"
-#include "real_input.h"
 #include "reference/reference_list.h"
 #include "window_fixture.h"
 
 #include <QDialogButtonBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QTabWidget>
-#include <QTreeWidget>
-#include <QtTest>
 
 using namespace tavrino;
 using namespace tavrino::app;

@@ -4,27 +4,30 @@
 // window on them, shown and with the sample opened unless the test asks otherwise. The parts
 // of the window are found as a person finds them, not through accessors: by object name.
 #include "app/main_window.h"
-#include "app/options/options_tab.h"
 #include "app/organize_list/bouquet_models.h"
 #include "app/organize_list/bouquet_views.h"
 #include "app/organize_list/name_dialog.h"
-#include "app/organize_list/organize_list_tab.h"
 #include "app/organize_list/service_edit_dialog.h"
 #include "app/organize_list/service_list_view.h"
 #include "app/organize_list/service_model.h"
 #include "app/organize_list/status_panels.h"
-#include "app/organize_sat/organize_sat_tab.h"
-#include "gui_test_support.h"
+#include "real_input.h"
 #include "scripted_dialogs.h"
 #include "test_support.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QtTest>
 #include <memory>
 
@@ -58,7 +61,7 @@ public:
         dialogs_ = std::make_unique<ScriptedDialogs>();
         dataInFolder_ = setup.dataInFolder;
         if (setup.sample) {
-            sample_ = writeSample(folder_->path(), *setup.sample);
+            writeSample(folder_->path(), *setup.sample);
         }
     }
     void makeWindow(const Setup& setup = {}) {
@@ -92,7 +95,6 @@ public:
     ScriptedDialogs& dialogs() { return *dialogs_; }
     const std::filesystem::path& folder() const { return folder_->path(); }
     const std::filesystem::path& data() const { return data_->path(); }
-    const sample::Files& sample() const { return sample_; }
     Workspace& workspace() { return window_->document().workspace(); }
 
     // The child of the window called `name`; a missing one ends the test run, since every
@@ -123,9 +125,6 @@ public:
     }
 
     // Tab 1.
-    app::OrganizeListTab& organizeList() const {
-        return find<app::OrganizeListTab>("organizeListTab");
-    }
     app::ServiceListView& serviceView() const { return find<app::ServiceListView>("serviceView"); }
     app::ServiceModel& serviceModel() const {
         return *qobject_cast<app::ServiceModel*>(serviceView().model());
@@ -159,16 +158,11 @@ public:
         return names;
     }
 
-    // Tabs 2 and 3.
-    app::OrganizeSatTab& organizeSat() const { return find<app::OrganizeSatTab>("organizeSatTab"); }
-    app::OptionsTab& options() const { return find<app::OptionsTab>("optionsTab"); }
-
 private:
     std::unique_ptr<TempDir> folder_;
     std::unique_ptr<TempDir> data_;
     std::unique_ptr<ScriptedDialogs> dialogs_;
     std::unique_ptr<app::MainWindow> window_;
-    sample::Files sample_;
     bool dataInFolder_ = false;
 };
 
