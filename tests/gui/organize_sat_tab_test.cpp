@@ -53,10 +53,6 @@ private slots:
         QCOMPARE(f_.tabs().tabText(1), QString("Organize Sat && TP"));
         QCOMPARE(openButton()->text(), QString("Open : antenna_list.dat  &&  DVBS.dat"));
         QCOMPARE(saveButton()->text(), QString("Save : antenna_list.dat  &&  DVBS.dat"));
-        QCOMPARE(satellite().addButton()->text(), QString("Add Sat"));
-        QCOMPARE(satellite().updateButton()->text(), QString("Update SAT"));
-        QCOMPARE(satellite().deleteButton()->text(), QString("Del Sat"));
-        QCOMPARE(transponders().updateButton()->text(), QString("Update TP"));
         QCOMPARE(satelliteList()->count(), 5);
         QCOMPARE(satelliteList()->currentRow(), 4);
         QCOMPARE(antennaList()->currentRow(), 4);
