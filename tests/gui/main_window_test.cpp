@@ -26,6 +26,11 @@ private:
     test::ScriptedDialogs& dialogs() { return f_.dialogs(); }
     Workspace& ws() { return f_.workspace(); }
     QString cell(int position, int column) { return f_.cell(position, column); }
+    void openShown() {
+        QVERIFY(window().openFolder(f_.folder()));
+        window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+    }
 
 private slots:
     void init() { f_.start({.open = false, .show = false}); }
@@ -120,9 +125,7 @@ private slots:
     // Each flag entry of the context menu reaches the rows selected (sorted and filtered, so
     // view positions are not table rows), which show it at once and stay selected.
     void flagEntriesOfTheMenuChangeTheRowsSelected() {
-        QVERIFY(window().openFolder(f_.folder()));
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        openShown();
         f_.satelliteFilter().setCurrentIndex(2);
         QTest::mouseClick(view().horizontalHeader()->viewport(), Qt::LeftButton, {},
                           QPoint(view().horizontalHeader()->sectionViewportPosition(colService) + 5,
@@ -153,9 +156,7 @@ private slots:
     }
 
     void hoveringARowShowsItsChannelInfo() {
-        QVERIFY(window().openFolder(f_.folder()));
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        openShown();
         const QRect rect = view().visualRect(f_.serviceModel().index(3, 0));
         QTest::mouseMove(view().viewport(), rect.center());
         QApplication::processEvents();
@@ -167,9 +168,7 @@ private slots:
     }
 
     void clipboardCopiesTheRowsAfterTheSelection() {
-        QVERIFY(window().openFolder(f_.folder()));
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        openShown();
         QApplication::clipboard()->setText("before");
         f_.button("clipboardButton").click();
         QCOMPARE(QApplication::clipboard()->text(), QString("before")); // nothing selected
@@ -253,7 +252,7 @@ private slots:
         QVERIFY(window().close()); // nothing changed: no question
         QCOMPARE(dialogs().unsavedQuestions, 0);
         window().show();
-        view().selectPositions({0});
+        test::clickRow(view(), 0);
         view().lockAction()->trigger();
         dialogs().unsavedAnswer = UserDialogs::UnsavedChoice::Cancel;
         QVERIFY(!window().close());
@@ -295,9 +294,7 @@ private slots:
 
     // A refilled list starts at its first row and first column.
     void filtersAndOpensStartTheListAtItsTop() {
-        QVERIFY(window().openFolder(f_.folder()));
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        openShown();
         view().verticalScrollBar()->setValue(view().verticalScrollBar()->maximum());
         view().horizontalScrollBar()->setValue(view().horizontalScrollBar()->maximum());
         QVERIFY(view().verticalScrollBar()->value() > 0);
@@ -315,9 +312,7 @@ private slots:
     }
 
     void undoAndRedoNameTheirStepAndKeepTheView() {
-        QVERIFY(window().openFolder(f_.folder()));
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        openShown();
         QCOMPARE(f_.action("undoAction").text(), QString("Undo"));
         QVERIFY(!f_.action("undoAction").isEnabled());
         QVERIFY(!f_.action("redoAction").isEnabled());

@@ -45,7 +45,9 @@ private slots:
     }
     void cleanup() { f_.stop(); }
 
-    void opensFilledFromTheRowAndOkWithoutChangesWritesNothing() {
+    // It opens filled from the row; OK without a change writes nothing, OK after one edits the
+    // row, which stays selected.
+    void opensFilledFromTheRowAndOkWritesWhatWasTyped() {
         editRow(3);
         QCOMPARE(dialog().box(cap::name)->text(), cell(3, colService));
         QCOMPARE(dialog().box(cap::sid)->text(), cell(3, colSid));
@@ -53,9 +55,7 @@ private slots:
         clickOk();
         QVERIFY(!dialog().isVisible());
         QVERIFY(!anythingToUndo());
-    }
 
-    void okWritesWhatWasTypedAndTheRowFollows() {
         editRow(5);
         typeInto(dialog().box(cap::name), "Neu");
         dialog().flagBox("LOCK")->click();
