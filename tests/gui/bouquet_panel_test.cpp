@@ -202,32 +202,15 @@ private slots:
         QCOMPARE(bouquetNames()[1], second);
     }
 
-    // A drop lands before the row under the pointer, on the upper or the lower half alike.
-    void droppedServicesLandBeforeTheRowUnderThePointer() {
-        open(1);
-        addEmptyBouquet();
-        dragServices({0, 1, 2}, belowTheRows(contents()));
-        QCOMPARE(f_.contentsModel().rowCount(), 3);
-        QCOMPARE(contents().selectedPositions(), std::vector<int>{2});
-        const auto first = shownLinks();
-        for (const double half : {0.2, 0.85}) {
-            dragServices({10}, rowPoint(contents(), 1, half));
-            QCOMPARE(shownLinks()[1], editor().items(1)[1].link);
-            QCOMPARE(QString::fromStdString(f_.contentsModel().items()[1].name), f_.cell(10, 0));
-            QCOMPARE(shownLinks()[0], first[0]);
-            QCOMPARE(contents().selectedPositions(), std::vector<int>{1});
-            dialogs().yesNoAnswers = {true};
-            QTest::keyClick(&contents(), Qt::Key_Delete);
-            QCOMPARE(shownLinks(), first);
-        }
-    }
-
-    // The grid lines between rows and columns belong to a row: a drop there lands before the
-    // row the indicator marks, not at the end.
+    // A drop lands before the row under the pointer, on its upper or lower half alike; the grid
+    // lines between rows and columns belong to a row: a drop there lands before the row the
+    // indicator marks, not at the end.
     void aDropOnAGridLineLandsWhereItsIndicatorShows() {
         open(1);
         addEmptyBouquet();
         dragServices({0, 1, 2, 3}, belowTheRows(contents()));
+        QCOMPARE(f_.contentsModel().rowCount(), 4);
+        QCOMPARE(contents().selectedPositions(), std::vector<int>{3});
         const QString dropped = f_.cell(10, 0);
         const auto bottomLine = [&](int row) {
             return QPoint(contents().columnViewportPosition(0) + 20,
@@ -244,7 +227,9 @@ private slots:
             QPoint at;
             int before;
         };
-        for (const Case& c : {Case{"line under row 1", bottomLine(1), 1},
+        for (const Case& c : {Case{"upper half of row 1", rowPoint(contents(), 1, 0.2), 1},
+                              Case{"lower half of row 1", rowPoint(contents(), 1, 0.85), 1},
+                              Case{"line under row 1", bottomLine(1), 1},
                               Case{"line under row 0", bottomLine(0), 0},
                               Case{"line between columns", columnLine(2), 2},
                               Case{"right of the columns", rightEdge(3), 3}}) {
@@ -252,6 +237,7 @@ private slots:
             const auto before = shownLinks();
             dragServices({10}, c.at);
             QCOMPARE(f_.contentsModel().rowCount(), 5);
+            QCOMPARE(shownLinks(), links(editor().items(1))); // into the bouquet shown
             QVERIFY2(QString::fromStdString(f_.contentsModel().items()[c.before].name) == dropped,
                      c.where);
             QCOMPARE(contents().selectedPositions(), std::vector<int>{c.before});
