@@ -15,19 +15,6 @@ using namespace tavrino::app;
 
 namespace {
 
-std::string fileText(const std::filesystem::path& path) {
-    const Bytes bytes = test::readFile(path);
-    return {bytes.begin(), bytes.end()};
-}
-
-// Clicks into a box, selects what it holds and types over it.
-void typeInto(QLineEdit* box, const QString& text) {
-    QTest::mouseClick(box, Qt::LeftButton);
-    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QTest::keyClicks(box, text);
-}
-
 void click(QWidget* widget) {
     QTest::mouseClick(widget, Qt::LeftButton);
     QApplication::processEvents();
@@ -123,9 +110,9 @@ private:
     }
     static void typeProfileInto(const OptionsControls& tab, const QString& name,
                                 const QString& address, const QString& ftpPort) {
-        typeInto(tab.nameBox(), name);
-        typeInto(tab.addressBox(), address);
-        typeInto(tab.ftpPortBox(), ftpPort);
+        test::typeInto(tab.nameBox(), name);
+        test::typeInto(tab.addressBox(), address);
+        test::typeInto(tab.ftpPortBox(), ftpPort);
     }
     QString dataFolder() const { return QString::fromStdString(f_.data().string()); }
 
@@ -139,7 +126,7 @@ private slots:
 
     // Start-up creates the file with the default profile, selects it and shows it everywhere.
     void theTabShowsTheDefaultProfile() {
-        QVERIFY(fileText(profilesFile()).starts_with("TEST Connection\r\n192.168.1.36\r\n"));
+        QVERIFY(test::readText(profilesFile()).starts_with("TEST Connection\r\n192.168.1.36\r\n"));
         QCOMPARE(listed(), QStringList({"TEST Connection"}));
         QCOMPARE(options().profileList()->currentRow(), 0);
         QCOMPARE(options().addressBox()->text(), QString("192.168.1.36"));
@@ -175,8 +162,8 @@ private slots:
         QCOMPARE(listed(), QStringList({"Bedroom", "Living room"}));
         QCOMPARE(dropDownNames(), listed());
         QCOMPARE(picker().activeBox()->text(), QString("Bedroom"));
-        QVERIFY(fileText(profilesFile()).starts_with("Bedroom\r\n10.0.0.8\r\n"));
-        QVERIFY2(fileText(profilesFile()).find("-2147483646 \r\n") != std::string::npos,
+        QVERIFY(test::readText(profilesFile()).starts_with("Bedroom\r\n10.0.0.8\r\n"));
+        QVERIFY2(test::readText(profilesFile()).find("-2147483646 \r\n") != std::string::npos,
                  "Update keeps the colour");
 
         typeProfile("Spare", "10.0.0.9", "21");
@@ -229,13 +216,13 @@ private slots:
         QVERIFY(f_.dialogs().colorDialogStartedWith == std::vector<QColor>{caption});
         QCOMPARE(listColors(), QList<QColor>(3, QColor(200, 0, 0)));
         QCOMPARE(options().swatch()->color(), QColor(200, 0, 0));
-        QVERIFY(fileText(profilesFile()).ends_with("[~]$\r\n 200 \r\n"));
+        QVERIFY(test::readText(profilesFile()).ends_with("[~]$\r\n 200 \r\n"));
 
         // The swatch stores its colour as the button does.
         f_.dialogs().nextColor = QColor(0, 0, 255);
         QTest::mouseClick(options().swatch(), Qt::LeftButton);
         QCOMPARE(listColors(), QList<QColor>(3, QColor(0, 0, 255)));
-        QVERIFY(fileText(profilesFile()).ends_with("[~]$\r\n 16711680 \r\n"));
+        QVERIFY(test::readText(profilesFile()).ends_with("[~]$\r\n 16711680 \r\n"));
         f_.closeWindow();
         startWindow();
         QCOMPARE(options().swatch()->color(), QColor(0, 0, 255));
@@ -271,7 +258,7 @@ private slots:
         QCOMPARE(f_.dialogs().told.size(), std::size_t{4});
         QVERIFY(f_.dialogs().told[1].text.find("is not rewritten") != std::string::npos);
         f_.closeWindow();
-        QCOMPARE(fileText(profilesFile()), text);
+        QCOMPARE(test::readText(profilesFile()), text);
     }
 
     // Every change is merged into Profiles.ini as it is on disk; closing writes nothing.
@@ -292,7 +279,7 @@ private slots:
         click(controlsOf(*second).addButton());
         addElsewhere(f_.data(), "Late");
         test::clickRow(*options().profileList(), 0);
-        typeInto(options().addressBox(), "10.0.0.36");
+        test::typeInto(options().addressBox(), "10.0.0.36");
         click(options().updateButton());
         QCOMPARE(listed(), QStringList({"TEST Connection", "From the command line",
                                         "From the window", "From a second window", "Late"}));
@@ -312,7 +299,7 @@ private slots:
     }
 
     void aProfileAddedElsewhereShowsWhenTheWindowIsActiveAgain() {
-        typeInto(options().addressBox(), "10.0.0.99"); // typed, not stored
+        test::typeInto(options().addressBox(), "10.0.0.99"); // typed, not stored
         addElsewhere(f_.data(), "From the command line");
         emit qApp->applicationStateChanged(Qt::ApplicationInactive);
         emit qApp->applicationStateChanged(Qt::ApplicationActive);
@@ -347,7 +334,7 @@ private slots:
     void refusedProfilesAreToldAndChangeNothing() {
         typeProfile("Second", "10.0.0.2", "21");
         click(options().addButton());
-        const std::string before = fileText(profilesFile());
+        const std::string before = test::readText(profilesFile());
         struct Case {
             const char* box;
             QString typed;
@@ -361,7 +348,7 @@ private slots:
              }) {
             test::clickRow(*options().profileList(), 0); // the stored values of "Second" again
             test::clickRow(*options().profileList(), 1);
-            typeInto(options().named(c.box), c.typed);
+            test::typeInto(options().named(c.box), c.typed);
             f_.dialogs().told.clear();
             click(options().updateButton());
             click(options().addButton());
@@ -369,12 +356,12 @@ private slots:
             QCOMPARE(f_.dialogs().told[0].text, c.told);
             QCOMPARE(f_.dialogs().told[1].text, c.told);
         }
-        QCOMPARE(fileText(profilesFile()), before);
+        QCOMPARE(test::readText(profilesFile()), before);
         QCOMPARE(listed(), QStringList({"TEST Connection", "Second"}));
 
         test::clickRow(*options().profileList(), 0);
         test::clickRow(*options().profileList(), 1);
-        typeInto(options().nameBox(), "  Renamed ");
+        test::typeInto(options().nameBox(), "  Renamed ");
         click(options().updateButton());
         QCOMPARE(listed(), QStringList({"TEST Connection", "Renamed"}));
         QCOMPARE(options().nameBox()->text(), QString("Renamed"));
@@ -398,7 +385,7 @@ private slots:
     // A port outside 1-65535 would wrap (99999 reaches port 34463).
     void portsOutsideTheRangeAreRefusedBeforeAnythingStarts() {
         QSignalSpy started(&link(), &ReceiverLink::busyChanged);
-        const std::string before = fileText(profilesFile());
+        const std::string before = test::readText(profilesFile());
         struct Case {
             QLineEdit* box;
             QString typed;
@@ -413,8 +400,8 @@ private slots:
                       "FTP Port: 0 is not a port number (1 to 65535) !!!"},
              }) {
             test::clickRow(*options().profileList(), 0); // the stored values again
-            typeInto(options().nameBox(), "New");
-            typeInto(c.box, c.typed);
+            test::typeInto(options().nameBox(), "New");
+            test::typeInto(c.box, c.typed);
             f_.dialogs().told.clear();
             for (QPushButton* b :
                  {options().addButton(), options().updateButton(),
@@ -429,15 +416,15 @@ private slots:
             }
         }
         QCOMPARE(started.count(), 0);
-        QCOMPARE(fileText(profilesFile()), before);
+        QCOMPARE(test::readText(profilesFile()), before);
         QCOMPARE(listed(), QStringList({"TEST Connection"}));
     }
 
     // Restart turns the test buttons off while it runs; the focus must not fall onto the
     // back-up check box, where the next Space would untick it.
     void afterRestartTheFocusIsBackOnTheButton() {
-        typeInto(options().addressBox(), "127.0.0.1");
-        typeInto(options().telnetPortBox(), QString::number(closedPort()));
+        test::typeInto(options().addressBox(), "127.0.0.1");
+        test::typeInto(options().telnetPortBox(), QString::number(closedPort()));
         options().restartButton()->setFocus(Qt::TabFocusReason);
         QTest::keyClick(options().restartButton(), Qt::Key_Space);
         QVERIFY(link().busy());

@@ -21,11 +21,6 @@ private:
     QPushButton* saveButton() { return &f_.button("saveSatelliteFilesButton"); }
     bool anythingToUndo() { return f_.action("undoAction").isEnabled(); }
 
-    void clickItem(QListWidget* list, int row) {
-        list->scrollToItem(list->item(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(row)).center());
-    }
     // Opens the list's popup with the keyboard and walks to `entry`, as a person does.
     void pick(QComboBox* list, int entry) {
         list->setFocus();
@@ -34,11 +29,6 @@ private:
             QTest::keyClick(list, Qt::Key_Down);
         }
         QCOMPARE(list->currentIndex(), entry);
-    }
-    void type(QLineEdit* box, const QString& text) {
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClicks(box, text);
     }
 
 private slots:
@@ -60,12 +50,12 @@ private slots:
 
     // Clicking a line of either list shows that satellite in both.
     void bothListsChooseTheSameSatellite() {
-        clickItem(antennaList(), 1);
+        test::clickItem(antennaList(), 1);
         QCOMPARE(satelliteList()->currentRow(), 1);
         const SatelliteForm shown = satelliteForm(f_.workspace(), 1);
         QCOMPARE(satellite().box(satellite_captions::name)->text(),
                  QString::fromStdString(shown.name));
-        clickItem(satelliteList(), 2);
+        test::clickItem(satelliteList(), 2);
         QCOMPARE(antennaList()->currentRow(), 2);
         QCOMPARE(transponders().list()->count(),
                  static_cast<int>(transponderLines(f_.workspace(), 2).size()));
@@ -82,29 +72,29 @@ private slots:
         QVERIFY(!satellite().list(ac::committed)->isVisible());
         pick(satellite().list(ac::motor), diseqc12Motor);
         QVERIFY(satellite().box(ac::motorPosition)->isEnabled());
-        type(satellite().box(ac::motorPosition), "7");
+        test::typeInto(satellite().box(ac::motorPosition), "7");
         pick(satellite().list(ac::motor), 2); // "USALS"
         QVERIFY(!satellite().box(ac::motorPosition)->isEnabled());
     }
 
     void updateWithNothingChangedWritesNothing() {
-        clickItem(satelliteList(), 1);
+        test::clickItem(satelliteList(), 1);
         QTest::mouseClick(satellite().updateButton(), Qt::LeftButton);
-        clickItem(transponders().list(), 0);
+        test::clickItem(transponders().list(), 0);
         QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
         QVERIFY(!anythingToUndo());
     }
 
     void transpondersAreAddedUpdatedAndDeletedAndUndone() {
-        clickItem(satelliteList(), 0);
+        test::clickItem(satelliteList(), 0);
         const int before = transponders().list()->count();
-        type(transponders().box(tc::frequency), "11778000");
-        type(transponders().box(tc::symbolRate), "27500000");
+        test::typeInto(transponders().box(tc::frequency), "11778000");
+        test::typeInto(transponders().box(tc::symbolRate), "27500000");
         QTest::mouseClick(transponders().addButton(), Qt::LeftButton);
         QCOMPARE(transponders().list()->count(), before + 1);
         QCOMPARE(transponders().list()->currentRow(), before);
         QCOMPARE(transponders().box(tc::frequency)->text(), QString("11778000"));
-        type(transponders().box(tc::nid), "99");
+        test::typeInto(transponders().box(tc::nid), "99");
         QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
         QCOMPARE(transponders().list()->currentRow(), before);
         QCOMPARE(transponders().box(tc::nid)->text(), QString("99"));
@@ -128,7 +118,7 @@ private slots:
             QPushButton* button;
             const char* message; // how the message starts
         };
-        clickItem(satelliteList(), 0);
+        test::clickItem(satelliteList(), 0);
         const Case cases[] = {
             {satellite().box(satellite_captions::position), "181", satellite().updateButton(), ""},
             {transponders().box(tc::symbolRate), "-1", transponders().updateButton(), "SR: "},
@@ -138,7 +128,7 @@ private slots:
         const int count = transponders().list()->count();
         for (const Case& c : cases) {
             f_.dialogs().told.clear();
-            type(c.box, c.text);
+            test::typeInto(c.box, c.text);
             QTest::mouseClick(c.button, Qt::LeftButton);
             QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
             QVERIFY2(f_.dialogs().told[0].text.rfind(c.message, 0) == 0,

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QtTest>
 
@@ -42,6 +44,20 @@ inline void rightClickRow(QAbstractItemView& view, int row) {
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, view.viewport()->mapToGlobal(at));
     QApplication::sendEvent(view.viewport(), &event);
     QApplication::processEvents();
+}
+
+// Clicks into a box, selects what it holds and types over it.
+inline void typeInto(QLineEdit* box, const QString& text) {
+    QTest::mouseClick(box, Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, text);
+}
+
+inline void clickItem(QListWidget* list, int row) {
+    list->scrollToItem(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(row)).center());
 }
 
 // Plays the platform's drag loop: the drag enters `target` at `at`, moves there and drops.

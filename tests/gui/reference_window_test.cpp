@@ -11,15 +11,6 @@ using namespace tavrino::app;
 
 namespace {
 
-std::string textOf(const std::filesystem::path& path) {
-    const Bytes bytes = test::readFile(path);
-    return {bytes.begin(), bytes.end()};
-}
-
-void writeText(const std::filesystem::path& path, const std::string& text) {
-    test::writeFile(path, Bytes(text.begin(), text.end()));
-}
-
 // On its box, where a person clicks.
 void clickCheckBox(QCheckBox& box) {
     QStyleOptionButton option;
@@ -67,7 +58,7 @@ private:
             }
         }
         kept += "Neu,,,,,,,,,,\n";
-        writeText(before_->path() / "list.csv", kept);
+        test::writeText(before_->path() / "list.csv", kept);
         return before_->path() / "list.csv";
     }
     ApplyPreviewDialog* openPreview(const std::filesystem::path& list) {
@@ -96,7 +87,7 @@ private slots:
         // The first one starts in the folder open.
         QCOMPARE(f_.dialogs().suggestedCsv,
                  QString::fromStdString((before_->path() / "bouquets.csv").string()));
-        QCOMPARE(textOf(f_.data() / "mine.csv"), exportReferenceList(ws()));
+        QCOMPARE(test::readText(f_.data() / "mine.csv"), exportReferenceList(ws()));
         QVERIFY(f_.dialogs().told.empty());
         f_.dialogs().nextCsvToWrite = after_->path() / "again.csv";
         trigger("Export Bouquets...");
@@ -162,10 +153,10 @@ private slots:
 
     void aMalformedListIsRefusedWithItsLine() {
         QVERIFY(f_.window().openFolder(after_->path()));
-        writeText(f_.data() / "bad.csv",
-                  "Bouquet,Item,Name,Satellite,Position,Frequency,Pol,SID,TID,NID,Type\n"
-                  "A,1,N,S,1.0E,11778,H,1,2,3,TV\n"
-                  "A,2,N,S,1.0E,11778,H,1,2\n");
+        test::writeText(f_.data() / "bad.csv",
+                        "Bouquet,Item,Name,Satellite,Position,Frequency,Pol,SID,TID,NID,Type\n"
+                        "A,1,N,S,1.0E,11778,H,1,2,3,TV\n"
+                        "A,2,N,S,1.0E,11778,H,1,2\n");
         QVERIFY(openPreview(f_.data() / "bad.csv") == nullptr);
         QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
         QVERIFY2(f_.dialogs().told[0].text.find("bad.csv is damaged: line 3:") == 0,
@@ -182,7 +173,7 @@ private slots:
         f_.dialogs().nextCsvToWrite = f_.data() / "services.csv";
         trigger("Export Service List...");
         QVERIFY(f_.dialogs().suggestedCsv.endsWith("services.csv"));
-        const std::string text = textOf(f_.data() / "services.csv");
+        const std::string text = test::readText(f_.data() / "services.csv");
         QCOMPARE(text, serviceListCsv(ws().services(), ws().view()));
         QCOMPARE(test::lines(text).size(), ws().view().size() + 1);
         const auto folded = [&](std::size_t p) {

@@ -29,15 +29,6 @@ std::string kingOfSatList(const std::string& position, const std::string& name) 
            "\r\n[DVB]\r\n0=2\r\n1=10714,H,22000,56,DVB-S\r\n2=11778.5,V,27500,34,S2;8PSK\r\n";
 }
 
-void writeText(const std::filesystem::path& file, const std::string& text) {
-    test::writeFile(file, Bytes(text.begin(), text.end()));
-}
-
-std::string readText(const std::filesystem::path& file) {
-    const Bytes bytes = test::readFile(file);
-    return {bytes.begin(), bytes.end()};
-}
-
 } // namespace
 
 class SatelliteImportWindowTest : public QObject {
@@ -82,7 +73,7 @@ private:
                                 satXml("Kept &amp; Co", samplePosition(0), 3) +
                                 satXml("New", 1234, 2) + satXml("Омега", -50, 1) +
                                 "</satellites>\n";
-        writeText(f_.data() / "satellites.xml", xml);
+        test::writeText(f_.data() / "satellites.xml", xml);
         f_.dialogs().nextSatellitesXml = f_.data() / "satellites.xml";
     }
     ImportPreviewDialog& openXmlPreview() {
@@ -101,10 +92,6 @@ private:
         clickRow(tree, row);
         QTest::keyClick(tree, Qt::Key_Space);
         QCOMPARE(tree->topLevelItem(row)->checkState(0), Qt::Unchecked);
-    }
-    void clickItem(QListWidget* list, int row) {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(row)).center());
     }
     QStringList satelliteNames() {
         QStringList names;
@@ -183,7 +170,7 @@ private slots:
     }
 
     void refusedFilesSaySoAndChangeNothing() {
-        writeText(f_.data() / "broken.xml", "<tv><channel/></tv>");
+        test::writeText(f_.data() / "broken.xml", "<tv><channel/></tv>");
         f_.dialogs().nextSatellitesXml = f_.data() / "broken.xml";
         QTest::mouseClick(importXmlButton(), Qt::LeftButton);
         QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
@@ -215,17 +202,17 @@ private slots:
         server.answer("/a?pos=19.2E&x=1", {200, kingOfSatList("0192", "Astra 1KR"), {}, {}});
         server.answer("/b?pos=13.0E&x=1", {200, kingOfSatList("0130", "Hot Bird"), {}, {}});
         server.answer("/c?pos=28.2E&x=1", {404, "gone", {}, {}});
-        writeText(f_.data() / "SATList.ini", server.url("/a?pos=19.2E&x=1") + "\r\n" +
-                                                 server.url("/b?pos=13.0E&x=1") + "\r\n" +
-                                                 server.url("/c?pos=28.2E&x=1") + "\r\n");
-        writeText(f_.data() / "Sel.ini", " 0 \r\n 2 \r\n");
+        test::writeText(f_.data() / "SATList.ini", server.url("/a?pos=19.2E&x=1") + "\r\n" +
+                                                       server.url("/b?pos=13.0E&x=1") + "\r\n" +
+                                                       server.url("/c?pos=28.2E&x=1") + "\r\n");
+        test::writeText(f_.data() / "Sel.ini", " 0 \r\n 2 \r\n");
         QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
         KingOfSatWindow* selection = selectionWindow();
         QVERIFY(selection && selection->isVisible());
         QCOMPARE(selection->selected(), (std::vector<int>{0, 2}));
-        clickItem(selection->list(), 1);
+        test::clickItem(selection->list(), 1);
         QTest::mouseClick(selection->downloadButton(), Qt::LeftButton);
-        QCOMPARE(readText(f_.data() / "Sel.ini"), std::string(" 0 \r\n 1 \r\n 2 \r\n"));
+        QCOMPARE(test::readText(f_.data() / "Sel.ini"), std::string(" 0 \r\n 1 \r\n 2 \r\n"));
         QTRY_VERIFY_WITH_TIMEOUT(preview(), 10000);
         ImportPreviewDialog& preview = *this->preview();
         QCOMPARE(preview.satelliteList()->topLevelItemCount(), 2);
@@ -239,31 +226,31 @@ private slots:
     }
 
     void kingOfSatChoiceIsCancelled() {
-        writeText(f_.data() / "SATList.ini", "http://127.0.0.1:9/a?pos=19.2E&x=1\r\n"
-                                             "http://127.0.0.1:9/b?pos=13.0E&x=1\r\n");
-        writeText(f_.data() / "Sel.ini", " 0 \r\n");
+        test::writeText(f_.data() / "SATList.ini", "http://127.0.0.1:9/a?pos=19.2E&x=1\r\n"
+                                                   "http://127.0.0.1:9/b?pos=13.0E&x=1\r\n");
+        test::writeText(f_.data() / "Sel.ini", " 0 \r\n");
         QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
         QPointer<KingOfSatWindow> selection = selectionWindow();
         QVERIFY(selection && selection->isVisible());
         QCOMPARE(selection->cancelButton()->text(), QString("Cancel"));
-        clickItem(selection->list(), 1);
+        test::clickItem(selection->list(), 1);
         QTest::mouseClick(selection->cancelButton(), Qt::LeftButton);
         QTRY_VERIFY(selection.isNull());
         QVERIFY(!busy());
         QVERIFY(!downloadWindow());
-        QCOMPARE(readText(f_.data() / "Sel.ini"), std::string(" 0 \r\n")); // kept as it was
+        QCOMPARE(test::readText(f_.data() / "Sel.ini"), std::string(" 0 \r\n")); // kept as it was
         unchanged();
     }
 
     void kingOfSatDownloadIsCancelled() {
         test::LoopbackHttp server;
         server.answer("/slow?pos=19.2E&x=1", {200, kingOfSatList("0192", "Astra"), 20s, {}});
-        writeText(f_.data() / "SATList.ini", server.url("/slow?pos=19.2E&x=1") + "\n");
+        test::writeText(f_.data() / "SATList.ini", server.url("/slow?pos=19.2E&x=1") + "\n");
         QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
         KingOfSatWindow* selection = selectionWindow();
         QVERIFY(selection);
         QVERIFY(!selection->downloadButton()->isEnabled()); // no Sel.ini: nothing chosen
-        clickItem(selection->list(), 0);
+        test::clickItem(selection->list(), 0);
         QTest::mouseClick(selection->downloadButton(), Qt::LeftButton);
         QTRY_VERIFY(downloadWindow() && downloadWindow()->current()->text().contains("19.2E"));
         QVERIFY(!importKingOfSatButton()->isEnabled());

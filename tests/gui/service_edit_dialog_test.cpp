@@ -28,11 +28,6 @@ private:
         QTest::mouseClick(menu, Qt::LeftButton, {}, entry.center());
         QTRY_VERIFY(dialog().isVisible());
     }
-    void typeInto(QLineEdit* box, const QString& text) {
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClicks(box, text);
-    }
     void clickOk() {
         auto* ok = dialog().findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
         QTest::mouseClick(ok, Qt::LeftButton);
@@ -57,7 +52,7 @@ private slots:
         QVERIFY(!anythingToUndo());
 
         editRow(5);
-        typeInto(dialog().box(cap::name), "Neu");
+        test::typeInto(dialog().box(cap::name), "Neu");
         dialog().flagBox("LOCK")->click();
         clickOk();
         QCOMPARE(cell(5, colService), QString("Neu"));
@@ -75,7 +70,7 @@ private slots:
                           QPoint(view().horizontalHeader()->sectionViewportPosition(colService) + 5,
                                  header.height() / 2));
         QVERIFY(cell(0, colLokacija).toUInt() != record);
-        typeInto(dialog().box(cap::pmt), "4321");
+        test::typeInto(dialog().box(cap::pmt), "4321");
         clickOk();
         int edited = -1; // where the record stands in the sorted list
         for (int p = 0; p < f_.serviceModel().rowCount(); ++p) {
@@ -108,7 +103,7 @@ private slots:
              }) {
             editRow(c.ipChannel ? ipRow : 2);
             f_.dialogs().told.clear();
-            typeInto(dialog().box(c.box), c.typed);
+            test::typeInto(dialog().box(c.box), c.typed);
             clickOk();
             QVERIFY(dialog().isVisible());
             QCOMPARE(f_.dialogs().told.size(), std::size_t{1});

@@ -14,10 +14,6 @@ using namespace tavrino::app;
 
 namespace {
 
-void writeText(const std::filesystem::path& path, const std::string& text) {
-    test::writeFile(path, Bytes(text.begin(), text.end()));
-}
-
 QRect available() {
     return QGuiApplication::primaryScreen()->availableGeometry();
 }
@@ -118,11 +114,11 @@ private slots:
 
     void theImportWindowsFitAndTheirListsToo() {
         // A name as long as some lists have.
-        writeText(f_.data() / "satellites.xml",
-                  "<satellites>\n<sat name=\"" + std::string(90, 'N') +
-                      "\" flags=\"1\" position=\"192\">\n"
-                      "<transponder frequency=\"10700000\" symbol_rate=\"27500000\" "
-                      "polarization=\"0\" fec_inner=\"3\"/>\n</sat>\n</satellites>\n");
+        test::writeText(f_.data() / "satellites.xml",
+                        "<satellites>\n<sat name=\"" + std::string(90, 'N') +
+                            "\" flags=\"1\" position=\"192\">\n"
+                            "<transponder frequency=\"10700000\" symbol_rate=\"27500000\" "
+                            "polarization=\"0\" fec_inner=\"3\"/>\n</sat>\n</satellites>\n");
         f_.dialogs().nextSatellitesXml = f_.data() / "satellites.xml";
         f_.tabs().setCurrentIndex(1);
         QTest::mouseClick(&f_.button("importXmlButton"), Qt::LeftButton);
@@ -137,7 +133,7 @@ private slots:
         preview->reject();
         QTRY_VERIFY(f_.button("importKingOfSatButton").isEnabled());
 
-        writeText(f_.data() / "SATList.ini", "http://127.0.0.1:9/a?pos=19.2E&x=1\r\n");
+        test::writeText(f_.data() / "SATList.ini", "http://127.0.0.1:9/a?pos=19.2E&x=1\r\n");
         QTest::mouseClick(&f_.button("importKingOfSatButton"), Qt::LeftButton);
         auto* selection = window_->findChild<KingOfSatWindow*>("kingOfSatWindow");
         QVERIFY(selection != nullptr);
