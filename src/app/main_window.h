@@ -43,18 +43,10 @@ public:
     const QString& dataFolder() const { return dataFolder_; }
     OrganizeListTab* organizeListTab() const { return organizeList_; }
     OrganizeSatTab* organizeSatTab() const { return organizeSat_; }
-    OptionsTab* optionsTab() const { return options_; }
     ProfileBook& profiles() { return *profiles_; }
     ReceiverLink& receiverLink() { return *link_; }
-    QAction* receiveAction() const { return receive_; }
-    QAction* sendAction() const { return send_; }
     QTabWidget* tabs() const { return tabs_; }
-    StatusPanels* statusPanels() const { return status_; }
     QAction* undoAction() const { return undo_; }
-    QAction* redoAction() const { return redo_; }
-    widgets::CTooltip& tooltip() { return *tooltip_; }
-    QMenu* recentMenu() const { return recentMenu_; }
-    ReferenceActions* referenceActions() const { return reference_; }
 
     // "Open Files" and "Save Files": ask for the place, then open or save there.
     void openFiles();

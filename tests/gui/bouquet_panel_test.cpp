@@ -1,25 +1,7 @@
-#include "app/main_window.h"
-#include "app/organize_list/bouquet_models.h"
-#include "app/organize_list/bouquet_panel.h"
-#include "app/organize_list/bouquet_views.h"
-#include "app/organize_list/name_dialog.h"
-#include "app/organize_list/organize_list_tab.h"
-#include "app/organize_list/service_list_view.h"
-#include "app/organize_list/service_model.h"
-#include "app/organize_list/status_panels.h"
-#include "database/layout.h"
-#include "gui_test_support.h"
-#include "real_input.h"
-#include "scripted_dialogs.h"
-#include "test_support.h"
 #include "widgets/ctooltip.h"
+#include "window_fixture.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QToolTip>
-#include <QtTest>
 
 using namespace tavrino;
 using namespace tavrino::app;
@@ -27,29 +9,22 @@ using tavrino::test::actionTexts;
 using tavrino::test::clickRow;
 using tavrino::test::dragRowTo;
 using tavrino::test::rowPoint;
-namespace ch = tavrino::layout::channel;
 
 class BouquetPanelTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TempDir> folder_;
-    std::unique_ptr<test::ScriptedDialogs> dialogs_;
-    std::unique_ptr<MainWindow> window_;
+    test::WindowFixture f_;
 
-    BouquetPanel& panel() { return *window_->organizeListTab()->bouquets(); }
-    BouquetListView& list() { return *panel().listView(); }
-    BouquetContentsView& contents() { return *panel().contentsView(); }
-    ServiceListView& services() { return *window_->organizeListTab()->serviceView(); }
-    BouquetEditor& editor() { return panel().editor(); }
-    QStringList bouquetNames() {
-        QStringList names;
-        for (int r = 0; r < panel().listModel()->rowCount(); ++r) {
-            names << panel().listModel()->index(r, 0).data().toString();
-        }
-        return names;
-    }
-    QString status(int panelNumber) { return window_->statusPanels()->panelText(panelNumber); }
+    BouquetListView& list() { return f_.bouquetList(); }
+    BouquetContentsView& contents() { return f_.bouquetContents(); }
+    ServiceListView& services() { return f_.serviceView(); }
+    NameDialog& nameDialog() { return f_.nameDialog(); }
+    test::ScriptedDialogs& dialogs() { return f_.dialogs(); }
+    widgets::CTooltip& tooltip() { return f_.find<widgets::CTooltip>("detailsTooltip"); }
+    const BouquetEditor& editor() { return f_.window().document().bouquets(); }
+    QStringList bouquetNames() { return f_.bouquetNames(); }
+    QString status(int panelNumber) { return f_.status().panelText(panelNumber); }
     static std::vector<std::int32_t> links(const std::vector<BouquetItem>& items) {
         std::vector<std::int32_t> out;
         for (const auto& item : items) {
@@ -57,28 +32,27 @@ private:
         }
         return out;
     }
-    std::vector<std::int32_t> shownLinks() { return links(panel().contentsModel()->items()); }
+    std::vector<std::int32_t> shownLinks() { return links(f_.contentsModel().items()); }
 
     void open(int bouquets) {
-        test::writeSample(folder_->path(),
-                          {.services = 300, .satellites = 4, .bouquets = bouquets});
-        QVERIFY(window_->openFolder(folder_->path()));
+        test::writeSample(f_.folder(), {.services = 300, .satellites = 4, .bouquets = bouquets});
+        QVERIFY(f_.window().openFolder(f_.folder()));
     }
 
     // An empty bouquet "Mine" at the end of the list, selected.
     void addEmptyBouquet() {
         list().addBouquetAction()->trigger();
-        QCOMPARE(panel().nameDialog()->promptLabel()->text(), QString("Name of the new bouquet:"));
-        panel().nameDialog()->nameBox()->setText("Mine");
-        QTest::keyClick(panel().nameDialog()->nameBox(), Qt::Key_Return);
-        QCOMPARE(panel().contentsModel()->rowCount(), 0);
+        QCOMPARE(nameDialog().promptLabel()->text(), QString("Name of the new bouquet:"));
+        nameDialog().nameBox()->setText("Mine");
+        QTest::keyClick(nameDialog().nameBox(), Qt::Key_Return);
+        QCOMPARE(f_.contentsModel().rowCount(), 0);
         backToTheWindow();
     }
 
     // The window manager hands the focus back once a dialog is gone.
     void backToTheWindow() {
-        window_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        f_.window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f_.window()));
     }
 
     // Services at these view positions, selected with the mouse and dragged to `at` on the
@@ -96,19 +70,8 @@ private:
     }
 
 private slots:
-    void init() {
-        folder_ = std::make_unique<test::TempDir>();
-        dialogs_ = std::make_unique<test::ScriptedDialogs>();
-        window_ = std::make_unique<MainWindow>(*dialogs_,
-                                               QString::fromStdString(folder_->path().string()));
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-    }
-
-    void cleanup() {
-        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
-        window_.reset();
-    }
+    void init() { f_.start({.sample = std::nullopt, .dataInFolder = true}); }
+    void cleanup() { f_.stop(); }
 
     void menusShowTheirCaptionsAloneAndKeysStillWork() {
         QCOMPARE(actionTexts(list().contextMenu()->actions()),
@@ -127,26 +90,13 @@ private slots:
         QCOMPARE(list().renameAction()->shortcut(), QKeySequence("Ctrl+R"));
         QCOMPARE(list().insertAction()->shortcut(), QKeySequence("Shift+Ins"));
         QCOMPARE(contents().locateAction()->shortcut(), QKeySequence("Ctrl+L"));
-        QCOMPARE(panel().listModel()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
-                 QString("Bouquets Name"));
-        QCOMPARE(contents().toolTip(), QString("Duble click to remove item"));
-        QCOMPARE(panel().contentsModel()->columnCount(), 14);
-        QVERIFY(!contents().isColumnHidden(2));
-        QVERIFY(contents().isColumnHidden(3));
-    }
-
-    void openingListsBouquetsAndShowsTheFirst() {
-        open(6);
-        QCOMPARE(panel().listModel()->rowCount(), 6);
-        QCOMPARE(list().currentSelectedPosition(), 0);
-        QCOMPARE(panel().contentsModel()->rowCount(), 200);
-        QCOMPARE(status(4), QString("Items in Bouquet : 200"));
-        QCOMPARE(status(5), QString("Bouquets : 6"));
     }
 
     // A click shows the clicked bouquet at once, and the contents commands change that one.
     void aClickedBouquetIsTheOneShownAndEdited() {
         open(12);
+        QCOMPARE(list().currentSelectedPosition(), 0);
+        QCOMPARE(status(5), QString("Bouquets : 12"));
         for (const int row : {5, 7, 2, 7}) {
             clickRow(list(), row);
             QCOMPARE(list().currentSelectedPosition(), row);
@@ -161,10 +111,10 @@ private slots:
         const auto eighth = links(editor().items(8));
         clickRow(contents(), 0);
         clickRow(contents(), 1, Qt::ShiftModifier);
-        dialogs_->yesNoAnswers = {true};
+        dialogs().yesNoAnswers = {true};
         QTest::keyClick(&contents(), Qt::Key_Delete);
         QCOMPARE(
-            dialogs_->asked.back().text,
+            dialogs().asked.back().text,
             std::string("Are you sure you want to delete 2 services from this bouquet ?\r\n\r\n"));
         auto expected = links(seventh);
         expected.erase(expected.begin(), expected.begin() + 2);
@@ -176,10 +126,8 @@ private slots:
     void addAsksForANameAndSelectsTheNewBouquet() {
         open(2);
         addEmptyBouquet();
-        NameDialog* dialog = panel().nameDialog();
+        NameDialog* dialog = &nameDialog();
         QVERIFY(!dialog->isVisible());
-        QCOMPARE(dialog->windowTitle(), QString("Tavrino"));
-        QVERIFY(!dialog->isModal());
         QCOMPARE(bouquetNames().last(), QString("Mine"));
         QCOMPARE(list().currentSelectedPosition(), 2);
         QCOMPARE(status(5), QString("Bouquets : 3"));
@@ -188,8 +136,6 @@ private slots:
         list().renameAction()->trigger();
         // A line above the box says what the name is for.
         QCOMPARE(dialog->promptLabel()->text(), QString("New name of the bouquet:"));
-        QCOMPARE(dialog->promptLabel()->buddy(), static_cast<QWidget*>(dialog->nameBox()));
-        QVERIFY(dialog->promptLabel()->isVisible());
         dialog->nameBox()->setText("Never");
         dialog->reject();
         QCOMPARE(bouquetNames().last(), QString("Mine"));
@@ -201,11 +147,11 @@ private slots:
         const QStringList before = bouquetNames();
         clickRow(list(), 2);
         QTest::keyClick(&list(), Qt::Key_R, Qt::ControlModifier);
-        NameDialog* dialog = panel().nameDialog();
+        NameDialog* dialog = &nameDialog();
         QVERIFY(dialog->isVisible());
         backToTheWindow(); // the person goes back to the list
         clickRow(list(), 0);
-        dialogs_->yesNoAnswers = {true};
+        dialogs().yesNoAnswers = {true};
         QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier); // row 2 is now row 1
         dialog->nameBox()->setText("Renamed");
         QTest::keyClick(dialog->nameBox(), Qt::Key_Return);
@@ -214,13 +160,13 @@ private slots:
         clickRow(list(), 1);
         QTest::keyClick(&list(), Qt::Key_R, Qt::ControlModifier);
         backToTheWindow();
-        dialogs_->yesNoAnswers = {true};
+        dialogs().yesNoAnswers = {true};
         QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier); // its own bouquet goes
         const QStringList remaining = bouquetNames();
         dialog->nameBox()->setText("Too late");
         QTest::keyClick(dialog->nameBox(), Qt::Key_Return);
         QCOMPARE(bouquetNames(), remaining);
-        QCOMPARE(dialogs_->told.back().text,
+        QCOMPARE(dialogs().told.back().text,
                  std::string("The bouquet this name was meant for no longer exists !!!"));
         QVERIFY(!dialog->isVisible());
     }
@@ -228,10 +174,10 @@ private slots:
     void aRefusedNameStaysInTheDialog() {
         open(2);
         list().addBouquetAction()->trigger();
-        NameDialog* dialog = panel().nameDialog();
+        NameDialog* dialog = &nameDialog();
         dialog->nameBox()->setText(QString::fromUtf8("Česko"));
         QTest::keyClick(dialog->nameBox(), Qt::Key_Return);
-        QCOMPARE(dialogs_->told.size(), std::size_t{1});
+        QCOMPARE(dialogs().told.size(), std::size_t{1});
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->nameBox()->text(), QString::fromUtf8("Česko"));
         dialog->nameBox()->setText("Cesko");
@@ -244,10 +190,10 @@ private slots:
         open(3);
         clickRow(list(), 1);
         const QString second = bouquetNames()[1];
-        dialogs_->yesNoAnswers = {false};
+        dialogs().yesNoAnswers = {false};
         QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier);
-        QCOMPARE(dialogs_->asked.size(), std::size_t{1});
-        QCOMPARE(QString::fromStdString(dialogs_->asked[0].text),
+        QCOMPARE(dialogs().asked.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(dialogs().asked[0].text),
                  QString("Are you sure you want to delete Bouquet : %1 ?\r\n\r\n").arg(second));
         QCOMPARE(bouquetNames().size(), 3);
         QTest::keyClick(&list(), Qt::Key_C, Qt::ControlModifier);
@@ -256,35 +202,16 @@ private slots:
         QCOMPARE(bouquetNames()[1], second);
     }
 
-    // A drop lands before the row under the pointer, on the upper or the lower half alike.
-    void droppedServicesLandBeforeTheRowUnderThePointer() {
-        open(1);
-        addEmptyBouquet();
-        dragServices({0, 1, 2}, belowTheRows(contents()));
-        QCOMPARE(panel().contentsModel()->rowCount(), 3);
-        QCOMPARE(contents().selectedPositions(), std::vector<int>{2});
-        const auto first = shownLinks();
-        for (const double half : {0.2, 0.85}) {
-            dragServices({10}, rowPoint(contents(), 1, half));
-            QCOMPARE(shownLinks()[1], editor().items(1)[1].link);
-            QCOMPARE(QString::fromStdString(panel().contentsModel()->items()[1].name),
-                     window_->organizeListTab()->serviceModel()->index(10, 0).data().toString());
-            QCOMPARE(shownLinks()[0], first[0]);
-            QCOMPARE(contents().selectedPositions(), std::vector<int>{1});
-            dialogs_->yesNoAnswers = {true};
-            QTest::keyClick(&contents(), Qt::Key_Delete);
-            QCOMPARE(shownLinks(), first);
-        }
-    }
-
-    // The grid lines between rows and columns belong to a row: a drop there lands before the
-    // row the indicator marks, not at the end.
+    // A drop lands before the row under the pointer, on its upper or lower half alike; the grid
+    // lines between rows and columns belong to a row: a drop there lands before the row the
+    // indicator marks, not at the end.
     void aDropOnAGridLineLandsWhereItsIndicatorShows() {
         open(1);
         addEmptyBouquet();
         dragServices({0, 1, 2, 3}, belowTheRows(contents()));
-        const QString dropped =
-            window_->organizeListTab()->serviceModel()->index(10, 0).data().toString();
+        QCOMPARE(f_.contentsModel().rowCount(), 4);
+        QCOMPARE(contents().selectedPositions(), std::vector<int>{3});
+        const QString dropped = f_.cell(10, 0);
         const auto bottomLine = [&](int row) {
             return QPoint(contents().columnViewportPosition(0) + 20,
                           contents().rowViewportPosition(row) + contents().rowHeight(row) - 1);
@@ -300,19 +227,21 @@ private slots:
             QPoint at;
             int before;
         };
-        for (const Case& c : {Case{"line under row 1", bottomLine(1), 1},
+        for (const Case& c : {Case{"upper half of row 1", rowPoint(contents(), 1, 0.2), 1},
+                              Case{"lower half of row 1", rowPoint(contents(), 1, 0.85), 1},
+                              Case{"line under row 1", bottomLine(1), 1},
                               Case{"line under row 0", bottomLine(0), 0},
                               Case{"line between columns", columnLine(2), 2},
                               Case{"right of the columns", rightEdge(3), 3}}) {
             QCOMPARE(contents().indexAt(c.at).row(), c.before); // the row the indicator marks
             const auto before = shownLinks();
             dragServices({10}, c.at);
-            QCOMPARE(panel().contentsModel()->rowCount(), 5);
-            QVERIFY2(QString::fromStdString(panel().contentsModel()->items()[c.before].name) ==
-                         dropped,
+            QCOMPARE(f_.contentsModel().rowCount(), 5);
+            QCOMPARE(shownLinks(), links(editor().items(1))); // into the bouquet shown
+            QVERIFY2(QString::fromStdString(f_.contentsModel().items()[c.before].name) == dropped,
                      c.where);
             QCOMPARE(contents().selectedPositions(), std::vector<int>{c.before});
-            dialogs_->yesNoAnswers = {true};
+            dialogs().yesNoAnswers = {true};
             QTest::keyClick(&contents(), Qt::Key_Delete);
             QCOMPARE(shownLinks(), before);
         }
@@ -320,7 +249,7 @@ private slots:
         const QStringList names = bouquetNames();
         const QPoint line(list().viewport()->width() / 2,
                           list().rowViewportPosition(0) + list().rowHeight(0) - 1);
-        dialogs_->yesNoAnswers = {true};
+        dialogs().yesNoAnswers = {true};
         dragRowTo(list(), 1, list(), line);
         QCOMPARE(bouquetNames(), QStringList({names[1], names[0]}));
     }
@@ -330,7 +259,7 @@ private slots:
         clickRow(contents(), 1);
         clickRow(contents(), 3, Qt::ControlModifier);
         const auto before = shownLinks();
-        dialogs_->yesNoAnswers = {true};
+        dialogs().yesNoAnswers = {true};
         QTest::keyClick(&contents(), Qt::Key_Delete);
         QCOMPARE(shownLinks().size(), before.size() - 2);
         QTest::keyClick(&contents(), Qt::Key_Z, Qt::ControlModifier);
@@ -350,16 +279,13 @@ private slots:
         dragRowTo(contents(), 1, contents(), rowPoint(contents(), 5, 0.85));
         QCOMPARE(shownLinks(), (std::vector<std::int32_t>{original[0], original[2], original[4],
                                                           original[1], original[3], original[5]}));
-        for (std::size_t i = 0; i < 6; ++i) {
-            QCOMPARE(panel().contentsModel()->items()[i].position, std::uint16_t(i + 1));
-        }
     }
 
     void undoingARemovalBringsTheBouquetBackSelected() {
         open(5);
         const QStringList before = bouquetNames();
         clickRow(list(), 2);
-        dialogs_->yesNoAnswers = {true};
+        dialogs().yesNoAnswers = {true};
         QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier);
         QCOMPARE(bouquetNames().size(), 4);
         clickRow(list(), 0);
@@ -367,81 +293,57 @@ private slots:
         QCOMPARE(bouquetNames(), before);
         QCOMPARE(list().currentSelectedPosition(), 2);
         QCOMPARE(shownLinks(), links(editor().items(2)));
-        QCOMPARE(window_->redoAction()->text(), QString("Redo Remove Bouquet"));
+        QCOMPARE(f_.action("redoAction").text(), QString("Redo Remove Bouquet"));
     }
 
     void undoingADropKeepsTheServiceListAsItWas() {
         open(1);
         addEmptyBouquet();
-        window_->organizeListTab()->typeFilter()->setCurrentIndex(2);
+        f_.typeFilter().setCurrentIndex(2);
         dragServices({1, 2}, belowTheRows(contents()));
         QCOMPARE(shownLinks().size(), std::size_t{2});
-        QCOMPARE(window_->undoAction()->text(), QString("Undo Drop 2 Services"));
-        window_->undoAction()->trigger();
+        QCOMPARE(f_.action("undoAction").text(), QString("Undo Drop 2 Services"));
+        f_.action("undoAction").trigger();
         QCOMPARE(shownLinks().size(), std::size_t{0});
-        QCOMPARE(window_->organizeListTab()->typeFilter()->currentIndex(), 2);
+        QCOMPARE(f_.typeFilter().currentIndex(), 2);
         QCOMPARE(bouquetNames().last(), QString("Mine"));
         QCOMPARE(list().currentSelectedPosition(), bouquetNames().size() - 1);
-        window_->redoAction()->trigger();
+        f_.action("redoAction").trigger();
         QCOMPARE(shownLinks().size(), std::size_t{2});
     }
 
     void dropWithoutBouquetsSaysSo() {
         open(0);
         dragServices({0}, belowTheRows(contents()));
-        QCOMPARE(dialogs_->told.size(), std::size_t{1});
-        QCOMPARE(dialogs_->told[0].text, std::string("You must create bouquet first !!!"));
+        QCOMPARE(dialogs().told.size(), std::size_t{1});
+        QCOMPARE(dialogs().told[0].text, std::string("You must create bouquet first !!!"));
     }
 
     void bouquetsMoveBeforeTheRowUnderThePointer() {
         open(4);
         const QStringList before = bouquetNames();
-        dialogs_->yesNoAnswers = {true};
+        dialogs().yesNoAnswers = {true};
         clickRow(list(), 1);
         dragRowTo(list(), 1, list(), rowPoint(list(), 3, 0.85));
         QCOMPARE(bouquetNames(), QStringList({before[0], before[2], before[1], before[3]}));
         QCOMPARE(list().currentSelectedPosition(), 2);
-        QCOMPARE(QString::fromStdString(dialogs_->asked.back().text),
+        QCOMPARE(QString::fromStdString(dialogs().asked.back().text),
                  QString("Are you sure you want to move Bouquet : %1 ?\r\n\r\n").arg(before[1]));
         QCOMPARE(shownLinks(), links(editor().items(2)));
 
-        dialogs_->yesNoAnswers = {true};
+        dialogs().yesNoAnswers = {true};
         clickRow(list(), 0);
         dragRowTo(list(), 0, list(), belowTheRows(list()));
         QCOMPARE(bouquetNames(), QStringList({before[2], before[1], before[3], before[0]}));
     }
 
-    // Records hold up to 98 name bytes; a move is only a new order.
-    void aMovedBouquetKeepsItsWholeRecord() {
-        open(3);
-        const std::string longName(98, 'N');
-        {
-            Workspace& ws = window_->document().workspace();
-            const auto step = ws.beginEdit("Long Name");
-            ImageEditor edit = ws.channelEditor();
-            edit.writeNumber(ch::bouquets + ch::nameRecordLength, 2, 98);
-            edit.writeBytes(ch::bouquets + ch::nameRecordName,
-                            {reinterpret_cast<const std::uint8_t*>(longName.data()), 98});
-        }
-        const Bytes& image = window_->document().workspace().channelBytes();
-        const Bytes record(image.begin() + ch::bouquets, image.begin() + ch::bouquets + 104);
-        dialogs_->yesNoAnswers = {true};
-        clickRow(list(), 0);
-        dragRowTo(list(), 0, list(), belowTheRows(list()));
-        const std::size_t moved = ch::bouquets + 104 * 2;
-        Bytes expected = record;
-        expected[ch::nameRecordIndex] = 2; // renumbered
-        QVERIFY(std::equal(expected.begin(), expected.end(), image.begin() + moved));
-        QCOMPARE(bouquetNames().last().size(), 98);
-    }
-
     void doubleClickRemovesOneItem() {
         open(2);
         const auto before = shownLinks();
-        dialogs_->yesNoAnswers = {true};
+        dialogs().yesNoAnswers = {true};
         test::doubleClickRow(contents(), 1);
-        QCOMPARE(dialogs_->asked.size(), std::size_t{1});
-        QCOMPARE(QString::fromStdString(dialogs_->asked.back().text),
+        QCOMPARE(dialogs().asked.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(dialogs().asked.back().text),
                  QString("Are you sure you want to delete 1 services from this bouquet ?\r\n\r\n"));
         QCOMPARE(shownLinks().size(), before.size() - 1);
         QCOMPARE(shownLinks()[1], before[2]);
@@ -450,19 +352,19 @@ private slots:
     void flagCommandsReselectTheBouquet() {
         open(4);
         clickRow(list(), 2);
-        const int items = panel().contentsModel()->rowCount();
+        const int items = f_.contentsModel().rowCount();
         clickRow(services(), 0);
         services().lockAction()->trigger();
         QCOMPARE(list().currentSelectedPosition(), 2);
-        QCOMPARE(panel().contentsModel()->rowCount(), items);
+        QCOMPARE(f_.contentsModel().rowCount(), items);
     }
 
     void locateFindsTheServiceEvenWhenFilteredOut() {
         open(2);
         clickRow(contents(), 3);
-        const auto item = panel().contentsModel()->items()[3];
+        const auto item = f_.contentsModel().items()[3];
         // Filter the service list to a satellite the item is not on.
-        auto* filter = window_->organizeListTab()->satelliteFilter();
+        QComboBox* filter = &f_.satelliteFilter();
         for (int i = 1; i < filter->count(); ++i) {
             if (filter->itemText(i).toStdString() != item.satellite) {
                 filter->setCurrentIndex(i);
@@ -473,42 +375,41 @@ private slots:
         QTest::keyClick(&contents(), Qt::Key_L, Qt::ControlModifier);
         const auto selected = services().selectedPositions();
         QCOMPARE(selected.size(), std::size_t{1});
-        const auto row =
-            window_->document().workspace().view().tableRow(static_cast<std::size_t>(selected[0]));
-        QCOMPARE(window_->document().workspace().services().row(row).record.flag, item.link);
-        QCOMPARE(window_->document().workspace().services().row(row).record.sid, item.sid);
+        const auto row = f_.workspace().view().tableRow(static_cast<std::size_t>(selected[0]));
+        QCOMPARE(f_.workspace().services().row(row).record.flag, item.link);
+        QCOMPARE(f_.workspace().services().row(row).record.sid, item.sid);
         QVERIFY(services().hasFocus());
     }
 
     void theTipNamesTheRowUnderThePointerNow() {
         open(1);
         QTest::mouseMove(contents().viewport(), rowPoint(contents(), 2));
-        QCOMPARE(window_->tooltip().Title(), QString("User Bouquet details"));
-        QVERIFY(window_->tooltip().TipText().contains("Ch.No.: 3"));
+        QCOMPARE(tooltip().Title(), QString("User Bouquet details"));
+        QVERIFY(tooltip().TipText().contains("Ch.No.: 3"));
         contents().setFocus();
         QTest::keyClick(&contents(), Qt::Key_End, Qt::ControlModifier); // the rows scroll by
         QApplication::processEvents();
         const int under =
             contents().rowAt(contents().viewport()->mapFromGlobal(QCursor::pos()).y());
         QVERIFY(under > 2);
-        QVERIFY(window_->tooltip().TipText().contains(QString("Ch.No.: %1").arg(under + 1)));
+        QVERIFY(tooltip().TipText().contains(QString("Ch.No.: %1").arg(under + 1)));
     }
 
     void noTipOverAMenuOrAfterADrag() {
         open(1);
-        window_->tooltip().setDelayTime(0);
+        tooltip().setDelayTime(0);
         QTest::mouseMove(services().viewport(), rowPoint(services(), 1));
-        QTRY_VERIFY(window_->tooltip().isShowing());
+        QTRY_VERIFY(tooltip().isShowing());
         test::rightClickRow(services(), 1);
         QVERIFY(services().contextMenu()->isVisible());
-        QVERIFY(!window_->tooltip().isShowing());
+        QVERIFY(!tooltip().isShowing());
         QTest::qWait(20);
-        QVERIFY(!window_->tooltip().isShowing());
+        QVERIFY(!tooltip().isShowing());
         services().contextMenu()->close();
 
         clickRow(list(), 0);
         dragServices({4}, belowTheRows(contents()));
-        QVERIFY(!window_->tooltip().exists());
+        QVERIFY(!tooltip().exists());
     }
 
     void theListHintGivesWayToTheDetailsTip() {

