@@ -312,6 +312,18 @@ private slots:
         QCOMPARE(shownLinks().size(), std::size_t{2});
     }
 
+    // The items after the drop moved up, but none of them was put back.
+    void undoingADropInsideABouquetSelectsNoItem() {
+        open(2);
+        clickRow(list(), 1); // the first is full
+        const auto before = shownLinks();
+        dragServices({0}, rowPoint(contents(), 3, 0.25));
+        QCOMPARE(shownLinks().size(), before.size() + 1);
+        QTest::keyClick(&contents(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(shownLinks(), before);
+        QCOMPARE(contents().selectedPositions(), std::vector<int>{});
+    }
+
     void dropWithoutBouquetsSaysSo() {
         open(0);
         dragServices({0}, belowTheRows(contents()));
