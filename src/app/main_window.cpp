@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
@@ -30,6 +31,21 @@
 #include <QTimer>
 
 namespace tavrino::app {
+namespace {
+
+// What the Menu key sends: a keyboard context menu event at the focused widget's current item.
+void openFocusedContextMenu() {
+    QWidget* focused = QApplication::focusWidget();
+    if (!focused) {
+        return;
+    }
+    const QRect cursor = focused->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    const QPoint at = cursor.isValid() ? cursor.center() : focused->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, at, focused->mapToGlobal(at));
+    QCoreApplication::sendEvent(focused, &event);
+}
+
+} // namespace
 MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), dataFolder_(std::move(dataFolder)),
       document_(dialogs), tooltip_(new widgets::CTooltip(this)),
@@ -225,9 +241,12 @@ void MainWindow::buildMenus() {
             [this] { selectTab(1); });
     connect(menuBar()->addAction("O&ptions"), &QAction::triggered, this, [this] { selectTab(2); });
     connect(menuBar()->addAction("&About"), &QAction::triggered, this, &MainWindow::showAbout);
-    // F10 opens the first menu, as in most desktop programs.
+    // F10 opens the first menu, as in most desktop programs; Shift+F10 the focused list's
+    // context menu, as the Menu key does (keyboards without one need it).
     connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
             [this] { menuBar()->setActiveAction(menuBar()->actions().first()); });
+    connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this), &QShortcut::activated, this,
+            &openFocusedContextMenu);
 }
 
 void MainWindow::buildEditMenu() {

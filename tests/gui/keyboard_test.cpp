@@ -57,6 +57,18 @@ private slots:
         QTRY_VERIFY(!fileMenu()->isVisible());
     }
 
+    // Keyboards without a Menu key open the lists' context menus with Shift+F10.
+    void shiftF10OpensTheFocusedListsMenu() {
+        test::clickRow(f_.serviceView(), 2);
+        QTest::keyClick(&f_.serviceView(), Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QCOMPARE(menu->actions().first()->text(), QString("LOCK"));
+        QTest::keyClick(menu, Qt::Key_Escape);
+        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+    }
+
     // Tab visits every control of the first tab once and comes back: no list keeps it.
     void tabGoesRoundTheFirstTab() {
         QWidget* start = &f_.searchBox();
