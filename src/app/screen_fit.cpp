@@ -1,5 +1,7 @@
 #include "app/screen_fit.h"
 
+#include <QComboBox>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QScrollArea>
@@ -44,6 +46,24 @@ QRect availableArea(const QWidget* window) {
     return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1 << 16, 1 << 16);
 }
 
+// A wheel turned to scroll a form must not change the drop-down list that passes under the
+// pointer: a list takes the wheel only once the user has clicked or tabbed into it, and until
+// then the wheel goes on to the scroll area.
+class WheelPassesUnfocusedLists : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* list = qobject_cast<QComboBox*>(watched);
+        if (event->type() == QEvent::Wheel && list != nullptr && !list->hasFocus()) {
+            event->ignore(); // the parents get it, up to the scroll area
+            return true;
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 QRect roomOnScreen(const QWidget* window) {
@@ -77,6 +97,11 @@ QScrollArea* scrollable(QWidget* content) {
     area->setFrameShape(QFrame::NoFrame);
     area->setWidgetResizable(true);
     area->setWidget(content);
+    auto* guard = new WheelPassesUnfocusedLists(area);
+    for (QComboBox* list : content->findChildren<QComboBox*>()) {
+        list->setFocusPolicy(Qt::StrongFocus); // not focused by the wheel
+        list->installEventFilter(guard);
+    }
     return area;
 }
 

@@ -25,7 +25,7 @@ QSize fitWithin(QSize wanted, QSize room);
 void fitToScreen(QWidget* window);
 
 // `content` in a frameless scroll area that shows its bars only when there is too little
-// room.
+// room. The wheel scrolls it and changes a drop-down list of `content` only once it has focus.
 QScrollArea* scrollable(QWidget* content);
 
 } // namespace tavrino::app

@@ -5,9 +5,11 @@
 #include "reference/reference_list.h"
 #include "window_fixture.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QScreen>
 #include <QScrollArea>
+#include <QWheelEvent>
 
 using namespace tavrino;
 using namespace tavrino::app;
@@ -110,6 +112,27 @@ private slots:
             QVERIFY(button->isVisible());
             QVERIFY(onScreen(*button));
         }
+    }
+
+    // The fields scroll here, and the wheel that scrolls them must not change a list it passes.
+    void theWheelLeavesAnUnfocusedListAsItIs() {
+        test::clickRow(f_.serviceView(), 2);
+        QTest::keyClick(&f_.serviceView(), Qt::Key_Return);
+        ServiceEditDialog& dialog = f_.editDialog();
+        QTRY_VERIFY(dialog.isVisible());
+        const QList<QComboBox*> lists = dialog.findChildren<QComboBox*>();
+        QVERIFY(!lists.isEmpty());
+        for (QComboBox* list : lists) {
+            QVERIFY(!list->hasFocus());
+            const int before = list->currentIndex();
+            const QPointF at = list->rect().center();
+            QWheelEvent wheel(at, list->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(list, &wheel);
+            QCOMPARE(list->currentIndex(), before);
+            QVERIFY(!wheel.isAccepted()); // left to the scroll area
+        }
+        dialog.reject();
     }
 
     void theImportWindowsFitAndTheirListsToo() {
