@@ -347,6 +347,14 @@ private slots:
         clickRow(list(), 0);
         dragRowTo(list(), 0, list(), belowTheRows(list()));
         QCOMPARE(bouquetNames(), QStringList({before[2], before[1], before[3], before[0]}));
+
+        // Undo and redo keep the moved bouquet selected, none of its items.
+        for (const auto& [key, at] : {std::pair{Qt::Key_Z, 0}, std::pair{Qt::Key_Y, 3}}) {
+            QTest::keyClick(&list(), key, Qt::ControlModifier);
+            QCOMPARE(list().currentSelectedPosition(), at);
+            QCOMPARE(bouquetNames()[at], before[0]);
+            QCOMPARE(contents().selectedPositions(), std::vector<int>{});
+        }
     }
 
     void doubleClickRemovesOneItem() {

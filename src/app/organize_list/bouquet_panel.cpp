@@ -171,6 +171,7 @@ void BouquetPanel::databaseReplaced() {
     listModel_->reload();
     emit bouquetCountChanged(listModel_->rowCount());
     selectRow(listModel_->rowCount() > 0 ? std::optional<int>(0) : std::nullopt);
+    rememberNames();
 }
 
 void BouquetPanel::showChange(const Change& change) {
@@ -178,6 +179,14 @@ void BouquetPanel::showChange(const Change& change) {
         stepApplied(change.bouquetRecords);
     } else {
         refresh(); // names, numbers and satellites of the items may read otherwise now
+    }
+    rememberNames();
+}
+
+void BouquetPanel::rememberNames() {
+    namesShown_.clear();
+    for (const BouquetRecord& row : editor_.rows()) {
+        namesShown_.push_back(row.name);
     }
 }
 
@@ -240,31 +249,59 @@ std::vector<int> itemsAdded(const std::vector<BouquetItem>& before,
     return added;
 }
 
+bool sameItems(const std::vector<BouquetItem>& a, const std::vector<BouquetItem>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), sameService);
+}
+
 } // namespace
 
+// After an undo or redo the ids are new and records say little about which bouquet is which
+// (a move rewrites every record between its ends), so bouquets are told apart by name: one
+// whose name is back (a removal or rename undone) is selected, else the one selected before
+// wherever it went, if the step moved it or changed its items; else the first bouquet the
+// step wrote. Items are selected only where the same bouquet stays shown.
 void BouquetPanel::stepApplied(const std::vector<int>& records) {
-    const int recordBefore = shownRecord_;
     const std::vector<BouquetItem> itemsBefore = contentsModel_->items();
-    std::optional<int> row;
+    const int rowBefore = selectedRow();
+    const std::vector<std::string> namesBefore = namesShown_;
+    const auto& rows = editor_.rows();
+    std::optional<int> back;
+    std::optional<int> same;
+    int named = 0;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const std::string& name = rows[r].name;
+        if (!back && std::find(namesBefore.begin(), namesBefore.end(), name) == namesBefore.end()) {
+            back = static_cast<int>(r);
+        }
+        if (rowBefore >= 0 && static_cast<std::size_t>(rowBefore) < namesBefore.size() &&
+            name == namesBefore[static_cast<std::size_t>(rowBefore)]) {
+            same = static_cast<int>(r);
+            ++named;
+        }
+    }
+    // Moved, or its items changed: an undo elsewhere shows the bouquet it changed instead.
+    const auto touched = [&](int row) {
+        return row != rowBefore || !sameItems(editor_.items(row), itemsBefore);
+    };
+    if (!same || back || named != 1 || !touched(*same)) {
+        same.reset();
+    }
+    std::optional<int> row = back ? back : same;
     for (const int record : records) {
-        for (std::size_t r = 0; r < editor_.rows().size() && !row; ++r) {
-            if (editor_.rows()[r].record == record) {
+        for (std::size_t r = 0; r < rows.size() && !row; ++r) {
+            if (rows[r].record == record) {
                 row = static_cast<int>(r);
             }
         }
     }
     if (!row) {
-        const int shown = shownRow();
-        row = std::min(selectedRow() >= 0 ? selectedRow() : shown,
-                       static_cast<int>(editor_.rows().size()) - 1);
+        row = std::min(rowBefore, static_cast<int>(rows.size()) - 1);
     }
     nameDialog_->reject(); // its bouquet may have moved back or gone
     listModel_->reload();
     emit bouquetCountChanged(listModel_->rowCount());
     selectRow(row && *row >= 0 ? row : std::nullopt);
-    const bool sameBouquetShown = recordBefore >= 0 && shownRecord_ == recordBefore;
-    if (sameBouquetShown &&
-        std::find(records.begin(), records.end(), recordBefore) != records.end()) {
+    if (same) {
         selectItemsAdded(itemsBefore);
     }
 }
@@ -289,7 +326,6 @@ void BouquetPanel::selectListChange(const ListChange& change) {
 void BouquetPanel::showContents() {
     const int row = selectedRow();
     shown_ = editor_.idOfRow(row);
-    shownRecord_ = row >= 0 ? editor_.rows()[static_cast<std::size_t>(row)].record : -1;
     contentsModel_->setItems(row >= 0 ? editor_.items(row) : std::vector<BouquetItem>{});
     emit itemCountChanged(contentsModel_->rowCount());
 }

@@ -61,6 +61,7 @@ private:
                      const std::string& name);
     void refresh();
     void stepApplied(const std::vector<int>& records);
+    void rememberNames();
     // Selects what an operation names, once its change is on screen.
     void selectListChange(const ListChange& change);
     void selectContentsChange(const ContentsChange& change);
@@ -80,8 +81,8 @@ private:
     BouquetContentsView* contentsView_;
     NameDialog* nameDialog_;
     std::optional<BouquetId> shown_;
-    // The record shown, for an undo or redo: the ids are new by the time it is told.
-    int shownRecord_ = -1;
+    // The bouquet names as the last change left them: an undo or redo tells its bouquets by name.
+    std::vector<std::string> namesShown_;
 };
 
 } // namespace tavrino::app
