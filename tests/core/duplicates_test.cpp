@@ -253,6 +253,21 @@ TEST_F(DuplicateServicesTest, AnItemRepeatsTheFirstItemThatNamesItsService) {
         << "items that find no service repeat nothing";
 }
 
+// A service dropped where the bouquet already holds it names the item that held it, before or
+// after the drop; two copies added together find only the item that was there.
+TEST_F(DuplicateServicesTest, AnAddedItemFindsWhereItsServiceAlreadyStood) {
+    const DecodedService& s0 = ws.services().row(0).record;
+    const DecodedService& s1 = ws.services().row(1).record;
+    const std::vector<BouquetItem> items = {
+        item(s0.flag, s0.sid), item(s1.flag, s1.sid), item(999999, 5),
+        item(s1.flag, s1.sid), item(s0.flag, s0.sid), item(999999, 5),
+    };
+    EXPECT_EQ(itemsAlreadyNaming(ws, items, std::vector<int>{0, 3, 5, 9}),
+              (std::vector<std::optional<int>>{4, 1, std::nullopt, std::nullopt}));
+    EXPECT_EQ(itemsAlreadyNaming(ws, items, std::vector<int>{0, 4}),
+              (std::vector<std::optional<int>>{std::nullopt, std::nullopt}));
+}
+
 class DedupeTest : public DuplicateServicesTest {
 protected:
     void SetUp() override {
