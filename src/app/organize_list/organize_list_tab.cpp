@@ -144,6 +144,7 @@ OrganizeListTab::OrganizeListTab(Document& document, UserDialogs& dialogs, Detai
             &OrganizeListTab::bouquetCountChanged);
     connect(bouquets_, &BouquetPanel::itemCountChanged, this, &OrganizeListTab::itemCountChanged);
     connect(bouquets_, &BouquetPanel::locateRequested, this, &OrganizeListTab::locateService);
+    connect(bouquets_, &BouquetPanel::note, this, &OrganizeListTab::note);
 }
 
 void OrganizeListTab::shareListWidths(int windowWidth) {
