@@ -7,10 +7,13 @@
 #include "app/organize_list/service_list_view.h"
 #include "app/organize_list/status_panels.h"
 #include "real_input.h"
+#include "reference/duplicate_services.h"
 #include "samplegen/sample_duplicates.h"
 #include "scripted_dialogs.h"
 #include "test_support.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QMenu>
 #include <QtTest>
 
@@ -38,6 +41,8 @@ private:
     ServiceListView& services() { return *tab().serviceView(); }
     QAction& removeDuplicates() { return *contents().removeDuplicatesAction(); }
     QString note() { return window_->statusPanels()->note(); }
+    QCheckBox& duplicatesOnly() { return *tab().duplicatesOnly(); }
+    const Workspace& workspace() { return window_->document().workspace(); }
 
     QColor background(int item) {
         return items().index(item, 0).data(Qt::BackgroundRole).value<QColor>();
@@ -176,6 +181,42 @@ private slots:
         QVERIFY(repeatedItems().empty());
         QCOMPARE(note(), QString("1 duplicate item removed"));
         QCOMPARE(contents().selectedPositions(), std::vector<int>{items().rowCount() - 1});
+    }
+
+    // Ticked by the mouse: every group's services together, largest first, one shade per
+    // group alternating; by the keyboard (Tab, Space) every service comes back.
+    void duplicatesOnlyListsTheGroupsEachInItsShade() {
+        const DuplicateServices found = findDuplicateServices(workspace());
+        QCOMPARE(found.groups.size(), 6u);
+        std::vector<std::uint32_t> grouped;
+        std::vector<std::uint32_t> groupOfPosition;
+        for (std::size_t g = 0; g < found.groups.size(); ++g) {
+            for (const std::uint32_t row : found.groups[g].services) {
+                grouped.push_back(row);
+                groupOfPosition.push_back(static_cast<std::uint32_t>(g + 1));
+            }
+        }
+
+        QTest::mouseClick(&duplicatesOnly(), Qt::LeftButton, {}, duplicatesOnly().rect().center());
+        QVERIFY(duplicatesOnly().isChecked());
+        QCOMPARE(workspace().view().rows(), grouped);
+        QCOMPARE(note(), QString("6 duplicate groups"));
+        auto& model = *services().model();
+        QCOMPARE(model.rowCount(), static_cast<int>(grouped.size()));
+        for (int p = 0; p < model.rowCount(); ++p) {
+            QCOMPARE(model.index(p, 0).data(Qt::BackgroundRole).value<QColor>(),
+                     duplicateGroupBackground(groupOfPosition[static_cast<std::size_t>(p)]));
+        }
+        QVERIFY(duplicateGroupBackground(1) != duplicateGroupBackground(2));
+
+        tab().typeFilter()->setFocus();
+        QTest::keyClick(tab().typeFilter(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), &duplicatesOnly());
+        QTest::keyClick(&duplicatesOnly(), Qt::Key_Space);
+        QVERIFY(!duplicatesOnly().isChecked());
+        QCOMPARE(workspace().view().size(), workspace().services().size());
+        QCOMPARE(services().model()->index(1, 0).data(Qt::BackgroundRole).value<QColor>(),
+                 rowBackground(1));
     }
 };
 

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -37,6 +38,7 @@ public:
     ServiceModel* serviceModel() const { return serviceModel_; }
     QComboBox* satelliteFilter() const { return satelliteFilter_; }
     QComboBox* typeFilter() const { return typeFilter_; }
+    QCheckBox* duplicatesOnly() const { return duplicatesOnly_; }
     QLineEdit* searchBox() const { return searchBox_; }
     QPushButton* openButton() const { return openButton_; }
     QPushButton* saveButton() const { return saveButton_; }
@@ -82,6 +84,7 @@ private:
     ServiceListView* serviceView_;
     QComboBox* satelliteFilter_;
     QComboBox* typeFilter_;
+    QCheckBox* duplicatesOnly_;
     QLineEdit* searchBox_;
     QPushButton* openButton_;
     QPushButton* saveButton_;
