@@ -168,6 +168,21 @@ private slots:
         QTest::keyClick(&contents(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(shownLinks(), repeated);
         QCOMPARE(repeatedItems().size(), 2u);
+        // The copies put back are the ones selected, not every item after the first of them.
+        QCOMPARE(contents().selectedPositions(), repeatedItems());
+    }
+
+    // The item put back by an undo is the one selected, though a later item names its service.
+    void undoingADeleteSelectsTheItemNotItsLaterCopy() {
+        dragServiceOfItem(5, std::nullopt);
+        const auto withCopy = shownLinks();
+        clickRow(contents(), 5);
+        dialogs_->yesNoAnswers = {true};
+        QTest::keyClick(&contents(), Qt::Key_Delete);
+        QCOMPARE(shownLinks().size(), withCopy.size() - 1);
+        QTest::keyClick(&contents(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(shownLinks(), withCopy);
+        QCOMPARE(contents().selectedPositions(), std::vector<int>{5});
     }
 
     void theMouseReachesItThroughTheMenuToo() {

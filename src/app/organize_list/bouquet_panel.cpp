@@ -210,21 +210,33 @@ bool sameService(const BouquetItem& a, const BouquetItem& b) {
            a.satIndex == b.satIndex && a.frequency == b.frequency;
 }
 
-// Positions in `after` of the items that are not in `before`, the others kept in order. Items
-// a step took out are skipped, so an undone drop selects nothing rather than every item after
-// it (a bouquet holds at most a few hundred items).
+// Positions in `after` of the items that are not in `before`, the others kept in order: those
+// outside a longest common subsequence, so a bouquet that holds a service twice does not pair
+// an item with the wrong copy. Items a step took out are skipped, so an undone drop selects
+// nothing (a bouquet holds at most a few hundred items).
 std::vector<int> itemsAdded(const std::vector<BouquetItem>& before,
                             const std::vector<BouquetItem>& after) {
+    const std::size_t n = before.size();
+    const std::size_t m = after.size();
+    // common[i][j]: the longest common subsequence of before[i..] and after[j..].
+    std::vector<std::vector<int>> common(n + 1, std::vector<int>(m + 1, 0));
+    for (std::size_t i = n; i-- > 0;) {
+        for (std::size_t j = m; j-- > 0;) {
+            common[i][j] = sameService(before[i], after[j])
+                               ? common[i + 1][j + 1] + 1
+                               : std::max(common[i + 1][j], common[i][j + 1]);
+        }
+    }
     std::vector<int> added;
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < after.size(); ++i) {
-        const auto same = [&](const BouquetItem& b) { return sameService(after[i], b); };
-        const auto found =
-            std::find_if(before.begin() + static_cast<std::ptrdiff_t>(kept), before.end(), same);
-        if (found != before.end()) {
-            kept = static_cast<std::size_t>(found - before.begin()) + 1;
+    std::size_t i = 0;
+    for (std::size_t j = 0; j < m;) {
+        if (i < n && sameService(before[i], after[j])) {
+            ++i;
+            ++j;
+        } else if (i < n && common[i + 1][j] >= common[i][j + 1]) {
+            ++i;
         } else {
-            added.push_back(static_cast<int>(i));
+            added.push_back(static_cast<int>(j++));
         }
     }
     return added;
