@@ -41,7 +41,8 @@ private:
     ServiceListView& services() { return *tab().serviceView(); }
     QAction& removeDuplicates() { return *contents().removeDuplicatesAction(); }
     QString note() { return window_->statusPanels()->note(); }
-    QCheckBox& duplicatesOnly() { return *tab().duplicatesOnly(); }
+    QCheckBox& duplicatesOnly() { return *window_->findChild<QCheckBox*>("duplicatesOnly"); }
+    QComboBox& typeFilter() { return *window_->findChild<QComboBox*>("typeFilter"); }
     const Workspace& workspace() { return window_->document().workspace(); }
 
     QColor background(int item) {
@@ -224,8 +225,8 @@ private slots:
         }
         QVERIFY(duplicateGroupBackground(1) != duplicateGroupBackground(2));
 
-        tab().typeFilter()->setFocus();
-        QTest::keyClick(tab().typeFilter(), Qt::Key_Tab);
+        typeFilter().setFocus();
+        QTest::keyClick(&typeFilter(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), &duplicatesOnly());
         QTest::keyClick(&duplicatesOnly(), Qt::Key_Space);
         QVERIFY(!duplicatesOnly().isChecked());

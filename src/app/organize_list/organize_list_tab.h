@@ -38,7 +38,6 @@ public:
     ServiceModel* serviceModel() const { return serviceModel_; }
     QComboBox* satelliteFilter() const { return satelliteFilter_; }
     QComboBox* typeFilter() const { return typeFilter_; }
-    QCheckBox* duplicatesOnly() const { return duplicatesOnly_; }
     QLineEdit* searchBox() const { return searchBox_; }
     QPushButton* openButton() const { return openButton_; }
     QPushButton* saveButton() const { return saveButton_; }
