@@ -40,7 +40,7 @@ private:
     BouquetContentsModel& items() { return *panel().contentsModel(); }
     ServiceListView& services() { return *tab().serviceView(); }
     QAction& removeDuplicates() { return *contents().removeDuplicatesAction(); }
-    QString note() { return window_->statusPanels()->note(); }
+    QString note() { return window_->findChild<StatusPanels*>()->note(); }
     QCheckBox& duplicatesOnly() { return *window_->findChild<QCheckBox*>("duplicatesOnly"); }
     QComboBox& typeFilter() { return *window_->findChild<QComboBox*>("typeFilter"); }
     const Workspace& workspace() { return window_->document().workspace(); }
