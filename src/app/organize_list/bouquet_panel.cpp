@@ -210,31 +210,37 @@ bool sameService(const BouquetItem& a, const BouquetItem& b) {
            a.satIndex == b.satIndex && a.frequency == b.frequency;
 }
 
-// Positions in `after` of the items that are not in `before`, the others kept in order: those
-// outside a longest common subsequence, so a bouquet that holds a service twice does not pair
-// an item with the wrong copy. Items a step took out are skipped, so an undone drop selects
-// nothing (a bouquet holds at most a few hundred items).
+// Positions in `after` of the items that are not in `before`, the others kept in order: the
+// items outside a longest common subsequence, so an undone delete selects exactly the items it
+// put back and an undone drop selects none, even where a bouquet names a service twice. A
+// bouquet holds a few hundred items; a larger one (a hostile file) selects nothing.
 std::vector<int> itemsAdded(const std::vector<BouquetItem>& before,
                             const std::vector<BouquetItem>& after) {
     const std::size_t n = before.size();
     const std::size_t m = after.size();
-    // common[i][j]: the longest common subsequence of before[i..] and after[j..].
-    std::vector<std::vector<int>> common(n + 1, std::vector<int>(m + 1, 0));
+    if (n * m > 1'000'000) {
+        return {};
+    }
+    // common[i][j]: longest common subsequence of before[i..] and after[j..].
+    std::vector<std::uint16_t> common((n + 1) * (m + 1), 0);
+    const auto at = [&](std::size_t i, std::size_t j) -> std::uint16_t& {
+        return common[i * (m + 1) + j];
+    };
     for (std::size_t i = n; i-- > 0;) {
         for (std::size_t j = m; j-- > 0;) {
-            common[i][j] = sameService(before[i], after[j])
-                               ? common[i + 1][j + 1] + 1
-                               : std::max(common[i + 1][j], common[i][j + 1]);
+            at(i, j) = sameService(before[i], after[j])
+                           ? static_cast<std::uint16_t>(at(i + 1, j + 1) + 1)
+                           : std::max(at(i + 1, j), at(i, j + 1));
         }
     }
     std::vector<int> added;
     std::size_t i = 0;
     for (std::size_t j = 0; j < m;) {
-        if (i < n && sameService(before[i], after[j])) {
+        if (i < n && sameService(before[i], after[j]) && at(i, j) == at(i + 1, j + 1) + 1) {
             ++i;
             ++j;
-        } else if (i < n && common[i + 1][j] >= common[i][j + 1]) {
-            ++i;
+        } else if (i < n && at(i + 1, j) >= at(i, j + 1)) {
+            ++i; // an item the step took out
         } else {
             added.push_back(static_cast<int>(j++));
         }
