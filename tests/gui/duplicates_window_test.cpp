@@ -37,7 +37,9 @@ private:
     OrganizeListTab& tab() { return *window_->organizeListTab(); }
     BouquetPanel& panel() { return *tab().bouquets(); }
     BouquetContentsView& contents() { return *panel().contentsView(); }
-    BouquetContentsModel& items() { return *panel().contentsModel(); }
+    BouquetContentsModel& items() {
+        return *qobject_cast<BouquetContentsModel*>(contents().model());
+    }
     ServiceListView& services() { return *tab().serviceView(); }
     QAction& removeDuplicates() { return *contents().removeDuplicatesAction(); }
     QString note() { return window_->findChild<StatusPanels*>()->note(); }
@@ -68,7 +70,7 @@ private:
     // Drags the service that item `item` of the shown bouquet names from the service list onto
     // item `onto` (below the last one when none).
     void dragServiceOfItem(int item, std::optional<int> onto) {
-        const auto service = panel().editor().locate(panel().shownRow(), item);
+        const auto service = window_->document().bouquets().locate(panel().shownRow(), item);
         QVERIFY(service);
         const auto position = window_->document().workspace().view().positionOfTableRow(*service);
         QVERIFY(position);
