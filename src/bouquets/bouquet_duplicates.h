@@ -3,6 +3,7 @@
 #include "bouquets/bouquet_items.h"
 
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace tavrino {
@@ -12,5 +13,11 @@ namespace tavrino {
 // names nothing and so repeats nothing: it may stand for a service of another scan.
 std::vector<std::optional<int>> firstItemsNaming(const Workspace& workspace,
                                                  const std::vector<BouquetItem>& items);
+
+// Where the services of items just added (`added`: positions in `items`) already stood: per
+// added item, the first item not among them that names the same service, or none.
+std::vector<std::optional<int>> itemsAlreadyNaming(const Workspace& workspace,
+                                                   const std::vector<BouquetItem>& items,
+                                                   std::span<const int> added);
 
 } // namespace tavrino

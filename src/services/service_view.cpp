@@ -73,6 +73,7 @@ void sortByKeys(std::vector<std::uint32_t>& rows, std::vector<Key> keys, bool as
 } // namespace
 
 void ServiceView::reset(const ServiceTable& table) {
+    duplicateGroups_.reset();
     applyFilter(table, {});
 }
 
@@ -89,8 +90,25 @@ void ServiceView::applyFilter(const ServiceTable& table, const ServiceFilter& fi
         if (filter.type && row.type != *filter.type) {
             continue;
         }
+        if (duplicateGroups_ && groupOf(static_cast<std::uint32_t>(i)) == 0) {
+            continue;
+        }
         rows_.push_back(static_cast<std::uint32_t>(i));
     }
+    if (duplicateGroups_) {
+        std::vector<std::uint32_t> keys;
+        keys.reserve(rows_.size());
+        for (const auto r : rows_) {
+            keys.push_back(groupOf(r));
+        }
+        sortByKeys(rows_, std::move(keys), true);
+    }
+}
+
+std::uint32_t ServiceView::groupOf(std::uint32_t tableRow) const {
+    // Groups found before the table was read again may not reach its new rows.
+    return duplicateGroups_ && tableRow < duplicateGroups_->size() ? (*duplicateGroups_)[tableRow]
+                                                                   : 0;
 }
 
 bool ServiceView::sortByHeaderClick(const ServiceTable& table, int column) {

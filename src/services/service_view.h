@@ -19,9 +19,15 @@ struct ServiceFilter {
 // It holds row indices, so an edit of a table row shows in the view at once.
 class ServiceView {
 public:
-    // All rows in file order; the sort direction setting is kept.
+    // All rows in file order, duplicates or not; the sort direction setting is kept.
     void reset(const ServiceTable& table);
     void applyFilter(const ServiceTable& table, const ServiceFilter& filter);
+    // "Duplicates only", for this and later filters until reset: per table row, the number of
+    // its duplicate group (1 the largest), 0 for none. Only rows with a group pass, ordered by
+    // group, in file order within one. nullopt shows every service again.
+    void setDuplicateGroups(std::optional<std::vector<std::uint32_t>> groups) {
+        duplicateGroups_ = std::move(groups);
+    }
 
     // A header click: flips the view's one sort direction, then sorts. Returns true when the
     // new order is ascending. The direction starts ascending, so the first click sorts
@@ -43,11 +49,15 @@ public:
     // the view, however many rows are asked for.
     std::vector<std::size_t> positionsOfTableRows(std::span<const std::uint32_t> tableRows) const;
     const ServiceFilter& filter() const { return filter_; }
+    // The duplicate group a table row is shown in; 0 when it has none or duplicates are not
+    // what the view shows.
+    std::uint32_t groupOf(std::uint32_t tableRow) const;
     bool ascending() const { return ascending_; }
 
 private:
     std::vector<std::uint32_t> rows_;
     ServiceFilter filter_;
+    std::optional<std::vector<std::uint32_t>> duplicateGroups_;
     bool ascending_ = true;
 };
 

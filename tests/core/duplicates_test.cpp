@@ -228,6 +228,15 @@ TEST(GeneratedDuplicates, TheGroupsFoundAreExactlyThoseTheGeneratorMade) {
     for (std::size_t g = 1; g < result.groups.size(); ++g) {
         EXPECT_GE(result.groups[g - 1].services.size(), result.groups[g].services.size());
     }
+
+    // "Duplicates only" lists exactly these groups, in their order.
+    std::vector<std::uint32_t> grouped;
+    for (const auto& group : result.groups) {
+        grouped.insert(grouped.end(), group.services.begin(), group.services.end());
+    }
+    ws.view().setDuplicateGroups(result.groupNumber);
+    ws.view().applyFilter(ws.services(), {});
+    EXPECT_EQ(ws.view().rows(), grouped);
 }
 
 // ---- Bouquet items ----
@@ -251,6 +260,21 @@ TEST_F(DuplicateServicesTest, AnItemRepeatsTheFirstItemThatNamesItsService) {
               (std::vector<std::optional<int>>{std::nullopt, std::nullopt, 0, std::nullopt,
                                                std::nullopt, 1, 0, std::nullopt}))
         << "items that find no service repeat nothing";
+}
+
+// A service dropped where the bouquet already holds it names the item that held it, before or
+// after the drop; two copies added together find only the item that was there.
+TEST_F(DuplicateServicesTest, AnAddedItemFindsWhereItsServiceAlreadyStood) {
+    const DecodedService& s0 = ws.services().row(0).record;
+    const DecodedService& s1 = ws.services().row(1).record;
+    const std::vector<BouquetItem> items = {
+        item(s0.flag, s0.sid), item(s1.flag, s1.sid), item(999999, 5),
+        item(s1.flag, s1.sid), item(s0.flag, s0.sid), item(999999, 5),
+    };
+    EXPECT_EQ(itemsAlreadyNaming(ws, items, std::vector<int>{0, 3, 5, 9}),
+              (std::vector<std::optional<int>>{4, 1, std::nullopt, std::nullopt}));
+    EXPECT_EQ(itemsAlreadyNaming(ws, items, std::vector<int>{0, 4}),
+              (std::vector<std::optional<int>>{std::nullopt, std::nullopt}));
 }
 
 class DedupeTest : public DuplicateServicesTest {

@@ -188,6 +188,36 @@ TEST_F(ServiceViewTest, FiltersBySatelliteAndTypeExactly) {
         << "a filter returns the view to file order";
 }
 
+// Duplicates only: the rows of a group together, groups in their numbered order, file order
+// within one; the other filters still apply, and groups found for a shorter table reach only
+// its rows.
+TEST_F(ServiceViewTest, DuplicatesOnlyShowsGroupsTogetherInTheirOrder) {
+    const std::vector<std::uint32_t> groups = {2, 0, 1, 2, 1};
+    struct Case {
+        std::optional<std::uint32_t> satellite;
+        std::vector<std::uint32_t> groups;
+        Names shown;
+    };
+    for (const Case& c : {
+             Case{std::nullopt, groups, {"BBC One", "charlie", "bravo", "Élite"}},
+             Case{1, groups, {"charlie", "Élite"}},
+             Case{std::nullopt, {2, 0}, {"bravo"}},
+             Case{std::nullopt, {0, 0, 0, 0, 0}, {}},
+         }) {
+        view.setDuplicateGroups(c.groups);
+        view.applyFilter(table, {c.satellite, std::nullopt});
+        EXPECT_EQ(names(), c.shown);
+    }
+    view.setDuplicateGroups(groups);
+    view.applyFilter(table, {});
+    EXPECT_EQ(view.groupOf(2), 1u);
+    EXPECT_EQ(view.groupOf(1), 0u);
+    EXPECT_EQ(view.groupOf(99), 0u);
+    view.reset(table);
+    EXPECT_EQ(view.groupOf(2), 0u) << "other files: every service again, unshaded";
+    EXPECT_EQ(view.size(), 5u);
+}
+
 // Block names are numbered in order of first appearance; numbers past 65535 must not wrap
 // onto the early blocks, in the cells or in the filter.
 TEST(ServiceViewBlocks, MoreThan65536BlockNamesKeepTheirOwnNumbers) {

@@ -79,8 +79,8 @@ private slots:
                               "Rename Bouquets", "-", "Cut Bouquet      (Ctrl+X)",
                               "Copy Bouquet   (Ctrl+C)", "Paste Bouquet   (Ctrl+V)"}));
         QCOMPARE(actionTexts(contents().contextMenu()->actions()),
-                 QStringList(
-                     {"Delete Item", "-", "Cut", "Copy", "Paste", "-", "Locate In Service List"}));
+                 QStringList({"Delete Item", "Remove Duplicate Items", "-", "Cut", "Copy", "Paste",
+                              "-", "Locate In Service List"}));
         for (QMenu* menu : {list().contextMenu(), contents().contextMenu()}) {
             for (const QAction* action : menu->actions()) {
                 QVERIFY2(!action->isShortcutVisibleInContextMenu() || action->shortcut().isEmpty(),

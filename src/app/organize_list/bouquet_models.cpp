@@ -147,7 +147,7 @@ QVariant BouquetContentsModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     if (role == Qt::BackgroundRole) {
-        return rowBackground(index.row());
+        return repeats(index.row()) ? repeatedItemBackground() : rowBackground(index.row());
     }
     if (role == Qt::ForegroundRole && textColor_.isValid()) {
         return textColor_;
@@ -228,10 +228,16 @@ bool BouquetContentsModel::dropMimeData(const QMimeData* data, Qt::DropAction, i
     return false; // the editor rewrites the bouquet; the view must not remove rows itself
 }
 
-void BouquetContentsModel::setItems(std::vector<BouquetItem> items) {
+void BouquetContentsModel::setItems(std::vector<BouquetItem> items, std::vector<bool> repeats) {
     beginResetModel();
     items_ = std::move(items);
+    repeats_ = std::move(repeats);
     endResetModel();
+}
+
+bool BouquetContentsModel::repeats(int item) const {
+    return item >= 0 && static_cast<std::size_t>(item) < repeats_.size() &&
+           repeats_[static_cast<std::size_t>(item)];
 }
 
 void BouquetContentsModel::setTextColor(const QColor& color) {

@@ -65,8 +65,10 @@ public:
     bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
                       const QModelIndex& parent) override;
 
-    void setItems(std::vector<BouquetItem> items);
+    // `repeats`: per item, whether it names a service an earlier item already names.
+    void setItems(std::vector<BouquetItem> items, std::vector<bool> repeats = {});
     const std::vector<BouquetItem>& items() const { return items_; }
+    bool repeats(int item) const;
     void setTextColor(const QColor& color);
 
 signals:
@@ -75,6 +77,7 @@ signals:
 
 private:
     std::vector<BouquetItem> items_;
+    std::vector<bool> repeats_;
     QColor textColor_;
 };
 

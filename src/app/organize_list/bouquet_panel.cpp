@@ -4,10 +4,12 @@
 #include "app/organize_list/bouquet_views.h"
 #include "app/organize_list/details_tip.h"
 #include "app/organize_list/name_dialog.h"
+#include "bouquets/bouquet_duplicates.h"
 
 #include <QAction>
 #include <QColor>
 #include <QItemSelectionModel>
+#include <QStringList>
 #include <algorithm>
 
 namespace tavrino::app {
@@ -86,8 +88,14 @@ void BouquetPanel::connectContentsCommands() {
     });
     connect(contentsView_->copyAction(), &QAction::triggered, this,
             [this] { editor_.copyItems(shownRow(), contentsView_->selectedPositions()); });
-    connect(contentsView_->pasteAction(), &QAction::triggered, this,
-            [this] { selectContentsChange(editor_.pasteItems(shownRow(), selectedItem())); });
+    connect(contentsView_->pasteAction(), &QAction::triggered, this, [this] {
+        const std::size_t before = contentsModel_->items().size();
+        const ContentsChange change = editor_.pasteItems(shownRow(), selectedItem());
+        selectContentsChange(change);
+        tellAlreadyHeld(change, contentsModel_->items().size() - before);
+    });
+    connect(contentsView_->removeDuplicatesAction(), &QAction::triggered, this,
+            &BouquetPanel::removeDuplicateItems);
     connect(contentsView_->locateAction(), &QAction::triggered, this, [this] {
         const auto item = selectedItem();
         if (!item) {
@@ -326,7 +334,14 @@ void BouquetPanel::selectListChange(const ListChange& change) {
 void BouquetPanel::showContents() {
     const int row = selectedRow();
     shown_ = editor_.idOfRow(row);
-    contentsModel_->setItems(row >= 0 ? editor_.items(row) : std::vector<BouquetItem>{});
+    std::vector<BouquetItem> items = row >= 0 ? editor_.items(row) : std::vector<BouquetItem>{};
+    std::vector<bool> repeats;
+    for (const auto& first : firstItemsNaming(document_.workspace(), items)) {
+        repeats.push_back(first.has_value());
+    }
+    contentsView_->removeDuplicatesAction()->setEnabled(
+        std::find(repeats.begin(), repeats.end(), true) != repeats.end());
+    contentsModel_->setItems(std::move(items), std::move(repeats));
     emit itemCountChanged(contentsModel_->rowCount());
 }
 
@@ -351,7 +366,45 @@ void BouquetPanel::dropServices(const std::vector<std::uint32_t>& offsets,
             rows.push_back(static_cast<std::uint32_t>(*row));
         }
     }
-    selectContentsChange(editor_.dropServices(shownRow(), rows, beforeItem));
+    const std::size_t before = contentsModel_->items().size();
+    const ContentsChange change = editor_.dropServices(shownRow(), rows, beforeItem);
+    selectContentsChange(change);
+    tellAlreadyHeld(change, contentsModel_->items().size() - before);
+}
+
+// The receiver takes a service twice, so it goes in; the note says where it already was.
+void BouquetPanel::tellAlreadyHeld(const ContentsChange& change, std::size_t added) {
+    if (!change.written || !change.select || added == 0) {
+        return;
+    }
+    std::vector<int> positions;
+    for (std::size_t i = 0; i < added; ++i) {
+        positions.push_back(*change.select - static_cast<int>(added - 1 - i));
+    }
+    QStringList numbers;
+    for (const auto& at :
+         itemsAlreadyNaming(document_.workspace(), contentsModel_->items(), positions)) {
+        if (at && !numbers.contains(QString::number(*at + 1))) {
+            numbers << QString::number(*at + 1);
+        }
+    }
+    if (numbers.size() == 1) {
+        emit note("Already in this bouquet at item " + numbers.front());
+    } else if (!numbers.empty()) {
+        emit note("Already in this bouquet at items " + numbers.join(", "));
+    }
+}
+
+void BouquetPanel::removeDuplicateItems() {
+    const std::size_t before = contentsModel_->items().size();
+    const ContentsChange change = editor_.removeDuplicateItems(shownRow());
+    if (!change.written) {
+        emit note("No item of this bouquet repeats an earlier one");
+        return;
+    }
+    selectContentsChange(change);
+    const std::size_t removed = before - contentsModel_->items().size();
+    emit note(QString("%1 duplicate %2 removed").arg(removed).arg(removed == 1 ? "item" : "items"));
 }
 
 void BouquetPanel::showItemTip(int position) {

@@ -48,6 +48,7 @@ signals:
     void bouquetCountChanged(int count);
     void itemCountChanged(int count);
     void locateRequested(std::uint32_t serviceRow);
+    void note(const QString& text); // for the status bar
 
 private:
     using NameAction = std::function<ListChange(int row, const std::string& name)>;
@@ -68,6 +69,9 @@ private:
     void showContents();
     void showItemTip(int position);
     void dropServices(const std::vector<std::uint32_t>& offsets, std::optional<int> beforeItem);
+    // After a drop or paste of `added` items: where their services already stood, if anywhere.
+    void tellAlreadyHeld(const ContentsChange& change, std::size_t added);
+    void removeDuplicateItems();
     std::optional<int> selectedItem() const;
     void selectItemsAdded(const std::vector<BouquetItem>& before);
 

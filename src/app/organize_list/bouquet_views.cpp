@@ -52,6 +52,10 @@ BouquetContentsView::BouquetContentsView(QWidget* parent) : TableViewBase(parent
     setMinimumWidth(twipsToPixels(2400));
 
     delete_ = addMenuAction("Delete Item", QKeySequence(Qt::Key_Delete));
+    // Reached through the menu (right button, the menu key or Shift+F10); off when the
+    // bouquet on screen names no service twice.
+    removeDuplicates_ = addMenuAction("Remove Duplicate Items");
+    removeDuplicates_->setEnabled(false);
     addMenuSeparator();
     cut_ = addMenuAction("Cut", QKeySequence(Qt::CTRL | Qt::Key_X));
     copy_ = addMenuAction("Copy", QKeySequence(Qt::CTRL | Qt::Key_C));

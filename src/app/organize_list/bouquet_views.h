@@ -38,6 +38,7 @@ public:
     void setModel(QAbstractItemModel* model) override;
 
     QAction* deleteAction() const { return delete_; }
+    QAction* removeDuplicatesAction() const { return removeDuplicates_; }
     QAction* cutAction() const { return cut_; }
     QAction* copyAction() const { return copy_; }
     QAction* pasteAction() const { return paste_; }
@@ -48,6 +49,7 @@ protected:
 
 private:
     QAction* delete_;
+    QAction* removeDuplicates_;
     QAction* cut_;
     QAction* copy_;
     QAction* paste_;

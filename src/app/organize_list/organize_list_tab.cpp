@@ -10,10 +10,12 @@
 #include "app/organize_list/service_list_view.h"
 #include "app/organize_list/service_model.h"
 #include "app/user_dialogs.h"
+#include "reference/duplicate_services.h"
 #include "services/service_details.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -39,8 +41,8 @@ OrganizeListTab::OrganizeListTab(Document& document, UserDialogs& dialogs, Detai
     : QWidget(parent), document_(document), tip_(tip),
       serviceModel_(new ServiceModel(document.workspace(), this)),
       serviceView_(new ServiceListView(this)), satelliteFilter_(new QComboBox(this)),
-      typeFilter_(new QComboBox(this)), searchBox_(new QLineEdit(this)),
-      openButton_(new QPushButton("Open Files", this)),
+      typeFilter_(new QComboBox(this)), duplicatesOnly_(new QCheckBox("Duplicates only", this)),
+      searchBox_(new QLineEdit(this)), openButton_(new QPushButton("Open Files", this)),
       saveButton_(new QPushButton("Save Files", this)),
       clipboardButton_(new QPushButton("Clipboard", this)),
       receiveButton_(new QPushButton("Receive from Orvix", this)),
@@ -57,6 +59,9 @@ OrganizeListTab::OrganizeListTab(Document& document, UserDialogs& dialogs, Detai
     satelliteFilter_->setMinimumContentsLength(18);
     typeFilter_->setObjectName("typeFilter");
     typeFilter_->addItems({allTypes, "TV", "Radio"});
+    duplicatesOnly_->setObjectName("duplicatesOnly");
+    duplicatesOnly_->setToolTip("Show only services that are the same channel as another, "
+                                "each group together, the largest first");
     searchBox_->setObjectName("searchBox");
     searchBox_->setToolTip("Enter (part of) ServiceName to Filter");
     searchBox_->setPlaceholderText("Service name");
@@ -71,6 +76,7 @@ OrganizeListTab::OrganizeListTab(Document& document, UserDialogs& dialogs, Detai
     auto* filters = new QHBoxLayout;
     filters->addWidget(satelliteFilter_, 2);
     filters->addWidget(typeFilter_, 1);
+    filters->addWidget(duplicatesOnly_);
     auto* searchLabel = new QLabel("Find:", this);
     searchLabel->setBuddy(searchBox_);
     filters->addWidget(searchLabel);
@@ -101,17 +107,12 @@ OrganizeListTab::OrganizeListTab(Document& document, UserDialogs& dialogs, Detai
     layout->addLayout(buttons);
 
     // Tab follows the screen: filters, the three lists left to right, then the buttons.
-    QWidget* order[] = {satelliteFilter_,
-                        typeFilter_,
-                        searchBox_,
-                        serviceView_,
-                        bouquets_->contentsView(),
-                        bouquets_->listView(),
-                        openButton_,
-                        saveButton_,
-                        receiveButton_,
-                        sendButton_,
-                        profilePicker_->dropDown(),
+    QWidget* order[] = {satelliteFilter_,      typeFilter_,
+                        duplicatesOnly_,       searchBox_,
+                        serviceView_,          bouquets_->contentsView(),
+                        bouquets_->listView(), openButton_,
+                        saveButton_,           receiveButton_,
+                        sendButton_,           profilePicker_->dropDown(),
                         clipboardButton_};
     for (std::size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(order[i - 1], order[i]);
@@ -124,6 +125,7 @@ OrganizeListTab::OrganizeListTab(Document& document, UserDialogs& dialogs, Detai
     });
     connect(satelliteFilter_, &QComboBox::currentIndexChanged, this, &OrganizeListTab::applyFilter);
     connect(typeFilter_, &QComboBox::currentIndexChanged, this, &OrganizeListTab::applyFilter);
+    connect(duplicatesOnly_, &QCheckBox::toggled, this, &OrganizeListTab::applyFilter);
     connect(searchBox_, &QLineEdit::textChanged, this, &OrganizeListTab::searchByName);
     connect(serviceView_, &ServiceListView::headerClicked, this, &OrganizeListTab::sortByColumn);
     connect(serviceView_, &ServiceListView::flagCommand, this, &OrganizeListTab::changeFlag);
@@ -144,6 +146,7 @@ OrganizeListTab::OrganizeListTab(Document& document, UserDialogs& dialogs, Detai
             &OrganizeListTab::bouquetCountChanged);
     connect(bouquets_, &BouquetPanel::itemCountChanged, this, &OrganizeListTab::itemCountChanged);
     connect(bouquets_, &BouquetPanel::locateRequested, this, &OrganizeListTab::locateService);
+    connect(bouquets_, &BouquetPanel::note, this, &OrganizeListTab::note);
 }
 
 void OrganizeListTab::shareListWidths(int windowWidth) {
@@ -184,6 +187,7 @@ void OrganizeListTab::databaseReplaced() {
     }
     satelliteFilter_->setCurrentIndex(0);
     typeFilter_->setCurrentIndex(0);
+    duplicatesOnly_->setChecked(false);
     serviceView_->horizontalHeader()->setSortIndicatorShown(false);
     loading_ = false;
     applyFilter();
@@ -202,12 +206,33 @@ void OrganizeListTab::applyFilter() {
     if (typeFilter_->currentIndex() > 0) {
         filter.type = typeFilter_->currentIndex() == 1 ? TypeText::TV : TypeText::Radio;
     }
+    // Groups are found as the box is ticked or a filter changes, not after each edit: rows
+    // must not leave the list while the user works on them.
+    std::optional<DuplicateServices> duplicates;
+    if (duplicatesOnly_->isChecked()) {
+        duplicates = findDuplicateServices(workspace());
+        document_.view().setDuplicateGroups(duplicates->groupNumber);
+    } else {
+        document_.view().setDuplicateGroups(std::nullopt);
+    }
     document_.view().applyFilter(workspace().services(), filter);
     serviceView_->horizontalHeader()->setSortIndicatorShown(false);
     serviceModel_->reload();
     // A refilled list starts at its first row and first column.
     serviceView_->scrollToTop();
     serviceView_->horizontalScrollBar()->setValue(0);
+    if (duplicates) {
+        std::size_t groups = 0; // those shown: the other filters may leave some out
+        std::uint32_t last = 0;
+        for (const std::uint32_t row : workspace().view().rows()) {
+            groups += workspace().view().groupOf(row) != last ? 1 : 0;
+            last = workspace().view().groupOf(row);
+        }
+        emit note(
+            groups == 0
+                ? QString("No duplicate services")
+                : QString("%1 duplicate %2").arg(groups).arg(groups == 1 ? "group" : "groups"));
+    }
 }
 
 void OrganizeListTab::sortByColumn(int column) {
@@ -294,8 +319,16 @@ void OrganizeListTab::serviceEdited(const ServiceEditResult& result) {
 void OrganizeListTab::locateService(std::uint32_t tableRow) {
     auto position = workspace().view().positionOfTableRow(tableRow);
     if (!position) {
-        satelliteFilter_->setCurrentIndex(0);
-        typeFilter_->setCurrentIndex(0);
+        {
+            // One refill for the three.
+            const QSignalBlocker quietSatellites(satelliteFilter_);
+            const QSignalBlocker quietTypes(typeFilter_);
+            const QSignalBlocker quietDuplicates(duplicatesOnly_);
+            satelliteFilter_->setCurrentIndex(0);
+            typeFilter_->setCurrentIndex(0);
+            duplicatesOnly_->setChecked(false);
+        }
+        applyFilter();
         position = workspace().view().positionOfTableRow(tableRow);
     }
     if (!position) {

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -75,6 +76,7 @@ private:
     ServiceListView* serviceView_;
     QComboBox* satelliteFilter_;
     QComboBox* typeFilter_;
+    QCheckBox* duplicatesOnly_;
     QLineEdit* searchBox_;
     QPushButton* openButton_;
     QPushButton* saveButton_;

@@ -30,8 +30,11 @@ QVariant ServiceModel::data(const QModelIndex& index, int role) const {
         const std::uint32_t row = workspace_.view().tableRow(static_cast<std::size_t>(index.row()));
         return QString::fromStdString(workspace_.services().cellText(row, index.column()));
     }
-    case Qt::BackgroundRole:
-        return rowBackground(index.row());
+    case Qt::BackgroundRole: {
+        const std::uint32_t row = workspace_.view().tableRow(static_cast<std::size_t>(index.row()));
+        const std::uint32_t group = workspace_.view().groupOf(row);
+        return group > 0 ? duplicateGroupBackground(group) : rowBackground(index.row());
+    }
     case Qt::ForegroundRole:
         return textColor_.isValid() ? QVariant(textColor_) : QVariant();
     default:

@@ -1,10 +1,12 @@
 #include "app/organize_list/table_view_base.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QDrag>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -123,7 +125,16 @@ void TableViewBase::selectPositions(const std::vector<int>& positions) {
 
 void TableViewBase::contextMenuEvent(QContextMenuEvent* event) {
     reportHover(-1); // the tip must not cover the menu's entries
-    menu_->popup(event->globalPos());
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        // Not where the pointer happens to rest: below the current row, or at the list's
+        // top when that row is out of sight.
+        const QRect row = currentIndex().isValid() ? visualRect(currentIndex()) : QRect();
+        const QPoint local =
+            viewport()->rect().contains(row.center()) ? row.bottomLeft() : QPoint(0, 0);
+        at = viewport()->mapToGlobal(local);
+    }
+    menu_->popup(at);
 }
 
 void TableViewBase::mouseMoveEvent(QMouseEvent* event) {

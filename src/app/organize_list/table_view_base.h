@@ -40,6 +40,7 @@ protected:
     QAction* addMenuAction(const QString& text, const QKeySequence& shortcut = {});
     void addMenuSeparator();
 
+    // The menu key and Shift+F10 open the menu at the current row.
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
