@@ -21,12 +21,15 @@ std::vector<std::uint32_t> allRows() {
     return rows;
 }
 
+// As the document's flag command does it: the rows are brought in step as they are written,
+// so the step's close reads none of them again.
 void lockAll(bool set) {
     Workspace& ws = workspace();
     const auto rows = allRows();
     const auto step = ws.beginEdit(flagCommandName(flagLocked, set, rows.size()));
     ImageEditor editor = ws.channelEditor();
     changeFlagBit(editor, ws.services(), rows, flagLocked, set);
+    ws.servicesInStep(rows);
 }
 
 // The floor: the same flag writes straight into a copy of the image, nothing recorded.

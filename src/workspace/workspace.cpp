@@ -401,18 +401,23 @@ Change Workspace::refreshAfter(const EditStep& step, const InStep& inStep) {
             ServiceTable::build(files_.channel, files_.channelPath, files_.providers, *codePage_);
         view_.applyFilter(services_, view_.filter());
     } else {
-        std::set<std::uint32_t> rows(inStep.serviceRows.begin(), inStep.serviceRows.end());
+        // A vector sorted once: a flag command over 30,000 rows names them all.
+        std::vector<std::uint32_t> rows = inStep.serviceRows;
         for (const std::uint32_t row : flagRows) {
             const std::size_t at = services_.row(row).record.offset + ch::service::flags;
             services_.setFlags(row,
                                static_cast<std::uint16_t>(peekNumber(files_.channel.bytes, at, 2)));
-            rows.insert(row);
+            rows.push_back(row);
         }
         // A record edit keeps its FLAG, which comes from the records around it.
         for (const std::uint32_t row : rereadServices({recordRows.begin(), recordRows.end()})) {
-            rows.insert(row);
+            rows.push_back(row);
         }
-        change.serviceRows.assign(rows.begin(), rows.end());
+        if (!std::is_sorted(rows.begin(), rows.end())) {
+            std::sort(rows.begin(), rows.end());
+        }
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        change.serviceRows = std::move(rows);
     }
     if (bouquetsStale) {
         refreshBouquets();
