@@ -212,9 +212,10 @@ SatelliteChange deleteSatellite(Workspace& workspace, int index, Prompter& promp
     const DvbsSatellite& satellite = files.satellites[static_cast<std::size_t>(index)];
     if (const std::size_t users = servicesFrom(workspace, index); users > 0) {
         const std::string question =
-            std::to_string(users) + " services use satellite number " + std::to_string(index) +
-            " or a later one. all_channel.dat keeps their numbers, so they will name other "
-            "satellites.\r\n\r\nAre you sure you want to delete Satellite : " +
+            std::to_string(users) +
+            " services use this satellite or one below it in the list. all_channel.dat keeps "
+            "their satellite numbers, so they will name other satellites.\r\n\r\nAre you sure "
+            "you want to delete Satellite : " +
             workspace.codePage().toUtf8(satellite.name) + " ?";
         if (!prompter.ask(confirmQuestion(question))) {
             return {};

@@ -266,9 +266,8 @@ TEST_P(SatelliteFilesEditTest, DeleteKeepsTheAntennaFileLengthAndAsksWithTheCoun
     EXPECT_EQ(change.select, 1);
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(prompter.asked[0].title, "Confirm");
-    EXPECT_EQ(prompter.asked[0].text.rfind(std::to_string(users) + " services use satellite "
-                                                                   "number 1 or a later one.",
-                                           0),
+    EXPECT_EQ(prompter.asked[0].text.rfind(
+                  std::to_string(users) + " services use this satellite or one below it", 0),
               0u)
         << prompter.asked[0].text;
     EXPECT_EQ(dvbsOf(ws).size(), dvbs.size() - removed);

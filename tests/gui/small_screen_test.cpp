@@ -98,6 +98,14 @@ private slots:
         }
         QCOMPARE(f_.status().panelText(5), QString("Bouquets : 3"));
         QVERIFY(f_.status().note().endsWith(QString(120, 'y') + ")"));
+
+        // A note that fits is read whole: the profile and the address give way first.
+        window_->resize(1024, window_->height());
+        f_.status().showProfile("TEST Connection", "192.168.1.36", 21, 23);
+        const QString note("Saved to /tmp/hand/a (the files it replaced are in backups/2026)");
+        f_.status().showNote(note, 8000);
+        QApplication::processEvents();
+        QCOMPARE(f_.status().findChild<QLabel*>("statusNote")->text(), note);
     }
 
     void theEditDialogShowsOkAndCancel() {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QResizeEvent>
+#include <cmath>
 
 namespace tavrino::app {
 
@@ -23,8 +25,10 @@ public:
 
     QSize sizeHint() const override {
         const QMargins m = contentsMargins();
-        return {fontMetrics().horizontalAdvance(full_) + m.left() + m.right() + 2 * frameWidth(),
-                QLabel::sizeHint().height()};
+        // Rounded up: elidedText cuts a text given its integer advance.
+        const int text =
+            static_cast<int>(std::ceil(QFontMetricsF(font()).horizontalAdvance(full_)));
+        return {text + 1 + m.left() + m.right() + 2 * frameWidth(), QLabel::sizeHint().height()};
     }
     QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
 

@@ -3,6 +3,7 @@
 #include "app/organize_list/eliding_label.h"
 
 #include <QLabel>
+#include <QResizeEvent>
 #include <QTimer>
 #include <algorithm>
 
@@ -24,7 +25,10 @@ StatusPanels::StatusPanels(QWidget* parent)
     note_->setContentsMargins(4, 0, 4, 0);
     addWidget(note_);
     noteTimer_->setSingleShot(true);
-    connect(noteTimer_, &QTimer::timeout, note_, [this] { note_->setFullText({}); });
+    connect(noteTimer_, &QTimer::timeout, note_, [this] {
+        note_->setFullText({});
+        fitNote();
+    });
     for (int i = 2; i < 5; ++i) {
         addPermanentWidget(panels_[i]);
     }
@@ -76,7 +80,23 @@ void StatusPanels::setBouquets(int count) {
 
 void StatusPanels::showNote(const QString& text, int timeoutMs) {
     note_->setFullText(text);
+    fitNote();
     noteTimer_->start(timeoutMs);
+}
+
+// A note is read once and then goes, so it takes its width before the profile and the
+// address, which keep a glimpse and their tips, and show whole again when it has gone.
+void StatusPanels::fitNote() {
+    int room = width() - 2 * glimpse;
+    for (int i = 2; i < 5; ++i) {
+        room -= panels_[i]->minimumWidth() + 8;
+    }
+    note_->setMinimumWidth(std::clamp(note_->sizeHint().width(), 0, std::max(0, room)));
+}
+
+void StatusPanels::resizeEvent(QResizeEvent* event) {
+    QStatusBar::resizeEvent(event);
+    fitNote();
 }
 
 QString StatusPanels::note() const {

@@ -31,8 +31,14 @@ public:
     void showNote(const QString& text, int timeoutMs);
     QString note() const;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    static constexpr int glimpse = 60; // what a connection panel keeps beside a long note
+
     void setCounter(int panel, const QString& text);
+    void fitNote();
 
     QLabel* panels_[5];
     ElidingLabel* note_;

@@ -5,8 +5,10 @@
 #include "app/organize_sat/transponder_panel.h"
 #include "app/user_dialogs.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -107,14 +109,14 @@ void OrganizeSatTab::setStartFolder(std::function<QString()> folder) {
 void OrganizeSatTab::connectEditors() {
     connect(satellitePanel_->addButton(), &QPushButton::clicked, this, [this] {
         const SatelliteChange change = document_.addSatellite(satellitePanel_->edited());
-        if (!refused(change.refusal) && change.written) {
+        if (!refused(change.refusal, satellitePanel_) && change.written) {
             selectSatellite(change.select);
         }
     });
     connect(satellitePanel_->updateButton(), &QPushButton::clicked, this, [this] {
         const SatelliteChange change =
             document_.updateSatellite(satellitePanel_->opened(), satellitePanel_->edited());
-        if (!refused(change.refusal) && change.written) {
+        if (!refused(change.refusal, satellitePanel_) && change.written) {
             selectSatellite(change.select, transponderPanel_->selectedTransponder());
         }
     });
@@ -124,14 +126,12 @@ void OrganizeSatTab::connectEditors() {
             return;
         }
         const SatelliteChange change = document_.deleteSatellite(*satellite);
-        if (!refused(change.refusal) && change.written) {
+        if (!refused(change.refusal, satellitePanel_) && change.written) {
             selectSatellite(change.select);
         }
     });
     const auto transponderChange = [this](const TransponderChange& change) {
-        if (refused(change.refusal)) {
-            transponderPanel_->focusField(change.refusal->field);
-        } else if (change.written) {
+        if (!refused(change.refusal, transponderPanel_) && change.written) {
             selectSatellite(selectedSatellite(), change.select);
         }
     };
@@ -158,11 +158,19 @@ void OrganizeSatTab::connectEditors() {
     });
 }
 
-bool OrganizeSatTab::refused(const std::optional<FieldRefusal>& refusal) {
-    if (refusal) {
-        dialogs_.tell(refusal->notice);
+bool OrganizeSatTab::refused(const std::optional<FieldRefusal>& refusal, QWidget* panel) {
+    if (!refusal) {
+        return false;
     }
-    return refusal.has_value();
+    dialogs_.tell(refusal->notice);
+    // The cursor goes to the refused box, its text selected for correcting.
+    if (auto* box = panel->findChild<QLineEdit*>(QString::fromStdString(refusal->field))) {
+        box->setFocus();
+        box->selectAll();
+    } else if (auto* list = panel->findChild<QComboBox*>(QString::fromStdString(refusal->field))) {
+        list->setFocus();
+    }
+    return true;
 }
 
 std::optional<int> OrganizeSatTab::selectedSatellite() const {

@@ -54,7 +54,8 @@ private:
     // nullopt) and the transponder.
     void selectSatellite(std::optional<int> satellite, std::optional<int> transponder = {});
     std::optional<int> selectedSatellite() const;
-    bool refused(const std::optional<FieldRefusal>& refusal);
+    // Tells why and puts the cursor into the refused box of `panel`.
+    bool refused(const std::optional<FieldRefusal>& refusal, QWidget* panel);
 
     Document& document_;
     UserDialogs& dialogs_;

@@ -127,15 +127,6 @@ QLineEdit* TransponderPanel::box(const char* caption) const {
     return findChild<QLineEdit*>(caption);
 }
 
-void TransponderPanel::focusField(const std::string& caption) const {
-    if (QLineEdit* refused = box(caption.c_str())) {
-        refused->setFocus();
-        refused->selectAll();
-    } else if (QComboBox* list = choice(caption.c_str())) {
-        list->setFocus();
-    }
-}
-
 QComboBox* TransponderPanel::choice(const char* caption) const {
     return findChild<QComboBox*>(caption);
 }

@@ -32,8 +32,6 @@ public:
     QPushButton* deleteButton() const { return delete_; }
     QLineEdit* box(const char* caption) const;
     QComboBox* choice(const char* caption) const;
-    // Puts the cursor into a refused box, its text selected for correcting.
-    void focusField(const std::string& caption) const;
 
 private:
     void build();
