@@ -2,6 +2,7 @@
 #include "database/transponder_file.h"
 #include "import/satellite_import.h"
 #include "satellites/satellite_editor.h"
+#include "satellites_in.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -110,21 +111,7 @@ protected:
         test::writeSample(folder.path(), {.services = 400, .satellites = 5});
         ASSERT_TRUE(ws.openFolder(folder.path()).opened());
     }
-    const DvbsSatellite& current(std::size_t i) const {
-        return ws.files().satelliteFiles.satellites.at(i);
-    }
-    ImportedSatellite copyOf(std::size_t i) const {
-        ImportedSatellite s =
-            sat(ws.codePage().toUtf8(current(i).name), current(i).orbitalPosition);
-        for (const DvbsTransponder& t :
-             listTransponders(ws.files().satelliteFiles.dvbs, static_cast<int>(i))) {
-            s.transponders.push_back({t.frequency, t.symbolRate, static_cast<std::uint8_t>(t.fec),
-                                      static_cast<std::uint8_t>(t.polarization),
-                                      static_cast<std::uint8_t>(t.modulationSystem),
-                                      static_cast<std::uint8_t>(t.modulationType), 0, 0});
-        }
-        return s;
-    }
+    ImportedSatellite copyOf(std::size_t i) const { return test::satelliteIn(ws, i); }
     std::size_t servicesOf(int satIndex) const {
         std::size_t n = 0;
         for (const ServiceRow& row : ws.services().rows()) {
