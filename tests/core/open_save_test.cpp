@@ -190,8 +190,6 @@ INSTANTIATE_TEST_SUITE_P(
                FileProblem::Kind::Damaged,
                "is damaged: the count of reference table 2 at offset 875636 is 10001, more than "
                "its 10000 slots."},
-        Damage{"empty_DVBS_dat", "DVBS.dat", [](auto& f) { f.dvbs.clear(); },
-               FileProblem::Kind::EmptyFile, "Error occured: Empty file !!!"},
         Damage{"empty_antenna_file", "antenna_list.dat", [](auto& f) { f.antenna.clear(); },
                FileProblem::Kind::EmptyFile, "Error occured: Empty file !!!"}),
     [](const auto& param) { return std::string(param.param.what); });
@@ -336,11 +334,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         NonRegularFile{"fifo_channel", "all_channel.dat", makeFifo, fifo},
         NonRegularFile{"fifo_dvbs", "DVBS.dat", makeFifo, fifo},
-        NonRegularFile{"fifo_antenna", "antenna_list.dat", makeFifo, fifo},
         NonRegularFile{"link_to_fifo_dvbs", "DVBS.dat", makeLinkedFifo, fifo},
-        NonRegularFile{"link_to_fifo_channel", "all_channel.dat", makeLinkedFifo, fifo},
         NonRegularFile{"loop_channel", "all_channel.dat", makeLoop, loop},
-        NonRegularFile{"loop_dvbs", "DVBS.dat", makeLoop, loop},
         NonRegularFile{"loop_antenna", "antenna_list.dat", makeLoop, loop},
         NonRegularFile{"folder_dvbs", "DVBS.dat", [](const auto& p) { fs::create_directory(p); },
                        "it is a folder, not a regular file"},
