@@ -163,8 +163,6 @@ TEST(TransponderFile, SatellitesFollowEachOtherBySize) {
             const std::size_t t = p + 124 + 36 * static_cast<std::size_t>(j);
             test::put(image.bytes, t + 8, 4, 10000 + j);
             test::put(image.bytes, t + 12, 2, 0xFFFF);
-            image.bytes[t + 24] = 9;
-            image.bytes[t + 34] = 2;
         }
     };
     addSatellite(2, 192);
@@ -176,10 +174,7 @@ TEST(TransponderFile, SatellitesFollowEachOtherBySize) {
     const auto tps = listTransponders(image, 0);
     ASSERT_EQ(tps.size(), 2u);
     EXPECT_EQ(tps[1].frequency, 10001);
-    EXPECT_EQ(tps[0].nid, 65535);
-    const TransponderDisplay d = describeTransponder(tps[0]);
-    EXPECT_EQ(d.fec, "9/10");
-    EXPECT_EQ(d.modulationType, "8PSK");
+    EXPECT_EQ(tps[0].nid, 65535) << "unsigned";
     EXPECT_TRUE(listTransponders(image, 1).empty());
     EXPECT_THROW(satelliteOffset(image, 3), std::out_of_range);
 }
