@@ -1,5 +1,6 @@
 #include "bouquet_contents.h"
 #include "common/csv.h"
+#include "opened.h"
 #include "recording_prompter.h"
 #include "reference/bouquet_apply.h"
 #include "reference/service_matcher.h"
@@ -96,14 +97,10 @@ TEST(ApplyAfterRescan, FindsEveryServiceLeftAtItsNewLink) {
     const auto scanned =
         sample::generate({.services = 3000, .satellites = 6, .bouquets = 10, .seed = 11});
     const sample::Rescan rescan = sample::rescan(scanned, {.seed = 5});
-    TempDir before;
-    TempDir after;
-    sample::writeFolder(scanned, before.path());
-    sample::writeFolder(rescan.files, after.path());
-    Workspace old;
-    ASSERT_TRUE(old.openFolder(before.path()).opened());
-    Workspace ws;
-    ASSERT_TRUE(ws.openFolder(after.path()).opened());
+    const test::Opened before(scanned);
+    const Workspace& old = before.ws;
+    test::Opened after(rescan.files);
+    Workspace& ws = after.ws;
     test::RecordingPrompter prompter;
     BouquetEditor editor(ws, prompter);
     const ApplyPlan plan =
@@ -225,16 +222,13 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(MatchRules, OfTwoServicesWithOneIdentityTheFirstWinsAndIsReported) {
-    TempDir folder;
-    test::writeFile(folder / "all_channel.dat",
-                    test::buildChannel({{"Sat",
-                                         {{1,
-                                           3,
-                                           {{.name = "Twin", .link = 2, .sid = 7},
-                                            {.name = "Twin", .link = 3, .sid = 7},
-                                            {.name = "Solo", .link = 0, .sid = 8}}}}}}));
-    Workspace ws;
-    ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    test::Opened opened(test::buildChannel({{"Sat",
+                                             {{1,
+                                               3,
+                                               {{.name = "Twin", .link = 2, .sid = 7},
+                                                {.name = "Twin", .link = 3, .sid = 7},
+                                                {.name = "Solo", .link = 0, .sid = 8}}}}}}));
+    Workspace& ws = opened.ws;
     test::RecordingPrompter prompter;
     BouquetEditor editor(ws, prompter);
     const auto plan = planApply(ws, editor,
@@ -386,10 +380,8 @@ TEST_F(ApplyTest, ExportWritesOneRowPerItemWithTheValuesTheServiceTableShows) {
 
 TEST(ExportAfterRescan, AnItemWhoseServiceIsGoneKeepsWhatItStores) {
     const auto scanned = sample::generate({.services = 300, .satellites = 4, .bouquets = 2});
-    TempDir folder;
-    sample::writeFolder(sample::rescan(scanned, {.seed = 2}).files, folder.path());
-    Workspace ws;
-    ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    const test::Opened opened(sample::rescan(scanned, {.seed = 2}).files);
+    const Workspace& ws = opened.ws;
     const auto item = readBouquetItems(ws, 0).front();
     ASSERT_EQ(item.name, unknownServiceName) << "the rescan gave every service a new link";
     const auto rows = csv::parse(exportReferenceList(ws));

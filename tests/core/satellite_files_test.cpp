@@ -1,8 +1,7 @@
 #include "database/antenna_file.h"
 #include "database/layout.h"
 #include "database/transponder_file.h"
-#include "test_support.h"
-#include "workspace/workspace.h"
+#include "opened.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -125,10 +124,8 @@ TEST(SatelliteFiles, DamagedFilesAreRefusedWithTheProblem) {
 // The generator writes what the receiver and the imports write: kHz and symbols per second, in
 // DVBS.dat and in the services that stand on its transponders.
 TEST(GeneratedFolder, FrequenciesAreKilohertzAndSymbolRatesSymbolsPerSecond) {
-    test::TempDir folder;
-    test::writeSample(folder.path(), {.services = 400, .satellites = 5});
-    Workspace ws;
-    ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    const test::Opened opened(sample::generate({.services = 400, .satellites = 5}));
+    const Workspace& ws = opened.ws;
     const auto& files = ws.files().satelliteFiles;
     std::vector<std::set<std::int32_t>> frequencies(files.satellites.size());
     for (std::size_t i = 0; i < files.satellites.size(); ++i) {

@@ -1,5 +1,6 @@
 #include "bouquets/bouquet_editor.h"
 #include "database/layout.h"
+#include "opened.h"
 #include "recording_prompter.h"
 #include "services/flag_edit.h"
 #include "test_support.h"
@@ -282,18 +283,15 @@ TEST_P(ServiceEditTest, TheFormEditsItsRecordUntilTheFilesOrItsStepGo) {
 // Types outside the dialog's list repeat the service before, so an edit runs on to them.
 TEST(ServiceEditRows, TypeAndPolTextsAfterTheEditedServiceFollowIt) {
     using test::ServiceSpec;
-    const Bytes image = test::buildChannel(
+    test::Opened folder(test::buildChannel(
         {{"Sat",
           {{1,
             4,
             {ServiceSpec{.name = "A", .link = 2},
              ServiceSpec{.name = "B", .link = 3, .serviceType = 0x0103, .polarization = 5},
              ServiceSpec{.name = "C", .link = 4, .serviceType = 0x0103},
-             ServiceSpec{.name = "D", .serviceType = 0x0102}}}}}});
-    TempDir folder;
-    test::writeFile(folder / "all_channel.dat", image);
-    Workspace ws;
-    ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+             ServiceSpec{.name = "D", .serviceType = 0x0102}}}}}}));
+    Workspace& ws = folder.ws;
     ServiceForm opened = openServiceForm(ws, 0);
     ServiceForm edited = opened;
     edited.type = 1;
