@@ -212,12 +212,6 @@ INSTANTIATE_TEST_SUITE_P(
                      r.satellite.clear();
                      r.sid.reset();
                  },
-                 std::nullopt},
-        RuleCase{"nothingThatMatches",
-                 [](ReferenceRow& r) {
-                     r.name = "No such service";
-                     r.sid.reset();
-                 },
                  std::nullopt}),
     [](const auto& p) { return std::string(p.param.name); });
 
