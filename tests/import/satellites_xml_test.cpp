@@ -18,13 +18,9 @@ ImportedList parse(const std::string& text) {
 }
 
 std::string problemOf(const std::string& text) {
-    try {
-        parse(text);
-        return "";
-    } catch (const FileProblem& problem) {
-        EXPECT_EQ(problem.kind(), FileProblem::Kind::Damaged);
-        return problem.detail();
-    }
+    const auto problem = test::problemOf([&] { parse(text); });
+    EXPECT_TRUE(problem && problem->kind() == FileProblem::Kind::Damaged);
+    return problem ? problem->detail() : "";
 }
 
 TEST(SatellitesXml, ReadsAttributesInAnyOrderWithEntitiesAndComments) {
@@ -146,14 +142,10 @@ TEST(SatellitesXml, AFileMissingOrEmptyIsTheEmptyFileMessage) {
     test::TempDir dir;
     test::writeFile(dir / "empty.xml", {});
     for (const char* name : {"missing.xml", "empty.xml"}) {
-        try {
-            readSatellitesXml(dir / name);
-            ADD_FAILURE() << name << " was read";
-        } catch (const FileProblem& problem) {
-            EXPECT_EQ(problem.kind(), FileProblem::Kind::EmptyFile);
-            EXPECT_EQ(problem.notice().text,
-                      "Error occured: Empty file !!!\n\n" + (dir / name).string());
-        }
+        const auto problem = test::problemOf([&] { readSatellitesXml(dir / name); });
+        ASSERT_TRUE(problem) << name << " was read";
+        EXPECT_EQ(problem->notice().text,
+                  "Error occured: Empty file !!!\n\n" + (dir / name).string());
     }
     EXPECT_THROW(readSatellitesXml(dir.path()), FileProblem) << "a folder is no file";
 }
