@@ -90,10 +90,7 @@ TEST(ImportImages, WriteCountsInBothBytes) {
     ASSERT_TRUE(applyImport(ws, list, defaultChoice(list)).written);
     EXPECT_EQ(get(dvbsOf(ws), 0, 2), 256);
     EXPECT_EQ(get(antennaOf(ws), an::satelliteCount, 2), 256);
-    const DvbsSatellite& last = ws.files().satelliteFiles.satellites.back();
-    EXPECT_EQ(last.tpCount, 300);
-    EXPECT_EQ(listTransponders(ws.files().satelliteFiles.dvbs, 255).back().frequency,
-              11000000 - 1000);
+    EXPECT_EQ(ws.files().satelliteFiles.satellites.back().tpCount, 300);
 }
 
 class ImportIntoSample : public testing::Test {
