@@ -54,6 +54,7 @@ TEST(ImportImages, HoldTheRecordsOfBothFilesInTheCurrentLayout) {
     EXPECT_EQ(get(d, s0 + 116, 4), 192);
     // The entries' fixed bytes are the editors' builder's, pinned with the transponder editor.
     EXPECT_EQ(test::satelliteIn(ws, 0).transponders, list.satellites[0].transponders);
+    EXPECT_EQ(listTransponders(ws.files().satelliteFiles.dvbs, 0)[1].orbitalPosition, 192);
     const std::size_t s1 = s0 + dv::satelliteSize + 2 * dv::transponderSize;
     EXPECT_EQ(d[s1 + 8], 1);
     EXPECT_EQ(get(d, s1 + 76, 2), 0);

@@ -33,9 +33,10 @@ TEST(SatellitesXml, ReadsAttributesInAnyOrderWithEntitiesAndComments) {
         "  <sat flags=\"1\" name=\"Express 3A (11.0W)\" position=\"-110\">\n"
         "    <transponder fec_inner=\"2\" frequency=\"11459500\" modulation=\"2\" onid=\"1150\" "
         "polarization=\"0\" symbol_rate=\"2848000\" system=\"1\" tsid=\"30700\"/>\n"
-        "  </sat>\n";
+        "  </sat>\n"
+        "  <sat name=\"Empty\"  flags=\"1\" position=\"0\"/>\n";
     const ImportedList list = parse(document(sats));
-    ASSERT_EQ(list.satellites.size(), 2u);
+    ASSERT_EQ(list.satellites.size(), 3u);
     EXPECT_EQ(list.satellites[0].name, "Astra & Co é");
     EXPECT_EQ(list.satellites[0].position, 192);
     EXPECT_EQ(list.satellites[0].transponders,
@@ -44,6 +45,7 @@ TEST(SatellitesXml, ReadsAttributesInAnyOrderWithEntitiesAndComments) {
     EXPECT_EQ(list.satellites[1].position, -110);
     EXPECT_EQ(list.satellites[1].transponders,
               (std::vector<ImportedTransponder>{{11459500, 2848000, 2, 0, 1, 2, 1150, 30700}}));
+    EXPECT_TRUE(list.satellites[2].transponders.empty()) << "a <sat/> of its own";
     EXPECT_TRUE(list.notes.empty());
 }
 
