@@ -1,7 +1,5 @@
 #include "import/kingofsat.h"
-#include "import/satellite_import.h"
 #include "import/satellites_xml.h"
-#include "satellites_in.h"
 #include "shared_data.h"
 #include "test_support.h"
 
@@ -93,43 +91,6 @@ TEST(RealFiles, ReadAsTheFilesSay) {
             notes.push_back((sharedData / f.file).string() + ": " + note);
         }
         EXPECT_EQ(list.notes, notes);
-    }
-}
-
-// Import, save, open again: the lists read back as imported, and all_channel.dat of version 9
-// and later is not touched.
-TEST(RealFiles, ImportSaveAndOpenGiveTheSameLists) {
-    TAVRINO_SKIP_WITHOUT_SHARED_DATA();
-    for (const int version : {6, 10}) {
-        for (const RealFile& f : realFiles()) {
-            SCOPED_TRACE(std::string(f.file) + " version " + std::to_string(version));
-            test::TempDir in;
-            test::TempDir out;
-            test::writeSample(in.path(), {.services = 300, .satellites = 4, .version = version});
-            Workspace ws;
-            ASSERT_TRUE(ws.openFolder(in.path()).opened());
-            const ImportedList list = readAny(f.file);
-            ImportChoice choice = defaultChoice(list);
-            choice.keepAntenna = false;
-            ASSERT_TRUE(applyImport(ws, list, choice).written);
-            ASSERT_TRUE(ws.save(out.path()).ok());
-
-            Workspace back;
-            ASSERT_TRUE(back.openFolder(out.path()).opened());
-            const SatelliteFiles& files = back.files().satelliteFiles;
-            ASSERT_EQ(files.satellites.size(), list.satellites.size());
-            EXPECT_EQ(files.antennaSettings.satelliteCount, static_cast<int>(f.satellites));
-            for (std::size_t i = 0; i < list.satellites.size(); ++i) {
-                const ImportedSatellite& sat = list.satellites[i];
-                EXPECT_EQ(files.satellites[i].name, storedName(sat.name, back.codePage()).bytes);
-                EXPECT_EQ(files.satellites[i].orbitalPosition, sat.position);
-                ASSERT_EQ(test::satelliteIn(back, i).transponders, sat.transponders) << i;
-            }
-            if (version >= 9) {
-                EXPECT_EQ(test::readFile(out / "all_channel.dat"),
-                          test::readFile(in / "all_channel.dat"));
-            }
-        }
     }
 }
 

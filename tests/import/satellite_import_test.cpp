@@ -2,7 +2,6 @@
 #include "database/transponder_file.h"
 #include "import/satellite_import.h"
 #include "satellites/satellite_editor.h"
-#include "satellites_in.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +20,21 @@ ImportedTransponder tp(std::int32_t frequency, int pol = 0, std::int32_t symbolR
 ImportedSatellite sat(std::string name, std::int32_t position,
                       std::vector<ImportedTransponder> tps = {}) {
     return {std::move(name), position, std::move(tps)};
+}
+
+// Satellite i of the open files in the import's terms, its name in UTF-8.
+ImportedSatellite satelliteIn(const Workspace& ws, std::size_t i) {
+    const SatelliteFiles& files = ws.files().satelliteFiles;
+    const DvbsSatellite& s = files.satellites.at(i);
+    ImportedSatellite out{ws.codePage().toUtf8(s.name), s.orbitalPosition, {}};
+    const auto byte = [](int v) { return static_cast<std::uint8_t>(v); };
+    const auto word = [](int v) { return static_cast<std::uint16_t>(v); };
+    for (const DvbsTransponder& t : listTransponders(files.dvbs, static_cast<int>(i))) {
+        out.transponders.push_back({t.frequency, t.symbolRate, byte(t.fec), byte(t.polarization),
+                                    byte(t.modulationSystem), byte(t.modulationType), word(t.nid),
+                                    word(t.tid)});
+    }
+    return out;
 }
 
 const Bytes& dvbsOf(const Workspace& ws) {
@@ -53,7 +67,7 @@ TEST(ImportImages, HoldTheRecordsOfBothFilesInTheCurrentLayout) {
     EXPECT_EQ(get(d, s0 + 108, 4), 192);
     EXPECT_EQ(get(d, s0 + 116, 4), 192);
     // The entries' fixed bytes are the editors' builder's, pinned with the transponder editor.
-    EXPECT_EQ(test::satelliteIn(ws, 0).transponders, list.satellites[0].transponders);
+    EXPECT_EQ(satelliteIn(ws, 0).transponders, list.satellites[0].transponders);
     EXPECT_EQ(listTransponders(ws.files().satelliteFiles.dvbs, 0)[1].orbitalPosition, 192);
     const std::size_t s1 = s0 + dv::satelliteSize + 2 * dv::transponderSize;
     EXPECT_EQ(d[s1 + 8], 1);
@@ -100,7 +114,6 @@ protected:
         test::writeSample(folder.path(), {.services = 400, .satellites = 5});
         ASSERT_TRUE(ws.openFolder(folder.path()).opened());
     }
-    ImportedSatellite copyOf(std::size_t i) const { return test::satelliteIn(ws, i); }
     std::size_t servicesOf(int satIndex) const {
         std::size_t n = 0;
         for (const ServiceRow& row : ws.services().rows()) {
@@ -115,12 +128,13 @@ protected:
 
 TEST_F(ImportIntoSample, PreviewSaysWhatIsAddedKeptAndRemoved) {
     ImportedList list;
-    ImportedSatellite first = copyOf(0);
+    ImportedSatellite first = satelliteIn(ws, 0);
     ASSERT_GE(first.transponders.size(), 2u);
     first.transponders[0].symbolRate += 1000;                 // changed
     first.transponders.erase(first.transponders.begin() + 1); // removed
     first.transponders.push_back(tp(12999000, 1));            // added
-    list.satellites = {first, sat("New", 1234, {tp(11000000)}), copyOf(2), copyOf(3)};
+    list.satellites = {first, sat("New", 1234, {tp(11000000)}), satelliteIn(ws, 2),
+                       satelliteIn(ws, 3)};
     list.notes = {"from reading"};
     ImportChoice choice = defaultChoice(list);
     choice.chosen[3] = false;
@@ -160,9 +174,9 @@ TEST_F(ImportIntoSample, KeepsAntennaSettingsOfSatellitesAtTheSamePositionOrNot)
     const Bytes record1 = antennaRecord(ws, 1);
     const Bytes record3 = antennaRecord(ws, 3);
     ImportedList list;
-    ImportedSatellite renamed = copyOf(1);
+    ImportedSatellite renamed = satelliteIn(ws, 1);
     renamed.name = "Other name, same dish";
-    list.satellites = {copyOf(3), sat("New", 1234), renamed};
+    list.satellites = {satelliteIn(ws, 3), sat("New", 1234), renamed};
     for (const bool keep : {true, false}) {
         SCOPED_TRACE(keep);
         ASSERT_TRUE(ws.openFolder(folder.path()).opened());
@@ -191,8 +205,10 @@ TEST_F(ImportIntoSample, UntickedStayOutAndTheLimitOf256IsKept) {
     list.satellites = {sat("A", 10), sat("B", 20), sat("C", 30)};
     ImportChoice choice = defaultChoice(list);
     choice.chosen[1] = false;
+    const Bytes channel = ws.channelBytes();
     ASSERT_TRUE(applyImport(ws, list, choice).written);
     EXPECT_EQ(satelliteLines(ws), (std::vector<std::string>{"A", "C"}));
+    EXPECT_EQ(ws.channelBytes(), channel) << "services keep their satellite numbers";
 
     ASSERT_TRUE(ws.openFolder(folder.path()).opened());
     const Bytes dvbs = dvbsOf(ws);
