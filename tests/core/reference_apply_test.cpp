@@ -91,39 +91,6 @@ TEST_F(ApplyTest, TheExportChangesNoByteOfItsOwnDatabaseAndRebuildsLostBouquets)
 
 // ---- A rescan ----
 
-// A rescan renumbers, renames and removes services: every item whose service is left finds it
-// at its new link, and a removed one is never taken for another service by identity or ids.
-TEST(ApplyAfterRescan, FindsEveryServiceLeftAtItsNewLink) {
-    const auto scanned =
-        sample::generate({.services = 3000, .satellites = 6, .bouquets = 10, .seed = 11});
-    const sample::Rescan rescan = sample::rescan(scanned, {.seed = 5});
-    const test::Opened before(scanned);
-    const Workspace& old = before.ws;
-    test::Opened after(rescan.files);
-    Workspace& ws = after.ws;
-    test::RecordingPrompter prompter;
-    BouquetEditor editor(ws, prompter);
-    const ApplyPlan plan =
-        planApply(ws, editor, parseReferenceList(exportReferenceList(old), ws.codePage()), false);
-    std::size_t k = 0; // the plan's rows follow the export: bouquet order, item order
-    for (const auto& b : old.files().bouquets.rows) {
-        const auto items = readBouquetItems(old, b.record);
-        k += items.empty() ? 1 : 0;
-        for (const auto& item : items) {
-            const RowOutcome& row = plan.rows.at(k++);
-            if (rescan.removed.contains(item.link)) { // generated items name services by FLAG
-                EXPECT_TRUE(row.result == RowResult::FoundByName ||
-                            row.result == RowResult::NotFound)
-                    << "line " << row.line;
-                continue;
-            }
-            ASSERT_TRUE(row.service) << "line " << row.line << ": " << resultText(row);
-            EXPECT_EQ(ws.services().row(*row.service).record.flag, rescan.newFlag.at(item.link));
-        }
-    }
-    EXPECT_EQ(k, plan.rows.size());
-}
-
 // ---- The rules ----
 
 struct RuleCase {
