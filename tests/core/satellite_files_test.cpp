@@ -151,20 +151,19 @@ TEST(GeneratedFolder, FrequenciesAreKilohertzAndSymbolRatesSymbolsPerSecond) {
 TEST(TransponderFile, SatellitesFollowEachOtherBySize) {
     TransponderImage image{Bytes(128, 0)};
     test::put(image.bytes, 0, 2, 3);
-    auto addSatellite = [&](int tps, int position) {
+    auto addSatellite = [&](int tps) {
         const std::size_t p = image.bytes.size();
         image.bytes.resize(p + 124 + 36 * static_cast<std::size_t>(tps), 0);
         test::put(image.bytes, p + 76, 2, tps);
-        test::put(image.bytes, p + 108, 4, position);
         for (int j = 0; j < tps; ++j) {
             const std::size_t t = p + 124 + 36 * static_cast<std::size_t>(j);
             test::put(image.bytes, t + 8, 4, 10000 + j);
             test::put(image.bytes, t + 12, 2, 0xFFFF);
         }
     };
-    addSatellite(2, 192);
-    addSatellite(0, -50);
-    addSatellite(1, 0);
+    addSatellite(2);
+    addSatellite(0);
+    addSatellite(1);
     ASSERT_EQ(decodeTransponderFile(image, "DVBS.dat").size(), 3u);
     EXPECT_EQ(satelliteOffset(image, 1), 128u + 124 + 72);
     EXPECT_EQ(satelliteOffset(image, 2), 128u + 124 + 72 + 124); // no transponders: 124 bytes
