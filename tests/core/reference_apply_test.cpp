@@ -89,8 +89,6 @@ TEST_F(ApplyTest, TheExportChangesNoByteOfItsOwnDatabaseAndRebuildsLostBouquets)
     EXPECT_EQ(contents(editor), oldContents);
 }
 
-// ---- A rescan ----
-
 // ---- The rules ----
 
 struct RuleCase {
