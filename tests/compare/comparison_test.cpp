@@ -1,6 +1,5 @@
 #include "compare/comparison.h"
-#include "test_support.h"
-#include "workspace/workspace.h"
+#include "opened.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -9,21 +8,7 @@
 
 namespace tavrino {
 namespace {
-using test::TempDir;
-
-// A workspace opened from files written into a folder of its own.
-struct Opened {
-    explicit Opened(const sample::Files& files) {
-        sample::writeFolder(files, folder.path());
-        EXPECT_TRUE(ws.openFolder(folder.path()).opened());
-    }
-    explicit Opened(const Bytes& channel) {
-        test::writeFile(folder / "all_channel.dat", channel);
-        EXPECT_TRUE(ws.openFolder(folder.path()).opened());
-    }
-    TempDir folder;
-    Workspace ws;
-};
+using test::Opened;
 
 std::size_t countOf(const Comparison& c, DiffArea area) {
     return c.count(area);

@@ -103,6 +103,11 @@ TEST_F(DocumentTest, EveryClosedStepIsToldOnce) {
         std::function<bool(const Change&)> fits;
     };
     const auto anything = [](const Change&) { return true; };
+    // One record: its row is read again, not the tree, and its items followed the SID.
+    const auto sidEdit = [&](const Change& c) {
+        return c.serviceRows.front() == itemService && c.bouquetRecords.front() == 0 &&
+               !c.servicesRebuilt;
+    };
     TempDir saved, other;
     test::writeSample(other.path(), {.services = 10, .satellites = 2, .seed = 5});
     const std::vector<Step> steps = {
@@ -110,6 +115,8 @@ TEST_F(DocumentTest, EveryClosedStepIsToldOnce) {
          [](const Change& c) { return c.bouquetsChanged && c.bouquetRecords == std::vector{5}; }},
         {"a cut, which removes inside", [&] { bouquets.cut(1); }, 1, Change::Kind::Edit,
          "Cut Bouquet", [](const Change& c) { return c.bouquetsChanged; }},
+        {"the cut undone", [&] { doc.undo(); }, 1, Change::Kind::Undo, "Cut Bouquet",
+         [](const Change& c) { return c.bouquetRecords.front() == 1; }},
         {"a move that keeps the order", [&] { bouquets.move(0, 1); }, 0, Change::Kind::Edit, "",
          anything},
         {"services dropped",
@@ -128,11 +135,9 @@ TEST_F(DocumentTest, EveryClosedStepIsToldOnce) {
              edited.sid = "4711";
              doc.editService(opened, edited);
          },
-         1, Change::Kind::Edit, editServiceStep,
-         [&](const Change& c) {
-             return c.serviceRows.front() == itemService && c.bouquetRecords.front() == 0 &&
-                    !c.servicesRebuilt;
-         }},
+         1, Change::Kind::Edit, editServiceStep, sidEdit},
+        {"the SID undone", [&] { doc.undo(); }, 1, Change::Kind::Undo, editServiceStep, sidEdit},
+        {"the SID redone", [&] { doc.redo(); }, 1, Change::Kind::Redo, editServiceStep, sidEdit},
         {"a transponder added",
          [&] {
              TransponderForm form;

@@ -289,25 +289,5 @@ TEST_F(UndoTest, TheOldestStepsGoFirstWhenALimitIsReached) {
     EXPECT_EQ(ws.history().undoName(), "Drop 1 Service");
 }
 
-TEST_F(UndoTest, UndoNamesTheRowsItTouched) {
-    doc.changeFlags(services(3, 8), FlagCommand::Lock);
-    const auto flags = ws.undo();
-    ASSERT_TRUE(flags);
-    EXPECT_EQ(flags->serviceRows, (std::vector<std::uint32_t>{3, 8}));
-    EXPECT_FALSE(flags->servicesRebuilt);
-    const auto row = *editor.locate(0, 0);
-    editService(row, [](ServiceForm& f) { f.sid = "4711"; });
-    const auto edit = ws.undo();
-    ASSERT_TRUE(edit);
-    EXPECT_FALSE(edit->servicesRebuilt) << "one record: its row is read again, not the tree";
-    EXPECT_EQ(edit->serviceRows.front(), row);
-    EXPECT_EQ(edit->bouquetRecords.front(), 0) << "its items followed the SID";
-    editor.remove(2);
-    const auto removal = ws.undo();
-    ASSERT_TRUE(removal);
-    ASSERT_FALSE(removal->bouquetRecords.empty());
-    EXPECT_EQ(removal->bouquetRecords.front(), 2);
-}
-
 } // namespace
 } // namespace tavrino

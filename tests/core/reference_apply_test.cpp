@@ -1,5 +1,6 @@
 #include "bouquet_contents.h"
 #include "common/csv.h"
+#include "opened.h"
 #include "recording_prompter.h"
 #include "reference/bouquet_apply.h"
 #include "reference/service_matcher.h"
@@ -86,79 +87,6 @@ TEST_F(ApplyTest, TheExportChangesNoByteOfItsOwnDatabaseAndRebuildsLostBouquets)
     applyPlan(ws, editor, planApply(ws, editor, exported, false));
     EXPECT_EQ(names(editor), oldNames);
     EXPECT_EQ(contents(editor), oldContents);
-}
-
-// ---- A rescan ----
-
-// How many services of `ws` carry this name on this satellite number.
-std::size_t namesakes(const Workspace& ws, const DecodedService& service) {
-    std::size_t n = 0;
-    for (const auto& row : ws.services().rows()) {
-        n += row.record.name == service.name && row.record.satIndex == service.satIndex ? 1 : 0;
-    }
-    return n;
-}
-
-TEST(ApplyAfterRescan, RebuildsEveryBouquetWithTheServicesLeftAndReportsTheGoneOnes) {
-    const auto scanned =
-        sample::generate({.services = 3000, .satellites = 6, .bouquets = 10, .seed = 11});
-    const sample::Rescan rescan = sample::rescan(scanned, {.seed = 5});
-    ASSERT_GT(rescan.removed.size(), 50u);
-    TempDir before;
-    TempDir after;
-    sample::writeFolder(scanned, before.path());
-    sample::writeFolder(rescan.files, after.path());
-    Workspace old;
-    ASSERT_TRUE(old.openFolder(before.path()).opened());
-    Workspace ws;
-    ASSERT_TRUE(ws.openFolder(after.path()).opened());
-    test::RecordingPrompter prompter;
-    BouquetEditor editor(ws, prompter);
-    const ApplyPlan plan =
-        planApply(ws, editor, parseReferenceList(exportReferenceList(old), ws.codePage()), false);
-
-    std::size_t k = 0; // the plan's rows follow the export: bouquet order, item order
-    int renamedFound = 0;
-    int gone = 0;
-    std::vector<std::vector<std::int32_t>> expected;
-    for (const auto& b : old.files().bouquets.rows) {
-        expected.emplace_back();
-        const auto items = readBouquetItems(old, b.record);
-        k += items.empty() ? 1 : 0;
-        for (const auto& item : items) {
-            ASSERT_LT(k, plan.rows.size());
-            const RowOutcome& row = plan.rows[k++];
-            const std::int32_t was = item.link; // generated items name their service by FLAG
-            if (rescan.removed.contains(was)) {
-                // Only a namesake left alone on that satellite answers for it, by the weakest rule.
-                const auto& service =
-                    old.services().row(*old.services().findByFlagAndSid(was, item.sid));
-                EXPECT_EQ(row.result, namesakes(ws, service.record) == 1 ? RowResult::FoundByName
-                                                                         : RowResult::NotFound)
-                    << "line " << row.line;
-                if (row.service) {
-                    expected.back().push_back(ws.services().row(*row.service).record.flag);
-                }
-                ++gone;
-                continue;
-            }
-            expected.back().push_back(rescan.newFlag.at(was));
-            ASSERT_TRUE(row.result == RowResult::Found || row.result == RowResult::FoundByIds)
-                << "line " << row.line << ": " << resultText(row);
-            EXPECT_EQ(ws.services().row(*row.service).record.flag, rescan.newFlag.at(was))
-                << "line " << row.line;
-            renamedFound += rescan.renamed.contains(was) ? 1 : 0;
-        }
-    }
-    EXPECT_EQ(k, plan.rows.size());
-    EXPECT_GT(gone, 10);
-    EXPECT_GT(renamedFound, 10) << "renamed services are found by their SID";
-    for (const auto& b : plan.bouquets) {
-        EXPECT_EQ(b.fate, BouquetFate::Replaced) << b.name;
-    }
-
-    applyPlan(ws, editor, plan);
-    EXPECT_EQ(contents(editor), expected);
 }
 
 // ---- The rules ----
@@ -249,26 +177,17 @@ INSTANTIATE_TEST_SUITE_P(
                      r.satellite.clear();
                      r.sid.reset();
                  },
-                 std::nullopt},
-        RuleCase{"nothingThatMatches",
-                 [](ReferenceRow& r) {
-                     r.name = "No such service";
-                     r.sid.reset();
-                 },
                  std::nullopt}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(MatchRules, OfTwoServicesWithOneIdentityTheFirstWinsAndIsReported) {
-    TempDir folder;
-    test::writeFile(folder / "all_channel.dat",
-                    test::buildChannel({{"Sat",
-                                         {{1,
-                                           3,
-                                           {{.name = "Twin", .link = 2, .sid = 7},
-                                            {.name = "Twin", .link = 3, .sid = 7},
-                                            {.name = "Solo", .link = 0, .sid = 8}}}}}}));
-    Workspace ws;
-    ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    test::Opened opened(test::buildChannel({{"Sat",
+                                             {{1,
+                                               3,
+                                               {{.name = "Twin", .link = 2, .sid = 7},
+                                                {.name = "Twin", .link = 3, .sid = 7},
+                                                {.name = "Solo", .link = 0, .sid = 8}}}}}}));
+    Workspace& ws = opened.ws;
     test::RecordingPrompter prompter;
     BouquetEditor editor(ws, prompter);
     const auto plan = planApply(ws, editor,
@@ -420,10 +339,8 @@ TEST_F(ApplyTest, ExportWritesOneRowPerItemWithTheValuesTheServiceTableShows) {
 
 TEST(ExportAfterRescan, AnItemWhoseServiceIsGoneKeepsWhatItStores) {
     const auto scanned = sample::generate({.services = 300, .satellites = 4, .bouquets = 2});
-    TempDir folder;
-    sample::writeFolder(sample::rescan(scanned, {.seed = 2}).files, folder.path());
-    Workspace ws;
-    ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+    const test::Opened opened(sample::rescan(scanned, {.seed = 2}).files);
+    const Workspace& ws = opened.ws;
     const auto item = readBouquetItems(ws, 0).front();
     ASSERT_EQ(item.name, unknownServiceName) << "the rescan gave every service a new link";
     const auto rows = csv::parse(exportReferenceList(ws));

@@ -1,5 +1,6 @@
 #include "bouquets/bouquet_editor.h"
 #include "database/layout.h"
+#include "opened.h"
 #include "recording_prompter.h"
 #include "services/flag_edit.h"
 #include "test_support.h"
@@ -143,14 +144,8 @@ TEST_P(ServiceEditTest, EachFieldIsStoredAsTheDialogEncodesIt) {
          [](ServiceForm& f) { f.type = 0; }, sv::serviceType, 2, 513},
         {"satellite TV made Radio", any, [](ServiceForm& f) { f.type = 1; }, sv::serviceType, 2,
          258},
-        {"second MPEG2",
-         [](const auto& t) { return t.rowWith([](const auto& s) { return s.audioTag != 4; }); },
-         [](ServiceForm& f) { f.audioTag = 2; }, sv::audioTag, 2, 4},
         {"DTS", any, [](ServiceForm& f) { f.audioTag = 6; }, sv::audioTag, 2, 62},
         {"VC1", any, [](ServiceForm& f) { f.videoTag = 4; }, sv::videoTag, 2, 234},
-        {"h264",
-         [](const auto& t) { return t.rowWith([](const auto& s) { return s.videoTag != 27; }); },
-         [](ServiceForm& f) { f.videoTag = 3; }, sv::videoTag, 2, 27},
         {"empty VPID", any, [](ServiceForm& f) { f.vpid = ""; }, sv::videoPid, 2, 65535},
         {"blank TXT",
          [](const auto& t) {
@@ -161,14 +156,10 @@ TEST_P(ServiceEditTest, EachFieldIsStoredAsTheDialogEncodesIt) {
         {"V", any, [](ServiceForm& f) { f.polarization = 1; }, sv::polarization, 2, 1},
         {"IP address as unsigned bytes", [](const auto& t) { return t.rowOn("IP_CHANNEL"); },
          [](ServiceForm& f) { f.frequency = "4294967295"; }, sv::frequency, 4, -1},
-        {"IP address read signed", [](const auto& t) { return t.rowOn("IP_CHANNEL"); },
-         [](ServiceForm& f) { f.frequency = "-1062731766"; }, sv::frequency, 4, -1062731766},
         {"satellite frequency", any, [](ServiceForm& f) { f.frequency = "2147483647"; },
          sv::frequency, 4, 2147483647},
         {"IP TV made Radio", [](const auto& t) { return t.rowOn("IP_CHANNEL"); },
          [](ServiceForm& f) { f.type = 1; }, sv::serviceType, 2, 1026},
-        {"PORT", [](const auto& t) { return t.rowOn("IP_CHANNEL"); },
-         [](ServiceForm& f) { f.tid = "65535"; }, sv::tid, 2, 65535},
         {"another satellite", any, [](ServiceForm& f) { f.satellite = 3; }, sv::satIndex, 4, 3},
         {"TID", any, [](ServiceForm& f) { f.tid = "0"; }, sv::tid, 2, 0},
         {"a name filling the name area", any, [](ServiceForm& f) { f.name = std::string(96, 'a'); },
@@ -200,21 +191,16 @@ TEST_P(ServiceEditTest, RefusalsNameTheFieldAndWriteNothing) {
         {"SID too big", [](ServiceForm& f) { f.sid = "65536"; }, "SID",
          "SID: enter a whole number from 0 to 65535 !!!"},
         {"negative PMT", [](ServiceForm& f) { f.pmt = "-1"; }, "pmt_pid", nullptr},
-        {"letters after digits", [](ServiceForm& f) { f.apid = "12a"; }, "audio_pid", nullptr},
         {"decimal", [](ServiceForm& f) { f.nid = "1.5"; }, "NID", nullptr},
         {"empty APID", [](ServiceForm& f) { f.apid = ""; }, "audio_pid", nullptr},
         {"frequency beyond 32 bits", [](ServiceForm& f) { f.frequency = "4294967296"; },
          "Freqfency :", nullptr},
         {"negative frequency", [](ServiceForm& f) { f.frequency = "-5"; },
          "Freqfency :", "Freqfency: enter a whole number from 1 to 2147483647 !!!"},
-        {"frequency 0", [](ServiceForm& f) { f.frequency = "0"; }, "Freqfency :", nullptr},
         {"frequency shown negative", [](ServiceForm& f) { f.frequency = "4294967295"; },
          "Freqfency :", nullptr},
         {"PMT beyond 13 bits", [](ServiceForm& f) { f.pmt = "8192"; }, "pmt_pid",
          "pmt_pid: enter a whole number from 0 to 8191 !!!"},
-        {"PCR beyond 13 bits", [](ServiceForm& f) { f.pcr = "65535"; }, "pcr_pid", nullptr},
-        {"VPID beyond 13 bits", [](ServiceForm& f) { f.vpid = "8192"; }, "video_pid", nullptr},
-        {"APID beyond 13 bits", [](ServiceForm& f) { f.apid = "10000"; }, "audio_pid", nullptr},
         {"TXT beyond 13 bits", [](ServiceForm& f) { f.txt = "65534"; }, "TXT.PID", nullptr},
         {"satellite 255", [](ServiceForm& f) { f.satellite = 255; }, "Satelitte :", nullptr},
         {"no type", [](ServiceForm& f) { f.type = 2; }, "type", nullptr},
@@ -230,8 +216,6 @@ TEST_P(ServiceEditTest, RefusalsNameTheFieldAndWriteNothing) {
         ASSERT_TRUE(result.refusal.has_value());
         EXPECT_FALSE(result.written);
         EXPECT_EQ(result.refusal->field, c.field);
-        EXPECT_EQ(result.refusal->notice.title, "Tavrino");
-        EXPECT_EQ(result.refusal->notice.icon, NoticeIcon::Exclamation);
         if (c.text) {
             EXPECT_EQ(result.refusal->notice.text, c.text);
         }
@@ -299,18 +283,15 @@ TEST_P(ServiceEditTest, TheFormEditsItsRecordUntilTheFilesOrItsStepGo) {
 // Types outside the dialog's list repeat the service before, so an edit runs on to them.
 TEST(ServiceEditRows, TypeAndPolTextsAfterTheEditedServiceFollowIt) {
     using test::ServiceSpec;
-    const Bytes image = test::buildChannel(
+    test::Opened folder(test::buildChannel(
         {{"Sat",
           {{1,
             4,
             {ServiceSpec{.name = "A", .link = 2},
              ServiceSpec{.name = "B", .link = 3, .serviceType = 0x0103, .polarization = 5},
              ServiceSpec{.name = "C", .link = 4, .serviceType = 0x0103},
-             ServiceSpec{.name = "D", .serviceType = 0x0102}}}}}});
-    TempDir folder;
-    test::writeFile(folder / "all_channel.dat", image);
-    Workspace ws;
-    ASSERT_TRUE(ws.openFolder(folder.path()).opened());
+             ServiceSpec{.name = "D", .serviceType = 0x0102}}}}}}));
+    Workspace& ws = folder.ws;
     ServiceForm opened = openServiceForm(ws, 0);
     ServiceForm edited = opened;
     edited.type = 1;
