@@ -25,6 +25,11 @@ private:
     test::ScriptedDialogs& dialogs() { return f_.dialogs(); }
     Workspace& ws() { return f_.workspace(); }
     QString cell(int position, int column) { return f_.cell(position, column); }
+    // An edit as a person makes it: a clicked row, LOCK.
+    void lockRow(int position) {
+        test::clickRow(view(), position);
+        view().lockAction()->trigger();
+    }
     void openShown() {
         QVERIFY(window().openFolder(f_.folder()));
         window().show();
@@ -217,8 +222,7 @@ private slots:
         const QString opened =
             QDir::toNativeSeparators(QString::fromStdString(f_.folder().string()));
         QCOMPARE(title(), caption + opened);
-        test::clickRow(view(), 1);
-        view().lockAction()->trigger();
+        lockRow(1);
         QCOMPARE(title(), caption + opened + "*");
         f_.action("undoAction").trigger();
         QCOMPARE(title(), caption + opened);
@@ -235,8 +239,7 @@ private slots:
         QVERIFY(window().close()); // nothing changed: no question
         QCOMPARE(dialogs().unsavedQuestions, 0);
         window().show();
-        test::clickRow(view(), 0);
-        view().lockAction()->trigger();
+        lockRow(0);
         dialogs().unsavedAnswer = UserDialogs::UnsavedChoice::Cancel;
         QVERIFY(!window().close());
         QCOMPARE(dialogs().unsavedQuestions, 1);
@@ -250,8 +253,7 @@ private slots:
     void openingOverUnsavedEditsAsksFirst() {
         QVERIFY(window().openFolder(f_.folder()));
         window().show();
-        test::clickRow(view(), 0);
-        view().lockAction()->trigger();
+        lockRow(0);
         const Bytes edited = ws().channelBytes();
         test::TempDir other;
         test::writeSample(other.path(), {.services = 50, .satellites = 2, .bouquets = 1});
@@ -322,8 +324,7 @@ private slots:
 
     void savingOverFilesChangedOnDiskAsksFirstAndBacksUp() {
         QVERIFY(window().openFolder(f_.folder()));
-        test::clickRow(view(), 0);
-        view().lockAction()->trigger();
+        lockRow(0);
         const Bytes changed = Bytes(test::readFile(f_.folder() / "DVBS.dat"));
         QTest::qWait(5);
         test::writeFile(f_.folder() / "DVBS.dat", changed);

@@ -114,6 +114,10 @@ private:
         test::typeInto(tab.addressBox(), address);
         test::typeInto(tab.ftpPortBox(), ftpPort);
     }
+    void addProfile(const QString& name, const QString& address, const QString& ftpPort) {
+        typeProfile(name, address, ftpPort);
+        click(options().addButton());
+    }
     QString dataFolder() const { return QString::fromStdString(f_.data().string()); }
 
 private slots:
@@ -166,8 +170,7 @@ private slots:
     }
 
     void theDropDownOnTabOneSelectsTheProfile() {
-        typeProfile("Second", "10.0.0.2", "2100");
-        click(options().addButton());
+        addProfile("Second", "10.0.0.2", "2100");
         test::clickRow(*options().profileList(), 0);
         f_.tabs().setCurrentIndex(0);
         QApplication::processEvents();
@@ -214,8 +217,7 @@ private slots:
         QVERIFY(f_.window().openFolder(f_.folder()));
 
         // A profile without a colour shows black.
-        typeProfile("Plain", "10.0.0.3", "21");
-        click(options().addButton());
+        addProfile("Plain", "10.0.0.3", "21");
         QCOMPARE(listColors(), QList<QColor>(3, QColor(Qt::black)));
         test::clickRow(*options().profileList(), 0);
         QCOMPARE(listColors(), QList<QColor>(3, QColor(0, 0, 255)));
@@ -232,8 +234,7 @@ private slots:
                                                       ": it ends inside profile 2"));
         QCOMPARE(listed(), QStringList({"TEST Connection"}));
 
-        typeProfile("Another", "10.0.0.2", "21");
-        click(options().addButton());
+        addProfile("Another", "10.0.0.2", "21");
         click(options().updateButton());
         f_.dialogs().nextColor = QColor(1, 2, 3);
         click(options().button("setForeColorButton"));
@@ -246,8 +247,7 @@ private slots:
     // Every change is merged into Profiles.ini as it is on disk; closing writes nothing.
     void profilesAddedElsewhereSurviveEveryWindow() {
         addElsewhere(f_.data(), "From the command line");
-        typeProfile("From the window", "10.0.0.7", "21");
-        click(options().addButton());
+        addProfile("From the window", "10.0.0.7", "21");
         QCOMPARE(listed(),
                  QStringList({"TEST Connection", "From the command line", "From the window"}));
         QCOMPARE(dropDownNames(), listed());
@@ -292,10 +292,8 @@ private slots:
     }
 
     void theActiveProfileIsRememberedAcrossRestarts() {
-        typeProfile("Second", "10.0.0.2", "2100");
-        click(options().addButton());
-        typeProfile("Third", "10.0.0.3", "21");
-        click(options().addButton());
+        addProfile("Second", "10.0.0.2", "2100");
+        addProfile("Third", "10.0.0.3", "21");
         test::clickRow(*options().profileList(), 1);
         f_.closeWindow();
         startWindow();
@@ -314,8 +312,7 @@ private slots:
 
     // Add and Update refuse alike, and change nothing; a name is stored trimmed.
     void refusedProfilesAreToldAndChangeNothing() {
-        typeProfile("Second", "10.0.0.2", "21");
-        click(options().addButton());
+        addProfile("Second", "10.0.0.2", "21");
         const std::string before = test::readText(profilesFile());
         struct Case {
             const char* box;
