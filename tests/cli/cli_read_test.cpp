@@ -47,6 +47,7 @@ TEST_F(CliRead, ServicesTakesTheWindowsFilterAndSortAndEitherFormat) {
         runCli({"--format", "table", "services", dir(), "--satellite", "Hot Bird 13°E"});
     ASSERT_EQ(table.exitCode, 0) << table.err;
     EXPECT_EQ(table.out.rfind("Service ", 0), 0u);
+    EXPECT_EQ(lines(runCli({"bouquet", dir(), "1"}).out).size(), 201u); // the first is full
 }
 
 // Wrong usage exits 1; a refused or damaged input exits 2 with one line naming the file and
