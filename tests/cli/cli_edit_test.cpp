@@ -95,14 +95,14 @@ TEST_F(CliEdits, EachEditCommandChangesWhatItsArgumentsName) {
 
     // Satellite 4 has no transponders: deleting it makes number 5 name nothing in DVBS.dat.
     ASSERT_EQ(satellite(4).tpCount, 0);
-    std::size_t onFive = 0;
-    std::size_t renumbered = 0;
+    std::vector<std::size_t> onFive;
     for (std::size_t s = 0; s < ws.services().size(); ++s) {
-        if (ws.services().row(s).record.satIndex == 5 && onFive++ == 0) {
-            renumbered = s;
+        if (ws.services().row(s).record.satIndex == 5) {
+            onFive.push_back(s);
         }
     }
-    ASSERT_GT(onFive, 0u);
+    ASSERT_FALSE(onFive.empty());
+    const std::size_t renumbered = onFive.front();
     std::string place = where(renumbered); // without a satellite, the block's name places it
     place.replace(0, position(5).size(), ws.satelliteName(5));
 
@@ -143,7 +143,7 @@ TEST_F(CliEdits, EachEditCommandChangesWhatItsArgumentsName) {
          {"Antenna", "Changed", "Neu", position(1), "Tsel", std::to_string(tsel),
           std::to_string(1 - tsel)}},
         {{"satellite-delete", "DIR", "4"},
-         onFive + 1,
+         onFive.size() + 1,
          {"Service", "Changed", name(renumbered), place, "Satellite",
           satelliteName(5) + " (" + position(5) + ")", "5 (not in DVBS.dat)"}},
         {{"transponder-add", "DIR", "0", "--frequency", "12345", "--sr", "27500", "--pol", "H"},
