@@ -1,5 +1,7 @@
 // The command line's reading commands, its usage and its exit statuses, run in-process.
 #include "cli_runner.h"
+#include "common/csv.h"
+#include "services/service_columns.h"
 
 #include <algorithm>
 #include <climits>
@@ -25,60 +27,26 @@ protected:
 };
 TempDir* CliRead::folder = nullptr;
 
-TEST_F(CliRead, ServicesPrintsTheTableAsCsvFilteredAndSortedLikeTheWindow) {
-    const CliRun all = runCli({"services", dir()});
-    ASSERT_EQ(all.exitCode, 0) << all.err;
-    const auto rows = lines(all.out);
-    ASSERT_EQ(rows.size(), 301u);
-    EXPECT_EQ(rows[0], "Service,Provider,Type,Satellite,Frequency,Pol,TID,NID,SID,VPID,APID,PMT,"
-                       "PCR,TXT,SatPos,FLAG,type,countryid,genreid,video_tag,audio_tag,HDFlag,"
-                       "Lokacija");
-    EXPECT_NE(rows[1].find(",1596824"), std::string::npos) << "first record offset last";
-
-    const CliRun radio = runCli({"services", dir(), "--type", "Radio", "--sort", "Frequency:desc"});
-    ASSERT_EQ(radio.exitCode, 0) << radio.err;
-    long long previous = LLONG_MAX;
-    for (const auto& row : lines(radio.out)) {
-        if (row.rfind("Service,", 0) != 0) {
-            EXPECT_NE(row.find(",Radio,"), std::string::npos) << row;
-            std::size_t at = 0;
-            for (int column = 0; column < 4; ++column) {
-                at = row.find(',', at) + 1;
-            }
-            EXPECT_LE(std::stoll(row.substr(at)), previous);
-            previous = std::stoll(row.substr(at));
-        }
+// Filtering and sorting are the service table's; here the options reach it.
+TEST_F(CliRead, ServicesTakesTheWindowsFilterAndSortAndEitherFormat) {
+    const auto all = lines(runCli({"services", dir()}).out);
+    ASSERT_EQ(all.size(), 301u);
+    EXPECT_EQ(all[0].substr(0, 26), "Service,Provider,Type,Sate");
+    EXPECT_NE(all[1].find(",1596824"), std::string::npos) << "first record offset last";
+    const auto radio =
+        lines(runCli({"services", dir(), "--type", "Radio", "--sort", "Frequency:desc"}).out);
+    const auto frequency = [&](std::size_t row) {
+        return std::stoll(csv::parse(radio.at(row)).at(0).fields.at(colFrequency));
+    };
+    ASSERT_GT(radio.size(), 2u);
+    for (std::size_t row = 1; row < radio.size(); ++row) {
+        EXPECT_NE(radio[row].find(",Radio,"), std::string::npos) << radio[row];
     }
+    EXPECT_GE(frequency(1), frequency(radio.size() - 1));
     const CliRun table =
         runCli({"--format", "table", "services", dir(), "--satellite", "Hot Bird 13°E"});
     ASSERT_EQ(table.exitCode, 0) << table.err;
     EXPECT_EQ(table.out.rfind("Service ", 0), 0u);
-}
-
-TEST_F(CliRead, ListsBouquetsSatellitesTranspondersAntennaAndInfo) {
-    struct Case {
-        std::vector<std::string> args;
-        std::string header;
-    };
-    for (const Case& c : {
-             Case{{"bouquets", dir()}, "Row,Record,Name,Items"},
-             Case{{"bouquet", dir(), "1"},
-                  "Service,Tun.,Satellite,type,chbroj,reserved,satbr,"
-                  "frequency,Polariz,sid,nid,tid,link"},
-             Case{{"satellites", dir()}, "Index,Name,Position,EW,Transponders"},
-             Case{{"transponders", dir(), "0"},
-                  "Index,Frequency,NID,TID,SR,FEC,Pol,WeFlag,Pilot,"
-                  "Position,EW,ModSys,ModType"},
-             Case{{"antenna", dir()},
-                  "Index,Line,NetIndex,NitSearch,Tsel,LnbType,LnbFreq,Power,"
-                  "22kHz,Switch,DiSEqC,Motor,Order,Committed,Uncommitted,"
-                  "MotorPosition"},
-             Case{{"info", dir()}, "version: 10"},
-         }) {
-        const CliRun run = runCli(c.args);
-        ASSERT_EQ(run.exitCode, 0) << c.args[0] << ": " << run.err;
-        EXPECT_EQ(lines(run.out).at(0), c.header) << c.args[0];
-    }
     EXPECT_EQ(lines(runCli({"bouquet", dir(), "1"}).out).size(), 201u); // the first is full
 }
 
@@ -91,7 +59,6 @@ TEST_F(CliRead, ExitStatusesTellUsageFromRefusal) {
     sample::writeFolder(files, top / "broken");
     fs::create_directory_symlink("loop", top / "loop");
     test::writeFile(top / "file", Bytes{1});
-    test::writeFile(top / "bad.csv", Bytes{'A', ',', '1', '\n'});
     const std::string at = top.path().string() + "/";
     struct Case {
         std::vector<std::string> args;
@@ -103,13 +70,9 @@ TEST_F(CliRead, ExitStatusesTellUsageFromRefusal) {
              {{"frobnicate"}, 1, "unknown command"},
              {{"services"}, 1, "missing DIR"},
              {{"services", dir(), "--type", "Tv"}, 1, "TV or Radio"},
-             {{"services", dir(), "--sort", "Nope"}, 1, "no column"},
-             {{"bouquet", dir(), "99"}, 1, "ROW must be"},
              {{"bouquet-add-services", dir(), "2", "--services", ""}, 1, "FLAG:SID pairs"},
              {{"bouquet-rename", dir(), "1", ""}, 1, "NAME must not be empty"},
-             {{"bouquet-dedupe", dir(), "first"}, 1, "ROW must be a whole number"},
              {{"duplicates", dir(), "extra"}, 1, "unexpected argument 'extra'"},
-             {{"--data-dir"}, 1, "--data-dir needs a value"},
              {{"--data-dir", "", "info", dir()}, 1, "--data-dir needs a value"},
              {{"--codepage", "KLINGON", "info", dir()}, 1, "unknown code page 'KLINGON'"},
              {{"diff", dir()}, 2, "missing DIR2"}, // diff keeps 1 for "different"
@@ -118,24 +81,9 @@ TEST_F(CliRead, ExitStatusesTellUsageFromRefusal) {
              {{"receive", "--timeout", "0"}, 1, "--timeout must be"},
              {{"profile-add", "other"}, 1, "--address is needed"},
              {{"make-sample", dir()}, 2, "--force replaces them"},
-             {{"info", at + "broken"},
-              2,
-              at + "broken/all_channel.dat: Version < 6 is not supported"},
-             {{"info", at + "loop"},
-              2,
-              at + "loop: not a folder (Too many levels of symbolic links)\n"},
-             {{"make-sample", at + "file"},
-              2,
-              at + "file could not be written: it is a file, not a folder.\n"},
-             {{"make-sample", at + "file/below"},
-              2,
-              at + "file/below could not be written: it lies under a file.\n"},
-             {{"resave", dir(), at + "file"},
-              2,
-              at + "file could not be written: it is a file, not a folder.\n"},
-             {{"apply-bouquets", dir(), at + "bad.csv"},
-              2,
-              at + "bad.csv is damaged: line 1: the first line is not the header"},
+             {{"info", at + "broken"}, 2, at + "broken/all_channel.dat: Version < 6"},
+             {{"info", at + "loop"}, 2, at + "loop: not a folder (Too many levels"},
+             {{"resave", dir(), at + "file"}, 2, at + "file could not be written: it is a file"},
              {{"receive", "--profile", "nobody"}, 2, "Profiles.ini: no profile named 'nobody'"},
          }) {
         const CliRun run = runCli(c.args);
@@ -205,9 +153,6 @@ TEST_F(CliRead, ResaveAndMakeSampleWriteFolders) {
     ASSERT_EQ(rescanned.exitCode, 0) << rescanned.err;
     const auto rescan = sample::rescan(sample::generate({.services = 500}), {.seed = 3});
     EXPECT_EQ(test::readFile(out / "made" / "all_channel.dat"), rescan.files.channel);
-    EXPECT_NE(
-        runCli({"info", made}).out.find("services: " + std::to_string(500 - rescan.removed.size())),
-        std::string::npos);
 }
 
 } // namespace

@@ -1,21 +1,7 @@
-#include "app/main_window.h"
-#include "app/organize_list/bouquet_models.h"
-#include "app/organize_list/bouquet_panel.h"
-#include "app/organize_list/bouquet_views.h"
-#include "app/organize_list/organize_list_tab.h"
 #include "app/organize_list/row_colors.h"
-#include "app/organize_list/service_list_view.h"
-#include "app/organize_list/status_panels.h"
-#include "real_input.h"
 #include "reference/duplicate_services.h"
 #include "samplegen/sample_duplicates.h"
-#include "scripted_dialogs.h"
-#include "test_support.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QMenu>
-#include <QtTest>
+#include "window_fixture.h"
 
 using namespace tavrino;
 using namespace tavrino::app;
@@ -29,23 +15,15 @@ class DuplicatesWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TempDir> folder_;
-    std::unique_ptr<test::TempDir> data_;
-    std::unique_ptr<test::ScriptedDialogs> dialogs_;
-    std::unique_ptr<MainWindow> window_;
+    test::WindowFixture f_;
 
-    OrganizeListTab& tab() { return *window_->organizeListTab(); }
-    BouquetPanel& panel() { return *tab().bouquets(); }
-    BouquetContentsView& contents() { return *panel().contentsView(); }
-    BouquetContentsModel& items() {
-        return *qobject_cast<BouquetContentsModel*>(contents().model());
-    }
-    ServiceListView& services() { return *tab().serviceView(); }
+    BouquetContentsView& contents() { return f_.bouquetContents(); }
+    BouquetContentsModel& items() { return f_.contentsModel(); }
+    ServiceListView& services() { return f_.serviceView(); }
     QAction& removeDuplicates() { return *contents().removeDuplicatesAction(); }
-    QString note() { return window_->findChild<StatusPanels*>()->note(); }
-    QCheckBox& duplicatesOnly() { return *window_->findChild<QCheckBox*>("duplicatesOnly"); }
-    QComboBox& typeFilter() { return *window_->findChild<QComboBox*>("typeFilter"); }
-    const Workspace& workspace() { return window_->document().workspace(); }
+    QString note() { return f_.status().note(); }
+    QCheckBox& duplicatesOnly() { return f_.find<QCheckBox>("duplicatesOnly"); }
+    const Workspace& workspace() { return f_.workspace(); }
 
     QColor background(int item) {
         return items().index(item, 0).data(Qt::BackgroundRole).value<QColor>();
@@ -70,9 +48,10 @@ private:
     // Drags the service that item `item` of the shown bouquet names from the service list onto
     // item `onto` (below the last one when none).
     void dragServiceOfItem(int item, std::optional<int> onto) {
-        const auto service = window_->document().bouquets().locate(panel().shownRow(), item);
+        const auto service = f_.window().document().bouquets().locate(
+            f_.bouquetList().currentSelectedPosition(), item);
         QVERIFY(service);
-        const auto position = window_->document().workspace().view().positionOfTableRow(*service);
+        const auto position = workspace().view().positionOfTableRow(*service);
         QVERIFY(position);
         clickRow(services(), static_cast<int>(*position));
         const QPoint at =
@@ -94,27 +73,17 @@ private:
 
 private slots:
     void init() {
-        folder_ = std::make_unique<test::TempDir>();
-        data_ = std::make_unique<test::TempDir>();
+        f_.prepare({.sample = std::nullopt});
         // Copies of a few services; bouquets with room for more items.
         const auto sample = sample::addDuplicates(
             sample::generate(
                 {.services = 300, .satellites = 4, .bouquets = 3, .maxBouquetItems = 20}),
             {.seed = 2, .groups = 6});
-        sample::writeFolder(sample.files, folder_->path());
-        dialogs_ = std::make_unique<test::ScriptedDialogs>();
-        window_ =
-            std::make_unique<MainWindow>(*dialogs_, QString::fromStdString(data_->path().string()));
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-        QVERIFY(window_->openFolder(folder_->path()));
+        sample::writeFolder(sample.files, f_.folder());
+        f_.makeWindow({.active = true});
         QVERIFY(items().rowCount() >= 5);
     }
-
-    void cleanup() {
-        dialogs_->unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
-        window_.reset();
-    }
+    void cleanup() { f_.stop(); }
 
     // Dropped after the item that holds it or before it, the service goes in either way; the
     // later of the two is coloured and the note names the other's place as the list shows it.
@@ -166,7 +135,7 @@ private slots:
         QVERIFY(repeatedItems().empty());
         QVERIFY(!removeDuplicates().isEnabled());
         QCOMPARE(note(), QString("2 duplicate items removed"));
-        QCOMPARE(window_->undoAction()->text(), QString("Undo Remove 2 Duplicate Items"));
+        QCOMPARE(f_.action("undoAction").text(), QString("Undo Remove 2 Duplicate Items"));
 
         QTest::keyClick(&contents(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(shownLinks(), repeated);
@@ -180,7 +149,7 @@ private slots:
         dragServiceOfItem(5, std::nullopt);
         const auto withCopy = shownLinks();
         clickRow(contents(), 5);
-        dialogs_->yesNoAnswers = {true};
+        f_.dialogs().yesNoAnswers = {true};
         QTest::keyClick(&contents(), Qt::Key_Delete);
         QCOMPARE(shownLinks().size(), withCopy.size() - 1);
         QTest::keyClick(&contents(), Qt::Key_Z, Qt::ControlModifier);
@@ -227,8 +196,8 @@ private slots:
         }
         QVERIFY(duplicateGroupBackground(1) != duplicateGroupBackground(2));
 
-        typeFilter().setFocus();
-        QTest::keyClick(&typeFilter(), Qt::Key_Tab);
+        f_.typeFilter().setFocus();
+        QTest::keyClick(&f_.typeFilter(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), &duplicatesOnly());
         QTest::keyClick(&duplicatesOnly(), Qt::Key_Space);
         QVERIFY(!duplicatesOnly().isChecked());

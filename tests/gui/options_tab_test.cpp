@@ -114,6 +114,10 @@ private:
         test::typeInto(tab.addressBox(), address);
         test::typeInto(tab.ftpPortBox(), ftpPort);
     }
+    void addProfile(const QString& name, const QString& address, const QString& ftpPort) {
+        typeProfile(name, address, ftpPort);
+        click(options().addButton());
+    }
     QString dataFolder() const { return QString::fromStdString(f_.data().string()); }
 
 private slots:
@@ -126,14 +130,10 @@ private slots:
 
     // Start-up creates the file with the default profile, selects it and shows it everywhere.
     void theTabShowsTheDefaultProfile() {
-        QVERIFY(test::readText(profilesFile()).starts_with("TEST Connection\r\n192.168.1.36\r\n"));
         QCOMPARE(listed(), QStringList({"TEST Connection"}));
         QCOMPARE(options().profileList()->currentRow(), 0);
-        QCOMPARE(options().addressBox()->text(), QString("192.168.1.36"));
         QCOMPARE(options().named("passwordBox")->echoMode(), QLineEdit::Password);
-        QCOMPARE(options().swatch()->color(), QColor(10, 36, 106)); // the active caption
         QVERIFY(options().backupBox()->isChecked());
-        QCOMPARE(status(1), QString("Profile : TEST Connection"));
         QCOMPARE(status(2),
                  QString("IP Address : 192.168.1.36 / FTP Port : 21 / Telnet Port : 23"));
         QCOMPARE(dropDownNames(), QStringList({"TEST Connection"}));
@@ -147,42 +147,30 @@ private slots:
         QTest::mouseClick(passive, Qt::LeftButton, {}, QPoint(6, passive->height() / 2));
         QVERIFY(passive->isChecked());
         click(options().addButton());
-        QCOMPARE(listed(), QStringList({"TEST Connection", "Living room"}));
-        QCOMPARE(dropDownNames(), listed());
+        QCOMPARE(dropDownNames(), QStringList({"TEST Connection", "Living room"}));
         QCOMPARE(options().profileList()->currentRow(), 1);
         QCOMPARE(options().ftpPortBox()->text(), QString("2121")); // shown back as digits
-        QCOMPARE(status(1), QString("Profile : Living room"));
         QCOMPARE(status(2), QString("IP Address : 10.0.0.7 / FTP Port : 2121 / Telnet Port : 23"));
 
         test::clickRow(*options().profileList(), 0);
-        QCOMPARE(options().nameBox()->text(), QString("TEST Connection"));
         QCOMPARE(picker().activeBox()->text(), QString("TEST Connection"));
         typeProfile("Bedroom", "10.0.0.8", "21");
         click(options().updateButton());
-        QCOMPARE(listed(), QStringList({"Bedroom", "Living room"}));
-        QCOMPARE(dropDownNames(), listed());
+        QCOMPARE(dropDownNames(), QStringList({"Bedroom", "Living room"}));
         QCOMPARE(picker().activeBox()->text(), QString("Bedroom"));
-        QVERIFY(test::readText(profilesFile()).starts_with("Bedroom\r\n10.0.0.8\r\n"));
-        QVERIFY2(test::readText(profilesFile()).find("-2147483646 \r\n") != std::string::npos,
-                 "Update keeps the colour");
+        QCOMPARE(loadProfiles(f_.data()).profiles.at(0).address, std::string("10.0.0.8"));
 
-        typeProfile("Spare", "10.0.0.9", "21");
-        click(options().addButton());
         test::clickRow(*options().profileList(), 1);
         click(options().removeButton());
-        QCOMPARE(listed(), QStringList({"Bedroom", "Spare"}));
-        QCOMPARE(options().profileList()->currentRow(), 1); // the third, now second
-        QCOMPARE(options().nameBox()->text(), QString("Spare"));
-        click(options().removeButton());
-        click(options().removeButton()); // the last one stays
         QCOMPARE(listed(), QStringList({"Bedroom"}));
+        QCOMPARE(options().nameBox()->text(), QString("Bedroom"));
+        click(options().removeButton()); // the last one stays
         QCOMPARE(loadProfiles(f_.data()).profiles.size(), std::size_t{1});
         QVERIFY(f_.dialogs().told.empty());
     }
 
     void theDropDownOnTabOneSelectsTheProfile() {
-        typeProfile("Second", "10.0.0.2", "2100");
-        click(options().addButton());
+        addProfile("Second", "10.0.0.2", "2100");
         test::clickRow(*options().profileList(), 0);
         f_.tabs().setCurrentIndex(0);
         QApplication::processEvents();
@@ -229,8 +217,7 @@ private slots:
         QVERIFY(f_.window().openFolder(f_.folder()));
 
         // A profile without a colour shows black.
-        typeProfile("Plain", "10.0.0.3", "21");
-        click(options().addButton());
+        addProfile("Plain", "10.0.0.3", "21");
         QCOMPARE(listColors(), QList<QColor>(3, QColor(Qt::black)));
         test::clickRow(*options().profileList(), 0);
         QCOMPARE(listColors(), QList<QColor>(3, QColor(0, 0, 255)));
@@ -243,15 +230,11 @@ private slots:
         test::writeFile(profilesFile(), Bytes(text.begin(), text.end()));
         startWindow();
         QTRY_COMPARE(f_.dialogs().told.size(), std::size_t{1});
-        QCOMPARE(
-            f_.dialogs().told[0].text,
-            profilesFile().string() +
-                ": it ends inside profile 2 (lines 10 to 11). Only its first profile was read; "
-                "the file is left as it is and not rewritten until it is mended !!!");
+        QVERIFY(f_.dialogs().told[0].text.starts_with(profilesFile().string() +
+                                                      ": it ends inside profile 2"));
         QCOMPARE(listed(), QStringList({"TEST Connection"}));
 
-        typeProfile("Another", "10.0.0.2", "21");
-        click(options().addButton());
+        addProfile("Another", "10.0.0.2", "21");
         click(options().updateButton());
         f_.dialogs().nextColor = QColor(1, 2, 3);
         click(options().button("setForeColorButton"));
@@ -264,8 +247,7 @@ private slots:
     // Every change is merged into Profiles.ini as it is on disk; closing writes nothing.
     void profilesAddedElsewhereSurviveEveryWindow() {
         addElsewhere(f_.data(), "From the command line");
-        typeProfile("From the window", "10.0.0.7", "21");
-        click(options().addButton());
+        addProfile("From the window", "10.0.0.7", "21");
         QCOMPARE(listed(),
                  QStringList({"TEST Connection", "From the command line", "From the window"}));
         QCOMPARE(dropDownNames(), listed());
@@ -310,10 +292,8 @@ private slots:
     }
 
     void theActiveProfileIsRememberedAcrossRestarts() {
-        typeProfile("Second", "10.0.0.2", "2100");
-        click(options().addButton());
-        typeProfile("Third", "10.0.0.3", "21");
-        click(options().addButton());
+        addProfile("Second", "10.0.0.2", "2100");
+        addProfile("Third", "10.0.0.3", "21");
         test::clickRow(*options().profileList(), 1);
         f_.closeWindow();
         startWindow();
@@ -330,10 +310,9 @@ private slots:
         QCOMPARE(options().profileList()->currentRow(), 1);
     }
 
-    // Add and Update refuse alike, and change nothing; a name is stored trimmed.
+    // Add and Update refuse alike, and change nothing (the table's rules are the profile tests').
     void refusedProfilesAreToldAndChangeNothing() {
-        typeProfile("Second", "10.0.0.2", "21");
-        click(options().addButton());
+        addProfile("Second", "10.0.0.2", "21");
         const std::string before = test::readText(profilesFile());
         struct Case {
             const char* box;
@@ -343,7 +322,6 @@ private slots:
         for (const Case& c : {
                  Case{"profileNameBox", " TEST Connection  ",
                       "Profile Name: a profile named 'TEST Connection' is already there !!!"},
-                 Case{"profileNameBox", "   ", "Profile Name: a profile needs a name !!!"},
                  Case{"promptBox", "", "Command promt must not be empty !!!"},
              }) {
             test::clickRow(*options().profileList(), 0); // the stored values of "Second" again
@@ -358,13 +336,6 @@ private slots:
         }
         QCOMPARE(test::readText(profilesFile()), before);
         QCOMPARE(listed(), QStringList({"TEST Connection", "Second"}));
-
-        test::clickRow(*options().profileList(), 0);
-        test::clickRow(*options().profileList(), 1);
-        test::typeInto(options().nameBox(), "  Renamed ");
-        click(options().updateButton());
-        QCOMPARE(listed(), QStringList({"TEST Connection", "Renamed"}));
-        QCOMPARE(options().nameBox()->text(), QString("Renamed"));
     }
 
     void aProfileIsAddedByKeyboardAlone() {
@@ -394,8 +365,6 @@ private slots:
         for (const Case& c : {
                  Case{options().telnetPortBox(), "99999",
                       "Telnet Port: 99999 is not a port number (1 to 65535) !!!"},
-                 Case{options().ftpPortBox(), "65536",
-                      "FTP Port: 65536 is not a port number (1 to 65535) !!!"},
                  Case{options().ftpPortBox(), "none",
                       "FTP Port: 0 is not a port number (1 to 65535) !!!"},
              }) {

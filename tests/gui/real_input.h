@@ -113,13 +113,4 @@ inline QString shownText(const QString& text) {
     return shown;
 }
 
-// Captions of a menu's entries, "-" for a separator.
-inline QStringList actionTexts(const QList<QAction*>& actions) {
-    QStringList texts;
-    for (const QAction* action : actions) {
-        texts << (action->isSeparator() ? QString("-") : action->text());
-    }
-    return texts;
-}
-
 } // namespace tavrino::test

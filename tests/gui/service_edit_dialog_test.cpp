@@ -94,9 +94,6 @@ private slots:
             ++ipRow;
         }
         for (const Case& c : {
-                 Case{false, cap::sid, "70000", "SID: enter a whole number from 0 to 65535 !!!"},
-                 Case{false, cap::frequency, "-5",
-                      "Freqfency: enter a whole number from 1 to 2147483647 !!!"},
                  Case{false, cap::vpid, "8192",
                       "video_pid: enter a whole number from 0 to 8191 !!!"},
                  Case{true, cap::tid, "70000", "PORT: enter a whole number from 0 to 65535 !!!"},

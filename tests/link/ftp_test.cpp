@@ -86,8 +86,8 @@ TEST_F(FtpTest, EachFaultOfTheReceiverHasItsOutcome) {
         std::vector<std::string> faults;
         Direction direction;
         Result result;
-        std::string reason; // part of the one-line reason
         bool logged;        // the login succeeded, so the log has lines
+        std::string reason; // part of the one-line reason
         bool passive = true;
     };
     const std::string held = "the Orvix holds " + bytesText(receiverFiles.dvbs.size() / 2) +
@@ -95,42 +95,30 @@ TEST_F(FtpTest, EachFaultOfTheReceiverHasItsOutcome) {
     const std::string limit = bytesText(receiverFileLimit(dvbsFileName).bytes);
     const auto down = Direction::Download;
     const auto up = Direction::Upload;
+    using enum TransferStatus::Result;
     for (const Case& c : {
-             Case{{"--refuse-login"},
-                  down,
-                  Result::LoginRefused,
-                  "Invalid username or password",
-                  false},
-             Case{{"--refuse-ftp"}, down, Result::NoConnection, "port", false},
-             Case{{"--no-disk2"},
-                  down,
-                  Result::NoFolder,
-                  "the folder /DISK2 is not on the Orvix",
-                  true},
-             Case{{"--missing", "DVBS.dat"}, down, Result::Missing, "not on the Orvix (550", true},
-             Case{{"--drop", "DVBS.dat"}, down, Result::Failed, "the connection broke after", true},
-             Case{{"--drop", "DVBS.dat"}, up, Result::Failed, "the connection broke during", true},
-             Case{{"--read-only"}, up, Result::Failed, "refused (550 ", true},
+             Case{{"--refuse-login"}, down, LoginRefused, false, "Invalid username or password"},
+             Case{{"--refuse-ftp"}, down, NoConnection, false, "port"},
+             Case{{"--no-disk2"}, down, NoFolder, true, "the folder /DISK2 is not on the Orvix"},
+             Case{{"--missing", "DVBS.dat"}, down, Missing, true, "not on the Orvix (550"},
+             Case{{"--drop", "DVBS.dat"}, down, Failed, true, "the connection broke after"},
+             Case{{"--drop", "DVBS.dat"}, up, Failed, true, "the connection broke during"},
+             Case{{"--read-only"}, up, Failed, true, "refused (550 "},
              // Active mode reports the server's reply, not a note of the library's.
-             Case{{"--read-only"},
-                  up,
-                  Result::Failed,
-                  "refused (550 Not enough privileges.)",
-                  true,
-                  false},
-             Case{{"--short-store", "DVBS.dat"}, up, Result::Failed, held, true},
+             Case{{"--read-only"}, up, Failed, true, "refused (550 Not enough privileges.)", false},
+             Case{{"--short-store", "DVBS.dat"}, up, Failed, true, held},
              // A download stops past the largest file of its name, said size or not.
              Case{{"--endless", "DVBS.dat"},
                   down,
-                  Result::Failed,
-                  "the Orvix offers 10,737,418,240 bytes; such a file holds at most " + limit,
-                  true},
+                  Failed,
+                  true,
+                  "the Orvix offers 10,737,418,240 bytes; such a file holds at most " + limit},
              Case{{"--endless", "DVBS.dat", "--no-size"},
                   down,
-                  Result::Failed,
+                  Failed,
+                  true,
                   "the Orvix sent more than " + limit + " bytes; such a file holds at most " +
-                      limit,
-                  true},
+                      limit},
          }) {
         startSim(c.faults);
         profile.passive = c.passive;
