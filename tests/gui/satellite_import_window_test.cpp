@@ -1,4 +1,4 @@
-#include "../import/loopback_http.h"
+#include "loopback_http.h"
 #include "app/organize_sat/download_window.h"
 #include "app/organize_sat/import_preview_dialog.h"
 #include "app/organize_sat/kingofsat_window.h"
