@@ -44,6 +44,9 @@ CompareWindow::CompareWindow(const QString& title, std::shared_ptr<const Workspa
     }
     staleText_->setObjectName("comparisonStale");
     staleText_->setText("The open lists have changed since. Refresh");
+    QFont bold = staleText_->font();
+    bold.setBold(true);
+    staleText_->setFont(bold);
     saved_->setObjectName("comparisonSaved");
 
     auto* staleRow = new QHBoxLayout;
