@@ -164,12 +164,11 @@ int removeLeftovers(const fs::path& folder) {
 } // namespace
 
 void refuseUnfinishedSave(const fs::path& folder) {
-    const fs::path path = folder / journalName;
     struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0) {
-        throw FileProblem(FileProblem::Kind::Damaged, path.string(),
-                          "a save to this folder was cut short; open the folder with \"Open "
-                          "Files\" to finish it or put the old files back");
+    if (::lstat((folder / journalName).c_str(), &info) == 0) {
+        throw FileProblem(FileProblem::Kind::Unreadable, folder.string(),
+                          "a save to this folder was cut short; open it with \"Open Files\" "
+                          "first, which finishes that save or puts the old files back");
     }
 }
 
