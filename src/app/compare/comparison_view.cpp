@@ -31,6 +31,27 @@ QLabel* buddyLabel(const QString& text, QWidget* buddy, QWidget* parent) {
     return label;
 }
 
+// Rows of one fixed height and columns as wide as typical texts: nothing is measured over
+// tens of thousands of rows.
+void setUpTable(QTableView& table, QAbstractItemModel* model) {
+    table.setObjectName("comparisonTable");
+    table.setModel(model);
+    table.setSelectionBehavior(QAbstractItemView::SelectRows);
+    table.setSelectionMode(QAbstractItemView::SingleSelection);
+    table.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table.setWordWrap(false);
+    table.verticalHeader()->hide();
+    table.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table.verticalHeader()->setDefaultSectionSize(table.fontMetrics().height() + 6);
+    table.horizontalHeader()->setStretchLastSection(true);
+    const QFontMetrics metrics = table.fontMetrics();
+    const char* typical[] = {"Transponder",      "Changed",      "Sport & Music International",
+                             "19.2E 11778000 H", "Polarisation", "Sport & Music HD"};
+    for (int c = 0; c < static_cast<int>(std::size(typical)); ++c) {
+        table.setColumnWidth(c, metrics.horizontalAdvance(typical[c]) + 16);
+    }
+}
+
 } // namespace
 
 QString countsText(const Comparison& comparison) {
@@ -76,23 +97,7 @@ ComparisonView::ComparisonView(QWidget* parent)
     text_->setClearButtonEnabled(true);
     shown_->setObjectName("comparisonShown");
 
-    table_->setObjectName("comparisonTable");
-    table_->setModel(model_);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::SingleSelection);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setWordWrap(false);
-    table_->verticalHeader()->hide();
-    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
-    table_->horizontalHeader()->setStretchLastSection(true);
-    // Widths from typical texts, not measured over tens of thousands of rows.
-    const QFontMetrics metrics = table_->fontMetrics();
-    const char* typical[] = {"Transponder",      "Changed",      "Sport & Music International",
-                             "19.2E 11778000 H", "Polarisation", "Sport & Music HD"};
-    for (int c = 0; c < static_cast<int>(std::size(typical)); ++c) {
-        table_->setColumnWidth(c, metrics.horizontalAdvance(typical[c]) + 16);
-    }
+    setUpTable(*table_, model_);
     setFocusProxy(table_);
 
     auto* filters = new QHBoxLayout;
@@ -124,9 +129,9 @@ ComparisonView::ComparisonView(QWidget* parent)
 }
 
 void ComparisonView::setComparison(Comparison comparison) {
-    model_->setComparison(std::move(comparison));
+    model_->setComparison(std::move(comparison)); // filtered as the controls stand
     showCounts();
-    applyFilter();
+    showShownCount();
 }
 
 const Comparison& ComparisonView::comparison() const {
@@ -147,6 +152,10 @@ void ComparisonView::applyFilter() {
     }
     filter.text = text_->text();
     model_->setFilter(std::move(filter));
+    showShownCount();
+}
+
+void ComparisonView::showShownCount() {
     shown_->setText(
         QString("%1 of %2 rows").arg(model_->rowCount()).arg(model_->comparison().rows().size()));
 }

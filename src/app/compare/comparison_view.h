@@ -34,6 +34,7 @@ private:
     void applyFilter();
     void rowActivated(int row);
     void showCounts();
+    void showShownCount();
 
     ComparisonModel* model_;
     QLabel* counts_;
