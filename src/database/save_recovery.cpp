@@ -163,6 +163,15 @@ int removeLeftovers(const fs::path& folder) {
 
 } // namespace
 
+void refuseUnfinishedSave(const fs::path& folder) {
+    struct stat info {};
+    if (::lstat((folder / journalName).c_str(), &info) == 0) {
+        throw FileProblem(FileProblem::Kind::Unreadable, folder.string(),
+                          "a save to this folder was cut short; open it with \"Open Files\" "
+                          "first, which finishes that save or puts the old files back");
+    }
+}
+
 std::optional<std::string> recoverInterruptedSave(const fs::path& folder,
                                                   const FileSystemCalls& calls) {
     std::string why;

@@ -10,7 +10,8 @@
 namespace tavrino::app {
 
 StatusPanels::StatusPanels(QWidget* parent)
-    : QStatusBar(parent), note_(new ElidingLabel(this)), noteTimer_(new QTimer(this)) {
+    : QStatusBar(parent), note_(new ElidingLabel(this)), link_(new QLabel(this)),
+      noteTimer_(new QTimer(this)) {
     // The note and the connection panels give up their width first; the counters keep
     // theirs whole.
     for (int i = 0; i < 5; ++i) {
@@ -24,9 +25,15 @@ StatusPanels::StatusPanels(QWidget* parent)
     note_->setObjectName("statusNote");
     note_->setContentsMargins(4, 0, 4, 0);
     addWidget(note_);
+    link_->setObjectName("statusLink");
+    link_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    link_->hide();
+    addWidget(link_);
+    connect(link_, &QLabel::linkActivated, this, &StatusPanels::noteLinkActivated);
     noteTimer_->setSingleShot(true);
     connect(noteTimer_, &QTimer::timeout, note_, [this] {
         note_->setFullText({});
+        link_->hide();
         fitNote();
     });
     for (int i = 2; i < 5; ++i) {
@@ -78,8 +85,10 @@ void StatusPanels::setBouquets(int count) {
     setCounter(4, QString("Bouquets : %1").arg(count));
 }
 
-void StatusPanels::showNote(const QString& text, int timeoutMs) {
+void StatusPanels::showNote(const QString& text, int timeoutMs, const QString& link) {
     note_->setFullText(text);
+    link_->setText(QString("<a href=\"note\">%1</a>").arg(link.toHtmlEscaped()));
+    link_->setVisible(!link.isEmpty());
     fitNote();
     noteTimer_->start(timeoutMs);
 }
@@ -87,7 +96,7 @@ void StatusPanels::showNote(const QString& text, int timeoutMs) {
 // A note is read once and then goes, so it takes its width before the profile and the
 // address, which keep a glimpse and their tips, and show whole again when it has gone.
 void StatusPanels::fitNote() {
-    int room = width() - 2 * glimpse;
+    int room = width() - 2 * glimpse - (link_->isVisibleTo(this) ? link_->sizeHint().width() : 0);
     for (int i = 2; i < 5; ++i) {
         room -= panels_[i]->minimumWidth() + 8;
     }
