@@ -115,6 +115,7 @@ SendPreviewDialog::SendPreviewDialog(SendPreview preview, QWidget* parent)
     rows_->setSelectionBehavior(QAbstractItemView::SelectRows);
     rows_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     rows_->verticalHeader()->hide();
+    rows_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     rows_->horizontalHeader()->setStretchLastSection(true);
     rows_->setWordWrap(false);
     rows_->setTabKeyNavigation(false); // Tab leaves the table for the buttons
