@@ -2,6 +2,7 @@
 
 #include "app/about_dialog.h"
 #include "app/busy_cursor.h"
+#include "app/compare/compare_actions.h"
 #include "app/options/options_tab.h"
 #include "app/options/profile_book.h"
 #include "app/organize_list/details_tip.h"
@@ -72,6 +73,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
     reference_->setStartFolder([this] { return startFolder(); });
     connect(reference_, &ReferenceActions::note, status_,
             [this](const QString& text) { status_->showNote(text, 8000); });
+    buildCompare();
     buildMenus();
 
     // 13100 x 9000 twips is the smallest window that still shows everything; a smaller
@@ -87,6 +89,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
     connect(this, &MainWindow::changed, organizeList_, &OrganizeListTab::showChange);
     connect(this, &MainWindow::changed, organizeSat_, &OrganizeSatTab::showChange);
     connect(this, &MainWindow::changed, this, &MainWindow::showChange);
+    connect(this, &MainWindow::changed, compare_, &CompareActions::listsChanged);
 
     connect(organizeList_, &OrganizeListTab::openRequested, this, &MainWindow::openFiles);
     connect(organizeList_, &OrganizeListTab::saveRequested, this, &MainWindow::saveFiles);
@@ -107,6 +110,17 @@ MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent
 
 MainWindow::~MainWindow() {
     link_->stop(); // its worker may be waiting for this window
+}
+
+void MainWindow::buildCompare() {
+    compare_ = new CompareActions(document_, dialogs_, this);
+    compare_->setStartFolder([this] { return startFolder(); });
+    connect(compare_, &CompareActions::locateRequested, this, [this](std::uint32_t row) {
+        selectTab(0);
+        organizeList_->locateService(row);
+    });
+    connect(status_, &StatusPanels::noteLinkActivated, compare_,
+            &CompareActions::showReceiveComparison);
 }
 
 void MainWindow::buildLink() {
@@ -180,6 +194,7 @@ void MainWindow::openReceived(const std::shared_ptr<StagedFiles>& staged,
                           8000);
         return;
     }
+    auto before = compare_->copyOpenLists();
     OpenResult result;
     {
         const BusyCursor busy;
@@ -187,7 +202,12 @@ void MainWindow::openReceived(const std::shared_ptr<StagedFiles>& staged,
     }
     if (showOpened(result)) {
         showTitle("received from the Orvix");
-        status_->showNote("Received from the Orvix", 8000);
+        const QString differ = compare_->receiveOpened(std::move(before));
+        if (differ.isEmpty()) {
+            status_->showNote("Received from the Orvix", 8000);
+        } else {
+            status_->showNote(differ, 30000, "Show");
+        }
     }
 }
 
@@ -213,6 +233,8 @@ void MainWindow::buildMenus() {
         saveFiles();
     });
     reference_->addMenuEntries(*file);
+    file->addSeparator();
+    compare_->addMenuEntries(*file);
     file->addSeparator();
     recentMenu_ = file->addMenu("&Recent Folders");
     recentMenu_->setObjectName("recentMenu");
@@ -520,6 +542,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (about_ != nullptr) {
         about_->close();
     }
+    compare_->closeWindow();
     event->accept();
 }
 

@@ -18,6 +18,7 @@ class CTooltip;
 namespace tavrino::app {
 
 class AboutDialog;
+class CompareActions;
 class RecentFolders;
 class ReferenceActions;
 class DetailsTip;
@@ -47,6 +48,7 @@ public:
     ReceiverLink& receiverLink() { return *link_; }
     QTabWidget* tabs() const { return tabs_; }
     QAction* undoAction() const { return undo_; }
+    CompareActions& compareActions() { return *compare_; }
 
     // "Open Files" and "Save Files": ask for the place, then open or save there.
     void openFiles();
@@ -103,6 +105,7 @@ private:
     // while it ran.
     void openReceived(const std::shared_ptr<StagedFiles>& staged,
                       const std::filesystem::path& stagingFolder);
+    void buildCompare();
     void buildLink();
     void setLinkBusy(bool busy);
     void showProfileStatus();
@@ -131,6 +134,7 @@ private:
     QAction* receive_ = nullptr;
     QAction* send_ = nullptr;
     ReferenceActions* reference_ = nullptr;
+    CompareActions* compare_ = nullptr;
 };
 
 } // namespace tavrino::app

@@ -79,4 +79,8 @@ void refuseSymbolicLinks(const std::vector<FileToWrite>& files);
 std::optional<std::string> recoverInterruptedSave(const std::filesystem::path& folder,
                                                   const FileSystemCalls& calls = {});
 
+// Throws FileProblem when a save to `folder` was cut short and not yet finished or undone: its
+// files may be half old, half new, so only an open that recovers may read them.
+void refuseUnfinishedSave(const std::filesystem::path& folder);
+
 } // namespace tavrino

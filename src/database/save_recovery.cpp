@@ -163,6 +163,16 @@ int removeLeftovers(const fs::path& folder) {
 
 } // namespace
 
+void refuseUnfinishedSave(const fs::path& folder) {
+    const fs::path path = folder / journalName;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0) {
+        throw FileProblem(FileProblem::Kind::Damaged, path.string(),
+                          "a save to this folder was cut short; open the folder with \"Open "
+                          "Files\" to finish it or put the old files back");
+    }
+}
+
 std::optional<std::string> recoverInterruptedSave(const fs::path& folder,
                                                   const FileSystemCalls& calls) {
     std::string why;

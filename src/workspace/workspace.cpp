@@ -82,6 +82,23 @@ OpenResult Workspace::openFolder(const fs::path& folder) {
     return result;
 }
 
+OpenResult Workspace::openFolderReadOnly(const fs::path& folder) {
+    try {
+        const auto lock = lockFolderForWriting(folder); // a save there is read before or after
+        refuseUnfinishedSave(folder);
+        auto next = openFiles(ReceiverFiles{}, folder);
+        if (!next) {
+            return {OpenResult::Status::NothingToOpen, std::nullopt, std::nullopt, std::nullopt};
+        }
+        const OpenResult result = adopt(std::move(*next));
+        keptFromBefore_.reset();
+        tell(databaseReplaced());
+        return result;
+    } catch (const FileProblem& problem) {
+        return {OpenResult::Status::Refused, problem, std::nullopt, std::nullopt};
+    }
+}
+
 namespace {
 
 // A satellite file the opened folder lacks, kept loaded from where it was read before.

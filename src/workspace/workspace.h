@@ -122,6 +122,10 @@ public:
     // reads the files before or after that save, never half-way; refuses (FileProblem::Kind::
     // Busy) when the folder stays locked.
     OpenResult openFolder(const std::filesystem::path& folder);
+    // The lists of `folder` only to look at, as a comparison does: nothing there is written,
+    // not even to finish a save cut short (such a folder is refused), and no satellite file
+    // stays from an earlier open.
+    OpenResult openFolderReadOnly(const std::filesystem::path& folder);
     OpenResult openStaged(const std::filesystem::path& folder); // files fetched from the receiver
     // The second half of openStaged, for files read by readStaged.
     OpenResult adoptStaged(StagedFiles staged);

@@ -176,6 +176,15 @@ TEST_P(InterruptedSave, IsFinishedOrUndoneAtTheNextOpen) {
     writeText(folder / "DVBT.dat", "not ours");
     writeText(folder / ".hidden", "not ours either");
 
+    // A look that writes nothing cannot make the files whole, so it reads none of them.
+    const auto laidOut = test::entries(folder.path());
+    Workspace look;
+    const OpenResult refused = look.openFolderReadOnly(folder.path());
+    ASSERT_EQ(refused.status, OpenResult::Status::Refused);
+    EXPECT_EQ(refused.problem->path(), (folder / ".tavrino-save").string());
+    EXPECT_EQ(test::entries(folder.path()), laidOut);
+    EXPECT_FALSE(look.channelLoaded());
+
     Workspace ws;
     const OpenResult result = ws.openFolder(folder.path());
     ASSERT_TRUE(result.opened()) << result.problem->oneLine();
@@ -309,6 +318,13 @@ TEST(InterruptedSave, LeftoverTemporariesAreRemovedAtOpenAndSave) {
         test::writeFile(*folder / ".all_channel.dat.tmp-q1W2e3", Bytes(1000, 7));
         test::writeFile(*folder / ".DVBS.dat.old-R4t5Y6", Bytes(10, 7));
     }
+    const auto leftovers = test::entries(in.path());
+    Workspace look;
+    const auto looked = look.openFolderReadOnly(in.path());
+    ASSERT_TRUE(looked.opened());
+    EXPECT_FALSE(looked.note);
+    EXPECT_EQ(test::entries(in.path()), leftovers) << "a read-only open removes nothing";
+
     Workspace ws;
     const auto opened = ws.openFolder(in.path());
     ASSERT_TRUE(opened.opened());

@@ -167,7 +167,7 @@ private slots:
         QCOMPARE(f_.serviceModel().rowCount(), 300);
         QVERIFY(!f_.workspace().modified());
         QVERIFY(f_.workspace().channelBytes() == onReceiver_.channel);
-        QCOMPARE(f_.status().note(), QString("Received from the Orvix"));
+        QVERIFY(f_.status().note().startsWith("Received: "));
         QCOMPARE(f_.window().windowTitle(),
                  QString("Tavrino v.0.9.2880 - received from the Orvix[*]"));
         for (const char* panel : {"statusPanel1", "statusPanel2"}) { // the note hides neither
@@ -176,6 +176,37 @@ private slots:
         QVERIFY(dialogs().told.empty());
         QVERIFY(everyEntryPointIs(true));
         QVERIFY(!link().statusWindow()->isVisible());
+    }
+
+    // Against the lists open before: the one service locked since; nothing open, no comparison.
+    void theStatusSaysWhatDiffersFromTheListsOpenBefore() {
+        start({}, {.services = 300, .satellites = 4, .bouquets = 3});
+        QAction& entry = f_.fileEntry("Compare With Lists Before Receive");
+        click(button("receiveButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
+        QCOMPARE(f_.status().note(), QString("Received from the Orvix"));
+        QVERIFY(!entry.isEnabled());
+
+        test::clickRow(f_.serviceView(), 0);
+        const QString locked = f_.cell(0, colService);
+        f_.serviceView().lockAction()->trigger();
+        dialogs().unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
+        click(button("receiveButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
+        QCOMPARE(f_.status().note(), QString("Received: 1 service, 0 bouquets, 0 satellites "
+                                             "differ from the lists open before"));
+        QVERIFY(entry.isEnabled());
+        auto* show = f_.status().findChild<QLabel*>("statusLink");
+        QVERIFY(show->isVisible());
+        QTest::mouseClick(show, Qt::LeftButton, {}, show->rect().center());
+        auto* compared = f_.window().findChild<QTableView*>("comparisonTable");
+        QVERIFY(compared != nullptr);
+        QCOMPARE(compared->model()->rowCount(), 1);
+        QCOMPARE(compared->model()->index(0, 1).data().toString(), QString("Changed"));
+        QCOMPARE(compared->model()->index(0, 2).data().toString(), locked);
+
+        openOtherLists(); // the lists from before the receive are dropped
+        QVERIFY(!entry.isEnabled());
     }
 
     void editsMadeWhileReceivingAreAskedAboutBeforeTheFilesReplaceThem() {

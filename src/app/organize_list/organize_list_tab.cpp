@@ -330,6 +330,9 @@ void OrganizeListTab::locateService(std::uint32_t tableRow) {
         }
         applyFilter();
         position = workspace().view().positionOfTableRow(tableRow);
+        if (position) {
+            emit note("The service list's filters were cleared to show the service");
+        }
     }
     if (!position) {
         return;

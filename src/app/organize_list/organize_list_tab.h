@@ -43,7 +43,7 @@ public:
 
     void changeFlag(FlagCommand command);
     void copyToClipboard();
-    // Selects a service in the list, widening the filters when they hide it.
+    // Selects a service in the list, clearing the filters when they hide it (and saying so).
     void locateService(std::uint32_t tableRow);
     // "Receive from Orvix" and "Send to Orvix" are off while a job with the receiver runs.
     void setTransferEnabled(bool enabled);

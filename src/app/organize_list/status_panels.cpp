@@ -9,7 +9,8 @@
 namespace tavrino::app {
 
 StatusPanels::StatusPanels(QWidget* parent)
-    : QStatusBar(parent), note_(new ElidingLabel(this)), noteTimer_(new QTimer(this)) {
+    : QStatusBar(parent), note_(new ElidingLabel(this)), link_(new QLabel(this)),
+      noteTimer_(new QTimer(this)) {
     // The note and the connection panels give up their width first; the counters keep
     // theirs whole.
     for (int i = 0; i < 5; ++i) {
@@ -23,8 +24,16 @@ StatusPanels::StatusPanels(QWidget* parent)
     note_->setObjectName("statusNote");
     note_->setContentsMargins(4, 0, 4, 0);
     addWidget(note_);
+    link_->setObjectName("statusLink");
+    link_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    link_->hide();
+    addWidget(link_);
+    connect(link_, &QLabel::linkActivated, this, &StatusPanels::noteLinkActivated);
     noteTimer_->setSingleShot(true);
-    connect(noteTimer_, &QTimer::timeout, note_, [this] { note_->setFullText({}); });
+    connect(noteTimer_, &QTimer::timeout, note_, [this] {
+        note_->setFullText({});
+        link_->hide();
+    });
     for (int i = 2; i < 5; ++i) {
         addPermanentWidget(panels_[i]);
     }
@@ -74,8 +83,10 @@ void StatusPanels::setBouquets(int count) {
     setCounter(4, QString("Bouquets : %1").arg(count));
 }
 
-void StatusPanels::showNote(const QString& text, int timeoutMs) {
+void StatusPanels::showNote(const QString& text, int timeoutMs, const QString& link) {
     note_->setFullText(text);
+    link_->setText(QString("<a href=\"note\">%1</a>").arg(link.toHtmlEscaped()));
+    link_->setVisible(!link.isEmpty());
     noteTimer_->start(timeoutMs);
 }
 

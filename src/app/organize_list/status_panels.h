@@ -27,15 +27,19 @@ public:
     QLabel* panel(int panel) const;
 
     // A passing note beside the panels, gone after `timeoutMs`. Unlike a status-bar message
-    // it hides none of the panels.
-    void showNote(const QString& text, int timeoutMs);
+    // it hides none of the panels. A `link` follows it while it shows: noteLinkActivated().
+    void showNote(const QString& text, int timeoutMs, const QString& link = {});
     QString note() const;
+
+signals:
+    void noteLinkActivated();
 
 private:
     void setCounter(int panel, const QString& text);
 
     QLabel* panels_[5];
     ElidingLabel* note_;
+    QLabel* link_;
     class QTimer* noteTimer_;
 };
 

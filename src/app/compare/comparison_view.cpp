@@ -1,0 +1,173 @@
+#include "app/compare/comparison_view.h"
+
+#include "app/compare/comparison_model.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace tavrino::app {
+namespace {
+
+constexpr std::array<const char*, diffAreaCount> areaPlurals = {
+    "Services", "Bouquets", "Items", "Satellites", "Transponders", "Antenna settings"};
+
+bool isEnter(QEvent* event) {
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+QLabel* buddyLabel(const QString& text, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+} // namespace
+
+QString countsText(const Comparison& comparison) {
+    if (comparison.same()) {
+        return "No differences.";
+    }
+    QStringList lines;
+    for (std::size_t a = 0; a < diffAreaCount; ++a) {
+        QStringList parts;
+        for (std::size_t c = 0; c < diffChangeCount; ++c) {
+            const std::size_t n =
+                comparison.count(static_cast<DiffArea>(a), static_cast<DiffChange>(c));
+            if (n > 0) {
+                parts << QString("%1 %2").arg(n).arg(
+                    QString::fromUtf8(changeText(static_cast<DiffChange>(c))).toLower());
+            }
+        }
+        if (!parts.isEmpty()) {
+            lines << QString("%1: %2").arg(areaPlurals[a], parts.join(", "));
+        }
+    }
+    return lines.join("\n");
+}
+
+ComparisonView::ComparisonView(QWidget* parent)
+    : QWidget(parent), model_(new ComparisonModel(this)), counts_(new QLabel(this)),
+      area_(new QComboBox(this)), change_(new QComboBox(this)), text_(new QLineEdit(this)),
+      shown_(new QLabel(this)), table_(new QTableView(this)) {
+    counts_->setObjectName("comparisonCounts");
+    counts_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    area_->setObjectName("comparisonAreaFilter");
+    area_->addItem("All areas");
+    for (std::size_t a = 0; a < diffAreaCount; ++a) {
+        area_->addItem(QString::fromUtf8(areaText(static_cast<DiffArea>(a))));
+    }
+    change_->setObjectName("comparisonChangeFilter");
+    change_->addItem("All changes");
+    for (std::size_t c = 0; c < diffChangeCount; ++c) {
+        change_->addItem(QString::fromUtf8(changeText(static_cast<DiffChange>(c))));
+    }
+    text_->setObjectName("comparisonTextFilter");
+    text_->setPlaceholderText("Name, place, field or value");
+    text_->setClearButtonEnabled(true);
+    shown_->setObjectName("comparisonShown");
+
+    table_->setObjectName("comparisonTable");
+    table_->setModel(model_);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setWordWrap(false);
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->horizontalHeader()->setResizeContentsPrecision(500);
+    setFocusProxy(table_);
+
+    auto* filters = new QHBoxLayout;
+    filters->addWidget(buddyLabel("&Area:", area_, this));
+    filters->addWidget(area_);
+    filters->addWidget(buddyLabel("C&hange:", change_, this));
+    filters->addWidget(change_);
+    filters->addWidget(buddyLabel("&Find:", text_, this));
+    filters->addWidget(text_, 1);
+    filters->addWidget(shown_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(counts_);
+    layout->addLayout(filters);
+    layout->addWidget(table_, 1);
+
+    connect(area_, &QComboBox::currentIndexChanged, this, &ComparisonView::applyFilter);
+    connect(change_, &QComboBox::currentIndexChanged, this, &ComparisonView::applyFilter);
+    connect(text_, &QLineEdit::textChanged, this, &ComparisonView::applyFilter);
+    connect(table_, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { rowActivated(index.row()); });
+    // Enter must never reach a dialog's default button (a send preview's "Send").
+    for (QWidget* w : {static_cast<QWidget*>(area_), static_cast<QWidget*>(change_),
+                       static_cast<QWidget*>(text_), static_cast<QWidget*>(table_)}) {
+        w->installEventFilter(this);
+    }
+    showCounts();
+    applyFilter();
+}
+
+void ComparisonView::setComparison(Comparison comparison) {
+    model_->setComparison(std::move(comparison));
+    showCounts();
+    applyFilter();
+    table_->resizeColumnsToContents();
+}
+
+const Comparison& ComparisonView::comparison() const {
+    return model_->comparison();
+}
+
+void ComparisonView::showCounts() {
+    counts_->setText(countsText(model_->comparison()));
+}
+
+void ComparisonView::applyFilter() {
+    ComparisonFilter filter;
+    if (area_->currentIndex() > 0) {
+        filter.area = static_cast<DiffArea>(area_->currentIndex() - 1);
+    }
+    if (change_->currentIndex() > 0) {
+        filter.change = static_cast<DiffChange>(change_->currentIndex() - 1);
+    }
+    filter.text = text_->text();
+    model_->setFilter(std::move(filter));
+    shown_->setText(
+        QString("%1 of %2 rows").arg(model_->rowCount()).arg(model_->comparison().rows().size()));
+}
+
+void ComparisonView::rowActivated(int row) {
+    if (row < 0 || row >= model_->rowCount()) {
+        return;
+    }
+    if (const auto service = model_->diffRow(row).afterService) {
+        emit serviceActivated(*service);
+    }
+}
+
+bool ComparisonView::eventFilter(QObject* watched, QEvent* event) {
+    if (!isEnter(event)) {
+        return QWidget::eventFilter(watched, event);
+    }
+    if (watched == table_) {
+        rowActivated(table_->currentIndex().row());
+    } else if (model_->rowCount() > 0) {
+        // From a filter, Enter goes on to the rows it left.
+        table_->setFocus(Qt::ShortcutFocusReason);
+        if (!table_->currentIndex().isValid()) {
+            table_->setCurrentIndex(model_->index(0, 0));
+        }
+    }
+    return true;
+}
+
+} // namespace tavrino::app

@@ -1,0 +1,168 @@
+#include "app/compare/compare_window.h"
+#include "app/compare/comparison_view.h"
+#include "cli_runner.h"
+#include "window_fixture.h"
+
+#include <QTableView>
+
+using namespace tavrino;
+using namespace tavrino::app;
+namespace fs = std::filesystem;
+
+// File, "Compare With Folder...": a scan open in the window, its rescan in another folder.
+class CompareWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    test::WindowFixture f_;
+    std::unique_ptr<test::TempDir> scan_;
+    std::unique_ptr<test::TempDir> rescan_;
+    sample::Rescan made_;
+
+    CompareWindow* window() { return f_.window().findChild<CompareWindow*>("compareWindow"); }
+    QTableView& table() const { return f_.find<QTableView>("comparisonTable"); }
+    QAbstractItemModel& rows() const { return *table().model(); }
+    QString cell(int row, int column) const { return rows().index(row, column).data().toString(); }
+    QString pathText(const fs::path& path) const { return QString::fromStdString(path.string()); }
+
+    CompareWindow* compareWith(const fs::path& folder) {
+        f_.dialogs().nextChannelFile = folder / "all_channel.dat";
+        f_.fileEntry("Compare With Folder...").trigger();
+        CompareWindow* shown = window();
+        return shown != nullptr && QTest::qWaitForWindowExposed(shown) ? shown : nullptr;
+    }
+    // Rows of services that only the open lists have, as the unfiltered table shows them.
+    std::vector<int> addedServiceRows() {
+        std::vector<int> found;
+        const auto& all = window()->view()->comparison().rows();
+        for (int r = 0; r < static_cast<int>(all.size()); ++r) {
+            const DiffRow& row = all[static_cast<std::size_t>(r)];
+            if (row.area == DiffArea::Service && row.change == DiffChange::Added) {
+                found.push_back(r);
+            }
+        }
+        return found;
+    }
+    std::uint32_t serviceOfRow(int row) {
+        return *window()->view()->comparison().rows()[static_cast<std::size_t>(row)].afterService;
+    }
+    std::optional<std::uint32_t> selectedService() {
+        const int p = f_.serviceView().currentSelectedPosition();
+        return p < 0 ? std::nullopt
+                     : std::optional(f_.workspace().view().tableRow(static_cast<std::size_t>(p)));
+    }
+
+private slots:
+    void init() {
+        scan_ = std::make_unique<test::TempDir>();
+        rescan_ = std::make_unique<test::TempDir>();
+        const auto scanned =
+            sample::generate({.services = 600, .satellites = 4, .bouquets = 4, .seed = 3});
+        sample::writeFolder(scanned, scan_->path());
+        made_ = sample::rescan(scanned, {.seed = 8});
+        sample::writeFolder(made_.files, rescan_->path());
+        f_.start({.sample = std::nullopt});
+        QVERIFY(!f_.fileEntry("Compare With Folder...").isEnabled()); // nothing open yet
+        QVERIFY(f_.window().openFolder(scan_->path()));
+    }
+    void cleanup() { f_.stop(); }
+
+    void theFolderIsReadWithoutWritingAndSavedAsTheCommandLinePrintsIt() {
+        test::writeText(*rescan_ / ".DVBS.dat.tmp-Ab12C0", "left by a save"); // an open removes it
+        const auto there = test::entries(rescan_->path());
+        CompareWindow* shown = compareWith(rescan_->path());
+        QVERIFY(shown != nullptr);
+        QCOMPARE(f_.dialogs().startFolders.last(), pathText(scan_->path()));
+        QCOMPARE(shown->windowTitle(), "Compare With Folder - " + pathText(rescan_->path()));
+        QCOMPARE(test::entries(rescan_->path()), there);
+        // Before is the folder, after the open lists: what the rescan lost was "added".
+        const QString counts = f_.find<QLabel>("comparisonCounts").text();
+        QVERIFY2(counts.startsWith(QString("Services: %1 added, ").arg(made_.removed.size())),
+                 qPrintable(counts));
+
+        const int all = rows().rowCount();
+        QComboBox& area = f_.find<QComboBox>("comparisonAreaFilter");
+        QComboBox& change = f_.find<QComboBox>("comparisonChangeFilter");
+        for (QComboBox* box : {&area, &change}) {
+            QTest::keyClick(box, Qt::Key_Home);
+            QTest::keyClick(box, Qt::Key_Down); // "Service", "Added"
+        }
+        QCOMPARE(rows().rowCount(), static_cast<int>(made_.removed.size()));
+        for (int r = 0; r < rows().rowCount(); ++r) {
+            QCOMPARE(cell(r, 0) + " " + cell(r, 1), QString("Service Added"));
+        }
+        QTest::keyClick(&area, Qt::Key_Home);
+        QTest::keyClick(&change, Qt::Key_Home);
+        const QString name = cell(addedServiceRows().front(), 2);
+        test::typeInto(&f_.find<QLineEdit>("comparisonTextFilter"), name.toLower());
+        QVERIFY(rows().rowCount() > 0 && rows().rowCount() < all);
+        for (int r = 0; r < rows().rowCount(); ++r) {
+            QVERIFY(rows().index(r, 2).data().toString().contains(name, Qt::CaseInsensitive) ||
+                    cell(r, 3).contains(name, Qt::CaseInsensitive) ||
+                    cell(r, 5).contains(name, Qt::CaseInsensitive) ||
+                    cell(r, 6).contains(name, Qt::CaseInsensitive));
+        }
+
+        f_.dialogs().nextCsvToWrite = f_.data() / "diff.csv";
+        QTest::mouseClick(&f_.button("saveComparisonButton"), Qt::LeftButton);
+        const auto cli = test::runCli({"diff", rescan_->path().string(), scan_->path().string()});
+        QCOMPARE(cli.exitCode, 1);
+        QCOMPARE(test::readText(f_.data() / "diff.csv"), cli.out); // every row, not the shown
+        f_.dialogs().nextCsvToWrite = f_.data() / "no such folder" / "diff.csv";
+        QTest::mouseClick(&f_.button("saveComparisonButton"), Qt::LeftButton);
+        QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
+        QVERIFY(f_.find<QLabel>("comparisonSaved").text().isEmpty()); // no success shown
+
+        QTest::keyClick(&table(), Qt::Key_Escape);
+        QTRY_VERIFY(window() == nullptr);
+    }
+
+    void aDamagedFolderIsRefusedNamingTheFile() {
+        const Bytes channel = test::readFile(*rescan_ / "all_channel.dat");
+        test::writeFile(*rescan_ / "all_channel.dat", Bytes(channel.begin(), channel.begin() + 40));
+        QVERIFY(compareWith(rescan_->path()) == nullptr);
+        QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
+        QVERIFY2(f_.dialogs().told[0].text.find("all_channel.dat") != std::string::npos,
+                 f_.dialogs().told[0].text.c_str());
+        QCOMPARE(f_.workspace().files().channelPath, (scan_->path() / "all_channel.dat").string());
+    }
+
+    // A row selects its service, clearing the list's filter when it hides it; once the lists
+    // change, the rows select nothing until Refresh.
+    void aRowSelectsItsServiceWhileTheComparisonIsCurrent() {
+        QVERIFY(compareWith(rescan_->path()) != nullptr);
+        const std::vector<int> added = addedServiceRows();
+        QVERIFY(added.size() >= 2);
+        const std::uint32_t service = serviceOfRow(added[0]);
+        for (int s = 1; f_.workspace().view().positionOfTableRow(service); ++s) {
+            QTest::keyClick(&f_.satelliteFilter(), Qt::Key_Down); // a satellite it is not on
+            QVERIFY(s < f_.satelliteFilter().count());
+        }
+        f_.tabs().setCurrentIndex(1);
+        test::doubleClickRow(table(), added[0]);
+        QCOMPARE(f_.tabs().currentIndex(), 0);
+        QCOMPARE(f_.satelliteFilter().currentIndex(), 0);
+        QCOMPARE(selectedService(), std::optional(service));
+        QCOMPARE(f_.status().note(),
+                 QString("The service list's filters were cleared to show the service"));
+
+        test::clickRow(f_.serviceView(), 3);
+        const auto edited = selectedService();
+        f_.serviceView().lockAction()->trigger();
+        QLabel& stale = f_.find<QLabel>("comparisonStale");
+        QVERIFY(stale.isVisible());
+        test::doubleClickRow(table(), added[1]);
+        QTest::keyClick(&table(), Qt::Key_Return);
+        QCOMPARE(selectedService(), edited);
+
+        QTest::mouseClick(&f_.button("refreshComparisonButton"), Qt::LeftButton);
+        QVERIFY(!stale.isVisible());
+        test::clickRow(table(), added[1]);
+        QTest::keyClick(&table(), Qt::Key_Return);
+        QCOMPARE(selectedService(), std::optional(serviceOfRow(added[1])));
+        QVERIFY(window()->isVisible()); // Enter took no button of the window
+    }
+};
+
+QTEST_MAIN(CompareWindowTest)
+#include "compare_window_test.moc"
