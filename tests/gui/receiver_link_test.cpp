@@ -1,3 +1,4 @@
+#include "app/compare/comparison_view.h"
 #include "app/link_runner.h"
 #include "app/receiver_link.h"
 #include "app/send_preview_dialog.h"
@@ -70,9 +71,12 @@ private:
     }
 
     // The receiver's own lists, open in the window, with one service locked.
-    void openReceiverListsAndLockOne() {
+    void openReceiverLists(bool lockOne) {
         sample::writeFolder(onReceiver_, f_.folder());
         QVERIFY(f_.window().openFolder(f_.folder()));
+        if (!lockOne) {
+            return;
+        }
         test::clickRow(f_.serviceView(), 0);
         f_.serviceView().lockAction()->trigger();
         QVERIFY(f_.workspace().modified());
@@ -256,26 +260,30 @@ private slots:
     // keyboard: Tab leaves the table) goes on.
     void theSendShowsWhatWillChangeAndGoesOnOnlyWithSend() {
         start();
-        openReceiverListsAndLockOne();
+        openReceiverLists(true);
         for (const char* how : {"click Cancel", "Escape", "Tab to Send, Space"}) {
             click(button("sendButton"));
             SendPreviewDialog* preview = awaitPreview();
             QVERIFY2(preview != nullptr, how);
             QCOMPARE(preview->windowTitle(), QString("What will change on the Orvix"));
-            QCOMPARE(preview->summary()->text(), QString("Services: 1 changed"));
+            QCOMPARE(preview->findChild<QLabel*>("comparisonCounts")->text(),
+                     QString("Services: 1 changed"));
+            QVERIFY(preview->notes()->isHidden());
             QVERIFY(!link().statusWindow()->isVisible());
-            QCOMPARE(preview->rowTable()->model()->rowCount(), 1);
-            test::typeInto(preview->filterBox(), "zzz");
-            QCOMPARE(preview->rowTable()->model()->rowCount(), 0);
-            test::typeInto(preview->filterBox(), "hdflag");
-            QCOMPARE(preview->rowTable()->model()->rowCount(), 1);
-            QTest::keyClick(preview->filterBox(), Qt::Key_Return);
+            auto* filter = preview->findChild<QLineEdit*>("comparisonTextFilter");
+            auto* rows = preview->findChild<QTableView*>("comparisonTable");
+            QCOMPARE(rows->model()->rowCount(), 1);
+            test::typeInto(filter, "zzz");
+            QCOMPARE(rows->model()->rowCount(), 0);
+            test::typeInto(filter, "hdflag");
+            QCOMPARE(rows->model()->rowCount(), 1);
+            QTest::keyClick(filter, Qt::Key_Return);
             QVERIFY2(preview->isVisible(), "Enter in the filter box neither sends nor cancels");
             if (QString(how) == "Escape") {
-                QTest::keyClick(preview->filterBox(), Qt::Key_Escape);
+                QTest::keyClick(filter, Qt::Key_Escape);
             } else if (QString(how) == "Tab to Send, Space") {
-                QTest::keyClick(preview->filterBox(), Qt::Key_Tab); // the rows
-                QTest::keyClick(preview->rowTable(), Qt::Key_Tab);  // not the next cell
+                QCOMPARE(QApplication::focusWidget(), rows); // Enter above went on to them
+                QTest::keyClick(rows, Qt::Key_Tab);          // not to the next cell
                 QCOMPARE(QApplication::focusWidget(), preview->sendButton());
                 QTest::keyClick(preview->sendButton(), Qt::Key_Space);
             } else {
@@ -300,14 +308,17 @@ private slots:
                                        "DVBS.dat"}));
     }
 
-    // Nothing has gone up while the preview shows: closing the window is its Cancel, without
-    // the question about a running transfer.
+    // Nothing has gone up while the preview shows (here: that nothing differs): closing the
+    // window is its Cancel, without the question about a running transfer.
     void closingWhileThePreviewShowsCancelsTheSend() {
         start();
-        openReceiverListsAndLockOne();
-        dialogs().unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
+        openReceiverLists(false);
         click(button("sendButton"));
-        QVERIFY(awaitPreview() != nullptr);
+        SendPreviewDialog* preview = awaitPreview();
+        QVERIFY(preview != nullptr);
+        QCOMPARE(preview->notes()->text(), QString("The Orvix already has these lists."));
+        QVERIFY(preview->view()->isHidden());
+        QVERIFY(preview->sendButton()->isEnabled());
         f_.window().close();
         QVERIFY(!link().busy());
         QVERIFY(!f_.window().isVisible());

@@ -82,6 +82,7 @@ ComparisonView::ComparisonView(QWidget* parent)
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setWordWrap(false);
+    table_->setTabKeyNavigation(false); // Tab leaves the table, e.g. for a dialog's buttons
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->horizontalHeader()->setStretchLastSection(true);
