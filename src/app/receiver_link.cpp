@@ -11,6 +11,7 @@
 
 #include <QEventLoop>
 #include <QWidget>
+#include <stdexcept>
 
 namespace tavrino::app {
 
@@ -187,12 +188,11 @@ bool ReceiverLink::confirmSend(const std::filesystem::path& onReceiver,
     // The comparison runs here, on the worker; only the dialog is the window's.
     Workspace sending(codePage);
     const OpenResult opened = sending.openStaged(toSend);
-    SendPreview preview;
-    if (opened.opened()) {
-        preview = previewAgainst(onReceiver, sending);
-    } else {
-        preview.problem = opened.problem ? opened.problem->oneLine() : "nothing to send";
+    if (!opened.opened()) { // the runner tells it; nothing has gone up
+        throw std::runtime_error(opened.problem ? opened.problem->oneLine()
+                                                : "The files to send could not be read again.");
     }
+    SendPreview preview = previewAgainst(onReceiver, sending);
     return runner_->askOnWindow(
         [this, preview = std::move(preview)](const LinkRunner::Answer& answer) mutable {
             auto* dialog = new SendPreviewDialog(std::move(preview), window_);
