@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <chrono>
+#include <mutex>
 
 namespace tavrino::app {
 
@@ -137,7 +138,57 @@ bool LinkRunner::start(const ConnectionProfile& profile, const LinkTimeouts& tim
 void LinkRunner::cancel() {
     if (busy_ && run_) {
         run_->cancel.cancel();
+        emit cancelling();
     }
+}
+
+namespace {
+
+// The answer to a window question, given on the window's thread and awaited on the worker.
+class AnswerSlot {
+public:
+    void give(bool yes) {
+        const std::lock_guard lock(mutex_);
+        if (!answer_) {
+            answer_ = yes;
+            given_.notify_all();
+        }
+    }
+    // Waits for the answer; gives up (No) once `stopping` holds.
+    bool await(const std::atomic<bool>& stopping) {
+        std::unique_lock lock(mutex_);
+        while (!answer_ && !stopping) {
+            given_.wait_for(lock, std::chrono::milliseconds(20));
+        }
+        return answer_.value_or(false);
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable given_;
+    std::optional<bool> answer_;
+};
+
+} // namespace
+
+bool LinkRunner::askOnWindow(WindowQuestion question) {
+    waitWhileHeld();
+    if (quiet_ || run_->cancel.cancelled()) {
+        return false;
+    }
+    auto slot = std::make_shared<AnswerSlot>();
+    QMetaObject::invokeMethod(
+        this,
+        [this, slot, question = std::move(question)] {
+            if (quiet_ || run_->cancel.cancelled()) {
+                slot->give(false);
+                return;
+            }
+            emit aboutToPrompt();
+            question([slot](bool yes) { slot->give(yes); });
+        },
+        Qt::QueuedConnection);
+    return slot->await(quiet_);
 }
 
 void LinkRunner::stop() {
@@ -148,6 +199,7 @@ void LinkRunner::stop() {
     }
     quiet_ = true;
     run_->cancel.cancel();
+    emit cancelling();
     // The worker may be waiting for this thread to show something: keep serving it.
     while (!workerDone_) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -23,6 +24,10 @@ public:
     using Finish = std::function<void()>;
     // Runs on the worker; returns what the window does with the outcome.
     using Job = std::function<Finish(const LinkContext&)>;
+    // Puts a question up on the window's thread without a loop of its own (a dialog opened,
+    // not run) and calls the answer once it is given.
+    using Answer = std::function<void(bool)>;
+    using WindowQuestion = std::function<void(Answer)>;
 
     explicit LinkRunner(Prompter& dialogs, QObject* parent = nullptr);
     ~LinkRunner() override;
@@ -38,12 +43,18 @@ public:
     // changes under a question the window is asking; release lets them through.
     void hold();
     void release();
+    // Called on the worker: shows `question` and waits for its answer. Held as messages are;
+    // false at once when the job is cancelled or stopped, and a question still up then is
+    // withdrawn (cancelling()).
+    bool askOnWindow(WindowQuestion question);
 
 signals:
     void busyChanged(bool busy);
     void stepChanged(const QString& text);
     // A message or question is about to show while the job waits for it.
     void aboutToPrompt();
+    // The job is being cancelled or stopped: a question of askOnWindow still up answers No.
+    void cancelling();
     void bytesMoved(qulonglong done, qulonglong total);
     // Code-page bytes for the transcript pane; `cleared` empties the pane first.
     void transcriptChanged(bool cleared, const QByteArray& added);

@@ -128,6 +128,7 @@ void MainWindow::buildLink() {
     link_->setObjectName("receiverLink");
     link_->setProfileSource([this] { return options_->typedProfile(); });
     link_->setBackupSource([this] { return options_->backupBeforeSend(); });
+    link_->setPreviewSource([this] { return options_->previewBeforeSend(); });
     connect(organizeList_, &OrganizeListTab::receiveRequested, this, &MainWindow::receiveFromOrvix);
     connect(organizeList_, &OrganizeListTab::sendRequested, this, &MainWindow::sendToOrvix);
     connect(options_, &OptionsTab::testConnectionRequested, this,
@@ -212,7 +213,7 @@ void MainWindow::openReceived(const std::shared_ptr<StagedFiles>& staged,
 
 void MainWindow::sendToOrvix() {
     if (!link_->busy()) {
-        link_->send(document_.workspace().files());
+        link_->send(document_.workspace().files(), document_.workspace().codePage());
     }
 }
 
@@ -518,7 +519,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore(); // a close already waits for the transfer to end
         return;
     }
-    if (link_->busy()) {
+    if (link_->busy() && link_->previewShown()) {
+        link_->stopForClose(); // nothing went up yet: closing is Cancel
+    } else if (link_->busy()) {
         // Nothing the transfer says or brings may land under the question.
         link_->holdOutcome();
         const bool stop = dialogs_.ask(confirmQuestion(

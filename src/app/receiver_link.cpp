@@ -1,6 +1,8 @@
 #include "app/receiver_link.h"
 
 #include "app/link_runner.h"
+#include "app/screen_fit.h"
+#include "app/send_preview_dialog.h"
 #include "app/twips.h"
 #include "link/link_messages.h"
 #include "link/telnet_session.h"
@@ -9,6 +11,7 @@
 
 #include <QEventLoop>
 #include <QWidget>
+#include <stdexcept>
 
 namespace tavrino::app {
 
@@ -49,6 +52,10 @@ void ReceiverLink::setProfileSource(std::function<ConnectionProfile()> source) {
 
 void ReceiverLink::setBackupSource(std::function<bool()> source) {
     backupSource_ = std::move(source);
+}
+
+void ReceiverLink::setPreviewSource(std::function<bool()> source) {
+    previewSource_ = std::move(source);
 }
 
 bool ReceiverLink::busy() const {
@@ -133,7 +140,7 @@ void ReceiverLink::receive(int targetVersion, const CodePage& codePage) {
     });
 }
 
-void ReceiverLink::send(ReceiverFiles files) {
+void ReceiverLink::send(ReceiverFiles files, const CodePage& codePage) {
     if (busy()) {
         return;
     }
@@ -147,7 +154,13 @@ void ReceiverLink::send(ReceiverFiles files) {
         dialogs_.tell(*problem);
         return;
     }
-    const SendOptions options{!backupSource_ || backupSource_(), true, 10};
+    SendOptions options{.backup = !backupSource_ || backupSource_()};
+    if (!previewSource_ || previewSource_()) {
+        options.confirm = [this, &codePage](const std::filesystem::path& onReceiver,
+                                            const std::filesystem::path& toSend) {
+            return confirmSend(onReceiver, toSend, codePage);
+        };
+    }
     start(profile,
           [this, profile, options,
            files = std::move(files)](const LinkContext& ctx) mutable -> Finish {
@@ -157,12 +170,42 @@ void ReceiverLink::send(ReceiverFiles files) {
                       emit statusMessage(result.reloaded
                                              ? QString("Sent to the Orvix, which reloaded them.")
                                              : QString("Sent to the Orvix."));
+                  } else if (result.cancelled && !result.receiverChanged()) {
+                      if (!closing_) {
+                          emit statusMessage(
+                              "Sending was cancelled; the Orvix was left as it was.");
+                      }
                   } else if (!result.uploaded && result.receiverChanged() &&
                              !result.backupFolder.empty()) {
                       offerRestore(profile, result.backupFolder);
                   }
               };
           });
+}
+
+bool ReceiverLink::confirmSend(const std::filesystem::path& onReceiver,
+                               const std::filesystem::path& toSend, const CodePage& codePage) {
+    // The comparison runs here, on the worker; only the dialog is the window's.
+    Workspace sending(codePage);
+    const OpenResult opened = sending.openStaged(toSend);
+    if (!opened.opened()) { // the runner tells it; nothing has gone up
+        throw std::runtime_error(opened.problem ? opened.problem->oneLine()
+                                                : "The files to send could not be read again.");
+    }
+    SendPreview preview = previewAgainst(onReceiver, sending);
+    return runner_->askOnWindow(
+        [this, preview = std::move(preview)](const LinkRunner::Answer& answer) mutable {
+            auto* dialog = new SendPreviewDialog(std::move(preview), window_);
+            dialog->setAttribute(Qt::WA_DeleteOnClose);
+            preview_ = dialog;
+            connect(dialog, &QDialog::finished, this, [this, answer](int result) {
+                preview_ = nullptr;
+                answer(result == QDialog::Accepted);
+            });
+            connect(runner_, &LinkRunner::cancelling, dialog, &QDialog::reject);
+            fitToScreen(dialog);
+            dialog->open(); // window-modal: nothing changes the lists while it is shown
+        });
 }
 
 // Some files of the send are on the receiver and some are not: its lists no longer fit

@@ -6,6 +6,7 @@
 #include "workspace/workspace.h"
 
 #include <QObject>
+#include <QPointer>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -33,6 +34,9 @@ public:
     void setProfileSource(std::function<ConnectionProfile()> source);
     // Whether a send backs up the receiver's files first (the Options check box).
     void setBackupSource(std::function<bool()> source);
+    // Whether a send shows what it will change and waits for Send or Cancel (the Options
+    // check box).
+    void setPreviewSource(std::function<bool()> source);
     void setTimeouts(const LinkTimeouts& timeouts) { timeouts_ = timeouts; }
 
     bool busy() const;
@@ -43,8 +47,10 @@ public:
     // worker too (with the workspace's TargetVersion and code page); filesReceived() hands
     // them over.
     void receive(int targetVersion, const CodePage& codePage);
-    // "Send to Orvix" with a copy of the images.
-    void send(ReceiverFiles files);
+    // "Send to Orvix" with a copy of the images, whose names are in `codePage`.
+    void send(ReceiverFiles files, const CodePage& codePage);
+    // The send's preview is up, waiting for Send or Cancel.
+    bool previewShown() const { return preview_ != nullptr; }
     // "Test IP Connection", "Test Username / Pass." and "Restart".
     void telnet(TelnetGoal goal);
     // Stops whatever runs, asking and telling nothing more (shut-down).
@@ -70,6 +76,9 @@ signals:
 private:
     bool start(const ConnectionProfile& profile,
                std::function<std::function<void()>(const LinkContext&)> job);
+    // Called on the worker: compares, shows the preview and waits for the answer.
+    bool confirmSend(const std::filesystem::path& onReceiver, const std::filesystem::path& toSend,
+                     const CodePage& codePage);
     void offerRestore(const ConnectionProfile& profile, const std::filesystem::path& backup);
     void placeStatusWindow();
 
@@ -80,6 +89,8 @@ private:
     widgets::ConnectionStatusWindow* status_;
     std::function<ConnectionProfile()> profileSource_;
     std::function<bool()> backupSource_;
+    std::function<bool()> previewSource_;
+    QPointer<QWidget> preview_;
     LinkTimeouts timeouts_;
     bool closing_ = false;
 };

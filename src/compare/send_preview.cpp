@@ -5,38 +5,10 @@
 #include "link/receiver_fetch.h"
 #include "workspace/workspace.h"
 
-#include <cstdlib>
-
 namespace tavrino {
 namespace fs = std::filesystem;
 
 namespace {
-
-// A new folder that goes away with this object.
-class TemporaryFolder {
-public:
-    explicit TemporaryFolder(const fs::path& in) {
-        std::error_code ignored;
-        fs::create_directories(in, ignored);
-        std::string pattern = (in / ".preview-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        if (!path_.empty()) {
-            fs::remove_all(path_, ignored);
-        }
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 bool present(const fs::path& file) {
     std::error_code ignored;

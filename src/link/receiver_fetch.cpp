@@ -4,6 +4,8 @@
 #include "link/link_messages.h"
 #include "link/transfer.h"
 
+#include <cstdlib>
+
 namespace tavrino {
 
 bool FetchResult::arrived(const std::string& name) const {
@@ -50,6 +52,22 @@ FetchResult fetchReceiverFiles(const std::filesystem::path& folder, const LinkCo
     }
     result.cancelled = ctx.cancel.cancelled();
     return result;
+}
+
+TemporaryFolder::TemporaryFolder(const std::filesystem::path& in) {
+    std::error_code ignored;
+    std::filesystem::create_directories(in, ignored);
+    std::string pattern = (in / ".preview-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) {
+        path_ = pattern;
+    }
+}
+
+TemporaryFolder::~TemporaryFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) {
+        std::filesystem::remove_all(path_, ignored);
+    }
 }
 
 } // namespace tavrino

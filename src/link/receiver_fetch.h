@@ -26,4 +26,19 @@ struct FetchResult {
 // failure stops it. Tells nothing: the caller reports.
 FetchResult fetchReceiverFiles(const std::filesystem::path& folder, const LinkContext& ctx);
 
+// A new folder inside `in` (created when missing) that goes away with this object; its path
+// is empty when it could not be made.
+class TemporaryFolder {
+public:
+    explicit TemporaryFolder(const std::filesystem::path& in);
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
 } // namespace tavrino

@@ -2,6 +2,7 @@
 #include "database/file_problem.h"
 #include "link/link_messages.h"
 #include "link/receiver_backup.h"
+#include "link/receiver_fetch.h"
 #include "link/receiver_upload.h"
 #include "link/telnet_session.h"
 #include "link/transfer.h"
@@ -54,7 +55,7 @@ struct Backup {
 };
 
 // Fetches the receiver's files before anything overwrites them.
-Backup backUpReceiver(const SendOptions& options, const LinkContext& ctx) {
+Backup backUpReceiver(const LinkContext& ctx) {
     const fs::path root = receiverBackupsOf(ctx.dataFolder);
     const auto folder = makeBackupFolder(root, std::chrono::system_clock::now());
     if (!folder) {
@@ -87,8 +88,37 @@ Backup backUpReceiver(const SendOptions& options, const LinkContext& ctx) {
         fs::remove(*folder, ignored);
         return {{}, std::nullopt};
     }
-    pruneBackups(root, options.keepBackups, *folder);
     return {*folder, std::nullopt};
+}
+
+struct Confirmation {
+    bool goOn = false;
+    std::optional<Notice> failure;
+};
+
+// Lets the caller look at what the send would replace. A backup already holds the receiver's
+// files; a backup that found none leaves nothing to fetch.
+Confirmation confirmSend(const SendOptions& options, const fs::path& backupFolder,
+                         const fs::path& staging, const LinkContext& ctx) {
+    if (!backupFolder.empty()) {
+        return {options.confirm(backupFolder, staging), std::nullopt};
+    }
+    const TemporaryFolder fetched(staging);
+    if (fetched.path().empty()) {
+        return {false, Notice{"Failure", "Cannot create a folder in " + staging.string() + ".",
+                              NoticeIcon::Critical}};
+    }
+    if (!options.backup) {
+        const FetchResult result = fetchReceiverFiles(fetched.path(), ctx);
+        if (result.cancelled) {
+            return {};
+        }
+        if (!result.ok()) {
+            return {false, result.failure.value_or(
+                               Notice{"Failure", result.problem, NoticeIcon::Critical})};
+        }
+    }
+    return {options.confirm(fetched.path(), staging), std::nullopt};
 }
 
 SendResult startResult() {
@@ -147,7 +177,7 @@ SendResult sendFiles(ReceiverFiles files, const SendOptions& options, const Link
         return failedWith(std::move(result), problem.notice(), ctx);
     }
     if (options.backup) {
-        Backup backup = backUpReceiver(options, ctx);
+        Backup backup = backUpReceiver(ctx);
         if (backup.failure) {
             return failedWith(std::move(result), *backup.failure, ctx);
         }
@@ -156,6 +186,23 @@ SendResult sendFiles(ReceiverFiles files, const SendOptions& options, const Link
     if (ctx.cancel.cancelled()) {
         result.cancelled = true;
         return result;
+    }
+    if (options.confirm) {
+        const Confirmation answer = confirmSend(options, result.backupFolder, staging, ctx);
+        if (answer.failure) {
+            return failedWith(std::move(result), *answer.failure, ctx);
+        }
+        if (!answer.goOn || ctx.cancel.cancelled()) {
+            // The receiver keeps what the backup holds: no copy to keep, none pushed out.
+            std::error_code ignored;
+            fs::remove_all(result.backupFolder, ignored);
+            result.backupFolder.clear();
+            result.cancelled = true;
+            return result;
+        }
+    }
+    if (!result.backupFolder.empty()) {
+        pruneBackups(receiverBackupsOf(ctx.dataFolder), options.keepBackups, result.backupFolder);
     }
     if (auto failure = replaceOnReceiver(staging, result, ctx, false)) {
         return failedWith(std::move(result), *failure, ctx);

@@ -4,6 +4,7 @@
 #include "link/link_context.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,12 @@ struct SendOptions {
     bool backup = true; // fetch the receiver's files into backups/receiver/<time> first
     bool reload = true; // the telnet reload after the uploads
     std::size_t keepBackups = 10;
+    // Asked on the workflow's thread before the first upload, with the receiver's files as
+    // they are (the backup; without one, a copy fetched for the purpose and removed after)
+    // and the files about to go up. False: nothing is uploaded and the result says cancelled.
+    std::function<bool(const std::filesystem::path& onReceiver,
+                       const std::filesystem::path& toSend)>
+        confirm = nullptr;
 };
 
 struct SendResult {

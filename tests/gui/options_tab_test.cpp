@@ -389,6 +389,31 @@ private slots:
         QCOMPARE(listed(), QStringList({"TEST Connection"}));
     }
 
+    // Both send check boxes are on at first, keep a click across runs, and a settings file
+    // without their keys (an older one) leaves them on.
+    void theSendCheckBoxesAreKeptBetweenRuns() {
+        const char* const boxes[] = {"backupBox", "previewBox"};
+        for (const char* name : boxes) {
+            QCheckBox* box = options().named<QCheckBox>(name);
+            QVERIFY2(box->isChecked(), name);
+            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+            QVERIFY2(!box->isChecked(), name);
+        }
+        QCOMPARE(options().named<QCheckBox>("previewBox")->text(),
+                 QString("Show what will change before sending"));
+        f_.closeWindow();
+        startWindow();
+        for (const char* name : boxes) {
+            QVERIFY2(!options().named<QCheckBox>(name)->isChecked(), name);
+        }
+        f_.closeWindow();
+        test::writeText(f_.data() / "Tavrino.ini", "[General]\nOther=1\n");
+        startWindow();
+        for (const char* name : boxes) {
+            QVERIFY2(options().named<QCheckBox>(name)->isChecked(), name);
+        }
+    }
+
     // Restart turns the test buttons off while it runs; the focus must not fall onto the
     // back-up check box, where the next Space would untick it.
     void afterRestartTheFocusIsBackOnTheButton() {

@@ -1,5 +1,7 @@
+#include "app/compare/comparison_view.h"
 #include "app/link_runner.h"
 #include "app/receiver_link.h"
+#include "app/send_preview_dialog.h"
 #include "link/link_messages.h"
 #include "link/profiles.h"
 #include "receiver_sim_process.h"
@@ -66,6 +68,51 @@ private:
         inWindow_ = test::writeSample(f_.folder(),
                                       {.services = 120, .satellites = 3, .bouquets = 2, .seed = 7});
         QVERIFY(f_.window().openFolder(f_.folder()));
+    }
+
+    // The receiver's own lists, open in the window, with one service locked.
+    void openReceiverLists(bool lockOne) {
+        sample::writeFolder(onReceiver_, f_.folder());
+        QVERIFY(f_.window().openFolder(f_.folder()));
+        if (!lockOne) {
+            return;
+        }
+        test::clickRow(f_.serviceView(), 0);
+        f_.serviceView().lockAction()->trigger();
+        QVERIFY(f_.workspace().modified());
+    }
+
+    // The Options tab's "Show what will change before sending", set by a click.
+    void lookBeforeSending(bool on) {
+        f_.tabs().setCurrentIndex(2);
+        auto& box = f_.find<QCheckBox>("previewBox");
+        if (box.isChecked() != on) {
+            QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(6, box.height() / 2));
+        }
+        QCOMPARE(box.isChecked(), on);
+        f_.tabs().setCurrentIndex(0);
+    }
+
+    // The send's preview once it shows; null when it does not come.
+    SendPreviewDialog* awaitPreview() {
+        SendPreviewDialog* shown = nullptr;
+        const bool came = QTest::qWaitFor(
+            [&] {
+                for (auto* d : f_.window().findChildren<SendPreviewDialog*>()) {
+                    if (d->isVisible()) {
+                        shown = d;
+                    }
+                }
+                return shown != nullptr;
+            },
+            jobLimitMs);
+        return came ? shown : nullptr;
+    }
+
+    bool receiverUnchanged() const {
+        return test::readFile(disk2() / "all_channel.dat") == onReceiver_.channel &&
+               test::readFile(disk2() / "antenna_list.dat") == onReceiver_.antenna &&
+               test::readFile(disk2() / "DVBS.dat") == onReceiver_.dvbs;
     }
 
     void clickMenuEntry(QAction* action) {
@@ -206,21 +253,83 @@ private slots:
         QVERIFY(dialogs().told.empty());
     }
 
-    void sendUploadsTheImagesBacksUpAndReloads() {
+    // The backup is made, then the preview says what will change; Cancel (a click, or Escape
+    // after Enter in the filter box did nothing) leaves the receiver as it was, Send (by
+    // keyboard: Tab leaves the table) goes on.
+    void theSendShowsWhatWillChangeAndGoesOnOnlyWithSend() {
         start();
-        openOtherLists();
-        click(button("sendButton"));
-        QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
-        QVERIFY(dialogs().told.empty());
+        openReceiverLists(true);
+        for (const char* how : {"click Cancel", "Escape", "Tab to Send, Space"}) {
+            click(button("sendButton"));
+            SendPreviewDialog* preview = awaitPreview();
+            QVERIFY2(preview != nullptr, how);
+            QCOMPARE(preview->windowTitle(), QString("What will change on the Orvix"));
+            QCOMPARE(preview->findChild<QLabel*>("comparisonCounts")->text(),
+                     QString("Services: 1 changed"));
+            QVERIFY(preview->notes()->isHidden());
+            QVERIFY(!link().statusWindow()->isVisible());
+            auto* filter = preview->findChild<QLineEdit*>("comparisonTextFilter");
+            auto* rows = preview->findChild<QTableView*>("comparisonTable");
+            QCOMPARE(rows->model()->rowCount(), 1);
+            test::typeInto(filter, "zzz");
+            QCOMPARE(rows->model()->rowCount(), 0);
+            test::typeInto(filter, "hdflag");
+            QCOMPARE(rows->model()->rowCount(), 1);
+            QTest::keyClick(filter, Qt::Key_Return);
+            QVERIFY2(preview->isVisible(), "Enter in the filter box neither sends nor cancels");
+            if (QString(how) == "Escape") {
+                QTest::keyClick(filter, Qt::Key_Escape);
+            } else if (QString(how) == "Tab to Send, Space") {
+                QCOMPARE(QApplication::focusWidget(), rows); // Enter above went on to them
+                QTest::keyClick(rows, Qt::Key_Tab);          // not to the next cell
+                QCOMPARE(QApplication::focusWidget(), preview->sendButton());
+                QTest::keyClick(preview->sendButton(), Qt::Key_Space);
+            } else {
+                click(preview->cancelButton());
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
+            QCOMPARE(receiverBackups().size(), std::size_t{QString(how).endsWith("Space")});
+            QVERIFY(dialogs().told.empty());
+            QVERIFY(everyEntryPointIs(true));
+            if (!QString(how).endsWith("Space")) {
+                QVERIFY2(receiverUnchanged(), how);
+                QVERIFY2(sim_->commands().empty(), how);
+                QCOMPARE(f_.status().note(),
+                         QString("Sending was cancelled; the Orvix was left as it was."));
+            }
+        }
         QVERIFY(test::readFile(disk2() / "all_channel.dat") == f_.workspace().channelBytes());
         QCOMPARE(sim_->commands(), std::vector<std::string>{reloadCommand});
-        QCOMPARE(receiverBackups().size(), std::size_t{1});
         QCOMPARE(f_.status().note(), QString("Sent to the Orvix, which reloaded them."));
+        QVERIFY(test::entries(f_.data() / "tmp") ==
+                (std::set<std::string>{"FTPLog.txt", "all_channel.dat", "antenna_list.dat",
+                                       "DVBS.dat"}));
+    }
+
+    // Nothing has gone up while the preview shows (here: that nothing differs): closing the
+    // window is its Cancel, without the question about a running transfer.
+    void closingWhileThePreviewShowsCancelsTheSend() {
+        start();
+        openReceiverLists(false);
+        click(button("sendButton"));
+        SendPreviewDialog* preview = awaitPreview();
+        QVERIFY(preview != nullptr);
+        QCOMPARE(preview->notes()->text(), QString("The Orvix already has these lists."));
+        QVERIFY(preview->view()->isHidden());
+        QVERIFY(preview->sendButton()->isEnabled());
+        f_.window().close();
+        QVERIFY(!link().busy());
+        QVERIFY(!f_.window().isVisible());
+        QVERIFY(dialogs().asked.empty());
+        QVERIFY(dialogs().told.empty());
+        QVERIFY(receiverUnchanged());
+        QVERIFY(sim_->commands().empty());
     }
 
     void aSendThatStopsHalfwayOffersToPutTheBackupBack() {
         start({"--refuse-rename", "all_channel.dat"});
         openOtherLists();
+        lookBeforeSending(false); // no preview: the send goes straight on
         dialogs().yesNoAnswers = {true};
         bool progressBehindAMessage = false;
         dialogs().whenShown = [&] { progressBehindAMessage |= link().statusWindow()->isVisible(); };
@@ -261,6 +370,7 @@ private slots:
     void closingDuringASendThatCutAFileSaysSoAndOffersTheBackup() {
         start({"--refuse-hidden", "--cut-upload", "all_channel.dat"});
         openOtherLists();
+        lookBeforeSending(false);
         dialogs().yesNoAnswers = {true, false};
         const auto cut = [&] { return test::readFile(disk2() / "all_channel.dat").size() == 1024; };
         dialogs().whenShown = [&] {

@@ -23,6 +23,12 @@ protected:
                test::readFile(disk2() / "DVBS.dat") == receiverFiles.dvbs;
     }
 
+    std::size_t backupCount() const {
+        std::error_code ignored;
+        const fs::directory_iterator folders(data / "backups" / "receiver", ignored);
+        return static_cast<std::size_t>(std::distance(folders, fs::directory_iterator()));
+    }
+
     test::TempDir local;
     sample::Files edited;
     Workspace ws;
@@ -204,6 +210,51 @@ TEST_F(SendTest, AFailureBeforeTheRenamesChangesNothingOnTheReceiver) {
         EXPECT_EQ(text.ends_with(".\r\n\r\nNothing on the Orvix was changed."), c.uploading)
             << text;
         sim.reset();
+    }
+}
+
+// The look before the uploads sees the receiver's files as they are and the files to send,
+// with or without a backup; No leaves the receiver as it was and no fetched copy behind.
+TEST_F(SendTest, ConfirmSeesBothSidesAndNoSendsNothing) {
+    startSim();
+    for (const bool backup : {true, false}) {
+        for (const bool answer : {false, true}) {
+            const std::string what =
+                std::string(backup ? "backup, " : "no backup, ") + (answer ? "Send" : "Cancel");
+            sample::writeFolder(receiverFiles, disk2());
+            fs::remove(disk2() / "antenna_list.dat");
+            const std::size_t reloadsBefore = sim->commands().size();
+            const std::size_t backupsBefore = backupCount();
+            int asked = 0;
+            SendOptions options{.backup = backup};
+            options.confirm = [&](const fs::path& onReceiver, const fs::path& toSend) {
+                ++asked;
+                EXPECT_EQ(test::readFile(onReceiver / "all_channel.dat"), receiverFiles.channel);
+                EXPECT_FALSE(fs::exists(onReceiver / "antenna_list.dat")) << what;
+                EXPECT_EQ(test::readFile(toSend / "DVBS.dat"), edited.dvbs) << what;
+                return answer;
+            };
+            const SendResult result = send(options);
+            EXPECT_EQ(asked, 1) << what;
+            EXPECT_EQ(result.backupFolder.empty(), !(backup && answer)) << what;
+            EXPECT_EQ(backupCount() - backupsBefore, backup && answer ? 1u : 0u)
+                << what << ": a cancelled send keeps no backup";
+            EXPECT_EQ(result.ok(), answer) << what << ": " << result.problem;
+            EXPECT_EQ(result.cancelled, !answer) << what;
+            EXPECT_EQ(result.reloaded, answer) << what;
+            EXPECT_EQ(test::readFile(disk2() / "all_channel.dat"),
+                      answer ? ws.channelBytes() : receiverFiles.channel)
+                << what;
+            EXPECT_EQ(fs::exists(disk2() / "antenna_list.dat"), answer) << what;
+            EXPECT_EQ(test::readFile(disk2() / "DVBS.dat"),
+                      answer ? edited.dvbs : receiverFiles.dvbs)
+                << what;
+            EXPECT_EQ(sim->commands().size() - reloadsBefore, answer ? 1u : 0u)
+                << what << ": reload only on Send";
+            EXPECT_TRUE(leftovers(disk2()).empty()) << what;
+            EXPECT_TRUE(leftovers(staging()).empty()) << what << ": the fetched copy is gone";
+            EXPECT_TRUE(prompter.told.empty()) << what;
+        }
     }
 }
 

@@ -40,6 +40,7 @@ void setUpTable(QTableView& table, QAbstractItemModel* model) {
     table.setSelectionMode(QAbstractItemView::SingleSelection);
     table.setEditTriggers(QAbstractItemView::NoEditTriggers);
     table.setWordWrap(false);
+    table.setTabKeyNavigation(false); // Tab leaves the table, e.g. for a dialog's buttons
     table.verticalHeader()->hide();
     table.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table.verticalHeader()->setDefaultSectionSize(table.fontMetrics().height() + 6);

@@ -27,6 +27,7 @@ const char* const captionTexts[7] = {
 const char* const boxNames[7] = {"profileNameBox", "addressBox",    "userBox",  "passwordBox",
                                  "ftpPortBox",     "telnetPortBox", "promptBox"};
 const char* const backupKey = "BackupBeforeSend";
+const char* const previewKey = "PreviewBeforeSend";
 
 QString text(const std::string& bytes) {
     return QString::fromStdString(bytes);
@@ -52,11 +53,13 @@ OptionsTab::OptionsTab(ProfileBook& book, UserDialogs& dialogs, const QString& s
       testLogin_(button("Test Username / Pass.", "testLoginButton", this)),
       restart_(button("Restart", "restartButton", this)),
       backup_(new QCheckBox("Back up the Orvix's files before sending", this)),
+      preview_(new QCheckBox("Show what will change before sending", this)),
       transcript_(new QPlainTextEdit(this)) {
     setObjectName("optionsTab");
     profileList_->setObjectName("profileList");
     passive_->setObjectName("passiveBox");
     backup_->setObjectName("backupBox");
+    preview_->setObjectName("previewBox");
 
     auto* profilesLabel = new QLabel("Profiles :", this);
     profilesLabel->setBuddy(profileList_);
@@ -88,6 +91,7 @@ OptionsTab::OptionsTab(ProfileBook& book, UserDialogs& dialogs, const QString& s
     profileButtons->addWidget(remove_);
     profileButtons->addStretch(1);
     profileButtons->addWidget(backup_);
+    profileButtons->addWidget(preview_);
 
     auto* profiles = new QHBoxLayout;
     profiles->addLayout(listColumn, 2);
@@ -118,19 +122,21 @@ OptionsTab::OptionsTab(ProfileBook& book, UserDialogs& dialogs, const QString& s
     layout->addWidget(transcript_, 3);
 
     // Down the list, the boxes and the buttons that act on them, then the receiver's.
-    QWidget* tabOrder[] = {profileList_, boxes_[0], boxes_[1],  boxes_[2], boxes_[3],
-                           boxes_[4],    boxes_[5], boxes_[6],  passive_,  colorButton_,
-                           add_,         update_,   remove_,    backup_,   testConnection_,
-                           testLogin_,   restart_,  transcript_};
+    QWidget* tabOrder[] = {
+        profileList_, boxes_[0],       boxes_[1],    boxes_[2], boxes_[3],  boxes_[4], boxes_[5],
+        boxes_[6],    passive_,        colorButton_, add_,      update_,    remove_,   backup_,
+        preview_,     testConnection_, testLogin_,   restart_,  transcript_};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
 
-    backup_->setChecked(
-        QSettings(settingsFile_, QSettings::IniFormat).value(backupKey, true).toBool());
-    connect(backup_, &QCheckBox::toggled, this, [this](bool on) {
-        QSettings(settingsFile_, QSettings::IniFormat).setValue(backupKey, on);
-    });
+    // Both on unless turned off: a missing key is the safe choice.
+    for (auto [box, key] : {std::pair{backup_, backupKey}, std::pair{preview_, previewKey}}) {
+        box->setChecked(QSettings(settingsFile_, QSettings::IniFormat).value(key, true).toBool());
+        connect(box, &QCheckBox::toggled, this, [this, key](bool on) {
+            QSettings(settingsFile_, QSettings::IniFormat).setValue(key, on);
+        });
+    }
 
     connect(profileList_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0) {
@@ -193,6 +199,10 @@ void OptionsTab::requestIfUsable(void (OptionsTab::*request)()) {
 
 bool OptionsTab::backupBeforeSend() const {
     return backup_->isChecked();
+}
+
+bool OptionsTab::previewBeforeSend() const {
+    return preview_->isChecked();
 }
 
 void OptionsTab::fillList() {

@@ -32,6 +32,7 @@ public:
     // returns false; a transfer or test then does not start.
     bool typedProfileUsable();
     bool backupBeforeSend() const;
+    bool previewBeforeSend() const;
 
     // While a job with the receiver runs, none of the test buttons starts another. The focus
     // waits on the transcript meanwhile, not on the next box (where a Space would untick the
@@ -75,6 +76,7 @@ private:
     QPushButton* testLogin_;
     QPushButton* restart_;
     QCheckBox* backup_;
+    QCheckBox* preview_;
     QPlainTextEdit* transcript_;
     QPushButton* pressedWhileBusy_ = nullptr;
 };
