@@ -48,7 +48,6 @@ public:
     ReceiverLink& receiverLink() { return *link_; }
     QTabWidget* tabs() const { return tabs_; }
     QAction* undoAction() const { return undo_; }
-    CompareActions& compareActions() { return *compare_; }
 
     // "Open Files" and "Save Files": ask for the place, then open or save there.
     void openFiles();

@@ -1,8 +1,8 @@
-#include "loopback_http.h"
 #include "app/organize_sat/download_window.h"
 #include "app/organize_sat/import_preview_dialog.h"
 #include "app/organize_sat/kingofsat_window.h"
 #include "app/organize_sat/transponder_panel.h"
+#include "loopback_http.h"
 #include "window_fixture.h"
 
 #include <QPointer>
