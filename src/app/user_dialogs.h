@@ -38,13 +38,33 @@ public:
                                                                  const QString& /*folder*/) {
         return std::nullopt;
     }
+    // The window the dialogs sit on; focus returns to it when they close.
+    virtual void setParentWidget(QWidget*) {}
+    virtual QWidget* parentWidget() const { return nullptr; }
     // The open dialog of "Import from satellites.xml".
     virtual std::optional<std::filesystem::path> chooseSatellitesXml(const QString& folder) = 0;
 };
 
+// While it lives, dialogs sit on `window` (a window of its own, not the main one).
+class DialogsOn {
+public:
+    DialogsOn(UserDialogs& dialogs, QWidget* window)
+        : dialogs_(dialogs), before_(dialogs.parentWidget()) {
+        dialogs_.setParentWidget(window);
+    }
+    ~DialogsOn() { dialogs_.setParentWidget(before_); }
+    DialogsOn(const DialogsOn&) = delete;
+    DialogsOn& operator=(const DialogsOn&) = delete;
+
+private:
+    UserDialogs& dialogs_;
+    QWidget* before_;
+};
+
 class QtUserDialogs : public UserDialogs {
 public:
-    void setParentWidget(QWidget* parent) { parent_ = parent; }
+    void setParentWidget(QWidget* parent) override { parent_ = parent; }
+    QWidget* parentWidget() const override { return parent_; }
 
     void tell(const Notice& notice) override;
     bool ask(const Notice& question) override;

@@ -19,7 +19,7 @@ private:
     std::unique_ptr<test::TempDir> rescan_;
     sample::Rescan made_;
 
-    CompareWindow* window() { return f_.window().findChild<CompareWindow*>("compareWindow"); }
+    CompareWindow* window() { return f_.findWindow<CompareWindow>("compareWindow"); }
     QTableView& table() const { return f_.find<QTableView>("comparisonTable"); }
     QAbstractItemModel& rows() const { return *table().model(); }
     QString cell(int row, int column) const { return rows().index(row, column).data().toString(); }
@@ -66,6 +66,21 @@ private slots:
         QVERIFY(f_.window().openFolder(scan_->path()));
     }
     void cleanup() { f_.stop(); }
+
+    // A folder without DVBS.dat compares as having no satellites, and the window says so; Tab
+    // goes from the rows round to the filters.
+    void aMissingFileIsToldAndTabReachesTheFilters() {
+        fs::remove(rescan_->path() / "DVBS.dat");
+        QVERIFY(compareWith(rescan_->path()) != nullptr);
+        QCOMPARE(f_.find<QLabel>("comparisonNote").text(),
+                 pathText(rescan_->path()) + " has no DVBS.dat; it counts as empty.");
+        QVERIFY(table().hasFocus());
+        QWidget* area = &f_.find<QComboBox>("comparisonAreaFilter");
+        for (int tab = 0; tab < 4 && !area->hasFocus(); ++tab) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QVERIFY(area->hasFocus());
+    }
 
     void theFolderIsReadWithoutWritingAndSavedAsTheCommandLinePrintsIt() {
         test::writeText(*rescan_ / ".DVBS.dat.tmp-Ab12C0", "left by a save"); // an open removes it

@@ -99,8 +99,23 @@ public:
 
     // The child of the window called `name`; a missing one ends the test run, since every
     // test after it would look for it too.
+    // A window of its own (no parent), such as a comparison; null when none is open.
+    template <class T = QWidget> T* findWindow(const char* name) const {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* window = qobject_cast<T*>(top); window && top->objectName() == name) {
+                return window;
+            }
+        }
+        return nullptr;
+    }
+    // A part of the main window or of a window of its own.
     template <class T = QWidget> T& find(const char* name) const {
         T* found = window_->findChild<T*>(name);
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (found == nullptr && top != window_.get()) {
+                found = top->findChild<T*>(name);
+            }
+        }
         if (found == nullptr) {
             qFatal("the window has no %s", name);
         }

@@ -50,7 +50,11 @@ QString receiveSummary(const Comparison& comparison) {
             break;
         }
     }
-    return QString("Received: %1, %2, %3 differ from the lists open before")
+    if (comparison.same()) {
+        return "Received: the same lists as before";
+    }
+    // Short enough to be read whole beside the counters on a 1024-pixel screen.
+    return QString("Received: %1, %2, %3 differ from before")
         .arg(counted(comparison.count(DiffArea::Service), "service"),
              counted(bouquets.size(), "bouquet"), counted(satellites.size(), "satellite"));
 }
@@ -58,6 +62,10 @@ QString receiveSummary(const Comparison& comparison) {
 CompareActions::CompareActions(Document& document, UserDialogs& dialogs, QWidget* window)
     : QObject(window), document_(document), dialogs_(dialogs), parent_(window) {
     setObjectName("compareActions");
+}
+
+CompareActions::~CompareActions() {
+    delete window_;
 }
 
 void CompareActions::addMenuEntries(QMenu& file) {
@@ -96,9 +104,16 @@ bool CompareActions::compareWithFolder(const std::filesystem::path& folder) {
         dialogs_.tell(limitNotice((folder / channelFileName).string() + ": no such file !!!"));
         return false;
     }
-    show("Compare With Folder - " +
-             QDir::toNativeSeparators(QString::fromStdString(folder.string())),
-         std::move(before));
+    const QString shownFolder = QDir::toNativeSeparators(QString::fromStdString(folder.string()));
+    show("Compare With Folder - " + shownFolder, std::move(before));
+    QStringList missing;
+    for (const char* name : {antennaFileName, dvbsFileName}) {
+        std::error_code error;
+        if (!std::filesystem::exists(folder / name, error)) {
+            missing << QString("%1 has no %2; it counts as empty.").arg(shownFolder, name);
+        }
+    }
+    window_->setNote(missing.join("\n"));
     return true;
 }
 
@@ -134,7 +149,8 @@ void CompareActions::showReceiveComparison() {
 
 void CompareActions::show(const QString& title, std::shared_ptr<const Workspace> before) {
     closeWindow(); // one comparison at a time
-    window_ = new CompareWindow(title, std::move(before), document_.workspace(), dialogs_, parent_);
+    // No parent: the main window may come in front of it. Closed and deleted with the actions.
+    window_ = new CompareWindow(title, std::move(before), document_.workspace(), dialogs_, nullptr);
     window_->setAttribute(Qt::WA_DeleteOnClose);
     window_->setCsvFolder(startFolder_ ? startFolder_() : QString());
     connect(window_, &CompareWindow::serviceActivated, this, &CompareActions::locateRequested);
@@ -146,6 +162,9 @@ void CompareActions::show(const QString& title, std::shared_ptr<const Workspace>
 
 void CompareActions::listsChanged(const Change& change) {
     if (change.databaseReplaced) { // a receive keeps its copy once this has run
+        if (window_ && beforeReceive_ && window_->before() == beforeReceive_) {
+            closeWindow(); // it no longer applies
+        }
         beforeReceive_.reset();
     }
     if (window_) {

@@ -27,6 +27,8 @@ class CompareActions : public QObject {
 public:
     CompareActions(Document& document, UserDialogs& dialogs, QWidget* window);
 
+    ~CompareActions() override;
+
     void addMenuEntries(QMenu& file);
     void setStartFolder(std::function<QString()> folder) { startFolder_ = std::move(folder); }
 
@@ -66,7 +68,7 @@ private:
     std::shared_ptr<const Workspace> beforeReceive_; // one copy, until other files are open
 };
 
-// "Received: 12 services, 1 bouquet, 0 satellites differ from the lists open before"
+// "Received: 12 services, 1 bouquet, 0 satellites differ from before"
 QString receiveSummary(const Comparison& comparison);
 
 } // namespace tavrino::app

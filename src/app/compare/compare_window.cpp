@@ -30,7 +30,8 @@ CompareWindow::CompareWindow(const QString& title, std::shared_ptr<const Workspa
                              const Workspace& open, UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent), before_(std::move(before)), open_(open), dialogs_(dialogs),
       view_(new ComparisonView(this)), staleText_(new QLabel(this)),
-      refresh_(new QPushButton("&Refresh", this)), saved_(new QLabel(this)) {
+      refresh_(new QPushButton("&Refresh", this)), saved_(new QLabel(this)),
+      note_(new QLabel(this)) {
     setObjectName("compareWindow");
     setWindowTitle(title);
     auto* save = new QPushButton("Save as &CSV...", this);
@@ -48,6 +49,8 @@ CompareWindow::CompareWindow(const QString& title, std::shared_ptr<const Workspa
     bold.setBold(true);
     staleText_->setFont(bold);
     saved_->setObjectName("comparisonSaved");
+    note_->setObjectName("comparisonNote");
+    note_->hide();
 
     auto* staleRow = new QHBoxLayout;
     staleRow->addWidget(staleText_, 1);
@@ -57,6 +60,7 @@ CompareWindow::CompareWindow(const QString& title, std::shared_ptr<const Workspa
     buttons->addWidget(save);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(note_);
     layout->addWidget(view_, 1);
     layout->addLayout(staleRow);
     layout->addLayout(buttons);
@@ -71,7 +75,7 @@ CompareWindow::CompareWindow(const QString& title, std::shared_ptr<const Workspa
     });
     resize(900, 520);
     compare();
-    view_->setFocus(); // the rows first: arrows and Enter work at once
+    view_->focusRows();
 }
 
 void CompareWindow::compare() {
@@ -84,6 +88,11 @@ void CompareWindow::compare() {
     refresh_->hide();
 }
 
+void CompareWindow::setNote(const QString& text) {
+    note_->setText(text);
+    note_->setVisible(!text.isEmpty());
+}
+
 void CompareWindow::listsChanged(const Change& change) {
     if (change.kind == Change::Kind::Save || stale_) {
         return;
@@ -94,6 +103,7 @@ void CompareWindow::listsChanged(const Change& change) {
 }
 
 void CompareWindow::saveCsv() {
+    const DialogsOn on(dialogs_, this);
     const auto path =
         dialogs_.chooseCsvToWrite("Save Comparison", QDir(csvFolder_).filePath("comparison.csv"));
     if (!path) {

@@ -29,6 +29,9 @@ public:
                   const Workspace& open, UserDialogs& dialogs, QWidget* parent = nullptr);
 
     ComparisonView* view() const { return view_; }
+    const std::shared_ptr<const Workspace>& before() const { return before_; }
+    // A line above the rows, e.g. a file the other folder lacks.
+    void setNote(const QString& text);
     bool stale() const { return stale_; }
     // What a step of the open lists changed: anything but a save makes the rows stale.
     void listsChanged(const Change& change);
@@ -50,6 +53,7 @@ private:
     QLabel* staleText_;
     QPushButton* refresh_;
     QLabel* saved_;
+    QLabel* note_;
     QString csvFolder_;
     bool stale_ = false;
 };

@@ -99,7 +99,6 @@ ComparisonView::ComparisonView(QWidget* parent)
     shown_->setObjectName("comparisonShown");
 
     setUpTable(*table_, model_);
-    setFocusProxy(table_);
 
     auto* filters = new QHBoxLayout;
     filters->addWidget(buddyLabel("&Area:", area_, this));
@@ -137,6 +136,10 @@ void ComparisonView::setComparison(Comparison comparison) {
 
 const Comparison& ComparisonView::comparison() const {
     return model_->comparison();
+}
+
+void ComparisonView::focusRows() {
+    table_->setFocus();
 }
 
 void ComparisonView::showCounts() {

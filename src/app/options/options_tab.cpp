@@ -131,9 +131,11 @@ OptionsTab::OptionsTab(ProfileBook& book, UserDialogs& dialogs, const QString& s
     }
 
     // Both on unless turned off: a missing key is the safe choice.
-    for (auto [box, key] : {std::pair{backup_, backupKey}, std::pair{preview_, previewKey}}) {
-        box->setChecked(QSettings(settingsFile_, QSettings::IniFormat).value(key, true).toBool());
-        connect(box, &QCheckBox::toggled, this, [this, key](bool on) {
+    for (const auto& [box, stored] :
+         {std::pair{backup_, backupKey}, std::pair{preview_, previewKey}}) {
+        box->setChecked(
+            QSettings(settingsFile_, QSettings::IniFormat).value(stored, true).toBool());
+        connect(box, &QCheckBox::toggled, this, [this, key = stored](bool on) {
             QSettings(settingsFile_, QSettings::IniFormat).setValue(key, on);
         });
     }
