@@ -46,8 +46,8 @@ void setUpTable(QTableView& table, QAbstractItemModel* model) {
     table.verticalHeader()->setDefaultSectionSize(table.fontMetrics().height() + 6);
     table.horizontalHeader()->setStretchLastSection(true);
     const QFontMetrics metrics = table.fontMetrics();
-    const char* typical[] = {"Transponder",      "Changed",      "Sport & Music International",
-                             "19.2E 11778000 H", "Polarisation", "Sport & Music HD"};
+    const char* typical[] = {"Transponder",       "Changed",      "Sport & Music International",
+                             "132.1W 11778000 H", "Polarisation", "Sport & Music HD"};
     for (int c = 0; c < static_cast<int>(std::size(typical)); ++c) {
         table.setColumnWidth(c, metrics.horizontalAdvance(typical[c]) + 16);
     }
