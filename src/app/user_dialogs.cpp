@@ -1,5 +1,6 @@
 #include "app/user_dialogs.h"
 
+#include <QAbstractButton>
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -51,6 +52,9 @@ UserDialogs::UnsavedChoice QtUserDialogs::askUnsavedChanges(const QString& befor
                         .arg(beforeWhat),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent_);
     box.setDefaultButton(QMessageBox::Save);
+    // Alt letters, as every other button of the window has.
+    box.button(QMessageBox::Save)->setText("&Save");
+    box.button(QMessageBox::Discard)->setText("&Discard");
     switch (box.exec()) {
     case QMessageBox::Save:
         return UnsavedChoice::Save;
@@ -64,6 +68,16 @@ UserDialogs::UnsavedChoice QtUserDialogs::askUnsavedChanges(const QString& befor
 std::optional<std::filesystem::path> QtUserDialogs::chooseChannelFile(const QString& folder) {
     const QString name = QFileDialog::getOpenFileName(
         parent_, "Open", QDir(folder).filePath("all_channel.dat"), " (all_channel.dat)");
+    if (name.isEmpty()) {
+        return std::nullopt;
+    }
+    return toPath(name);
+}
+
+std::optional<std::filesystem::path> QtUserDialogs::chooseFolderToCompare(const QString& folder) {
+    const QString name = QFileDialog::getOpenFileName(
+        parent_, "Compare With Folder: its all_channel.dat",
+        QDir(folder).filePath("all_channel.dat"), " (all_channel.dat)");
     if (name.isEmpty()) {
         return std::nullopt;
     }

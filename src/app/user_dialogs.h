@@ -21,6 +21,10 @@ public:
     virtual UnsavedChoice askUnsavedChanges(const QString& beforeWhat) = 0;
     // The open dialog of "Open Files"; nullopt when cancelled.
     virtual std::optional<std::filesystem::path> chooseChannelFile(const QString& folder) = 0;
+    // The all_channel.dat of a folder to compare the open lists with.
+    virtual std::optional<std::filesystem::path> chooseFolderToCompare(const QString& folder) {
+        return chooseChannelFile(folder);
+    }
     // The save dialog of "Save Files": only the folder of the chosen name counts.
     virtual std::optional<std::filesystem::path> chooseSaveFolder(const QString& folder) = 0;
     // The two open dialogs of "Open : antenna_list.dat  &&  DVBS.dat".
@@ -70,6 +74,7 @@ public:
     bool ask(const Notice& question) override;
     UnsavedChoice askUnsavedChanges(const QString& beforeWhat) override;
     std::optional<std::filesystem::path> chooseChannelFile(const QString& folder) override;
+    std::optional<std::filesystem::path> chooseFolderToCompare(const QString& folder) override;
     std::optional<std::filesystem::path> chooseSaveFolder(const QString& folder) override;
     std::optional<std::filesystem::path> chooseAntennaFile(const QString& folder) override;
     std::optional<std::filesystem::path> chooseDvbsFile(const QString& folder) override;

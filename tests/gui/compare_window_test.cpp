@@ -3,11 +3,25 @@
 #include "cli_runner.h"
 #include "window_fixture.h"
 
+#include <QHeaderView>
+#include <QRegularExpression>
 #include <QTableView>
 
 using namespace tavrino;
 using namespace tavrino::app;
 namespace fs = std::filesystem;
+
+// ASCII letters in one case and numbers by value: "Alpha 81" before "Alpha 144".
+QString naturalKey(const QString& text) {
+    QString key;
+    static const QRegularExpression parts("(\\d+)|(\\D+)");
+    for (auto it = parts.globalMatch(text); it.hasNext();) {
+        const auto part = it.next();
+        key += part.hasCaptured(1) ? part.captured(1).rightJustified(12, '0')
+                                   : part.captured(2).toLower();
+    }
+    return key;
+}
 
 // File, "Compare With Folder...": a scan open in the window, its rescan in another folder.
 class CompareWindowTest : public QObject {
@@ -45,6 +59,19 @@ private:
     }
     std::uint32_t serviceOfRow(int row) {
         return *window()->view()->comparison().rows()[static_cast<std::size_t>(row)].afterService;
+    }
+    void clickHeader(int column) {
+        QHeaderView& header = *table().horizontalHeader();
+        const QPoint middle(header.sectionViewportPosition(column) + header.sectionSize(column) / 2,
+                            header.height() / 2);
+        QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, middle);
+    }
+    QStringList column(int c) {
+        QStringList cells;
+        for (int r = 0; r < rows().rowCount(); ++r) {
+            cells << cell(r, c);
+        }
+        return cells;
     }
     std::optional<std::uint32_t> selectedService() {
         const int p = f_.serviceView().currentSelectedPosition();
@@ -126,7 +153,7 @@ private slots:
         f_.dialogs().nextCsvToWrite = f_.data() / "no such folder" / "diff.csv";
         QTest::mouseClick(&f_.button("saveComparisonButton"), Qt::LeftButton);
         QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
-        QVERIFY(f_.find<QLabel>("comparisonSaved").text().isEmpty()); // no success shown
+        QVERIFY(f_.find<QLabel>("comparisonMessage").text().isEmpty()); // no success shown
 
         QTest::keyClick(&table(), Qt::Key_Escape);
         QTRY_VERIFY(window() == nullptr);
@@ -176,6 +203,53 @@ private slots:
         QTest::keyClick(&table(), Qt::Key_Return);
         QCOMPARE(selectedService(), std::optional(serviceOfRow(added[1])));
         QVERIFY(window()->isVisible()); // Enter took no button of the window
+    }
+
+    // Header clicks sort up, down and back to the comparison's order; the current row stays on
+    // its row. A service only the other side has says why it selects nothing.
+    void headersSortAndAServiceOnlyBeforeIsSaid() {
+        QVERIFY(f_.window().openFolder(rescan_->path()));
+        QVERIFY(compareWith(scan_->path()) != nullptr);
+        const QStringList natural = column(2);
+        test::clickRow(table(), 5);
+        const QString current = cell(5, 2) + cell(5, 3) + cell(5, 4);
+        auto currentText = [&] {
+            const int r = table().currentIndex().row();
+            return cell(r, 2) + cell(r, 3) + cell(r, 4);
+        };
+        clickHeader(2);
+        QStringList names = column(2);
+        QVERIFY(std::is_sorted(names.begin(), names.end(), [](const QString& a, const QString& b) {
+            return naturalKey(a) < naturalKey(b);
+        }));
+        QVERIFY(names != natural);
+        QCOMPARE(currentText(), current);
+        clickHeader(2);
+        std::reverse(names.begin(), names.end());
+        QCOMPARE(column(2).first(), names.first());
+        clickHeader(2);
+        QCOMPARE(column(2), natural);
+
+        clickHeader(5); // frequencies as numbers: 9750000 before 10700000
+        const QStringList before = column(5);
+        for (int r = 1; r < before.size(); ++r) {
+            bool a = false;
+            bool b = false;
+            const qlonglong x = before[r - 1].toLongLong(&a);
+            const qlonglong y = before[r].toLongLong(&b);
+            QVERIFY(!(a && b && x >= 0 && y >= 0) || x <= y);
+        }
+
+        QComboBox& change = f_.find<QComboBox>("comparisonChangeFilter");
+        QTest::keyClick(&change, Qt::Key_Home);
+        QTest::keyClick(&change, Qt::Key_Down);
+        QTest::keyClick(&change, Qt::Key_Down); // "Removed"
+        QVERIFY(rows().rowCount() > 0);
+        f_.tabs().setCurrentIndex(1);
+        test::doubleClickRow(table(), 0);
+        QCOMPARE(f_.find<QLabel>("comparisonMessage").text(),
+                 QString("That service is not in the open lists."));
+        QCOMPARE(f_.tabs().currentIndex(), 1);
     }
 };
 

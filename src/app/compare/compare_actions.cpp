@@ -83,7 +83,7 @@ void CompareActions::compareWithFolder() {
     if (!document_.workspace().channelLoaded()) {
         return;
     }
-    const auto chosen = dialogs_.chooseChannelFile(startFolder_ ? startFolder_() : QString());
+    const auto chosen = dialogs_.chooseFolderToCompare(startFolder_ ? startFolder_() : QString());
     if (chosen) {
         compareWithFolder(chosen->parent_path());
     }

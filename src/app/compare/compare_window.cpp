@@ -30,7 +30,7 @@ CompareWindow::CompareWindow(const QString& title, std::shared_ptr<const Workspa
                              const Workspace& open, UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent), before_(std::move(before)), open_(open), dialogs_(dialogs),
       view_(new ComparisonView(this)), staleText_(new QLabel(this)),
-      refresh_(new QPushButton("&Refresh", this)), saved_(new QLabel(this)),
+      refresh_(new QPushButton("&Refresh", this)), message_(new QLabel(this)),
       note_(new QLabel(this)) {
     setObjectName("compareWindow");
     setWindowTitle(title);
@@ -48,7 +48,7 @@ CompareWindow::CompareWindow(const QString& title, std::shared_ptr<const Workspa
     QFont bold = staleText_->font();
     bold.setBold(true);
     staleText_->setFont(bold);
-    saved_->setObjectName("comparisonSaved");
+    message_->setObjectName("comparisonMessage");
     note_->setObjectName("comparisonNote");
     note_->hide();
 
@@ -56,7 +56,7 @@ CompareWindow::CompareWindow(const QString& title, std::shared_ptr<const Workspa
     staleRow->addWidget(staleText_, 1);
     staleRow->addWidget(refresh_);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(saved_, 1);
+    buttons->addWidget(message_, 1);
     buttons->addWidget(save);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
@@ -70,9 +70,12 @@ CompareWindow::CompareWindow(const QString& title, std::shared_ptr<const Workspa
     connect(refresh_, &QPushButton::clicked, this, &CompareWindow::compare);
     connect(view_, &ComparisonView::serviceActivated, this, [this](std::uint32_t row) {
         if (!stale_) {
+            message_->clear();
             emit serviceActivated(row);
         }
     });
+    connect(view_, &ComparisonView::serviceNotInOpenLists, this,
+            [this] { message_->setText("That service is not in the open lists."); });
     resize(900, 520);
     compare();
     view_->focusRows();
@@ -114,14 +117,14 @@ void CompareWindow::saveCsv() {
         (void)writeFileAtomically(
             *path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     } catch (const FileProblem& problem) {
-        saved_->clear();
+        message_->clear();
         dialogs_.tell(problem.notice());
         return;
     }
     csvFolder_ = QString::fromStdString(path->parent_path().string());
-    saved_->setText(QString("%1 rows saved to %2")
-                        .arg(view_->comparison().rows().size())
-                        .arg(QString::fromStdString(path->string())));
+    message_->setText(QString("%1 rows saved to %2")
+                          .arg(view_->comparison().rows().size())
+                          .arg(QString::fromStdString(path->string())));
 }
 
 } // namespace tavrino::app

@@ -52,7 +52,7 @@ private:
     ComparisonView* view_;
     QLabel* staleText_;
     QPushButton* refresh_;
-    QLabel* saved_;
+    QLabel* message_; // what the last click or save did
     QLabel* note_;
     QString csvFolder_;
     bool stale_ = false;

@@ -31,6 +31,8 @@ public:
     void setFilter(ComparisonFilter filter);
     // The comparison's row shown at `row` of the model.
     const DiffRow& diffRow(int row) const;
+    // Column -1 is the comparison's own order (by area, then place).
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -39,6 +41,7 @@ public:
 
 private:
     void refilter();
+    void sortShown();
     bool passes(const DiffRow& row) const;
 
     Comparison comparison_;
@@ -46,6 +49,8 @@ private:
     bool asciiText_ = true;
     std::string asciiNeedle_; // the text lowered, when it is plain ASCII
     std::vector<std::uint32_t> shown_;
+    int sortColumn_ = -1;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };
 
 } // namespace tavrino::app

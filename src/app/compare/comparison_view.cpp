@@ -45,6 +45,10 @@ void setUpTable(QTableView& table, QAbstractItemModel* model) {
     table.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table.verticalHeader()->setDefaultSectionSize(table.fontMetrics().height() + 6);
     table.horizontalHeader()->setStretchLastSection(true);
+    // A header click sorts by its column; the third click gives the comparison's order back.
+    table.horizontalHeader()->setSortIndicatorClearable(true);
+    table.horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    table.setSortingEnabled(true);
     const QFontMetrics metrics = table.fontMetrics();
     const char* typical[] = {"Transponder",       "Changed",      "Sport & Music International",
                              "132.1W 11778000 H", "Polarisation", "Sport & Music HD"};
@@ -168,8 +172,11 @@ void ComparisonView::rowActivated(int row) {
     if (row < 0 || row >= model_->rowCount()) {
         return;
     }
-    if (const auto service = model_->diffRow(row).afterService) {
-        emit serviceActivated(*service);
+    const DiffRow& diff = model_->diffRow(row);
+    if (diff.afterService) {
+        emit serviceActivated(*diff.afterService);
+    } else if (diff.beforeService) {
+        emit serviceNotInOpenLists();
     }
 }
 

@@ -28,6 +28,8 @@ public:
 signals:
     // Double click or Enter on a row that names a service of the "after" side.
     void serviceActivated(std::uint32_t serviceRow);
+    // The same on a service that only the "before" side has.
+    void serviceNotInOpenLists();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
