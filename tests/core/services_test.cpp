@@ -18,6 +18,11 @@ ServiceTable tableOf(const std::vector<BlockSpec>& blocks, ProviderTable provide
                                std::move(providers), CodePage::windows1252());
 }
 
+// The services on one transponder of satellite "Sat".
+ServiceTable servicesTable(std::vector<test::ServiceSpec> services, ProviderTable providers = {}) {
+    return tableOf({{"Sat", {{0, 0, std::move(services)}}}}, std::move(providers));
+}
+
 std::vector<std::string> column(const ServiceTable& table, int col) {
     std::vector<std::string> cells;
     for (std::size_t r = 0; r < table.size(); ++r) {
@@ -39,17 +44,13 @@ TEST(ServiceTable, FlagIsFirstLinkThenPreviousLinkThenLastLink) {
 }
 
 TEST(ServiceTable, TypeAndPolRepeatTheServiceBeforeForUnknownValues) {
-    const auto table =
-        tableOf({{"Sat",
-                  {{0,
-                    0,
-                    {
-                        {.serviceType = 0x0103, .polarization = 5}, // nothing before: empty
-                        {.serviceType = 0x0B02, .polarization = 1},
-                        {.serviceType = 0x0199, .polarization = 7},
-                        {.serviceType = 0x0201, .polarization = 0},
-                        {.serviceType = 0x0102, .polarization = 2},
-                    }}}}});
+    const auto table = servicesTable({
+        {.serviceType = 0x0103, .polarization = 5}, // nothing before: empty
+        {.serviceType = 0x0B02, .polarization = 1},
+        {.serviceType = 0x0199, .polarization = 7},
+        {.serviceType = 0x0201, .polarization = 0},
+        {.serviceType = 0x0102, .polarization = 2},
+    });
     EXPECT_EQ(column(table, colType),
               (std::vector<std::string>{"", "Radio", "Radio", "TV", "Radio"}));
     EXPECT_EQ(column(table, colPol), (std::vector<std::string>{"", "V", "V", "H", "H"}));
@@ -60,43 +61,21 @@ TEST(ServiceTable, CellsFollowTheRecord) {
     ProviderTable providers;
     providers.names[0] = "Zero";
     providers.names[7] = "Seven";
-    const auto table = tableOf({{"Astra",
-                                 {{0,
-                                   0,
-                                   {
-                                       {.name = "Caf\xE9",
-                                        .link = 1,
-                                        .providerIndex = 7,
-                                        .videoPid = 65535,
-                                        .teletextPid = 33,
-                                        .flags = 66},
-                                       {.name = "B",
-                                        .providerIndex = 2001, // above 2000: entry 0
-                                        .videoPid = 0,
-                                        .teletextPid = 65535,
-                                        .frequency = -5},
-                                   }}}}},
-                               providers);
-    struct Cell {
-        int column;
-        std::string first;
-        std::string second;
+    const auto table = servicesTable(
+        {{.name = "Caf\xE9", .providerIndex = 7, .videoPid = 65535, .teletextPid = 33, .flags = 66},
+         {.name = "B", .providerIndex = 2001, .videoPid = 0, .frequency = -5}}, // above 2000: 0
+        providers);
+    const auto cells = [&](std::size_t row) {
+        std::string text;
+        for (const int c : {colService, colProvider, colVpid, colTxt, colFrequency, colHdFlag,
+                            colCountryId, colSatellite, colLokacija}) {
+            text += "|" + table.cellText(row, c);
+        }
+        return text;
     };
-    for (const Cell& c : std::vector<Cell>{
-             {colService, "Café", "B"},
-             {colProvider, "Seven", "Zero"},
-             {colVpid, "", "0"},
-             {colTxt, "33", ""},
-             {colFrequency, "11778000", "-5"},
-             {colHdFlag, "66", "1"},
-             {colCountryId, "4", "1"},
-             {colSatellite, "Astra", "Astra"},
-             {colLokacija, std::to_string(test::firstServiceOffset),
-              std::to_string(test::firstServiceOffset + 200)},
-         }) {
-        EXPECT_EQ(table.cellText(0, c.column), c.first) << c.column;
-        EXPECT_EQ(table.cellText(1, c.column), c.second) << c.column;
-    }
+    const std::size_t at = test::firstServiceOffset;
+    EXPECT_EQ(cells(0), "|Café|Seven||33|11778000|66|4|Sat|" + std::to_string(at));
+    EXPECT_EQ(cells(1), "|B|Zero|0||-5|1|1|Sat|" + std::to_string(at + 200));
 }
 
 TEST(ServiceTable, SatelliteListKeepsFirstAppearanceAndEmptyBlocks) {
@@ -115,13 +94,9 @@ TEST(ServiceTable, SatelliteListKeepsFirstAppearanceAndEmptyBlocks) {
 }
 
 TEST(ServiceTable, LooksUpByFlagAndSidWithTheFirstServiceWinning) {
-    const auto table = tableOf(
-        {{"Sat",
-          {
-              {10,
-               30,
-               {{.link = 10, .sid = 5}, {.link = 20, .sid = 6}, {.sid = 5}}}, // flags 10, 10, 30
-          }}});
+    const auto table = // flags 10, 10, 30
+        tableOf(
+            {{"Sat", {{10, 30, {{.link = 10, .sid = 5}, {.link = 20, .sid = 6}, {.sid = 5}}}}}});
     EXPECT_EQ(table.findByFlagAndSid(10, 5), 0u);
     EXPECT_EQ(table.findByFlagAndSid(10, 6), 1u);
     EXPECT_EQ(table.findByFlagAndSid(30, 5), 2u);
@@ -269,12 +244,9 @@ TEST_F(ServiceViewTest, NameSearchFindsTheFirstRowInViewOrder) {
 }
 
 TEST(ServiceDetails, TipListsTheSetFlags) {
-    const auto table = tableOf({{"Sat",
-                                 {{0,
-                                   0,
-                                   {{.name = "News", .flags = 66},
-                                    {.name = "Zero", .flags = 0},
-                                    {.name = "All", .flags = 127}}}}}});
+    const auto table = servicesTable({{.name = "News", .flags = 66},
+                                      {.name = "Zero", .flags = 0},
+                                      {.name = "All", .flags = 127}});
     const std::string rule = "------------------";
     EXPECT_EQ(channelInfoText(table, 0), "News\n" + rule + "\nHD Ch.\nLOCKed Ch.\n" + rule);
     EXPECT_EQ(channelInfoText(table, 1), "Zero\n" + rule + "\nSD Ch.\n" + rule);
@@ -286,13 +258,10 @@ TEST(ServiceDetails, TipListsTheSetFlags) {
 
 // The clipboard takes the (up to 101) rows after the selected one, none after the last.
 TEST(ServiceDetails, ClipboardTakesTheRowsAfterTheSelection) {
-    const auto table = tableOf({{"Sat",
-                                 {{0,
-                                   0,
-                                   {{.name = "A", .serviceType = 0x0101, .satIndex = 1},
-                                    {.name = "B", .serviceType = 0x0102, .satIndex = 3},
-                                    {.name = "C", .serviceType = 0x0101, .satIndex = 3},
-                                    {.name = "D", .serviceType = 0x0101, .satIndex = 5}}}}}});
+    const auto table = servicesTable({{.name = "A", .satIndex = 1},
+                                      {.name = "B", .serviceType = 0x0102, .satIndex = 3},
+                                      {.name = "C", .satIndex = 3},
+                                      {.name = "D", .satIndex = 5}});
     ServiceView view;
     view.reset(table);
     EXPECT_EQ(clipboardText(table, view, 0),
