@@ -101,10 +101,8 @@ TEST_P(ServiceEditTest, ValuesTheListsCannotShowStayWhenAnotherFieldChanges) {
     });
     const auto row = static_cast<std::uint32_t>(*ws.services().findByOffset(first));
     const ServiceForm form = openServiceForm(ws, row);
-    EXPECT_EQ(form.satellite, -1);
-    EXPECT_EQ(form.videoTag, -1);
-    EXPECT_EQ(form.audioTag, -1);
-    EXPECT_EQ(form.flags, 0x41);
+    EXPECT_EQ(std::tuple(form.satellite, form.videoTag, form.audioTag, form.flags),
+              std::tuple(-1, -1, -1, 0x41));
     Bytes expected = ws.channelBytes();
     EXPECT_FALSE(edit(row, [](ServiceForm&) {}).written);
     ASSERT_EQ(ws.channelBytes(), expected);
@@ -136,33 +134,33 @@ struct EditCase {
 
 TEST_P(ServiceEditTest, EachFieldIsStoredAsTheDialogEncodesIt) {
     const auto any = [](const ServiceEditTest& t) { return t.rowOn(""); };
+    const auto cable = [](const ServiceEditTest& t) { return t.rowOn("DVB-Cable"); };
+    const auto ip = [](const ServiceEditTest& t) { return t.rowOn("IP_CHANNEL"); };
+    const auto terrestrialRadio = [](const ServiceEditTest& t) {
+        return t.rowOn("DVB-Terrestrial", TypeText::Radio);
+    };
+    const auto teletext = [](const ServiceEditTest& t) {
+        return t.rowWith([](const auto& s) { return s.teletextPid != 65535; });
+    };
     const std::vector<EditCase> cases = {
-        {"DVB-Cable TV made Radio", [](const auto& t) { return t.rowOn("DVB-Cable"); },
-         [](ServiceForm& f) { f.type = 1; }, sv::serviceType, 2, 2818},
-        {"terrestrial Radio made TV",
-         [](const auto& t) { return t.rowOn("DVB-Terrestrial", TypeText::Radio); },
-         [](ServiceForm& f) { f.type = 0; }, sv::serviceType, 2, 513},
-        {"satellite TV made Radio", any, [](ServiceForm& f) { f.type = 1; }, sv::serviceType, 2,
-         258},
-        {"DTS", any, [](ServiceForm& f) { f.audioTag = 6; }, sv::audioTag, 2, 62},
-        {"VC1", any, [](ServiceForm& f) { f.videoTag = 4; }, sv::videoTag, 2, 234},
-        {"empty VPID", any, [](ServiceForm& f) { f.vpid = ""; }, sv::videoPid, 2, 65535},
-        {"blank TXT",
-         [](const auto& t) {
-             return t.rowWith([](const auto& s) { return s.teletextPid != 65535; });
-         },
-         [](ServiceForm& f) { f.txt = "  "; }, sv::teletextPid, 2, 65535},
-        {"PCR", any, [](ServiceForm& f) { f.pcr = " 8191 "; }, sv::pcrPid, 2, 8191},
-        {"V", any, [](ServiceForm& f) { f.polarization = 1; }, sv::polarization, 2, 1},
-        {"IP address as unsigned bytes", [](const auto& t) { return t.rowOn("IP_CHANNEL"); },
-         [](ServiceForm& f) { f.frequency = "4294967295"; }, sv::frequency, 4, -1},
-        {"satellite frequency", any, [](ServiceForm& f) { f.frequency = "2147483647"; },
-         sv::frequency, 4, 2147483647},
-        {"IP TV made Radio", [](const auto& t) { return t.rowOn("IP_CHANNEL"); },
-         [](ServiceForm& f) { f.type = 1; }, sv::serviceType, 2, 1026},
-        {"another satellite", any, [](ServiceForm& f) { f.satellite = 3; }, sv::satIndex, 4, 3},
-        {"TID", any, [](ServiceForm& f) { f.tid = "0"; }, sv::tid, 2, 0},
-        {"a name filling the name area", any, [](ServiceForm& f) { f.name = std::string(96, 'a'); },
+        {"DVB-Cable TV made Radio", cable, [](auto& f) { f.type = 1; }, sv::serviceType, 2, 2818},
+        {"terrestrial Radio made TV", terrestrialRadio, [](auto& f) { f.type = 0; },
+         sv::serviceType, 2, 513},
+        {"satellite TV made Radio", any, [](auto& f) { f.type = 1; }, sv::serviceType, 2, 258},
+        {"DTS", any, [](auto& f) { f.audioTag = 6; }, sv::audioTag, 2, 62},
+        {"VC1", any, [](auto& f) { f.videoTag = 4; }, sv::videoTag, 2, 234},
+        {"empty VPID", any, [](auto& f) { f.vpid = ""; }, sv::videoPid, 2, 65535},
+        {"blank TXT", teletext, [](auto& f) { f.txt = "  "; }, sv::teletextPid, 2, 65535},
+        {"PCR", any, [](auto& f) { f.pcr = " 8191 "; }, sv::pcrPid, 2, 8191},
+        {"V", any, [](auto& f) { f.polarization = 1; }, sv::polarization, 2, 1},
+        {"IP address as unsigned bytes", ip, [](auto& f) { f.frequency = "4294967295"; },
+         sv::frequency, 4, -1},
+        {"satellite frequency", any, [](auto& f) { f.frequency = "2147483647"; }, sv::frequency, 4,
+         2147483647},
+        {"IP TV made Radio", ip, [](auto& f) { f.type = 1; }, sv::serviceType, 2, 1026},
+        {"another satellite", any, [](auto& f) { f.satellite = 3; }, sv::satIndex, 4, 3},
+        {"TID", any, [](auto& f) { f.tid = "0"; }, sv::tid, 2, 0},
+        {"a name filling the name area", any, [](auto& f) { f.name = std::string(96, 'a'); },
          sv::nameLength, 2, 96},
     };
     for (const EditCase& c : cases) {
@@ -245,9 +243,8 @@ TEST_P(ServiceEditTest, BouquetItemsFollowANewSid) {
     ASSERT_TRUE(result.written);
     EXPECT_FALSE(result.bouquetRecords.empty());
     const auto now = bouquets.items(0);
-    EXPECT_EQ(now[0].sid, 12345);
-    EXPECT_EQ(now[0].nid, 99);
-    EXPECT_EQ(now[0].name, name) << "still found by FLAG and SID";
+    EXPECT_EQ(std::tuple(now[0].sid, now[0].nid, now[0].name), std::tuple(12345, 99, name))
+        << "still found by FLAG and SID";
     EXPECT_EQ(ws.services().findByFlagAndSid(items[0].link, 12345), row);
     for (std::size_t i = 1; i < items.size(); ++i) {
         if (items[i].link != items[0].link) {
@@ -301,11 +298,13 @@ TEST(ServiceEditRows, TypeAndPolTextsAfterTheEditedServiceFollowIt) {
     ASSERT_TRUE(editService(ws, opened, edited).written);
     ASSERT_EQ(told.size(), 1u);
     EXPECT_EQ(told[0].serviceRows, (std::vector<std::uint32_t>{0, 1, 2}));
-    for (std::uint32_t r = 0; r < 3; ++r) {
-        EXPECT_EQ(ws.services().cellText(r, colType), "Radio") << r;
+    std::vector<std::string> shown;
+    for (std::uint32_t r = 0; r < 4; ++r) {
+        shown.push_back(ws.services().cellText(r, colType) + " " +
+                        ws.services().cellText(r, colPol));
     }
-    EXPECT_EQ(ws.services().cellText(1, colPol), "V");
-    EXPECT_EQ(ws.services().cellText(3, colPol), "H") << "D's own polarisation";
+    EXPECT_EQ(shown, (std::vector<std::string>{"Radio V", "Radio V", "Radio H", "Radio H"}))
+        << "C and D have polarisations of their own";
 }
 
 } // namespace
