@@ -197,14 +197,6 @@ TEST_F(DuplicateServicesTest, EachServiceKeepsTheRuleThatTiesItAndLargerGroupsCo
     EXPECT_EQ(found.groupNumber[pair2], 2u);
 }
 
-std::set<std::int32_t> flagsOf(const Workspace& ws, const DuplicateGroup& group) {
-    std::set<std::int32_t> flags;
-    for (const std::uint32_t row : group.services) {
-        flags.insert(ws.services().row(row).record.flag);
-    }
-    return flags;
-}
-
 TEST(GeneratedDuplicates, TheGroupsFoundAreExactlyThoseTheGeneratorMade) {
     const auto made = sample::addDuplicates(
         sample::generate({.services = 3000, .satellites = 8, .bouquets = 4, .seed = 11}),
@@ -221,7 +213,9 @@ TEST(GeneratedDuplicates, TheGroupsFoundAreExactlyThoseTheGeneratorMade) {
     std::map<std::set<std::int32_t>, MatchRule> found;
     const auto result = findDuplicateServices(ws);
     for (const auto& group : result.groups) {
-        found[flagsOf(ws, group)] = group.rule;
+        const auto flags = test::mapped(
+            group.services, [&](std::uint32_t row) { return ws.services().row(row).record.flag; });
+        found[{flags.begin(), flags.end()}] = group.rule;
     }
     EXPECT_EQ(found, expected);
     for (std::size_t g = 1; g < result.groups.size(); ++g) {
@@ -231,40 +225,32 @@ TEST(GeneratedDuplicates, TheGroupsFoundAreExactlyThoseTheGeneratorMade) {
 
 // ---- Bouquet items ----
 
-BouquetItem item(std::int32_t link, std::uint16_t sid) {
+BouquetItem item(const DecodedService& service) {
     BouquetItem i;
-    i.link = link;
-    i.sid = sid;
+    i.link = service.flag;
+    i.sid = service.sid;
     return i;
 }
 
-TEST_F(DuplicateServicesTest, AnItemRepeatsTheFirstItemThatNamesItsService) {
+// An item repeats the first item that names its service; an added item finds where its service
+// already stood, before or after it, but not among the items added with it. Items that find no
+// service repeat nothing.
+TEST_F(DuplicateServicesTest, ItemsFindTheItemThatAlreadyNamesTheirService) {
     const DecodedService& s0 = ws.services().row(0).record;
     const DecodedService& s1 = ws.services().row(1).record;
-    const std::vector<BouquetItem> items = {
-        item(s0.flag, s0.sid), item(s1.flag, s1.sid), item(s0.flag, s0.sid),
-        item(999999, 5),       item(999999, 5),       item(s1.flag, s1.sid),
-        item(s0.flag, s0.sid), item(s0.flag, s1.sid), // another SID: another service
-    };
+    DecodedService gone = s0;
+    gone.flag = 999999;
+    BouquetItem otherSid = item(s0);
+    otherSid.sid = s1.sid;
+    const std::vector<BouquetItem> items = {item(s0),   item(s1), item(s0), item(gone),
+                                            item(gone), item(s1), item(s0), otherSid};
     EXPECT_EQ(firstItemsNaming(ws, items),
               (std::vector<std::optional<int>>{std::nullopt, std::nullopt, 0, std::nullopt,
-                                               std::nullopt, 1, 0, std::nullopt}))
-        << "items that find no service repeat nothing";
-}
-
-// A service dropped where the bouquet already holds it names the item that held it, before or
-// after the drop; two copies added together find only the item that was there.
-TEST_F(DuplicateServicesTest, AnAddedItemFindsWhereItsServiceAlreadyStood) {
-    const DecodedService& s0 = ws.services().row(0).record;
-    const DecodedService& s1 = ws.services().row(1).record;
-    const std::vector<BouquetItem> items = {
-        item(s0.flag, s0.sid), item(s1.flag, s1.sid), item(999999, 5),
-        item(s1.flag, s1.sid), item(s0.flag, s0.sid), item(999999, 5),
-    };
-    EXPECT_EQ(itemsAlreadyNaming(ws, items, std::vector<int>{0, 3, 5, 9}),
-              (std::vector<std::optional<int>>{4, 1, std::nullopt, std::nullopt}));
-    EXPECT_EQ(itemsAlreadyNaming(ws, items, std::vector<int>{0, 4}),
-              (std::vector<std::optional<int>>{std::nullopt, std::nullopt}));
+                                               std::nullopt, 1, 0, std::nullopt}));
+    EXPECT_EQ(itemsAlreadyNaming(ws, items, std::vector<int>{1, 2, 4, 9}),
+              (std::vector<std::optional<int>>{5, 0, std::nullopt, std::nullopt}));
+    EXPECT_EQ(itemsAlreadyNaming(ws, items, std::vector<int>{0, 2, 6}),
+              std::vector<std::optional<int>>(3)); // every copy just added
 }
 
 class DedupeTest : public DuplicateServicesTest {
