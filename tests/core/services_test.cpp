@@ -151,37 +151,27 @@ protected:
     ServiceView view;
 };
 
-TEST_F(ServiceViewTest, FiltersBySatelliteAndTypeExactly) {
-    view.applyFilter(table, {1, std::nullopt});
-    EXPECT_EQ(names(), (Names{"Élite", "charlie"}));
-    view.applyFilter(table, {std::nullopt, TypeText::Radio});
-    EXPECT_EQ(names(), (Names{"Alpha", "Élite"}));
-    view.applyFilter(table, {0, TypeText::TV});
-    EXPECT_EQ(names(), (Names{"bravo", "BBC One"}));
-    view.sort(table, colService, false);
-    view.applyFilter(table, {});
-    EXPECT_EQ(names(), (Names{"bravo", "Alpha", "BBC One", "Élite", "charlie"}))
-        << "a filter returns the view to file order";
-}
-
-// Duplicates only: the rows of a group together, groups in their numbered order, file order
-// within one; the other filters still apply, and groups found for a shorter table reach only
-// its rows.
-TEST_F(ServiceViewTest, DuplicatesOnlyShowsGroupsTogetherInTheirOrder) {
+// Satellite and type filters match exactly. Duplicates only: the rows of a group together,
+// groups in their numbered order, file order within one; the other filters still apply, and
+// groups found for a shorter table reach only its rows.
+TEST_F(ServiceViewTest, FiltersAndDuplicatesOnly) {
     const std::vector<std::uint32_t> groups = {2, 0, 1, 2, 1};
     struct Case {
-        std::optional<std::uint32_t> satellite;
-        std::vector<std::uint32_t> groups;
+        ServiceFilter filter;
+        std::optional<std::vector<std::uint32_t>> groups;
         Names shown;
     };
     for (const Case& c : {
-             Case{std::nullopt, groups, {"BBC One", "charlie", "bravo", "Élite"}},
-             Case{1, groups, {"charlie", "Élite"}},
-             Case{std::nullopt, {2, 0}, {"bravo"}},
-             Case{std::nullopt, {0, 0, 0, 0, 0}, {}},
+             Case{{1, std::nullopt}, std::nullopt, {"Élite", "charlie"}},
+             Case{{std::nullopt, TypeText::Radio}, std::nullopt, {"Alpha", "Élite"}},
+             Case{{0, TypeText::TV}, std::nullopt, {"bravo", "BBC One"}},
+             Case{{}, groups, {"BBC One", "charlie", "bravo", "Élite"}},
+             Case{{1, std::nullopt}, groups, {"charlie", "Élite"}},
+             Case{{}, std::vector<std::uint32_t>{2, 0}, {"bravo"}},
+             Case{{}, std::vector<std::uint32_t>(5), {}},
          }) {
         view.setDuplicateGroups(c.groups);
-        view.applyFilter(table, {c.satellite, std::nullopt});
+        view.applyFilter(table, c.filter);
         EXPECT_EQ(names(), c.shown);
     }
     view.setDuplicateGroups(groups);
@@ -192,6 +182,10 @@ TEST_F(ServiceViewTest, DuplicatesOnlyShowsGroupsTogetherInTheirOrder) {
     view.reset(table);
     EXPECT_EQ(view.groupOf(2), 0u) << "other files: every service again, unshaded";
     EXPECT_EQ(view.size(), 5u);
+    view.sort(table, colService, false);
+    view.applyFilter(table, {});
+    EXPECT_EQ(names(), (Names{"bravo", "Alpha", "BBC One", "Élite", "charlie"}))
+        << "a filter returns the view to file order";
 }
 
 // Block names are numbered in order of first appearance; numbers past 65535 must not wrap
