@@ -1,5 +1,6 @@
 #pragma once
-// What the bouquet tests compare: the bouquets' names and the links of their items.
+// What the bouquet tests compare: the bouquets' names and the links of their items; and the
+// one-line mapping the core tests use to compare a field of every element.
 #include "bouquets/bouquet_editor.h"
 
 #include <string>
