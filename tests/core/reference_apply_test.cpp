@@ -33,6 +33,10 @@ std::vector<RowResult> results(const ApplyPlan& plan) {
     return test::mapped(plan.rows, [](const auto& row) { return row.result; });
 }
 
+std::vector<BouquetFate> fates(const ApplyPlan& plan) {
+    return test::mapped(plan.bouquets, [](const auto& bouquet) { return bouquet.fate; });
+}
+
 std::vector<std::string> texts(const ApplyPlan& plan) {
     return test::mapped(plan.rows, [](const auto& row) { return resultText(row); });
 }
@@ -66,8 +70,7 @@ TEST_F(ApplyTest, TheExportChangesNoByteOfItsOwnDatabaseAndRebuildsLostBouquets)
     open({.services = 1500, .satellites = 5, .bouquets = 12});
     editor.add("Leer"); // a bouquet without items travels as one row
     const Bytes before = ws.channelBytes();
-    const auto oldContents = contents(editor);
-    const auto oldNames = names(editor);
+    const auto old = std::pair(names(editor), contents(editor));
     const ReferenceList exported = parseReferenceList(exportReferenceList(ws), ws.codePage());
     for (const bool replaceAll : {false, true}) {
         const ApplyPlan p = planApply(ws, editor, exported, replaceAll);
@@ -75,9 +78,7 @@ TEST_F(ApplyTest, TheExportChangesNoByteOfItsOwnDatabaseAndRebuildsLostBouquets)
             ASSERT_TRUE(row.result == RowResult::Found || row.result == RowResult::NoItems)
                 << row.line << ": " << resultText(row);
         }
-        for (const auto& b : p.bouquets) {
-            EXPECT_EQ(b.fate, BouquetFate::Unchanged) << b.name;
-        }
+        EXPECT_EQ(fates(p), std::vector(p.bouquets.size(), BouquetFate::Unchanged));
         EXPECT_TRUE(applyPlan(ws, editor, p).empty());
         EXPECT_EQ(ws.channelBytes(), before);
     }
@@ -86,8 +87,7 @@ TEST_F(ApplyTest, TheExportChangesNoByteOfItsOwnDatabaseAndRebuildsLostBouquets)
     editor.arrange({});
     ASSERT_TRUE(editor.rows().empty());
     applyPlan(ws, editor, planApply(ws, editor, exported, false));
-    EXPECT_EQ(names(editor), oldNames);
-    EXPECT_EQ(contents(editor), oldContents);
+    EXPECT_EQ(std::pair(names(editor), contents(editor)), old);
 }
 
 // ---- The rules ----
@@ -291,7 +291,7 @@ TEST_F(ApplyTest, ReplaceAllReportsTheBouquetsItRemoves) {
     open({.services = 400, .satellites = 4, .bouquets = 3});
     const auto old = names(editor);
     const ApplyPlan p = plan(rowFor(ws, 1, ws.codePage().toUtf8(old[1]), 1), true);
-    EXPECT_EQ(test::mapped(p.bouquets, [](const auto& b) { return b.fate; }),
+    EXPECT_EQ(fates(p),
               (std::vector{BouquetFate::Replaced, BouquetFate::Removed, BouquetFate::Removed}));
     EXPECT_EQ(resultText(p.rows.back()), "Removed");
     EXPECT_EQ(p.rows.back().bouquet, ws.codePage().toUtf8(old[2]));
