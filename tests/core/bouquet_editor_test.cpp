@@ -66,14 +66,29 @@ protected:
     BouquetEditor editor{ws, prompter};
 };
 
-TEST_F(BouquetEditorTest, AddCutsNamesTo50AndStartsEmpty) {
-    const auto change = editor.add(std::string(60, 'x'));
-    ASSERT_TRUE(change.written);
-    EXPECT_EQ(change.select, 0);
+// Typed names are cut to 50 bytes, a rename clears what is left of the old name, and a name
+// the code page cannot hold is refused.
+TEST_F(BouquetEditorTest, NamesAreCutTo50AndMustFitTheCodePage) {
+    const Bytes before = image();
+    const auto refused = editor.add("Česko");
+    EXPECT_TRUE(refused.nameRefused && !refused.written);
+    EXPECT_EQ(image(), before);
+    ASSERT_EQ(prompter.told.size(), 1u);
+    EXPECT_NE(prompter.told[0].text.find("Č"), std::string::npos);
+    EXPECT_FALSE(editor.add("").written);
+    EXPECT_EQ(editor.add(std::string(60, 'x')).select, 0);
     EXPECT_EQ(at(ch::bouquetCount, 2), 1);
     EXPECT_EQ(at(ch::bouquets + 4, 1), 50);
     EXPECT_EQ(names(editor), std::vector<std::string>{std::string(50, 'x')});
-    EXPECT_FALSE(editor.add("").written);
+    ws.channelEditor().writeNumber(ch::bouquets + 103, 1, 0x5A);
+    editor.rename(0, "Hi");
+    EXPECT_EQ(at(ch::bouquets + 4, 1), 2);
+    EXPECT_TRUE(zeroes(ch::bouquets + 8, ch::bouquets + 103));
+    EXPECT_EQ(image()[ch::bouquets + 103], 0x5A);
+    EXPECT_EQ(editor.rename(0, std::string(70, 'r')).select, 0);
+    EXPECT_EQ(names(editor)[0].size(), 50u);
+    EXPECT_TRUE(editor.add("Café").written);
+    EXPECT_EQ(names(editor)[1], "Caf\xE9");
 }
 
 TEST_F(BouquetEditorTest, LimitsRefuseWithTheirMessage) {
@@ -125,17 +140,6 @@ TEST_F(BouquetEditorTest, RemoveAsksAndSelectsTheNextRow) {
     EXPECT_TRUE(last.written);
     EXPECT_EQ(last.select, std::nullopt);
     EXPECT_TRUE(zeroes(ch::bouquets, ch::bouquets + 104 * 4)) << "freed slots are cleared";
-}
-
-TEST_F(BouquetEditorTest, RenameZeroesTheRestOfTheName) {
-    editor.add("Hello");
-    ws.channelEditor().writeNumber(ch::bouquets + 103, 1, 0x5A);
-    editor.rename(0, "Hi");
-    EXPECT_EQ(at(ch::bouquets + 4, 1), 2);
-    EXPECT_TRUE(zeroes(ch::bouquets + 8, ch::bouquets + 103));
-    EXPECT_EQ(image()[ch::bouquets + 103], 0x5A);
-    EXPECT_EQ(editor.rename(0, std::string(70, 'r')).select, 0);
-    EXPECT_EQ(names(editor)[0].size(), 50u);
 }
 
 // A dragged bouquet lands before the one it is dropped on (the end when none), with its items.
@@ -223,18 +227,6 @@ TEST_F(BouquetEditorTest, IdsFollowTheirBouquetThroughEveryChange) {
     EXPECT_EQ(editor.rowOfId(d), 3);
     editor.databaseReplaced();
     EXPECT_EQ(editor.rowOfId(d), std::nullopt) << "another database, other bouquets";
-}
-
-TEST_F(BouquetEditorTest, NamesTheCodePageCannotHoldAreRefused) {
-    const Bytes before = image();
-    const auto refused = editor.add("Česko");
-    EXPECT_FALSE(refused.written);
-    EXPECT_TRUE(refused.nameRefused);
-    EXPECT_EQ(image(), before);
-    ASSERT_EQ(prompter.told.size(), 1u);
-    EXPECT_NE(prompter.told[0].text.find("Č"), std::string::npos);
-    EXPECT_TRUE(editor.add("Café").written);
-    EXPECT_EQ(names(editor)[0], "Caf\xE9");
 }
 
 TEST_F(BouquetEditorTest, DropAddsServicesInOrderUpTo200) {
