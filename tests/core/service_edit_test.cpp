@@ -250,15 +250,12 @@ TEST_P(ServiceEditTest, TheFormEditsItsRecordUntilTheFilesOrItsStepGo) {
 
 // Types outside the dialog's list repeat the service before, so an edit runs on to them.
 TEST(ServiceEditRows, TypeAndPolTextsAfterTheEditedServiceFollowIt) {
-    using test::ServiceSpec;
-    test::Opened folder(test::buildChannel(
-        {{"Sat",
-          {{1,
-            4,
-            {ServiceSpec{.name = "A", .link = 2},
-             ServiceSpec{.name = "B", .link = 3, .serviceType = 0x0103, .polarization = 5},
-             ServiceSpec{.name = "C", .link = 4, .serviceType = 0x0103},
-             ServiceSpec{.name = "D", .serviceType = 0x0102}}}}}}));
+    const std::vector<test::ServiceSpec> services = {
+        {.name = "A", .link = 2},
+        {.name = "B", .link = 3, .serviceType = 0x0103, .polarization = 5},
+        {.name = "C", .link = 4, .serviceType = 0x0103},
+        {.name = "D", .serviceType = 0x0102}};
+    test::Opened folder(test::buildChannel({{"Sat", {{1, 4, services}}}}));
     Workspace& ws = folder.ws;
     ServiceForm opened = openServiceForm(ws, 0);
     ServiceForm edited = opened;
