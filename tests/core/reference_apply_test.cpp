@@ -6,7 +6,9 @@
 #include "reference/service_matcher.h"
 #include "test_support.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <ranges>
 
 namespace tavrino {
 namespace {
@@ -110,15 +112,11 @@ protected:
         const ServiceTable& t = ws.services();
         for (std::size_t s = 0; s < t.size(); ++s) {
             const auto& r = t.row(s).record;
-            if (!satellitePosition(ws, r.satIndex) || t.row(s).pol == PolText::Empty) {
-                continue;
-            }
-            bool alone = true;
-            for (std::size_t o = 0; o < t.size() && alone; ++o) {
-                const auto& q = t.row(o).record;
-                alone = o == s || (q.name != r.name && q.sid != r.sid);
-            }
-            if (alone) {
+            const auto shares = [&](std::size_t o) {
+                return o != s && (t.row(o).record.name == r.name || t.row(o).record.sid == r.sid);
+            };
+            if (satellitePosition(ws, r.satIndex) && t.row(s).pol != PolText::Empty &&
+                std::ranges::none_of(std::views::iota(std::size_t{0}, t.size()), shares)) {
                 return s;
             }
         }

@@ -69,8 +69,7 @@ TEST_P(ServiceEditTest, OkWithNothingChangedLeavesEveryByteOfEveryService) {
     const Bytes before = ws.channelBytes();
     for (std::uint32_t row = 0; row < ws.services().size(); ++row) {
         const ServiceEditResult result = edit(row, [](ServiceForm&) {});
-        ASSERT_FALSE(result.written) << row;
-        ASSERT_FALSE(result.refusal) << row;
+        ASSERT_FALSE(result.written || result.refusal) << row;
     }
     EXPECT_EQ(ws.channelBytes(), before);
     EXPECT_FALSE(ws.history().canUndo());
