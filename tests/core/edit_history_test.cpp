@@ -61,22 +61,6 @@ std::vector<std::uint32_t> services(auto... n) {
     return {static_cast<std::uint32_t>(n)...};
 }
 
-// A reference list row naming service-table row `s` by its identity.
-ReferenceRow referenceRow(const Workspace& ws, std::uint32_t s, const std::string& bouquet) {
-    const DecodedService& r = ws.services().row(s).record;
-    ReferenceRow row;
-    row.bouquet = ws.codePage().toUtf8(bouquet);
-    row.bouquetBytes = bouquet;
-    row.item = 1;
-    row.satellite = ws.services().cellText(s, colSatellite);
-    row.frequency = r.frequency;
-    row.pol = ws.services().cellText(s, colPol);
-    row.sid = r.sid;
-    row.tid = r.tid;
-    row.nid = r.nid;
-    return row;
-}
-
 struct Operation {
     const char* name; // the step's name as the Edit menu shows it
     std::function<void(UndoTest&)> run;
@@ -114,10 +98,11 @@ const std::vector<Operation>& operations() {
              t.editor.pasteItems(2, 0);
          }},
         {"Apply Bouquets",
-         [](UndoTest& t) {
-             const auto& rows = t.editor.rows();
-             const ReferenceList list{{referenceRow(t.ws, 1, "Fresh"),
-                                       referenceRow(t.ws, 3, rows.empty() ? "" : rows[0].name)}};
+         [](UndoTest& t) { // the exported list with its first row in a bouquet of its own
+             auto list = parseReferenceList(exportReferenceList(t.ws), t.ws.codePage());
+             if (!list.rows.empty()) {
+                 list.rows[0].bouquet = list.rows[0].bouquetBytes = "Fresh";
+             }
              t.doc.applyPlan(t.doc.planApply(list, true));
          }},
         {"Edit Service",
