@@ -9,6 +9,7 @@
 #include "workspace/workspace.h"
 
 #include <gtest/gtest.h>
+#include <ranges>
 
 namespace tavrino {
 namespace {
@@ -25,11 +26,8 @@ ServiceTable servicesTable(std::vector<test::ServiceSpec> services, ProviderTabl
 }
 
 std::vector<std::string> column(const ServiceTable& table, int col) {
-    std::vector<std::string> cells;
-    for (std::size_t r = 0; r < table.size(); ++r) {
-        cells.push_back(table.cellText(r, col));
-    }
-    return cells;
+    return test::mapped(std::views::iota(std::size_t{0}, table.size()),
+                        [&](std::size_t r) { return table.cellText(r, col); });
 }
 
 TEST(ServiceTable, FlagIsFirstLinkThenPreviousLinkThenLastLink) {
@@ -140,11 +138,7 @@ protected:
     }
 
     std::vector<std::string> names() const {
-        std::vector<std::string> out;
-        for (const auto r : view.rows()) {
-            out.push_back(table.cellText(r, colService));
-        }
-        return out;
+        return test::mapped(view.rows(), [&](auto r) { return table.cellText(r, colService); });
     }
     using Names = std::vector<std::string>;
 
