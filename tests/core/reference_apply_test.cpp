@@ -6,9 +6,7 @@
 #include "reference/service_matcher.h"
 #include "test_support.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
-#include <ranges>
 
 namespace tavrino {
 namespace {
@@ -112,11 +110,11 @@ protected:
         const ServiceTable& t = ws.services();
         for (std::size_t s = 0; s < t.size(); ++s) {
             const auto& r = t.row(s).record;
-            const auto shares = [&](std::size_t o) {
-                return o != s && (t.row(o).record.name == r.name || t.row(o).record.sid == r.sid);
-            };
-            if (satellitePosition(ws, r.satIndex) && t.row(s).pol != PolText::Empty &&
-                std::ranges::none_of(std::views::iota(std::size_t{0}, t.size()), shares)) {
+            bool shared = false;
+            for (std::size_t o = 0; o < t.size() && !shared; ++o) {
+                shared = o != s && (t.row(o).record.name == r.name || t.row(o).record.sid == r.sid);
+            }
+            if (!shared && satellitePosition(ws, r.satIndex) && t.row(s).pol != PolText::Empty) {
                 return s;
             }
         }

@@ -9,7 +9,6 @@
 #include "workspace/workspace.h"
 
 #include <gtest/gtest.h>
-#include <ranges>
 
 namespace tavrino {
 namespace {
@@ -26,8 +25,11 @@ ServiceTable servicesTable(std::vector<test::ServiceSpec> services, ProviderTabl
 }
 
 std::vector<std::string> column(const ServiceTable& table, int col) {
-    return test::mapped(std::views::iota(std::size_t{0}, table.size()),
-                        [&](std::size_t r) { return table.cellText(r, col); });
+    std::vector<std::string> cells;
+    for (std::size_t r = 0; r < table.size(); ++r) {
+        cells.push_back(table.cellText(r, col));
+    }
+    return cells;
 }
 
 TEST(ServiceTable, FlagIsFirstLinkThenPreviousLinkThenLastLink) {
