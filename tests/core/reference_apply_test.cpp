@@ -166,12 +166,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(MatchRules, OfTwoServicesWithOneIdentityTheFirstWinsAndIsReported) {
-    test::Opened opened(test::buildChannel({{"Sat",
-                                             {{1,
-                                               3,
-                                               {{.name = "Twin", .link = 2, .sid = 7},
-                                                {.name = "Twin", .link = 3, .sid = 7},
-                                                {.name = "Solo", .link = 0, .sid = 8}}}}}}));
+    const std::vector<test::ServiceSpec> services = {{.name = "Twin", .link = 2, .sid = 7},
+                                                     {.name = "Twin", .link = 3, .sid = 7},
+                                                     {.name = "Solo", .link = 0, .sid = 8}};
+    test::Opened opened(test::buildChannel({{"Sat", {{1, 3, services}}}}));
     Workspace& ws = opened.ws;
     test::RecordingPrompter prompter;
     BouquetEditor editor(ws, prompter);

@@ -19,9 +19,14 @@ ServiceTable tableOf(const std::vector<BlockSpec>& blocks, ProviderTable provide
                                std::move(providers), CodePage::windows1252());
 }
 
+// Satellite `name` with one transponder holding `services`.
+BlockSpec block(std::string name, std::vector<test::ServiceSpec> services) {
+    return {std::move(name), {{0, 0, std::move(services)}}};
+}
+
 // The services on one transponder of satellite "Sat".
 ServiceTable servicesTable(std::vector<test::ServiceSpec> services, ProviderTable providers = {}) {
-    return tableOf({{"Sat", {{0, 0, std::move(services)}}}}, std::move(providers));
+    return tableOf({block("Sat", std::move(services))}, std::move(providers));
 }
 
 std::vector<std::string> column(const ServiceTable& table, int col) {
@@ -120,21 +125,12 @@ class ServiceViewTest : public testing::Test {
 protected:
     ServiceViewTest()
         : table(tableOf({
-              {"Astra",
-               {{0,
-                 0,
-                 {
-                     {.name = "bravo", .serviceType = 0x0101, .sid = 3, .videoPid = 10},
-                     {.name = "Alpha", .serviceType = 0x0102, .sid = 1, .videoPid = 65535},
-                     {.name = "BBC One", .serviceType = 0x0101, .sid = 20, .videoPid = 5},
-                 }}}},
-              {"Hot Bird",
-               {{0,
-                 0,
-                 {
-                     {.name = "\xC9lite", .serviceType = 0x0102, .sid = 2, .videoPid = 65535},
-                     {.name = "charlie", .serviceType = 0x0101, .sid = 10, .videoPid = 7},
-                 }}}},
+              block("Astra", {{.name = "bravo", .sid = 3, .videoPid = 10},
+                              {.name = "Alpha", .serviceType = 0x0102, .sid = 1, .videoPid = 65535},
+                              {.name = "BBC One", .sid = 20, .videoPid = 5}}),
+              block("Hot Bird",
+                    {{.name = "\xC9lite", .serviceType = 0x0102, .sid = 2, .videoPid = 65535},
+                     {.name = "charlie", .sid = 10, .videoPid = 7}}),
           })) {
         view.reset(table);
     }
