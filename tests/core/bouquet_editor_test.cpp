@@ -14,6 +14,11 @@ using test::links;
 using test::names;
 using test::TempDir;
 
+Bytes slice(const Bytes& bytes, std::size_t from, std::size_t to) {
+    return {bytes.begin() + static_cast<std::ptrdiff_t>(from),
+            bytes.begin() + static_cast<std::ptrdiff_t>(to)};
+}
+
 std::vector<std::uint32_t> serviceRows(std::uint32_t first, std::size_t count) {
     std::vector<std::uint32_t> rows(count);
     std::iota(rows.begin(), rows.end(), first);
@@ -42,15 +47,9 @@ protected:
         editor.dropServices(0, serviceRows(0, count), std::nullopt);
     }
 
-    // The saved folder opens again with the same bouquets and contents.
-    void expectSavedFileShowsTheSame() {
-        TempDir out;
-        ASSERT_TRUE(ws.save(out.path()).ok());
-        Workspace reopened;
-        ASSERT_TRUE(reopened.openFolder(out.path()).opened());
-        BouquetEditor other(reopened, prompter);
-        EXPECT_EQ(names(other), names(editor));
-        EXPECT_EQ(test::contents(other), test::contents(editor));
+    std::vector<std::int32_t> flagsOf(const std::vector<std::uint32_t>& rows) const {
+        return test::mapped(rows,
+                            [&](std::uint32_t row) { return ws.services().row(row).record.flag; });
     }
 
     const Bytes& image() const { return ws.channelBytes(); }
@@ -58,9 +57,7 @@ protected:
         return test::get(image(), offset, width);
     }
     bool zeroes(std::size_t from, std::size_t to) const {
-        return std::all_of(image().begin() + static_cast<std::ptrdiff_t>(from),
-                           image().begin() + static_cast<std::ptrdiff_t>(to),
-                           [](auto b) { return b == 0; });
+        return slice(image(), from, to) == Bytes(to - from, 0);
     }
 
     TempDir folder;
@@ -69,14 +66,29 @@ protected:
     BouquetEditor editor{ws, prompter};
 };
 
-TEST_F(BouquetEditorTest, AddCutsNamesTo50AndStartsEmpty) {
-    const auto change = editor.add(std::string(60, 'x'));
-    ASSERT_TRUE(change.written);
-    EXPECT_EQ(change.select, 0);
+// Typed names are cut to 50 bytes, a rename clears what is left of the old name, and a name
+// the code page cannot hold is refused.
+TEST_F(BouquetEditorTest, NamesAreCutTo50AndMustFitTheCodePage) {
+    const Bytes before = image();
+    const auto refused = editor.add("Česko");
+    EXPECT_TRUE(refused.nameRefused && !refused.written);
+    EXPECT_EQ(image(), before);
+    ASSERT_EQ(prompter.told.size(), 1u);
+    EXPECT_NE(prompter.told[0].text.find("Č"), std::string::npos);
+    EXPECT_FALSE(editor.add("").written);
+    EXPECT_EQ(editor.add(std::string(60, 'x')).select, 0);
     EXPECT_EQ(at(ch::bouquetCount, 2), 1);
     EXPECT_EQ(at(ch::bouquets + 4, 1), 50);
     EXPECT_EQ(names(editor), std::vector<std::string>{std::string(50, 'x')});
-    EXPECT_FALSE(editor.add("").written);
+    ws.channelEditor().writeNumber(ch::bouquets + 103, 1, 0x5A);
+    editor.rename(0, "Hi");
+    EXPECT_EQ(at(ch::bouquets + 4, 1), 2);
+    EXPECT_TRUE(zeroes(ch::bouquets + 8, ch::bouquets + 103));
+    EXPECT_EQ(image()[ch::bouquets + 103], 0x5A);
+    EXPECT_EQ(editor.rename(0, std::string(70, 'r')).select, 0);
+    EXPECT_EQ(names(editor)[0].size(), 50u);
+    EXPECT_TRUE(editor.add("Café").written);
+    EXPECT_EQ(names(editor)[1], "Caf\xE9");
 }
 
 TEST_F(BouquetEditorTest, LimitsRefuseWithTheirMessage) {
@@ -98,10 +110,10 @@ TEST_F(BouquetEditorTest, InsertBeforeTheFirstMovesEverythingUp) {
     const Bytes before = image();
     EXPECT_EQ(editor.insert(0, "New").select, 0);
     EXPECT_EQ(names(editor), (std::vector<std::string>{"New", "A", "B", "C", "D"}));
-    for (int b = 0; b < 4; ++b) {
-        EXPECT_TRUE(std::equal(before.begin() + ch::bouquetItems + 4800 * b,
-                               before.begin() + ch::bouquetItems + 4800 * (b + 1),
-                               image().begin() + ch::bouquetItems + 4800 * (b + 1)));
+    for (std::size_t b = 0; b < 4; ++b) {
+        const std::size_t items = ch::bouquetItems + 4800 * b;
+        EXPECT_TRUE(slice(before, items, items + 4800) ==
+                    slice(image(), items + 4800, items + 9600));
         EXPECT_EQ(at(ch::bouquetItemCounts + 2 * (b + 1), 2), b + 1);
         EXPECT_EQ(at(ch::bouquets + 104 * (b + 1) + 2, 1), b + 1) << "renumbered";
     }
@@ -128,17 +140,6 @@ TEST_F(BouquetEditorTest, RemoveAsksAndSelectsTheNextRow) {
     EXPECT_TRUE(last.written);
     EXPECT_EQ(last.select, std::nullopt);
     EXPECT_TRUE(zeroes(ch::bouquets, ch::bouquets + 104 * 4)) << "freed slots are cleared";
-}
-
-TEST_F(BouquetEditorTest, RenameZeroesTheRestOfTheName) {
-    editor.add("Hello");
-    ws.channelEditor().writeNumber(ch::bouquets + 103, 1, 0x5A);
-    editor.rename(0, "Hi");
-    EXPECT_EQ(at(ch::bouquets + 4, 1), 2);
-    EXPECT_TRUE(zeroes(ch::bouquets + 8, ch::bouquets + 103));
-    EXPECT_EQ(image()[ch::bouquets + 103], 0x5A);
-    EXPECT_EQ(editor.rename(0, std::string(70, 'r')).select, 0);
-    EXPECT_EQ(names(editor)[0].size(), 50u);
 }
 
 // A dragged bouquet lands before the one it is dropped on (the end when none), with its items.
@@ -191,20 +192,25 @@ TEST_F(BouquetEditorTest, MovesAndPastesKeepStoredNamesWhole) {
                         {reinterpret_cast<const std::uint8_t*>(longName.data()), 98});
     }
     ws.refreshBouquets();
-    Bytes record(image().begin() + ch::bouquets + 104, image().begin() + ch::bouquets + 208);
-    const Bytes table(image().begin() + ch::bouquetItems + 4800,
-                      image().begin() + ch::bouquetItems + 9600);
+    Bytes record = slice(image(), ch::bouquets + 104, ch::bouquets + 208);
+    const Bytes table = slice(image(), ch::bouquetItems + 4800, ch::bouquetItems + 9600);
     EXPECT_EQ(editor.move(1, 3).select, 2);
     record[ch::nameRecordIndex] = 2;
-    EXPECT_TRUE(std::equal(record.begin(), record.end(), image().begin() + ch::bouquets + 208))
+    EXPECT_EQ(slice(image(), ch::bouquets + 208, ch::bouquets + 312), record)
         << "a move keeps every byte of the record";
-    EXPECT_TRUE(std::equal(table.begin(), table.end(), image().begin() + ch::bouquetItems + 9600));
+    EXPECT_TRUE(slice(image(), ch::bouquetItems + 9600, ch::bouquetItems + 14400) == table);
     EXPECT_EQ(names(editor), (std::vector<std::string>{"A", "C", longName, "D"}));
     editor.cut(2);
     editor.paste(0);
     EXPECT_EQ(names(editor)[0], longName);
     EXPECT_EQ(at(ch::bouquets + 4, 1), 98);
-    expectSavedFileShowsTheSame();
+    TempDir out; // the saved folder opens again with the same bouquets and contents
+    ASSERT_TRUE(ws.save(out.path()).ok());
+    Workspace reopened;
+    ASSERT_TRUE(reopened.openFolder(out.path()).opened());
+    const BouquetEditor other(reopened, prompter);
+    EXPECT_EQ(std::pair(names(other), test::contents(other)),
+              std::pair(names(editor), test::contents(editor)));
 }
 
 TEST_F(BouquetEditorTest, IdsFollowTheirBouquetThroughEveryChange) {
@@ -223,18 +229,6 @@ TEST_F(BouquetEditorTest, IdsFollowTheirBouquetThroughEveryChange) {
     EXPECT_EQ(editor.rowOfId(d), std::nullopt) << "another database, other bouquets";
 }
 
-TEST_F(BouquetEditorTest, NamesTheCodePageCannotHoldAreRefused) {
-    const Bytes before = image();
-    const auto refused = editor.add("Česko");
-    EXPECT_FALSE(refused.written);
-    EXPECT_TRUE(refused.nameRefused);
-    EXPECT_EQ(image(), before);
-    ASSERT_EQ(prompter.told.size(), 1u);
-    EXPECT_NE(prompter.told[0].text.find("Č"), std::string::npos);
-    EXPECT_TRUE(editor.add("Café").written);
-    EXPECT_EQ(names(editor)[0], "Caf\xE9");
-}
-
 TEST_F(BouquetEditorTest, DropAddsServicesInOrderUpTo200) {
     EXPECT_FALSE(editor.dropServices(0, serviceRows(1, 1), std::nullopt).written);
     EXPECT_EQ(prompter.told.back().text, "You must create bouquet first !!!");
@@ -242,14 +236,9 @@ TEST_F(BouquetEditorTest, DropAddsServicesInOrderUpTo200) {
     EXPECT_EQ(editor.dropServices(0, serviceRows(5, 3), std::nullopt).select, 2);
     EXPECT_EQ(editor.dropServices(0, serviceRows(10, 2), 0).select, 1);
     const auto items = editor.items(0);
-    std::vector<std::int32_t> expected;
-    for (const std::uint32_t s : {10u, 11u, 5u, 6u, 7u}) {
-        expected.push_back(ws.services().row(s).record.flag);
-    }
-    EXPECT_EQ(links(items), expected);
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        EXPECT_EQ(items[i].position, i + 1);
-    }
+    EXPECT_EQ(links(items), flagsOf({10, 11, 5, 6, 7}));
+    EXPECT_EQ(test::mapped(items, [](const auto& i) { return int{i.position}; }),
+              (std::vector{1, 2, 3, 4, 5}));
     EXPECT_EQ(at(ch::bouquetItemCounts, 2), 5);
     EXPECT_TRUE(zeroes(ch::bouquetItems + 24 * 5, ch::bouquetItems + 4800));
 

@@ -18,22 +18,27 @@ using test::TempDir;
 const std::string header = "Bouquet,Item,Name,Satellite,Position,Frequency,Pol,SID,TID,NID,Type\n";
 
 // A list row naming service-table row `s` by the values the service table shows.
-std::string rowFor(const Workspace& ws, std::size_t s, const std::string& bouquet, int item) {
+std::string rowFor(const Workspace& ws, std::size_t s, const std::string& bouquet, int item,
+                   const char* lineEnd = "\n") {
     const ServiceTable& t = ws.services();
     const auto position = satellitePosition(ws, t.row(s).record.satIndex);
     return csv::record({bouquet, std::to_string(item), t.serviceName(s),
                         t.cellText(s, colSatellite), position ? positionText(*position) : "",
                         t.cellText(s, colFrequency), t.cellText(s, colPol), t.cellText(s, colSid),
                         t.cellText(s, colTid), t.cellText(s, colNid), t.cellText(s, colType)},
-                       "\n");
+                       lineEnd);
 }
 
 std::vector<RowResult> results(const ApplyPlan& plan) {
-    std::vector<RowResult> out;
-    for (const auto& row : plan.rows) {
-        out.push_back(row.result);
-    }
-    return out;
+    return test::mapped(plan.rows, [](const auto& row) { return row.result; });
+}
+
+std::vector<BouquetFate> fates(const ApplyPlan& plan) {
+    return test::mapped(plan.bouquets, [](const auto& bouquet) { return bouquet.fate; });
+}
+
+std::vector<std::string> texts(const ApplyPlan& plan) {
+    return test::mapped(plan.rows, [](const auto& row) { return resultText(row); });
 }
 
 class ApplyTest : public testing::Test {
@@ -65,8 +70,7 @@ TEST_F(ApplyTest, TheExportChangesNoByteOfItsOwnDatabaseAndRebuildsLostBouquets)
     open({.services = 1500, .satellites = 5, .bouquets = 12});
     editor.add("Leer"); // a bouquet without items travels as one row
     const Bytes before = ws.channelBytes();
-    const auto oldContents = contents(editor);
-    const auto oldNames = names(editor);
+    const auto old = std::pair(names(editor), contents(editor));
     const ReferenceList exported = parseReferenceList(exportReferenceList(ws), ws.codePage());
     for (const bool replaceAll : {false, true}) {
         const ApplyPlan p = planApply(ws, editor, exported, replaceAll);
@@ -74,9 +78,7 @@ TEST_F(ApplyTest, TheExportChangesNoByteOfItsOwnDatabaseAndRebuildsLostBouquets)
             ASSERT_TRUE(row.result == RowResult::Found || row.result == RowResult::NoItems)
                 << row.line << ": " << resultText(row);
         }
-        for (const auto& b : p.bouquets) {
-            EXPECT_EQ(b.fate, BouquetFate::Unchanged) << b.name;
-        }
+        EXPECT_EQ(fates(p), std::vector(p.bouquets.size(), BouquetFate::Unchanged));
         EXPECT_TRUE(applyPlan(ws, editor, p).empty());
         EXPECT_EQ(ws.channelBytes(), before);
     }
@@ -85,15 +87,19 @@ TEST_F(ApplyTest, TheExportChangesNoByteOfItsOwnDatabaseAndRebuildsLostBouquets)
     editor.arrange({});
     ASSERT_TRUE(editor.rows().empty());
     applyPlan(ws, editor, planApply(ws, editor, exported, false));
-    EXPECT_EQ(names(editor), oldNames);
-    EXPECT_EQ(contents(editor), oldContents);
+    EXPECT_EQ(std::pair(names(editor), contents(editor)), old);
 }
 
 // ---- The rules ----
 
+// What a case changes in the exported row, one bit each.
+constexpr int Renamed = 1, OtherPol = 2, OtherSid = 4, NoPosition = 8, NoSatellite = 16,
+              UnknownSatellite = 32, NoFrequency = 64, NoSid = 128, NoTid = 256;
+
 struct RuleCase {
     const char* name;
-    std::function<void(ReferenceRow&)> change;
+    int kilohertz;                 // added to the frequency
+    int edits;                     // of the bits above
     std::optional<MatchRule> rule; // none: not found
 };
 
@@ -104,15 +110,11 @@ protected:
         const ServiceTable& t = ws.services();
         for (std::size_t s = 0; s < t.size(); ++s) {
             const auto& r = t.row(s).record;
-            if (!satellitePosition(ws, r.satIndex) || t.row(s).pol == PolText::Empty) {
-                continue;
+            bool shared = false;
+            for (std::size_t o = 0; o < t.size() && !shared; ++o) {
+                shared = o != s && (t.row(o).record.name == r.name || t.row(o).record.sid == r.sid);
             }
-            bool alone = true;
-            for (std::size_t o = 0; o < t.size() && alone; ++o) {
-                const auto& q = t.row(o).record;
-                alone = o == s || (q.name != r.name && q.sid != r.sid);
-            }
-            if (alone) {
+            if (!shared && satellitePosition(ws, r.satIndex) && t.row(s).pol != PolText::Empty) {
                 return s;
             }
         }
@@ -124,69 +126,50 @@ TEST_P(MatchRules, StrongestRuleFirst) {
     open({.services = 800, .satellites = 5, .bouquets = 0});
     const std::size_t s = uniqueService();
     ASSERT_LT(s, ws.services().size());
+    const RuleCase& c = GetParam();
     ReferenceRow row = list(rowFor(ws, s, "B", 1)).rows.front();
-    GetParam().change(row);
+    *row.frequency += c.kilohertz;
+    *row.sid += c.edits & OtherSid ? 1 : 0;
+    row.name = c.edits & Renamed ? "Another name" : row.name;
+    row.pol = c.edits & OtherPol ? (row.pol == "H" ? "V" : "H") : row.pol;
+    row.satellite = c.edits & NoSatellite        ? ""
+                    : c.edits & UnknownSatellite ? "Nowhere"
+                                                 : row.satellite;
+    row.position = c.edits & NoPosition ? std::nullopt : row.position;
+    row.frequency = c.edits & NoFrequency ? std::nullopt : row.frequency;
+    row.sid = c.edits & NoSid ? std::nullopt : row.sid;
+    row.tid = c.edits & NoTid ? std::nullopt : row.tid;
     const Match m = ServiceMatcher(ws).find(row);
-    if (!GetParam().rule) {
+    if (!c.rule) {
         EXPECT_FALSE(m.service);
         return;
     }
     ASSERT_TRUE(m.service);
     EXPECT_EQ(*m.service, s);
-    EXPECT_EQ(m.rule, *GetParam().rule);
+    EXPECT_EQ(m.rule, *c.rule);
     EXPECT_EQ(m.candidates, 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, MatchRules,
     testing::Values(
-        RuleCase{"asExported", [](ReferenceRow&) {}, MatchRule::Identity},
-        RuleCase{"twoMHzAway", [](ReferenceRow& r) { *r.frequency -= 2000; }, MatchRule::Identity},
-        RuleCase{"renamedAndMoved",
-                 [](ReferenceRow& r) {
-                     r.name = "Another name";
-                     *r.frequency += 1000;
-                 },
-                 MatchRule::Identity},
-        RuleCase{"bySatelliteNameWithoutPosition", [](ReferenceRow& r) { r.position.reset(); },
-                 MatchRule::Identity},
-        RuleCase{"threeMHzAway", [](ReferenceRow& r) { *r.frequency += 3000; }, MatchRule::Ids},
-        RuleCase{"otherPolarisation", [](ReferenceRow& r) { r.pol = r.pol == "H" ? "V" : "H"; },
-                 MatchRule::Ids},
-        RuleCase{"unknownSatelliteName",
-                 [](ReferenceRow& r) {
-                     r.position.reset();
-                     r.satellite = "Nowhere";
-                 },
-                 MatchRule::Ids},
-        RuleCase{"onlyNameAndPosition",
-                 [](ReferenceRow& r) {
-                     r.frequency.reset();
-                     r.sid.reset();
-                 },
-                 MatchRule::Name},
-        RuleCase{"otherSidAndNoTid",
-                 [](ReferenceRow& r) {
-                     *r.sid += 1;
-                     r.tid.reset();
-                 },
-                 MatchRule::Name},
-        RuleCase{"nameWithoutAPlace",
-                 [](ReferenceRow& r) {
-                     r.position.reset();
-                     r.satellite.clear();
-                     r.sid.reset();
-                 },
-                 std::nullopt}),
+        RuleCase{"asExported", 0, 0, MatchRule::Identity},
+        RuleCase{"twoMHzAway", -2000, 0, MatchRule::Identity},
+        RuleCase{"renamedAndMoved", 1000, Renamed, MatchRule::Identity},
+        RuleCase{"bySatelliteNameWithoutPosition", 0, NoPosition, MatchRule::Identity},
+        RuleCase{"threeMHzAway", 3000, 0, MatchRule::Ids},
+        RuleCase{"otherPolarisation", 0, OtherPol, MatchRule::Ids},
+        RuleCase{"unknownSatelliteName", 0, NoPosition | UnknownSatellite, MatchRule::Ids},
+        RuleCase{"onlyNameAndPosition", 0, NoFrequency | NoSid, MatchRule::Name},
+        RuleCase{"otherSidAndNoTid", 0, OtherSid | NoTid, MatchRule::Name},
+        RuleCase{"nameWithoutAPlace", 0, NoPosition | NoSatellite | NoSid, std::nullopt}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(MatchRules, OfTwoServicesWithOneIdentityTheFirstWinsAndIsReported) {
-    test::Opened opened(test::buildChannel({{"Sat",
-                                             {{1,
-                                               3,
-                                               {{.name = "Twin", .link = 2, .sid = 7},
-                                                {.name = "Twin", .link = 3, .sid = 7},
-                                                {.name = "Solo", .link = 0, .sid = 8}}}}}}));
+    const std::vector<test::ServiceSpec> services = {{.name = "Twin", .link = 2, .sid = 7},
+                                                     {.name = "Twin", .link = 3, .sid = 7},
+                                                     {.name = "Solo", .link = 0, .sid = 8}};
+    test::Opened opened(test::buildChannel({{"Sat", {{1, 3, services}}}}));
     Workspace& ws = opened.ws;
     test::RecordingPrompter prompter;
     BouquetEditor editor(ws, prompter);
@@ -196,14 +179,12 @@ TEST(MatchRules, OfTwoServicesWithOneIdentityTheFirstWinsAndIsReported) {
                                                             "B,3,Solo,Sat,,,,,,,\n",
                                                    ws.codePage()),
                                 false);
-    ASSERT_EQ(plan.rows.size(), 3u);
+    EXPECT_EQ(texts(plan),
+              (std::vector<std::string>{"Found (first of 2 services)",
+                                        "Not found (2 services of that name)", "Found by name"}));
     EXPECT_EQ(plan.rows[0].service, 0u);
-    EXPECT_EQ(resultText(plan.rows[0]), "Found (first of 2 services)");
-    EXPECT_EQ(resultText(plan.rows[1]), "Not found (2 services of that name)");
-    EXPECT_EQ(resultText(plan.rows[2]), "Found by name");
-    EXPECT_EQ(plan.bouquets.front().found, 1);
-    EXPECT_EQ(plan.bouquets.front().weaker, 1);
-    EXPECT_EQ(plan.bouquets.front().notFound, 1);
+    const auto& b = plan.bouquets.front();
+    EXPECT_EQ(std::tuple(b.found, b.weaker, b.notFound), std::tuple(1, 1, 1));
 }
 
 // ---- Limits and duplicates ----
@@ -268,25 +249,23 @@ class BouquetLayout : public ApplyTest, public testing::WithParamInterface<Layou
 
 TEST_P(BouquetLayout, ListedInTheListsOrderOthersKeptOrRemoved) {
     open({.services = 400, .satellites = 4, .bouquets = 0});
+    std::map<std::string, std::int32_t> flagOf; // of each bouquet's one service
     std::uint32_t service = 0;
     for (const char* name : {"A", "X", "B", "Y"}) {
+        flagOf[name] = flag(service);
         editor.dropServices(*editor.add(name).select, std::vector<std::uint32_t>{service++},
                             std::nullopt);
     }
     std::string rows;
-    std::map<std::string, std::int32_t> listedFlag;
     for (const char* name : GetParam().listed) {
         rows += rowFor(ws, 100 + service, name, 1);
-        listedFlag[name] = flag(100 + service++);
+        flagOf[name] = flag(100 + service++);
     }
     applyPlan(ws, editor, plan(rows, GetParam().replaceAll));
     ASSERT_EQ(names(editor), GetParam().result);
-    for (int r = 0; r < static_cast<int>(editor.rows().size()); ++r) {
-        const std::string name = editor.rows()[static_cast<std::size_t>(r)].name;
-        const std::int32_t want =
-            listedFlag.contains(name) ? listedFlag[name] : flag(std::string("AXBY").find(name[0]));
-        EXPECT_EQ(links(editor.items(r)), std::vector<std::int32_t>{want}) << name;
-    }
+    EXPECT_EQ(contents(editor), test::mapped(GetParam().result, [&](const std::string& name) {
+                  return std::vector{flagOf[name]};
+              }));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -304,10 +283,8 @@ TEST_F(ApplyTest, ReplaceAllReportsTheBouquetsItRemoves) {
     open({.services = 400, .satellites = 4, .bouquets = 3});
     const auto old = names(editor);
     const ApplyPlan p = plan(rowFor(ws, 1, ws.codePage().toUtf8(old[1]), 1), true);
-    ASSERT_EQ(p.bouquets.size(), 3u);
-    EXPECT_EQ(p.bouquets[0].fate, BouquetFate::Replaced);
-    EXPECT_EQ(p.bouquets[1].fate, BouquetFate::Removed);
-    EXPECT_EQ(p.bouquets[2].fate, BouquetFate::Removed);
+    EXPECT_EQ(fates(p),
+              (std::vector{BouquetFate::Replaced, BouquetFate::Removed, BouquetFate::Removed}));
     EXPECT_EQ(resultText(p.rows.back()), "Removed");
     EXPECT_EQ(p.rows.back().bouquet, ws.codePage().toUtf8(old[2]));
 }
@@ -320,21 +297,16 @@ TEST_F(ApplyTest, ExportWritesOneRowPerItemWithTheValuesTheServiceTableShows) {
                         std::nullopt);
     editor.add("Leer");
     const std::string text = exportReferenceList(ws);
-    const auto records = csv::parse(text);
-    ASSERT_EQ(records.size(), 4u);
-    EXPECT_EQ(text.substr(0, header.size() + 1), header.substr(0, header.size() - 1) + "\r\n");
-    EXPECT_EQ(csv::record(records[1].fields, "\n"), rowFor(ws, 7, "News, Sport", 1));
-    EXPECT_EQ(csv::record(records[2].fields, "\n"), rowFor(ws, 8, "News, Sport", 2));
-    EXPECT_EQ(records[3].fields,
-              (std::vector<std::string>{"Leer", "", "", "", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(text, header.substr(0, header.size() - 1) + "\r\n" +
+                        rowFor(ws, 7, "News, Sport", 1, "\r\n") +
+                        rowFor(ws, 8, "News, Sport", 2, "\r\n") + "Leer,,,,,,,,,,\r\n");
     const auto& satellite =
         ws.files().satelliteFiles.satellites[ws.services().row(7).record.satIndex];
-    EXPECT_EQ(records[1].fields[4], positionText(satellite.orbitalPosition));
+    EXPECT_EQ(csv::parse(text)[1].fields[4], positionText(satellite.orbitalPosition));
 
     TempDir out;
     exportBouquets(ws, out / "list.csv");
-    const Bytes written = test::readFile(out / "list.csv");
-    EXPECT_EQ(std::string(written.begin(), written.end()), text);
+    EXPECT_EQ(test::readText(out / "list.csv"), text);
 }
 
 TEST(ExportAfterRescan, AnItemWhoseServiceIsGoneKeepsWhatItStores) {
@@ -345,12 +317,10 @@ TEST(ExportAfterRescan, AnItemWhoseServiceIsGoneKeepsWhatItStores) {
     ASSERT_EQ(item.name, unknownServiceName) << "the rescan gave every service a new link";
     const auto rows = csv::parse(exportReferenceList(ws));
     const auto& f = rows[1].fields;
-    EXPECT_EQ(f[2], "") << "no name";
-    EXPECT_EQ(f[3], item.satellite);
-    EXPECT_EQ(f[5], std::to_string(item.frequency));
-    EXPECT_EQ(f[7], std::to_string(item.sid));
-    EXPECT_EQ(f[8], std::to_string(item.tid));
-    EXPECT_EQ(f[9], std::to_string(item.nid));
+    EXPECT_EQ((std::vector{f[2], f[3], f[5], f[7], f[8], f[9]}), // no name
+              (std::vector<std::string>{"", item.satellite, std::to_string(item.frequency),
+                                        std::to_string(item.sid), std::to_string(item.tid),
+                                        std::to_string(item.nid)}));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "bouquet_contents.h"
 #include "common/csv.h"
 #include "common/utf8.h"
 #include "database/file_problem.h"
@@ -12,12 +13,13 @@ using test::TempDir;
 
 const std::string header = "Bouquet,Item,Name,Satellite,Position,Frequency,Pol,SID,TID,NID,Type\n";
 
-std::vector<std::vector<std::string>> fieldsOf(const std::vector<csv::Record>& records) {
-    std::vector<std::vector<std::string>> out;
-    for (const auto& r : records) {
-        out.push_back(r.fields);
+// `line` `count` times over.
+std::string repeated(const std::string& line, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += line;
     }
-    return out;
+    return text;
 }
 
 // ---- CSV ----
@@ -33,12 +35,8 @@ class CsvReads : public testing::TestWithParam<CsvCase> {};
 
 TEST_P(CsvReads, FieldsAndTheLinesTheyStartOn) {
     const auto records = csv::parse(GetParam().text);
-    EXPECT_EQ(fieldsOf(records), GetParam().fields);
-    std::vector<int> lines;
-    for (const auto& r : records) {
-        lines.push_back(r.line);
-    }
-    EXPECT_EQ(lines, GetParam().lines);
+    EXPECT_EQ(test::mapped(records, [](const auto& r) { return r.fields; }), GetParam().fields);
+    EXPECT_EQ(test::mapped(records, [](const auto& r) { return r.line; }), GetParam().lines);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -155,16 +153,8 @@ INSTANTIATE_TEST_SUITE_P(
         RowFault{"nulInAValue",
                  header + "A,1,N,S,1.0E,1,H,1,2,3," + std::string("Fi\0lm", 5) + "\n", 2,
                  "Type \"Fi\\x00lm\" is none of TV, Radio or empty"},
-        RowFault{"tooManyRows",
-                 header +
-                     [] {
-                         std::string rows;
-                         for (int i = 0; i < 50001; ++i) {
-                             rows += "A,1,,,,,,,,,\n";
-                         }
-                         return rows;
-                     }(),
-                 50002, "more than 50000 rows"}),
+        RowFault{"tooManyRows", header + repeated("A,1,,,,,,,,,\n", 50001), 50002,
+                 "more than 50000 rows"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(ReferenceList, AFileNamesItselfAndTheLine) {

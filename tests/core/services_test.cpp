@@ -1,4 +1,5 @@
 // The service table, its view (filter, sort, search) and the texts made from it.
+#include "bouquet_contents.h"
 #include "common/csv.h"
 #include "opened.h"
 #include "services/service_csv.h"
@@ -16,6 +17,16 @@ using test::BlockSpec;
 ServiceTable tableOf(const std::vector<BlockSpec>& blocks, ProviderTable providers = {}) {
     return ServiceTable::build(ChannelImage{test::buildChannel(blocks)}, "all_channel.dat",
                                std::move(providers), CodePage::windows1252());
+}
+
+// Satellite `name` with one transponder holding `services`.
+BlockSpec block(std::string name, std::vector<test::ServiceSpec> services) {
+    return {std::move(name), {{0, 0, std::move(services)}}};
+}
+
+// The services on one transponder of satellite "Sat".
+ServiceTable servicesTable(std::vector<test::ServiceSpec> services, ProviderTable providers = {}) {
+    return tableOf({block("Sat", std::move(services))}, std::move(providers));
 }
 
 std::vector<std::string> column(const ServiceTable& table, int col) {
@@ -39,17 +50,13 @@ TEST(ServiceTable, FlagIsFirstLinkThenPreviousLinkThenLastLink) {
 }
 
 TEST(ServiceTable, TypeAndPolRepeatTheServiceBeforeForUnknownValues) {
-    const auto table =
-        tableOf({{"Sat",
-                  {{0,
-                    0,
-                    {
-                        {.serviceType = 0x0103, .polarization = 5}, // nothing before: empty
-                        {.serviceType = 0x0B02, .polarization = 1},
-                        {.serviceType = 0x0199, .polarization = 7},
-                        {.serviceType = 0x0201, .polarization = 0},
-                        {.serviceType = 0x0102, .polarization = 2},
-                    }}}}});
+    const auto table = servicesTable({
+        {.serviceType = 0x0103, .polarization = 5}, // nothing before: empty
+        {.serviceType = 0x0B02, .polarization = 1},
+        {.serviceType = 0x0199, .polarization = 7},
+        {.serviceType = 0x0201, .polarization = 0},
+        {.serviceType = 0x0102, .polarization = 2},
+    });
     EXPECT_EQ(column(table, colType),
               (std::vector<std::string>{"", "Radio", "Radio", "TV", "Radio"}));
     EXPECT_EQ(column(table, colPol), (std::vector<std::string>{"", "V", "V", "H", "H"}));
@@ -60,43 +67,21 @@ TEST(ServiceTable, CellsFollowTheRecord) {
     ProviderTable providers;
     providers.names[0] = "Zero";
     providers.names[7] = "Seven";
-    const auto table = tableOf({{"Astra",
-                                 {{0,
-                                   0,
-                                   {
-                                       {.name = "Caf\xE9",
-                                        .link = 1,
-                                        .providerIndex = 7,
-                                        .videoPid = 65535,
-                                        .teletextPid = 33,
-                                        .flags = 66},
-                                       {.name = "B",
-                                        .providerIndex = 2001, // above 2000: entry 0
-                                        .videoPid = 0,
-                                        .teletextPid = 65535,
-                                        .frequency = -5},
-                                   }}}}},
-                               providers);
-    struct Cell {
-        int column;
-        std::string first;
-        std::string second;
+    const auto table = servicesTable(
+        {{.name = "Caf\xE9", .providerIndex = 7, .videoPid = 65535, .teletextPid = 33, .flags = 66},
+         {.name = "B", .providerIndex = 2001, .videoPid = 0, .frequency = -5}}, // above 2000: 0
+        providers);
+    const auto cells = [&](std::size_t row) {
+        std::string text;
+        for (const int c : {colService, colProvider, colVpid, colTxt, colFrequency, colHdFlag,
+                            colCountryId, colSatellite, colLokacija}) {
+            text += "|" + table.cellText(row, c);
+        }
+        return text;
     };
-    for (const Cell& c : std::vector<Cell>{
-             {colService, "Café", "B"},
-             {colProvider, "Seven", "Zero"},
-             {colVpid, "", "0"},
-             {colTxt, "33", ""},
-             {colFrequency, "11778000", "-5"},
-             {colHdFlag, "66", "1"},
-             {colCountryId, "4", "1"},
-             {colSatellite, "Astra", "Astra"},
-             {colLokacija, std::to_string(test::firstServiceOffset),
-              std::to_string(test::firstServiceOffset + 200)},
-         }) {
-        EXPECT_EQ(table.cellText(0, c.column), c.first) << c.column;
-        EXPECT_EQ(table.cellText(1, c.column), c.second) << c.column;
-    }
+    const std::size_t at = test::firstServiceOffset;
+    EXPECT_EQ(cells(0), "|Café|Seven||33|11778000|66|4|Sat|" + std::to_string(at));
+    EXPECT_EQ(cells(1), "|B|Zero|0||-5|1|1|Sat|" + std::to_string(at + 200));
 }
 
 TEST(ServiceTable, SatelliteListKeepsFirstAppearanceAndEmptyBlocks) {
@@ -115,13 +100,9 @@ TEST(ServiceTable, SatelliteListKeepsFirstAppearanceAndEmptyBlocks) {
 }
 
 TEST(ServiceTable, LooksUpByFlagAndSidWithTheFirstServiceWinning) {
-    const auto table = tableOf(
-        {{"Sat",
-          {
-              {10,
-               30,
-               {{.link = 10, .sid = 5}, {.link = 20, .sid = 6}, {.sid = 5}}}, // flags 10, 10, 30
-          }}});
+    const auto table = // flags 10, 10, 30
+        tableOf(
+            {{"Sat", {{10, 30, {{.link = 10, .sid = 5}, {.link = 20, .sid = 6}, {.sid = 5}}}}}});
     EXPECT_EQ(table.findByFlagAndSid(10, 5), 0u);
     EXPECT_EQ(table.findByFlagAndSid(10, 6), 1u);
     EXPECT_EQ(table.findByFlagAndSid(30, 5), 2u);
@@ -144,31 +125,18 @@ class ServiceViewTest : public testing::Test {
 protected:
     ServiceViewTest()
         : table(tableOf({
-              {"Astra",
-               {{0,
-                 0,
-                 {
-                     {.name = "bravo", .serviceType = 0x0101, .sid = 3, .videoPid = 10},
-                     {.name = "Alpha", .serviceType = 0x0102, .sid = 1, .videoPid = 65535},
-                     {.name = "BBC One", .serviceType = 0x0101, .sid = 20, .videoPid = 5},
-                 }}}},
-              {"Hot Bird",
-               {{0,
-                 0,
-                 {
-                     {.name = "\xC9lite", .serviceType = 0x0102, .sid = 2, .videoPid = 65535},
-                     {.name = "charlie", .serviceType = 0x0101, .sid = 10, .videoPid = 7},
-                 }}}},
+              block("Astra", {{.name = "bravo", .sid = 3, .videoPid = 10},
+                              {.name = "Alpha", .serviceType = 0x0102, .sid = 1, .videoPid = 65535},
+                              {.name = "BBC One", .sid = 20, .videoPid = 5}}),
+              block("Hot Bird",
+                    {{.name = "\xC9lite", .serviceType = 0x0102, .sid = 2, .videoPid = 65535},
+                     {.name = "charlie", .sid = 10, .videoPid = 7}}),
           })) {
         view.reset(table);
     }
 
     std::vector<std::string> names() const {
-        std::vector<std::string> out;
-        for (const auto r : view.rows()) {
-            out.push_back(table.cellText(r, colService));
-        }
-        return out;
+        return test::mapped(view.rows(), [&](auto r) { return table.cellText(r, colService); });
     }
     using Names = std::vector<std::string>;
 
@@ -176,37 +144,27 @@ protected:
     ServiceView view;
 };
 
-TEST_F(ServiceViewTest, FiltersBySatelliteAndTypeExactly) {
-    view.applyFilter(table, {1, std::nullopt});
-    EXPECT_EQ(names(), (Names{"Élite", "charlie"}));
-    view.applyFilter(table, {std::nullopt, TypeText::Radio});
-    EXPECT_EQ(names(), (Names{"Alpha", "Élite"}));
-    view.applyFilter(table, {0, TypeText::TV});
-    EXPECT_EQ(names(), (Names{"bravo", "BBC One"}));
-    view.sort(table, colService, false);
-    view.applyFilter(table, {});
-    EXPECT_EQ(names(), (Names{"bravo", "Alpha", "BBC One", "Élite", "charlie"}))
-        << "a filter returns the view to file order";
-}
-
-// Duplicates only: the rows of a group together, groups in their numbered order, file order
-// within one; the other filters still apply, and groups found for a shorter table reach only
-// its rows.
-TEST_F(ServiceViewTest, DuplicatesOnlyShowsGroupsTogetherInTheirOrder) {
+// Satellite and type filters match exactly. Duplicates only: the rows of a group together,
+// groups in their numbered order, file order within one; the other filters still apply, and
+// groups found for a shorter table reach only its rows.
+TEST_F(ServiceViewTest, FiltersAndDuplicatesOnly) {
     const std::vector<std::uint32_t> groups = {2, 0, 1, 2, 1};
     struct Case {
-        std::optional<std::uint32_t> satellite;
-        std::vector<std::uint32_t> groups;
+        ServiceFilter filter;
+        std::optional<std::vector<std::uint32_t>> groups;
         Names shown;
     };
     for (const Case& c : {
-             Case{std::nullopt, groups, {"BBC One", "charlie", "bravo", "Élite"}},
-             Case{1, groups, {"charlie", "Élite"}},
-             Case{std::nullopt, {2, 0}, {"bravo"}},
-             Case{std::nullopt, {0, 0, 0, 0, 0}, {}},
+             Case{{1, std::nullopt}, std::nullopt, {"Élite", "charlie"}},
+             Case{{std::nullopt, TypeText::Radio}, std::nullopt, {"Alpha", "Élite"}},
+             Case{{0, TypeText::TV}, std::nullopt, {"bravo", "BBC One"}},
+             Case{{}, groups, {"BBC One", "charlie", "bravo", "Élite"}},
+             Case{{1, std::nullopt}, groups, {"charlie", "Élite"}},
+             Case{{}, std::vector<std::uint32_t>{2, 0}, {"bravo"}},
+             Case{{}, std::vector<std::uint32_t>(5), {}},
          }) {
         view.setDuplicateGroups(c.groups);
-        view.applyFilter(table, {c.satellite, std::nullopt});
+        view.applyFilter(table, c.filter);
         EXPECT_EQ(names(), c.shown);
     }
     view.setDuplicateGroups(groups);
@@ -217,6 +175,10 @@ TEST_F(ServiceViewTest, DuplicatesOnlyShowsGroupsTogetherInTheirOrder) {
     view.reset(table);
     EXPECT_EQ(view.groupOf(2), 0u) << "other files: every service again, unshaded";
     EXPECT_EQ(view.size(), 5u);
+    view.sort(table, colService, false);
+    view.applyFilter(table, {});
+    EXPECT_EQ(names(), (Names{"bravo", "Alpha", "BBC One", "Élite", "charlie"}))
+        << "a filter returns the view to file order";
 }
 
 // Block names are numbered in order of first appearance; numbers past 65535 must not wrap
@@ -269,12 +231,9 @@ TEST_F(ServiceViewTest, NameSearchFindsTheFirstRowInViewOrder) {
 }
 
 TEST(ServiceDetails, TipListsTheSetFlags) {
-    const auto table = tableOf({{"Sat",
-                                 {{0,
-                                   0,
-                                   {{.name = "News", .flags = 66},
-                                    {.name = "Zero", .flags = 0},
-                                    {.name = "All", .flags = 127}}}}}});
+    const auto table = servicesTable({{.name = "News", .flags = 66},
+                                      {.name = "Zero", .flags = 0},
+                                      {.name = "All", .flags = 127}});
     const std::string rule = "------------------";
     EXPECT_EQ(channelInfoText(table, 0), "News\n" + rule + "\nHD Ch.\nLOCKed Ch.\n" + rule);
     EXPECT_EQ(channelInfoText(table, 1), "Zero\n" + rule + "\nSD Ch.\n" + rule);
@@ -286,13 +245,10 @@ TEST(ServiceDetails, TipListsTheSetFlags) {
 
 // The clipboard takes the (up to 101) rows after the selected one, none after the last.
 TEST(ServiceDetails, ClipboardTakesTheRowsAfterTheSelection) {
-    const auto table = tableOf({{"Sat",
-                                 {{0,
-                                   0,
-                                   {{.name = "A", .serviceType = 0x0101, .satIndex = 1},
-                                    {.name = "B", .serviceType = 0x0102, .satIndex = 3},
-                                    {.name = "C", .serviceType = 0x0101, .satIndex = 3},
-                                    {.name = "D", .serviceType = 0x0101, .satIndex = 5}}}}}});
+    const auto table = servicesTable({{.name = "A", .satIndex = 1},
+                                      {.name = "B", .serviceType = 0x0102, .satIndex = 3},
+                                      {.name = "C", .satIndex = 3},
+                                      {.name = "D", .satIndex = 5}});
     ServiceView view;
     view.reset(table);
     EXPECT_EQ(clipboardText(table, view, 0),
@@ -310,21 +266,17 @@ TEST(ServiceListCsv, HoldsTheViewAsShownWithTheTwentyThreeHeaders) {
     Workspace& ws = opened.ws;
     ws.view().applyFilter(ws.services(), {std::nullopt, TypeText::Radio});
     ws.view().sort(ws.services(), colFrequency, false);
-    const std::string text = serviceListCsv(ws.services(), ws.view());
-    const auto records = csv::parse(text);
-    ASSERT_EQ(records.size(), ws.view().size() + 1);
-    for (int c = 0; c < serviceColumnCount; ++c) {
-        const auto column = static_cast<std::size_t>(c);
-        EXPECT_EQ(records[0].fields[column], serviceColumns()[c].header);
-        for (std::size_t p = 0; p < ws.view().size(); ++p) {
-            ASSERT_EQ(records[p + 1].fields[column],
-                      ws.services().cellText(ws.view().tableRow(p), c))
-                << "row " << p << " column " << c;
+    std::string expected = csv::record(test::mapped(
+        serviceColumns(), [](const auto& column) { return std::string(column.header); }));
+    for (std::size_t p = 0; p < ws.view().size(); ++p) {
+        std::vector<std::string> cells;
+        for (int c = 0; c < serviceColumnCount; ++c) {
+            cells.push_back(ws.services().cellText(ws.view().tableRow(p), c));
         }
+        expected += csv::record(cells); // CR LF ends every line
     }
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'),
-              std::count(text.begin(), text.end(), '\r'))
-        << "every line ends in CR LF";
+    const std::string text = serviceListCsv(ws.services(), ws.view());
+    EXPECT_EQ(text, expected);
     test::TempDir out;
     exportServiceList(ws.services(), ws.view(), out / "services.csv");
     EXPECT_EQ(test::readText(out / "services.csv"), text);

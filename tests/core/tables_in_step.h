@@ -1,6 +1,7 @@
 #pragma once
 // Whether a workspace's tables show what its images hold, as a fresh decode reads them: what
 // every listener may count on when it hears of a change.
+#include "bouquet_contents.h"
 #include "database/channel_file.h"
 #include "database/transponder_file.h"
 #include "services/service_columns.h"
@@ -12,12 +13,10 @@ namespace tavrino::test {
 
 inline void expectTablesInStep(const Workspace& ws) {
     const auto& files = ws.files();
-    const BouquetTable bouquets = decodeBouquets(files.channel, files.channelPath);
-    ASSERT_EQ(files.bouquets.rows.size(), bouquets.rows.size());
-    for (std::size_t r = 0; r < bouquets.rows.size(); ++r) {
-        EXPECT_EQ(files.bouquets.rows[r].name, bouquets.rows[r].name);
-        EXPECT_EQ(files.bouquets.rows[r].record, bouquets.rows[r].record);
-    }
+    const auto bouquets = [](const BouquetTable& table) {
+        return mapped(table.rows, [](const auto& row) { return std::pair(row.name, row.record); });
+    };
+    EXPECT_EQ(bouquets(files.bouquets), bouquets(decodeBouquets(files.channel, files.channelPath)));
     const ServiceTable services =
         ServiceTable::build(files.channel, files.channelPath, files.providers, ws.codePage());
     ASSERT_EQ(ws.services().size(), services.size());
@@ -27,13 +26,12 @@ inline void expectTablesInStep(const Workspace& ws) {
                 << "row " << row << " column " << column;
         }
     }
+    const auto satellites = [](const auto& list) {
+        return mapped(list, [](const auto& s) { return std::pair(s.name, s.tpCount); });
+    };
     const auto& sat = files.satelliteFiles;
-    const auto satellites = decodeTransponderFile(sat.dvbs, sat.dvbsPath);
-    ASSERT_EQ(sat.satellites.size(), satellites.size());
-    for (std::size_t i = 0; i < satellites.size(); ++i) {
-        EXPECT_EQ(sat.satellites[i].name, satellites[i].name);
-        EXPECT_EQ(sat.satellites[i].tpCount, satellites[i].tpCount);
-    }
+    EXPECT_EQ(satellites(sat.satellites),
+              satellites(decodeTransponderFile(sat.dvbs, sat.dvbsPath)));
 }
 
 } // namespace tavrino::test
