@@ -20,35 +20,30 @@ std::vector<Bytes> imagesOf(const Workspace& ws) {
     return {ws.files().channel.bytes, satellites.dvbs.bytes, satellites.antenna.bytes};
 }
 
-struct RoundTrip {
-    int version;
-    int services;
-    int satellites;
-    int bouquets;
-};
+using RoundTrip = std::tuple<int, int, int, int>; // version, services, satellites, bouquets
 
 class OpenSaveRoundTrip : public testing::TestWithParam<RoundTrip> {};
 
 TEST_P(OpenSaveRoundTrip, SavesEveryByteBackWithTheVersionByteSet) {
-    const auto& p = GetParam();
+    const auto [version, services, satellites, bouquets] = GetParam();
     TempDir in, out;
-    const auto files = test::writeSample(in.path(), {.services = p.services,
-                                                     .satellites = p.satellites,
-                                                     .bouquets = p.bouquets,
-                                                     .version = p.version,
+    const auto files = test::writeSample(in.path(), {.services = services,
+                                                     .satellites = satellites,
+                                                     .bouquets = bouquets,
+                                                     .version = version,
                                                      .seed = 7});
     for (const char* name : {"all_channel.dat", "DVBS.dat", "DVBT.dat"}) {
         test::writeFile(out / name, Bytes{1});
     }
     Workspace ws;
     ASSERT_TRUE(ws.openFolder(in.path()).opened());
-    EXPECT_EQ(ws.services().size(), static_cast<std::size_t>(p.services));
+    EXPECT_EQ(ws.services().size(), static_cast<std::size_t>(services));
     ASSERT_TRUE(ws.save(out.path()).ok());
 
     Bytes channel = files.channel;
-    channel[0] = static_cast<std::uint8_t>(std::max(p.version, 9));
+    channel[0] = static_cast<std::uint8_t>(std::max(version, 9));
     SatelliteImage antenna{files.antenna};
-    if (p.version < 9) {
+    if (version < 9) {
         // Every in-use reference re-marked by its satellite number.
         convertAntennaLayout(antenna);
         const auto remark = [&](std::size_t count, int width, std::size_t slots) {
@@ -78,9 +73,9 @@ INSTANTIATE_TEST_SUITE_P(VersionsAndSizes, OpenSaveRoundTrip,
                                          RoundTrip{12, 200, 3, 2}, RoundTrip{6, 800, 8, 10},
                                          RoundTrip{6, 0, 2, 0}),
                          [](const auto& param) {
-                             const RoundTrip& p = param.param;
-                             return "v" + std::to_string(p.version) + "_" +
-                                    std::to_string(p.services) + "services";
+                             const auto [version, services, satellites, bouquets] = param.param;
+                             return "v" + std::to_string(version) + "_" + std::to_string(services) +
+                                    "services";
                          });
 
 // The version saved only grows during a run.
@@ -95,34 +90,52 @@ TEST(OpenFiles, ANewerVersionOpenedBeforeRaisesTheVersionSaved) {
     EXPECT_EQ(test::readFile(out / "all_channel.dat")[0], 10);
 }
 
+// What is wrong with one receiver file of a folder opened over a good one.
 struct Damage {
     const char* what;
     const char* file;
-    std::function<void(sample::Files&)> damage;
+    std::function<void(sample::Files&)> damage; // none: `place` takes the file's place
     const char* message;
     FileProblem::Kind kind = FileProblem::Kind::Damaged;
+    std::function<void(const fs::path&)> place = nullptr;
 };
+
+// Something that is not a regular file, or too big to be one of ours, in the file's place.
+Damage unreadable(const char* what, const char* file, std::function<void(const fs::path&)> place,
+                  const char* detail) {
+    return {what, file, nullptr, detail, FileProblem::Kind::Unreadable, std::move(place)};
+}
 
 class DamagedInput : public testing::TestWithParam<Damage> {};
 
-TEST_P(DamagedInput, IsRefusedAndLeavesTheWorkspaceWhole) {
+TEST_P(DamagedInput, IsRefusedWithoutBlockingAndLeavesTheWorkspaceWhole) {
     const auto& c = GetParam();
     TempDir good, bad;
     test::writeSample(good.path(), {.services = 300, .satellites = 4, .seed = 3});
     auto files = sample::generate({.services = 200, .satellites = 3, .version = 10, .seed = 4});
-    c.damage(files);
+    if (c.damage) {
+        c.damage(files);
+    }
     sample::writeFolder(files, bad.path());
-
+    if (c.place) {
+        fs::remove(bad / c.file);
+        c.place(bad / c.file);
+    }
     Workspace ws;
     ASSERT_TRUE(ws.openFolder(good.path()).opened());
     const auto before = imagesOf(ws);
+    ::alarm(30); // a FIFO opened for a blocking read would hang here for good
     const OpenResult result = ws.openFolder(bad.path());
-    ASSERT_EQ(result.status, OpenResult::Status::Refused) << c.what;
-    EXPECT_EQ(result.problem->kind(), c.kind) << c.what;
-    EXPECT_EQ(result.problem->path(), (bad / c.file).string()) << c.what;
+    ::alarm(0);
+    ASSERT_EQ(result.status, OpenResult::Status::Refused);
+    EXPECT_EQ(result.problem->kind(), c.kind);
+    EXPECT_EQ(result.problem->path(), (bad / c.file).string());
     const std::string text = result.problem->notice().text;
-    EXPECT_NE(text.find(c.message), std::string::npos) << c.what << ": " << text;
-    if (c.kind == FileProblem::Kind::Damaged) {
+    EXPECT_NE(text.find(c.message), std::string::npos) << text;
+    if (c.kind == FileProblem::Kind::Unreadable) {
+        EXPECT_EQ(result.problem->oneLine(),
+                  (bad / c.file).string() + " cannot be read: " + c.message + ".");
+    } else if (c.kind == FileProblem::Kind::Damaged) {
         // One sentence naming the file, then the path; the terminal line names the path.
         const std::string sentence = text.substr(0, text.find("\n\n"));
         EXPECT_EQ(text, sentence + "\n\n" + (bad / c.file).string());
@@ -136,6 +149,22 @@ TEST_P(DamagedInput, IsRefusedAndLeavesTheWorkspaceWhole) {
     EXPECT_EQ(imagesOf(ws), before);
     EXPECT_EQ(ws.services().size(), 300u);
 }
+
+void makeFifo(const fs::path& path) {
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+}
+void linkToItself(const fs::path& path) {
+    fs::create_symlink(path.filename(), path);
+}
+// Sparse: nothing is stored, only the length.
+auto oversized(std::uintmax_t size) {
+    return [size](const fs::path& p) {
+        test::writeFile(p, Bytes{10});
+        fs::resize_file(p, size);
+    };
+}
+const char* const fifo = "it is a FIFO, not a regular file";
+const char* const loop = "too many levels of symbolic links";
 
 const std::size_t firstTransponder = ch::serviceTree + ch::satelliteHeaderSize + 8;
 
@@ -194,7 +223,30 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"dvbs_transponders", "DVBS.dat", [](auto& f) { f.dvbs.pop_back(); },
                "the transponder list of satellite 2 needs"},
         Damage{"dvbs_record", "DVBS.dat", [](auto& f) { test::put(f.dvbs, 0, 2, 4); },
-               "the record of satellite 3 needs 124 bytes from offset"}),
+               "the record of satellite 3 needs 124 bytes from offset"},
+        unreadable("fifo_channel", "all_channel.dat", makeFifo, fifo),
+        unreadable("fifo_dvbs", "DVBS.dat", makeFifo, fifo),
+        unreadable(
+            "link_to_fifo_dvbs", "DVBS.dat",
+            [](const fs::path& p) {
+                makeFifo(p.parent_path() / "fifo");
+                fs::create_symlink("fifo", p);
+            },
+            fifo),
+        unreadable("loop_channel", "all_channel.dat", linkToItself, loop),
+        unreadable("loop_antenna", "antenna_list.dat", linkToItself, loop),
+        unreadable(
+            "folder_dvbs", "DVBS.dat", [](const fs::path& p) { fs::create_directory(p); },
+            "it is a folder, not a regular file"),
+        unreadable("oversized_channel", "all_channel.dat", oversized((256u << 20) + 1),
+                   "it is 268435457 bytes long, more than the limit of 268435456 bytes (256 MiB, "
+                   "far more than a receiver can hold)"),
+        unreadable("oversized_dvbs", "DVBS.dat", oversized(604002433),
+                   "it is 604002433 bytes long, more than the limit of 604002432 bytes (what 256 "
+                   "satellites of 65535 transponders each take)"),
+        unreadable("oversized_antenna", "antenna_list.dat", oversized(32805),
+                   "it is 32805 bytes long, more than the limit of 32804 bytes (the size of the "
+                   "antenna list layout)")),
     [](const auto& param) { return std::string(param.param.what); });
 
 TEST(OpenFiles, AFolderWithoutChannelDatabaseOpensNothingAndNothingIsSaved) {
@@ -257,81 +309,6 @@ TEST(StagedFiles, AntennaFileMayBeMissingTheOthersNot) {
     EXPECT_EQ(result.problem->notice().text,
               "Error occured: Empty file !!!\n\n" + (staged / "DVBS.dat").string());
 }
-
-// ---- Files that are not regular files, folders in odd states ----
-
-// What takes the place of one receiver file, and the refusal it must give.
-struct NonRegularFile {
-    const char* what;
-    const char* file;
-    std::function<void(const fs::path&)> make;
-    const char* detail;
-};
-
-class NonRegularFileInPlace : public testing::TestWithParam<NonRegularFile> {};
-
-TEST_P(NonRegularFileInPlace, IsRefusedWithoutBlockingAndChangesNothing) {
-    const auto& c = GetParam();
-    TempDir good, bad;
-    test::writeSample(good.path(), {.services = 40, .seed = 1});
-    test::writeSample(bad.path(), {.services = 60, .seed = 2});
-    const fs::path target = bad / c.file;
-    fs::remove(target);
-    c.make(target);
-    Workspace ws;
-    ASSERT_TRUE(ws.openFolder(good.path()).opened());
-    const auto before = imagesOf(ws);
-
-    ::alarm(30); // a FIFO opened for a blocking read would hang here for good
-    const OpenResult result = ws.openFolder(bad.path());
-    ::alarm(0);
-    ASSERT_EQ(result.status, OpenResult::Status::Refused) << c.what;
-    EXPECT_EQ(result.problem->oneLine(), target.string() + " cannot be read: " + c.detail + ".");
-    EXPECT_EQ(imagesOf(ws), before);
-    EXPECT_EQ(ws.services().size(), 40u);
-}
-
-void makeFifo(const fs::path& path) {
-    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
-}
-// Sparse: nothing is stored, only the length.
-auto oversized(std::uintmax_t size) {
-    return [size](const fs::path& p) {
-        test::writeFile(p, Bytes{10});
-        fs::resize_file(p, size);
-    };
-}
-const char* const fifo = "it is a FIFO, not a regular file";
-const char* const loop = "too many levels of symbolic links";
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, NonRegularFileInPlace,
-    testing::Values(
-        NonRegularFile{"fifo_channel", "all_channel.dat", makeFifo, fifo},
-        NonRegularFile{"fifo_dvbs", "DVBS.dat", makeFifo, fifo},
-        NonRegularFile{"link_to_fifo_dvbs", "DVBS.dat",
-                       [](const auto& p) {
-                           makeFifo(p.parent_path() / "fifo");
-                           fs::create_symlink("fifo", p);
-                       },
-                       fifo},
-        NonRegularFile{"loop_channel", "all_channel.dat",
-                       [](const auto& p) { fs::create_symlink(p.filename(), p); }, loop},
-        NonRegularFile{"loop_antenna", "antenna_list.dat",
-                       [](const auto& p) { fs::create_symlink(p.filename(), p); }, loop},
-        NonRegularFile{"folder_dvbs", "DVBS.dat", [](const auto& p) { fs::create_directory(p); },
-                       "it is a folder, not a regular file"},
-        NonRegularFile{"oversized_channel", "all_channel.dat", oversized((256u << 20) + 1),
-                       "it is 268435457 bytes long, more than the limit of 268435456 bytes (256 "
-                       "MiB, far more than a receiver can hold)"},
-        NonRegularFile{"oversized_dvbs", "DVBS.dat", oversized(604002433),
-                       "it is 604002433 bytes long, more than the limit of 604002432 bytes (what "
-                       "256 satellites of 65535 transponders each take)"},
-        NonRegularFile{
-            "oversized_antenna", "antenna_list.dat", oversized(32805),
-            "it is 32805 bytes long, more than the limit of 32804 bytes (the size of the "
-            "antenna list layout)"}),
-    [](const auto& param) { return std::string(param.param.what); });
 
 // A folder that is a link to itself, a file, or under a file: refused, naming the file.
 TEST(OddFolders, ALinkLoopOrAFileInPlaceOfTheFolderIsRefused) {
