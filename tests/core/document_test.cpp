@@ -5,7 +5,6 @@
 #include "tables_in_step.h"
 #include "test_support.h"
 
-#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -27,10 +26,15 @@ protected:
         told.clear();
     }
 
-    std::int64_t flagByte(std::uint32_t row) const {
-        const std::size_t at =
-            doc.workspace().services().row(row).record.offset + layout::channel::service::flags;
-        return test::get(doc.workspace().channelBytes(), at, 2);
+    // The flag words of `rows`, high byte included.
+    std::vector<std::int64_t> flags(const std::vector<std::uint32_t>& rows) const {
+        std::vector<std::int64_t> words;
+        for (const std::uint32_t row : rows) {
+            const ServiceRow& service = doc.workspace().services().row(row);
+            const std::size_t at = service.record.offset + layout::channel::service::flags;
+            words.push_back(test::get(doc.workspace().channelBytes(), at, 2));
+        }
+        return words;
     }
 
     TempDir folder;
@@ -48,12 +52,6 @@ TEST_F(DocumentTest, FlagCommandsChangeOneBitOfEachServiceAsOneStep) {
             ws.services().row(12).record.offset + layout::channel::service::flags + 1, 1, 0x13);
         ws.rereadServices({12});
     }
-    const auto flags = [&] {
-        std::vector<std::int64_t> values(rows.size());
-        std::transform(rows.begin(), rows.end(), values.begin(),
-                       [&](auto r) { return flagByte(r); });
-        return values;
-    };
     for (const auto& [command, bit, set, step] :
          std::vector<std::tuple<FlagCommand, std::int64_t, bool, std::string>>{
              {FlagCommand::Lock, flagLocked, true, "LOCK 3 Services"},
@@ -62,7 +60,7 @@ TEST_F(DocumentTest, FlagCommandsChangeOneBitOfEachServiceAsOneStep) {
              {FlagCommand::RemoveHd, flagHd, false, "Remove HD Flag from 3 Services"}}) {
         SCOPED_TRACE(step);
         // The service's other bits and the high byte stay; so does every other byte.
-        std::vector<std::int64_t> expected = flags();
+        std::vector<std::int64_t> expected = flags(rows);
         for (std::int64_t& value : expected) {
             value = set ? value | bit : value & ~bit;
         }
@@ -70,7 +68,7 @@ TEST_F(DocumentTest, FlagCommandsChangeOneBitOfEachServiceAsOneStep) {
         const std::size_t steps = ws.history().stepCount();
         told.clear();
         doc.changeFlags(rows, command);
-        EXPECT_EQ(flags(), expected);
+        EXPECT_EQ(flags(rows), expected);
         if (ws.channelBytes() == image) {
             EXPECT_TRUE(told.empty()) << "nothing changed: no step, nothing told";
             EXPECT_EQ(ws.history().stepCount(), steps);
