@@ -88,12 +88,13 @@ TEST_F(DocumentTest, FlagCommandsChangeOneBitOfEachServiceAsOneStep) {
 TEST_F(DocumentTest, EveryClosedStepIsToldOnce) {
     BouquetEditor& bouquets = doc.bouquets();
     const std::uint32_t itemService = *bouquets.locate(0, 0);
+    using Kind = Change::Kind;
     struct Step {
         const char* what;
         std::function<void()> run;
-        Change::Kind kind = Change::Kind::Edit;
         std::string name = "";
         std::function<bool(const Change&)> fits = nullptr; // none: nothing is told
+        Kind kind = Kind::Edit;
     };
     const auto anything = [](const Change&) { return true; };
     // One record: its row is read again, not the tree, and its items followed the SID.
@@ -104,19 +105,19 @@ TEST_F(DocumentTest, EveryClosedStepIsToldOnce) {
     TempDir saved, other;
     test::writeSample(other.path(), {.services = 10, .satellites = 2, .seed = 5});
     const std::vector<Step> steps = {
-        {"a bouquet added", [&] { bouquets.add("Neu"); }, Change::Kind::Edit, "Add Bouquet",
+        {"a bouquet added", [&] { bouquets.add("Neu"); }, "Add Bouquet",
          [](const Change& c) { return c.bouquetsChanged && c.bouquetRecords == std::vector{5}; }},
-        {"a cut, which removes inside", [&] { bouquets.cut(1); }, Change::Kind::Edit, "Cut Bouquet",
+        {"a cut, which removes inside", [&] { bouquets.cut(1); }, "Cut Bouquet",
          [](const Change& c) { return c.bouquetsChanged; }},
-        {"the cut undone", [&] { doc.undo(); }, Change::Kind::Undo, "Cut Bouquet",
-         [](const Change& c) { return c.bouquetRecords.front() == 1; }},
+        {"the cut undone", [&] { doc.undo(); }, "Cut Bouquet",
+         [](const Change& c) { return c.bouquetRecords.front() == 1; }, Kind::Undo},
         {"a move that keeps the order", [&] { bouquets.move(0, 1); }},
         {"services dropped",
          [&] {
              const int last = static_cast<int>(bouquets.rows().size()) - 1;
              bouquets.dropServices(last, std::vector<std::uint32_t>{3, 4}, std::nullopt);
          },
-         Change::Kind::Edit, "Drop 2 Services",
+         "Drop 2 Services",
          [&](const Change& c) {
              return c.bouquetRecords == std::vector{bouquets.rows().back().record};
          }},
@@ -127,30 +128,31 @@ TEST_F(DocumentTest, EveryClosedStepIsToldOnce) {
              edited.sid = "4711";
              doc.editService(opened, edited);
          },
-         Change::Kind::Edit, editServiceStep, sidEdit},
-        {"the SID undone", [&] { doc.undo(); }, Change::Kind::Undo, editServiceStep, sidEdit},
-        {"the SID redone", [&] { doc.redo(); }, Change::Kind::Redo, editServiceStep, sidEdit},
+         editServiceStep, sidEdit},
+        {"the SID undone", [&] { doc.undo(); }, editServiceStep, sidEdit, Kind::Undo},
+        {"the SID redone", [&] { doc.redo(); }, editServiceStep, sidEdit, Kind::Redo},
         {"a transponder added",
          [&] { doc.addTransponder(1, {.frequency = "12188", .symbolRate = "27500"}); },
-         Change::Kind::Edit, "Add Transponder",
+         "Add Transponder",
          [](const Change& c) { return c.satellitesChanged && !c.bouquetsChanged; }},
-        {"undo", [&] { doc.undo(); }, Change::Kind::Undo, "Add Transponder",
-         [](const Change& c) { return c.satellitesChanged; }},
-        {"redo", [&] { doc.redo(); }, Change::Kind::Redo, "Add Transponder", anything},
+        {"undo", [&] { doc.undo(); }, "Add Transponder",
+         [](const Change& c) { return c.satellitesChanged; }, Kind::Undo},
+        {"redo", [&] { doc.redo(); }, "Add Transponder", anything, Kind::Redo},
         {"nothing to redo", [&] { doc.redo(); }},
-        {"saved", [&] { doc.save(SaveScope::AllFiles, saved.path(), {}, prompter); },
-         Change::Kind::Save, "", [&](const Change&) { return !doc.workspace().modified(); }},
+        {"saved", [&] { doc.save(SaveScope::AllFiles, saved.path(), {}, prompter); }, "",
+         [&](const Change&) { return !doc.workspace().modified(); }, Kind::Save},
         {"the same satellite files, which are no step",
          [&] { doc.loadSatelliteFiles(saved / "antenna_list.dat", saved / "DVBS.dat"); }},
         {"other satellite files",
          [&] { doc.loadSatelliteFiles(other / "antenna_list.dat", other / "DVBS.dat"); },
-         Change::Kind::Open, "Open Satellite Files",
+         "Open Satellite Files",
          [&](const Change& c) { // the channel list stays, and its steps
              return c.satellitesChanged && !c.databaseReplaced &&
                     doc.workspace().files().satelliteFiles.satellites.size() == 2;
-         }},
-        {"other files", [&] { doc.openFolder(folder.path()); }, Change::Kind::Open, "",
-         [](const Change& c) { return c.databaseReplaced; }},
+         },
+         Kind::Open},
+        {"other files", [&] { doc.openFolder(folder.path()); }, "",
+         [](const Change& c) { return c.databaseReplaced; }, Kind::Open},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
