@@ -20,10 +20,6 @@ using test::writeText;
 
 const std::vector<std::string> receiverNames = {"all_channel.dat", "DVBS.dat", "antenna_list.dat"};
 
-Bytes text(const std::string& s) {
-    return Bytes(s.begin(), s.end());
-}
-
 // Renames and links that fail on a chosen call, standing in for an immutable or locked file.
 int renameCalls = 0;
 int failingRename = 0;
@@ -73,7 +69,7 @@ TEST_P(FailedGroupCommit, PutsTheOldFilesBackAndSaysSo) {
     std::vector<FileToWrite> writes;
     std::set<std::string> old;
     for (const auto& name : receiverNames) {
-        writes.push_back({folder / name, fresh.emplace_back(text("new " + name))});
+        writes.push_back({folder / name, fresh.emplace_back(name.begin(), name.end())});
         if (!c.absentBefore.count(name)) {
             writeText(folder / name, "old " + name);
             ::chmod((folder / name).c_str(), 0640);
@@ -112,7 +108,7 @@ TEST(GroupCommit, ReplacesEveryFileWithoutLinksAndGivesNewOnesTheUmasksMode) {
     TempDir folder;
     writeText(folder / "DVBS.dat", "old");
     ::chmod((folder / "DVBS.dat").c_str(), 0600);
-    const Bytes a = text("new a"), b = text("new b");
+    const Bytes a = {'a'}, b = {'b'};
     const mode_t before = ::umask(027);
     const auto note = writeFilesAtomically(
         {{folder / "DVBS.dat", a}, {folder / "antenna_list.dat", b}}, {nullptr, linkUnsupported});
