@@ -279,6 +279,7 @@ TEST(SatelliteFilesOnly, LoadBothOrNothingAsAStepAndSaveWithoutTheVersionByte) {
     const auto result = ws.saveSatelliteFiles(out.path());
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(test::readFile(out / "DVBS.dat"), other.dvbs);
+    EXPECT_EQ(test::readFile(out / "antenna_list.dat"), other.antenna);
     EXPECT_FALSE(fs::exists(out / "all_channel.dat"));
 
     ASSERT_TRUE(ws.undo());
