@@ -365,13 +365,13 @@ TEST_P(SatelliteFilesEditTest, TransponderDeleteSelectsTheSameRowOrTheNewLast) {
 }
 
 TEST_P(SatelliteFilesEditTest, TransponderRefusalsNameTheBoxAndWriteNothing) {
-    // The box named, and the message where it says more than the box's name.
+    // The box named, and the message where it says more than the box's name; 2147483648 would
+    // be shown negative.
     const std::vector<std::tuple<std::function<void(TransponderForm&)>, const char*, std::string>>
         cases = {
             {[](TransponderForm& f) { f.frequency = "-5"; },
              "Freq :", "Freq: enter a whole number from 1 to 2147483647 !!!"},
-            {[](TransponderForm& f) { f.frequency = "2147483648"; },
-             "Freq :", ""}, // shown negative
+            {[](TransponderForm& f) { f.frequency = "2147483648"; }, "Freq :", ""},
             {[](TransponderForm& f) { f.symbolRate = "0"; },
              "SR :", "SR: enter a whole number from 1 to 2147483647 !!!"},
             {[](TransponderForm& f) { f.nid = "65536"; }, "NID :", ""},
