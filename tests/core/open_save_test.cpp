@@ -110,8 +110,8 @@ class DamagedInput : public testing::TestWithParam<Damage> {};
 TEST_P(DamagedInput, IsRefusedWithoutBlockingAndLeavesTheWorkspaceWhole) {
     const auto& c = GetParam();
     TempDir good, bad;
-    test::writeSample(good.path(), {.services = 300, .satellites = 4, .seed = 3});
-    auto files = sample::generate({.services = 200, .satellites = 3, .version = 10, .seed = 4});
+    test::writeSample(good.path(), {.services = 40, .satellites = 4, .seed = 3});
+    auto files = sample::generate({.services = 20, .satellites = 3, .version = 10, .seed = 4});
     if (c.damage) {
         c.damage(files);
     }
@@ -146,7 +146,7 @@ TEST_P(DamagedInput, IsRefusedWithoutBlockingAndLeavesTheWorkspaceWhole) {
                   (bad / c.file).string() + sentence.substr(std::strlen(c.file)));
     }
     EXPECT_EQ(imagesOf(ws), before);
-    EXPECT_EQ(ws.services().size(), 300u);
+    EXPECT_EQ(ws.services().size(), 40u);
 }
 
 void makeFifo(const fs::path& path) {
