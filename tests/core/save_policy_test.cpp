@@ -65,26 +65,35 @@ TEST_P(SavePolicy, AsksBeforeReplacingAndBacksUpWhatItReplaces) {
     EXPECT_EQ(prompter.asked[0].text, question);
     test::RecordingPrompter silent;
     if (!answer) {
-        EXPECT_FALSE(result.ok());
-        EXPECT_TRUE(result.written.empty());
+        EXPECT_TRUE(!result.ok() && result.written.empty());
         EXPECT_EQ(test::readFile(rx / "DVBS.dat"), dvbs);
         EXPECT_TRUE(backups().empty()) << "no backup of a save that did not happen";
-        TempDir elsewhere; // only the folder the files came from is compared
-        EXPECT_TRUE(saveFolder(ws, scope, elsewhere.path(), options(), silent).ok());
+        // Only the folder the files came from is compared; with nothing to replace, no backup.
+        TempDir elsewhere;
+        const SaveResult there = saveFolder(ws, scope, elsewhere.path(), options(), silent);
+        EXPECT_TRUE(there.ok() && !there.backup);
         EXPECT_TRUE(silent.asked.empty());
         return;
     }
+    const std::set<std::string> replaced =
+        scope == SaveScope::AllFiles
+            ? std::set<std::string>{"all_channel.dat", "DVBS.dat", "antenna_list.dat"}
+            : std::set<std::string>{"DVBS.dat", "antenna_list.dat"};
     ASSERT_TRUE(result.ok());
-    EXPECT_EQ(result.written.size(), scope == SaveScope::AllFiles ? 3u : 2u);
+    EXPECT_EQ(result.written.size(), replaced.size());
     EXPECT_EQ(test::readFile(rx / "DVBS.dat"), ws.files().satelliteFiles.dvbs.bytes);
     ASSERT_TRUE(result.backup);
+    auto backedUp = test::entries(*result.backup);
+    backedUp.erase(".source"); // our record of where it came from
+    EXPECT_EQ(backedUp, replaced) << "exactly the files replaced";
     EXPECT_EQ(test::readFile(*result.backup / "DVBS.dat"), dvbs);
     if (disturbance == Disturbance::ReadOnly) {
         EXPECT_EQ(test::modeOf(rx / "DVBS.dat"), 0444u) << "the replacement stays read-only";
         ::chmod((rx / "DVBS.dat").c_str(), 0644);
     }
-    // What this program wrote is no change made by someone else.
-    EXPECT_TRUE(saveFolder(ws, SaveScope::AllFiles, rx.path(), options(), silent).ok());
+    // What this program wrote is no change made by someone else; nothing would change: no backup.
+    const SaveResult again = saveFolder(ws, SaveScope::AllFiles, rx.path(), options(), silent);
+    EXPECT_TRUE(again.ok() && !again.backup);
     EXPECT_TRUE(silent.asked.empty());
 }
 
@@ -104,7 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
     caseName);
 
 // A receiver file that is a link to a file elsewhere is neither copied into the backups nor
-// replaced by a plain file: the save refuses, naming it, and changes nothing.
+// replaced by a plain file: the save refuses, naming it, and changes nothing. A backup made
+// anyway keeps the link as a link and is never readable by more people than the file it copies.
 TEST_F(SaveTest, ASymbolicLinkIsRefusedBeforeAnythingIsCopiedOrWritten) {
     TempDir secret;
     const Bytes privateBytes = test::readFile(rx / "DVBS.dat");
@@ -127,24 +137,13 @@ TEST_F(SaveTest, ASymbolicLinkIsRefusedBeforeAnythingIsCopiedOrWritten) {
     EXPECT_EQ(test::readFile(rx / "all_channel.dat"), channel);
     EXPECT_TRUE(backups().empty());
     EXPECT_EQ(test::modeOf(secret / "DVBS.dat"), 0600u);
-}
 
-TEST_F(SaveTest, TheNewestBackupHoldsExactlyTheFilesReplaced) {
-    const Bytes channel = test::readFile(rx / "all_channel.dat");
-    const Bytes dvbs = test::readFile(rx / "DVBS.dat");
-    const SaveResult saved = ws.save(rx.path(), options());
-    ASSERT_TRUE(saved.ok());
-    ASSERT_TRUE(saved.backup.has_value());
-    auto names = test::entries(*saved.backup);
-    names.erase(".source"); // our record of where it came from
-    EXPECT_EQ(names, (std::set<std::string>{"DVBS.dat", "all_channel.dat", "antenna_list.dat"}));
-    EXPECT_EQ(test::readFile(*saved.backup / "all_channel.dat"), channel);
-    EXPECT_EQ(test::readFile(*saved.backup / "DVBS.dat"), dvbs);
-    EXPECT_NE(test::readFile(rx / "DVBS.dat"), dvbs);
-
-    EXPECT_FALSE(ws.save(rx.path(), options()).backup) << "nothing would change: none is made";
-    TempDir empty; // nothing there to replace: no backup
-    EXPECT_FALSE(ws.save(empty.path(), options()).backup.has_value());
+    ::chmod((rx / "antenna_list.dat").c_str(), 0640);
+    const auto backup = backupBeforeSave(
+        data.path() / "backups", {{rx / "DVBS.dat", channel}, {rx / "antenna_list.dat", channel}});
+    ASSERT_TRUE(backup);
+    EXPECT_EQ(fs::read_symlink(*backup / "DVBS.dat"), secret / "DVBS.dat");
+    EXPECT_EQ(test::modeOf(*backup / "antenna_list.dat") & ~0640u, 0u) << "no wider than 0640";
 }
 
 // Backups are counted per folder and in the order they were made, whatever their names and
@@ -189,7 +188,6 @@ TEST_F(SaveTest, AFailedSaveLeavesNoBackupAndTheFilesUntouched) {
     force.overwriteChanged = true;
     const SaveResult saved = ws.save(rx.path(), force);
     EXPECT_FALSE(saved.ok());
-    EXPECT_FALSE(saved.backup.has_value());
     EXPECT_TRUE(backups().empty()) << "no backup of a save that did not happen";
     EXPECT_NE(saved.problem->detail().find("a folder of that name is in the way"),
               std::string::npos);
@@ -217,23 +215,6 @@ TEST_F(SaveTest, BackupsMadeInTheSameSecondNeverCollide) {
     EXPECT_EQ(second->filename().string(), first->filename().string() + "-2");
     EXPECT_EQ(test::readFile(*second / "all_channel.dat"), test::readFile(rx / "all_channel.dat"));
     EXPECT_EQ(test::readFile(partial / "all_channel.dat"), Bytes(3, 3)) << "not ours to touch";
-}
-
-// A backup is never readable by more people than the file it copies, and a link is kept as a
-// link: the file it points to is not the folder's to copy.
-TEST_F(SaveTest, BackupsKeepPermissionsAndLinksAsTheyAre) {
-    TempDir secret;
-    test::writeFile(secret / "private.dat", Bytes(20, 9));
-    ::chmod((secret / "private.dat").c_str(), 0600);
-    ::chmod((rx / "antenna_list.dat").c_str(), 0640);
-    fs::remove(rx / "DVBS.dat");
-    fs::create_symlink(secret / "private.dat", rx / "DVBS.dat");
-    const Bytes changed(10, 1);
-    const auto backup = backupBeforeSave(
-        data.path() / "backups", {{rx / "DVBS.dat", changed}, {rx / "antenna_list.dat", changed}});
-    ASSERT_TRUE(backup);
-    EXPECT_EQ(fs::read_symlink(*backup / "DVBS.dat"), secret / "private.dat");
-    EXPECT_EQ(test::modeOf(*backup / "antenna_list.dat") & ~0640u, 0u) << "no wider than 0640";
 }
 
 // A folder without DVBS.dat keeps the satellites of the folder opened before (as "Open Files"

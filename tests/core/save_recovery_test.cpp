@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <deque>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -18,10 +19,6 @@ using test::TempDir;
 using test::writeText;
 
 const std::vector<std::string> receiverNames = {"all_channel.dat", "DVBS.dat", "antenna_list.dat"};
-
-Bytes text(const std::string& s) {
-    return Bytes(s.begin(), s.end());
-}
 
 // Renames and links that fail on a chosen call, standing in for an immutable or locked file.
 int renameCalls = 0;
@@ -68,17 +65,16 @@ class FailedGroupCommit : public testing::TestWithParam<GroupFailure> {};
 TEST_P(FailedGroupCommit, PutsTheOldFilesBackAndSaysSo) {
     const auto& c = GetParam();
     TempDir folder;
+    std::deque<Bytes> fresh; // its elements stay in place as it grows
     std::vector<FileToWrite> writes;
-    std::vector<Bytes> fresh;
+    std::set<std::string> old;
     for (const auto& name : receiverNames) {
+        writes.push_back({folder / name, fresh.emplace_back(name.begin(), name.end())});
         if (!c.absentBefore.count(name)) {
             writeText(folder / name, "old " + name);
             ::chmod((folder / name).c_str(), 0640);
+            old.insert(name);
         }
-        fresh.push_back(text("new " + name));
-    }
-    for (std::size_t i = 0; i < receiverNames.size(); ++i) {
-        writes.push_back({folder / receiverNames[i], fresh[i]});
     }
     renameCalls = 0;
     failingRename = c.failingFile;
@@ -90,16 +86,11 @@ TEST_P(FailedGroupCommit, PutsTheOldFilesBackAndSaysSo) {
     EXPECT_EQ(problem->path(), writes[static_cast<std::size_t>(c.failingFile - 1)].path.string());
     EXPECT_NE(problem->detail().find(c.detail), std::string::npos) << problem->detail();
     EXPECT_NE(problem->detail().find("every file was left as it was"), std::string::npos);
-    std::set<std::string> expected;
-    for (const auto& name : receiverNames) {
-        if (c.absentBefore.count(name)) {
-            continue;
-        }
-        expected.insert(name);
+    for (const auto& name : old) {
         EXPECT_EQ(readText(folder / name), "old " + name) << name;
         EXPECT_EQ(test::modeOf(folder / name), 0640u) << name;
     }
-    EXPECT_EQ(test::entries(folder.path()), expected) << "no journal, copy or temporary is left";
+    EXPECT_EQ(test::entries(folder.path()), old) << "no journal, copy or temporary is left";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -117,7 +108,7 @@ TEST(GroupCommit, ReplacesEveryFileWithoutLinksAndGivesNewOnesTheUmasksMode) {
     TempDir folder;
     writeText(folder / "DVBS.dat", "old");
     ::chmod((folder / "DVBS.dat").c_str(), 0600);
-    const Bytes a = text("new a"), b = text("new b");
+    const Bytes a = {'a'}, b = {'b'};
     const mode_t before = ::umask(027);
     const auto note = writeFilesAtomically(
         {{folder / "DVBS.dat", a}, {folder / "antenna_list.dat", b}}, {nullptr, linkUnsupported});
@@ -133,11 +124,11 @@ TEST(GroupCommit, ReplacesEveryFileWithoutLinksAndGivesNewOnesTheUmasksMode) {
 
 // A save killed part-way, laid out by hand as the save leaves it: per file, '.' when its rename
 // had not happened, 'R' when it had, 'B' when (while undoing) its old file was back already.
+// Going forward it is finished; once undoing, it is undone.
 struct Interrupted {
     const char* what;
     const char* direction;
     const char* steps;
-    bool savedFilesWin; // the folder ends with the saved files, else with the old ones
 };
 
 class InterruptedSave : public testing::TestWithParam<Interrupted> {};
@@ -187,10 +178,11 @@ TEST_P(InterruptedSave, IsFinishedOrUndoneAtTheNextOpen) {
     Workspace ws;
     const OpenResult result = ws.openFolder(folder.path());
     ASSERT_TRUE(result.opened()) << result.problem->oneLine();
+    const bool forward = c.direction == std::string("forward");
     EXPECT_EQ(result.note, "A save to " + folder.path().string() + " was cut short" +
-                               (c.savedFilesWin ? "; it has now been completed."
-                                                : "; the files from before it were put back."));
-    const sample::Files& expected = c.savedFilesWin ? saved : before;
+                               (forward ? "; it has now been completed."
+                                        : "; the files from before it were put back."));
+    const sample::Files& expected = forward ? saved : before;
     EXPECT_EQ(test::readFile(folder / "all_channel.dat"), expected.channel);
     EXPECT_EQ(test::readFile(folder / "DVBS.dat"), expected.dvbs);
     EXPECT_EQ(test::readFile(folder / "antenna_list.dat"), expected.antenna);
@@ -201,13 +193,12 @@ TEST_P(InterruptedSave, IsFinishedOrUndoneAtTheNextOpen) {
     EXPECT_FALSE(ws.openFolder(folder.path()).note) << "nothing is left to recover";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    States, InterruptedSave,
-    testing::Values(Interrupted{"before_the_first_rename", "forward", "...", true},
-                    Interrupted{"between_renames", "forward", "R..", true},
-                    Interrupted{"after_the_last_rename", "forward", "RRR", true},
-                    Interrupted{"while_undoing", "undo", "BR.", false}),
-    [](const auto& param) { return std::string(param.param.what); });
+INSTANTIATE_TEST_SUITE_P(States, InterruptedSave,
+                         testing::Values(Interrupted{"before_the_first_rename", "forward", "..."},
+                                         Interrupted{"between_renames", "forward", "R.."},
+                                         Interrupted{"after_the_last_rename", "forward", "RRR"},
+                                         Interrupted{"while_undoing", "undo", "BR."}),
+                         [](const auto& param) { return std::string(param.param.what); });
 
 TEST(InterruptedSave, IsUndoneWhereItCannotBeFinished) {
     TempDir folder;
@@ -230,16 +221,13 @@ TEST(InterruptedSave, IsUndoneWhereItCannotBeFinished) {
 
 // A journal the program did not write, or one that names anything but the receiver files and
 // their hidden files, is refused whole: the open says so and nothing in the folder changes.
-struct PlantedJournal {
-    const char* what;
-    const char* journal;
-    const char* problem; // the end of "line 2 is not a step of a save: ..."
-};
+// What, the journal, and the end of "line 2 is not a step of a save: ...".
+using PlantedJournal = std::tuple<const char*, const char*, const char*>;
 
 class PlantedJournals : public testing::TestWithParam<PlantedJournal> {};
 
 TEST_P(PlantedJournals, RefuseTheOpenAndTouchNothing) {
-    const auto& c = GetParam();
+    const auto& [what, journal, problem] = GetParam();
     TempDir folder;
     const auto files = test::writeSample(folder.path(), {.services = 20});
     writeText(folder / "thesis.pdf", "years of work");
@@ -247,7 +235,7 @@ TEST_P(PlantedJournals, RefuseTheOpenAndTouchNothing) {
     writeText(folder / ".notes.txt.tmp-Ab12C0", "planted");
     writeText(folder / ".all_channel.dat.tmp-Ab12C0", "planted");
     fs::create_symlink("thesis.pdf", folder / ".DVBS.dat.tmp-Ab12C0");
-    writeText(folder / ".tavrino-save", c.journal);
+    writeText(folder / ".tavrino-save", journal);
     const auto before = test::entries(folder.path());
 
     Workspace ws;
@@ -255,12 +243,11 @@ TEST_P(PlantedJournals, RefuseTheOpenAndTouchNothing) {
     ASSERT_EQ(result.status, OpenResult::Status::Refused);
     EXPECT_EQ(result.problem->oneLine(),
               (folder / ".tavrino-save").string() +
-                  " is damaged: line 2 is not a step of a save: " + c.problem +
+                  " is damaged: line 2 is not a step of a save: " + problem +
                   "; nothing in the folder was changed (if no save was cut short here, remove "
                   ".tavrino-save).");
     EXPECT_EQ(test::entries(folder.path()), before);
     EXPECT_EQ(readText(folder / "thesis.pdf"), "years of work");
-    EXPECT_EQ(readText(folder / "notes.txt"), "notes");
     EXPECT_EQ(test::readFile(folder / "all_channel.dat"), files.channel);
 }
 
@@ -282,7 +269,7 @@ INSTANTIATE_TEST_SUITE_P(
                        ".DVBS.dat.tmp-Ab12C0 is not a plain file"},
         PlantedJournal{"a_control_character", "tavrino save 1 undo\nall_channel.dat\x01\t.x\t-\n",
                        "\"all_channel.dat\\x01\" is not a file a save replaces"}),
-    [](const auto& param) { return std::string(param.param.what); });
+    [](const auto& param) { return std::string(std::get<0>(param.param)); });
 
 // While another Tavrino holds the folder, its hidden files belong to a save in progress.
 TEST(InterruptedSave, HiddenFilesOfARunningSaveAreLeftAlone) {
