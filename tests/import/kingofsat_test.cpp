@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <map>
 #include <optional>
 
 namespace tavrino {
@@ -12,8 +13,19 @@ namespace {
 using namespace std::chrono_literals;
 using test::LoopbackHttp;
 
-Bytes bytesOf(const std::string& text) {
-    return {text.begin(), text.end()};
+using Lines = std::vector<std::string>;
+
+// A satellite read, as "name position transponder-count".
+std::string summary(const ImportedSatellite& s) {
+    return s.name + " " + std::to_string(s.position) + " " + std::to_string(s.transponders.size());
+}
+
+Lines summaries(const ImportedList& list) {
+    Lines out;
+    for (const ImportedSatellite& s : list.satellites) {
+        out.push_back(summary(s));
+    }
+    return out;
 }
 
 std::string listFor(const std::string& position, const std::string& name, int transponders) {
@@ -26,14 +38,12 @@ std::string listFor(const std::string& position, const std::string& name, int tr
 }
 
 TEST(SatList, LabelsComeFromPosUpToTheNextAmpersand) {
-    struct Case {
-        const char* line;
-        const char* label;
-    };
-    for (const Case& c : {Case{"http://en.kingofsat.net/dl.php?pos=19.2E&fkhz=0", "19.2E"},
-                          Case{"http://x/dl.php?a=1&pos=5.0W", "5.0W"},
-                          Case{"http://x/dl.php?pos=&fkhz=0", "NOK"}, Case{"", "NOK"}}) {
-        EXPECT_EQ(satListLabel(c.line), c.label) << c.line;
+    for (const auto& [line, label] : std::map<std::string, std::string>{
+             {"http://en.kingofsat.net/dl.php?pos=19.2E&fkhz=0", "19.2E"},
+             {"http://x/dl.php?a=1&pos=5.0W", "5.0W"},
+             {"http://x/dl.php?pos=&fkhz=0", "NOK"},
+             {"", "NOK"}}) {
+        EXPECT_EQ(satListLabel(line), label) << line;
     }
 }
 
@@ -43,7 +53,7 @@ TEST(SatList, ReadsOneEntryPerLineUpTo257) {
     for (int i = 0; i < 260; ++i) {
         text += "http://x/dl.php?pos=" + std::to_string(i) + "E&a" + (i % 2 ? "\r\n" : "\n");
     }
-    test::writeFile(dir / "SATList.ini", bytesOf(text));
+    test::writeText(dir / "SATList.ini", text);
     const SatList list = readSatList(dir / "SATList.ini");
     ASSERT_EQ(list.entries.size(), 257u);
     EXPECT_EQ(list.entries[0].address, "http://x/dl.php?pos=0E&a");
@@ -57,11 +67,10 @@ TEST(Selection, IsRememberedAndReadBackByLeadingNumbers) {
     test::TempDir dir;
     EXPECT_TRUE(readSelection(dir / "Sel.ini", 10).empty()) << "no file: nothing chosen";
     writeSelection(dir / "Sel.ini", {0, 3, 7});
-    const Bytes written = test::readFile(dir / "Sel.ini");
-    EXPECT_EQ(std::string(written.begin(), written.end()), " 0 \r\n 3 \r\n 7 \r\n");
+    EXPECT_EQ(test::readText(dir / "Sel.ini"), " 0 \r\n 3 \r\n 7 \r\n");
     EXPECT_EQ(readSelection(dir / "Sel.ini", 10), (std::vector<int>{0, 3, 7}));
     EXPECT_EQ(readSelection(dir / "Sel.ini", 5), (std::vector<int>{0, 3})) << "no entry 7";
-    test::writeFile(dir / "Sel.ini", bytesOf("4\n 2x\nabc\n-1\n4\n"));
+    test::writeText(dir / "Sel.ini", "4\n 2x\nabc\n-1\n4\n");
     EXPECT_EQ(readSelection(dir / "Sel.ini", 10), (std::vector<int>{2, 4}));
 }
 
@@ -93,17 +102,13 @@ protected:
 
 TEST_F(Download, NumbersOnlyTheChosenAndSendsTheNoCacheHeaders) {
     for (int i = 0; i < 8; ++i) {
-        entry("/s" + std::to_string(i),
-              {200, listFor("0" + std::to_string(100 + i), "Sat " + std::to_string(i), i), {}, {}});
+        const std::string n = std::to_string(i);
+        entry("/s" + n, {200, listFor("010" + n, "Sat " + n, i), {}, {}});
     }
     const DownloadOutcome outcome = downloadLists(satList, {7, 3}, options, progress);
     EXPECT_FALSE(outcome.cancelled);
-    ASSERT_EQ(outcome.list.satellites.size(), 2u);
-    EXPECT_EQ(outcome.list.satellites[0].name, "Sat 3");
-    EXPECT_EQ(outcome.list.satellites[0].transponders.size(), 3u);
-    EXPECT_EQ(outcome.list.satellites[1].name, "Sat 7");
-    EXPECT_EQ(outcome.list.satellites[1].position, 107);
-    EXPECT_EQ(progress.shown, (std::vector<std::string>{"0/2 s3", "1/2 s7", "2/2 "}));
+    EXPECT_EQ(summaries(outcome.list), (Lines{"Sat 3 103 3", "Sat 7 107 7"}));
+    EXPECT_EQ(progress.shown, (Lines{"0/2 s3", "1/2 s7", "2/2 "}));
     const auto requests = http.requests();
     ASSERT_EQ(requests.size(), 2u);
     for (const std::string& request : requests) {
@@ -126,17 +131,15 @@ TEST_F(Download, AListThatFailsIsNamedAndTheOthersImport) {
     satList.entries.push_back({"", "NOK"});
     const DownloadOutcome outcome =
         downloadLists(satList, {0, 1, 2, 3, 4, 5, 6, 7, 8}, options, progress);
-    ASSERT_EQ(outcome.list.satellites.size(), 2u);
-    EXPECT_EQ(outcome.list.satellites[0].name, "Astra");
-    EXPECT_EQ(outcome.list.satellites[1].name, "Atlantic Bird 3") << "redirects are followed";
-    EXPECT_EQ(outcome.list.satellites[1].position, -50);
+    EXPECT_EQ(summaries(outcome.list), (Lines{"Astra 192 2", "Atlantic Bird 3 -50 1"}))
+        << "redirects are followed";
     // Other schemes fail in curl's own words; an entry without a label goes by its address.
-    std::vector<std::string> failures;
+    Lines failures;
     for (const ImportFailure& f : outcome.list.failures) {
         failures.push_back(f.source +
                            (f.source == "file" || f.source.empty() ? "" : ": " + f.reason));
     }
-    EXPECT_EQ(failures, (std::vector<std::string>{
+    EXPECT_EQ(failures, (Lines{
                             "missing: the server answered with status 404",
                             "slow: no answer within 0.3 s",
                             "server: the server answered with status 500",
@@ -167,19 +170,18 @@ TEST_F(Download, CancelStopsAtOnceAndKeepsNothingBack) {
 
 TEST(TransponderListFiles, ReadInOrderWithFailuresNamed) {
     test::TempDir dir;
-    test::writeFile(dir / "a.ini", bytesOf(listFor("0192", "Astra", 2)));
-    test::writeFile(dir / "b.ini", bytesOf("nothing"));
-    test::writeFile(dir / "c.ini", bytesOf(listFor("0130", "Hot Bird", 1)));
-    test::writeFile(dir / "d.ini", {});
+    test::writeText(dir / "a.ini", listFor("0192", "Astra", 2));
+    test::writeText(dir / "b.ini", "nothing");
+    test::writeText(dir / "c.ini", listFor("0130", "Hot Bird", 1));
+    test::writeText(dir / "d.ini", "");
     const ImportedList list = readTransponderLists(
         {dir / "c.ini", dir / "a.ini", dir / "b.ini", dir / "none.ini", dir / "d.ini"});
-    ASSERT_EQ(list.satellites.size(), 2u);
-    EXPECT_EQ(list.satellites[0].name, "Hot Bird");
-    EXPECT_EQ(list.satellites[1].name, "Astra");
-    ASSERT_EQ(list.failures.size(), 3u);
-    EXPECT_EQ(list.failures[0].reason, "no [SATTYPE] section");
-    EXPECT_EQ(list.failures[1].reason, "no such file");
-    EXPECT_EQ(list.failures[2].reason, "the file is empty");
+    EXPECT_EQ(summaries(list), (Lines{"Hot Bird 130 1", "Astra 192 2"}));
+    Lines reasons;
+    for (const ImportFailure& f : list.failures) {
+        reasons.push_back(f.reason);
+    }
+    EXPECT_EQ(reasons, (Lines{"no [SATTYPE] section", "no such file", "the file is empty"}));
 }
 
 // ---- The lists: [SATTYPE] and [DVB] ----
@@ -211,11 +213,8 @@ ImportedTransponder tp(std::int32_t f, int pol, std::int32_t sr, int fec, int sy
 }
 
 TEST(KingOfSatLines, GiveTheStoredValuesOrAreLeftOut) {
-    struct Case {
-        const char* line;
-        std::optional<ImportedTransponder> stored; // nullopt: left out
-    };
-    const Case cases[] = {
+    // A line and what it stores, or nullopt: left out.
+    const std::pair<const char*, std::optional<ImportedTransponder>> cases[] = {
         {"10714,H,22000,56,DVB-S", tp(10714000, 0, 22000000, 4, 0, 1)},
         {"10962.5,V,27500,34,S2,8PSK", tp(10962500, 1, 27500000, 3, 1, 2)},
         {" 10957 , h , 4340 , 34 ", tp(10957000, 0, 4340000, 3, 0, 1)},
@@ -239,17 +238,12 @@ TEST(KingOfSatLines, GiveTheStoredValuesOrAreLeftOut) {
         {"3000000,H,27500", std::nullopt},                   // beyond 32 bits in kHz
         {"10962.5555,H,27500", std::nullopt},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.line);
-        std::vector<std::string> notes;
-        const ImportedSatellite sat = parseList(listWith({c.line}), &notes);
-        if (c.stored) {
-            ASSERT_EQ(sat.transponders.size(), 1u);
-            EXPECT_EQ(sat.transponders[0], *c.stored);
-        } else {
-            EXPECT_TRUE(sat.transponders.empty());
-            ASSERT_EQ(notes.size(), 1u) << "a line left out is counted";
-        }
+    for (const auto& [line, stored] : cases) {
+        SCOPED_TRACE(line);
+        Lines notes;
+        const auto tps = parseList(listWith({line}), &notes).transponders;
+        EXPECT_EQ(tps.empty() ? std::nullopt : std::optional(tps.front()), stored);
+        EXPECT_TRUE(stored || notes.size() == 1) << "a line left out is counted";
     }
 }
 
@@ -268,9 +262,7 @@ TEST(KingOfSatLists, FindLinesByTheirNumberAndSection) {
             text += c == '\n' ? end : std::string(1, c);
         }
         const ImportedSatellite sat = parseList(text);
-        EXPECT_EQ(sat.name, "Hot Bird");
-        EXPECT_EQ(sat.position, 130);
-        ASSERT_EQ(sat.transponders.size(), 12u);
+        ASSERT_EQ(summary(sat), "Hot Bird 130 12");
         for (std::size_t i = 0; i < 12; ++i) {
             EXPECT_EQ(sat.transponders[i].frequency, static_cast<std::int32_t>(11001 + i) * 1000);
         }
@@ -282,7 +274,7 @@ TEST(KingOfSatLists, NoteWhatWasLeftOut) {
     struct Case {
         std::string text;
         std::size_t transponders;
-        std::vector<std::string> notes;
+        Lines notes;
     };
     const Case cases[] = {
         {listWith({"12224,R,20000,67;DSS,QPSK", "12239,L,20000,67;DSS,QPSK", "3940,H,29270,34;DCII",
@@ -308,7 +300,7 @@ TEST(KingOfSatLists, NoteWhatWasLeftOut) {
           "8, 9, 10 and 20 more"}},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> notes;
+        Lines notes;
         const ImportedSatellite sat = parseList(c.text, &notes);
         EXPECT_EQ(sat.transponders.size(), c.transponders);
         EXPECT_EQ(notes, c.notes);
@@ -319,41 +311,32 @@ TEST(KingOfSatLists, NoteWhatWasLeftOut) {
 TEST(KingOfSatLists, ReadPositionAndName) {
     struct Case {
         const char* position;
-        std::int32_t read;
         std::string name;
-        std::string nameRead;
+        std::string read; // name, position, transponders
     };
-    for (const Case& c : {Case{"0192", 192, "Es?hail 2", "Es'hail 2"},
-                          Case{"0000", 0, "T\xC3\xBCrksat 4A", "Türksat 4A"},
-                          Case{"1800", 1800, "T\xFCrksat 4A", "Türksat 4A"},
-                          Case{"1801", -1799, "SES 1, DirecTV 4S,8", "SES 1, DirecTV 4S,8"},
-                          Case{"3599", -1, "  Eutelsat 7\x80  ", "Eutelsat 7€"}}) {
-        SCOPED_TRACE(c.position + (" " + c.name));
-        const ImportedSatellite sat = parseList("[SATTYPE]\r\n1=" + std::string(c.position) +
-                                                "\r\n2=" + c.name + "\r\n[DVB]\r\n0=0");
-        EXPECT_EQ(sat.position, c.read);
-        EXPECT_EQ(sat.name, c.nameRead);
+    for (const Case& c : {Case{"0192", "Es?hail 2", "Es'hail 2 192 0"},
+                          Case{"0000", "T\xC3\xBCrksat 4A", "Türksat 4A 0 0"},
+                          Case{"1800", "T\xFCrksat 4A", "Türksat 4A 1800 0"},
+                          Case{"1801", "SES 1, DirecTV 4S,8", "SES 1, DirecTV 4S,8 -1799 0"},
+                          Case{"3599", "  Eutelsat 7\x80  ", "Eutelsat 7€ -1 0"}}) {
+        EXPECT_EQ(summary(parseList("[SATTYPE]\r\n1=" + std::string(c.position) +
+                                    "\r\n2=" + c.name + "\r\n[DVB]\r\n0=0")),
+                  c.read);
     }
 }
 
 TEST(KingOfSatLists, WithoutWhatASatelliteNeedsAreRefused) {
-    struct Case {
-        std::string text;
-        std::string problem;
-    };
-    const Case cases[] = {
-        {"[SATTYPE]\n1=0192\n2=Astra\n", "no [DVB] section"},
-        {"", "no [SATTYPE] section"},
-        {"[SATTYPE]\n2=Astra\n[DVB]\n0=0\n", "no [SATTYPE] 1= position"},
-        {"[SATTYPE]\n1=0192\n[DVB]\n0=0\n", "no [SATTYPE] 2= name"},
-        {"[SATTYPE]\n1=0192\n2=Astra\n[DVB]\n1=10714,H,22000\n", "no [DVB] 0= count"},
-        {"[SATTYPE]\n1=19.2E\n2=Astra\n[DVB]\n0=0\n",
-         "line 2: the position \"19.2E\" is not tenths of a degree from 0 to 3599"},
-        {"[SATTYPE]\n1=0192\n2=Astra\n[DVB]\n0=65536\n",
-         "line 5: the count \"65536\" is not a number from 0 to 65535"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(listProblem(c.text), c.problem) << c.text;
+    for (const auto& [text, problem] : std::map<std::string, std::string>{
+             {"[SATTYPE]\n1=0192\n2=Astra\n", "no [DVB] section"},
+             {"", "no [SATTYPE] section"},
+             {"[SATTYPE]\n2=Astra\n[DVB]\n0=0\n", "no [SATTYPE] 1= position"},
+             {"[SATTYPE]\n1=0192\n[DVB]\n0=0\n", "no [SATTYPE] 2= name"},
+             {"[SATTYPE]\n1=0192\n2=Astra\n[DVB]\n1=10714,H,22000\n", "no [DVB] 0= count"},
+             {"[SATTYPE]\n1=19.2E\n2=Astra\n[DVB]\n0=0\n",
+              "line 2: the position \"19.2E\" is not tenths of a degree from 0 to 3599"},
+             {"[SATTYPE]\n1=0192\n2=Astra\n[DVB]\n0=65536\n",
+              "line 5: the count \"65536\" is not a number from 0 to 65535"}}) {
+        EXPECT_EQ(listProblem(text), problem) << text;
     }
 }
 
