@@ -1,8 +1,8 @@
 #include "database/layout.h"
 #include "database/transponder_file.h"
 #include "import/satellite_import.h"
+#include "opened.h"
 #include "satellites/satellite_editor.h"
-#include "test_support.h"
 
 #include <gtest/gtest.h>
 #include <tuple>
@@ -108,10 +108,6 @@ TEST(ImportImages, WriteCountsInBothBytes) {
 
 class ImportIntoSample : public testing::Test {
 protected:
-    void SetUp() override {
-        test::writeSample(folder.path(), {.services = 400, .satellites = 5});
-        ASSERT_TRUE(ws.openFolder(folder.path()).opened());
-    }
     std::size_t servicesOf(int satIndex) const {
         const auto& rows = ws.services().rows();
         return std::count_if(rows.begin(), rows.end(), [&](const ServiceRow& row) {
@@ -119,8 +115,9 @@ protected:
         });
     }
 
-    test::TempDir folder;
-    Workspace ws;
+    test::Opened opened{sample::generate({.services = 400, .satellites = 5})};
+    Workspace& ws = opened.ws;
+    const test::TempDir& folder = opened.folder;
 };
 
 TEST_F(ImportIntoSample, PreviewSaysWhatIsAddedKeptAndRemoved) {
