@@ -3,7 +3,7 @@
 #include "loopback_http.h"
 #include "test_support.h"
 
-#include <atomic>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
@@ -74,16 +74,16 @@ TEST(Selection, IsRememberedAndReadBackByLeadingNumbers) {
     EXPECT_EQ(readSelection(dir / "Sel.ini", 10), (std::vector<int>{2, 4}));
 }
 
-// Keeps what the download showed; `cancel` is set from another thread as a Cancel button would.
+// Keeps what the download showed; `cancelWhen` says when Cancel is pressed.
 class RecordingDownload : public DownloadProgress {
 public:
     void downloading(std::size_t done, std::size_t total, const std::string& label) override {
         shown.push_back(std::to_string(done) + "/" + std::to_string(total) + " " + label);
     }
-    bool cancelled() const override { return cancel; }
+    bool cancelled() const override { return cancelWhen && cancelWhen(); }
 
     std::vector<std::string> shown;
-    std::atomic<bool> cancel{false};
+    std::function<bool()> cancelWhen;
 };
 
 class Download : public testing::Test {
@@ -112,7 +112,6 @@ TEST_F(Download, NumbersOnlyTheChosenAndSendsTheNoCacheHeaders) {
     const auto requests = http.requests();
     ASSERT_EQ(requests.size(), 2u);
     for (const std::string& request : requests) {
-        EXPECT_EQ(request.rfind("GET /s", 0), 0u) << request;
         EXPECT_NE(request.find("\r\nPragma: no-cache\r\n"), std::string::npos) << request;
         EXPECT_NE(request.find("\r\nCache-control: no-cache\r\n"), std::string::npos) << request;
     }
@@ -153,18 +152,13 @@ TEST_F(Download, AListThatFailsIsNamedAndTheOthersImport) {
 
 TEST_F(Download, CancelStopsAtOnceAndKeepsNothingBack) {
     entry("/a", {200, listFor("0192", "Astra", 2), {}, {}});
-    entry("/b", {200, listFor("0130", "Hot Bird", 1), 5s, {}});
+    // An answer that never comes in time: a download that waited for it would hang.
+    entry("/b", {200, listFor("0130", "Hot Bird", 1), 1h, {}});
     entry("/c", {200, listFor("0282", "Astra 2", 1), {}, {}});
-    options.timeout = 20s;
-    const auto started = std::chrono::steady_clock::now();
-    std::thread canceller([&] {
-        std::this_thread::sleep_for(200ms);
-        progress.cancel = true; // while /b keeps its answer back
-    });
+    options.timeout = 2h;
+    progress.cancelWhen = [&] { return http.requests().size() == 2; }; // while /b waits
     const DownloadOutcome outcome = downloadLists(satList, {0, 1, 2}, options, progress);
-    canceller.join();
     EXPECT_TRUE(outcome.cancelled);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s) << "the slow answer is not awaited";
     EXPECT_EQ(http.requests().size(), 2u) << "nothing asked after the cancel";
 }
 
@@ -177,11 +171,12 @@ TEST(TransponderListFiles, ReadInOrderWithFailuresNamed) {
     const ImportedList list = readTransponderLists(
         {dir / "c.ini", dir / "a.ini", dir / "b.ini", dir / "none.ini", dir / "d.ini"});
     EXPECT_EQ(summaries(list), (Lines{"Hot Bird 130 1", "Astra 192 2"}));
-    Lines reasons;
+    Lines failures;
     for (const ImportFailure& f : list.failures) {
-        reasons.push_back(f.reason);
+        failures.push_back(std::filesystem::path(f.source).filename().string() + ": " + f.reason);
     }
-    EXPECT_EQ(reasons, (Lines{"no [SATTYPE] section", "no such file", "the file is empty"}));
+    EXPECT_EQ(failures, (Lines{"b.ini: no [SATTYPE] section", "none.ini: no such file",
+                               "d.ini: the file is empty"}));
 }
 
 // ---- The lists: [SATTYPE] and [DVB] ----
