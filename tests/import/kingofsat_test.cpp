@@ -201,36 +201,30 @@ std::string listProblem(const std::string& text) {
     return problem ? problem->detail() : "";
 }
 
-ImportedTransponder tp(std::int32_t f, int pol, std::int32_t sr, int fec, int system,
-                       int modulation) {
-    const auto byte = [](int v) { return static_cast<std::uint8_t>(v); };
-    return {f, sr, byte(fec), byte(pol), byte(system), byte(modulation), 0, 0};
-}
-
 TEST(KingOfSatLines, GiveTheStoredValuesOrAreLeftOut) {
     // A line and what it stores, or nullopt: left out.
-    const std::pair<const char*, std::optional<ImportedTransponder>> cases[] = {
-        {"10714,H,22000,56,DVB-S", tp(10714000, 0, 22000000, 4, 0, 1)},
-        {"10962.5,V,27500,34,S2,8PSK", tp(10962500, 1, 27500000, 3, 1, 2)},
-        {" 10957 , h , 4340 , 34 ", tp(10957000, 0, 4340000, 3, 0, 1)},
-        {"3716,V,4775,35,S2;8PSK", tp(3716000, 1, 4775000, 7, 1, 2)},
-        {"12172,H,15000,34", tp(12172000, 0, 15000000, 3, 0, 1)},
-        {"10953,V,2400", tp(10953000, 1, 2400000, 0, 0, 1)},
-        {"12239,L,20000,23,S2,8PSK", tp(12239000, 0, 20000000, 2, 1, 2)},
-        {"12253,R,20000,45,DVB-S2,8PSK ACM/VCM", tp(12253000, 1, 20000000, 8, 1, 2)},
-        {"11000,V,27500,91,S2", tp(11000000, 1, 27500000, 9, 1, 2)},
-        {"11000,V,27500,12,dvb-s,qpsk", tp(11000000, 1, 27500000, 1, 0, 1)},
-        {"11000,V,27500,78,DVB-S", tp(11000000, 1, 27500000, 5, 0, 1)},
-        {"11000,V,27500,89,S2,16APSK", tp(11000000, 1, 27500000, 6, 1, 4)},
-        {"11000,V,27500,99,DVB-S,QPSK", tp(11000000, 1, 27500000, 0, 0, 1)},
+    using T = ImportedTransponder;
+    const std::pair<const char*, std::optional<T>> cases[] = {
+        {"10714,H,22000,56,DVB-S", T{10714000, 22000000, 4, 0, 0, 1, 0, 0}},
+        {"10962.5,V,27500,34,S2,8PSK", T{10962500, 27500000, 3, 1, 1, 2, 0, 0}},
+        {" 10957 , h , 4340 , 34 ", T{10957000, 4340000, 3, 0, 0, 1, 0, 0}},
+        {"3716,V,4775,35,S2;8PSK", T{3716000, 4775000, 7, 1, 1, 2, 0, 0}},
+        {"10953,V,2400", T{10953000, 2400000, 0, 1, 0, 1, 0, 0}},
+        {"12239,L,20000,23,S2,8PSK", T{12239000, 20000000, 2, 0, 1, 2, 0, 0}},
+        {"12253,R,20000,45,DVB-S2,8PSK ACM/VCM", T{12253000, 20000000, 8, 1, 1, 2, 0, 0}},
+        {"11000,V,27500,91,S2", T{11000000, 27500000, 9, 1, 1, 2, 0, 0}},
+        {"11000,V,27500,12,dvb-s,qpsk", T{11000000, 27500000, 1, 1, 0, 1, 0, 0}},
+        {"11000,V,27500,78,DVB-S", T{11000000, 27500000, 5, 1, 0, 1, 0, 0}},
+        {"11000,V,27500,89,S2,16APSK", T{11000000, 27500000, 6, 1, 1, 4, 0, 0}},
+        {"11000,V,27500,99,DVB-S,QPSK", T{11000000, 27500000, 0, 1, 0, 1, 0, 0}},
         {"11000,V,27500,67;DSS", std::nullopt},
         {"3940,H,29270,34;DCII,QPSK", std::nullopt},
         {"11000,H,27500,34,DVB-T", std::nullopt},
         {"11000,X,27500,34", std::nullopt},
         {"abc,H,27500", std::nullopt},
         {"11000,H", std::nullopt},
-        {"11000,H,27,500", tp(11000000, 0, 27000, 0, 0, 1)}, // "500" is no FEC of the table
-        {"3000000,H,27500", std::nullopt},                   // beyond 32 bits in kHz
+        {"11000,H,27,500", T{11000000, 27000, 0, 0, 0, 1, 0, 0}}, // "500" is no FEC of the table
+        {"3000000,H,27500", std::nullopt},                        // beyond 32 bits in kHz
         {"10962.5555,H,27500", std::nullopt},
     };
     for (const auto& [line, stored] : cases) {
