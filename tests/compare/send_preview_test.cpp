@@ -1,6 +1,6 @@
 #include "compare/send_preview.h"
 #include "link_fixture.h"
-#include "workspace/workspace.h"
+#include "opened.h"
 
 namespace tavrino {
 namespace {
@@ -11,17 +11,12 @@ class SendPreviewTest : public test::LinkFixture {};
 // stops it without a message. What it prints is the command line's test.
 TEST_F(SendPreviewTest, TellsAFailureAndStopsWhenCancelled) {
     startSim({"--refuse-login"});
-    test::TempDir local;
-    Workspace toSend;
-    sample::writeFolder(receiverFiles, local.path());
-    std::filesystem::remove(local / "antenna_list.dat");
-    ASSERT_TRUE(toSend.openFolder(local.path()).opened());
-    EXPECT_FALSE(previewSend(toSend, context()).comparison) << "a send would refuse it too";
-    sample::writeFolder(receiverFiles, local.path());
-    ASSERT_TRUE(toSend.openFolder(local.path()).opened());
-    EXPECT_FALSE(previewSend(toSend, context()).comparison);
+    const test::Opened channelOnly(receiverFiles.channel);
+    EXPECT_FALSE(previewSend(channelOnly.ws, context()).comparison) << "a send would refuse it";
+    const test::Opened whole(receiverFiles);
+    EXPECT_FALSE(previewSend(whole.ws, context()).comparison);
     cancel.cancel();
-    const SendPreview cancelled = previewSend(toSend, context());
+    const SendPreview cancelled = previewSend(whole.ws, context());
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_FALSE(cancelled.comparison);
     ASSERT_EQ(prompter.told.size(), 2u) << "a cancel is no failure to tell";

@@ -3,8 +3,9 @@
 #include "loopback_http.h"
 #include "test_support.h"
 
-#include <atomic>
+#include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <optional>
 
 namespace tavrino {
@@ -12,8 +13,19 @@ namespace {
 using namespace std::chrono_literals;
 using test::LoopbackHttp;
 
-Bytes bytesOf(const std::string& text) {
-    return {text.begin(), text.end()};
+using Lines = std::vector<std::string>;
+
+// A satellite read, as "name position transponder-count".
+std::string summary(const ImportedSatellite& s) {
+    return s.name + " " + std::to_string(s.position) + " " + std::to_string(s.transponders.size());
+}
+
+Lines summaries(const ImportedList& list) {
+    Lines out;
+    for (const ImportedSatellite& s : list.satellites) {
+        out.push_back(summary(s));
+    }
+    return out;
 }
 
 std::string listFor(const std::string& position, const std::string& name, int transponders) {
@@ -26,14 +38,12 @@ std::string listFor(const std::string& position, const std::string& name, int tr
 }
 
 TEST(SatList, LabelsComeFromPosUpToTheNextAmpersand) {
-    struct Case {
-        const char* line;
-        const char* label;
-    };
-    for (const Case& c : {Case{"http://en.kingofsat.net/dl.php?pos=19.2E&fkhz=0", "19.2E"},
-                          Case{"http://x/dl.php?a=1&pos=5.0W", "5.0W"},
-                          Case{"http://x/dl.php?pos=&fkhz=0", "NOK"}, Case{"", "NOK"}}) {
-        EXPECT_EQ(satListLabel(c.line), c.label) << c.line;
+    for (const auto& [line, label] : std::map<std::string, std::string>{
+             {"http://en.kingofsat.net/dl.php?pos=19.2E&fkhz=0", "19.2E"},
+             {"http://x/dl.php?a=1&pos=5.0W", "5.0W"},
+             {"http://x/dl.php?pos=&fkhz=0", "NOK"},
+             {"", "NOK"}}) {
+        EXPECT_EQ(satListLabel(line), label) << line;
     }
 }
 
@@ -43,7 +53,7 @@ TEST(SatList, ReadsOneEntryPerLineUpTo257) {
     for (int i = 0; i < 260; ++i) {
         text += "http://x/dl.php?pos=" + std::to_string(i) + "E&a" + (i % 2 ? "\r\n" : "\n");
     }
-    test::writeFile(dir / "SATList.ini", bytesOf(text));
+    test::writeText(dir / "SATList.ini", text);
     const SatList list = readSatList(dir / "SATList.ini");
     ASSERT_EQ(list.entries.size(), 257u);
     EXPECT_EQ(list.entries[0].address, "http://x/dl.php?pos=0E&a");
@@ -57,24 +67,23 @@ TEST(Selection, IsRememberedAndReadBackByLeadingNumbers) {
     test::TempDir dir;
     EXPECT_TRUE(readSelection(dir / "Sel.ini", 10).empty()) << "no file: nothing chosen";
     writeSelection(dir / "Sel.ini", {0, 3, 7});
-    const Bytes written = test::readFile(dir / "Sel.ini");
-    EXPECT_EQ(std::string(written.begin(), written.end()), " 0 \r\n 3 \r\n 7 \r\n");
+    EXPECT_EQ(test::readText(dir / "Sel.ini"), " 0 \r\n 3 \r\n 7 \r\n");
     EXPECT_EQ(readSelection(dir / "Sel.ini", 10), (std::vector<int>{0, 3, 7}));
     EXPECT_EQ(readSelection(dir / "Sel.ini", 5), (std::vector<int>{0, 3})) << "no entry 7";
-    test::writeFile(dir / "Sel.ini", bytesOf("4\n 2x\nabc\n-1\n4\n"));
+    test::writeText(dir / "Sel.ini", "4\n 2x\nabc\n-1\n4\n");
     EXPECT_EQ(readSelection(dir / "Sel.ini", 10), (std::vector<int>{2, 4}));
 }
 
-// Keeps what the download showed; `cancel` is set from another thread as a Cancel button would.
+// Keeps what the download showed; `cancelWhen` says when Cancel is pressed.
 class RecordingDownload : public DownloadProgress {
 public:
     void downloading(std::size_t done, std::size_t total, const std::string& label) override {
         shown.push_back(std::to_string(done) + "/" + std::to_string(total) + " " + label);
     }
-    bool cancelled() const override { return cancel; }
+    bool cancelled() const override { return cancelWhen && cancelWhen(); }
 
     std::vector<std::string> shown;
-    std::atomic<bool> cancel{false};
+    std::function<bool()> cancelWhen;
 };
 
 class Download : public testing::Test {
@@ -93,21 +102,16 @@ protected:
 
 TEST_F(Download, NumbersOnlyTheChosenAndSendsTheNoCacheHeaders) {
     for (int i = 0; i < 8; ++i) {
-        entry("/s" + std::to_string(i),
-              {200, listFor("0" + std::to_string(100 + i), "Sat " + std::to_string(i), i), {}, {}});
+        const std::string n = std::to_string(i);
+        entry("/s" + n, {200, listFor("010" + n, "Sat " + n, i), {}, {}});
     }
     const DownloadOutcome outcome = downloadLists(satList, {7, 3}, options, progress);
     EXPECT_FALSE(outcome.cancelled);
-    ASSERT_EQ(outcome.list.satellites.size(), 2u);
-    EXPECT_EQ(outcome.list.satellites[0].name, "Sat 3");
-    EXPECT_EQ(outcome.list.satellites[0].transponders.size(), 3u);
-    EXPECT_EQ(outcome.list.satellites[1].name, "Sat 7");
-    EXPECT_EQ(outcome.list.satellites[1].position, 107);
-    EXPECT_EQ(progress.shown, (std::vector<std::string>{"0/2 s3", "1/2 s7", "2/2 "}));
+    EXPECT_EQ(summaries(outcome.list), (Lines{"Sat 3 103 3", "Sat 7 107 7"}));
+    EXPECT_EQ(progress.shown, (Lines{"0/2 s3", "1/2 s7", "2/2 "}));
     const auto requests = http.requests();
     ASSERT_EQ(requests.size(), 2u);
     for (const std::string& request : requests) {
-        EXPECT_EQ(request.rfind("GET /s", 0), 0u) << request;
         EXPECT_NE(request.find("\r\nPragma: no-cache\r\n"), std::string::npos) << request;
         EXPECT_NE(request.find("\r\nCache-control: no-cache\r\n"), std::string::npos) << request;
     }
@@ -126,17 +130,15 @@ TEST_F(Download, AListThatFailsIsNamedAndTheOthersImport) {
     satList.entries.push_back({"", "NOK"});
     const DownloadOutcome outcome =
         downloadLists(satList, {0, 1, 2, 3, 4, 5, 6, 7, 8}, options, progress);
-    ASSERT_EQ(outcome.list.satellites.size(), 2u);
-    EXPECT_EQ(outcome.list.satellites[0].name, "Astra");
-    EXPECT_EQ(outcome.list.satellites[1].name, "Atlantic Bird 3") << "redirects are followed";
-    EXPECT_EQ(outcome.list.satellites[1].position, -50);
+    EXPECT_EQ(summaries(outcome.list), (Lines{"Astra 192 2", "Atlantic Bird 3 -50 1"}))
+        << "redirects are followed";
     // Other schemes fail in curl's own words; an entry without a label goes by its address.
-    std::vector<std::string> failures;
+    Lines failures;
     for (const ImportFailure& f : outcome.list.failures) {
         failures.push_back(f.source +
                            (f.source == "file" || f.source.empty() ? "" : ": " + f.reason));
     }
-    EXPECT_EQ(failures, (std::vector<std::string>{
+    EXPECT_EQ(failures, (Lines{
                             "missing: the server answered with status 404",
                             "slow: no answer within 0.3 s",
                             "server: the server answered with status 500",
@@ -150,36 +152,31 @@ TEST_F(Download, AListThatFailsIsNamedAndTheOthersImport) {
 
 TEST_F(Download, CancelStopsAtOnceAndKeepsNothingBack) {
     entry("/a", {200, listFor("0192", "Astra", 2), {}, {}});
-    entry("/b", {200, listFor("0130", "Hot Bird", 1), 5s, {}});
+    // An answer that never comes in time: a download that waited for it would hang.
+    entry("/b", {200, listFor("0130", "Hot Bird", 1), 1h, {}});
     entry("/c", {200, listFor("0282", "Astra 2", 1), {}, {}});
-    options.timeout = 20s;
-    const auto started = std::chrono::steady_clock::now();
-    std::thread canceller([&] {
-        std::this_thread::sleep_for(200ms);
-        progress.cancel = true; // while /b keeps its answer back
-    });
+    options.timeout = 2h;
+    progress.cancelWhen = [&] { return http.requests().size() == 2; }; // while /b waits
     const DownloadOutcome outcome = downloadLists(satList, {0, 1, 2}, options, progress);
-    canceller.join();
     EXPECT_TRUE(outcome.cancelled);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s) << "the slow answer is not awaited";
     EXPECT_EQ(http.requests().size(), 2u) << "nothing asked after the cancel";
 }
 
 TEST(TransponderListFiles, ReadInOrderWithFailuresNamed) {
     test::TempDir dir;
-    test::writeFile(dir / "a.ini", bytesOf(listFor("0192", "Astra", 2)));
-    test::writeFile(dir / "b.ini", bytesOf("nothing"));
-    test::writeFile(dir / "c.ini", bytesOf(listFor("0130", "Hot Bird", 1)));
-    test::writeFile(dir / "d.ini", {});
+    test::writeText(dir / "a.ini", listFor("0192", "Astra", 2));
+    test::writeText(dir / "b.ini", "nothing");
+    test::writeText(dir / "c.ini", listFor("0130", "Hot Bird", 1));
+    test::writeText(dir / "d.ini", "");
     const ImportedList list = readTransponderLists(
         {dir / "c.ini", dir / "a.ini", dir / "b.ini", dir / "none.ini", dir / "d.ini"});
-    ASSERT_EQ(list.satellites.size(), 2u);
-    EXPECT_EQ(list.satellites[0].name, "Hot Bird");
-    EXPECT_EQ(list.satellites[1].name, "Astra");
-    ASSERT_EQ(list.failures.size(), 3u);
-    EXPECT_EQ(list.failures[0].reason, "no [SATTYPE] section");
-    EXPECT_EQ(list.failures[1].reason, "no such file");
-    EXPECT_EQ(list.failures[2].reason, "the file is empty");
+    EXPECT_EQ(summaries(list), (Lines{"Hot Bird 130 1", "Astra 192 2"}));
+    Lines failures;
+    for (const ImportFailure& f : list.failures) {
+        failures.push_back(std::filesystem::path(f.source).filename().string() + ": " + f.reason);
+    }
+    EXPECT_EQ(failures, (Lines{"b.ini: no [SATTYPE] section", "none.ini: no such file",
+                               "d.ini: the file is empty"}));
 }
 
 // ---- The lists: [SATTYPE] and [DVB] ----
@@ -204,52 +201,38 @@ std::string listProblem(const std::string& text) {
     return problem ? problem->detail() : "";
 }
 
-ImportedTransponder tp(std::int32_t f, int pol, std::int32_t sr, int fec, int system,
-                       int modulation) {
-    const auto byte = [](int v) { return static_cast<std::uint8_t>(v); };
-    return {f, sr, byte(fec), byte(pol), byte(system), byte(modulation), 0, 0};
-}
-
 TEST(KingOfSatLines, GiveTheStoredValuesOrAreLeftOut) {
-    struct Case {
-        const char* line;
-        std::optional<ImportedTransponder> stored; // nullopt: left out
-    };
-    const Case cases[] = {
-        {"10714,H,22000,56,DVB-S", tp(10714000, 0, 22000000, 4, 0, 1)},
-        {"10962.5,V,27500,34,S2,8PSK", tp(10962500, 1, 27500000, 3, 1, 2)},
-        {" 10957 , h , 4340 , 34 ", tp(10957000, 0, 4340000, 3, 0, 1)},
-        {"3716,V,4775,35,S2;8PSK", tp(3716000, 1, 4775000, 7, 1, 2)},
-        {"12172,H,15000,34", tp(12172000, 0, 15000000, 3, 0, 1)},
-        {"10953,V,2400", tp(10953000, 1, 2400000, 0, 0, 1)},
-        {"12239,L,20000,23,S2,8PSK", tp(12239000, 0, 20000000, 2, 1, 2)},
-        {"12253,R,20000,45,DVB-S2,8PSK ACM/VCM", tp(12253000, 1, 20000000, 8, 1, 2)},
-        {"11000,V,27500,91,S2", tp(11000000, 1, 27500000, 9, 1, 2)},
-        {"11000,V,27500,12,dvb-s,qpsk", tp(11000000, 1, 27500000, 1, 0, 1)},
-        {"11000,V,27500,78,DVB-S", tp(11000000, 1, 27500000, 5, 0, 1)},
-        {"11000,V,27500,89,S2,16APSK", tp(11000000, 1, 27500000, 6, 1, 4)},
-        {"11000,V,27500,99,DVB-S,QPSK", tp(11000000, 1, 27500000, 0, 0, 1)},
+    // A line and what it stores, or nullopt: left out.
+    using T = ImportedTransponder;
+    const std::pair<const char*, std::optional<T>> cases[] = {
+        {"10714,H,22000,56,DVB-S", T{10714000, 22000000, 4, 0, 0, 1, 0, 0}},
+        {"10962.5,V,27500,34,S2,8PSK", T{10962500, 27500000, 3, 1, 1, 2, 0, 0}},
+        {" 10957 , h , 4340 , 34 ", T{10957000, 4340000, 3, 0, 0, 1, 0, 0}},
+        {"3716,V,4775,35,S2;8PSK", T{3716000, 4775000, 7, 1, 1, 2, 0, 0}},
+        {"10953,V,2400", T{10953000, 2400000, 0, 1, 0, 1, 0, 0}},
+        {"12239,L,20000,23,S2,8PSK", T{12239000, 20000000, 2, 0, 1, 2, 0, 0}},
+        {"12253,R,20000,45,DVB-S2,8PSK ACM/VCM", T{12253000, 20000000, 8, 1, 1, 2, 0, 0}},
+        {"11000,V,27500,91,S2", T{11000000, 27500000, 9, 1, 1, 2, 0, 0}},
+        {"11000,V,27500,12,dvb-s,qpsk", T{11000000, 27500000, 1, 1, 0, 1, 0, 0}},
+        {"11000,V,27500,78,DVB-S", T{11000000, 27500000, 5, 1, 0, 1, 0, 0}},
+        {"11000,V,27500,89,S2,16APSK", T{11000000, 27500000, 6, 1, 1, 4, 0, 0}},
+        {"11000,V,27500,99,DVB-S,QPSK", T{11000000, 27500000, 0, 1, 0, 1, 0, 0}},
         {"11000,V,27500,67;DSS", std::nullopt},
         {"3940,H,29270,34;DCII,QPSK", std::nullopt},
         {"11000,H,27500,34,DVB-T", std::nullopt},
         {"11000,X,27500,34", std::nullopt},
         {"abc,H,27500", std::nullopt},
         {"11000,H", std::nullopt},
-        {"11000,H,27,500", tp(11000000, 0, 27000, 0, 0, 1)}, // "500" is no FEC of the table
-        {"3000000,H,27500", std::nullopt},                   // beyond 32 bits in kHz
+        {"11000,H,27,500", T{11000000, 27000, 0, 0, 0, 1, 0, 0}}, // "500" is no FEC of the table
+        {"3000000,H,27500", std::nullopt},                        // beyond 32 bits in kHz
         {"10962.5555,H,27500", std::nullopt},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.line);
-        std::vector<std::string> notes;
-        const ImportedSatellite sat = parseList(listWith({c.line}), &notes);
-        if (c.stored) {
-            ASSERT_EQ(sat.transponders.size(), 1u);
-            EXPECT_EQ(sat.transponders[0], *c.stored);
-        } else {
-            EXPECT_TRUE(sat.transponders.empty());
-            ASSERT_EQ(notes.size(), 1u) << "a line left out is counted";
-        }
+    for (const auto& [line, stored] : cases) {
+        SCOPED_TRACE(line);
+        Lines notes;
+        const auto tps = parseList(listWith({line}), &notes).transponders;
+        EXPECT_EQ(tps.empty() ? std::nullopt : std::optional(tps.front()), stored);
+        EXPECT_TRUE(stored || notes.size() == 1) << "a line left out is counted";
     }
 }
 
@@ -268,9 +251,7 @@ TEST(KingOfSatLists, FindLinesByTheirNumberAndSection) {
             text += c == '\n' ? end : std::string(1, c);
         }
         const ImportedSatellite sat = parseList(text);
-        EXPECT_EQ(sat.name, "Hot Bird");
-        EXPECT_EQ(sat.position, 130);
-        ASSERT_EQ(sat.transponders.size(), 12u);
+        ASSERT_EQ(summary(sat), "Hot Bird 130 12");
         for (std::size_t i = 0; i < 12; ++i) {
             EXPECT_EQ(sat.transponders[i].frequency, static_cast<std::int32_t>(11001 + i) * 1000);
         }
@@ -282,7 +263,7 @@ TEST(KingOfSatLists, NoteWhatWasLeftOut) {
     struct Case {
         std::string text;
         std::size_t transponders;
-        std::vector<std::string> notes;
+        Lines notes;
     };
     const Case cases[] = {
         {listWith({"12224,R,20000,67;DSS,QPSK", "12239,L,20000,67;DSS,QPSK", "3940,H,29270,34;DCII",
@@ -308,7 +289,7 @@ TEST(KingOfSatLists, NoteWhatWasLeftOut) {
           "8, 9, 10 and 20 more"}},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> notes;
+        Lines notes;
         const ImportedSatellite sat = parseList(c.text, &notes);
         EXPECT_EQ(sat.transponders.size(), c.transponders);
         EXPECT_EQ(notes, c.notes);
@@ -319,41 +300,32 @@ TEST(KingOfSatLists, NoteWhatWasLeftOut) {
 TEST(KingOfSatLists, ReadPositionAndName) {
     struct Case {
         const char* position;
-        std::int32_t read;
         std::string name;
-        std::string nameRead;
+        std::string read; // name, position, transponders
     };
-    for (const Case& c : {Case{"0192", 192, "Es?hail 2", "Es'hail 2"},
-                          Case{"0000", 0, "T\xC3\xBCrksat 4A", "Türksat 4A"},
-                          Case{"1800", 1800, "T\xFCrksat 4A", "Türksat 4A"},
-                          Case{"1801", -1799, "SES 1, DirecTV 4S,8", "SES 1, DirecTV 4S,8"},
-                          Case{"3599", -1, "  Eutelsat 7\x80  ", "Eutelsat 7€"}}) {
-        SCOPED_TRACE(c.position + (" " + c.name));
-        const ImportedSatellite sat = parseList("[SATTYPE]\r\n1=" + std::string(c.position) +
-                                                "\r\n2=" + c.name + "\r\n[DVB]\r\n0=0");
-        EXPECT_EQ(sat.position, c.read);
-        EXPECT_EQ(sat.name, c.nameRead);
+    for (const Case& c : {Case{"0192", "Es?hail 2", "Es'hail 2 192 0"},
+                          Case{"0000", "T\xC3\xBCrksat 4A", "Türksat 4A 0 0"},
+                          Case{"1800", "T\xFCrksat 4A", "Türksat 4A 1800 0"},
+                          Case{"1801", "SES 1, DirecTV 4S,8", "SES 1, DirecTV 4S,8 -1799 0"},
+                          Case{"3599", "  Eutelsat 7\x80  ", "Eutelsat 7€ -1 0"}}) {
+        EXPECT_EQ(summary(parseList("[SATTYPE]\r\n1=" + std::string(c.position) +
+                                    "\r\n2=" + c.name + "\r\n[DVB]\r\n0=0")),
+                  c.read);
     }
 }
 
 TEST(KingOfSatLists, WithoutWhatASatelliteNeedsAreRefused) {
-    struct Case {
-        std::string text;
-        std::string problem;
-    };
-    const Case cases[] = {
-        {"[SATTYPE]\n1=0192\n2=Astra\n", "no [DVB] section"},
-        {"", "no [SATTYPE] section"},
-        {"[SATTYPE]\n2=Astra\n[DVB]\n0=0\n", "no [SATTYPE] 1= position"},
-        {"[SATTYPE]\n1=0192\n[DVB]\n0=0\n", "no [SATTYPE] 2= name"},
-        {"[SATTYPE]\n1=0192\n2=Astra\n[DVB]\n1=10714,H,22000\n", "no [DVB] 0= count"},
-        {"[SATTYPE]\n1=19.2E\n2=Astra\n[DVB]\n0=0\n",
-         "line 2: the position \"19.2E\" is not tenths of a degree from 0 to 3599"},
-        {"[SATTYPE]\n1=0192\n2=Astra\n[DVB]\n0=65536\n",
-         "line 5: the count \"65536\" is not a number from 0 to 65535"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(listProblem(c.text), c.problem) << c.text;
+    for (const auto& [text, problem] : std::map<std::string, std::string>{
+             {"[SATTYPE]\n1=0192\n2=Astra\n", "no [DVB] section"},
+             {"", "no [SATTYPE] section"},
+             {"[SATTYPE]\n2=Astra\n[DVB]\n0=0\n", "no [SATTYPE] 1= position"},
+             {"[SATTYPE]\n1=0192\n[DVB]\n0=0\n", "no [SATTYPE] 2= name"},
+             {"[SATTYPE]\n1=0192\n2=Astra\n[DVB]\n1=10714,H,22000\n", "no [DVB] 0= count"},
+             {"[SATTYPE]\n1=19.2E\n2=Astra\n[DVB]\n0=0\n",
+              "line 2: the position \"19.2E\" is not tenths of a degree from 0 to 3599"},
+             {"[SATTYPE]\n1=0192\n2=Astra\n[DVB]\n0=65536\n",
+              "line 5: the count \"65536\" is not a number from 0 to 65535"}}) {
+        EXPECT_EQ(listProblem(text), problem) << text;
     }
 }
 

@@ -36,27 +36,25 @@ struct RealFile {
     std::size_t satellites;
     std::size_t transponders;
     std::vector<Sample> samples;
-    std::vector<std::string> notes; // each after the file's path and ": "
+    std::vector<std::string> notes = {}; // each after the file's path and ": "
 };
 
-const std::vector<RealFile>& realFiles() {
-    static const std::vector<RealFile> files = {
+TEST(RealFiles, ReadAsTheFilesSay) {
+    TAVRINO_SKIP_WITHOUT_SHARED_DATA();
+    const RealFile files[] = {
         {"satellites-xml/openpli-2026.xml",
          208,
          3368,
          {{106, "31.0E Türksat 5A", 310, 0, {10992000, 2220000, 3, 1, 0, 1, 0, 0}},
-          {207, "180.0E C-band Intelsat 18", 1801, 3, {4095000, 30000000, 3, 1, 1, 1, 0, 0}}},
-         {}},
+          {207, "180.0E C-band Intelsat 18", 1801, 3, {4095000, 30000000, 3, 1, 1, 1, 0, 0}}}},
         {"satellites-xml/dmm-2016.xml",
          52,
          1916,
-         {{51, "Eurobird 9 (9.0E)", 90, 19, {12092000, 27500000, 3, 0, 0, 1, 156, 6900}}},
-         {}},
+         {{51, "Eurobird 9 (9.0E)", 90, 19, {12092000, 27500000, 3, 0, 0, 1, 156, 6900}}}},
         {"transponder-ini/kingofsat-2015-0420.ini",
          1,
          175,
-         {{0, "42E", 420, 1, {10970000, 30000000, 4, 1, 1, 2, 0, 0}}},
-         {}},
+         {{0, "42E", 420, 1, {10970000, 30000000, 4, 1, 1, 2, 0, 0}}}},
         {"transponder-ini/mixesoft-2018-2590.ini",
          1,
          20,
@@ -64,12 +62,7 @@ const std::vector<RealFile>& realFiles() {
          {"2 transponders of the DCII system left out (not DVB-S or DVB-S2)",
           "32 transponders of the DSS system left out (not DVB-S or DVB-S2)"}},
     };
-    return files;
-}
-
-TEST(RealFiles, ReadAsTheFilesSay) {
-    TAVRINO_SKIP_WITHOUT_SHARED_DATA();
-    for (const RealFile& f : realFiles()) {
+    for (const RealFile& f : files) {
         SCOPED_TRACE(f.file);
         const ImportedList list = readAny(f.file);
         ASSERT_EQ(list.satellites.size(), f.satellites);

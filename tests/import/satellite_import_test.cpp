@@ -1,8 +1,8 @@
 #include "database/layout.h"
 #include "database/transponder_file.h"
 #include "import/satellite_import.h"
+#include "opened.h"
 #include "satellites/satellite_editor.h"
-#include "test_support.h"
 
 #include <gtest/gtest.h>
 #include <tuple>
@@ -94,13 +94,11 @@ TEST(ImportImages, HoldTheRecordsOfBothFilesInTheCurrentLayout) {
 TEST(ImportImages, WriteCountsInBothBytes) {
     Workspace ws;
     ImportedList list;
-    std::vector<ImportedTransponder> many;
-    for (int i = 0; i < 300; ++i) {
-        many.push_back(tp(10700000 + i * 1000));
-    }
     for (int i = 0; i < 256; ++i) {
-        list.satellites.push_back(
-            sat("S" + std::to_string(i), i, i == 255 ? many : std::vector<ImportedTransponder>{}));
+        list.satellites.push_back(sat("S" + std::to_string(i), i));
+    }
+    for (int i = 0; i < 300; ++i) {
+        list.satellites.back().transponders.push_back(tp(10700000 + i * 1000));
     }
     ASSERT_TRUE(applyImport(ws, list, defaultChoice(list)).written);
     EXPECT_EQ(get(dvbsOf(ws), 0, 2), 256);
@@ -110,20 +108,16 @@ TEST(ImportImages, WriteCountsInBothBytes) {
 
 class ImportIntoSample : public testing::Test {
 protected:
-    void SetUp() override {
-        test::writeSample(folder.path(), {.services = 400, .satellites = 5});
-        ASSERT_TRUE(ws.openFolder(folder.path()).opened());
-    }
     std::size_t servicesOf(int satIndex) const {
-        std::size_t n = 0;
-        for (const ServiceRow& row : ws.services().rows()) {
-            n += row.record.satIndex == satIndex ? 1 : 0;
-        }
-        return n;
+        const auto& rows = ws.services().rows();
+        return std::count_if(rows.begin(), rows.end(), [&](const ServiceRow& row) {
+            return row.record.satIndex == satIndex;
+        });
     }
 
-    test::TempDir folder;
-    Workspace ws;
+    test::Opened opened{sample::generate({.services = 400, .satellites = 5})};
+    Workspace& ws = opened.ws;
+    const test::TempDir& folder = opened.folder;
 };
 
 TEST_F(ImportIntoSample, PreviewSaysWhatIsAddedKeptAndRemoved) {
@@ -161,16 +155,17 @@ TEST_F(ImportIntoSample, PreviewSaysWhatIsAddedKeptAndRemoved) {
         EXPECT_EQ(r.services, servicesOf(r.number));
     }
     EXPECT_EQ(removed, (std::vector<int>{1, 3, 4}));
-    EXPECT_EQ(p.chosen, 3u);
-    EXPECT_EQ(p.added, 1u);
-    EXPECT_EQ(p.kept, 2u);
+    EXPECT_EQ(std::tuple(p.chosen, p.added, p.kept), std::tuple(3u, 1u, 2u))
+        << "chosen, added, kept";
     // Numbers 0 and 2 keep their satellites; 1 names the new one and 3 and 4 none.
     EXPECT_EQ(p.servicesRenumbered, servicesOf(1) + servicesOf(3) + servicesOf(4));
     EXPECT_EQ(p.notes, std::vector<std::string>{"from reading"});
 }
 
 TEST_F(ImportIntoSample, KeepsAntennaSettingsOfSatellitesAtTheSamePositionOrNot) {
-    const Bytes header(antennaOf(ws).begin(), antennaOf(ws).begin() + an::headerSize);
+    // Longitude and latitude lead the header.
+    const auto place = [&] { return Bytes(antennaOf(ws).begin(), antennaOf(ws).begin() + 28); };
+    const Bytes header = place();
     const Bytes record1 = antennaRecord(ws, 1);
     const Bytes record3 = antennaRecord(ws, 3);
     ImportedList list;
@@ -189,10 +184,7 @@ TEST_F(ImportIntoSample, KeepsAntennaSettingsOfSatellitesAtTheSamePositionOrNot)
         EXPECT_EQ(antennaRecord(ws, 2) == record1, keep);
         EXPECT_EQ(settings.records[1].lnbType, 1) << "a new position gets the default record";
         EXPECT_EQ(settings.records[1].netIndex, 1);
-        EXPECT_EQ(Bytes(antennaOf(ws).begin(), antennaOf(ws).begin() + 28) ==
-                      Bytes(header.begin(), header.begin() + 28),
-                  keep)
-            << "longitude and latitude";
+        EXPECT_EQ(place() == header, keep) << "longitude and latitude";
         if (!keep) {
             EXPECT_EQ(settings.records[2].netIndex, 2);
             EXPECT_EQ(settings.longitude, 0);
@@ -242,26 +234,19 @@ TEST_F(ImportIntoSample, UntickedStayOutAndTheLimitOf256IsKept) {
 }
 
 TEST(ImportNames, AreStoredInTheCodePageAndCutToTheField) {
-    struct Case {
-        const char* codePage;
-        std::string name;
-        std::string stored;
-        bool replaced;
-        bool cut;
-    };
     const std::string long70(70, 'x');
-    const Case cases[] = {
+    // Code page, name; the bytes stored, whether characters were replaced, whether it was cut.
+    const std::tuple<const char*, std::string, std::string, bool, bool> cases[] = {
         {"CP1252", "Türksat € ©", "T\xFCrksat \x80 \xA9", false, false},
         {"CP1252", "Ямал 401", "???? 401", true, false},
         {"CP1251", "Ямал 401", "\xDF\xEC\xE0\xEB 401", false, false},
         {"CP1252", long70, std::string(64, 'x'), false, true},
         {"CP1252", "日本" + std::string(70, 'y'), "??" + std::string(62, 'y'), true, true},
     };
-    for (const Case& c : cases) {
-        const StoredName name = storedName(c.name, *CodePage::byName(c.codePage));
-        EXPECT_EQ(name.bytes, c.stored) << c.name;
-        EXPECT_EQ(name.replaced, c.replaced) << c.name;
-        EXPECT_EQ(name.cut, c.cut) << c.name;
+    for (const auto& [codePage, utf8, bytes, replaced, cut] : cases) {
+        const StoredName name = storedName(utf8, *CodePage::byName(codePage));
+        EXPECT_EQ(std::tie(name.bytes, name.replaced, name.cut), std::tie(bytes, replaced, cut))
+            << utf8;
     }
     Workspace ws;
     ImportedList list;

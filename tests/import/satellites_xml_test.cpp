@@ -50,11 +50,7 @@ TEST(SatellitesXml, ReadsAttributesInAnyOrderWithEntitiesAndComments) {
 }
 
 TEST(SatellitesXml, MapsValuesAsTheImportStoresThem) {
-    struct Case {
-        const char* attributes;
-        ImportedTransponder stored;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, ImportedTransponder> cases[] = {
         {"frequency=\"10714000\" symbol_rate=\"22000000\" polarization=\"2\" fec_inner=\"4\"",
          {10714000, 22000000, 4, 0, 0, 0, 0, 0}},
         {"polarization=\"3\"", {0, 0, 0, 1, 0, 0, 0, 0}},
@@ -66,22 +62,17 @@ TEST(SatellitesXml, MapsValuesAsTheImportStoresThem) {
          {11778000, 27500000, 0, 0, 0, 0, 0, 0}},
         {"frequency=\"\" onid=\"65535\" tsid=\"1\"", {0, 0, 0, 0, 0, 0, 65535, 1}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.attributes);
-        const ImportedList list = parse(document("<sat name=\"S\" position=\"1\"><transponder " +
-                                                 std::string(c.attributes) + "/></sat>"));
-        ASSERT_EQ(list.satellites.at(0).transponders.size(), 1u);
-        EXPECT_EQ(list.satellites[0].transponders[0], c.stored);
+    for (const auto& [attributes, stored] : cases) {
+        const ImportedList list = parse(
+            document("<sat name=\"S\" position=\"1\"><transponder " + attributes + "/></sat>"));
+        EXPECT_EQ(list.satellites.at(0).transponders, std::vector{stored}) << attributes;
     }
 }
 
 TEST(SatellitesXml, ReadsTheDeclaredEncodingAndAnyLineEnds) {
-    struct Case {
-        std::string bytes;
-        std::string name;
-    };
     const std::string sat = "<sat name=\"T\xFCrksat \x80\" position=\"420\"/>";
-    const Case cases[] = {
+    // The bytes, and the name read.
+    const std::pair<std::string, std::string> cases[] = {
         {document("<sat name=\"Türksat\" position=\"420\"/>", ""), "Türksat"},
         {"\xEF\xBB\xBF" + document("<sat name=\"Türksat\" position=\"420\"/>"), "Türksat"},
         {document(sat, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"), "Türksat \u0080"},
@@ -89,21 +80,16 @@ TEST(SatellitesXml, ReadsTheDeclaredEncodingAndAnyLineEnds) {
         {"<satellites>\r\n<sat name=\"A\"\r\n position=\"420\">\r\n</sat>\r\n</satellites>", "A"},
         {"<satellites>\r<sat name=\"A\"\r position=\"420\">\r</sat>\r</satellites>", "A"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.bytes);
-        const ImportedList list = parse(c.bytes);
-        ASSERT_EQ(list.satellites.size(), 1u);
-        EXPECT_EQ(list.satellites[0].name, c.name);
-        EXPECT_EQ(list.satellites[0].position, 420);
+    for (const auto& [bytes, name] : cases) {
+        const ImportedList list = parse(bytes);
+        ASSERT_EQ(list.satellites.size(), 1u) << bytes;
+        EXPECT_EQ(std::pair(list.satellites[0].name, list.satellites[0].position),
+                  std::pair(name, 420));
     }
 }
 
 TEST(SatellitesXml, RefusesDamagedDocumentsNamingLineAndColumn) {
-    struct Case {
-        std::string bytes;
-        std::string problem;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"<satellites>\n  <sat name=\"a\" position=\"1\">\n    <transponder frequency=",
          "line 3, column 27: Error parsing element attribute"},
         {"<satellites>\n  <sat name=\"a\" position=\"1\">\n",
@@ -135,8 +121,8 @@ TEST(SatellitesXml, RefusesDamagedDocumentsNamingLineAndColumn) {
          "line 1, column 40: frequency=\"" + std::string(60, '9') +
              "...\" is outside 0 to 2147483647"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(problemOf(c.bytes), c.problem) << c.bytes;
+    for (const auto& [bytes, problem] : cases) {
+        EXPECT_EQ(problemOf(bytes), problem) << bytes;
     }
 }
 

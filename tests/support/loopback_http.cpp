@@ -25,7 +25,12 @@ LoopbackHttp::LoopbackHttp() {
 }
 
 LoopbackHttp::~LoopbackHttp() {
-    stop_ = true;
+    {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    stopped_.notify_all();
+    ::shutdown(listener_, SHUT_RDWR); // wakes the accept
     acceptor_.join();
     for (auto& worker : workers_) {
         worker.join();
@@ -49,26 +54,11 @@ std::vector<std::string> LoopbackHttp::requests() const {
 
 void LoopbackHttp::acceptLoop() {
     while (!stop_) {
-        pollfd p{listener_, POLLIN, 0};
-        if (::poll(&p, 1, 20) <= 0) {
-            continue;
-        }
         const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (client >= 0) {
             workers_.emplace_back([this, client] { serve(client); });
         }
     }
-}
-
-bool LoopbackHttp::waitOrStop(std::chrono::milliseconds delay) const {
-    const auto until = std::chrono::steady_clock::now() + delay;
-    while (std::chrono::steady_clock::now() < until) {
-        if (stop_) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
 }
 
 void LoopbackHttp::serve(int client) {
@@ -88,14 +78,14 @@ void LoopbackHttp::serve(int client) {
     const std::size_t start = head.find(' ') + 1;
     const std::string path = head.substr(start, head.find(' ', start) - start);
     Answer answer{404, "not here", {}, {}};
-    {
-        const std::lock_guard lock(mutex_);
-        requests_.push_back(head);
-        if (const auto it = answers_.find(path); it != answers_.end()) {
-            answer = it->second;
-        }
+    std::unique_lock lock(mutex_);
+    requests_.push_back(head);
+    if (const auto it = answers_.find(path); it != answers_.end()) {
+        answer = it->second;
     }
-    if (waitOrStop(answer.delay)) {
+    // A slow answer gives way when the server goes.
+    if (!stopped_.wait_for(lock, answer.delay, [this] { return stop_.load(); })) {
+        lock.unlock();
         std::string reply =
             "HTTP/1.1 " + std::to_string(answer.status) + " Test\r\n" +
             "Content-Length: " + std::to_string(answer.body.size()) + "\r\n" +

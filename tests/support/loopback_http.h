@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <string>
@@ -33,12 +34,12 @@ public:
 private:
     void acceptLoop();
     void serve(int client);
-    bool waitOrStop(std::chrono::milliseconds delay) const;
 
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
+    std::condition_variable stopped_;
     std::map<std::string, Answer> answers_;
     std::vector<std::string> requests_;
     std::vector<std::thread> workers_;

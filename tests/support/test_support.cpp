@@ -2,8 +2,9 @@
 
 #include "database/folder_lock.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
-#include <random>
 #include <stdexcept>
 #include <sys/stat.h>
 
@@ -30,14 +31,11 @@ namespace fs = std::filesystem;
 namespace ch = layout::channel;
 
 TempDir::TempDir() {
-    std::random_device rd;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        path_ = fs::temp_directory_path() / ("tavrino-test-" + std::to_string(rd()));
-        if (fs::create_directory(path_)) {
-            return;
-        }
+    std::string name = (fs::temp_directory_path() / "tavrino-test-XXXXXX").string();
+    if (::mkdtemp(name.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary folder");
     }
-    throw std::runtime_error("cannot create a temporary folder");
+    path_ = name;
 }
 
 TempDir::~TempDir() {
@@ -105,9 +103,8 @@ Bytes buildChannel(const std::vector<BlockSpec>& blocks, int version) {
     for (const auto& block : blocks) {
         const std::size_t p = b.size();
         b.resize(p + ch::satelliteHeaderSize, 0);
-        for (std::size_t i = 0; i < block.name.size() && i < ch::satelliteHeaderNameWidth; ++i) {
-            b[p + ch::satelliteHeaderName + i] = static_cast<std::uint8_t>(block.name[i]);
-        }
+        std::copy_n(block.name.begin(), std::min(block.name.size(), ch::satelliteHeaderNameWidth),
+                    b.begin() + static_cast<std::ptrdiff_t>(p + ch::satelliteHeaderName));
         put(b, p + ch::satelliteHeaderTpCount, 4,
             static_cast<std::int64_t>(block.transponders.size()));
         for (const auto& tp : block.transponders) {
@@ -121,10 +118,9 @@ Bytes buildChannel(const std::vector<BlockSpec>& blocks, int version) {
                 namespace sv = ch::service;
                 const std::size_t r = b.size();
                 b.resize(r + sv::size, 0);
+                std::copy(s.name.begin(), s.name.end(),
+                          b.begin() + static_cast<std::ptrdiff_t>(r + sv::name));
                 put(b, r + sv::link, 4, s.link);
-                for (std::size_t i = 0; i < s.name.size(); ++i) {
-                    b[r + sv::name + i] = static_cast<std::uint8_t>(s.name[i]);
-                }
                 put(b, r + sv::nameLength, 2, static_cast<std::int64_t>(s.name.size()));
                 put(b, r + sv::providerIndex, 2, s.providerIndex);
                 put(b, r + sv::satIndex, 4, s.satIndex);
