@@ -39,23 +39,24 @@ private slots:
     }
     void cleanup() { f_.stop(); }
 
-    void theLastSatelliteIsShownInBothLists() {
+    // The last satellite is shown at the start; clicking a line of either list shows that
+    // satellite in both, and Update with nothing changed writes nothing.
+    void bothListsShowTheSameSatellite() {
         QCOMPARE(satelliteList()->count(), 5);
         QCOMPARE(satelliteList()->currentRow(), 4);
         QCOMPARE(antennaList()->currentRow(), 4);
-    }
-
-    // Clicking a line of either list shows that satellite in both.
-    void bothListsChooseTheSameSatellite() {
         test::clickItem(antennaList(), 1);
         QCOMPARE(satelliteList()->currentRow(), 1);
-        const SatelliteForm shown = satelliteForm(f_.workspace(), 1);
         QCOMPARE(satellite().box(satellite_captions::name)->text(),
-                 QString::fromStdString(shown.name));
+                 QString::fromStdString(satelliteForm(f_.workspace(), 1).name));
+        QTest::mouseClick(satellite().updateButton(), Qt::LeftButton);
         test::clickItem(satelliteList(), 2);
         QCOMPARE(antennaList()->currentRow(), 2);
         QCOMPARE(transponders().list()->count(),
                  static_cast<int>(transponderLines(f_.workspace(), 2).size()));
+        test::clickItem(transponders().list(), 0);
+        QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
+        QVERIFY(!anythingToUndo());
     }
 
     void controlRulesFollowTheLists() {
@@ -74,22 +75,13 @@ private slots:
         QVERIFY(!satellite().box(ac::motorPosition)->isEnabled());
     }
 
-    void updateWithNothingChangedWritesNothing() {
-        test::clickItem(satelliteList(), 1);
-        QTest::mouseClick(satellite().updateButton(), Qt::LeftButton);
-        test::clickItem(transponders().list(), 0);
-        QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
-        QVERIFY(!anythingToUndo());
-    }
-
     void transpondersAreAddedUpdatedAndDeletedAndUndone() {
         test::clickItem(satelliteList(), 0);
         const int before = transponders().list()->count();
         test::typeInto(transponders().box(tc::frequency), "11778000");
         test::typeInto(transponders().box(tc::symbolRate), "27500000");
         QTest::mouseClick(transponders().addButton(), Qt::LeftButton);
-        QCOMPARE(transponders().list()->count(), before + 1);
-        QCOMPARE(transponders().list()->currentRow(), before);
+        QCOMPARE(transponders().list()->currentRow(), before); // the new one, last
         QCOMPARE(transponders().box(tc::frequency)->text(), QString("11778000"));
         test::typeInto(transponders().box(tc::nid), "99");
         QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
@@ -97,8 +89,7 @@ private slots:
         QCOMPARE(transponders().box(tc::nid)->text(), QString("99"));
         QTest::mouseClick(transponders().deleteButton(), Qt::LeftButton);
         QCOMPARE(transponders().list()->count(), before);
-        for (const char* step : {"Delete Transponder", "Update Transponder", "Add Transponder"}) {
-            QCOMPARE(f_.action("undoAction").text(), QString("Undo ") + step);
+        for (int step = 0; step < 3; ++step) {
             f_.action("undoAction").trigger();
             QCOMPARE(satelliteList()->currentRow(), 0); // the satellite stays shown
         }
