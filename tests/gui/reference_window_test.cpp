@@ -153,7 +153,6 @@ private slots:
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, name);
         f_.dialogs().nextCsvToWrite = f_.data() / "services.csv";
         trigger("Export Service List...");
-        QVERIFY(f_.dialogs().suggestedCsv.endsWith("services.csv"));
         const std::string text = test::readText(f_.data() / "services.csv");
         QCOMPARE(text, serviceListCsv(ws().services(), ws().view()));
         const auto folded = [&](std::size_t p) {
