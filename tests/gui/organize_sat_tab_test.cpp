@@ -75,9 +75,37 @@ private slots:
         QVERIFY(!satellite().box(ac::motorPosition)->isEnabled());
     }
 
-    void transpondersAreAddedUpdatedAndDeletedAndUndone() {
+    // A refused value is told naming its box; the typed text stays there with the focus, and
+    // nothing is written. Transponders are added, updated and deleted, and undone with their
+    // satellite still shown.
+    void transpondersAreEditedAndRefusedValuesTold() {
+        struct Case {
+            QLineEdit* box;
+            const char* text;
+            QPushButton* button;
+            const char* message; // how the message starts
+        };
         test::clickItem(satelliteList(), 0);
+        const Case cases[] = {
+            {satellite().box(satellite_captions::position), "181", satellite().updateButton(), ""},
+            {transponders().box(tc::symbolRate), "-1", transponders().updateButton(), "SR: "},
+            {transponders().box(tc::frequency), "-5", transponders().addButton(),
+             "Freq: enter a whole number from 1 to 2147483647 !!!"},
+        };
         const int before = transponders().list()->count();
+        for (const Case& c : cases) {
+            f_.dialogs().told.clear();
+            test::typeInto(c.box, c.text);
+            QTest::mouseClick(c.button, Qt::LeftButton);
+            QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
+            QVERIFY2(f_.dialogs().told[0].text.rfind(c.message, 0) == 0,
+                     f_.dialogs().told[0].text.c_str());
+            QCOMPARE(c.box->text(), QString(c.text));
+            QVERIFY(c.box->hasFocus());
+        }
+        QCOMPARE(transponders().list()->count(), before);
+        QVERIFY(!anythingToUndo());
+
         test::typeInto(transponders().box(tc::frequency), "11778000");
         test::typeInto(transponders().box(tc::symbolRate), "27500000");
         QTest::mouseClick(transponders().addButton(), Qt::LeftButton);
@@ -97,40 +125,9 @@ private slots:
         QVERIFY(!anythingToUndo());
     }
 
-    // A refused value is told naming its box; the typed text stays there with the focus, and
-    // nothing is written.
-    void aRefusedValueIsToldAndTheTextStays() {
-        struct Case {
-            QLineEdit* box;
-            const char* text;
-            QPushButton* button;
-            const char* message; // how the message starts
-        };
-        test::clickItem(satelliteList(), 0);
-        const Case cases[] = {
-            {satellite().box(satellite_captions::position), "181", satellite().updateButton(), ""},
-            {transponders().box(tc::symbolRate), "-1", transponders().updateButton(), "SR: "},
-            {transponders().box(tc::frequency), "-5", transponders().addButton(),
-             "Freq: enter a whole number from 1 to 2147483647 !!!"},
-        };
-        const int count = transponders().list()->count();
-        for (const Case& c : cases) {
-            f_.dialogs().told.clear();
-            test::typeInto(c.box, c.text);
-            QTest::mouseClick(c.button, Qt::LeftButton);
-            QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
-            QVERIFY2(f_.dialogs().told[0].text.rfind(c.message, 0) == 0,
-                     f_.dialogs().told[0].text.c_str());
-            QCOMPARE(c.box->text(), QString(c.text));
-            QVERIFY(c.box->hasFocus());
-        }
-        QCOMPARE(transponders().list()->count(), count);
-        QVERIFY(!anythingToUndo());
-    }
-
     // The satellite files' save asks through the window before replacing a file changed by
     // someone else, and names the backup (what the policy does is the core's).
-    void satelliteSaveAsksOverAChangeAndNamesTheBackup() {
+    void satelliteFilesAreOpenedAndSavedOnTheirOwn() {
         const auto dvbs = f_.folder() / "DVBS.dat";
         Bytes theirs = test::readFile(dvbs);
         theirs[200] ^= 1;
@@ -146,9 +143,8 @@ private slots:
         QTest::mouseClick(saveButton(), Qt::LeftButton);
         QVERIFY(test::readFile(dvbs) == f_.workspace().files().satelliteFiles.dvbs.bytes);
         QVERIFY(f_.status().note().contains("the files it replaced are in"));
-    }
 
-    void satelliteFilesOpenOnTheirOwn() {
+        // Opened on their own and saved elsewhere, they go without the channel list.
         test::TempDir other;
         test::writeSample(other.path(), {.services = 10, .satellites = 2, .seed = 5});
         f_.dialogs().nextAntennaFile = other / "antenna_list.dat";
