@@ -83,10 +83,9 @@ private slots:
     void aSortWhileOpenEditsTheSameService() {
         editRow(0);
         const std::uint32_t record = cell(0, colLokacija).toUInt();
-        const QRect header = view().horizontalHeader()->geometry();
-        QTest::mouseClick(view().horizontalHeader()->viewport(), Qt::LeftButton, {},
-                          QPoint(view().horizontalHeader()->sectionViewportPosition(colService) + 5,
-                                 header.height() / 2));
+        QHeaderView* header = view().horizontalHeader();
+        const QPoint name(header->sectionViewportPosition(colService) + 5, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, name);
         QVERIFY(cell(0, colLokacija).toUInt() != record);
         test::typeInto(dialog().box(cap::pmt), "4321");
         clickOk();
