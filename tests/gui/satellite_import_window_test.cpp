@@ -59,6 +59,7 @@ private:
     bool busy() { return !importXmlButton()->isEnabled() || !importKingOfSatButton()->isEnabled(); }
     const SatelliteFiles& files() { return f_.workspace().files().satelliteFiles; }
 
+    // Nothing written, and no import window left open (one keeps the buttons busy).
     void unchanged() {
         QVERIFY(files().dvbs.bytes == dvbs_);
         QVERIFY(files().antenna.bytes == antenna_);
@@ -151,16 +152,13 @@ private slots:
         QTest::mouseClick(importXmlButton(), Qt::LeftButton);
         QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
         QVERIFY(f_.dialogs().told[0].text.find("broken.xml") != std::string::npos);
-        QVERIFY(!this->preview());
         unchanged();
         f_.dialogs().nextSatellitesXml.reset(); // the open dialog cancelled
         QTest::mouseClick(importXmlButton(), Qt::LeftButton);
-        QVERIFY(!this->preview());
         unchanged();
         QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton); // no SATList.ini
         QCOMPARE(f_.dialogs().told.size(), std::size_t{2});
         QVERIFY(f_.dialogs().told[1].text.find("SATList.ini") != std::string::npos);
-        QVERIFY(!selectionWindow());
         unchanged();
     }
 
@@ -206,7 +204,6 @@ private slots:
         test::clickItem(selection->list(), 0);
         QTest::mouseClick(selection->cancelButton(), Qt::LeftButton);
         QTRY_VERIFY(selection.isNull());
-        QVERIFY(!downloadWindow());
         QVERIFY(!std::filesystem::exists(f_.data() / "Sel.ini"));
         unchanged();
 
@@ -219,7 +216,6 @@ private slots:
         QVERIFY(!importKingOfSatButton()->isEnabled());
         QTest::mouseClick(downloadWindow()->cancelButton(), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!busy(), 5000);
-        QVERIFY(!this->preview());
         QVERIFY(f_.dialogs().told.empty());
         unchanged();
     }
