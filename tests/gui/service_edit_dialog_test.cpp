@@ -55,8 +55,7 @@ private slots:
         f_.window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f_.window()));
         test::doubleClickRow(view(), 9);
-        QTRY_VERIFY(dialog().isVisible());
-        QVERIFY(dialog().isOpenFor(cell(9, colLokacija).toUInt()));
+        QTRY_VERIFY(dialog().isOpenFor(cell(9, colLokacija).toUInt()));
         clickOk();
         QVERIFY(!anythingToUndo());
 
