@@ -17,7 +17,6 @@ private:
     TransponderPanel& transponders() { return f_.find<TransponderPanel>("transponderPanel"); }
     QListWidget* satelliteList() { return &f_.find<QListWidget>("satelliteList"); }
     QListWidget* antennaList() { return &f_.find<QListWidget>("antennaList"); }
-    QPushButton* openButton() { return &f_.button("openSatelliteFilesButton"); }
     QPushButton* saveButton() { return &f_.button("saveSatelliteFilesButton"); }
     bool anythingToUndo() { return f_.action("undoAction").isEnabled(); }
 
@@ -149,7 +148,7 @@ private slots:
         test::writeSample(other.path(), {.services = 10, .satellites = 2, .seed = 5});
         f_.dialogs().nextAntennaFile = other / "antenna_list.dat";
         f_.dialogs().nextDvbsFile = other / "DVBS.dat";
-        QTest::mouseClick(openButton(), Qt::LeftButton);
+        QTest::mouseClick(&f_.button("openSatelliteFilesButton"), Qt::LeftButton);
         QCOMPARE(satelliteList()->count(), 2);
         test::TempDir out;
         f_.dialogs().nextSaveFolder = out.path();

@@ -40,7 +40,6 @@ private:
     Bytes antenna_;
 
     QListWidget* satelliteList() { return &f_.find<QListWidget>("satelliteList"); }
-    QListWidget* antennaList() { return &f_.find<QListWidget>("antennaList"); }
     QPushButton* importXmlButton() { return &f_.button("importXmlButton"); }
     QPushButton* importKingOfSatButton() { return &f_.button("importKingOfSatButton"); }
     // The import window of that name on screen now, if any.
@@ -127,7 +126,7 @@ private slots:
         QTRY_VERIFY(!this->preview());
         QCOMPARE(satelliteList()->count(), 2);
         QVERIFY(satelliteList()->item(0)->text().contains("Kept & Co"));
-        QCOMPARE(antennaList()->count(), 2);
+        QCOMPARE(f_.find<QListWidget>("antennaList").count(), 2);
         QVERIFY(firstAntennaRecord(files().antenna.bytes) == firstAntennaRecord(antenna_));
         f_.action("undoAction").trigger();
         QCOMPARE(satelliteList()->count(), 5);
