@@ -17,7 +17,6 @@ private:
     TransponderPanel& transponders() { return f_.find<TransponderPanel>("transponderPanel"); }
     QListWidget* satelliteList() { return &f_.find<QListWidget>("satelliteList"); }
     QListWidget* antennaList() { return &f_.find<QListWidget>("antennaList"); }
-    QPushButton* openButton() { return &f_.button("openSatelliteFilesButton"); }
     QPushButton* saveButton() { return &f_.button("saveSatelliteFilesButton"); }
     bool anythingToUndo() { return f_.action("undoAction").isEnabled(); }
 
@@ -39,23 +38,24 @@ private slots:
     }
     void cleanup() { f_.stop(); }
 
-    void theLastSatelliteIsShownInBothLists() {
+    // The last satellite is shown at the start; clicking a line of either list shows that
+    // satellite in both, and Update with nothing changed writes nothing.
+    void bothListsShowTheSameSatellite() {
         QCOMPARE(satelliteList()->count(), 5);
         QCOMPARE(satelliteList()->currentRow(), 4);
         QCOMPARE(antennaList()->currentRow(), 4);
-    }
-
-    // Clicking a line of either list shows that satellite in both.
-    void bothListsChooseTheSameSatellite() {
         test::clickItem(antennaList(), 1);
         QCOMPARE(satelliteList()->currentRow(), 1);
-        const SatelliteForm shown = satelliteForm(f_.workspace(), 1);
         QCOMPARE(satellite().box(satellite_captions::name)->text(),
-                 QString::fromStdString(shown.name));
+                 QString::fromStdString(satelliteForm(f_.workspace(), 1).name));
+        QTest::mouseClick(satellite().updateButton(), Qt::LeftButton);
         test::clickItem(satelliteList(), 2);
         QCOMPARE(antennaList()->currentRow(), 2);
         QCOMPARE(transponders().list()->count(),
                  static_cast<int>(transponderLines(f_.workspace(), 2).size()));
+        test::clickItem(transponders().list(), 0);
+        QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
+        QVERIFY(!anythingToUndo());
     }
 
     void controlRulesFollowTheLists() {
@@ -74,41 +74,10 @@ private slots:
         QVERIFY(!satellite().box(ac::motorPosition)->isEnabled());
     }
 
-    void updateWithNothingChangedWritesNothing() {
-        test::clickItem(satelliteList(), 1);
-        QTest::mouseClick(satellite().updateButton(), Qt::LeftButton);
-        test::clickItem(transponders().list(), 0);
-        QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
-        QVERIFY(!anythingToUndo());
-    }
-
-    void transpondersAreAddedUpdatedAndDeletedAndUndone() {
-        test::clickItem(satelliteList(), 0);
-        const int before = transponders().list()->count();
-        test::typeInto(transponders().box(tc::frequency), "11778000");
-        test::typeInto(transponders().box(tc::symbolRate), "27500000");
-        QTest::mouseClick(transponders().addButton(), Qt::LeftButton);
-        QCOMPARE(transponders().list()->count(), before + 1);
-        QCOMPARE(transponders().list()->currentRow(), before);
-        QCOMPARE(transponders().box(tc::frequency)->text(), QString("11778000"));
-        test::typeInto(transponders().box(tc::nid), "99");
-        QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
-        QCOMPARE(transponders().list()->currentRow(), before);
-        QCOMPARE(transponders().box(tc::nid)->text(), QString("99"));
-        QTest::mouseClick(transponders().deleteButton(), Qt::LeftButton);
-        QCOMPARE(transponders().list()->count(), before);
-        for (const char* step : {"Delete Transponder", "Update Transponder", "Add Transponder"}) {
-            QCOMPARE(f_.action("undoAction").text(), QString("Undo ") + step);
-            f_.action("undoAction").trigger();
-            QCOMPARE(satelliteList()->currentRow(), 0); // the satellite stays shown
-        }
-        QCOMPARE(transponders().list()->count(), before);
-        QVERIFY(!anythingToUndo());
-    }
-
     // A refused value is told naming its box; the typed text stays there with the focus, and
-    // nothing is written.
-    void aRefusedValueIsToldAndTheTextStays() {
+    // nothing is written. Transponders are added, updated and deleted, and undone with their
+    // satellite still shown.
+    void transpondersAreEditedAndRefusedValuesTold() {
         struct Case {
             QLineEdit* box;
             const char* text;
@@ -122,7 +91,7 @@ private slots:
             {transponders().box(tc::frequency), "-5", transponders().addButton(),
              "Freq: enter a whole number from 1 to 2147483647 !!!"},
         };
-        const int count = transponders().list()->count();
+        const int before = transponders().list()->count();
         for (const Case& c : cases) {
             f_.dialogs().told.clear();
             test::typeInto(c.box, c.text);
@@ -133,13 +102,31 @@ private slots:
             QCOMPARE(c.box->text(), QString(c.text));
             QVERIFY(c.box->hasFocus());
         }
-        QCOMPARE(transponders().list()->count(), count);
+        QCOMPARE(transponders().list()->count(), before);
+        QVERIFY(!anythingToUndo());
+
+        test::typeInto(transponders().box(tc::frequency), "11778000");
+        test::typeInto(transponders().box(tc::symbolRate), "27500000");
+        QTest::mouseClick(transponders().addButton(), Qt::LeftButton);
+        QCOMPARE(transponders().list()->currentRow(), before); // the new one, last
+        QCOMPARE(transponders().box(tc::frequency)->text(), QString("11778000"));
+        test::typeInto(transponders().box(tc::nid), "99");
+        QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
+        QCOMPARE(transponders().list()->currentRow(), before);
+        QCOMPARE(transponders().box(tc::nid)->text(), QString("99"));
+        QTest::mouseClick(transponders().deleteButton(), Qt::LeftButton);
+        QCOMPARE(transponders().list()->count(), before);
+        for (int step = 0; step < 3; ++step) {
+            f_.action("undoAction").trigger();
+            QCOMPARE(satelliteList()->currentRow(), 0); // the satellite stays shown
+        }
+        QCOMPARE(transponders().list()->count(), before);
         QVERIFY(!anythingToUndo());
     }
 
     // The satellite files' save asks through the window before replacing a file changed by
     // someone else, and names the backup (what the policy does is the core's).
-    void satelliteSaveAsksOverAChangeAndNamesTheBackup() {
+    void satelliteFilesAreOpenedAndSavedOnTheirOwn() {
         const auto dvbs = f_.folder() / "DVBS.dat";
         Bytes theirs = test::readFile(dvbs);
         theirs[200] ^= 1;
@@ -155,14 +142,13 @@ private slots:
         QTest::mouseClick(saveButton(), Qt::LeftButton);
         QVERIFY(test::readFile(dvbs) == f_.workspace().files().satelliteFiles.dvbs.bytes);
         QVERIFY(f_.status().note().contains("the files it replaced are in"));
-    }
 
-    void satelliteFilesOpenOnTheirOwn() {
+        // Opened on their own and saved elsewhere, they go without the channel list.
         test::TempDir other;
         test::writeSample(other.path(), {.services = 10, .satellites = 2, .seed = 5});
         f_.dialogs().nextAntennaFile = other / "antenna_list.dat";
         f_.dialogs().nextDvbsFile = other / "DVBS.dat";
-        QTest::mouseClick(openButton(), Qt::LeftButton);
+        QTest::mouseClick(&f_.button("openSatelliteFilesButton"), Qt::LeftButton);
         QCOMPARE(satelliteList()->count(), 2);
         test::TempDir out;
         f_.dialogs().nextSaveFolder = out.path();

@@ -13,15 +13,15 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::string satXml(const std::string& name, int position, int transponders) {
-    std::string text =
-        "<sat name=\"" + name + "\" flags=\"1\" position=\"" + std::to_string(position) + "\">\n";
-    for (int i = 0; i < transponders; ++i) {
-        text += "<transponder frequency=\"" + std::to_string(10700000 + 1000 * i) +
-                "\" symbol_rate=\"27500000\" polarization=\"" + std::to_string(i % 2) +
-                "\" fec_inner=\"3\" system=\"0\" modulation=\"1\"/>\n";
-    }
-    return text + "</sat>\n";
+std::string satXml(const std::string& name, int position) {
+    return "<sat name=\"" + name + "\" flags=\"1\" position=\"" + std::to_string(position) +
+           "\">\n<transponder frequency=\"10700000\" symbol_rate=\"27500000\" polarization=\"0\" "
+           "fec_inner=\"3\" system=\"0\" modulation=\"1\"/>\n</sat>\n";
+}
+
+// The antenna settings of the file's first satellite.
+Bytes firstAntennaRecord(const Bytes& file) {
+    return Bytes(file.begin() + 32, file.begin() + 68);
 }
 
 std::string kingOfSatList(const std::string& position, const std::string& name) {
@@ -40,7 +40,6 @@ private:
     Bytes antenna_;
 
     QListWidget* satelliteList() { return &f_.find<QListWidget>("satelliteList"); }
-    QListWidget* antennaList() { return &f_.find<QListWidget>("antennaList"); }
     QPushButton* importXmlButton() { return &f_.button("importXmlButton"); }
     QPushButton* importKingOfSatButton() { return &f_.button("importKingOfSatButton"); }
     // The import window of that name on screen now, if any.
@@ -58,8 +57,8 @@ private:
     // While an import runs, neither import button starts another.
     bool busy() { return !importXmlButton()->isEnabled() || !importKingOfSatButton()->isEnabled(); }
     const SatelliteFiles& files() { return f_.workspace().files().satelliteFiles; }
-    std::int32_t samplePosition(int n) { return files().satellites.at(n).orbitalPosition; }
 
+    // Nothing written, and no import window left open (one keeps the buttons busy).
     void unchanged() {
         QVERIFY(files().dvbs.bytes == dvbs_);
         QVERIFY(files().antenna.bytes == antenna_);
@@ -68,16 +67,12 @@ private:
     }
     // The sample's first satellite again, a new one, and one whose name the code page
     // cannot hold.
-    void writeXml() {
-        const std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<satellites>\n" +
-                                satXml("Kept &amp; Co", samplePosition(0), 3) +
-                                satXml("New", 1234, 2) + satXml("Омега", -50, 1) +
-                                "</satellites>\n";
-        test::writeText(f_.data() / "satellites.xml", xml);
-        f_.dialogs().nextSatellitesXml = f_.data() / "satellites.xml";
-    }
     ImportPreviewDialog& openXmlPreview() {
-        writeXml();
+        test::writeText(f_.data() / "satellites.xml",
+                        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<satellites>\n" +
+                            satXml("Kept &amp; Co", files().satellites.at(0).orbitalPosition) +
+                            satXml("New", 1234) + satXml("Омега", -50) + "</satellites>\n");
+        f_.dialogs().nextSatellitesXml = f_.data() / "satellites.xml";
         QTest::mouseClick(importXmlButton(), Qt::LeftButton);
         ImportPreviewDialog* open = preview();
         [&] { QVERIFY(open != nullptr); }();
@@ -93,13 +88,6 @@ private:
         QTest::keyClick(tree, Qt::Key_Space);
         QCOMPARE(tree->topLevelItem(row)->checkState(0), Qt::Unchecked);
     }
-    QStringList satelliteNames() {
-        QStringList names;
-        for (int i = 0; i < satelliteList()->count(); ++i) {
-            names << satelliteList()->item(i)->text();
-        }
-        return names;
-    }
 
 private slots:
     void init() {
@@ -110,63 +98,51 @@ private slots:
     }
     void cleanup() { f_.stop(); }
 
-    void previewShowsTheListAndCancelChangesNothing() {
-        ImportPreviewDialog& preview = openXmlPreview();
-        QCOMPARE(f_.dialogs().xmlDialogs, 1);
-        QCOMPARE(preview.windowTitle(), QString("Import from satellites.xml"));
-        QTreeWidget* list = preview.satelliteList();
-        QCOMPARE(list->topLevelItemCount(), 3);
-        // The satellite it replaces, by name.
+    // The preview names the satellite each replaces and changes nothing when cancelled;
+    // unticked satellites stay out, and the import is one step that undo and redo take.
+    void untickedStayOutAndTheImportIsOneUndoableStep() {
+        ImportPreviewDialog* preview = &openXmlPreview();
+        QTreeWidget* list = preview->satelliteList();
         const QString replaced =
             QString::fromStdString(f_.workspace().codePage().toUtf8(files().satellites.at(0).name));
         QVERIFY2(list->topLevelItem(0)->text(3).startsWith("replaces " + replaced + ": +"),
                  qPrintable(list->topLevelItem(0)->text(3)));
-        QVERIFY(preview.summary()->text().startsWith("3 of 3 satellites ticked"));
         QVERIFY(!importXmlButton()->isEnabled());
-        QTest::mouseClick(preview.cancelButton(), Qt::LeftButton);
+        QTest::mouseClick(preview->cancelButton(), Qt::LeftButton);
         QTRY_VERIFY(!this->preview());
         unchanged();
-    }
 
-    void untickedStayOutAndTheImportIsOneUndoableStep() {
-        ImportPreviewDialog& preview = openXmlPreview();
-        untick(preview.satelliteList(), 1);
-        QVERIFY(preview.summary()->text().startsWith("2 of 3 satellites ticked"));
-        untick(preview.satelliteList(), 0);
-        untick(preview.satelliteList(), 2);
-        QVERIFY2(!preview.importButton()->isEnabled(), "nothing ticked imports nothing");
-        QTest::keyClick(preview.satelliteList(), Qt::Key_Space); // row 2 ticked again
-        clickRow(preview.satelliteList(), 0);
-        QTest::keyClick(preview.satelliteList(), Qt::Key_Space);
-        QTest::mouseClick(preview.importButton(), Qt::LeftButton);
+        preview = &openXmlPreview();
+        list = preview->satelliteList();
+        untick(list, 1);
+        QVERIFY(preview->summary()->text().startsWith("2 of 3 satellites ticked"));
+        untick(list, 0);
+        untick(list, 2);
+        QVERIFY2(!preview->importButton()->isEnabled(), "nothing ticked imports nothing");
+        QTest::keyClick(list, Qt::Key_Space); // row 2 ticked again
+        clickRow(list, 0);
+        QTest::keyClick(list, Qt::Key_Space);
+        QTest::mouseClick(preview->importButton(), Qt::LeftButton);
         QTRY_VERIFY(!this->preview());
-        QCOMPARE(satelliteNames().size(), 2);
-        QVERIFY(satelliteNames()[0].contains("Kept & Co"));
-        QCOMPARE(antennaList()->count(), 2);
-        QCOMPARE(f_.action("undoAction").text(), QString("Undo Import 2 Satellites"));
+        QCOMPARE(satelliteList()->count(), 2);
+        QVERIFY(satelliteList()->item(0)->text().contains("Kept & Co"));
+        QCOMPARE(f_.find<QListWidget>("antennaList").count(), 2);
+        QVERIFY(firstAntennaRecord(files().antenna.bytes) == firstAntennaRecord(antenna_));
         f_.action("undoAction").trigger();
         QCOMPARE(satelliteList()->count(), 5);
         f_.action("redoAction").trigger();
         QCOMPARE(satelliteList()->count(), 2);
     }
 
-    void keepAntennaSettingsOnAndOff() {
-        const Bytes record(antenna_.begin() + 32, antenna_.begin() + 68);
-        for (const bool keep : {true, false}) {
-            ImportPreviewDialog& preview = openXmlPreview();
-            QVERIFY(preview.keepAntennaBox()->isChecked());
-            QCOMPARE(preview.satelliteList()->topLevelItem(0)->text(5), QString("kept"));
-            if (!keep) {
-                QTest::mouseClick(preview.keepAntennaBox(), Qt::LeftButton, {},
-                                  QPoint(6, preview.keepAntennaBox()->height() / 2));
-                QCOMPARE(preview.satelliteList()->topLevelItem(0)->text(5), QString("default"));
-            }
-            QTest::mouseClick(preview.importButton(), Qt::LeftButton);
-            QTRY_VERIFY(!this->preview());
-            const Bytes& antenna = files().antenna.bytes;
-            QCOMPARE(Bytes(antenna.begin() + 32, antenna.begin() + 68) == record, keep);
-            f_.action("undoAction").trigger();
-        }
+    // Unticked, the box leaves the replaced satellite's antenna settings at their defaults.
+    void antennaSettingsAreNotKept() {
+        ImportPreviewDialog& preview = openXmlPreview();
+        QTest::mouseClick(preview.keepAntennaBox(), Qt::LeftButton, {},
+                          QPoint(6, preview.keepAntennaBox()->height() / 2));
+        QCOMPARE(preview.satelliteList()->topLevelItem(0)->text(5), QString("default"));
+        QTest::mouseClick(preview.importButton(), Qt::LeftButton);
+        QTRY_VERIFY(!this->preview());
+        QVERIFY(firstAntennaRecord(files().antenna.bytes) != firstAntennaRecord(antenna_));
     }
 
     void refusedFilesSaySoAndChangeNothing() {
@@ -174,24 +150,14 @@ private slots:
         f_.dialogs().nextSatellitesXml = f_.data() / "broken.xml";
         QTest::mouseClick(importXmlButton(), Qt::LeftButton);
         QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
-        const QString text = QString::fromStdString(f_.dialogs().told[0].text);
-        QVERIFY2(text.contains("no satellites.xml") && text.contains("broken.xml"),
-                 qPrintable(text));
-        QVERIFY(!this->preview());
+        QVERIFY(f_.dialogs().told[0].text.find("broken.xml") != std::string::npos);
         unchanged();
         f_.dialogs().nextSatellitesXml.reset(); // the open dialog cancelled
         QTest::mouseClick(importXmlButton(), Qt::LeftButton);
-        QVERIFY(!this->preview());
         unchanged();
-    }
-
-    void kingOfSatWithoutSatListSaysEmptyFile() {
-        QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
-        QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
-        QCOMPARE(f_.dialogs().told[0].title, std::string("Failure"));
-        QCOMPARE(f_.dialogs().told[0].text,
-                 "Error occured: Empty file !!!\n\n" + (f_.data() / "SATList.ini").string());
-        QVERIFY(!selectionWindow());
+        QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton); // no SATList.ini
+        QCOMPARE(f_.dialogs().told.size(), std::size_t{2});
+        QVERIFY(f_.dialogs().told[1].text.find("SATList.ini") != std::string::npos);
         unchanged();
     }
 
@@ -208,7 +174,7 @@ private slots:
         test::writeText(f_.data() / "Sel.ini", " 0 \r\n 2 \r\n");
         QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
         KingOfSatWindow* selection = selectionWindow();
-        QVERIFY(selection && selection->isVisible());
+        QVERIFY(selection);
         QCOMPARE(selection->selected(), (std::vector<int>{0, 2}));
         test::clickItem(selection->list(), 1);
         QTest::mouseClick(selection->downloadButton(), Qt::LeftButton);
@@ -221,42 +187,34 @@ private slots:
         QTest::mouseClick(preview.importButton(), Qt::LeftButton);
         QTRY_VERIFY(!this->preview());
         QCOMPARE(satelliteList()->count(), 2);
-        QCOMPARE(files().satellites[1].orbitalPosition, 130);
         QCOMPARE(f_.find<TransponderPanel>("transponderPanel").list()->count(), 2);
     }
 
-    void kingOfSatChoiceIsCancelled() {
-        test::writeText(f_.data() / "SATList.ini", "http://127.0.0.1:9/a?pos=19.2E&x=1\r\n"
-                                                   "http://127.0.0.1:9/b?pos=13.0E&x=1\r\n");
-        test::writeText(f_.data() / "Sel.ini", " 0 \r\n");
-        QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
-        QPointer<KingOfSatWindow> selection = selectionWindow();
-        QVERIFY(selection && selection->isVisible());
-        QCOMPARE(selection->cancelButton()->text(), QString("Cancel"));
-        test::clickItem(selection->list(), 1);
-        QTest::mouseClick(selection->cancelButton(), Qt::LeftButton);
-        QTRY_VERIFY(selection.isNull());
-        QVERIFY(!busy());
-        QVERIFY(!downloadWindow());
-        QCOMPARE(test::readText(f_.data() / "Sel.ini"), std::string(" 0 \r\n")); // kept as it was
-        unchanged();
-    }
-
-    void kingOfSatDownloadIsCancelled() {
+    // Cancelled at the choice, the choice is not kept; cancelled during the download, nothing
+    // is imported. Either way the buttons come back.
+    void kingOfSatIsCancelledAtTheChoiceOrTheDownload() {
         test::LoopbackHttp server;
         server.answer("/slow?pos=19.2E&x=1", {200, kingOfSatList("0192", "Astra"), 20s, {}});
         test::writeText(f_.data() / "SATList.ini", server.url("/slow?pos=19.2E&x=1") + "\n");
         QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
-        KingOfSatWindow* selection = selectionWindow();
+        QPointer<KingOfSatWindow> selection = selectionWindow();
         QVERIFY(selection);
         QVERIFY(!selection->downloadButton()->isEnabled()); // no Sel.ini: nothing chosen
+        test::clickItem(selection->list(), 0);
+        QTest::mouseClick(selection->cancelButton(), Qt::LeftButton);
+        QTRY_VERIFY(selection.isNull());
+        QVERIFY(!std::filesystem::exists(f_.data() / "Sel.ini"));
+        unchanged();
+
+        QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
+        selection = selectionWindow();
+        QVERIFY(selection);
         test::clickItem(selection->list(), 0);
         QTest::mouseClick(selection->downloadButton(), Qt::LeftButton);
         QTRY_VERIFY(downloadWindow() && downloadWindow()->current()->text().contains("19.2E"));
         QVERIFY(!importKingOfSatButton()->isEnabled());
         QTest::mouseClick(downloadWindow()->cancelButton(), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!busy(), 5000);
-        QVERIFY(!this->preview());
         QVERIFY(f_.dialogs().told.empty());
         unchanged();
     }

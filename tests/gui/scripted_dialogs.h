@@ -62,7 +62,6 @@ public:
     }
     std::optional<std::filesystem::path> chooseSatellitesXml(const QString& folder) override {
         startFolders << folder;
-        ++xmlDialogs;
         return nextSatellitesXml;
     }
 
@@ -84,7 +83,6 @@ public:
     std::optional<std::filesystem::path> nextCsvToWrite;
     std::optional<std::filesystem::path> nextCsvToRead;
     QString suggestedCsv;
-    int xmlDialogs = 0;
     std::optional<std::filesystem::path> nextSatellitesXml;
 };
 

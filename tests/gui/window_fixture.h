@@ -47,15 +47,13 @@ struct WindowSetup {
 
 class WindowFixture {
 public:
-    using Setup = WindowSetup;
-
     // The folders and dialogs, then the window (init()).
-    void start(const Setup& setup) {
+    void start(const WindowSetup& setup) {
         prepare(setup);
         makeWindow(setup);
     }
     // Only the folders and dialogs, for a test that puts files in place first.
-    void prepare(const Setup& setup = {}) {
+    void prepare(const WindowSetup& setup = {}) {
         folder_ = std::make_unique<TempDir>();
         data_ = std::make_unique<TempDir>();
         dialogs_ = std::make_unique<ScriptedDialogs>();
@@ -64,7 +62,7 @@ public:
             writeSample(folder_->path(), *setup.sample);
         }
     }
-    void makeWindow(const Setup& setup = {}) {
+    void makeWindow(const WindowSetup& setup = {}) {
         window_ = std::make_unique<app::MainWindow>(
             *dialogs_, QString::fromStdString((dataInFolder_ ? folder() : data()).string()));
         if (setup.show) {
@@ -97,8 +95,6 @@ public:
     const std::filesystem::path& data() const { return data_->path(); }
     Workspace& workspace() { return window_->document().workspace(); }
 
-    // The child of the window called `name`; a missing one ends the test run, since every
-    // test after it would look for it too.
     // A window of its own (no parent), such as a comparison; null when none is open.
     template <class T = QWidget> T* findWindow(const char* name) const {
         for (QWidget* top : QApplication::topLevelWidgets()) {
@@ -108,7 +104,8 @@ public:
         }
         return nullptr;
     }
-    // A part of the main window or of a window of its own.
+    // A part of the main window or of a window of its own; a missing one ends the test run,
+    // since every test after it would look for it too.
     template <class T = QWidget> T& find(const char* name) const {
         T* found = window_->findChild<T*>(name);
         for (QWidget* top : QApplication::topLevelWidgets()) {
