@@ -30,11 +30,7 @@ protected:
 
     SendResult send(SendOptions options = {}) { return sendFiles(ws.files(), options, context()); }
     Images onReceiver() const { return imagesIn(disk2()); }
-    std::size_t backupCount() const {
-        std::error_code ignored;
-        const fs::directory_iterator folders(data / "backups" / "receiver", ignored);
-        return static_cast<std::size_t>(std::distance(folders, fs::directory_iterator()));
-    }
+    std::size_t backupCount() const { return test::entries(data / "backups" / "receiver").size(); }
 
     test::TempDir local;
     sample::Files edited =
@@ -201,6 +197,7 @@ TEST_F(SendTest, AFailureBeforeTheRenamesChangesNothingOnTheReceiver) {
 // with or without a backup; No leaves the receiver as it was and no fetched copy behind.
 TEST_F(SendTest, ConfirmSeesBothSidesAndNoSendsNothing) {
     startSim();
+    fs::create_directories(data / "backups" / "receiver");
     for (const bool backup : {true, false}) {
         for (const bool answer : {false, true}) {
             SCOPED_TRACE(std::string(backup ? "backup, " : "no backup, ") +
