@@ -64,7 +64,6 @@ Conversation talk(std::string name, std::deque<std::string> chunks, TelnetResult
 class TelnetTest : public testing::Test {
 protected:
     TelnetTest() {
-        timeouts.reply = timeouts.prompt = timeouts.connect = Milliseconds{50};
         // A login test tries the FTP login too: here it finds a port that refuses.
         profile.address = "127.0.0.1";
         profile.ftpPort = noFtp.port();
@@ -77,7 +76,7 @@ protected:
 
     test::LoopbackSocket noFtp{false};
     ConnectionProfile profile = defaultProfile();
-    LinkTimeouts timeouts;
+    LinkTimeouts timeouts{Milliseconds{50}, Milliseconds{50}, Milliseconds{50}};
     RecordingProgress progress;
     RecordingPrompter prompter;
     CancelToken cancel;
@@ -223,8 +222,7 @@ TEST(TelnetOptions, EveryRequestIsRefusedOnceAndNoCommandReachesTheData) {
             all.data += split.data;
             all.answer += split.answer;
         }
-        EXPECT_EQ(all.data, c.data) << c.name;
-        EXPECT_EQ(all.answer, c.answer) << c.name;
+        EXPECT_EQ((std::pair{all.data, all.answer}), (std::pair{c.data, c.answer})) << c.name;
     }
 }
 
