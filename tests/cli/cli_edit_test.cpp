@@ -6,7 +6,9 @@
 #include "database/layout.h"
 #include "reference/service_matcher.h"
 
+#include <algorithm>
 #include <gmock/gmock.h>
+#include <ranges>
 #include <sstream>
 
 namespace tavrino {
@@ -40,7 +42,6 @@ std::vector<Row> diffRows(const std::string& out) {
 class CliEdits : public testing::Test {
 protected:
     void SetUp() override {
-        files = sample::generate({.services = 300, .satellites = 6, .bouquets = 5, .seed = 3});
         sample::writeFolder(files, original.path());
         ASSERT_TRUE(ws.openFolder(original.path()).opened());
     }
@@ -71,7 +72,8 @@ protected:
                 test::readFile(folder / "antenna_list.dat")};
     }
 
-    sample::Files files;
+    sample::Files files =
+        sample::generate({.services = 300, .satellites = 6, .bouquets = 5, .seed = 3});
     TempDir original;
     Workspace ws;
 };
@@ -84,10 +86,9 @@ TEST_F(CliEdits, EachEditCommandChangesWhatItsArgumentsName) {
         return *ws.services().findByFlagAndSid(stored.link, stored.sid);
     };
     const std::size_t first = item(0);
-    std::size_t radio = 0;
-    while (cell(radio, colType) != "Radio") {
-        ++radio;
-    }
+    const auto rows = std::views::iota(std::size_t{0}, ws.services().size());
+    const std::size_t radio =
+        *std::ranges::find_if(rows, [&](std::size_t s) { return cell(s, colType) == "Radio"; });
     const int tsel = ws.files().satelliteFiles.antennaSettings.records.at(1).tunerSelect;
     const auto tp = listTransponders(ws.files().satelliteFiles.dvbs, 0);
     const auto tpWhere = [&](std::size_t t) {
@@ -98,14 +99,10 @@ TEST_F(CliEdits, EachEditCommandChangesWhatItsArgumentsName) {
 
     // Satellite 4 has no transponders: deleting it makes number 5 name nothing in DVBS.dat.
     ASSERT_EQ(satellite(4).tpCount, 0);
-    std::vector<std::size_t> onFive;
-    for (std::size_t s = 0; s < ws.services().size(); ++s) {
-        if (ws.services().row(s).record.satIndex == 5) {
-            onFive.push_back(s);
-        }
-    }
-    ASSERT_FALSE(onFive.empty());
-    const std::size_t renumbered = onFive.front();
+    const auto onFive = [&](std::size_t s) { return ws.services().row(s).record.satIndex == 5; };
+    const auto renumberedCount = static_cast<std::size_t>(std::ranges::count_if(rows, onFive));
+    ASSERT_GT(renumberedCount, 0u);
+    const std::size_t renumbered = *std::ranges::find_if(rows, onFive);
     std::string place = where(renumbered); // without a satellite, the block's name places it
     place.replace(0, position(5).size(), ws.satelliteName(5));
 
@@ -139,7 +136,7 @@ TEST_F(CliEdits, EachEditCommandChangesWhatItsArgumentsName) {
          2,
          Row{"Antenna", "Changed", "Neu", position(1), "Tsel", std::to_string(tsel),
              std::to_string(1 - tsel)}},
-        {Args{"satellite-delete", "DIR", "4"}, onFive.size() + 1,
+        {Args{"satellite-delete", "DIR", "4"}, renumberedCount + 1,
          Row{"Service", "Changed", name(renumbered), place, "Satellite",
              satelliteName(5) + " (" + position(5) + ")", "5 (not in DVBS.dat)"}},
         {Args{"transponder-add", "DIR", "0", "--frequency", "12345", "--sr", "27500", "--pol", "H"},

@@ -134,14 +134,14 @@ TEST_F(CliLink, TheTelnetCommandsAnswerADaemonThatNegotiates) {
 }
 
 TEST_F(CliLink, SendUploadsAndNamesTheBackupWhenTheReloadFails) {
-    const auto files = sample::generate({.services = 80, .version = 6, .seed = 3});
+    const auto files = sample::generate({.services = 80, .seed = 3});
     const std::string dir = folderOf(files);
     startSim({"--login-incorrect"});
     addSimProfile();
     const CliRun sent = cli({"send", dir, "--profile", "sim", "--no-reload", "--no-backup"});
     ASSERT_EQ(sent.exitCode, 0) << sent.err;
     EXPECT_EQ(sent.out, "sent DVBS.dat\nsent antenna_list.dat\nsent all_channel.dat\n");
-    EXPECT_EQ(test::readFile(disk2() / "all_channel.dat").at(0), 9) << "converted as opened";
+    EXPECT_EQ(test::readFile(disk2() / "all_channel.dat"), files.channel);
 
     const CliRun failed = cli({"send", dir, "--profile", "sim"});
     EXPECT_EQ(failed.exitCode, 2);
