@@ -6,9 +6,7 @@
 #include "database/layout.h"
 #include "reference/service_matcher.h"
 
-#include <algorithm>
 #include <gmock/gmock.h>
-#include <ranges>
 #include <sstream>
 
 namespace tavrino {
@@ -86,9 +84,10 @@ TEST_F(CliEdits, EachEditCommandChangesWhatItsArgumentsName) {
         return *ws.services().findByFlagAndSid(stored.link, stored.sid);
     };
     const std::size_t first = item(0);
-    const auto rows = std::views::iota(std::size_t{0}, ws.services().size());
-    const std::size_t radio =
-        *std::ranges::find_if(rows, [&](std::size_t s) { return cell(s, colType) == "Radio"; });
+    std::size_t radio = 0;
+    while (cell(radio, colType) != "Radio") {
+        ++radio;
+    }
     const int tsel = ws.files().satelliteFiles.antennaSettings.records.at(1).tunerSelect;
     const auto tp = listTransponders(ws.files().satelliteFiles.dvbs, 0);
     const auto tpWhere = [&](std::size_t t) {
@@ -99,10 +98,14 @@ TEST_F(CliEdits, EachEditCommandChangesWhatItsArgumentsName) {
 
     // Satellite 4 has no transponders: deleting it makes number 5 name nothing in DVBS.dat.
     ASSERT_EQ(satellite(4).tpCount, 0);
-    const auto onFive = [&](std::size_t s) { return ws.services().row(s).record.satIndex == 5; };
-    const auto renumberedCount = static_cast<std::size_t>(std::ranges::count_if(rows, onFive));
-    ASSERT_GT(renumberedCount, 0u);
-    const std::size_t renumbered = *std::ranges::find_if(rows, onFive);
+    std::vector<std::size_t> onFive;
+    for (std::size_t s = 0; s < ws.services().size(); ++s) {
+        if (ws.services().row(s).record.satIndex == 5) {
+            onFive.push_back(s);
+        }
+    }
+    ASSERT_FALSE(onFive.empty());
+    const std::size_t renumbered = onFive.front();
     std::string place = where(renumbered); // without a satellite, the block's name places it
     place.replace(0, position(5).size(), ws.satelliteName(5));
 
@@ -136,7 +139,7 @@ TEST_F(CliEdits, EachEditCommandChangesWhatItsArgumentsName) {
          2,
          Row{"Antenna", "Changed", "Neu", position(1), "Tsel", std::to_string(tsel),
              std::to_string(1 - tsel)}},
-        {Args{"satellite-delete", "DIR", "4"}, renumberedCount + 1,
+        {Args{"satellite-delete", "DIR", "4"}, onFive.size() + 1,
          Row{"Service", "Changed", name(renumbered), place, "Satellite",
              satelliteName(5) + " (" + position(5) + ")", "5 (not in DVBS.dat)"}},
         {Args{"transponder-add", "DIR", "0", "--frequency", "12345", "--sr", "27500", "--pol", "H"},
