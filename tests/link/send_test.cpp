@@ -128,8 +128,8 @@ TEST_F(SendTest, ADirectStoreThatBreaksOffNamesTheIncompleteFile) {
         EXPECT_EQ(result.files[2].fate, FileFate::Damaged);
         EXPECT_EQ(test::readFile(disk2() / "all_channel.dat").size(), 1024u);
         EXPECT_THAT(sim->commands(), IsEmpty()) << "no reload after a failure";
-        const Notice told = this->told();
-        EXPECT_EQ(told.text,
+        const Notice notice = told();
+        EXPECT_EQ(notice.text,
                   "all_channel.dat was not sent: the connection broke during the upload."
                   "\r\n\r\nall_channel.dat on the Orvix is now incomplete: 1,024 of " +
                       size +
@@ -137,7 +137,7 @@ TEST_F(SendTest, ADirectStoreThatBreaksOffNamesTheIncompleteFile) {
                       "the Orvix: none\r\nThe Orvix was not told to reload.\r\n\r\n" +
                       (backup ? "Its earlier files are in " + result.backupFolder.string()
                               : std::string("No backup was made.")));
-        EXPECT_EQ(result.problem, oneLine(told));
+        EXPECT_EQ(result.problem, oneLine(notice));
         sample::writeFolder(receiverFiles, disk2());
         sim.reset();
     }
@@ -185,10 +185,10 @@ TEST_F(SendTest, AFailureBeforeTheRenamesChangesNothingOnTheReceiver) {
         EXPECT_THAT(leftovers(disk2()), IsEmpty()) << "the temporaries are gone";
         EXPECT_THAT(sim->commands(), IsEmpty()) << "no reload";
         EXPECT_THAT(progress.steps, Not(Contains("Uploading."))) << "no pause either";
-        const std::string told = this->told().text;
-        EXPECT_THAT(told, StartsWith(c.told));
-        EXPECT_EQ(told.ends_with(".\r\n\r\nNothing on the Orvix was changed."), c.uploading)
-            << told;
+        const std::string text = told().text;
+        EXPECT_THAT(text, StartsWith(c.told));
+        EXPECT_EQ(text.ends_with(".\r\n\r\nNothing on the Orvix was changed."), c.uploading)
+            << text;
         sim.reset();
     }
 }
