@@ -47,8 +47,8 @@ TEST_F(CliImport, ImportXmlWritesTheFolderAndLeavesTheServices) {
     EXPECT_EQ(satellites().size(), 53u);
     EXPECT_EQ(test::readFile(rx / "all_channel.dat"), channel);
     EXPECT_TRUE(fs::exists(data / "backups/files")) << "the replaced files are kept";
-    const Bytes antenna = test::readFile(rx / "antenna_list.dat");
-    ASSERT_NE(test::get(antenna, 0, 2), 0) << "the sample's longitude stays";
+    ASSERT_NE(test::get(test::readFile(rx / "antenna_list.dat"), 0, 2), 0)
+        << "the sample's longitude stays";
     ASSERT_EQ(cli({"import-xml", dmm, "--reset-antenna"}).exitCode, 0);
     EXPECT_EQ(test::get(test::readFile(rx / "antenna_list.dat"), 0, 2), 0);
 }

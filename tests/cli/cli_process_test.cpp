@@ -6,7 +6,6 @@
 #include "link_fixture.h"
 
 #include <csignal>
-#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <spawn.h>
 #include <unistd.h>
@@ -119,18 +118,14 @@ class CliInterrupt : public test::LinkFixture {};
 TEST_F(CliInterrupt, CtrlCCancelsAReceiveAndLeavesNoPartialFile) {
     startSim({"--slow", "20000"});
     saveProfiles(data.path(), {profile});
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, (data / "err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const std::string dataArg = data.path().string();
-    std::vector<const char*> argv = {TAVRINO_CLI, "--data-dir", dataArg.c_str(), "receive",
-                                     nullptr};
+    // The shell hands its process over to the program, which the signal then reaches.
+    const std::string command = "exec " + std::string(TAVRINO_CLI) + " --data-dir " +
+                                quoted(data.path()) + " receive 2>" + quoted(data / "err");
+    const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
     pid_t pid = 0;
-    ASSERT_EQ(::posix_spawn(&pid, TAVRINO_CLI, &actions, nullptr,
-                            const_cast<char* const*>(argv.data()), environ),
-              0);
-    posix_spawn_file_actions_destroy(&actions);
+    ASSERT_EQ(
+        ::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ),
+        0);
     for (int i = 0; i < 500 && leftovers(staging()).empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
