@@ -111,7 +111,7 @@ TEST_F(SendTest, AServerWithoutRenamesGetsTheFilesStoredDirectly) {
         const SendResult result = send();
         EXPECT_TRUE(result.ok()) << result.problem;
         EXPECT_TRUE(result.reloaded);
-        EXPECT_EQ(onReceiver(), (Images{ws.channelBytes(), edited.antenna, edited.dvbs}));
+        EXPECT_EQ(onReceiver(), imagesOf(edited));
         EXPECT_THAT(leftovers(disk2()), IsEmpty());
         EXPECT_THAT(prompter.told, IsEmpty());
         sample::writeFolder(receiverFiles, disk2());
