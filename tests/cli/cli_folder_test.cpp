@@ -3,12 +3,13 @@
 #include "cli_runner.h"
 #include "common/csv.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <sys/stat.h>
 
 namespace tavrino {
 namespace {
 namespace fs = std::filesystem;
+using namespace testing;
 using test::CliRun;
 using test::lines;
 using test::runCli;
@@ -21,11 +22,6 @@ std::vector<Row> records(const std::string& text) {
         rows.push_back(record.fields);
     }
     return rows;
-}
-
-std::size_t endingIn(const std::vector<std::string>& rows, const std::string& ending) {
-    return static_cast<std::size_t>(std::count_if(
-        rows.begin(), rows.end(), [&](const auto& r) { return r.ends_with(ending); }));
 }
 
 TEST(CliSaves, BackUpWhatTheyReplaceUnlessToldNot) {
@@ -42,10 +38,10 @@ TEST(CliSaves, BackUpWhatTheyReplaceUnlessToldNot) {
     const auto files = data.path() / "backups" / "files";
     ASSERT_EQ(test::entries(files).size(), 1u);
     const auto backup = files / *test::entries(files).begin();
-    EXPECT_EQ(backup.filename().string().rfind(rx.path().filename().string() + "-", 0), 0u);
+    EXPECT_THAT(backup.filename().string(), StartsWith(rx.path().filename().string() + "-"));
     EXPECT_EQ(test::readFile(backup / "all_channel.dat"), before);
     EXPECT_TRUE(fs::exists(backup / "DVBS.dat"));
-    EXPECT_NE(kept.out.find("kept the replaced files in " + backup.string()), std::string::npos);
+    EXPECT_THAT(kept.out, HasSubstr("kept the replaced files in " + backup.string()));
 
     ASSERT_EQ(add({"Unkept", "--no-backup"}).exitCode, 0);
     EXPECT_EQ(test::entries(files).size(), 1u);
@@ -93,14 +89,13 @@ TEST(CliDuplicates, GroupsAndRepeatedItemsArePrintedAndDedupeRemovesThem) {
     const auto repeated = records(runCli({"duplicates", dir, "--bouquets"}).out);
     ASSERT_GT(repeated.size(), 1u) << "the generated bouquets name some services twice";
     EXPECT_EQ(repeated[0], (Row{"Bouquet", "Item", "Service", "FirstItem"}));
-    const CliRun dedupe = runCli({"bouquet-dedupe", dir, "all", "--no-backup"});
-    EXPECT_TRUE(dedupe.out.ends_with("\nremoved " + std::to_string(repeated.size() - 1) +
-                                     " duplicate items\n"))
-        << dedupe.out;
+    EXPECT_THAT(
+        runCli({"bouquet-dedupe", dir, "all", "--no-backup"}).out,
+        EndsWith("\nremoved " + std::to_string(repeated.size() - 1) + " duplicate items\n"));
     EXPECT_EQ(records(runCli({"duplicates", dir, "--bouquets"}).out).size(), 1u);
     const CliRun again = runCli({"bouquet-dedupe", dir, "1"});
     EXPECT_EQ(again.exitCode, 2);
-    EXPECT_NE(again.err.find("nothing changed"), std::string::npos) << again.err;
+    EXPECT_THAT(again.err, HasSubstr("nothing changed"));
 }
 
 // Exported, a list applied to its own folder finds every row; to a rescan it reports what is
@@ -114,12 +109,11 @@ TEST(CliReference, ExportAndApplyToARescan) {
     const CliRun exported = runCli({"export-bouquets", before.path().string(), list});
     ASSERT_EQ(exported.exitCode, 0) << exported.err;
     EXPECT_EQ(exported.out, "wrote " + list + "\n");
-    const auto listed = lines(test::readText(list));
 
     const CliRun dry = runCli({"apply-bouquets", before.path().string(), list, "--dry-run"});
     ASSERT_EQ(dry.exitCode, 0) << dry.err;
-    auto rows = lines(dry.out);
-    ASSERT_EQ(rows.size(), listed.size());
+    const auto rows = lines(dry.out);
+    ASSERT_EQ(rows.size(), lines(test::readText(list)).size());
     EXPECT_EQ(rows[0], "Bouquet,Item,Name,Result");
     EXPECT_EQ(test::readFile(before / "all_channel.dat"), scanned.channel);
 
@@ -129,14 +123,14 @@ TEST(CliReference, ExportAndApplyToARescan) {
                                             "--no-backup"};
     const CliRun run = runCli(apply);
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    rows = lines(run.out);
-    EXPECT_GT(endingIn(rows, ",Not found"), 0u);
-    EXPECT_EQ(endingIn(rows, ",Found"), 0u) << "a real run reports only what needs a look";
-    EXPECT_NE(run.err.find("wrote " + (after / "all_channel.dat").string()), std::string::npos);
+    EXPECT_THAT(lines(run.out),
+                AllOf(Contains(EndsWith(",Not found")), Not(Contains(EndsWith(",Found")))))
+        << "a real run reports only what needs a look";
+    EXPECT_THAT(run.err, HasSubstr("wrote " + (after / "all_channel.dat").string()));
     EXPECT_NE(test::readFile(after / "all_channel.dat"), rescan.files.channel);
     const CliRun again = runCli(apply);
     EXPECT_EQ(again.exitCode, 0);
-    EXPECT_NE(again.err.find("nothing was written"), std::string::npos) << again.err;
+    EXPECT_THAT(again.err, HasSubstr("nothing was written"));
 }
 
 } // namespace

@@ -4,20 +4,17 @@
 #include "loopback_http.h"
 #include "shared_data.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 namespace tavrino {
 namespace {
 namespace fs = std::filesystem;
+using namespace testing;
 using test::CliRun;
 using test::lines;
 using test::sharedData;
 
 const std::string dmm = (sharedData / "satellites-xml/dmm-2016.xml").string();
-
-Bytes bytesOf(const std::string& text) {
-    return {text.begin(), text.end()};
-}
 
 class CliImport : public testing::Test {
 protected:
@@ -44,16 +41,14 @@ TEST_F(CliImport, ImportXmlWritesTheFolderAndLeavesTheServices) {
     const Bytes channel = test::readFile(rx / "all_channel.dat");
     const CliRun run = cli({"import-xml", dmm});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.out.find("wrote "), std::string::npos);
-    EXPECT_NE(run.err.find("summary: 52 satellites (52 added, 0 kept, 5 removed), 1916 "
-                           "transponders;"),
-              std::string::npos)
-        << run.err;
+    EXPECT_THAT(run.out, HasSubstr("wrote "));
+    EXPECT_THAT(run.err, HasSubstr("summary: 52 satellites (52 added, 0 kept, 5 removed), 1916 "
+                                   "transponders;"));
     EXPECT_EQ(satellites().size(), 53u);
     EXPECT_EQ(test::readFile(rx / "all_channel.dat"), channel);
     EXPECT_TRUE(fs::exists(data / "backups/files")) << "the replaced files are kept";
-    const Bytes antenna = test::readFile(rx / "antenna_list.dat");
-    ASSERT_NE(test::get(antenna, 0, 2), 0) << "the sample's longitude stays";
+    ASSERT_NE(test::get(test::readFile(rx / "antenna_list.dat"), 0, 2), 0)
+        << "the sample's longitude stays";
     ASSERT_EQ(cli({"import-xml", dmm, "--reset-antenna"}).exitCode, 0);
     EXPECT_EQ(test::get(test::readFile(rx / "antenna_list.dat"), 0, 2), 0);
 }
@@ -85,8 +80,8 @@ TEST_F(CliImport, RefusalsWriteNothing) {
     const auto before = files();
     for (const Case& c : cases) {
         const CliRun run = cli(c.args);
-        EXPECT_EQ(run.exitCode, c.exitCode) << c.args.back() << "\n" << run.err;
-        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.args.back();
+        EXPECT_THAT(run.err, HasSubstr(c.message));
         EXPECT_EQ(files(), before);
     }
 }
@@ -99,24 +94,22 @@ TEST_F(CliImport, ImportKingOfSatDownloadsTheChosenLines) {
     http.answer("/dl?pos=19.2E&x", {200, list("0192", "Astra 1KR"), {}, {}});
     http.answer("/dl?pos=13.0E&x", {200, list("0130", "Hot Bird"), {}, {}});
     http.answer("/dl?pos=28.2E&x", {200, list("0282", "Astra 2"), {}, {}});
-    test::writeFile(data / "SATList.ini",
-                    bytesOf(http.url("/dl?pos=19.2E&x") + "\r\n" + http.url("/dl?pos=gone&x") +
-                            "\r\n" + http.url("/dl?pos=13.0E&x") + "\r\n" +
-                            http.url("/dl?pos=28.2E&x") + "\r\n"));
-    test::writeFile(data / "Sel.ini", bytesOf(" 1 \r\n 3 \r\n"));
+    std::string satList;
+    for (const char* pos : {"19.2E", "gone", "13.0E", "28.2E"}) {
+        satList += http.url("/dl?pos=" + std::string(pos) + "&x") + "\r\n";
+    }
+    test::writeText(data / "SATList.ini", satList);
+    test::writeText(data / "Sel.ini", " 1 \r\n 3 \r\n");
     CliRun run = cli({"import-kingofsat", "--timeout", "5"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.err.find("failed: gone: the server answered with status 404"), std::string::npos)
-        << run.err;
+    EXPECT_THAT(run.err, HasSubstr("failed: gone: the server answered with status 404"));
     EXPECT_EQ(satellites().size(), 2u) << "Sel.ini chose lines 1 and 3";
 
     run = cli({"import-kingofsat", "--select", "2,0", "--dry-run"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const auto rows = lines(run.out);
-    ASSERT_GE(rows.size(), 3u);
-    EXPECT_EQ(rows[1].substr(0, 20), "Added,0,,Astra 1KR,1");
-    EXPECT_EQ(rows[2].substr(0, 21), "Added,1,,Hot Bird,13.");
-    EXPECT_NE(run.err.find("downloading 1 of 2: 19.2E"), std::string::npos) << run.err;
+    EXPECT_THAT(lines(run.out), IsSupersetOf({StartsWith("Added,0,,Astra 1KR,1"),
+                                              StartsWith("Added,1,,Hot Bird,13.")}));
+    EXPECT_THAT(run.err, HasSubstr("downloading 1 of 2: 19.2E"));
     EXPECT_EQ(cli({"import-kingofsat", "--select", "4"}).exitCode, 1);
 }
 

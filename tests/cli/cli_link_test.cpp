@@ -7,9 +7,12 @@
 #include "reference/reference_list.h"
 #include "workspace/workspace.h"
 
+#include <gmock/gmock.h>
+
 namespace tavrino {
 namespace {
 namespace fs = std::filesystem;
+using namespace testing;
 using test::CliRun;
 using test::lines;
 
@@ -19,28 +22,15 @@ protected:
         args.insert(args.begin(), {"--data-dir", data.path().string()});
         return test::runCli(args);
     }
-    // Adds the simulator as profile "sim" with the password from a file.
-    void addSimProfile(std::vector<std::string> extra = {}) {
-        const std::string line = test::simPassword + "\n";
-        test::writeFile(data / "pw", Bytes(line.begin(), line.end()));
-        std::vector<std::string> args = {"profile-add",     "sim",
-                                         "--address",       "127.0.0.1",
-                                         "--password-file", (data / "pw").string(),
-                                         "--ftp-port",      std::to_string(sim->ftpPort()),
-                                         "--telnet-port",   std::to_string(sim->telnetPort()),
-                                         "--passive"};
-        args.insert(args.end(), extra.begin(), extra.end());
-        const CliRun run = cli(args);
-        ASSERT_EQ(run.exitCode, 0) << run.err;
-    }
+    // The simulator as profile "sim", the only one.
+    void addSimProfile() { saveProfiles(data.path(), {profile}); }
     // A folder holding `files`, to send.
     std::string folderOf(const sample::Files& files) {
         sample::writeFolder(files, local.path());
         return local.path().string();
     }
     static void expectSecret(const CliRun& run) {
-        EXPECT_EQ(run.out.find(test::simPassword), std::string::npos) << run.out;
-        EXPECT_EQ(run.err.find(test::simPassword), std::string::npos) << run.err;
+        EXPECT_THAT(run.out + run.err, Not(HasSubstr(test::simPassword)));
     }
 
     test::TempDir local;
@@ -52,13 +42,15 @@ TEST_F(CliLink, ProfilesAreCreatedListedAddedAndRemoved) {
     EXPECT_EQ(lines(first.out),
               (std::vector<std::string>{"Name,Address,User,FtpPort,TelnetPort,Passive,Prompt",
                                         "TEST Connection,192.168.1.36,root,21,23,0,[~]$"}));
-    EXPECT_EQ(first.out.find("kelvo"), std::string::npos);
+    EXPECT_THAT(first.out, Not(HasSubstr("kelvo")));
 
-    startSim();
-    addSimProfile({"--prompt", "#"});
+    test::writeText(data / "pw", test::simPassword + "\n");
+    const CliRun added = cli({"profile-add", "sim", "--address", "127.0.0.1", "--password-file",
+                              (data / "pw").string(), "--ftp-port", "2121", "--telnet-port", "2323",
+                              "--passive", "--prompt", "#"});
+    ASSERT_EQ(added.exitCode, 0) << added.err;
     const CliRun listed = cli({"profiles"});
-    EXPECT_EQ(lines(listed.out).at(2), "sim,127.0.0.1,root," + std::to_string(sim->ftpPort()) +
-                                           "," + std::to_string(sim->telnetPort()) + ",1,#");
+    EXPECT_EQ(lines(listed.out).at(2), "sim,127.0.0.1,root,2121,2323,1,#");
     expectSecret(listed);
     const auto stored = loadProfiles(data.path()).profiles;
     EXPECT_EQ(stored.at(1).password, test::simPassword) << "one final line end dropped";
@@ -66,7 +58,7 @@ TEST_F(CliLink, ProfilesAreCreatedListedAddedAndRemoved) {
 
     const CliRun bad = cli({"profile-add", "other", "--address", "a", "--ftp-port", "x"});
     EXPECT_EQ(bad.exitCode, 1);
-    EXPECT_NE(bad.err.find("--ftp-port must be"), std::string::npos) << bad.err;
+    EXPECT_THAT(bad.err, HasSubstr("--ftp-port must be"));
     ASSERT_EQ(cli({"profile-remove", "TEST Connection"}).exitCode, 0);
     EXPECT_EQ(loadProfiles(data.path()).profiles.size(), 1u);
 }
@@ -79,8 +71,8 @@ TEST_F(CliLink, ReceiveWritesTheFilesAndWarnsAboutAMissingAntennaFile) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(test::readFile(out / "all_channel.dat"), receiverFiles.channel);
     EXPECT_FALSE(fs::exists(out / "antenna_list.dat"));
-    ASSERT_EQ(lines(run.err).size(), 1u) << run.err;
-    EXPECT_EQ(run.err.rfind("warning: antenna_list.dat: not on the Orvix", 0), 0u) << run.err;
+    EXPECT_THAT(lines(run.err),
+                ElementsAre(StartsWith("warning: antenna_list.dat: not on the Orvix")));
 }
 
 // Every failure is one line on stderr, exit 2, without the password; a failed receive leaves
@@ -107,18 +99,18 @@ TEST_F(CliLink, FailuresAreOneLineWithoutThePassword) {
                   "Nothing on the Orvix was changed.\n"},
              Case{{"--refuse-login"}, {"send", dir, "--dry-run"}, "send: all_channel.dat: Invalid"},
          }) {
+        SCOPED_TRACE(c.command[0]);
         startSim(c.faults);
         addSimProfile();
         std::vector<std::string> command = c.command;
         command.insert(command.end(), {"--profile", "sim"});
         const CliRun run = cli(command);
-        EXPECT_EQ(run.exitCode, 2) << c.command[0];
-        EXPECT_EQ(run.out, "") << c.command[0];
-        EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
-        EXPECT_EQ(run.err.rfind(c.err, 0), 0u) << run.err;
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_THAT(run.err, StartsWith(c.err));
+        EXPECT_EQ(lines(run.err).size(), 1u);
         expectSecret(run);
-        EXPECT_TRUE(sim->commands().empty());
-        cli({"profile-remove", "sim"});
+        EXPECT_THAT(sim->commands(), IsEmpty());
         sim.reset();
     }
     EXPECT_EQ(test::readFile(local / "all_channel.dat"), old.channel);
@@ -130,38 +122,35 @@ TEST_F(CliLink, TheTelnetCommandsAnswerADaemonThatNegotiates) {
     addSimProfile();
     const CliRun login = cli({"test-login", "--profile", "sim"});
     ASSERT_EQ(login.exitCode, 0) << login.err;
-    EXPECT_TRUE(login.out.ends_with(
-        " - Telnet login (Telnet Port " + std::to_string(sim->telnetPort()) +
-        ", used by Restart and after Send): accepted for root. - FTP login (FTP Port " +
-        std::to_string(sim->ftpPort()) +
-        ", used by Receive and Send): accepted for root, and /DISK2 is there.\n"))
-        << login.out;
+    EXPECT_THAT(login.out,
+                EndsWith(" - Telnet login (Telnet Port " + std::to_string(sim->telnetPort()) +
+                         ", used by Restart and after Send): accepted for root. - FTP login (FTP "
+                         "Port " +
+                         std::to_string(sim->ftpPort()) +
+                         ", used by Receive and Send): accepted for root, and /DISK2 is there.\n"));
     expectSecret(login);
     ASSERT_EQ(cli({"reload", "--profile", "sim"}).exitCode, 0);
-    EXPECT_EQ(sim->commands(), std::vector<std::string>{"vfd_display -td210 REBOOT"});
+    EXPECT_THAT(sim->commands(), ElementsAre("vfd_display -td210 REBOOT"));
 }
 
 TEST_F(CliLink, SendUploadsAndNamesTheBackupWhenTheReloadFails) {
-    const auto files = sample::generate({.services = 80, .version = 6, .seed = 3});
+    const auto files = sample::generate({.services = 80, .seed = 3});
     const std::string dir = folderOf(files);
     startSim({"--login-incorrect"});
     addSimProfile();
     const CliRun sent = cli({"send", dir, "--profile", "sim", "--no-reload", "--no-backup"});
     ASSERT_EQ(sent.exitCode, 0) << sent.err;
     EXPECT_EQ(sent.out, "sent DVBS.dat\nsent antenna_list.dat\nsent all_channel.dat\n");
-    EXPECT_EQ(test::readFile(disk2() / "all_channel.dat").at(0), 9) << "converted as opened";
+    EXPECT_EQ(test::readFile(disk2() / "all_channel.dat"), files.channel);
 
     const CliRun failed = cli({"send", dir, "--profile", "sim"});
     EXPECT_EQ(failed.exitCode, 2);
-    EXPECT_EQ(failed.err.rfind("send: the files are on the receiver but it did not reload: Login "
-                               "incorrect",
-                               0),
-              0u)
-        << failed.err;
     const std::string backups = (data / "backups" / "receiver").string();
-    EXPECT_NE(failed.err.find("earlier files are in " + backups), std::string::npos) << failed.err;
-    EXPECT_NE(failed.out.find("backup " + backups), std::string::npos);
-    EXPECT_TRUE(sim->commands().empty());
+    EXPECT_THAT(failed.err, AllOf(StartsWith("send: the files are on the receiver but it did not "
+                                             "reload: Login incorrect"),
+                                  HasSubstr("earlier files are in " + backups)));
+    EXPECT_THAT(failed.out, HasSubstr("backup " + backups));
+    EXPECT_THAT(sim->commands(), IsEmpty());
     expectSecret(failed);
 }
 
@@ -174,22 +163,20 @@ TEST_F(CliLink, ADryRunPrintsWhatTheSendWouldChangeAndChangesNothing) {
     addSimProfile();
     const CliRun run = cli({"send", dir, "--profile", "sim", "--dry-run"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(lines(run.out).size(), 2u);
-    EXPECT_EQ(lines(run.out).at(1).rfind("Bouquet,Changed,Eins,#1,Name,", 0), 0u) << run.out;
+    EXPECT_THAT(lines(run.out), ElementsAre(_, StartsWith("Bouquet,Changed,Eins,#1,Name,")));
     EXPECT_EQ(test::readFile(disk2() / "all_channel.dat"), receiverFiles.channel);
-    EXPECT_TRUE(leftovers(disk2()).empty());
-    EXPECT_TRUE(sim->commands().empty()) << "no telnet login, no reload";
+    EXPECT_THAT(leftovers(disk2()), IsEmpty());
+    EXPECT_THAT(sim->commands(), IsEmpty()) << "no telnet login, no reload";
     EXPECT_FALSE(fs::exists(data / "backups"));
-    EXPECT_TRUE(leftovers(staging()).empty()) << "the temporary folder is gone";
+    EXPECT_THAT(leftovers(staging()), IsEmpty()) << "the temporary folder is gone";
 
-    cli({"profile-remove", "sim"});
     startSim({"--missing", "antenna_list.dat"});
     addSimProfile();
     const CliRun missing =
         cli({"send", dir, "--profile", "sim", "--dry-run", "--only", "satellites"});
     ASSERT_EQ(missing.exitCode, 0) << missing.err;
     EXPECT_EQ(missing.err, "warning: antenna_list.dat: not on the Orvix; compared as empty\n");
-    EXPECT_NE(missing.out.find("\nAntenna,Added,"), std::string::npos) << missing.out;
+    EXPECT_THAT(missing.out, HasSubstr("\nAntenna,Added,"));
 }
 
 } // namespace

@@ -6,46 +6,43 @@
 #include "link_fixture.h"
 
 #include <csignal>
-#include <fcntl.h>
-#include <fstream>
+#include <gmock/gmock.h>
 #include <spawn.h>
 #include <unistd.h>
 
 namespace tavrino {
 namespace {
 namespace fs = std::filesystem;
+using namespace testing;
 using test::TempDir;
-
-const TempDir& dataFolder() {
-    static const TempDir folder;
-    return folder;
-}
-
-std::string cli() {
-    return "timeout 60 " + std::string(TAVRINO_CLI) + " --data-dir '" +
-           dataFolder().path().string() + "'";
-}
 
 std::string quoted(const fs::path& path) {
     return "'" + path.string() + "'";
 }
 
-std::string contents(const fs::path& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+std::string cli() {
+    return "timeout 60 " + std::string(TAVRINO_CLI) + " --data-dir " +
+           quoted(test::cliDataFolder().path());
 }
 
-// Starts every command at once in the background; each leaves its exit code and stderr in
-// `results` as <n>.code and <n>.err.
-void runTogether(const std::vector<std::string>& commands, const fs::path& results) {
+// Starts every command at once in the background and waits for all; returns each one's exit
+// code (as the shell prints it) and stderr.
+std::vector<std::pair<std::string, std::string>>
+runTogether(const std::vector<std::string>& commands) {
+    TempDir results;
     std::string script;
     for (std::size_t i = 0; i < commands.size(); ++i) {
         const std::string n = (results / std::to_string(i)).string();
         script +=
             "(" + commands[i] + " >/dev/null 2>'" + n + ".err'; echo $? >'" + n + ".code') & ";
     }
-    script += "wait";
-    ASSERT_EQ(std::system(script.c_str()), 0);
+    EXPECT_EQ(std::system((script + "wait").c_str()), 0);
+    std::vector<std::pair<std::string, std::string>> ended;
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        const std::string n = (results / std::to_string(i)).string();
+        ended.emplace_back(test::readText(n + ".code"), test::readText(n + ".err"));
+    }
+    return ended;
 }
 
 TEST(CliProgram, ExitsZeroOneOrTwo) {
@@ -59,7 +56,7 @@ TEST(CliProgram, ExitsZeroOneOrTwo) {
 // Each command holds the folder from its open to its save, so none loses another's edit, and
 // an `info` in between neither removes a running save's temporaries nor reads half a save.
 TEST(CliProgram, EditsOnOneFolderAtOnceAllLand) {
-    TempDir rx, results;
+    TempDir rx;
     test::writeSample(rx.path(), {.services = 100, .satellites = 2, .bouquets = 0});
     std::vector<std::string> commands;
     for (int i = 0; i < 4; ++i) {
@@ -67,19 +64,13 @@ TEST(CliProgram, EditsOnOneFolderAtOnceAllLand) {
         commands.push_back(cli() + " info " + quoted(rx.path()));
         commands.push_back(cli() + " bouquet-add " + quoted(rx.path()) + " B" + std::to_string(i));
     }
-    runTogether(commands, results.path());
-    for (std::size_t i = 0; i < commands.size(); ++i) {
-        const fs::path n = results / std::to_string(i);
-        EXPECT_EQ(contents(n.string() + ".code"), "0\n")
-            << commands[i] << ": " << contents(n.string() + ".err");
+    for (const auto& [code, err] : runTogether(commands)) {
+        EXPECT_EQ(code, "0\n") << err;
     }
     const std::string bouquets = test::runCli({"bouquets", rx.path().string()}).out;
     for (int i = 0; i < 4; ++i) {
-        for (const char* side : {"A", "B"}) {
-            EXPECT_NE(bouquets.find("," + std::string(side) + std::to_string(i) + ","),
-                      std::string::npos)
-                << side << i << " is gone:\n"
-                << bouquets;
+        for (const std::string side : {"A", "B"}) {
+            EXPECT_THAT(bouquets, HasSubstr("," + side + std::to_string(i) + ",")) << "is gone";
         }
     }
     EXPECT_EQ(test::entries(rx.path()),
@@ -89,22 +80,19 @@ TEST(CliProgram, EditsOnOneFolderAtOnceAllLand) {
 // While another Tavrino holds the folder (here this test), a command waits a few seconds and
 // then says so, changing nothing and leaving the other's temporaries alone.
 TEST(CliProgram, AFolderHeldElsewhereIsRefusedWithExitTwo) {
-    TempDir rx, results;
+    TempDir rx;
     const auto files = test::writeSample(rx.path(), {.services = 30, .bouquets = 1});
     test::writeFile(rx / ".all_channel.dat.tmp-q1W2e3", Bytes(10, 7));
     std::string why;
     const auto held = FolderLock::tryAcquire(rx.path(), why);
     ASSERT_TRUE(held) << why;
-    runTogether({cli() + " bouquet-add " + quoted(rx.path()) + " Late",
-                 cli() + " info " + quoted(rx.path())},
-                results.path());
     const std::string busy =
         rx.path().string() +
         " is being written by another Tavrino; try again when it has finished.";
-    EXPECT_EQ(contents(results / "0.code"), "2\n");
-    EXPECT_EQ(contents(results / "0.err"), busy + " Nothing was changed.\n");
-    EXPECT_EQ(contents(results / "1.code"), "2\n");
-    EXPECT_EQ(contents(results / "1.err"), busy + "\n");
+    EXPECT_THAT(
+        runTogether({cli() + " bouquet-add " + quoted(rx.path()) + " Late",
+                     cli() + " info " + quoted(rx.path())}),
+        ElementsAre(Pair("2\n", busy + " Nothing was changed.\n"), Pair("2\n", busy + "\n")));
     EXPECT_EQ(test::readFile(rx / "all_channel.dat"), files.channel);
     EXPECT_TRUE(fs::exists(rx / ".all_channel.dat.tmp-q1W2e3"));
 }
@@ -118,10 +106,8 @@ TEST(CliProgram, ProfilesAddedAtOnceAreAllKept) {
                            " profile-add p" + std::to_string(i) + " --address 10.0.0." +
                            std::to_string(i));
     }
-    TempDir results;
-    runTogether(commands, results.path());
-    for (std::size_t i = 0; i < commands.size(); ++i) {
-        EXPECT_EQ(contents(results / (std::to_string(i) + ".err")), "");
+    for (const auto& [code, err] : runTogether(commands)) {
+        EXPECT_EQ(err, "");
     }
     EXPECT_EQ(loadProfiles(data.path()).profiles.size(), 9u);
 }
@@ -131,20 +117,15 @@ class CliInterrupt : public test::LinkFixture {};
 // Ctrl+C during a download stops it cleanly: no partial file, nothing opened, exit 2.
 TEST_F(CliInterrupt, CtrlCCancelsAReceiveAndLeavesNoPartialFile) {
     startSim({"--slow", "20000"});
-    const std::string profiles = formatProfiles({profile});
-    test::writeFile(data / "Profiles.ini", Bytes(profiles.begin(), profiles.end()));
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, (data / "err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const std::string dataArg = data.path().string();
-    std::vector<const char*> argv = {TAVRINO_CLI, "--data-dir", dataArg.c_str(), "receive",
-                                     nullptr};
+    saveProfiles(data.path(), {profile});
+    // The shell hands its process over to the program, which the signal then reaches.
+    const std::string command = "exec " + std::string(TAVRINO_CLI) + " --data-dir " +
+                                quoted(data.path()) + " receive 2>" + quoted(data / "err");
+    const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
     pid_t pid = 0;
-    ASSERT_EQ(::posix_spawn(&pid, TAVRINO_CLI, &actions, nullptr,
-                            const_cast<char* const*>(argv.data()), environ),
-              0);
-    posix_spawn_file_actions_destroy(&actions);
+    ASSERT_EQ(
+        ::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ),
+        0);
     for (int i = 0; i < 500 && leftovers(staging()).empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -154,8 +135,8 @@ TEST_F(CliInterrupt, CtrlCCancelsAReceiveAndLeavesNoPartialFile) {
     ::waitpid(pid, &status, 0);
     ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal, not by the cancel";
     EXPECT_EQ(WEXITSTATUS(status), 2);
-    EXPECT_EQ(contents(data / "err"), "receive: cancelled; nothing was opened\n");
-    EXPECT_TRUE(leftovers(staging()).empty());
+    EXPECT_EQ(test::readText(data / "err"), "receive: cancelled; nothing was opened\n");
+    EXPECT_THAT(leftovers(staging()), IsEmpty());
     EXPECT_FALSE(fs::exists(staging() / "all_channel.dat"));
 }
 

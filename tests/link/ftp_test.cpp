@@ -4,10 +4,13 @@
 #include "link/transfer.h"
 #include "link_fixture.h"
 
+#include <gmock/gmock.h>
+
 namespace tavrino {
 namespace {
 namespace fs = std::filesystem;
 using Result = TransferStatus::Result;
+using namespace testing;
 
 TEST(FtpReplies, TheCodeIsTakenFromTheFinalLine) {
     struct Case {
@@ -36,48 +39,43 @@ TEST(FtpReplies, TheCodeIsTakenFromTheFinalLine) {
 
 class FtpTest : public test::LinkFixture {
 protected:
-    TransferStatus get(const std::string& name) {
-        return transferFile({name, Direction::Download, staging() / name}, context());
-    }
-    TransferStatus put(const std::string& name) {
-        return transferFile({name, Direction::Upload, staging() / name}, context());
-    }
     void SetUp() override { fs::create_directories(staging()); }
+    TransferStatus transfer(const std::string& name, Direction direction = Direction::Download) {
+        return transferFile({name, direction, staging() / name}, context());
+    }
 };
 
 TEST_F(FtpTest, DownloadsAndUploadsByteForByteInBothModes) {
     startSim();
+    const std::uint64_t size = receiverFiles.channel.size();
     for (const bool passive : {true, false}) {
         profile.passive = passive;
-        const TransferStatus got = get("all_channel.dat");
-        ASSERT_TRUE(got.done()) << test::LinkFixture::log() << got.detail;
+        const TransferStatus got = transfer("all_channel.dat");
+        ASSERT_TRUE(got.done()) << log() << got.detail;
         EXPECT_EQ(test::readFile(staging() / "all_channel.dat"), receiverFiles.channel);
-        EXPECT_EQ(progress.lastDone, receiverFiles.channel.size());
-        EXPECT_EQ(progress.lastTotal, receiverFiles.channel.size());
-
+        EXPECT_EQ((std::pair{progress.lastDone, progress.lastTotal}), (std::pair{size, size}));
         Bytes changed = receiverFiles.dvbs;
         changed[10] ^= 0xFF;
         test::writeFile(staging() / "DVBS.dat", changed);
-        ASSERT_TRUE(put("DVBS.dat").done());
+        ASSERT_TRUE(transfer("DVBS.dat", Direction::Upload).done());
         EXPECT_EQ(test::readFile(disk2() / "DVBS.dat"), changed);
     }
-    EXPECT_TRUE(leftovers(staging()).empty());
+    EXPECT_THAT(leftovers(staging()), IsEmpty());
 }
 
 TEST_F(FtpTest, LogHasTheLineKindsButNoPassword) {
     startSim({"--missing", "DVBS.dat"});
-    ASSERT_TRUE(get("antenna_list.dat").done());
-    EXPECT_EQ(get("DVBS.dat").result, Result::Missing);
+    ASSERT_TRUE(transfer("antenna_list.dat").done());
+    EXPECT_EQ(transfer("DVBS.dat").result, Result::Missing);
     const std::string text = log();
-    const auto stamp = text.substr(0, text.find(" -> "));
-    EXPECT_FALSE(stamp.empty());
+    EXPECT_THAT(text, Not(StartsWith(" -> "))) << "each line starts with a time";
     const std::string local = (staging() / "antenna_list.dat").string();
     for (const std::string& event : std::vector<std::string>{
              "Session Start\r\n", "Remote Filename: /DISK2/antenna_list.dat DOWNLOADED to " + local,
              "Session Close\r\n", "File not found - Unable To Complete Request.\r\n"}) {
-        EXPECT_NE(text.find(" -> " + event), std::string::npos) << event << "\n" << text;
+        EXPECT_THAT(text, HasSubstr(" -> " + event));
     }
-    EXPECT_EQ(text.find(test::simPassword), std::string::npos);
+    EXPECT_THAT(text, Not(HasSubstr(test::simPassword)));
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6) << text;
 }
 
@@ -93,6 +91,9 @@ TEST_F(FtpTest, EachFaultOfTheReceiverHasItsOutcome) {
     const std::string held = "the Orvix holds " + bytesText(receiverFiles.dvbs.size() / 2) +
                              " of " + bytesText(receiverFiles.dvbs.size()) + " bytes";
     const std::string limit = bytesText(receiverFileLimit(dvbsFileName).bytes);
+    const std::string atMost = " bytes; such a file holds at most " + limit;
+    const std::string offered = "the Orvix offers 10,737,418,240" + atMost;
+    const std::string sentMore = "the Orvix sent more than " + limit + atMost;
     const auto down = Direction::Download;
     const auto up = Direction::Upload;
     using enum TransferStatus::Result;
@@ -108,38 +109,27 @@ TEST_F(FtpTest, EachFaultOfTheReceiverHasItsOutcome) {
              Case{{"--read-only"}, up, Failed, true, "refused (550 Not enough privileges.)", false},
              Case{{"--short-store", "DVBS.dat"}, up, Failed, true, held},
              // A download stops past the largest file of its name, said size or not.
-             Case{{"--endless", "DVBS.dat"},
-                  down,
-                  Failed,
-                  true,
-                  "the Orvix offers 10,737,418,240 bytes; such a file holds at most " + limit},
-             Case{{"--endless", "DVBS.dat", "--no-size"},
-                  down,
-                  Failed,
-                  true,
-                  "the Orvix sent more than " + limit + " bytes; such a file holds at most " +
-                      limit},
+             Case{{"--endless", "DVBS.dat"}, down, Failed, true, offered},
+             Case{{"--endless", "DVBS.dat", "--no-size"}, down, Failed, true, sentMore},
          }) {
+        SCOPED_TRACE(c.faults.front());
         startSim(c.faults);
         profile.passive = c.passive;
         const Bytes before = test::readFile(staging() / "DVBS.dat");
         if (c.direction == up) {
             test::writeFile(staging() / "DVBS.dat", receiverFiles.dvbs);
         }
-        const TransferStatus outcome = c.direction == down ? get("DVBS.dat") : put("DVBS.dat");
-        const std::string what = c.faults.front();
-        EXPECT_EQ(outcome.result, c.result) << what << ": " << outcome.detail;
-        EXPECT_LE(outcome.bytes, receiverFileLimit(dvbsFileName).bytes) << what;
-        const std::string reason = transferReason(outcome, "/DISK2");
-        EXPECT_NE(reason.find(c.reason), std::string::npos) << what << ": " << reason;
-        EXPECT_EQ(reason.find("Data connection"), std::string::npos)
-            << what << ": a preliminary reply explains nothing: " << reason;
-        EXPECT_EQ(fs::exists(transferLogPath(data.path())), c.logged) << what;
+        const TransferStatus outcome = transfer("DVBS.dat", c.direction);
+        EXPECT_EQ(outcome.result, c.result) << outcome.detail;
+        EXPECT_LE(outcome.bytes, receiverFileLimit(dvbsFileName).bytes);
+        // A preliminary reply ("Data connection ...") explains nothing.
+        EXPECT_THAT(transferReason(outcome, "/DISK2"),
+                    AllOf(HasSubstr(c.reason), Not(HasSubstr("Data connection"))));
+        EXPECT_EQ(fs::exists(transferLogPath(data.path())), c.logged);
         if (c.direction == down) {
-            EXPECT_EQ(test::readFile(staging() / "DVBS.dat"), before)
-                << what << ": a failed download leaves the staged copy alone";
+            EXPECT_EQ(test::readFile(staging() / "DVBS.dat"), before) << "the staged copy stays";
         }
-        EXPECT_TRUE(leftovers(staging()).empty()) << what;
+        EXPECT_THAT(leftovers(staging()), IsEmpty());
         fs::remove(transferLogPath(data.path()));
         sim.reset();
     }
@@ -150,23 +140,18 @@ TEST_F(FtpTest, NoConnectionNamesTheAddressAndPortAndWhatHappened) {
     test::LoopbackSocket refusing(false);
     test::LoopbackSocket wrapped(true, 99999 % 65536);
     timeouts.reply = Milliseconds{500};
-    struct Case {
-        int port;
-        std::string words;
-    };
-    for (const Case& c : {
-             Case{silent.port(), " accepted the connection but sent no FTP greeting within 0.5 s"},
-             Case{refusing.port(), " refused the connection"},
-             Case{99999, ""},
+    const auto at = [](int port) { return "127.0.0.1 port " + std::to_string(port); };
+    for (const auto& [port, said] : std::vector<std::pair<int, std::string>>{
+             {silent.port(),
+              at(silent.port()) + " accepted the connection but sent no FTP greeting within 0.5 s"},
+             {refusing.port(), at(refusing.port()) + " refused the connection"},
+             {99999, "FTP port 99999 does not exist: ports run from 1 to 65535"},
          }) {
-        profile.ftpPort = c.port;
-        const TransferStatus outcome = get("DVBS.dat");
-        EXPECT_EQ(outcome.result, Result::NoConnection) << c.port;
-        const std::string expected =
-            c.port == 99999 ? "FTP port 99999 does not exist: ports run from 1 to 65535"
-                            : "127.0.0.1 port " + std::to_string(c.port) + c.words;
+        profile.ftpPort = port;
+        const TransferStatus outcome = transfer("DVBS.dat");
+        EXPECT_EQ(outcome.result, Result::NoConnection) << port;
         EXPECT_EQ(sessionNotice(outcome, "/DISK2"),
-                  (Notice{"Error", "Unknown Error: No connection Established (" + expected + ")",
+                  (Notice{"Error", "Unknown Error: No connection Established (" + said + ")",
                           NoticeIcon::None}));
     }
     if (wrapped.bound()) {

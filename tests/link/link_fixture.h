@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 namespace tavrino::test {
+using namespace std::chrono_literals;
 
 // Keeps what a workflow showed; can cancel once a transfer has moved some bytes.
 class RecordingProgress : public LinkProgress {
@@ -41,6 +42,14 @@ public:
 };
 
 inline const std::string simPassword = "s3cret-Pa55";
+
+// The one message told since the last look, which clears them: none or several fail the test.
+inline Notice toldOnce(RecordingPrompter& prompter) {
+    EXPECT_EQ(prompter.told.size(), 1u) << "one failure, one message";
+    const Notice notice = prompter.told.empty() ? Notice{} : prompter.told.back();
+    prompter.told.clear();
+    return notice;
+}
 
 // A TCP socket on 127.0.0.1: bound only, connections to it are refused; listening, it takes
 // them and says nothing.
@@ -83,18 +92,7 @@ private:
 // workflow needs, with waits short enough for tests.
 class LinkFixture : public testing::Test {
 protected:
-    LinkFixture() {
-        receiverFiles = sample::generate({.services = 200, .satellites = 4, .bouquets = 3});
-        sample::writeFolder(receiverFiles, disk2());
-        profile.profileName = "sim";
-        profile.address = "127.0.0.1";
-        profile.userName = "root";
-        profile.password = simPassword;
-        profile.passive = true;
-        profile.prompt = "[~]$";
-        timeouts = {Milliseconds{3000}, Milliseconds{3000}, Milliseconds{3000}, Milliseconds{3000},
-                    Milliseconds{30}};
-    }
+    LinkFixture() { sample::writeFolder(receiverFiles, disk2()); }
 
     void startSim(std::vector<std::string> faults = {}) {
         faults.insert(faults.end(), {"--password", simPassword});
@@ -104,13 +102,11 @@ protected:
     }
 
     LinkContext context() { return {profile, timeouts, data.path(), progress, prompter, cancel}; }
+    Notice told() { return toldOnce(prompter); }
 
     std::filesystem::path disk2() const { return served / "DISK2"; }
     std::filesystem::path staging() const { return data / "tmp"; }
-    std::string log() const {
-        const Bytes bytes = readFile(staging() / "FTPLog.txt");
-        return {bytes.begin(), bytes.end()};
-    }
+    std::string log() const { return readText(staging() / "FTPLog.txt"); }
     // Files of a folder whose names start with a dot: temporaries left behind.
     static std::vector<std::string> leftovers(const std::filesystem::path& folder) {
         std::vector<std::string> names;
@@ -125,10 +121,11 @@ protected:
 
     TempDir served;
     TempDir data;
-    sample::Files receiverFiles;
+    sample::Files receiverFiles =
+        sample::generate({.services = 200, .satellites = 4, .bouquets = 3});
     std::unique_ptr<ReceiverSim> sim;
-    ConnectionProfile profile;
-    LinkTimeouts timeouts;
+    ConnectionProfile profile{"sim", "127.0.0.1", "root", simPassword, 21, 23, true, "[~]$", {}};
+    LinkTimeouts timeouts{3s, 3s, 3s, 3s, 30ms};
     RecordingProgress progress;
     RecordingPrompter prompter;
     CancelToken cancel;

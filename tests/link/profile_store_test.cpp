@@ -3,12 +3,13 @@
 #include "link/profile_store.h"
 #include "test_support.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <memory>
 #include <sys/stat.h>
 
 namespace tavrino {
 namespace {
+using namespace testing;
 using test::TempDir;
 namespace fs = std::filesystem;
 using Kind = ProfileChange::Kind;
@@ -47,8 +48,8 @@ TEST(ProfileStore, ChangesMergeIntoTheFileAsItIsNow) {
     ProfilesChanged added = changeProfiles(data.path(), add("mine"));
     ASSERT_FALSE(added.refusal);
     EXPECT_EQ(added.table.selected(), 4);
-    EXPECT_EQ(namesIn(data.path()),
-              (std::vector<std::string>{"TEST Connection", "A", "B", "added elsewhere", "mine"}));
+    const std::vector<std::string> all = {"TEST Connection", "A", "B", "added elsewhere", "mine"};
+    EXPECT_EQ(namesIn(data.path()), all);
 
     struct Case {
         ProfileChange change;
@@ -56,21 +57,19 @@ TEST(ProfileStore, ChangesMergeIntoTheFileAsItIsNow) {
         int selected;
     };
     for (const Case& c : {
-             Case{on(Kind::Update, "A", 1),
-                  {"TEST Connection", "A", "B", "added elsewhere", "mine"},
-                  1},
-             Case{on(Kind::SetColor, "B", 0),
-                  {"TEST Connection", "A", "B", "added elsewhere", "mine"},
+             Case{on(Kind::Update, "A", 1), all, 1},
+             Case{on(Kind::SetColor, "B", 0), all,
                   2}, // found by name where the caller saw it elsewhere
              Case{on(Kind::Remove, "A", 1), {"TEST Connection", "B", "added elsewhere", "mine"}, 1},
              Case{on(Kind::Remove, "mine", 3), {"TEST Connection", "B", "added elsewhere"}, 2},
          }) {
+        SCOPED_TRACE(c.change.name);
         const ProfilesChanged changed = changeProfiles(data.path(), c.change);
         ASSERT_FALSE(changed.refusal) << changed.refusal->text;
         EXPECT_TRUE(changed.written);
-        EXPECT_EQ(namesIn(data.path()), c.names) << c.change.name;
+        EXPECT_EQ(namesIn(data.path()), c.names);
         EXPECT_EQ(changed.table.profiles(), loadProfiles(data.path()).profiles);
-        EXPECT_EQ(changed.table.selected(), c.selected) << c.change.name;
+        EXPECT_EQ(changed.table.selected(), c.selected);
         EXPECT_EQ(changed.stamp, stampOf(data / "Profiles.ini"));
     }
     const auto profiles = loadProfiles(data.path()).profiles;
@@ -101,8 +100,7 @@ TEST(ProfileStore, AChangeToAProfileGoneOrANameTakenElsewhereIsRefusedAndWritesN
 TEST(ProfileStore, FileHoldingANameTwiceChangesTheOneTheCallerSaw) {
     TempDir data;
     saveProfiles(data.path(), {named("twice", "10.0.0.1"), named("twice", "10.0.0.2")});
-    ProfileChange change = on(Kind::SetColor, "twice", 1);
-    ASSERT_FALSE(changeProfiles(data.path(), change).refusal);
+    ASSERT_FALSE(changeProfiles(data.path(), on(Kind::SetColor, "twice", 1)).refusal);
     const auto profiles = loadProfiles(data.path()).profiles;
     EXPECT_FALSE(profiles[0].foreColor);
     EXPECT_EQ(profiles[1].foreColor, 0x0000FF);
@@ -130,8 +128,7 @@ TEST(ProfileStore, AFileNotReadWholeIsNeverRewritten) {
         for (const ProfileChange& change : {on(Kind::Remove, "P5"), add("new"),
                                             on(Kind::Update, "P5"), on(Kind::SetColor, "P4")}) {
             const ProfilesChanged refused = changeProfiles(data.path(), change);
-            ASSERT_TRUE(refused.refusal);
-            EXPECT_EQ(refused.refusal->text,
+            EXPECT_EQ(refused.refusal.value_or(Notice{}).text,
                       (data / "Profiles.ini").string() + ": " + c.why +
                           ". A file that was not read whole is not rewritten, so nothing was "
                           "changed; mend or remove it first !!!");
@@ -154,15 +151,13 @@ TEST(ProfileStore, EachRewriteKeepsThePreviousFileForTheOwnerOnly) {
     const std::string two = test::readText(data / "Profiles.ini");
     ASSERT_FALSE(changeProfiles(data.path(), on(Kind::Remove, "second")).refusal);
     EXPECT_EQ(test::readText(data / "Profiles.ini.bak"), two);
-    for (const char* name : {"Profiles.ini", "Profiles.ini.bak"}) {
-        EXPECT_EQ(test::modeOf(data / name), 0600u) << name;
-    }
+    EXPECT_EQ(test::modeOf(data / "Profiles.ini"), 0600u);
+    EXPECT_EQ(test::modeOf(data / "Profiles.ini.bak"), 0600u);
     EXPECT_EQ(test::entries(data.path()).size(), 2u) << "no temporary left behind";
-    const ProfilesChanged same = changeProfiles(data.path(), on(Kind::SetColor, "TEST Connection"));
-    EXPECT_TRUE(same.written);
-    const ProfilesChanged again =
-        changeProfiles(data.path(), on(Kind::SetColor, "TEST Connection"));
-    EXPECT_FALSE(again.written) << "nothing changed, so the backup stays the last real change";
+    const ProfileChange recolor = on(Kind::SetColor, "TEST Connection");
+    EXPECT_TRUE(changeProfiles(data.path(), recolor).written);
+    EXPECT_FALSE(changeProfiles(data.path(), recolor).written)
+        << "nothing changed, so the backup stays the last real change";
 }
 
 TEST(ProfileStore, AMissingFileStartsFromWhatTheCallerHolds) {
@@ -181,14 +176,10 @@ TEST(ProfileStore, WaitsForAnotherWriterOfTheDataFolderAndSaysWhenItDoesNotLetGo
     const std::string before = test::readText(data / "Profiles.ini");
     auto held = std::make_unique<test::LockHeldElsewhere>(data.path());
     ASSERT_TRUE(held->held());
-    try {
-        changeProfiles(data.path(), add("new"), nullptr, std::chrono::milliseconds{50});
-        FAIL() << "written while another process held the data folder";
-    } catch (const FileProblem& problem) {
-        EXPECT_NE(std::string(problem.what()).find("is being written by another Tavrino"),
-                  std::string::npos)
-            << problem.what();
-    }
+    const auto problem = test::problemOf(
+        [&] { changeProfiles(data.path(), add("new"), nullptr, std::chrono::milliseconds{50}); });
+    ASSERT_TRUE(problem) << "written while another process held the data folder";
+    EXPECT_THAT(problem->what(), HasSubstr("is being written by another Tavrino"));
     EXPECT_EQ(test::readText(data / "Profiles.ini"), before);
     held.reset();
     EXPECT_FALSE(changeProfiles(data.path(), add("new")).refusal);

@@ -5,15 +5,19 @@
 #include "link_fixture.h"
 
 #include <deque>
+#include <gmock/gmock.h>
 
 namespace tavrino {
 namespace {
+using namespace testing;
 using test::RecordingProgress;
 using test::RecordingPrompter;
 
 // The receiver's side as a script: chunks arrive one per read, then silence (or a close).
 class ScriptedStream : public ByteStream {
 public:
+    explicit ScriptedStream(std::deque<std::string> script = {}, bool closes = false)
+        : chunks(std::move(script)), closeAtEnd(closes) {}
     std::optional<std::string> connect(const std::string&, int, Milliseconds,
                                        const CancelToken&) override {
         return refuse;
@@ -33,8 +37,8 @@ public:
     void close() override {}
 
     std::deque<std::string> chunks;
-    std::optional<std::string> refuse;
     bool closeAtEnd = false;
+    std::optional<std::string> refuse;
     std::vector<std::string> sent;
 };
 
@@ -46,17 +50,20 @@ const std::string command = "vfd_display -td210 REBOOT\r\n";
 
 struct Conversation {
     std::string name;
-    TelnetGoal goal;
     std::deque<std::string> chunks;
     TelnetResult result;
     std::vector<std::string> sent;
-    bool closeAtEnd = false;
+    TelnetGoal goal;
 };
+
+Conversation talk(std::string name, std::deque<std::string> chunks, TelnetResult result,
+                  std::vector<std::string> sent, TelnetGoal goal = TelnetGoal::Reload) {
+    return {std::move(name), std::move(chunks), result, std::move(sent), goal};
+}
 
 class TelnetTest : public testing::Test {
 protected:
     TelnetTest() {
-        timeouts.reply = timeouts.prompt = timeouts.connect = Milliseconds{50};
         // A login test tries the FTP login too: here it finds a port that refuses.
         profile.address = "127.0.0.1";
         profile.ftpPort = noFtp.port();
@@ -65,135 +72,94 @@ protected:
     TelnetOutcome run(TelnetGoal goal, ScriptedStream& stream) {
         return runTelnet(goal, {profile, timeouts, {}, progress, prompter, cancel}, &stream);
     }
+    Notice told() { return test::toldOnce(prompter); }
 
     test::LoopbackSocket noFtp{false};
     ConnectionProfile profile = defaultProfile();
-    LinkTimeouts timeouts;
+    LinkTimeouts timeouts{Milliseconds{50}, Milliseconds{50}, Milliseconds{50}};
     RecordingProgress progress;
     RecordingPrompter prompter;
     CancelToken cancel;
 };
 
 TEST_F(TelnetTest, EveryBranchOfTheConversation) {
-    using R = TelnetResult;
-    const auto reload = TelnetGoal::Reload;
-    const std::vector<Conversation> cases = {
-        {"full reload",
-         reload,
-         {iac + "\r\nOrvix login: ", "root\r\nPassword: ", "\r\n[~]$ ", "REBOOT\r\n[~]$ "},
-         R::Reloaded,
-         {refusals, user, password, command}},
-        {"no password asked",
-         reload,
-         {"login: ", "root\r\n[~]$ ", "[~]$ "},
-         R::Reloaded,
-         {user, command}},
-        {"wrong password",
-         reload,
-         {"login: ", "Password: ", "\r\nLogin incorrect\r\nlogin: "},
-         R::LoginIncorrect,
-         {user, password}},
-        {"refusal already in the transcript",
-         reload,
-         {"Login incorrect\r\nlogin: ", "Password: ", "[~]$ "},
-         R::LoginIncorrect,
-         {user, password}},
-        {"unknown user, no password asked",
-         reload,
-         {"login: ", "Login incorrect\r\nlogin: "},
-         R::LoginIncorrect,
-         {user}},
-        {"texts split over chunks",
-         reload,
-         {"log", "in:", " Pass", "word", ": ", "[~", "]$", "[", "~]$"},
-         R::Reloaded,
-         {user, password, command}},
-        {"negotiation bytes inside a prompt",
-         reload,
-         {"\xff\xfd\x18login:", "\xff\xfb\x01Password:", "[~]$", "[~]$"},
-         R::Reloaded,
-         {"\xff\xfc\x18", user, "\xff\xfe\x01", password, command}},
-        {"a daemon that waits for answers before the login",
-         reload,
-         {"\xff\xfd\x18\xff\xfd\x20", "\xff\xfd\x18", "login: ", "Password: ", "[~]$ ", "[~]$ "},
-         R::Reloaded,
-         {"\xff\xfc\x18\xff\xfc\x20", user, password, command}},
-        {"no login prompt", reload, {"Orvix 2.6\r\n"}, R::TimedOut, {}},
-        {"a shell that never prompts",
-         reload,
-         {"login: ", "Password: ", "\r\n"},
-         R::TimedOut,
-         {user, password}},
-        {"no prompt after the command",
-         reload,
-         {"login: ", "Password: ", "[~]$ "},
-         R::TimedOut,
-         {user, password, command}},
-        {"closed after the user name", reload, {"login: "}, R::Closed, {user}, true},
-        {"test login sends no command",
-         TelnetGoal::TestLogin,
-         {"login: ", "Password: ", "[~]$ "},
-         R::LoggedIn,
-         {user, password}},
-        {"test connection sends nothing",
-         TelnetGoal::TestConnection,
-         {"login: "},
-         R::Connected,
-         {}},
-    };
-    for (const auto& c : cases) {
-        ScriptedStream stream;
-        stream.chunks = c.chunks;
-        stream.closeAtEnd = c.closeAtEnd;
+    using enum TelnetResult;
+    for (const Conversation& c : {
+             talk("full reload",
+                  {iac + "\r\nOrvix login: ", "root\r\nPassword: ", "\r\n[~]$ ", "REBOOT\r\n[~]$ "},
+                  Reloaded, {refusals, user, password, command}),
+             talk("no password asked", {"login: ", "root\r\n[~]$ ", "[~]$ "}, Reloaded,
+                  {user, command}),
+             talk("wrong password", {"login: ", "Password: ", "\r\nLogin incorrect\r\nlogin: "},
+                  LoginIncorrect, {user, password}),
+             talk("refusal already in the transcript",
+                  {"Login incorrect\r\nlogin: ", "Password: ", "[~]$ "}, LoginIncorrect,
+                  {user, password}),
+             talk("unknown user, no password asked", {"login: ", "Login incorrect\r\nlogin: "},
+                  LoginIncorrect, {user}),
+             talk("texts split over chunks",
+                  {"log", "in:", " Pass", "word", ": ", "[~", "]$", "[", "~]$"}, Reloaded,
+                  {user, password, command}),
+             talk("negotiation bytes inside a prompt",
+                  {"\xff\xfd\x18login:", "\xff\xfb\x01Password:", "[~]$", "[~]$"}, Reloaded,
+                  {"\xff\xfc\x18", user, "\xff\xfe\x01", password, command}),
+             talk("a daemon that waits for answers before the login",
+                  {"\xff\xfd\x18\xff\xfd\x20", "\xff\xfd\x18", "login: ", "Password: ", "[~]$ ",
+                   "[~]$ "},
+                  Reloaded, {"\xff\xfc\x18\xff\xfc\x20", user, password, command}),
+             talk("no login prompt", {"Orvix 2.6\r\n"}, TimedOut, {}),
+             talk("a shell that never prompts", {"login: ", "Password: ", "\r\n"}, TimedOut,
+                  {user, password}),
+             talk("no prompt after the command", {"login: ", "Password: ", "[~]$ "}, TimedOut,
+                  {user, password, command}),
+             talk("closed after the user name", {"login: "}, Closed, {user}),
+             talk("test login sends no command", {"login: ", "Password: ", "[~]$ "}, LoggedIn,
+                  {user, password}, TelnetGoal::TestLogin),
+             talk("test connection sends nothing", {"login: "}, Connected, {},
+                  TelnetGoal::TestConnection),
+         }) {
+        SCOPED_TRACE(c.name);
+        ScriptedStream stream(c.chunks, c.result == Closed); // the one case that closes
         const TelnetOutcome outcome = run(c.goal, stream);
-        EXPECT_EQ(outcome.result, c.result) << c.name;
-        EXPECT_EQ(outcome.ftpLoginFailed, c.goal == TelnetGoal::TestLogin) << c.name;
-        EXPECT_EQ(stream.sent, c.sent) << c.name;
-        EXPECT_EQ(outcome.commandSent, !c.sent.empty() && c.sent.back() == command) << c.name;
+        EXPECT_EQ(outcome.result, c.result);
+        EXPECT_EQ(outcome.ftpLoginFailed, c.goal == TelnetGoal::TestLogin);
+        EXPECT_EQ(stream.sent, c.sent);
+        EXPECT_EQ(outcome.commandSent, !c.sent.empty() && c.sent.back() == command);
     }
 }
 
+// Each message is pinned whole, so none can hold the password.
 TEST_F(TelnetTest, MessagesNameAddressAndPortButNeverThePassword) {
     profile.password = "hunter22";
     ScriptedStream refused;
     refused.refuse = "Connection refused";
     run(TelnetGoal::TestConnection, refused);
-    ScriptedStream wrong;
-    wrong.chunks = {"login: ", "Password: ", "Login incorrect\r\n"};
+    EXPECT_EQ(told(), (Notice{"Failure",
+                              "Could not open connection to the host - IP address 127.0.0.1 "
+                              "(port23)\r\n\r\nConnection refused",
+                              NoticeIcon::Critical}));
+    ScriptedStream wrong({"login: ", "Password: ", "Login incorrect\r\n"});
     run(TelnetGoal::TestLogin, wrong);
-    ScriptedStream fine;
-    fine.chunks = {"login: "};
-    run(TelnetGoal::TestConnection, fine);
-    ScriptedStream silent;
-    silent.chunks = {"login: ", "Password: ", "[~]$"};
-    run(TelnetGoal::Reload, silent);
-    ASSERT_EQ(prompter.told.size(), 4u);
-    EXPECT_EQ(prompter.told[0],
-              (Notice{"Failure",
-                      "Could not open connection to the host - IP address 127.0.0.1 (port23)"
-                      "\r\n\r\nConnection refused",
-                      NoticeIcon::Critical}));
     const std::string ftpPort = std::to_string(noFtp.port());
-    EXPECT_EQ(prompter.told[1],
-              (Notice{"Failure",
-                      "Login incorrect - Username : root / Password : ********\r\n\r\n"
-                      "Telnet login (Telnet Port 23, used by Restart and after Send): failed, as "
-                      "said above.\r\nFTP login (FTP Port " +
-                          ftpPort +
-                          ", used by Receive and Send): Unknown Error: No connection "
-                          "Established (127.0.0.1 port " +
-                          ftpPort + " refused the connection).",
-                      NoticeIcon::Critical}));
-    EXPECT_EQ(prompter.told[2],
-              (Notice{"Information",
-                      "Successfully connected to the Orvix on IP address 127.0.0.1 (port23)"
-                      "\r\n\r\n",
-                      NoticeIcon::Information}));
-    EXPECT_EQ(prompter.told[3].text, "The reload command was sent, but the Orvix did not show "
-                                     "\"[~]$\" again within 0.05 s.");
-    for (const auto& notice : prompter.told) {
-        EXPECT_EQ(notice.text.find("hunter22"), std::string::npos);
-    }
+    EXPECT_EQ(told(), (Notice{"Failure",
+                              "Login incorrect - Username : root / Password : ********\r\n\r\n"
+                              "Telnet login (Telnet Port 23, used by Restart and after Send): "
+                              "failed, as said above.\r\nFTP login (FTP Port " +
+                                  ftpPort +
+                                  ", used by Receive and Send): Unknown Error: No connection "
+                                  "Established (127.0.0.1 port " +
+                                  ftpPort + " refused the connection).",
+                              NoticeIcon::Critical}));
+    ScriptedStream fine({"login: "});
+    run(TelnetGoal::TestConnection, fine);
+    EXPECT_EQ(told(), (Notice{"Information",
+                              "Successfully connected to the Orvix on IP address 127.0.0.1 "
+                              "(port23)\r\n\r\n",
+                              NoticeIcon::Information}));
+    ScriptedStream silent({"login: ", "Password: ", "[~]$"});
+    run(TelnetGoal::Reload, silent);
+    EXPECT_EQ(told().text, "The reload command was sent, but the Orvix did not show \"[~]$\" "
+                           "again within 0.05 s.");
 }
 
 TEST_F(TelnetTest, APortOutsideTheRangeIsRefusedNotWrapped) {
@@ -202,8 +168,7 @@ TEST_F(TelnetTest, APortOutsideTheRangeIsRefusedNotWrapped) {
     const TelnetOutcome outcome =
         runTelnet(TelnetGoal::TestConnection, {profile, timeouts, {}, progress, prompter, cancel});
     EXPECT_FALSE(outcome.ok());
-    ASSERT_EQ(prompter.told.size(), 1u);
-    EXPECT_EQ(prompter.told[0].text, "Telnet Port: 99999 is not a port number (1 to 65535) !!!");
+    EXPECT_EQ(told().text, "Telnet Port: 99999 is not a port number (1 to 65535) !!!");
     if (wrapped.bound()) {
         EXPECT_FALSE(wrapped.connectedTo()) << "99999 modulo 65536";
     }
@@ -211,26 +176,22 @@ TEST_F(TelnetTest, APortOutsideTheRangeIsRefusedNotWrapped) {
 
 TEST_F(TelnetTest, EmptyPromptAndCancelSendNothing) {
     profile.prompt.clear();
-    ScriptedStream stream;
-    stream.chunks = {"login: "};
+    ScriptedStream stream({"login: "});
     EXPECT_FALSE(run(TelnetGoal::Reload, stream).ok());
-    EXPECT_TRUE(stream.sent.empty());
-    ASSERT_EQ(prompter.told.size(), 1u);
-    EXPECT_EQ(prompter.told[0].text, "Command promt must not be empty !!!");
+    EXPECT_THAT(stream.sent, IsEmpty());
+    EXPECT_EQ(told().text, "Command promt must not be empty !!!");
 
     profile.prompt = "[~]$";
     cancel.cancel();
-    ScriptedStream cancelled;
-    cancelled.chunks = {"login: "};
+    ScriptedStream cancelled({"login: "});
     EXPECT_EQ(run(TelnetGoal::Reload, cancelled).result, TelnetResult::Cancelled);
-    EXPECT_TRUE(cancelled.sent.empty());
-    EXPECT_EQ(prompter.told.size(), 1u) << "a cancel needs no message";
+    EXPECT_THAT(cancelled.sent, IsEmpty());
+    EXPECT_THAT(prompter.told, IsEmpty()) << "a cancel needs no message";
 }
 
 TEST_F(TelnetTest, TranscriptPaneIsFedAndMatchingIgnoresItsClearing) {
-    ScriptedStream stream;
-    stream.chunks = {std::string(Transcript::limit + 10, 'x') + "log", "in:", "Password:", "[~]$",
-                     "[~]$"};
+    ScriptedStream stream(
+        {std::string(Transcript::limit + 10, 'x') + "log", "in:", "Password:", "[~]$", "[~]$"});
     ASSERT_TRUE(run(TelnetGoal::Reload, stream).ok());
     EXPECT_EQ(progress.transcriptText, "in:\r\nPassword:\r\n[~]$\r\n[~]$\r\n")
         << "cleared at the chunk after the long one, which still completed \"login:\"";
@@ -251,11 +212,7 @@ TEST(TelnetOptions, EveryRequestIsRefusedOnceAndNoCommandReachesTheData) {
                   "\xff\xfc\x27\xff\xfe\x27"},
              Case{"DONT and WONT need no answer", {"\xff\xfe\x01\xff\xfc\x03"}, "", ""},
              Case{"split over chunks", {"log\xff", "\xfd", "\x23in:"}, "login:", "\xff\xfc\x23"},
-             Case{"sub-negotiation dropped",
-                  {"a\xff\xfa\x18\x01\xff", "\xf0"
-                                            "b"},
-                  "ab",
-                  ""},
+             Case{"sub-negotiation dropped", {"a\xff\xfa\x18\x01\xff", "\xf0", "b"}, "ab", ""},
              Case{"doubled 255 is data, other commands go", {"x\xff\xff\xff\xf1y"}, "x\xffy", ""},
          }) {
         TelnetOptions options;
@@ -265,8 +222,7 @@ TEST(TelnetOptions, EveryRequestIsRefusedOnceAndNoCommandReachesTheData) {
             all.data += split.data;
             all.answer += split.answer;
         }
-        EXPECT_EQ(all.data, c.data) << c.name;
-        EXPECT_EQ(all.answer, c.answer) << c.name;
+        EXPECT_EQ((std::pair{all.data, all.answer}), (std::pair{c.data, c.answer})) << c.name;
     }
 }
 
