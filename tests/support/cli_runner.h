@@ -17,11 +17,16 @@ struct CliRun {
     std::string err;
 };
 
+// The test program's own data folder: no test reads or writes the user's.
+inline const TempDir& cliDataFolder() {
+    static const TempDir folder;
+    return folder;
+}
+
 // Runs a tavrino-cli command line (the arguments after the program's name) in this process,
-// with a data folder of the test's own unless the arguments name one (--data-dir).
+// with the test's data folder unless the arguments name one (--data-dir).
 inline CliRun runCli(const std::vector<std::string>& args, const CancelToken& cancel = {}) {
-    static const TempDir dataFolder;
-    std::vector<std::string> all = {"--data-dir", dataFolder.path().string()};
+    std::vector<std::string> all = {"--data-dir", cliDataFolder().path().string()};
     all.insert(all.end(), args.begin(), args.end());
     std::ostringstream out;
     std::ostringstream err;
