@@ -14,14 +14,9 @@ private slots:
         QWidget parent;
         CTooltip tip;
         QVERIFY(tip.Create(&parent));
-        QWidget* first = tip.tipWindow();
         QVERIFY(tip.Create(&parent));
-        QVERIFY(tip.tipWindow() != first);
-        int windows = 0;
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            windows += w->objectName() == "CTooltip";
-        }
-        QCOMPARE(windows, 1);
+        const auto isTip = [](const QWidget* w) { return w->objectName() == "CTooltip"; };
+        QCOMPARE(std::ranges::count_if(QApplication::topLevelWidgets(), isTip), qsizetype{1});
         tip.Destroy();
         QVERIFY(!tip.exists());
         QVERIFY(!tip.Create(nullptr));
