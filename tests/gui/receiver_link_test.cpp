@@ -49,7 +49,6 @@ private:
         faults.insert(faults.end(), {"--password", simPassword});
         sim_ = std::make_unique<test::ReceiverSim>(served_->path(), faults);
         ConnectionProfile profile = defaultProfile();
-        profile.profileName = "Simulator";
         profile.address = "127.0.0.1";
         profile.password = simPassword;
         profile.passive = true;
@@ -127,12 +126,9 @@ private:
 
     std::vector<fs::path> receiverBackups() const {
         const fs::path root = f_.data() / "backups" / "receiver";
-        std::vector<fs::path> folders;
-        for (const auto& name :
-             fs::is_directory(root) ? test::entries(root) : std::set<std::string>{}) {
-            folders.push_back(root / name);
-        }
-        return folders;
+        return fs::is_directory(root)
+                   ? std::vector<fs::path>(fs::directory_iterator(root), fs::directory_iterator())
+                   : std::vector<fs::path>();
     }
 
     // A send that failed on the way: one backup, offered back by the last question, what failed
@@ -221,7 +217,6 @@ private slots:
         widgets::ConnectionStatusWindow& status = *link().statusWindow();
         QVERIFY(status.isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(status.progressBar()->value() > 0, jobLimitMs);
-        QCOMPARE(status.text(), QString("Downloading..."));
         click(button("sendButton")); // off: starts nothing
         clickMenuEntry(&f_.action("sendAction"));
 
