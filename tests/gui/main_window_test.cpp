@@ -95,12 +95,11 @@ private slots:
                                  view().horizontalHeader()->height() / 2));
         test::clickRow(view(), 2);
         test::clickRow(view(), 4, Qt::ControlModifier);
-        for (const auto& [action, bit, set, step] :
-             {std::tuple{view().lockAction(), flagLocked, true, "LOCK 2 Services"},
-              std::tuple{view().insertHdAction(), flagHd, true, "Insert HD Flag on 2 Services"},
-              std::tuple{view().unlockAction(), flagLocked, false, "UnLOCK 2 Services"},
-              std::tuple{view().removeHdAction(), flagHd, false,
-                         "Remove HD Flag from 2 Services"}}) {
+        for (const auto& [action, bit, set] :
+             {std::tuple{view().lockAction(), flagLocked, true},
+              std::tuple{view().insertHdAction(), flagHd, true},
+              std::tuple{view().unlockAction(), flagLocked, false},
+              std::tuple{view().removeHdAction(), flagHd, false}}) {
             test::rightClickRow(view(), 4);
             QMenu* menu = view().contextMenu();
             QTRY_VERIFY(menu->isVisible());
@@ -109,7 +108,6 @@ private slots:
                 QCOMPARE((cell(row, colHdFlag).toInt() & bit) != 0, set);
             }
             QCOMPARE(view().selectedPositions(), (std::vector<int>{2, 4}));
-            QCOMPARE(f_.action("undoAction").text(), "Undo " + QString(step));
         }
     }
 
