@@ -1,3 +1,4 @@
+#include "services/service_details.h"
 #include "widgets/ctooltip.h"
 #include "window_fixture.h"
 
@@ -51,9 +52,8 @@ private:
     // Services at these view positions, selected with the mouse and dragged to `at` on the
     // contents.
     void dragServices(const std::vector<int>& positions, QPoint at) {
-        clickRow(services(), positions.front());
-        for (std::size_t i = 1; i < positions.size(); ++i) {
-            clickRow(services(), positions[i], Qt::ControlModifier);
+        for (std::size_t i = 0; i < positions.size(); ++i) {
+            clickRow(services(), positions[i], i == 0 ? Qt::NoModifier : Qt::ControlModifier);
         }
         dragRowTo(services(), positions.front(), contents(), at);
     }
@@ -313,7 +313,8 @@ private slots:
     }
 
     // The details tip names the row under the pointer even after the rows scroll by, the
-    // list's own hint gives way to it, and it hides over a menu and after a drag.
+    // list's own hint gives way to it; over the service list it shows the channel's info, and
+    // it hides over a menu and after a drag.
     void theTipNamesTheRowUnderThePointerNow() {
         open(1);
         QTest::mouseMove(contents().viewport(), rowPoint(contents(), 2));
@@ -334,6 +335,9 @@ private slots:
         tooltip().setDelayTime(0);
         QTest::mouseMove(services().viewport(), rowPoint(services(), 1));
         QTRY_VERIFY(tooltip().isShowing());
+        QCOMPARE(tooltip().Title(), QString("Channel Info"));
+        QCOMPARE(tooltip().TipText().toStdString(),
+                 channelInfoText(f_.workspace().services(), f_.workspace().view().tableRow(1)));
         test::rightClickRow(services(), 1);
         QVERIFY(services().contextMenu()->isVisible());
         QVERIFY(!tooltip().isShowing());
