@@ -1,7 +1,6 @@
 #include "app/screen_fit.h"
 #include "database/layout.h"
 #include "services/service_details.h"
-#include "widgets/ctooltip.h"
 #include "window_fixture.h"
 
 #include <QApplication>
@@ -50,13 +49,23 @@ private slots:
         }
     }
 
-    // What an open mended is told; a refused file is told and the lists shown stay.
-    void whatAnOpenMendsOrRefusesIsTold() {
+    // A cancelled dialog opens nothing. An open fills the list and the counters (which a filter
+    // leaves as they are) and tells what it mended; a refused file is told and the lists stay.
+    void openingFillsTheViewAndTellsWhatItMendedOrRefused() {
+        window().openFiles();
+        QVERIFY(!ws().channelLoaded());
+        QVERIFY(!window().saveFiles());
         test::writeFile(f_.folder() / ".all_channel.dat.tmp-ABC123", Bytes(100, 1));
-        QVERIFY(window().openFolder(f_.folder()));
+        dialogs().nextChannelFile = f_.folder() / "all_channel.dat";
+        window().openFiles();
+        QCOMPARE(f_.serviceModel().rowCount(), 600);
+        QCOMPARE(f_.status().panelText(5), QString("Bouquets : 6"));
+        QCOMPARE(f_.satelliteFilter().count(),
+                 static_cast<int>(ws().services().satelliteNames().size()) + 1);
         QCOMPARE(dialogs().told.size(), std::size_t{1});
         QCOMPARE(dialogs().told[0].icon, NoticeIcon::Information);
         QVERIFY(!std::filesystem::exists(f_.folder() / ".all_channel.dat.tmp-ABC123"));
+
         test::TempDir old;
         auto files = sample::generate({});
         files.channel[0] = 5;
@@ -65,21 +74,6 @@ private slots:
         QCOMPARE(dialogs().told.size(), std::size_t{2});
         QCOMPARE(dialogs().told[1].text, std::string("Version < 6 is not supported"));
         QCOMPARE(f_.serviceModel().rowCount(), 600);
-    }
-
-    // A cancelled dialog opens nothing; an opened file fills the list and the counters, which a
-    // filter leaves as they are.
-    void openingFillsTheViewAndTheStatusBar() {
-        window().openFiles();
-        QVERIFY(!ws().channelLoaded());
-        QVERIFY(!window().saveFiles());
-        dialogs().nextChannelFile = f_.folder() / "all_channel.dat";
-        window().openFiles();
-        QCOMPARE(f_.serviceModel().rowCount(), 600);
-        QCOMPARE(f_.status().panelText(5), QString("Bouquets : 6"));
-        QCOMPARE(f_.satelliteFilter().count(),
-                 static_cast<int>(ws().services().satelliteNames().size()) + 1);
-        QVERIFY(dialogs().told.empty());
         f_.typeFilter().setCurrentIndex(2);
         QVERIFY(f_.serviceModel().rowCount() < 600);
         QCOMPARE(f_.status().panelText(3), QString("Total Services : 600"));
@@ -109,16 +103,6 @@ private slots:
             }
             QCOMPARE(view().selectedPositions(), (std::vector<int>{2, 4}));
         }
-    }
-
-    void hoveringARowShowsItsChannelInfo() {
-        openShown();
-        QTest::mouseMove(view().viewport(), test::rowPoint(view(), 3));
-        QApplication::processEvents();
-        const auto& tip = f_.find<widgets::CTooltip>("detailsTooltip");
-        QCOMPARE(tip.Title(), QString("Channel Info"));
-        QCOMPARE(tip.TipText().toStdString(),
-                 channelInfoText(ws().services(), ws().view().tableRow(3)));
     }
 
     // Nothing selected, or the last row (no rows after it): the clipboard keeps what it held.
