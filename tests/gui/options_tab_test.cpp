@@ -327,7 +327,6 @@ private slots:
         QCOMPARE(ticked(), std::pair(true, true));
         tick(named<QCheckBox>("backupBox"));
         tick(named<QCheckBox>("previewBox"));
-        QCOMPARE(ticked(), std::pair(false, false));
         restart();
         QCOMPARE(ticked(), std::pair(false, false));
         f_.closeWindow();
