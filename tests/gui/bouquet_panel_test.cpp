@@ -301,7 +301,6 @@ private slots:
         const int itemSatellite =
             f_.satelliteFilter().findText(QString::fromStdString(item.satellite));
         f_.satelliteFilter().setCurrentIndex(itemSatellite == 1 ? 2 : 1);
-        contents().setFocus();
         QTest::keyClick(&contents(), Qt::Key_L, Qt::ControlModifier);
         const auto selected = services().selectedPositions();
         QCOMPARE(selected.size(), std::size_t{1});

@@ -207,7 +207,6 @@ private slots:
         addProfile("From the window", "10.0.0.7", "21");
         QCOMPARE(listed(),
                  QStringList({"TEST Connection", "From the command line", "From the window"}));
-        QCOMPARE(dropDownNames(), listed());
         QCOMPARE(profileList()->currentRow(), 2);
         QCOMPARE(status(1), QString("Profile : From the window"));
 
