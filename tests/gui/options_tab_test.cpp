@@ -20,6 +20,11 @@ void click(QWidget* widget) {
     QApplication::processEvents();
 }
 
+// On its box, where a person clicks: the widget is wider than box and caption.
+void tick(QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
 // A profile added by tavrino-cli or another window meanwhile.
 void addElsewhere(const std::filesystem::path& data, const std::string& name) {
     ConnectionProfile p = defaultProfile();
@@ -41,35 +46,23 @@ quint16 closedPort() {
     return ntohs(address.sin_port);
 }
 
-// The Options tab's controls, found by name as a person finds them by their captions.
-struct OptionsControls {
-    QWidget* tab;
-
-    template <class T = QLineEdit> T* named(const char* name) const {
-        return tab->findChild<T*>(name);
-    }
-    QPushButton* button(const char* name) const { return named<QPushButton>(name); }
-    QListWidget* profileList() const { return named<QListWidget>("profileList"); }
-    QLineEdit* nameBox() const { return named("profileNameBox"); }
-    QLineEdit* addressBox() const { return named("addressBox"); }
-    QLineEdit* ftpPortBox() const { return named("ftpPortBox"); }
-    QLineEdit* telnetPortBox() const { return named("telnetPortBox"); }
-    QCheckBox* backupBox() const { return named<QCheckBox>("backupBox"); }
-    ColorSwatch* swatch() const { return named<ColorSwatch>("colorSwatch"); }
-    QPushButton* addButton() const { return button("addProfileButton"); }
-    QPushButton* updateButton() const { return button("updateProfileButton"); }
-    QPushButton* removeButton() const { return button("removeProfileButton"); }
-    QPushButton* restartButton() const { return button("restartButton"); }
-};
-
-OptionsControls controlsOf(MainWindow& window) {
-    return {window.findChild<QWidget*>("optionsTab")};
+// A control of the Options tab of `window`, found by name as a person finds it by its caption.
+template <class T = QLineEdit> T* on(QWidget& window, const char* name) {
+    return window.findChild<QWidget*>("optionsTab")->findChild<T*>(name);
 }
 
-std::vector<std::string> namesOnDisk(const std::filesystem::path& data) {
-    std::vector<std::string> names;
-    for (const auto& p : loadProfiles(data).profiles) {
-        names.push_back(p.profileName);
+// The name, address and FTP port typed, the rest as the selected profile has them.
+void typeProfile(QWidget& window, const QString& name, const QString& address,
+                 const QString& ftpPort) {
+    test::typeInto(on(window, "profileNameBox"), name);
+    test::typeInto(on(window, "addressBox"), address);
+    test::typeInto(on(window, "ftpPortBox"), ftpPort);
+}
+
+QStringList namesIn(const QAbstractItemModel* model) {
+    QStringList names;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        names << model->index(row, 0).data().toString();
     }
     return names;
 }
@@ -82,43 +75,29 @@ class OptionsTabTest : public QObject {
 private:
     test::WindowFixture f_;
 
-    OptionsControls options() { return controlsOf(f_.window()); }
+    template <class T = QLineEdit> T* named(const char* name) { return on<T>(f_.window(), name); }
+    void clickButton(const char* name) { click(named<QPushButton>(name)); }
+    QListWidget* profileList() { return named<QListWidget>("profileList"); }
+    void pickProfile(int row) { test::clickRow(*profileList(), row); }
     ProfilePicker& picker() { return f_.find<ProfilePicker>("profilePicker"); }
     ReceiverLink& link() { return f_.window().receiverLink(); }
     QString status(int panel) { return f_.status().panelText(panel); }
     std::filesystem::path profilesFile() const { return f_.data() / "Profiles.ini"; }
-    QStringList listed() {
-        QStringList names;
-        for (int i = 0; i < options().profileList()->count(); ++i) {
-            names << options().profileList()->item(i)->text();
-        }
-        return names;
-    }
-    QStringList dropDownNames() {
-        QStringList names;
-        for (int i = 0; i < picker().dropDown()->count(); ++i) {
-            names << picker().dropDown()->itemText(i);
-        }
-        return names;
+    QStringList listed() { return namesIn(profileList()->model()); }
+    QStringList dropDownNames() { return namesIn(picker().dropDown()->model()); }
+    std::optional<std::int32_t> storedColor() {
+        return loadProfiles(f_.data()).profiles.at(0).foreColor;
     }
 
     void startWindow() { f_.makeWindow({.sample = std::nullopt, .tab = 2}); }
-
-    // The name, address and FTP port typed, the rest as the selected profile has them.
-    void typeProfile(const QString& name, const QString& address, const QString& ftpPort) {
-        typeProfileInto(options(), name, address, ftpPort);
-    }
-    static void typeProfileInto(const OptionsControls& tab, const QString& name,
-                                const QString& address, const QString& ftpPort) {
-        test::typeInto(tab.nameBox(), name);
-        test::typeInto(tab.addressBox(), address);
-        test::typeInto(tab.ftpPortBox(), ftpPort);
+    void restart() {
+        f_.closeWindow();
+        startWindow();
     }
     void addProfile(const QString& name, const QString& address, const QString& ftpPort) {
-        typeProfile(name, address, ftpPort);
-        click(options().addButton());
+        typeProfile(f_.window(), name, address, ftpPort);
+        clickButton("addProfileButton");
     }
-    QString dataFolder() const { return QString::fromStdString(f_.data().string()); }
 
 private slots:
     void init() {
@@ -129,63 +108,36 @@ private slots:
     void cleanup() { f_.closeWindow(); }
 
     // Start-up creates the file with the default profile, selects it and shows it everywhere.
-    void theTabShowsTheDefaultProfile() {
-        QCOMPARE(listed(), QStringList({"TEST Connection"}));
-        QCOMPARE(options().profileList()->currentRow(), 0);
-        QCOMPARE(options().named("passwordBox")->echoMode(), QLineEdit::Password);
-        QVERIFY(options().backupBox()->isChecked());
-        QCOMPARE(status(2),
-                 QString("IP Address : 192.168.1.36 / FTP Port : 21 / Telnet Port : 23"));
-        QCOMPARE(dropDownNames(), QStringList({"TEST Connection"}));
-        QVERIFY(picker().activeBox()->isReadOnly());
-    }
-
     void profilesAreAddedUpdatedAndRemovedByClicking() {
-        typeProfile("Living room", "10.0.0.7", " 2121x");
-        // On its box, where a person clicks: the widget is wider than box and caption.
-        QCheckBox* passive = options().named<QCheckBox>("passiveBox");
-        QTest::mouseClick(passive, Qt::LeftButton, {}, QPoint(6, passive->height() / 2));
-        QVERIFY(passive->isChecked());
-        click(options().addButton());
+        QCOMPARE(dropDownNames(), QStringList({"TEST Connection"}));
+        QCOMPARE(profileList()->currentRow(), 0);
+        QCOMPARE(named("passwordBox")->echoMode(), QLineEdit::Password);
+        QVERIFY(picker().activeBox()->isReadOnly());
+        typeProfile(f_.window(), "Living room", "10.0.0.7", " 2121x");
+        tick(named<QCheckBox>("passiveBox"));
+        QVERIFY(named<QCheckBox>("passiveBox")->isChecked());
+        clickButton("addProfileButton");
         QCOMPARE(dropDownNames(), QStringList({"TEST Connection", "Living room"}));
-        QCOMPARE(options().profileList()->currentRow(), 1);
-        QCOMPARE(options().ftpPortBox()->text(), QString("2121")); // shown back as digits
+        QCOMPARE(profileList()->currentRow(), 1);
+        QCOMPARE(named("ftpPortBox")->text(), QString("2121")); // shown back as digits
         QCOMPARE(status(2), QString("IP Address : 10.0.0.7 / FTP Port : 2121 / Telnet Port : 23"));
 
-        test::clickRow(*options().profileList(), 0);
-        QCOMPARE(picker().activeBox()->text(), QString("TEST Connection"));
-        typeProfile("Bedroom", "10.0.0.8", "21");
-        click(options().updateButton());
+        pickProfile(0);
+        typeProfile(f_.window(), "Bedroom", "10.0.0.8", "21");
+        clickButton("updateProfileButton");
         QCOMPARE(dropDownNames(), QStringList({"Bedroom", "Living room"}));
         QCOMPARE(picker().activeBox()->text(), QString("Bedroom"));
-        QCOMPARE(loadProfiles(f_.data()).profiles.at(0).address, std::string("10.0.0.8"));
 
-        test::clickRow(*options().profileList(), 1);
-        click(options().removeButton());
+        pickProfile(1);
+        clickButton("removeProfileButton");
         QCOMPARE(listed(), QStringList({"Bedroom"}));
-        QCOMPARE(options().nameBox()->text(), QString("Bedroom"));
-        click(options().removeButton()); // the last one stays
+        QCOMPARE(named("profileNameBox")->text(), QString("Bedroom"));
+        clickButton("removeProfileButton"); // the last one stays
         QCOMPARE(loadProfiles(f_.data()).profiles.size(), std::size_t{1});
         QVERIFY(f_.dialogs().told.empty());
     }
 
-    void theDropDownOnTabOneSelectsTheProfile() {
-        addProfile("Second", "10.0.0.2", "2100");
-        test::clickRow(*options().profileList(), 0);
-        f_.tabs().setCurrentIndex(0);
-        QApplication::processEvents();
-        // Clicking the name box opens the drop-down.
-        click(picker().activeBox());
-        QTRY_VERIFY(picker().dropDown()->view()->isVisible());
-        QTest::keyClick(picker().dropDown()->view(), Qt::Key_Down);
-        QTest::keyClick(picker().dropDown()->view(), Qt::Key_Return);
-        QTRY_VERIFY(!picker().dropDown()->view()->isVisible());
-        QCOMPARE(picker().activeBox()->text(), QString("Second"));
-        QCOMPARE(options().profileList()->currentRow(), 1);
-        QCOMPARE(options().ftpPortBox()->text(), QString("2100"));
-        QCOMPARE(status(2), QString("IP Address : 10.0.0.2 / FTP Port : 2100 / Telnet Port : 23"));
-    }
-
+    // The button and the swatch both store the colour; a profile without one shows black.
     void theColourGoesToTheThreeListsAndIsStoredFromButtonAndSwatch() {
         test::writeSample(f_.folder(), {.services = 40, .satellites = 2, .bouquets = 2});
         QVERIFY(f_.window().openFolder(f_.folder()));
@@ -200,29 +152,27 @@ private slots:
         QCOMPARE(listColors(), QList<QColor>(3, caption));
 
         f_.dialogs().nextColor = QColor(200, 0, 0);
-        click(options().button("setForeColorButton"));
+        clickButton("setForeColorButton");
         QVERIFY(f_.dialogs().colorDialogStartedWith == std::vector<QColor>{caption});
         QCOMPARE(listColors(), QList<QColor>(3, QColor(200, 0, 0)));
-        QCOMPARE(options().swatch()->color(), QColor(200, 0, 0));
-        QVERIFY(test::readText(profilesFile()).ends_with("[~]$\r\n 200 \r\n"));
+        QCOMPARE(named<ColorSwatch>("colorSwatch")->color(), QColor(200, 0, 0));
+        QCOMPARE(storedColor(), std::optional<std::int32_t>(200));
 
-        // The swatch stores its colour as the button does.
         f_.dialogs().nextColor = QColor(0, 0, 255);
-        QTest::mouseClick(options().swatch(), Qt::LeftButton);
+        QTest::mouseClick(named<ColorSwatch>("colorSwatch"), Qt::LeftButton);
         QCOMPARE(listColors(), QList<QColor>(3, QColor(0, 0, 255)));
-        QVERIFY(test::readText(profilesFile()).ends_with("[~]$\r\n 16711680 \r\n"));
-        f_.closeWindow();
-        startWindow();
-        QCOMPARE(options().swatch()->color(), QColor(0, 0, 255));
+        QCOMPARE(storedColor(), std::optional<std::int32_t>(0xFF0000));
+        restart();
+        QCOMPARE(named<ColorSwatch>("colorSwatch")->color(), QColor(0, 0, 255));
         QVERIFY(f_.window().openFolder(f_.folder()));
 
-        // A profile without a colour shows black.
         addProfile("Plain", "10.0.0.3", "21");
         QCOMPARE(listColors(), QList<QColor>(3, QColor(Qt::black)));
-        test::clickRow(*options().profileList(), 0);
+        pickProfile(0);
         QCOMPARE(listColors(), QList<QColor>(3, QColor(0, 0, 255)));
     }
 
+    // The window says so at start-up and on each change it does not write.
     void aFileCutShortIsToldKeptAndNeverRewritten() {
         f_.closeWindow();
         std::string text = formatProfiles({defaultProfile()});
@@ -235,199 +185,170 @@ private slots:
         QCOMPARE(listed(), QStringList({"TEST Connection"}));
 
         addProfile("Another", "10.0.0.2", "21");
-        click(options().updateButton());
+        clickButton("updateProfileButton");
         f_.dialogs().nextColor = QColor(1, 2, 3);
-        click(options().button("setForeColorButton"));
+        clickButton("setForeColorButton");
         QCOMPARE(f_.dialogs().told.size(), std::size_t{4});
         QVERIFY(f_.dialogs().told[1].text.find("is not rewritten") != std::string::npos);
         f_.closeWindow();
         QCOMPARE(test::readText(profilesFile()), text);
     }
 
-    // Every change is merged into Profiles.ini as it is on disk; closing writes nothing.
+    // One added elsewhere shows when the window is active again, what was typed stays; every
+    // change is merged into Profiles.ini as it is on disk; closing writes nothing.
     void profilesAddedElsewhereSurviveEveryWindow() {
-        addElsewhere(f_.data(), "From the command line");
-        addProfile("From the window", "10.0.0.7", "21");
-        QCOMPARE(listed(),
-                 QStringList({"TEST Connection", "From the command line", "From the window"}));
-        QCOMPARE(dropDownNames(), listed());
-        QCOMPARE(options().profileList()->currentRow(), 2);
-        QCOMPARE(status(1), QString("Profile : From the window"));
-
-        auto second = std::make_unique<MainWindow>(f_.dialogs(), dataFolder());
-        second->show();
-        QVERIFY(QTest::qWaitForWindowExposed(second.get()));
-        typeProfileInto(controlsOf(*second), "From a second window", "10.0.0.8", "21");
-        click(controlsOf(*second).addButton());
-        addElsewhere(f_.data(), "Late");
-        test::clickRow(*options().profileList(), 0);
-        test::typeInto(options().addressBox(), "10.0.0.36");
-        click(options().updateButton());
-        QCOMPARE(listed(), QStringList({"TEST Connection", "From the command line",
-                                        "From the window", "From a second window", "Late"}));
-
-        second->close();
-        f_.window().close(); // the one closed last wins nothing
-        const std::vector<std::string> all = {"TEST Connection", "From the command line",
-                                              "From the window", "From a second window", "Late"};
-        QVERIFY(namesOnDisk(f_.data()) == all);
-        QCOMPARE(loadProfiles(f_.data()).profiles.at(4).password, std::string("secret of Late"));
-        QCOMPARE(loadProfiles(f_.data()).profiles.at(0).address, std::string("10.0.0.36"));
-        QVERIFY(f_.dialogs().told.empty());
-        second.reset();
-        f_.closeWindow();
-        startWindow();
-        QCOMPARE(listed().size(), 5);
-    }
-
-    void aProfileAddedElsewhereShowsWhenTheWindowIsActiveAgain() {
-        test::typeInto(options().addressBox(), "10.0.0.99"); // typed, not stored
+        test::typeInto(named("addressBox"), "10.0.0.99"); // typed, not stored
         addElsewhere(f_.data(), "From the command line");
         emit qApp->applicationStateChanged(Qt::ApplicationInactive);
         emit qApp->applicationStateChanged(Qt::ApplicationActive);
-        QCOMPARE(listed(), QStringList({"TEST Connection", "From the command line"}));
-        QCOMPARE(dropDownNames(), listed());
-        QCOMPARE(options().profileList()->currentRow(), 0);
-        QCOMPARE(options().addressBox()->text(), QString("10.0.0.99"));
+        QCOMPARE(dropDownNames(), QStringList({"TEST Connection", "From the command line"}));
+        QCOMPARE(profileList()->currentRow(), 0);
+        QCOMPARE(named("addressBox")->text(), QString("10.0.0.99"));
+        addProfile("From the window", "10.0.0.7", "21");
+        QCOMPARE(listed(),
+                 QStringList({"TEST Connection", "From the command line", "From the window"}));
+        QCOMPARE(profileList()->currentRow(), 2);
+        QCOMPARE(status(1), QString("Profile : From the window"));
+
+        auto second =
+            std::make_unique<MainWindow>(f_.dialogs(), QString::fromStdString(f_.data().string()));
+        second->show();
+        QVERIFY(QTest::qWaitForWindowExposed(second.get()));
+        typeProfile(*second, "From a second window", "10.0.0.8", "21");
+        click(on<QPushButton>(*second, "addProfileButton"));
+        addElsewhere(f_.data(), "Late");
+        pickProfile(0);
+        test::typeInto(named("addressBox"), "10.0.0.36");
+        clickButton("updateProfileButton");
+        const QStringList all = {"TEST Connection", "From the command line", "From the window",
+                                 "From a second window", "Late"};
+        QCOMPARE(listed(), all);
+
+        second->close();
+        f_.window().close(); // the one closed last wins nothing
+        second.reset();
+        restart();
+        QCOMPARE(listed(), all);
+        QCOMPARE(loadProfiles(f_.data()).profiles.at(4).password, std::string("secret of Late"));
+        QCOMPARE(loadProfiles(f_.data()).profiles.at(0).address, std::string("10.0.0.36"));
+        QVERIFY(f_.dialogs().told.empty());
     }
 
-    void theActiveProfileIsRememberedAcrossRestarts() {
+    // Picked on tab 1's drop-down, the profile is selected on the Options tab too, and
+    // remembered by its name, so one removed elsewhere moves no other in.
+    void theProfilePickedOnTabOneIsRememberedAcrossRestarts() {
         addProfile("Second", "10.0.0.2", "2100");
         addProfile("Third", "10.0.0.3", "21");
-        test::clickRow(*options().profileList(), 1);
-        f_.closeWindow();
-        startWindow();
-        QCOMPARE(options().profileList()->currentRow(), 1);
+        pickProfile(0);
+        f_.tabs().setCurrentIndex(0);
+        QApplication::processEvents();
+        click(picker().activeBox()); // clicking the name box opens the drop-down
+        QTRY_VERIFY(picker().dropDown()->view()->isVisible());
+        QTest::keyClick(picker().dropDown()->view(), Qt::Key_Down);
+        QTest::keyClick(picker().dropDown()->view(), Qt::Key_Return);
+        QTRY_VERIFY(!picker().dropDown()->view()->isVisible());
+        QCOMPARE(profileList()->currentRow(), 1);
+        restart();
+        QCOMPARE(profileList()->currentRow(), 1);
         QCOMPARE(picker().activeBox()->text(), QString("Second"));
         QCOMPARE(status(2), QString("IP Address : 10.0.0.2 / FTP Port : 2100 / Telnet Port : 23"));
-        test::clickRow(*options().profileList(), 2);
+        pickProfile(2);
         f_.closeWindow();
-        // Removed elsewhere, "Second" moves "Third" up a row: the name is what counts.
         QVERIFY(
             !changeProfiles(f_.data(), {ProfileChange::Kind::Remove, "Second", 1, {}, 0}).refusal);
         startWindow();
         QCOMPARE(picker().activeBox()->text(), QString("Third"));
-        QCOMPARE(options().profileList()->currentRow(), 1);
+        QCOMPARE(profileList()->currentRow(), 1);
     }
 
-    // Add and Update refuse alike, and change nothing (the table's rules are the profile tests').
+    // Add and Update refuse alike and change nothing (the rules are the profile tests'); a port
+    // outside 1-65535 would wrap (99999 reaches port 34463): the test buttons and the menu's
+    // Receive refuse it too, before anything starts.
     void refusedProfilesAreToldAndChangeNothing() {
         addProfile("Second", "10.0.0.2", "21");
+        QSignalSpy started(&link(), &ReceiverLink::busyChanged);
         const std::string before = test::readText(profilesFile());
-        struct Case {
-            const char* box;
-            QString typed;
-            std::string told;
-        };
-        for (const Case& c : {
-                 Case{"profileNameBox", " TEST Connection  ",
-                      "Profile Name: a profile named 'TEST Connection' is already there !!!"},
-                 Case{"promptBox", "", "Command promt must not be empty !!!"},
-             }) {
-            test::clickRow(*options().profileList(), 0); // the stored values of "Second" again
-            test::clickRow(*options().profileList(), 1);
-            test::typeInto(options().named(c.box), c.typed);
+        const std::vector<const char*> buttons = {"updateProfileButton", "addProfileButton",
+                                                  "testConnectionButton", "testLoginButton",
+                                                  "restartButton"};
+        for (const auto& [box, typed, told, jobs] :
+             {std::tuple{"profileNameBox", " TEST Connection  ",
+                         "Profile Name: a profile named 'TEST Connection' is already there !!!",
+                         false},
+              std::tuple{"promptBox", "", "Command promt must not be empty !!!", false},
+              std::tuple{"telnetPortBox", "99999",
+                         "Telnet Port: 99999 is not a port number (1 to 65535) !!!", true},
+              std::tuple{"ftpPortBox", "none", "FTP Port: 0 is not a port number (1 to 65535) !!!",
+                         true}}) {
+            pickProfile(0); // the stored values of "Second" again
+            pickProfile(1);
+            test::typeInto(named("profileNameBox"), "New");
+            test::typeInto(named(box), typed);
             f_.dialogs().told.clear();
-            click(options().updateButton());
-            click(options().addButton());
-            QCOMPARE(f_.dialogs().told.size(), std::size_t{2});
-            QCOMPARE(f_.dialogs().told[0].text, c.told);
-            QCOMPARE(f_.dialogs().told[1].text, c.told);
+            for (std::size_t b = 0; b < (jobs ? buttons.size() : 2); ++b) {
+                clickButton(buttons[b]);
+            }
+            if (jobs) {
+                f_.action("receiveAction").trigger();
+            }
+            QCOMPARE(f_.dialogs().told.size(), std::size_t{jobs ? 6u : 2u});
+            for (const Notice& notice : f_.dialogs().told) {
+                QCOMPARE(notice.text, std::string(told));
+            }
         }
+        QCOMPARE(started.count(), 0);
         QCOMPARE(test::readText(profilesFile()), before);
         QCOMPARE(listed(), QStringList({"TEST Connection", "Second"}));
     }
 
     void aProfileIsAddedByKeyboardAlone() {
         auto press = [&](Qt::Key key) { QTest::keyClick(f_.window().focusWidget(), key); };
-        options().profileList()->setFocus(Qt::TabFocusReason);
+        profileList()->setFocus(Qt::TabFocusReason);
         press(Qt::Key_Tab);
-        QCOMPARE(f_.window().focusWidget(), static_cast<QWidget*>(options().nameBox()));
-        QTest::keyClick(options().nameBox(), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(options().nameBox(), "Keyboard");
+        QCOMPARE(f_.window().focusWidget(), named<QWidget>("profileNameBox"));
+        QTest::keyClick(named("profileNameBox"), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(named("profileNameBox"), "Keyboard");
         for (int i = 0; i < 9; ++i) { // the other six boxes, Passive, Set Fore Color
             press(Qt::Key_Tab);
         }
-        QCOMPARE(f_.window().focusWidget(), static_cast<QWidget*>(options().addButton()));
+        QCOMPARE(f_.window().focusWidget(), named<QWidget>("addProfileButton"));
         press(Qt::Key_Space);
         QCOMPARE(listed(), QStringList({"TEST Connection", "Keyboard"}));
-    }
-
-    // A port outside 1-65535 would wrap (99999 reaches port 34463).
-    void portsOutsideTheRangeAreRefusedBeforeAnythingStarts() {
-        QSignalSpy started(&link(), &ReceiverLink::busyChanged);
-        const std::string before = test::readText(profilesFile());
-        struct Case {
-            QLineEdit* box;
-            QString typed;
-            std::string told;
-        };
-        for (const Case& c : {
-                 Case{options().telnetPortBox(), "99999",
-                      "Telnet Port: 99999 is not a port number (1 to 65535) !!!"},
-                 Case{options().ftpPortBox(), "none",
-                      "FTP Port: 0 is not a port number (1 to 65535) !!!"},
-             }) {
-            test::clickRow(*options().profileList(), 0); // the stored values again
-            test::typeInto(options().nameBox(), "New");
-            test::typeInto(c.box, c.typed);
-            f_.dialogs().told.clear();
-            for (QPushButton* b :
-                 {options().addButton(), options().updateButton(),
-                  options().button("testConnectionButton"), options().button("testLoginButton"),
-                  options().restartButton()}) {
-                click(b);
-            }
-            f_.action("receiveAction").trigger();
-            QCOMPARE(f_.dialogs().told.size(), std::size_t{6});
-            for (const Notice& notice : f_.dialogs().told) {
-                QCOMPARE(notice.text, c.told);
-            }
-        }
-        QCOMPARE(started.count(), 0);
-        QCOMPARE(test::readText(profilesFile()), before);
-        QCOMPARE(listed(), QStringList({"TEST Connection"}));
     }
 
     // Both send check boxes are on at first, keep a click across runs, and a settings file
     // without their keys (an older one) leaves them on.
     void theSendCheckBoxesAreKeptBetweenRuns() {
-        const char* const boxes[] = {"backupBox", "previewBox"};
-        for (const char* name : boxes) {
-            QCheckBox* box = options().named<QCheckBox>(name);
-            QVERIFY2(box->isChecked(), name);
-            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-            QVERIFY2(!box->isChecked(), name);
-        }
-        QCOMPARE(options().named<QCheckBox>("previewBox")->text(),
-                 QString("Show what will change before sending"));
-        f_.closeWindow();
-        startWindow();
-        for (const char* name : boxes) {
-            QVERIFY2(!options().named<QCheckBox>(name)->isChecked(), name);
-        }
+        const auto ticked = [&] {
+            return std::pair(named<QCheckBox>("backupBox")->isChecked(),
+                             named<QCheckBox>("previewBox")->isChecked());
+        };
+        QCOMPARE(ticked(), std::pair(true, true));
+        tick(named<QCheckBox>("backupBox"));
+        tick(named<QCheckBox>("previewBox"));
+        restart();
+        QCOMPARE(ticked(), std::pair(false, false));
         f_.closeWindow();
         test::writeText(f_.data() / "Tavrino.ini", "[General]\nOther=1\n");
         startWindow();
-        for (const char* name : boxes) {
-            QVERIFY2(options().named<QCheckBox>(name)->isChecked(), name);
-        }
+        QCOMPARE(ticked(), std::pair(true, true));
     }
 
     // Restart turns the test buttons off while it runs; the focus must not fall onto the
     // back-up check box, where the next Space would untick it.
     void afterRestartTheFocusIsBackOnTheButton() {
-        test::typeInto(options().addressBox(), "127.0.0.1");
-        test::typeInto(options().telnetPortBox(), QString::number(closedPort()));
-        options().restartButton()->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(options().restartButton(), Qt::Key_Space);
+        test::typeInto(named("addressBox"), "127.0.0.1");
+        test::typeInto(named("telnetPortBox"), QString::number(closedPort()));
+        QWidget* restartButton = named<QWidget>("restartButton");
+        restartButton->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(restartButton, Qt::Key_Space);
         QVERIFY(link().busy());
-        QVERIFY(f_.window().focusWidget() != options().backupBox());
+        QVERIFY(f_.window().focusWidget() != named<QCheckBox>("backupBox"));
         QTRY_VERIFY(!link().busy());
-        QCOMPARE(f_.window().focusWidget(), static_cast<QWidget*>(options().restartButton()));
+        QCOMPARE(f_.window().focusWidget(), restartButton);
         QTest::keyClick(f_.window().focusWidget(), Qt::Key_Space);
         QTRY_VERIFY(!link().busy());
-        QVERIFY(options().backupBox()->isChecked());
+        QVERIFY(named<QCheckBox>("backupBox")->isChecked());
     }
 };
 
