@@ -47,12 +47,13 @@ protected:
         editor.dropServices(0, serviceRows(0, count), std::nullopt);
     }
 
-    std::vector<std::int32_t> flagsOf(const std::vector<std::uint32_t>& rows) const {
-        return test::mapped(rows,
-                            [&](std::uint32_t row) { return ws.services().row(row).record.flag; });
-    }
-
     const Bytes& image() const { return ws.channelBytes(); }
+    // A change declined or refused: it says so and leaves every byte.
+    void expectNothingWritten(const auto& change) {
+        const Bytes before = image();
+        EXPECT_FALSE(change().written);
+        EXPECT_EQ(image(), before);
+    }
     std::int64_t at(std::size_t offset, int width) const {
         return test::get(image(), offset, width);
     }
@@ -124,10 +125,8 @@ TEST_F(BouquetEditorTest, InsertBeforeTheFirstMovesEverythingUp) {
 
 TEST_F(BouquetEditorTest, RemoveAsksAndSelectsTheNextRow) {
     makeFourBouquets();
-    const Bytes before = image();
     prompter.answers = {false};
-    EXPECT_FALSE(editor.remove(1).written);
-    EXPECT_EQ(image(), before);
+    expectNothingWritten([&] { return editor.remove(1); });
     EXPECT_EQ(prompter.asked.back(),
               (Notice{"Confirm", "Are you sure you want to delete Bouquet : B ?\r\n\r\n",
                       NoticeIcon::Question}));
@@ -137,8 +136,7 @@ TEST_F(BouquetEditorTest, RemoveAsksAndSelectsTheNextRow) {
     EXPECT_EQ(editor.items(0).size(), 2u) << "B's items moved down with it";
     editor.remove(0);
     const auto last = editor.remove(0);
-    EXPECT_TRUE(last.written);
-    EXPECT_EQ(last.select, std::nullopt);
+    EXPECT_TRUE(last.written && !last.select);
     EXPECT_TRUE(zeroes(ch::bouquets, ch::bouquets + 104 * 4)) << "freed slots are cleared";
 }
 
@@ -163,10 +161,8 @@ TEST_F(BouquetEditorTest, DragMoveEndsBeforeTheDropRowAndAsksFirst) {
             ws.undo();
         }
     }
-    const Bytes before = image();
     prompter.answers = {false};
-    EXPECT_FALSE(editor.move(1, 3).written);
-    EXPECT_EQ(image(), before);
+    expectNothingWritten([&] { return editor.move(1, 3); });
 }
 
 TEST_F(BouquetEditorTest, RowsKeepTheirRecordWhenANameIsEmpty) {
@@ -236,7 +232,9 @@ TEST_F(BouquetEditorTest, DropAddsServicesInOrderUpTo200) {
     EXPECT_EQ(editor.dropServices(0, serviceRows(5, 3), std::nullopt).select, 2);
     EXPECT_EQ(editor.dropServices(0, serviceRows(10, 2), 0).select, 1);
     const auto items = editor.items(0);
-    EXPECT_EQ(links(items), flagsOf({10, 11, 5, 6, 7}));
+    EXPECT_EQ(links(items),
+              test::mapped(std::vector<std::uint32_t>{10, 11, 5, 6, 7},
+                           [&](auto row) { return ws.services().row(row).record.flag; }));
     EXPECT_EQ(test::mapped(items, [](const auto& i) { return int{i.position}; }),
               (std::vector{1, 2, 3, 4, 5}));
     EXPECT_EQ(at(ch::bouquetItemCounts, 2), 5);
@@ -248,17 +246,13 @@ TEST_F(BouquetEditorTest, DropAddsServicesInOrderUpTo200) {
     EXPECT_EQ(editor.items(0).size(), 200u);
     EXPECT_EQ(prompter.told, (std::vector<Notice>{{"Tavrino", "MAX Items in Bouquet (200) !!!",
                                                    NoticeIcon::Exclamation}}));
-    const Bytes full = image();
-    EXPECT_FALSE(editor.dropServices(0, serviceRows(5, 3), std::nullopt).written);
-    EXPECT_EQ(image(), full);
+    expectNothingWritten([&] { return editor.dropServices(0, serviceRows(5, 3), std::nullopt); });
 }
 
 TEST_F(BouquetEditorTest, ReorderMovesTheSelectionBeforeTheTarget) {
     makeFavourites(6);
     const auto o = links(editor.items(0));
-    const Bytes before = image();
-    EXPECT_FALSE(editor.moveItems(0, {1, 3}, 3).written) << "dropped on its own selection";
-    EXPECT_EQ(image(), before);
+    expectNothingWritten([&] { return editor.moveItems(0, {1, 3}, 3); }); // onto its selection
     EXPECT_EQ(editor.moveItems(0, {1, 3}, 5).select, 4);
     EXPECT_EQ(links(editor.items(0)),
               (std::vector<std::int32_t>{o[0], o[2], o[4], o[1], o[3], o[5]}));
@@ -303,14 +297,8 @@ TEST_F(BouquetEditorTest, ItemsEndAtAZeroPositionAndUnknownServicesShowIme) {
 }
 
 TEST(BouquetDetails, TipShowsTheStoredFields) {
-    BouquetItem item;
-    item.name = "News";
-    item.position = 3;
-    item.satellite = "Astra";
-    item.frequency = 11778;
-    item.sid = 5;
-    item.tid = 6;
-    item.nid = 7;
+    BouquetItem item{.name = "News", .satellite = "Astra", .position = 3, .frequency = 11778};
+    std::tie(item.sid, item.tid, item.nid) = std::tuple(5, 6, 7);
     const std::string rule = "------------------------------";
     EXPECT_EQ(bouquetItemDetails(item), "News\r\n" + rule +
                                             "\r\nCh.No.: 3\r\nTuner  : A\r\nSat.      : Astra\r\n"
