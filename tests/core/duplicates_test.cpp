@@ -157,10 +157,9 @@ TEST_F(DuplicateServicesTest, FrequenciesChainThroughAServiceBetweenThem) {
     EXPECT_TRUE(findDuplicateServices(ws).groups.empty()) << "4 MHz apart: no tie";
 
     likeA(b, 2);
-    const auto found = findDuplicateServices(ws);
-    ASSERT_EQ(found.groups.size(), 1u);
-    EXPECT_EQ(found.groups.front().services, (std::vector<std::uint32_t>{a, b, c}));
-    EXPECT_EQ(found.groups.front().rule, MatchRule::Identity);
+    EXPECT_EQ(test::mapped(findDuplicateServices(ws).groups,
+                           [](const auto& g) { return std::pair(g.services, g.rule); }),
+              (std::vector{std::pair(std::vector{a, b, c}, MatchRule::Identity)}));
 }
 
 // A ~ B by the first rule, C ~ A by the second only: C joins by the weaker rule, and so does
@@ -221,8 +220,7 @@ TEST(GeneratedDuplicates, TheGroupsFoundAreExactlyThoseTheGeneratorMade) {
 
 BouquetItem item(const DecodedService& service) {
     BouquetItem i;
-    i.link = service.flag;
-    i.sid = service.sid;
+    std::tie(i.sid, i.link) = std::tuple(service.sid, service.flag);
     return i;
 }
 
