@@ -211,16 +211,14 @@ TEST_F(BouquetEditorTest, MovesAndPastesKeepStoredNamesWhole) {
 
 TEST_F(BouquetEditorTest, IdsFollowTheirBouquetThroughEveryChange) {
     makeFourBouquets();
-    const auto b = *editor.idOfRow(1);
-    const auto d = *editor.idOfRow(3);
+    const auto b = *editor.idOfRow(1), d = *editor.idOfRow(3);
+    const auto rows = [&] { return std::vector{editor.rowOfId(b), editor.rowOfId(d)}; };
     editor.insert(0, "New");
-    EXPECT_EQ(editor.rowOfId(b), 2);
+    EXPECT_EQ(rows(), (std::vector<std::optional<int>>{2, 4}));
     editor.move(2, std::nullopt);
-    EXPECT_EQ(editor.rowOfId(b), 4);
-    EXPECT_EQ(editor.rowOfId(d), 3);
+    EXPECT_EQ(rows(), (std::vector<std::optional<int>>{4, 3}));
     editor.remove(4);
-    EXPECT_EQ(editor.rowOfId(b), std::nullopt);
-    EXPECT_EQ(editor.rowOfId(d), 3);
+    EXPECT_EQ(rows(), (std::vector<std::optional<int>>{std::nullopt, 3}));
     editor.databaseReplaced();
     EXPECT_EQ(editor.rowOfId(d), std::nullopt) << "another database, other bouquets";
 }
