@@ -247,7 +247,9 @@ TEST_F(BouquetEditorTest, DropAddsServicesInOrderUpTo200) {
     expectNothingWritten([&] { return editor.dropServices(0, serviceRows(5, 3), std::nullopt); });
 }
 
-TEST_F(BouquetEditorTest, ReorderMovesTheSelectionBeforeTheTarget) {
+// A reorder moves the selection before the target row; then deletes ask, and cut, copy and
+// paste work on the reordered items.
+TEST_F(BouquetEditorTest, ReorderDeleteCopyCutAndPasteItems) {
     makeFavourites(6);
     const auto o = links(editor.items(0));
     expectNothingWritten([&] { return editor.moveItems(0, {1, 3}, 3); }); // onto its selection
@@ -256,27 +258,23 @@ TEST_F(BouquetEditorTest, ReorderMovesTheSelectionBeforeTheTarget) {
               (std::vector<std::int32_t>{o[0], o[2], o[4], o[1], o[3], o[5]}));
     editor.moveItems(0, {0}, std::nullopt); // below the last row: to the end
     EXPECT_EQ(links(editor.items(0)).back(), o[0]);
-}
 
-TEST_F(BouquetEditorTest, DeleteCopyCutAndPasteItems) {
-    makeFavourites(4);
-    const auto o = links(editor.items(0));
     prompter.answers = {false};
     EXPECT_FALSE(editor.deleteItems(0, {0, 2}).written);
     EXPECT_EQ(prompter.asked.back().text,
               "Are you sure you want to delete 2 services from this bouquet ?\r\n\r\n");
-    EXPECT_TRUE(editor.deleteItem(0, 3).written);
+    EXPECT_TRUE(editor.deleteItem(0, 5).written);
     EXPECT_EQ(prompter.asked.back().text,
               "Are you sure you want to delete 1 services from this bouquet ?\r\n\r\n");
     editor.cutItems(0, {0});
-    EXPECT_EQ(links(editor.items(0)), (std::vector<std::int32_t>{o[1], o[2]}));
+    EXPECT_EQ(links(editor.items(0)), (std::vector<std::int32_t>{o[4], o[1], o[3], o[5]}));
     editor.pasteItems(0, 1);
-    EXPECT_EQ(links(editor.items(0)), (std::vector<std::int32_t>{o[1], o[0], o[2]}));
+    EXPECT_EQ(links(editor.items(0)), (std::vector<std::int32_t>{o[4], o[2], o[1], o[3], o[5]}));
     editor.copyItems(0, {0, 1, 2});
     editor.pasteItems(0, std::nullopt);
-    EXPECT_EQ(editor.items(0).size(), 6u);
+    EXPECT_EQ(editor.items(0).size(), 8u);
 
-    editor.dropServices(0, serviceRows(10, 193), std::nullopt); // 199 items
+    editor.dropServices(0, serviceRows(10, 191), std::nullopt); // 199 items
     editor.copyItems(0, {0, 1, 2});
     EXPECT_TRUE(editor.pasteItems(0, 0).written);
     EXPECT_EQ(editor.items(0).size(), 200u) << "a paste stops at 200";
