@@ -300,7 +300,9 @@ TEST(AntennaForm, AnotherMotorClearsThePosition) {
     EXPECT_EQ(form.motorPosition, "0");
 }
 
-TEST_P(SatelliteFilesEditTest, TransponderAddedToAnEmptySatelliteFollowsItsHeader) {
+// Added to an empty satellite, a transponder follows its header; a delete keeps the row
+// selected, or selects the new last, or nothing once the satellite has none.
+TEST_P(SatelliteFilesEditTest, TransponderAddFollowsTheHeaderAndDeleteSelectsTheSameRowOrTheLast) {
     ASSERT_EQ(satellite(4).tpCount, 0);
     ASSERT_EQ(selected(addTransponder(ws, 4, sampleTransponder)), 0);
     ASSERT_EQ(dvbs().size(), openedDvbs.size() + dv::transponderSize);
@@ -310,6 +312,15 @@ TEST_P(SatelliteFilesEditTest, TransponderAddedToAnEmptySatelliteFollowsItsHeade
     test::put(expected, 28, 4, satellite(4).orbitalPosition);
     EXPECT_EQ(slice(dvbs(), entry(4, 0), dv::transponderSize), expected);
     expectFields(dvbs(), {{satellite(4).offset + dv::satelliteTpCount, 2, 1}});
+
+    const int count = satellite(0).tpCount;
+    ASSERT_GE(count, 3);
+    EXPECT_EQ(deleteTransponder(ws, 0, 1).select, 1);
+    EXPECT_EQ(satellite(0).tpCount, count - 1);
+    EXPECT_EQ(deleteTransponder(ws, 0, count - 2).select, count - 3) << "the last one";
+    const TransponderChange only = deleteTransponder(ws, 4, 0);
+    EXPECT_TRUE(only.written && !only.select);
+    EXPECT_TRUE(transponderLines(ws, 4).empty());
 }
 
 TEST_P(SatelliteFilesEditTest, TransponderUpdateWritesTheFixedBytesAndTheSatellitesPosition) {
@@ -336,18 +347,6 @@ TEST_P(SatelliteFilesEditTest, TransponderUpdateWritesTheFixedBytesAndTheSatelli
                           {at + 14, 2, 4242},
                           {at + 24, 1, 12},
                           {at + 34, 1, 7}});
-}
-
-TEST_P(SatelliteFilesEditTest, TransponderDeleteSelectsTheSameRowOrTheNewLast) {
-    const int count = satellite(0).tpCount;
-    ASSERT_GE(count, 3);
-    EXPECT_EQ(deleteTransponder(ws, 0, 1).select, 1);
-    EXPECT_EQ(satellite(0).tpCount, count - 1);
-    EXPECT_EQ(deleteTransponder(ws, 0, count - 2).select, count - 3) << "the last one";
-    ASSERT_TRUE(addTransponder(ws, 4, sampleTransponder).written);
-    const TransponderChange only = deleteTransponder(ws, 4, 0);
-    EXPECT_TRUE(only.written && !only.select);
-    EXPECT_TRUE(transponderLines(ws, 4).empty());
 }
 
 TEST_P(SatelliteFilesEditTest, TransponderRefusalsNameTheBoxAndWriteNothing) {
