@@ -229,7 +229,9 @@ TEST_F(ServiceViewTest, NameSearchFindsTheFirstRowInViewOrder) {
     EXPECT_EQ(view.findByName(table, "b"), 2u); // "bravo" comes before "BBC One" descending
 }
 
-TEST(ServiceDetails, TipListsTheSetFlags) {
+// The tip lists the set flags; the clipboard takes the (up to 101) rows after the selected one,
+// none after the last.
+TEST(ServiceDetails, TipListsTheSetFlagsAndTheClipboardTheRowsAfterTheSelection) {
     const auto table = servicesTable({{.name = "News", .flags = 66},
                                       {.name = "Zero", .flags = 0},
                                       {.name = "All", .flags = 127}});
@@ -240,19 +242,16 @@ TEST(ServiceDetails, TipListsTheSetFlags) {
                                              "\nHD Ch.\nDSMCC Ch.\nAutoPid\nSkiped Ch.\n"
                                              "Scrambled Ch.\nLOCKed Ch.\nValid Ch.\n" +
                                              rule);
-}
 
-// The clipboard takes the (up to 101) rows after the selected one, none after the last.
-TEST(ServiceDetails, ClipboardTakesTheRowsAfterTheSelection) {
-    const auto table = servicesTable({{.name = "A", .satIndex = 1},
-                                      {.name = "B", .serviceType = 0x0102, .satIndex = 3},
-                                      {.name = "C", .satIndex = 3},
-                                      {.name = "D", .satIndex = 5}});
+    const auto rows = servicesTable({{.name = "A", .satIndex = 1},
+                                     {.name = "B", .serviceType = 0x0102, .satIndex = 3},
+                                     {.name = "C", .satIndex = 3},
+                                     {.name = "D", .satIndex = 5}});
     ServiceView view;
-    view.reset(table);
-    EXPECT_EQ(clipboardText(table, view, 0),
+    view.reset(rows);
+    EXPECT_EQ(clipboardText(rows, view, 0),
               "3 - -3 - B - Radio\r\n3 - 0 - C - TV\r\n5 - -2 - D - TV\r\n");
-    EXPECT_EQ(clipboardText(table, view, 3), "");
+    EXPECT_EQ(clipboardText(rows, view, 3), "");
     const auto many = ServiceTable::build(ChannelImage{sample::generate({.services = 300}).channel},
                                           "f", ProviderTable{}, CodePage::windows1252());
     view.reset(many);
