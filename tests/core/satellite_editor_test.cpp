@@ -150,8 +150,9 @@ TEST_P(SatelliteFilesEditTest, AddPutsTheSatelliteAfterTheLastOneBeforeAnyTail) 
     expectFields(antenna(), {{an::satelliteCount, 2, 6}});
 }
 
-// Stored values the lists cannot show, or a frequency kept for a fixed LNB type, stay.
-TEST_P(SatelliteFilesEditTest, UpdateWritesOnlyWhatChanged) {
+// An update writes only what changed: stored values the lists cannot show, or a frequency kept
+// for a fixed LNB type, stay. The header, position and antenna it writes show again.
+TEST_P(SatelliteFilesEditTest, UpdateWritesOnlyWhatChangedAndShowsItAgain) {
     const std::size_t r = recordAt(1);
     open([&](sample::Files& f) {
         if (GetParam() < 9) {
@@ -187,11 +188,9 @@ TEST_P(SatelliteFilesEditTest, UpdateWritesOnlyWhatChanged) {
               expectedDvbs.begin() + satellite(1).offset + dv::satelliteName);
     EXPECT_EQ(dvbs(), expectedDvbs);
     EXPECT_EQ(satelliteLines(ws)[1], "Astra");
-}
 
-TEST_P(SatelliteFilesEditTest, UpdateWritesTheHeaderPositionAndAntennaAndShowsThemAgain) {
-    const SatelliteForm opened = satelliteForm(ws, 3);
-    SatelliteForm edited = opened;
+    const SatelliteForm third = satelliteForm(ws, 3);
+    edited = third;
     edited.longitude = "1234";
     edited.latitude = "567";
     edited.position = "19.2";
@@ -204,14 +203,14 @@ TEST_P(SatelliteFilesEditTest, UpdateWritesTheHeaderPositionAndAntennaAndShowsTh
     edited.antenna.order = 1;
     chooseMotor(edited.antenna, diseqc12Motor);
     edited.antenna.motorPosition = "33";
-    ASSERT_EQ(selected(updateSatellite(ws, opened, edited)), 3);
+    ASSERT_EQ(selected(updateSatellite(ws, third, edited)), 3);
     // The record's layout is the import's to pin; here it must read back as edited.
     expectFields(antenna(), {{0, 2, 1234}, {2, 2, 567}});
     const std::size_t sat = satellite(3).offset;
     expectFields(dvbs(), {{sat + 108, 4, 192}, {sat + 116, 4, 192}});
-    const SatelliteForm shown = satelliteForm(ws, 3);
-    EXPECT_EQ(shown.antenna, edited.antenna);
-    EXPECT_EQ((std::pair{shown.position, shown.longitude}),
+    const SatelliteForm again = satelliteForm(ws, 3);
+    EXPECT_EQ(again.antenna, edited.antenna);
+    EXPECT_EQ((std::pair{again.position, again.longitude}),
               (std::pair{edited.position, edited.longitude}));
 }
 
