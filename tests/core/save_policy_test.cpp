@@ -49,9 +49,9 @@ TEST_P(SavePolicy, AsksBeforeReplacingAndBacksUpWhatItReplaces) {
     const Bytes dvbs = test::readFile(rx / "DVBS.dat");
     std::string question;
     if (disturbance == Disturbance::ChangedOnDisk) {
+        // Rewritten by someone else, maybe into the same inode within the same clock tick.
         fs::remove(rx / "DVBS.dat");
-        test::writeFile(rx / "DVBS.dat",
-                        dvbs); // rewritten by someone else, maybe in the same inode
+        test::writeFile(rx / "DVBS.dat", dvbs);
         fs::last_write_time(rx / "DVBS.dat", fs::last_write_time(rx / "DVBS.dat") + 1s);
         question = "The files in " + rx.path().string() +
                    " changed since they were opened. Overwrite them?";
