@@ -60,7 +60,6 @@ TEST_P(OpenSaveRoundTrip, SavesEveryByteBackWithTheVersionByteSet) {
     EXPECT_EQ(test::readFile(out / "DVBS.dat"), files.dvbs);
     EXPECT_EQ(test::readFile(out / "antenna_list.dat"), antenna.bytes);
     EXPECT_EQ(test::readFile(out / "DVBT.dat"), Bytes{1}) << "not a file the save replaces";
-    EXPECT_FALSE(ws.modified());
 }
 
 INSTANTIATE_TEST_SUITE_P(VersionsAndSizes, OpenSaveRoundTrip,
