@@ -47,12 +47,13 @@ protected:
         editor.dropServices(0, serviceRows(0, count), std::nullopt);
     }
 
-    std::vector<std::int32_t> flagsOf(const std::vector<std::uint32_t>& rows) const {
-        return test::mapped(rows,
-                            [&](std::uint32_t row) { return ws.services().row(row).record.flag; });
-    }
-
     const Bytes& image() const { return ws.channelBytes(); }
+    // A change declined or refused: it says so and leaves every byte.
+    void expectNothingWritten(const auto& change) {
+        const Bytes before = image();
+        EXPECT_FALSE(change().written);
+        EXPECT_EQ(image(), before);
+    }
     std::int64_t at(std::size_t offset, int width) const {
         return test::get(image(), offset, width);
     }
@@ -124,10 +125,8 @@ TEST_F(BouquetEditorTest, InsertBeforeTheFirstMovesEverythingUp) {
 
 TEST_F(BouquetEditorTest, RemoveAsksAndSelectsTheNextRow) {
     makeFourBouquets();
-    const Bytes before = image();
     prompter.answers = {false};
-    EXPECT_FALSE(editor.remove(1).written);
-    EXPECT_EQ(image(), before);
+    expectNothingWritten([&] { return editor.remove(1); });
     EXPECT_EQ(prompter.asked.back(),
               (Notice{"Confirm", "Are you sure you want to delete Bouquet : B ?\r\n\r\n",
                       NoticeIcon::Question}));
@@ -137,8 +136,7 @@ TEST_F(BouquetEditorTest, RemoveAsksAndSelectsTheNextRow) {
     EXPECT_EQ(editor.items(0).size(), 2u) << "B's items moved down with it";
     editor.remove(0);
     const auto last = editor.remove(0);
-    EXPECT_TRUE(last.written);
-    EXPECT_EQ(last.select, std::nullopt);
+    EXPECT_TRUE(last.written && !last.select);
     EXPECT_TRUE(zeroes(ch::bouquets, ch::bouquets + 104 * 4)) << "freed slots are cleared";
 }
 
@@ -163,10 +161,8 @@ TEST_F(BouquetEditorTest, DragMoveEndsBeforeTheDropRowAndAsksFirst) {
             ws.undo();
         }
     }
-    const Bytes before = image();
     prompter.answers = {false};
-    EXPECT_FALSE(editor.move(1, 3).written);
-    EXPECT_EQ(image(), before);
+    expectNothingWritten([&] { return editor.move(1, 3); });
 }
 
 TEST_F(BouquetEditorTest, RowsKeepTheirRecordWhenANameIsEmpty) {
@@ -215,16 +211,14 @@ TEST_F(BouquetEditorTest, MovesAndPastesKeepStoredNamesWhole) {
 
 TEST_F(BouquetEditorTest, IdsFollowTheirBouquetThroughEveryChange) {
     makeFourBouquets();
-    const auto b = *editor.idOfRow(1);
-    const auto d = *editor.idOfRow(3);
+    const auto b = *editor.idOfRow(1), d = *editor.idOfRow(3);
+    const auto rows = [&] { return std::vector{editor.rowOfId(b), editor.rowOfId(d)}; };
     editor.insert(0, "New");
-    EXPECT_EQ(editor.rowOfId(b), 2);
+    EXPECT_EQ(rows(), (std::vector<std::optional<int>>{2, 4}));
     editor.move(2, std::nullopt);
-    EXPECT_EQ(editor.rowOfId(b), 4);
-    EXPECT_EQ(editor.rowOfId(d), 3);
+    EXPECT_EQ(rows(), (std::vector<std::optional<int>>{4, 3}));
     editor.remove(4);
-    EXPECT_EQ(editor.rowOfId(b), std::nullopt);
-    EXPECT_EQ(editor.rowOfId(d), 3);
+    EXPECT_EQ(rows(), (std::vector<std::optional<int>>{std::nullopt, 3}));
     editor.databaseReplaced();
     EXPECT_EQ(editor.rowOfId(d), std::nullopt) << "another database, other bouquets";
 }
@@ -236,7 +230,9 @@ TEST_F(BouquetEditorTest, DropAddsServicesInOrderUpTo200) {
     EXPECT_EQ(editor.dropServices(0, serviceRows(5, 3), std::nullopt).select, 2);
     EXPECT_EQ(editor.dropServices(0, serviceRows(10, 2), 0).select, 1);
     const auto items = editor.items(0);
-    EXPECT_EQ(links(items), flagsOf({10, 11, 5, 6, 7}));
+    EXPECT_EQ(links(items),
+              test::mapped(std::vector<std::uint32_t>{10, 11, 5, 6, 7},
+                           [&](auto row) { return ws.services().row(row).record.flag; }));
     EXPECT_EQ(test::mapped(items, [](const auto& i) { return int{i.position}; }),
               (std::vector{1, 2, 3, 4, 5}));
     EXPECT_EQ(at(ch::bouquetItemCounts, 2), 5);
@@ -248,43 +244,37 @@ TEST_F(BouquetEditorTest, DropAddsServicesInOrderUpTo200) {
     EXPECT_EQ(editor.items(0).size(), 200u);
     EXPECT_EQ(prompter.told, (std::vector<Notice>{{"Tavrino", "MAX Items in Bouquet (200) !!!",
                                                    NoticeIcon::Exclamation}}));
-    const Bytes full = image();
-    EXPECT_FALSE(editor.dropServices(0, serviceRows(5, 3), std::nullopt).written);
-    EXPECT_EQ(image(), full);
+    expectNothingWritten([&] { return editor.dropServices(0, serviceRows(5, 3), std::nullopt); });
 }
 
-TEST_F(BouquetEditorTest, ReorderMovesTheSelectionBeforeTheTarget) {
+// A reorder moves the selection before the target row; then deletes ask, and cut, copy and
+// paste work on the reordered items.
+TEST_F(BouquetEditorTest, ReorderDeleteCopyCutAndPasteItems) {
     makeFavourites(6);
     const auto o = links(editor.items(0));
-    const Bytes before = image();
-    EXPECT_FALSE(editor.moveItems(0, {1, 3}, 3).written) << "dropped on its own selection";
-    EXPECT_EQ(image(), before);
+    expectNothingWritten([&] { return editor.moveItems(0, {1, 3}, 3); }); // onto its selection
     EXPECT_EQ(editor.moveItems(0, {1, 3}, 5).select, 4);
     EXPECT_EQ(links(editor.items(0)),
               (std::vector<std::int32_t>{o[0], o[2], o[4], o[1], o[3], o[5]}));
     editor.moveItems(0, {0}, std::nullopt); // below the last row: to the end
     EXPECT_EQ(links(editor.items(0)).back(), o[0]);
-}
 
-TEST_F(BouquetEditorTest, DeleteCopyCutAndPasteItems) {
-    makeFavourites(4);
-    const auto o = links(editor.items(0));
     prompter.answers = {false};
     EXPECT_FALSE(editor.deleteItems(0, {0, 2}).written);
     EXPECT_EQ(prompter.asked.back().text,
               "Are you sure you want to delete 2 services from this bouquet ?\r\n\r\n");
-    EXPECT_TRUE(editor.deleteItem(0, 3).written);
+    EXPECT_TRUE(editor.deleteItem(0, 5).written);
     EXPECT_EQ(prompter.asked.back().text,
               "Are you sure you want to delete 1 services from this bouquet ?\r\n\r\n");
     editor.cutItems(0, {0});
-    EXPECT_EQ(links(editor.items(0)), (std::vector<std::int32_t>{o[1], o[2]}));
+    EXPECT_EQ(links(editor.items(0)), (std::vector<std::int32_t>{o[4], o[1], o[3], o[5]}));
     editor.pasteItems(0, 1);
-    EXPECT_EQ(links(editor.items(0)), (std::vector<std::int32_t>{o[1], o[0], o[2]}));
+    EXPECT_EQ(links(editor.items(0)), (std::vector<std::int32_t>{o[4], o[2], o[1], o[3], o[5]}));
     editor.copyItems(0, {0, 1, 2});
     editor.pasteItems(0, std::nullopt);
-    EXPECT_EQ(editor.items(0).size(), 6u);
+    EXPECT_EQ(editor.items(0).size(), 8u);
 
-    editor.dropServices(0, serviceRows(10, 193), std::nullopt); // 199 items
+    editor.dropServices(0, serviceRows(10, 191), std::nullopt); // 199 items
     editor.copyItems(0, {0, 1, 2});
     EXPECT_TRUE(editor.pasteItems(0, 0).written);
     EXPECT_EQ(editor.items(0).size(), 200u) << "a paste stops at 200";
@@ -303,14 +293,8 @@ TEST_F(BouquetEditorTest, ItemsEndAtAZeroPositionAndUnknownServicesShowIme) {
 }
 
 TEST(BouquetDetails, TipShowsTheStoredFields) {
-    BouquetItem item;
-    item.name = "News";
-    item.position = 3;
-    item.satellite = "Astra";
-    item.frequency = 11778;
-    item.sid = 5;
-    item.tid = 6;
-    item.nid = 7;
+    BouquetItem item{.name = "News", .satellite = "Astra", .position = 3, .frequency = 11778};
+    std::tie(item.sid, item.tid, item.nid) = std::tuple(5, 6, 7);
     const std::string rule = "------------------------------";
     EXPECT_EQ(bouquetItemDetails(item), "News\r\n" + rule +
                                             "\r\nCh.No.: 3\r\nTuner  : A\r\nSat.      : Astra\r\n"

@@ -15,7 +15,6 @@ TEST(ByteReader, ReadPastTheEndNamesFileOffsetAndField) {
     const ByteReader reader(bytes, "/data/all_channel.dat");
     const auto problem = test::problemOf([&] { reader.readNumber(8, 4, "tpCount"); });
     ASSERT_TRUE(problem) << "read outside the image";
-    EXPECT_EQ(problem->path(), "/data/all_channel.dat");
     EXPECT_EQ(problem->kind(), FileProblem::Kind::Damaged);
     EXPECT_EQ(problem->oneLine(), "/data/all_channel.dat is damaged: tpCount needs 4 bytes from "
                                   "offset 8, but the file ends at 10.");

@@ -28,13 +28,11 @@ protected:
 
     // The flag words of `rows`, high byte included.
     std::vector<std::int64_t> flags(const std::vector<std::uint32_t>& rows) const {
-        std::vector<std::int64_t> words;
-        for (const std::uint32_t row : rows) {
-            const ServiceRow& service = doc.workspace().services().row(row);
-            const std::size_t at = service.record.offset + layout::channel::service::flags;
-            words.push_back(test::get(doc.workspace().channelBytes(), at, 2));
-        }
-        return words;
+        const Workspace& ws = doc.workspace();
+        return test::mapped(rows, [&](std::uint32_t row) {
+            const std::size_t at = ws.services().row(row).record.offset;
+            return test::get(ws.channelBytes(), at + layout::channel::service::flags, 2);
+        });
     }
 
     TempDir folder;

@@ -21,17 +21,6 @@ namespace sv = layout::channel::service;
 using test::links;
 using test::TempDir;
 
-// The fields the two rules compare, as one service holds them.
-struct Fields {
-    int satIndex = 0;
-    std::int32_t frequency = 0;
-    int pol = 0;
-    int sid = 0;
-    int tid = 0;
-    int nid = 0;
-    std::string name;
-};
-
 class DuplicateServicesTest : public testing::Test {
 protected:
     // A sample whose services all have SIDs of their own, so it holds no duplicates at first.
@@ -44,18 +33,16 @@ protected:
         ASSERT_TRUE(findDuplicateServices(ws).groups.empty());
     }
 
-    Fields fields(std::uint32_t row) const {
-        const DecodedService& r = ws.services().row(row).record;
-        return {r.satIndex, r.frequency, r.polarization, r.sid, r.tid, r.nid, r.name};
-    }
+    DecodedService fields(std::uint32_t row) const { return ws.services().row(row).record; }
 
-    void write(std::uint32_t row, const Fields& f) {
+    // Writes the fields the two rules compare.
+    void write(std::uint32_t row, const DecodedService& f) {
         const auto step = ws.beginEdit("Edit");
         ImageEditor e = ws.channelEditor();
         const std::size_t at = ws.services().row(row).record.offset;
         e.writeNumber(at + sv::satIndex, 4, f.satIndex);
         e.writeNumber(at + sv::frequency, 4, f.frequency);
-        e.writeNumber(at + sv::polarization, 2, f.pol);
+        e.writeNumber(at + sv::polarization, 2, f.polarization);
         e.writeNumber(at + sv::sid, 2, f.sid);
         e.writeNumber(at + sv::tid, 2, f.tid);
         e.writeNumber(at + sv::nid, 2, f.nid);
@@ -101,13 +88,15 @@ TEST_P(RuleCases, TwoServicesAreOneChannelOnlyByTheFirstTwoRules) {
     const std::uint32_t a = serviceOn(0);
     const std::uint32_t b = serviceOn(1);
     ASSERT_NE(satellitePosition(ws, 0), satellitePosition(ws, 1));
-    const Fields like = fields(a);
-    Fields changed = fields(b);
+    const DecodedService like = fields(a);
+    DecodedService changed = fields(b);
     ASSERT_NE(changed.tid, like.tid);
     ASSERT_NE(changed.nid, like.nid);
     changed.frequency = like.frequency + c.apart.value_or(50);
     changed.satIndex = c.copy & Sat ? like.satIndex : changed.satIndex;
-    changed.pol = c.otherPol ? 1 - like.pol : c.copy & Pol ? like.pol : changed.pol;
+    changed.polarization = static_cast<std::uint16_t>(c.otherPol     ? 1 - like.polarization
+                                                      : c.copy & Pol ? like.polarization
+                                                                     : changed.polarization);
     changed.sid = c.copy & Sid ? like.sid : changed.sid;
     changed.tid = c.copy & Tid ? like.tid : changed.tid;
     changed.nid = c.copy & Nid ? like.nid : changed.nid;
@@ -144,23 +133,22 @@ TEST_F(DuplicateServicesTest, FrequenciesChainThroughAServiceBetweenThem) {
     const std::uint32_t b = serviceOn(0, a + 1);
     const std::uint32_t c = serviceOn(0, b + 1);
     // Like A but for the frequency and the TID, which keeps the second rule out.
+    const DecodedService aFields = fields(a);
     const auto likeA = [&](std::uint32_t row, int megahertz) {
-        Fields f = fields(row);
-        f.satIndex = fields(a).satIndex;
-        f.pol = fields(a).pol;
-        f.sid = fields(a).sid;
-        f.frequency = fields(a).frequency + megahertz;
-        f.tid = fields(a).tid + megahertz;
+        DecodedService f = fields(row);
+        std::tie(f.satIndex, f.polarization, f.sid) =
+            std::tie(aFields.satIndex, aFields.polarization, aFields.sid);
+        f.frequency = aFields.frequency + megahertz;
+        f.tid = static_cast<std::uint16_t>(aFields.tid + megahertz);
         write(row, f);
     };
     likeA(c, 4);
     EXPECT_TRUE(findDuplicateServices(ws).groups.empty()) << "4 MHz apart: no tie";
 
     likeA(b, 2);
-    const auto found = findDuplicateServices(ws);
-    ASSERT_EQ(found.groups.size(), 1u);
-    EXPECT_EQ(found.groups.front().services, (std::vector<std::uint32_t>{a, b, c}));
-    EXPECT_EQ(found.groups.front().rule, MatchRule::Identity);
+    EXPECT_EQ(test::mapped(findDuplicateServices(ws).groups,
+                           [](const auto& g) { return std::pair(g.services, g.rule); }),
+              (std::vector{std::pair(std::vector{a, b, c}, MatchRule::Identity)}));
 }
 
 // A ~ B by the first rule, C ~ A by the second only: C joins by the weaker rule, and so does
@@ -172,8 +160,8 @@ TEST_F(DuplicateServicesTest, EachServiceKeepsTheRuleThatTiesItAndLargerGroupsCo
     const std::uint32_t b = serviceOn(1, a + 1);
     const std::uint32_t c = serviceOn(2);
     write(pair2, fields(pair1));
-    const Fields like = fields(a);
-    Fields f = like;
+    const DecodedService like = fields(a);
+    DecodedService f = like;
     f.tid += 1; // b ties to a by the first rule only
     write(b, f);
     f = fields(c); // c to a by the second only
@@ -221,8 +209,7 @@ TEST(GeneratedDuplicates, TheGroupsFoundAreExactlyThoseTheGeneratorMade) {
 
 BouquetItem item(const DecodedService& service) {
     BouquetItem i;
-    i.link = service.flag;
-    i.sid = service.sid;
+    std::tie(i.sid, i.link) = std::tuple(service.sid, service.flag);
     return i;
 }
 

@@ -34,12 +34,6 @@ public:
         return undone;
     }
 
-    // The three images: every byte an undo must give back.
-    std::vector<Bytes> images() const {
-        const auto& sat = ws.files().satelliteFiles;
-        return {ws.channelBytes(), sat.antenna.bytes, sat.dvbs.bytes};
-    }
-
     test::RecordingPrompter prompter; // answers Yes
     Document doc{prompter};
     Workspace& ws = doc.workspace();
@@ -159,35 +153,34 @@ TEST_F(UndoTest, EachOperationUndoesAndRedoesByteForByte) {
     for (const Operation& op : operations()) {
         SCOPED_TRACE(op.name);
         ASSERT_TRUE(ws.openFolder(folder.path()).opened());
-        const auto original = images();
+        const auto original = test::imagesOf(ws);
         op.run(*this);
-        const auto edited = images();
+        const auto edited = test::imagesOf(ws);
         ASSERT_NE(edited, original);
-        ASSERT_TRUE(ws.history().canUndo());
         EXPECT_EQ(ws.history().undoName(), op.name);
         ASSERT_TRUE(ws.undo());
-        EXPECT_EQ(images(), original);
+        EXPECT_EQ(test::imagesOf(ws), original);
         EXPECT_FALSE(ws.modified()) << "back at the state the files were opened in";
         test::expectTablesInStep(ws);
         ASSERT_TRUE(ws.redo());
-        EXPECT_EQ(images(), edited);
+        EXPECT_EQ(test::imagesOf(ws), edited);
         EXPECT_TRUE(ws.modified());
         test::expectTablesInStep(ws);
     }
 }
 
 TEST_F(UndoTest, FiftyRandomOperationsUndoToTheOriginalAndRedoToTheEdit) {
-    const auto original = images();
+    const auto original = test::imagesOf(ws);
     std::mt19937 random(7);
     for (int i = 0; i < 50; ++i) {
         operations()[random() % operations().size()].run(*this);
     }
-    const auto edited = images();
+    const auto edited = test::imagesOf(ws);
     EXPECT_GT(undoAll(), 30);
-    EXPECT_EQ(images(), original);
+    EXPECT_EQ(test::imagesOf(ws), original);
     while (ws.redo()) {
     }
-    EXPECT_EQ(images(), edited);
+    EXPECT_EQ(test::imagesOf(ws), edited);
 }
 
 TEST_F(UndoTest, ModifiedFollowsTheSavedStep) {

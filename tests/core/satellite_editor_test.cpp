@@ -29,6 +29,15 @@ void expectFields(const Bytes& bytes, std::initializer_list<Field> fields) {
     }
 }
 
+// The row a change selects; none when it wrote nothing.
+std::optional<int> selected(const auto& change) {
+    return change.written ? change.select : std::nullopt;
+}
+// A change's refusal; a box named "(none)" when it was not refused.
+FieldRefusal refusal(const auto& change) {
+    return change.refusal.value_or(FieldRefusal{"(none)", {}});
+}
+
 // Frequency, NID, TID, symbol rate, FEC "3/4", polarization, we flag, pilot, position (not
 // read: an entry takes its satellite's), East/West, modulation system, "8PSK".
 const TransponderForm sampleTransponder{"11778000", "1", "1051", "27500000", 3, 1,
@@ -38,6 +47,7 @@ class SatelliteEditing : public testing::Test {
 protected:
     const Bytes& dvbs() const { return ws.files().satelliteFiles.dvbs.bytes; }
     const Bytes& antenna() const { return ws.files().satelliteFiles.antenna.bytes; }
+    std::pair<Bytes, Bytes> images() const { return {dvbs(), antenna()}; }
 
     Workspace ws;
 };
@@ -55,10 +65,7 @@ protected:
         openedDvbs = dvbs();
         openedAntenna = antenna();
     }
-    void expectUnchanged() const {
-        EXPECT_EQ(dvbs(), openedDvbs);
-        EXPECT_EQ(antenna(), openedAntenna);
-    }
+    void expectUnchanged() const { EXPECT_EQ(images(), std::pair(openedDvbs, openedAntenna)); }
 
     const DvbsSatellite& satellite(int i) const {
         return ws.files().satelliteFiles.satellites.at(static_cast<std::size_t>(i));
@@ -95,9 +102,7 @@ TEST_F(SatelliteEditing, AnEmptyEditorCreatesBothFilesInTheCurrentLayoutAndRefus
     SatelliteForm form = satelliteForm(ws, std::nullopt);
     form.position = "13.0";
     form.antenna.netIndex = "7";
-    const SatelliteChange change = addSatellite(ws, form);
-    ASSERT_TRUE(change.written);
-    EXPECT_EQ(change.select, 0);
+    ASSERT_EQ(selected(addSatellite(ws, form)), 0);
     ASSERT_EQ(dvbs().size(), dv::headerSize + dv::satelliteSize);
     expectFields(dvbs(), {{dv::satelliteCount, 2, 1},
                           {dv::headerSize + 108, 4, 130},
@@ -114,12 +119,9 @@ TEST_F(SatelliteEditing, AnEmptyEditorCreatesBothFilesInTheCurrentLayoutAndRefus
     }
     expectFields(dvbs(), {{dv::satelliteCount, 2, 256}});
     expectFields(antenna(), {{an::satelliteCount, 2, 256}});
-    const Bytes before = dvbs(), antennaBefore = antenna();
-    const SatelliteChange refused = addSatellite(ws, form);
-    ASSERT_TRUE(refused.refusal);
-    EXPECT_EQ(refused.refusal->notice.text, "MAX Satellites (256) !!!");
-    EXPECT_EQ(dvbs(), before);
-    EXPECT_EQ(antenna(), antennaBefore);
+    const auto before = images();
+    EXPECT_EQ(refusal(addSatellite(ws, form)).notice.text, "MAX Satellites (256) !!!");
+    EXPECT_EQ(images(), before);
 
     for (int i = 0; i < 256; ++i) {
         ASSERT_TRUE(addTransponder(ws, 0, sampleTransponder).written);
@@ -137,9 +139,7 @@ TEST_P(SatelliteFilesEditTest, AddPutsTheSatelliteAfterTheLastOneBeforeAnyTail) 
     form.name = std::string(70, 'n');
     form.position = "5.0";
     form.eastWest = 1;
-    const SatelliteChange change = addSatellite(ws, form);
-    ASSERT_TRUE(change.written);
-    EXPECT_EQ(change.select, 5);
+    ASSERT_EQ(selected(addSatellite(ws, form)), 5);
     ASSERT_EQ(dvbs().size(), openedDvbs.size() + dv::satelliteSize);
     EXPECT_EQ(slice(dvbs(), 2, end - 2), slice(openedDvbs, 2, end - 2));
     EXPECT_EQ(slice(dvbs(), dvbs().size() - 4, 4), tail);
@@ -150,8 +150,9 @@ TEST_P(SatelliteFilesEditTest, AddPutsTheSatelliteAfterTheLastOneBeforeAnyTail) 
     expectFields(antenna(), {{an::satelliteCount, 2, 6}});
 }
 
-// Stored values the lists cannot show, or a frequency kept for a fixed LNB type, stay.
-TEST_P(SatelliteFilesEditTest, UpdateWritesOnlyWhatChanged) {
+// An update writes only what changed: stored values the lists cannot show, or a frequency kept
+// for a fixed LNB type, stay. The header, position and antenna it writes show again.
+TEST_P(SatelliteFilesEditTest, UpdateWritesOnlyWhatChangedAndShowsItAgain) {
     const std::size_t r = recordAt(1);
     open([&](sample::Files& f) {
         if (GetParam() < 9) {
@@ -187,11 +188,9 @@ TEST_P(SatelliteFilesEditTest, UpdateWritesOnlyWhatChanged) {
               expectedDvbs.begin() + satellite(1).offset + dv::satelliteName);
     EXPECT_EQ(dvbs(), expectedDvbs);
     EXPECT_EQ(satelliteLines(ws)[1], "Astra");
-}
 
-TEST_P(SatelliteFilesEditTest, UpdateWritesTheHeaderPositionAndAntennaAndShowsThemAgain) {
-    const SatelliteForm opened = satelliteForm(ws, 3);
-    SatelliteForm edited = opened;
+    const SatelliteForm third = satelliteForm(ws, 3);
+    edited = third;
     edited.longitude = "1234";
     edited.latitude = "567";
     edited.position = "19.2";
@@ -204,16 +203,14 @@ TEST_P(SatelliteFilesEditTest, UpdateWritesTheHeaderPositionAndAntennaAndShowsTh
     edited.antenna.order = 1;
     chooseMotor(edited.antenna, diseqc12Motor);
     edited.antenna.motorPosition = "33";
-    const SatelliteChange change = updateSatellite(ws, opened, edited);
-    ASSERT_TRUE(change.written);
-    EXPECT_EQ(change.select, 3);
+    ASSERT_EQ(selected(updateSatellite(ws, third, edited)), 3);
     // The record's layout is the import's to pin; here it must read back as edited.
     expectFields(antenna(), {{0, 2, 1234}, {2, 2, 567}});
     const std::size_t sat = satellite(3).offset;
     expectFields(dvbs(), {{sat + 108, 4, 192}, {sat + 116, 4, 192}});
-    const SatelliteForm shown = satelliteForm(ws, 3);
-    EXPECT_EQ(shown.antenna, edited.antenna);
-    EXPECT_EQ((std::pair{shown.position, shown.longitude}),
+    const SatelliteForm again = satelliteForm(ws, 3);
+    EXPECT_EQ(again.antenna, edited.antenna);
+    EXPECT_EQ((std::pair{again.position, again.longitude}),
               (std::pair{edited.position, edited.longitude}));
 }
 
@@ -228,9 +225,7 @@ TEST_P(SatelliteFilesEditTest, DeleteKeepsTheAntennaFileLengthAndAsksWithTheCoun
     for (const auto& row : ws.services().rows()) {
         users += row.record.satIndex >= 1 && row.record.satIndex < 5 ? 1 : 0;
     }
-    const SatelliteChange change = deleteSatellite(ws, 1, prompter);
-    ASSERT_TRUE(change.written);
-    EXPECT_EQ(change.select, 1);
+    ASSERT_EQ(selected(deleteSatellite(ws, 1, prompter)), 1);
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(prompter.asked[0].text.rfind(std::to_string(users) + " services use", 0), 0u);
     EXPECT_EQ(dvbs().size(), openedDvbs.size() - removed);
@@ -249,10 +244,8 @@ TEST_P(SatelliteFilesEditTest, DeleteKeepsTheAntennaFileLengthAndAsksWithTheCoun
     EXPECT_FALSE(deleteSatellite(ws, 0, prompter).written);
     expectUnchanged();
     prompter.asked.clear();
-    const SatelliteChange last = deleteSatellite(ws, 4, prompter);
-    ASSERT_TRUE(last.written);
+    EXPECT_EQ(selected(deleteSatellite(ws, 4, prompter)), 3);
     EXPECT_TRUE(prompter.asked.empty());
-    EXPECT_EQ(last.select, 3);
 }
 
 TEST_P(SatelliteFilesEditTest, ASatelliteMissingFromOneFileShowsDefaultsAndIsRefused) {
@@ -268,9 +261,8 @@ TEST_P(SatelliteFilesEditTest, ASatelliteMissingFromOneFileShowsDefaultsAndIsRef
     for (const SatelliteChange& change :
          {updateSatellite(ws, form, edited), deleteSatellite(ws, 4, prompter),
           addSatellite(ws, edited)}) {
-        ASSERT_TRUE(change.refusal);
-        EXPECT_FALSE(change.written);
-        EXPECT_EQ(change.refusal->notice.title, "Tavrino");
+        EXPECT_EQ(std::pair(change.written, refusal(change).notice.title),
+                  std::pair(false, std::string("Tavrino")));
     }
     expectUnchanged();
 }
@@ -295,9 +287,7 @@ TEST_P(SatelliteFilesEditTest, RefusalsNameTheBoxAndWriteNothing) {
     for (const auto& [change, field] : cases) {
         SatelliteForm edited = base;
         change(edited);
-        const SatelliteChange refused = updateSatellite(ws, opened, edited);
-        ASSERT_TRUE(refused.refusal) << field;
-        EXPECT_EQ(refused.refusal->field, field);
+        EXPECT_EQ(refusal(updateSatellite(ws, opened, edited)).field, field);
     }
     expectUnchanged();
 }
@@ -309,11 +299,11 @@ TEST(AntennaForm, AnotherMotorClearsThePosition) {
     EXPECT_EQ(form.motorPosition, "0");
 }
 
-TEST_P(SatelliteFilesEditTest, TransponderAddedToAnEmptySatelliteFollowsItsHeader) {
+// Added to an empty satellite, a transponder follows its header; a delete keeps the row
+// selected, or selects the new last, or nothing once the satellite has none.
+TEST_P(SatelliteFilesEditTest, TransponderAddFollowsTheHeaderAndDeleteSelectsTheSameRowOrTheLast) {
     ASSERT_EQ(satellite(4).tpCount, 0);
-    const TransponderChange change = addTransponder(ws, 4, sampleTransponder);
-    ASSERT_TRUE(change.written);
-    EXPECT_EQ(change.select, 0);
+    ASSERT_EQ(selected(addTransponder(ws, 4, sampleTransponder)), 0);
     ASSERT_EQ(dvbs().size(), openedDvbs.size() + dv::transponderSize);
     Bytes expected = {0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0xD0, 0xB7, 0xB3, 0x00,
                       1,    0,    0x1B, 0x04, 2,    0,    0,    0,    0xE0, 0x9D, 0xA3, 0x01,
@@ -321,6 +311,15 @@ TEST_P(SatelliteFilesEditTest, TransponderAddedToAnEmptySatelliteFollowsItsHeade
     test::put(expected, 28, 4, satellite(4).orbitalPosition);
     EXPECT_EQ(slice(dvbs(), entry(4, 0), dv::transponderSize), expected);
     expectFields(dvbs(), {{satellite(4).offset + dv::satelliteTpCount, 2, 1}});
+
+    const int count = satellite(0).tpCount;
+    ASSERT_GE(count, 3);
+    EXPECT_EQ(deleteTransponder(ws, 0, 1).select, 1);
+    EXPECT_EQ(satellite(0).tpCount, count - 1);
+    EXPECT_EQ(deleteTransponder(ws, 0, count - 2).select, count - 3) << "the last one";
+    const TransponderChange only = deleteTransponder(ws, 4, 0);
+    EXPECT_TRUE(only.written && !only.select);
+    EXPECT_TRUE(transponderLines(ws, 4).empty());
 }
 
 TEST_P(SatelliteFilesEditTest, TransponderUpdateWritesTheFixedBytesAndTheSatellitesPosition) {
@@ -339,9 +338,7 @@ TEST_P(SatelliteFilesEditTest, TransponderUpdateWritesTheFixedBytesAndTheSatelli
         << "nothing changed: not even the fixed bytes are written";
     TransponderForm edited = opened;
     edited.tid = "4242";
-    const TransponderChange change = updateTransponder(ws, 0, 1, opened, edited);
-    ASSERT_TRUE(change.written);
-    EXPECT_EQ(change.select, 1);
+    ASSERT_EQ(selected(updateTransponder(ws, 0, 1, opened, edited)), 1);
     EXPECT_EQ(slice(dvbs(), at, 8), Bytes(8, 0x33));
     // Untouched lists keep their bytes.
     expectFields(dvbs(), {{at + 16, 4, 2},
@@ -349,19 +346,6 @@ TEST_P(SatelliteFilesEditTest, TransponderUpdateWritesTheFixedBytesAndTheSatelli
                           {at + 14, 2, 4242},
                           {at + 24, 1, 12},
                           {at + 34, 1, 7}});
-}
-
-TEST_P(SatelliteFilesEditTest, TransponderDeleteSelectsTheSameRowOrTheNewLast) {
-    const int count = satellite(0).tpCount;
-    ASSERT_GE(count, 3);
-    EXPECT_EQ(deleteTransponder(ws, 0, 1).select, 1);
-    EXPECT_EQ(satellite(0).tpCount, count - 1);
-    EXPECT_EQ(deleteTransponder(ws, 0, count - 2).select, count - 3) << "the last one";
-    ASSERT_TRUE(addTransponder(ws, 4, sampleTransponder).written);
-    const TransponderChange only = deleteTransponder(ws, 4, 0);
-    ASSERT_TRUE(only.written);
-    EXPECT_FALSE(only.select.has_value());
-    EXPECT_TRUE(transponderLines(ws, 4).empty());
 }
 
 TEST_P(SatelliteFilesEditTest, TransponderRefusalsNameTheBoxAndWriteNothing) {
@@ -384,13 +368,10 @@ TEST_P(SatelliteFilesEditTest, TransponderRefusalsNameTheBoxAndWriteNothing) {
         SCOPED_TRACE(field);
         TransponderForm form = sampleTransponder;
         change(form);
-        const TransponderChange added = addTransponder(ws, 2, form);
-        ASSERT_TRUE(added.refusal);
-        EXPECT_EQ(added.refusal->field, field);
-        EXPECT_TRUE(text.empty() || added.refusal->notice.text == text)
-            << added.refusal->notice.text;
-        const TransponderForm opened = transponderForm(ws, 2, 0);
-        EXPECT_TRUE(updateTransponder(ws, 2, 0, opened, form).refusal);
+        const FieldRefusal added = refusal(addTransponder(ws, 2, form));
+        EXPECT_EQ(added.field, field);
+        EXPECT_TRUE(text.empty() || added.notice.text == text) << added.notice.text;
+        EXPECT_TRUE(updateTransponder(ws, 2, 0, transponderForm(ws, 2, 0), form).refusal);
     }
     expectUnchanged();
     EXPECT_FALSE(ws.history().canUndo());

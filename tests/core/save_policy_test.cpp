@@ -7,12 +7,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <thread>
 
 namespace tavrino {
 namespace {
 namespace fs = std::filesystem;
 using test::TempDir;
+using namespace std::chrono_literals;
 
 class SaveTest : public testing::Test {
 protected:
@@ -49,9 +49,10 @@ TEST_P(SavePolicy, AsksBeforeReplacingAndBacksUpWhatItReplaces) {
     const Bytes dvbs = test::readFile(rx / "DVBS.dat");
     std::string question;
     if (disturbance == Disturbance::ChangedOnDisk) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        // Rewritten by someone else, maybe into the same inode within the same clock tick.
         fs::remove(rx / "DVBS.dat");
-        test::writeFile(rx / "DVBS.dat", dvbs); // rewritten by someone else
+        test::writeFile(rx / "DVBS.dat", dvbs);
+        fs::last_write_time(rx / "DVBS.dat", fs::last_write_time(rx / "DVBS.dat") + 1s);
         question = "The files in " + rx.path().string() +
                    " changed since they were opened. Overwrite them?";
     } else {

@@ -1,3 +1,4 @@
+#include "bouquet_contents.h"
 #include "bouquets/bouquet_editor.h"
 #include "database/layout.h"
 #include "opened.h"
@@ -60,10 +61,8 @@ protected:
     Workspace ws;
 };
 
-INSTANTIATE_TEST_SUITE_P(Versions, ServiceEditTest, testing::Values(6, 9, 10),
-                         [](const auto& version) {
-                             return "version" + std::to_string(version.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(Version, ServiceEditTest, testing::Values(6, 9, 10),
+                         testing::PrintToStringParamName());
 
 TEST_P(ServiceEditTest, OkWithNothingChangedLeavesEveryByteOfEveryService) {
     const Bytes before = ws.channelBytes();
@@ -239,8 +238,7 @@ TEST_P(ServiceEditTest, TheFormEditsItsRecordUntilTheFilesOrItsStepGo) {
     edited = afterEdit;
     edited.pcr = "200";
     const ServiceEditResult stale = editService(ws, afterEdit, edited);
-    EXPECT_TRUE(stale.stale);
-    EXPECT_FALSE(stale.written);
+    EXPECT_TRUE(stale.stale && !stale.written);
 
     const ServiceForm beforeOpen = openServiceForm(ws, row);
     ASSERT_TRUE(ws.openFolder(folder.path()).opened());
@@ -265,12 +263,11 @@ TEST(ServiceEditRows, TypeAndPolTextsAfterTheEditedServiceFollowIt) {
     ASSERT_TRUE(editService(ws, opened, edited).written);
     ASSERT_EQ(told.size(), 1u);
     EXPECT_EQ(told[0].serviceRows, (std::vector<std::uint32_t>{0, 1, 2}));
-    std::vector<std::string> shown;
-    for (std::uint32_t r = 0; r < 4; ++r) {
-        shown.push_back(ws.services().cellText(r, colType) + " " +
-                        ws.services().cellText(r, colPol));
-    }
-    EXPECT_EQ(shown, (std::vector<std::string>{"Radio V", "Radio V", "Radio H", "Radio H"}))
+    const auto shown = [&](std::size_t r) {
+        return ws.services().cellText(r, colType) + " " + ws.services().cellText(r, colPol);
+    };
+    EXPECT_EQ(test::mapped(std::vector{0, 1, 2, 3}, shown),
+              (std::vector<std::string>{"Radio V", "Radio V", "Radio H", "Radio H"}))
         << "C and D have polarisations of their own";
 }
 

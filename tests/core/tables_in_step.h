@@ -1,6 +1,6 @@
 #pragma once
 // Whether a workspace's tables show what its images hold, as a fresh decode reads them: what
-// every listener may count on when it hears of a change.
+// every listener may count on when it hears of a change; and the images themselves.
 #include "bouquet_contents.h"
 #include "database/channel_file.h"
 #include "database/transponder_file.h"
@@ -10,6 +10,12 @@
 #include <gtest/gtest.h>
 
 namespace tavrino::test {
+
+// The three images a workspace holds: every byte an undo must give back and a refusal leave.
+inline std::vector<Bytes> imagesOf(const Workspace& ws) {
+    const SatelliteFiles& satellites = ws.files().satelliteFiles;
+    return {ws.files().channel.bytes, satellites.dvbs.bytes, satellites.antenna.bytes};
+}
 
 inline void expectTablesInStep(const Workspace& ws) {
     const auto& files = ws.files();
