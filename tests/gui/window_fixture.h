@@ -15,20 +15,8 @@
 #include "scripted_dialogs.h"
 #include "test_support.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTreeWidget>
 #include <QtTest>
+#include <QtWidgets> // the widget classes every window test finds
 #include <memory>
 
 namespace tavrino::test {
