@@ -78,12 +78,8 @@ private slots:
     // nothing is written. Transponders are added, updated and deleted, and undone with their
     // satellite still shown.
     void transpondersAreEditedAndRefusedValuesTold() {
-        struct Case {
-            QLineEdit* box;
-            const char* text;
-            QPushButton* button;
-            const char* message; // how the message starts
-        };
+        // The box, what is typed, the button clicked, how the message starts.
+        using Case = std::tuple<QLineEdit*, const char*, QPushButton*, std::string>;
         test::clickItem(satelliteList(), 0);
         const Case cases[] = {
             {satellite().box(satellite_captions::position), "181", satellite().updateButton(), ""},
@@ -92,15 +88,15 @@ private slots:
              "Freq: enter a whole number from 1 to 2147483647 !!!"},
         };
         const int before = transponders().list()->count();
-        for (const Case& c : cases) {
+        for (const auto& [box, text, button, message] : cases) {
             f_.dialogs().told.clear();
-            test::typeInto(c.box, c.text);
-            QTest::mouseClick(c.button, Qt::LeftButton);
+            test::typeInto(box, text);
+            QTest::mouseClick(button, Qt::LeftButton);
             QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
-            QVERIFY2(f_.dialogs().told[0].text.rfind(c.message, 0) == 0,
+            QVERIFY2(f_.dialogs().told[0].text.rfind(message, 0) == 0,
                      f_.dialogs().told[0].text.c_str());
-            QCOMPARE(c.box->text(), QString(c.text));
-            QVERIFY(c.box->hasFocus());
+            QCOMPARE(box->text(), QString(text));
+            QVERIFY(box->hasFocus());
         }
         QCOMPARE(transponders().list()->count(), before);
         QVERIFY(!anythingToUndo());
