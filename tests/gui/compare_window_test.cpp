@@ -59,13 +59,7 @@ private:
         return *window()->view()->comparison().rows()[static_cast<std::size_t>(row)].afterService;
     }
     void clickHeader(int column) { test::clickHeader(*table().horizontalHeader(), column); }
-    QStringList column(int c) {
-        QStringList cells;
-        for (int r = 0; r < rows().rowCount(); ++r) {
-            cells << cell(r, c);
-        }
-        return cells;
-    }
+    QStringList column(int c) const { return test::columnOf(rows(), c); }
     std::optional<std::uint32_t> selectedService() {
         const int p = f_.serviceView().currentSelectedPosition();
         return p < 0 ? std::nullopt

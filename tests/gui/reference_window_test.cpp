@@ -15,11 +15,7 @@ void clickCheckBox(QCheckBox* box) {
 }
 
 QStringList column(const QTreeWidget& table, int c) {
-    QStringList out;
-    for (int r = 0; r < table.topLevelItemCount(); ++r) {
-        out << table.topLevelItem(r)->text(c);
-    }
-    return out;
+    return test::columnOf(*table.model(), c);
 }
 
 } // namespace
@@ -91,13 +87,11 @@ private slots:
         ApplyPreviewDialog* preview = openPreview(list);
         QVERIFY(preview != nullptr);
         const QTreeWidget& table = *preview->bouquetTable();
+        // A line per bouquet and the rows' results; which fate each gets is the core's.
         QCOMPARE(column(table, 0), (before + QStringList{"Neu"}));
-        QCOMPARE(column(table, 1),
-                 QStringList({"Replaced", "Replaced", "Replaced", "Replaced", "Kept", "New"}));
         QVERIFY(column(*preview->rowTable(), 4).contains("Not found"));
         clickCheckBox(preview->replaceAllBox());
-        QCOMPARE(column(table, 0), (before.mid(0, 4) + QStringList{"Neu", before.last()}));
-        QCOMPARE(column(table, 1).mid(4), QStringList({"New", "Removed"}));
+        QCOMPARE(column(table, 1).last(), QString("Removed")); // the box reached the plan
         QTest::mouseClick(preview->cancelButton(), Qt::LeftButton);
         QApplication::processEvents();
         QVERIFY(this->preview() == nullptr);
