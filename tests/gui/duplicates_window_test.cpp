@@ -22,30 +22,20 @@ private:
     QString note() { return f_.status().note(); }
     QCheckBox& duplicatesOnly() { return f_.find<QCheckBox>("duplicatesOnly"); }
 
-    static std::vector<QColor> backgrounds(const QAbstractItemModel& model) {
-        std::vector<QColor> shades;
-        for (int row = 0; row < model.rowCount(); ++row) {
-            shades.push_back(model.index(row, 0).data(Qt::BackgroundRole).value<QColor>());
-        }
-        return shades;
+    static QList<QColor> backgrounds(const QAbstractItemModel& model) {
+        return test::columnOf<QColor>(model, 0, Qt::BackgroundRole);
     }
     std::vector<int> repeatedItems() {
         std::vector<int> repeated;
-        const std::vector<QColor> shades = backgrounds(f_.contentsModel());
-        for (std::size_t i = 0; i < shades.size(); ++i) {
+        const QList<QColor> shades = backgrounds(f_.contentsModel());
+        for (int i = 0; i < shades.size(); ++i) {
             if (shades[i] == repeatedItemBackground()) {
-                repeated.push_back(static_cast<int>(i));
+                repeated.push_back(i);
             }
         }
         return repeated;
     }
-    std::vector<std::int32_t> shownLinks() {
-        std::vector<std::int32_t> links;
-        for (const auto& item : f_.contentsModel().items()) {
-            links.push_back(item.link);
-        }
-        return links;
-    }
+    QStringList shownLinks() { return test::columnOf(f_.contentsModel(), 12); } // as shown
 
     // Drags the service that item `item` of the shown bouquet names from the service list onto
     // item `onto` (below the last one when none).
@@ -154,11 +144,11 @@ private slots:
     // group alternating; by the keyboard (Tab, Space) every service comes back.
     void duplicatesOnlyListsTheGroupsEachInItsShade() {
         std::vector<std::uint32_t> grouped;
-        std::vector<QColor> shades;
+        QList<QColor> shades;
         for (std::uint32_t g = 1;
              const auto& group : findDuplicateServices(f_.workspace()).groups) {
             grouped.insert(grouped.end(), group.services.begin(), group.services.end());
-            shades.insert(shades.end(), group.services.size(), duplicateGroupBackground(g++));
+            shades << QList<QColor>(group.services.size(), duplicateGroupBackground(g++));
         }
 
         QTest::mouseClick(&duplicatesOnly(), Qt::LeftButton, {}, duplicatesOnly().rect().center());
