@@ -58,8 +58,7 @@ private:
 
     // Nothing written, and no import window left open (one keeps the buttons busy).
     void unchanged() {
-        QVERIFY(files().dvbs.bytes == dvbs_);
-        QVERIFY(files().antenna.bytes == antenna_);
+        QVERIFY(files().dvbs.bytes == dvbs_ && files().antenna.bytes == antenna_);
         QVERIFY(!f_.action("undoAction").isEnabled());
         QVERIFY(!busy());
     }
@@ -76,13 +75,9 @@ private:
         [&] { QVERIFY(open != nullptr); }();
         return *open;
     }
-    // On the name, beside the check box: the row becomes current without a tick.
-    void clickRow(QTreeWidget* tree, int row) {
-        const QRect rect = tree->visualRect(tree->model()->index(row, 0));
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
-    }
+    // A click on the name, beside the check box, makes the row current without a tick.
     void untick(QTreeWidget* tree, int row) {
-        clickRow(tree, row);
+        test::clickRow(*tree, row);
         QTest::keyClick(tree, Qt::Key_Space);
         QCOMPARE(tree->topLevelItem(row)->checkState(0), Qt::Unchecked);
     }
@@ -118,7 +113,7 @@ private slots:
         untick(list, 2);
         QVERIFY2(!preview->importButton()->isEnabled(), "nothing ticked imports nothing");
         QTest::keyClick(list, Qt::Key_Space); // row 2 ticked again
-        clickRow(list, 0);
+        test::clickRow(*list, 0);
         QTest::keyClick(list, Qt::Key_Space);
         QTest::mouseClick(preview->importButton(), Qt::LeftButton);
         QTRY_VERIFY(!this->preview());
