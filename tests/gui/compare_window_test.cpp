@@ -59,6 +59,7 @@ private:
         return *window()->view()->comparison().rows()[static_cast<std::size_t>(row)].afterService;
     }
     void clickHeader(int column) { test::clickHeader(*table().horizontalHeader(), column); }
+    QString rowText(int r) const { return cell(r, 2) + cell(r, 3) + cell(r, 4); }
     QStringList column(int c) const { return test::columnOf(rows(), c); }
     std::optional<std::uint32_t> selectedService() {
         const int p = f_.serviceView().currentSelectedPosition();
@@ -195,15 +196,11 @@ private slots:
         QVERIFY(compareWith(scan_->path()) != nullptr);
         const QStringList natural = column(2);
         test::clickRow(table(), 5);
-        const QString current = cell(5, 2) + cell(5, 3) + cell(5, 4);
-        auto currentText = [&] {
-            const int r = table().currentIndex().row();
-            return cell(r, 2) + cell(r, 3) + cell(r, 4);
-        };
+        const QString current = rowText(5);
         clickHeader(2);
         const QStringList names = column(2);
         QVERIFY(sortedNaturally(names) && names != natural);
-        QCOMPARE(currentText(), current);
+        QCOMPARE(rowText(table().currentIndex().row()), current);
         clickHeader(2);
         QCOMPARE(column(2).first(), names.last());
         clickHeader(2);
