@@ -18,37 +18,24 @@ private:
     test::WindowFixture f_;
 
     BouquetContentsView& contents() { return f_.bouquetContents(); }
-    BouquetContentsModel& items() { return f_.contentsModel(); }
-    ServiceListView& services() { return f_.serviceView(); }
     QAction& removeDuplicates() { return *contents().removeDuplicatesAction(); }
     QString note() { return f_.status().note(); }
     QCheckBox& duplicatesOnly() { return f_.find<QCheckBox>("duplicatesOnly"); }
-    const Workspace& workspace() { return f_.workspace(); }
 
-    static std::vector<QColor> backgrounds(const QAbstractItemModel& model) {
-        std::vector<QColor> shades;
-        for (int row = 0; row < model.rowCount(); ++row) {
-            shades.push_back(model.index(row, 0).data(Qt::BackgroundRole).value<QColor>());
-        }
-        return shades;
+    static QList<QColor> backgrounds(const QAbstractItemModel& model) {
+        return test::columnOf<QColor>(model, 0, Qt::BackgroundRole);
     }
     std::vector<int> repeatedItems() {
         std::vector<int> repeated;
-        const std::vector<QColor> shades = backgrounds(items());
-        for (std::size_t i = 0; i < shades.size(); ++i) {
+        const QList<QColor> shades = backgrounds(f_.contentsModel());
+        for (int i = 0; i < shades.size(); ++i) {
             if (shades[i] == repeatedItemBackground()) {
-                repeated.push_back(static_cast<int>(i));
+                repeated.push_back(i);
             }
         }
         return repeated;
     }
-    std::vector<std::int32_t> shownLinks() {
-        std::vector<std::int32_t> links;
-        for (const auto& item : items().items()) {
-            links.push_back(item.link);
-        }
-        return links;
-    }
+    QStringList shownLinks() { return test::columnOf(f_.contentsModel(), 12); } // as shown
 
     // Drags the service that item `item` of the shown bouquet names from the service list onto
     // item `onto` (below the last one when none).
@@ -56,13 +43,13 @@ private:
         const auto service = f_.window().document().bouquets().locate(
             f_.bouquetList().currentSelectedPosition(), item);
         QVERIFY(service);
-        const auto position = workspace().view().positionOfTableRow(*service);
+        const auto position = f_.workspace().view().positionOfTableRow(*service);
         QVERIFY(position);
-        clickRow(services(), static_cast<int>(*position));
+        clickRow(f_.serviceView(), static_cast<int>(*position));
         const QPoint at =
             onto ? test::rowPoint(contents(), *onto)
                  : QPoint(contents().viewport()->width() / 2, contents().viewport()->height() - 3);
-        dragRowTo(services(), static_cast<int>(*position), contents(), at);
+        dragRowTo(f_.serviceView(), static_cast<int>(*position), contents(), at);
     }
 
 private slots:
@@ -75,7 +62,7 @@ private slots:
             {.seed = 2, .groups = 6});
         sample::writeFolder(sample.files, f_.folder());
         f_.makeWindow({.active = true});
-        QVERIFY(items().rowCount() >= 5);
+        QVERIFY(f_.contentsModel().rowCount() >= 5);
     }
     void cleanup() { f_.stop(); }
 
@@ -84,7 +71,7 @@ private slots:
     void aDroppedServiceTheBouquetHoldsGoesInColouredAndTheNoteSaysWhere() {
         QVERIFY(repeatedItems().empty());
         QVERIFY(!removeDuplicates().isEnabled());
-        const int n = items().rowCount();
+        const int n = f_.contentsModel().rowCount();
 
         dragServiceOfItem(2, std::nullopt);
         QCOMPARE(repeatedItems(), std::vector<int>{n});
@@ -133,8 +120,7 @@ private slots:
         QTRY_VERIFY(!menu.isVisible());
         // The copy dropped first stays, so the service moved up is still first.
         auto expected = clean;
-        expected.erase(expected.begin() + 1);
-        expected.insert(expected.begin(), clean[1]);
+        std::swap(expected[0], expected[1]);
         QCOMPARE(shownLinks(), expected);
         QVERIFY(repeatedItems().empty());
         QVERIFY(!removeDuplicates().isEnabled());
@@ -157,28 +143,25 @@ private slots:
     // Ticked by the mouse: every group's services together, largest first, one shade per
     // group alternating; by the keyboard (Tab, Space) every service comes back.
     void duplicatesOnlyListsTheGroupsEachInItsShade() {
-        const DuplicateServices found = findDuplicateServices(workspace());
-        QCOMPARE(found.groups.size(), 6u);
         std::vector<std::uint32_t> grouped;
-        std::vector<QColor> shades;
-        for (std::size_t g = 0; g < found.groups.size(); ++g) {
-            const auto& rows = found.groups[g].services;
-            grouped.insert(grouped.end(), rows.begin(), rows.end());
-            shades.insert(shades.end(), rows.size(),
-                          duplicateGroupBackground(static_cast<std::uint32_t>(g + 1)));
+        QList<QColor> shades;
+        for (std::uint32_t g = 1;
+             const auto& group : findDuplicateServices(f_.workspace()).groups) {
+            grouped.insert(grouped.end(), group.services.begin(), group.services.end());
+            shades << QList<QColor>(group.services.size(), duplicateGroupBackground(g++));
         }
 
         QTest::mouseClick(&duplicatesOnly(), Qt::LeftButton, {}, duplicatesOnly().rect().center());
-        QCOMPARE(workspace().view().rows(), grouped);
+        QCOMPARE(f_.workspace().view().rows(), grouped);
         QCOMPARE(note(), QString("6 duplicate groups"));
-        QCOMPARE(backgrounds(*services().model()), shades);
+        QCOMPARE(backgrounds(*f_.serviceView().model()), shades);
 
         f_.typeFilter().setFocus();
         QTest::keyClick(&f_.typeFilter(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), &duplicatesOnly());
         QTest::keyClick(&duplicatesOnly(), Qt::Key_Space);
-        QCOMPARE(workspace().view().size(), workspace().services().size());
-        QCOMPARE(backgrounds(*services().model())[1], rowBackground(1));
+        QCOMPARE(f_.workspace().view().size(), f_.workspace().services().size());
+        QCOMPARE(backgrounds(*f_.serviceView().model())[1], rowBackground(1));
     }
 };
 

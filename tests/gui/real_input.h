@@ -2,15 +2,8 @@
 
 #include "app/organize_list/table_view_base.h"
 
-#include <QAbstractItemView>
-#include <QAction>
-#include <QApplication>
-#include <QContextMenuEvent>
-#include <QDrag>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMimeData>
 #include <QtTest>
+#include <QtWidgets>
 
 // Input as a person gives it: mouse presses, moves and releases at the pixel of a row on a
 // view's viewport, and drags that start from real mouse moves and end in real drop events.
@@ -58,6 +51,13 @@ inline void clickItem(QListWidget* list, int row) {
     list->scrollToItem(list->item(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(row)).center());
+}
+
+// A click on the middle of a column's header section, as a person sorts by it.
+inline void clickHeader(QHeaderView& header, int section) {
+    const QPoint middle(header.sectionViewportPosition(section) + header.sectionSize(section) / 2,
+                        header.height() / 2);
+    QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, middle);
 }
 
 // Plays the platform's drag loop: the drag enters `target` at `at`, moves there and drops.

@@ -15,11 +15,7 @@ void clickCheckBox(QCheckBox* box) {
 }
 
 QStringList column(const QTreeWidget& table, int c) {
-    QStringList out;
-    for (int r = 0; r < table.topLevelItemCount(); ++r) {
-        out << table.topLevelItem(r)->text(c);
-    }
-    return out;
+    return test::columnOf(*table.model(), c);
 }
 
 } // namespace
@@ -33,7 +29,6 @@ private:
     std::unique_ptr<test::TempDir> after_;
 
     Workspace& ws() { return f_.workspace(); }
-    QStringList bouquetNames() { return f_.bouquetNames(); }
     const std::vector<BouquetItem>& shownItems() { return f_.contentsModel().items(); }
     void trigger(const QString& entry) { f_.fileEntry(entry).trigger(); }
     ApplyPreviewDialog* preview() {
@@ -86,19 +81,17 @@ private slots:
         QVERIFY(openPreview(f_.data() / "bad.csv") == nullptr);
         QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
         QVERIFY(f_.dialogs().told[0].text.find("bad.csv") != std::string::npos);
-        const QStringList before = bouquetNames();
+        const QStringList before = f_.bouquetNames();
         QCOMPARE(shownItems().front().name, std::string("IME"));
         const auto list = listWithoutTheLastBouquet();
         ApplyPreviewDialog* preview = openPreview(list);
         QVERIFY(preview != nullptr);
         const QTreeWidget& table = *preview->bouquetTable();
+        // A line per bouquet and the rows' results; which fate each gets is the core's.
         QCOMPARE(column(table, 0), (before + QStringList{"Neu"}));
-        QCOMPARE(column(table, 1),
-                 QStringList({"Replaced", "Replaced", "Replaced", "Replaced", "Kept", "New"}));
         QVERIFY(column(*preview->rowTable(), 4).contains("Not found"));
         clickCheckBox(preview->replaceAllBox());
-        QCOMPARE(column(table, 0), (before.mid(0, 4) + QStringList{"Neu", before.last()}));
-        QCOMPARE(column(table, 1).mid(4), QStringList({"New", "Removed"}));
+        QCOMPARE(column(table, 1).last(), QString("Removed")); // the box reached the plan
         QTest::mouseClick(preview->cancelButton(), Qt::LeftButton);
         QApplication::processEvents();
         QVERIFY(this->preview() == nullptr);
@@ -110,16 +103,13 @@ private slots:
         QTest::mouseClick(preview->applyButton(), Qt::LeftButton);
         QApplication::processEvents();
         QVERIFY(this->preview() == nullptr);
-        QCOMPARE(bouquetNames(), (before.mid(0, 4) + QStringList{"Neu"}));
-        QVERIFY(!shownItems().empty());
-        for (const auto& item : shownItems()) {
-            QVERIFY(item.name != "IME");
-        }
+        QCOMPARE(f_.bouquetNames(), (before.mid(0, 4) + QStringList{"Neu"}));
+        QVERIFY(shownItems().front().name != "IME"); // the shown bouquet rebuilt too
         // Nothing is on disk yet, and the note does not say otherwise.
         QVERIFY(f_.status().note().startsWith("Bouquets applied in the list: "));
         QVERIFY(f_.status().note().endsWith("; not saved yet"));
         f_.action("undoAction").trigger();
-        QCOMPARE(bouquetNames(), before);
+        QCOMPARE(f_.bouquetNames(), before);
         QCOMPARE(shownItems().front().name, std::string("IME"));
     }
 
@@ -140,9 +130,7 @@ private slots:
                  QString::fromStdString((after_->path() / "bouquets.csv").string()));
 
         f_.typeFilter().setCurrentIndex(2); // Radio
-        QHeaderView* header = f_.serviceView().horizontalHeader();
-        const QPoint name(header->sectionViewportPosition(colService) + 10, header->height() / 2);
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, name);
+        test::clickHeader(*f_.serviceView().horizontalHeader(), colService);
         f_.dialogs().nextCsvToWrite = f_.data() / "services.csv";
         trigger("Export Service List...");
         const std::string text = test::readText(f_.data() / "services.csv");

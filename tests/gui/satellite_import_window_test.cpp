@@ -5,8 +5,6 @@
 #include "loopback_http.h"
 #include "window_fixture.h"
 
-#include <QPointer>
-
 using namespace tavrino;
 using namespace tavrino::app;
 using namespace std::chrono_literals;
@@ -60,8 +58,7 @@ private:
 
     // Nothing written, and no import window left open (one keeps the buttons busy).
     void unchanged() {
-        QVERIFY(files().dvbs.bytes == dvbs_);
-        QVERIFY(files().antenna.bytes == antenna_);
+        QVERIFY(files().dvbs.bytes == dvbs_ && files().antenna.bytes == antenna_);
         QVERIFY(!f_.action("undoAction").isEnabled());
         QVERIFY(!busy());
     }
@@ -78,13 +75,9 @@ private:
         [&] { QVERIFY(open != nullptr); }();
         return *open;
     }
-    // On the name, beside the check box: the row becomes current without a tick.
-    void clickRow(QTreeWidget* tree, int row) {
-        const QRect rect = tree->visualRect(tree->model()->index(row, 0));
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
-    }
+    // A click on the name, beside the check box, makes the row current without a tick.
     void untick(QTreeWidget* tree, int row) {
-        clickRow(tree, row);
+        test::clickRow(*tree, row);
         QTest::keyClick(tree, Qt::Key_Space);
         QCOMPARE(tree->topLevelItem(row)->checkState(0), Qt::Unchecked);
     }
@@ -120,7 +113,7 @@ private slots:
         untick(list, 2);
         QVERIFY2(!preview->importButton()->isEnabled(), "nothing ticked imports nothing");
         QTest::keyClick(list, Qt::Key_Space); // row 2 ticked again
-        clickRow(list, 0);
+        test::clickRow(*list, 0);
         QTest::keyClick(list, Qt::Key_Space);
         QTest::mouseClick(preview->importButton(), Qt::LeftButton);
         QTRY_VERIFY(!this->preview());
@@ -161,19 +154,44 @@ private slots:
         unchanged();
     }
 
-    // Sel.ini chooses 19.2E; a click adds 13.0E; 28.2E answers 404 and is named, the others
-    // import.
-    void kingOfSatDownloadsTheChoiceAndNamesWhatFailed() {
+    // Cancelled at the choice, the choice is not kept; cancelled during the download, nothing
+    // is imported, and the buttons come back. Then Sel.ini chooses 19.2E; a click adds 13.0E;
+    // 28.2E answers 404 and is named, the others import.
+    void kingOfSatIsCancelledOrDownloadsTheChoiceNamingWhatFailed() {
         test::LoopbackHttp server;
         server.answer("/a?pos=19.2E&x=1", {200, kingOfSatList("0192", "Astra 1KR"), {}, {}});
         server.answer("/b?pos=13.0E&x=1", {200, kingOfSatList("0130", "Hot Bird"), {}, {}});
         server.answer("/c?pos=28.2E&x=1", {404, "gone", {}, {}});
+        server.answer("/d?pos=5.0E&x=1", {200, kingOfSatList("0050", "Slow"), 20s, {}});
         test::writeText(f_.data() / "SATList.ini", server.url("/a?pos=19.2E&x=1") + "\r\n" +
                                                        server.url("/b?pos=13.0E&x=1") + "\r\n" +
-                                                       server.url("/c?pos=28.2E&x=1") + "\r\n");
+                                                       server.url("/c?pos=28.2E&x=1") + "\r\n" +
+                                                       server.url("/d?pos=5.0E&x=1") + "\r\n");
+        QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
+        QPointer<KingOfSatWindow> selection = selectionWindow();
+        QVERIFY(selection);
+        QVERIFY(!selection->downloadButton()->isEnabled()); // no Sel.ini: nothing chosen
+        test::clickItem(selection->list(), 3);
+        QTest::mouseClick(selection->cancelButton(), Qt::LeftButton);
+        QTRY_VERIFY(selection.isNull());
+        QVERIFY(!std::filesystem::exists(f_.data() / "Sel.ini"));
+        unchanged();
+
+        QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
+        selection = selectionWindow();
+        QVERIFY(selection);
+        test::clickItem(selection->list(), 3);
+        QTest::mouseClick(selection->downloadButton(), Qt::LeftButton);
+        QTRY_VERIFY(downloadWindow() && downloadWindow()->current()->text().contains("5.0E"));
+        QVERIFY(!importKingOfSatButton()->isEnabled());
+        QTest::mouseClick(downloadWindow()->cancelButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!busy(), 5000);
+        QVERIFY(f_.dialogs().told.empty());
+        unchanged();
+
         test::writeText(f_.data() / "Sel.ini", " 0 \r\n 2 \r\n");
         QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
-        KingOfSatWindow* selection = selectionWindow();
+        selection = selectionWindow();
         QVERIFY(selection);
         QCOMPARE(selection->selected(), (std::vector<int>{0, 2}));
         test::clickItem(selection->list(), 1);
@@ -188,35 +206,6 @@ private slots:
         QTRY_VERIFY(!this->preview());
         QCOMPARE(satelliteList()->count(), 2);
         QCOMPARE(f_.find<TransponderPanel>("transponderPanel").list()->count(), 2);
-    }
-
-    // Cancelled at the choice, the choice is not kept; cancelled during the download, nothing
-    // is imported. Either way the buttons come back.
-    void kingOfSatIsCancelledAtTheChoiceOrTheDownload() {
-        test::LoopbackHttp server;
-        server.answer("/slow?pos=19.2E&x=1", {200, kingOfSatList("0192", "Astra"), 20s, {}});
-        test::writeText(f_.data() / "SATList.ini", server.url("/slow?pos=19.2E&x=1") + "\n");
-        QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
-        QPointer<KingOfSatWindow> selection = selectionWindow();
-        QVERIFY(selection);
-        QVERIFY(!selection->downloadButton()->isEnabled()); // no Sel.ini: nothing chosen
-        test::clickItem(selection->list(), 0);
-        QTest::mouseClick(selection->cancelButton(), Qt::LeftButton);
-        QTRY_VERIFY(selection.isNull());
-        QVERIFY(!std::filesystem::exists(f_.data() / "Sel.ini"));
-        unchanged();
-
-        QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton);
-        selection = selectionWindow();
-        QVERIFY(selection);
-        test::clickItem(selection->list(), 0);
-        QTest::mouseClick(selection->downloadButton(), Qt::LeftButton);
-        QTRY_VERIFY(downloadWindow() && downloadWindow()->current()->text().contains("19.2E"));
-        QVERIFY(!importKingOfSatButton()->isEnabled());
-        QTest::mouseClick(downloadWindow()->cancelButton(), Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!busy(), 5000);
-        QVERIFY(f_.dialogs().told.empty());
-        unchanged();
     }
 };
 

@@ -12,6 +12,8 @@ namespace tavrino::test {
 // Answers the window's questions as scripted and keeps everything it was told or asked.
 class ScriptedDialogs : public app::UserDialogs {
 public:
+    using Path = std::optional<std::filesystem::path>;
+
     void tell(const Notice& notice) override {
         whenShown();
         told.push_back(notice);
@@ -30,40 +32,22 @@ public:
         unsavedMoments.push_back(beforeWhat);
         return unsavedAnswer;
     }
-    std::optional<std::filesystem::path> chooseChannelFile(const QString& folder) override {
-        startFolders << folder;
-        return nextChannelFile;
-    }
-    std::optional<std::filesystem::path> chooseSaveFolder(const QString& folder) override {
-        startFolders << folder;
-        return nextSaveFolder;
-    }
-    std::optional<std::filesystem::path> chooseAntennaFile(const QString& folder) override {
-        startFolders << folder;
-        return nextAntennaFile;
-    }
-    std::optional<std::filesystem::path> chooseDvbsFile(const QString& folder) override {
-        startFolders << folder;
-        return nextDvbsFile;
-    }
+    Path chooseChannelFile(const QString& at) override { return started(at, nextChannelFile); }
+    Path chooseSaveFolder(const QString& at) override { return started(at, nextSaveFolder); }
+    Path chooseAntennaFile(const QString& at) override { return started(at, nextAntennaFile); }
+    Path chooseDvbsFile(const QString& at) override { return started(at, nextDvbsFile); }
     std::optional<QColor> chooseColor(const QColor& initial) override {
         colorDialogStartedWith.push_back(initial);
         return nextColor;
     }
-    std::optional<std::filesystem::path> chooseCsvToWrite(const QString&,
-                                                          const QString& suggested) override {
+    Path chooseCsvToWrite(const QString&, const QString& suggested) override {
         suggestedCsv = suggested;
         return nextCsvToWrite;
     }
-    std::optional<std::filesystem::path> chooseCsvToRead(const QString&,
-                                                         const QString& folder) override {
-        startFolders << folder;
-        return nextCsvToRead;
+    Path chooseCsvToRead(const QString&, const QString& at) override {
+        return started(at, nextCsvToRead);
     }
-    std::optional<std::filesystem::path> chooseSatellitesXml(const QString& folder) override {
-        startFolders << folder;
-        return nextSatellitesXml;
-    }
+    Path chooseSatellitesXml(const QString& at) override { return started(at, nextSatellitesXml); }
 
     // Runs as each message or question shows, to look at the window behind it.
     std::function<void()> whenShown = [] {};
@@ -84,6 +68,13 @@ public:
     std::optional<std::filesystem::path> nextCsvToRead;
     QString suggestedCsv;
     std::optional<std::filesystem::path> nextSatellitesXml;
+
+private:
+    // A file dialog asked to start at `folder`, answered with `next`.
+    Path started(const QString& folder, const Path& next) {
+        startFolders << folder;
+        return next;
+    }
 };
 
 } // namespace tavrino::test

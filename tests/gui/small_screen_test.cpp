@@ -5,12 +5,6 @@
 #include "reference/reference_list.h"
 #include "window_fixture.h"
 
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QScreen>
-#include <QScrollArea>
-#include <QWheelEvent>
-
 using namespace tavrino;
 using namespace tavrino::app;
 
@@ -102,9 +96,9 @@ private slots:
         QCOMPARE(f_.status().findChild<QLabel*>("statusNote")->text(), note);
     }
 
-    // The fields scroll above OK and Cancel, and the wheel that scrolls them must not change a
-    // list it passes.
-    void theEditDialogFitsAndTheWheelLeavesItsListsAlone() {
+    // Every dialog fits. The edit dialog's fields scroll above OK and Cancel, and the wheel that
+    // scrolls them must not change a list it passes.
+    void theDialogsFitAndTheWheelLeavesTheEditDialogsListsAlone() {
         test::clickRow(f_.serviceView(), 2);
         QTest::keyClick(&f_.serviceView(), Qt::Key_Return);
         ServiceEditDialog& dialog = f_.editDialog();
@@ -125,9 +119,8 @@ private slots:
             QVERIFY(!wheel.isAccepted()); // left to the scroll area
         }
         dialog.reject();
-    }
 
-    void theImportWindowsAndTheOtherDialogsFit() {
+        // The import windows and the other dialogs.
         // A name as long as some lists have.
         test::writeText(f_.data() / "satellites.xml",
                         "<satellites>\n<sat name=\"" + std::string(90, 'N') +

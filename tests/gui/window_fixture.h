@@ -15,23 +15,21 @@
 #include "scripted_dialogs.h"
 #include "test_support.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTreeWidget>
 #include <QtTest>
+#include <QtWidgets> // the widget classes every window test finds
 #include <memory>
 
 namespace tavrino::test {
+
+// One column of a model row by row: its texts as shown, or another role's values.
+template <class T = QString>
+QList<T> columnOf(const QAbstractItemModel& model, int column, int role = Qt::DisplayRole) {
+    QList<T> values;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        values << model.index(row, column).data(role).template value<T>();
+    }
+    return values;
+}
 
 // What a window test starts with.
 struct WindowSetup {
@@ -162,13 +160,7 @@ public:
     QString cell(int position, int column) const {
         return serviceModel().index(position, column).data().toString();
     }
-    QStringList bouquetNames() const {
-        QStringList names;
-        for (int r = 0; r < bouquetListModel().rowCount(); ++r) {
-            names << bouquetListModel().index(r, 0).data().toString();
-        }
-        return names;
-    }
+    QStringList bouquetNames() const { return columnOf(bouquetListModel(), 0); }
 
 private:
     std::unique_ptr<TempDir> folder_;
