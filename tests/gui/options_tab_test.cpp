@@ -6,9 +6,6 @@
 #include "window_fixture.h"
 
 #include <QSignalSpy>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace tavrino;
 using namespace tavrino::app;
@@ -31,19 +28,6 @@ void addElsewhere(const std::filesystem::path& data, const std::string& name) {
     p.profileName = name;
     p.password = "secret of " + name;
     QVERIFY(!changeProfiles(data, {ProfileChange::Kind::Add, {}, -1, p, 0}).refusal);
-}
-
-// A loopback port nobody listens on: a connection there is refused at once.
-quint16 closedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    ::close(fd);
-    return ntohs(address.sin_port);
 }
 
 // A control of the Options tab of `window`, found by name as a person finds it by its caption.
@@ -137,8 +121,10 @@ private slots:
         QVERIFY(f_.dialogs().told.empty());
     }
 
-    // The button and the swatch both store the colour; a profile without one shows black.
-    void theColourGoesToTheThreeListsAndIsStoredFromButtonAndSwatch() {
+    // The button and the swatch both store the colour; a profile without one shows black. Both
+    // send check boxes are on at first, keep a click across runs, and a settings file without
+    // their keys (an older one) leaves them on.
+    void theColourAndTheSendBoxesAreKeptAcrossRestarts() {
         test::writeSample(f_.folder(), {.services = 40, .satellites = 2, .bouquets = 2});
         QVERIFY(f_.window().openFolder(f_.folder()));
         auto colorOf = [&](const QAbstractItemModel* model) {
@@ -148,6 +134,13 @@ private slots:
             return QList<QColor>{colorOf(&f_.serviceModel()), colorOf(&f_.contentsModel()),
                                  colorOf(&f_.bouquetListModel())};
         };
+        const auto ticked = [&] {
+            return std::pair(named<QCheckBox>("backupBox")->isChecked(),
+                             named<QCheckBox>("previewBox")->isChecked());
+        };
+        QCOMPARE(ticked(), std::pair(true, true));
+        tick(named<QCheckBox>("backupBox"));
+        tick(named<QCheckBox>("previewBox"));
         const QColor caption(10, 36, 106);
         QCOMPARE(listColors(), QList<QColor>(3, caption));
 
@@ -164,12 +157,17 @@ private slots:
         QCOMPARE(storedColor(), std::optional<std::int32_t>(0xFF0000));
         restart();
         QCOMPARE(named<ColorSwatch>("colorSwatch")->color(), QColor(0, 0, 255));
+        QCOMPARE(ticked(), std::pair(false, false));
         QVERIFY(f_.window().openFolder(f_.folder()));
 
         addProfile("Plain", "10.0.0.3", "21");
         QCOMPARE(listColors(), QList<QColor>(3, QColor(Qt::black)));
         pickProfile(0);
         QCOMPARE(listColors(), QList<QColor>(3, QColor(0, 0, 255)));
+        f_.closeWindow();
+        test::writeText(f_.data() / "Tavrino.ini", "[General]\nOther=1\n");
+        startWindow();
+        QCOMPARE(ticked(), std::pair(true, true));
     }
 
     // The window says so at start-up and on each change it does not write.
@@ -316,29 +314,11 @@ private slots:
         QCOMPARE(listed(), QStringList({"TEST Connection", "Keyboard"}));
     }
 
-    // Both send check boxes are on at first, keep a click across runs, and a settings file
-    // without their keys (an older one) leaves them on.
-    void theSendCheckBoxesAreKeptBetweenRuns() {
-        const auto ticked = [&] {
-            return std::pair(named<QCheckBox>("backupBox")->isChecked(),
-                             named<QCheckBox>("previewBox")->isChecked());
-        };
-        QCOMPARE(ticked(), std::pair(true, true));
-        tick(named<QCheckBox>("backupBox"));
-        tick(named<QCheckBox>("previewBox"));
-        restart();
-        QCOMPARE(ticked(), std::pair(false, false));
-        f_.closeWindow();
-        test::writeText(f_.data() / "Tavrino.ini", "[General]\nOther=1\n");
-        startWindow();
-        QCOMPARE(ticked(), std::pair(true, true));
-    }
-
     // Restart turns the test buttons off while it runs; the focus must not fall onto the
     // back-up check box, where the next Space would untick it.
     void afterRestartTheFocusIsBackOnTheButton() {
         test::typeInto(named("addressBox"), "127.0.0.1");
-        test::typeInto(named("telnetPortBox"), QString::number(closedPort()));
+        test::typeInto(named("telnetPortBox"), "1"); // nobody listens there: refused at once
         QWidget* restartButton = named<QWidget>("restartButton");
         restartButton->setFocus(Qt::TabFocusReason);
         QTest::keyClick(restartButton, Qt::Key_Space);
