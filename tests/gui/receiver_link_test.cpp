@@ -67,12 +67,6 @@ private:
         QVERIFY(f_.window().openFolder(f_.folder()));
     }
 
-    // The receiver's own lists, open in the window.
-    void openReceiverLists() {
-        sample::writeFolder(onReceiver_, f_.folder());
-        QVERIFY(f_.window().openFolder(f_.folder()));
-    }
-
     // An edit as a person makes it: the first row clicked, LOCK.
     void lockFirstRow() {
         test::clickRow(f_.serviceView(), 0);
@@ -89,24 +83,6 @@ private:
         f_.tabs().setCurrentIndex(0);
     }
 
-    // The send's preview once it shows; null when it does not come.
-    SendPreviewDialog* awaitPreview() {
-        SendPreviewDialog* shown = nullptr;
-        const auto came = [&] {
-            for (auto* d : f_.window().findChildren<SendPreviewDialog*>()) {
-                shown = d->isVisible() ? d : shown;
-            }
-            return shown != nullptr;
-        };
-        return QTest::qWaitFor(came, jobLimitMs) ? shown : nullptr;
-    }
-
-    bool receiverUnchanged() const {
-        return test::readFile(disk2() / "all_channel.dat") == onReceiver_.channel &&
-               test::readFile(disk2() / "antenna_list.dat") == onReceiver_.antenna &&
-               test::readFile(disk2() / "DVBS.dat") == onReceiver_.dvbs;
-    }
-
     void clickMenuEntry(QAction* action) {
         QMenuBar* bar = f_.window().menuBar();
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(action).center());
@@ -114,14 +90,13 @@ private:
     }
 
     bool everyEntryPointIs(bool enabled) {
+        QList<bool> states = {f_.action("receiveAction").isEnabled(),
+                              f_.action("sendAction").isEnabled()};
         for (const char* name : {"receiveButton", "sendButton", "testConnectionButton",
                                  "testLoginButton", "restartButton"}) {
-            if (f_.button(name).isEnabled() != enabled) {
-                return false;
-            }
+            states << f_.button(name).isEnabled();
         }
-        return f_.action("receiveAction").isEnabled() == enabled &&
-               f_.action("sendAction").isEnabled() == enabled;
+        return states == QList<bool>(7, enabled);
     }
 
     std::vector<fs::path> receiverBackups() const {
@@ -155,7 +130,7 @@ private slots:
 
     // Receive opens what came, after the question about unsaved edits; the status says what
     // differs from the lists open before (nothing open: no comparison) and hides no panel.
-    void receivingAsksAboutEditsAndSaysWhatDiffersFromBefore() {
+    void receivingAsksAboutEditsSaysWhatDiffersAndStopsAtClose() {
         start({}, {.services = 300, .satellites = 4, .bouquets = 3});
         QAction& entry = f_.fileEntry("Compare With Lists Before Receive");
         click(button("receiveButton"));
@@ -177,14 +152,12 @@ private slots:
         QVERIFY(!f_.workspace().modified());
         QCOMPARE(f_.status().note(),
                  QString("Received: 1 service, 0 bouquets, 0 satellites differ from before"));
-        for (const char* panel : {"statusPanel1", "statusPanel2"}) {
-            QVERIFY(f_.status().findChild<QLabel*>(panel)->isVisible());
-        }
+        QVERIFY(f_.status().findChild<QLabel*>("statusPanel1")->isVisible() &&
+                f_.status().findChild<QLabel*>("statusPanel2")->isVisible());
         QVERIFY(dialogs().told.empty());
         QVERIFY(!link().statusWindow()->isVisible());
         QVERIFY(entry.isEnabled());
-        auto* show = f_.status().findChild<QLabel*>("statusLink");
-        QTest::mouseClick(show, Qt::LeftButton, {}, show->rect().center());
+        QTest::mouseClick(f_.status().findChild<QLabel*>("statusLink"), Qt::LeftButton);
         const QAbstractItemModel* compared = f_.find<QTableView>("comparisonTable").model();
         QCOMPARE(compared->rowCount(), 1);
         QCOMPARE(compared->index(0, 2).data().toString(), locked);
@@ -192,6 +165,20 @@ private slots:
         openOtherLists(); // the lists from before the receive are dropped, and their window
         QVERIFY(!entry.isEnabled());
         QTRY_VERIFY(f_.findWindow("compareWindow") == nullptr);
+
+        // Closing while it runs: the question stays up while the receive would have finished;
+        // nothing may land under it, and Yes ends the receive without opening what came.
+        dialogs().yesNoAnswers = {true};
+        dialogs().whenShown = [&] { QTest::qWait(1500); };
+        click(button("receiveButton"));
+        QVERIFY(link().busy());
+        f_.window().close();
+        QVERIFY(!link().busy() && !f_.window().isVisible());
+        // One question, no second one on top, none about edits; nothing told.
+        QCOMPARE(
+            std::tuple(dialogs().asked.size(), dialogs().told.size(), dialogs().unsavedQuestions),
+            std::tuple(std::size_t{1}, std::size_t{0}, 2));
+        QVERIFY(f_.workspace().channelBytes() == inWindow_.channel);
     }
 
     void editsMadeWhileReceivingAreAskedAboutBeforeTheFilesReplaceThem() {
@@ -236,22 +223,23 @@ private slots:
     // table) goes on.
     void theSendShowsWhatWillChangeAndGoesOnOnlyWithSend() {
         start();
-        openReceiverLists();
-        click(button("sendButton"));
-        SendPreviewDialog* same = awaitPreview();
-        QVERIFY(same != nullptr);
-        QCOMPARE(same->notes()->text(), QString("The Orvix already has these lists."));
-        f_.window().close();
-        QVERIFY(!link().busy());
-        QVERIFY(!f_.window().isVisible());
-        QVERIFY(dialogs().asked.empty());
-        f_.window().show();
+        sample::writeFolder(onReceiver_, f_.folder());
+        QVERIFY(f_.window().openFolder(f_.folder()));
         lockFirstRow();
-        for (const QString how : {"click Cancel", "Escape", "Tab to Send, Space"}) {
+        const QString cancelled = "Sending was cancelled; the Orvix was left as it was.";
+        const std::pair<QString, QString> runs[] = {
+            {"close the window", ""}, // a window closing says nothing more
+            {"click Cancel", cancelled},
+            {"Escape", cancelled},
+            {"Tab to Send, Space", "Sent to the Orvix, which reloaded them."}};
+        for (const auto& [how, note] : runs) {
             const bool send = how.endsWith("Space");
             click(button("sendButton"));
-            SendPreviewDialog* preview = awaitPreview();
-            QVERIFY2(preview != nullptr, qPrintable(how));
+            SendPreviewDialog* preview = nullptr; // a closed one lingers until deleted
+            QTRY_VERIFY2_WITH_TIMEOUT(
+                (preview = f_.findWindow<SendPreviewDialog>("sendPreviewDialog")) != nullptr &&
+                    preview->isVisible(),
+                qPrintable(how), jobLimitMs);
             QCOMPARE(preview->findChild<QLabel*>("comparisonCounts")->text(),
                      QString("Services: 1 changed"));
             QVERIFY(!link().statusWindow()->isVisible());
@@ -267,18 +255,23 @@ private slots:
                 QTest::keyClick(rows, Qt::Key_Tab);          // not to the next cell
                 QCOMPARE(QApplication::focusWidget(), preview->sendButton());
                 QTest::keyClick(preview->sendButton(), Qt::Key_Space);
-            } else {
+            } else if (how == "click Cancel") {
                 click(preview->cancelButton());
+            } else {
+                f_.window().close(); // the question about the edit keeps the window open
+                QVERIFY(!link().busy());
             }
             QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
             QCOMPARE(receiverBackups().size(), std::size_t{send});
-            QVERIFY(dialogs().told.empty());
+            QVERIFY(dialogs().told.empty() && dialogs().asked.empty());
             QVERIFY(everyEntryPointIs(true));
-            QVERIFY2(receiverUnchanged() != send, qPrintable(how));
+            const bool unchanged =
+                test::readFile(disk2() / "all_channel.dat") == onReceiver_.channel &&
+                test::readFile(disk2() / "antenna_list.dat") == onReceiver_.antenna &&
+                test::readFile(disk2() / "DVBS.dat") == onReceiver_.dvbs;
+            QVERIFY2(unchanged != send, qPrintable(how));
             QCOMPARE(sim_->commands().size(), std::size_t{send});
-            QCOMPARE(f_.status().note(),
-                     send ? QString("Sent to the Orvix, which reloaded them.")
-                          : QString("Sending was cancelled; the Orvix was left as it was."));
+            QCOMPARE(f_.status().note(), note);
         }
         QVERIFY(test::readFile(disk2() / "all_channel.dat") == f_.workspace().channelBytes());
         QCOMPARE(sim_->commands(), std::vector<std::string>{reloadCommand});
@@ -301,24 +294,6 @@ private slots:
         QVERIFY(everyEntryPointIs(true));
     }
 
-    // The question stays up while the receive would have finished: nothing may land under it,
-    // and Yes ends the receive without opening what came.
-    void closingDuringAReceiveStopsItAndOpensNothing() {
-        start({}, {.services = 300, .satellites = 4, .bouquets = 3});
-        openOtherLists();
-        dialogs().yesNoAnswers = {true};
-        dialogs().whenShown = [&] { QTest::qWait(1500); };
-        click(button("receiveButton"));
-        QVERIFY(link().busy());
-        f_.window().close();
-        QVERIFY(!link().busy());
-        QVERIFY(!f_.window().isVisible());
-        QCOMPARE(dialogs().asked.size(), std::size_t{1}); // no second question on top
-        QVERIFY(dialogs().told.empty());
-        QCOMPARE(dialogs().unsavedQuestions, 0);
-        QVERIFY(f_.workspace().channelBytes() == inWindow_.channel);
-    }
-
     void closingDuringASendThatCutAFileSaysSoAndOffersTheBackup() {
         start({"--refuse-hidden", "--cut-upload", "all_channel.dat"});
         openOtherLists();
@@ -334,10 +309,9 @@ private slots:
         click(button("sendButton"));
         QVERIFY(link().busy());
         f_.window().close();
-        QVERIFY(!link().busy());
-        QVERIFY(!f_.window().isVisible());
-        QCOMPARE(dialogs().asked.size(), std::size_t{2});
-        QCOMPARE(dialogs().told.size(), std::size_t{1});
+        QVERIFY(!link().busy() && !f_.window().isVisible());
+        QCOMPARE(std::pair(dialogs().asked.size(), dialogs().told.size()),
+                 std::pair(std::size_t{2}, std::size_t{1}));
         checkRestoreOffered("all_channel.dat on the Orvix is now incomplete: 1,024 of ");
     }
 
@@ -355,8 +329,7 @@ private slots:
         QVERIFY(dialogs().told[0].text.starts_with(
             "Successfully connected to the Orvix on IP address 127.0.0.1 (port"));
         const QString transcript = f_.find<QPlainTextEdit>("transcriptPane").toPlainText();
-        QVERIFY(transcript.contains("Orvix login:"));
-        QVERIFY(transcript.contains("Password:"));
+        QVERIFY(transcript.contains("Orvix login:") && transcript.contains("Password:"));
         QVERIFY(!transcript.contains(QString::fromStdString(simPassword)));
         QVERIFY(sim_->commands().empty());
     }
