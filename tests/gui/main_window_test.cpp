@@ -200,7 +200,6 @@ private slots:
         QScrollBar* across = view().horizontalScrollBar();
         down->setValue(down->maximum());
         across->setValue(across->maximum());
-        QVERIFY(down->value() > 0);
         f_.typeFilter().setFocus();
         QTest::keyClick(&f_.typeFilter(), Qt::Key_Down);
         QCOMPARE(f_.typeFilter().currentIndex(), 1);
@@ -238,9 +237,8 @@ private slots:
     void savingAsksAboutFilesChangedOnDiskAndNamesKeptSatellites() {
         QVERIFY(window().openFolder(f_.folder()));
         lockRow(0);
-        const Bytes changed = Bytes(test::readFile(f_.folder() / "DVBS.dat"));
-        QTest::qWait(5);
-        test::writeFile(f_.folder() / "DVBS.dat", changed);
+        QTest::qWait(5); // a later time stamp, the same bytes
+        test::writeFile(f_.folder() / "DVBS.dat", test::readFile(f_.folder() / "DVBS.dat"));
         f_.dialogs().nextSaveFolder = f_.folder();
         f_.dialogs().yesNoAnswers = {false, true};
         QVERIFY(!window().saveFiles());
