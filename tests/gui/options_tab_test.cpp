@@ -295,15 +295,12 @@ private slots:
         const std::vector<const char*> buttons = {"updateProfileButton", "addProfileButton",
                                                   "testConnectionButton", "testLoginButton",
                                                   "restartButton"};
+        // The refusal that shows by the start of its message; its words are the profile tests'.
         for (const auto& [box, typed, told, jobs] :
-             {std::tuple{"profileNameBox", " TEST Connection  ",
-                         "Profile Name: a profile named 'TEST Connection' is already there !!!",
-                         false},
-              std::tuple{"promptBox", "", "Command promt must not be empty !!!", false},
-              std::tuple{"telnetPortBox", "99999",
-                         "Telnet Port: 99999 is not a port number (1 to 65535) !!!", true},
-              std::tuple{"ftpPortBox", "none", "FTP Port: 0 is not a port number (1 to 65535) !!!",
-                         true}}) {
+             {std::tuple{"profileNameBox", " TEST Connection  ", "Profile Name: ", false},
+              std::tuple{"promptBox", "", "Command promt ", false},
+              std::tuple{"telnetPortBox", "99999", "Telnet Port: 99999 ", true},
+              std::tuple{"ftpPortBox", "none", "FTP Port: 0 ", true}}) {
             pickProfile(0); // the stored values of "Second" again
             pickProfile(1);
             test::typeInto(named("profileNameBox"), "New");
@@ -317,7 +314,7 @@ private slots:
             }
             QCOMPARE(f_.dialogs().told.size(), std::size_t{jobs ? 6u : 2u});
             for (const Notice& notice : f_.dialogs().told) {
-                QCOMPARE(notice.text, std::string(told));
+                QVERIFY2(notice.text.starts_with(told), notice.text.c_str());
             }
         }
         QCOMPARE(started.count(), 0);

@@ -195,8 +195,7 @@ private slots:
     void whileAJobRunsEveryEntryPointIsOffAndCancelEndsIt() {
         start({"--slow", "40000"}, {.services = 2000, .satellites = 4, .bouquets = 3});
         click(&f_.button("receiveButton"));
-        QVERIFY(link().busy());
-        QVERIFY(everyEntryPointIs(false));
+        QVERIFY(link().busy() && everyEntryPointIs(false));
         widgets::ConnectionStatusWindow& status = *link().statusWindow();
         QVERIFY(status.isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(status.progressBar()->value() > 0, jobLimitMs);
@@ -205,8 +204,7 @@ private slots:
 
         click(status.cancelButton());
         QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), 5000);
-        QVERIFY(everyEntryPointIs(true));
-        QVERIFY(!status.isVisible());
+        QVERIFY(everyEntryPointIs(true) && !status.isVisible());
         QVERIFY(!f_.workspace().channelLoaded()); // nothing was opened
         QVERIFY(test::entries(f_.data() / "tmp") == std::set<std::string>{"FTPLog.txt"});
         QCOMPARE(f_.status().note(), QString("Receiving was cancelled; nothing was opened."));
