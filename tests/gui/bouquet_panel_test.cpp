@@ -116,11 +116,43 @@ private slots:
         QCOMPARE(f_.bouquetNames()[1], second);
     }
 
-    // A line above the box says what the name is for; a refused name stays in the box. The
-    // dialog is not modal: the list may change under it, the name goes to the bouquet it was
-    // opened for.
-    void addAndRenameAskForANameForTheBouquetTheyWereOpenedFor() {
+    // A bouquet dragged in the list moves before the row under the pointer. A line above the
+    // name box says what the name is for; a refused name stays in the box. The dialog is not
+    // modal: the list may change under it, the name goes to the bouquet it was opened for.
+    void bouquetsMoveAndTakeTheirNamesAsAsked() {
         open(4);
+        const QStringList order = f_.bouquetNames();
+        dialogs().yesNoAnswers = {true};
+        clickRow(list(), 1);
+        dragRowTo(list(), 1, list(), rowPoint(list(), 3, 0.85));
+        QCOMPARE(dialogs().asked.size(), std::size_t{1}); // asked first
+        QCOMPARE(f_.bouquetNames(), QStringList({order[0], order[2], order[1], order[3]}));
+        QCOMPARE(list().currentSelectedPosition(), 2);
+        QCOMPARE(shownLinks(), links(editor().items(2)));
+
+        dialogs().yesNoAnswers = {true};
+        clickRow(list(), 0);
+        dragRowTo(list(), 0, list(), belowTheRows(list()));
+        QCOMPARE(f_.bouquetNames(), QStringList({order[2], order[1], order[3], order[0]}));
+
+        // Undo and redo keep the moved bouquet selected, none of its items.
+        for (const auto& [key, at] : {std::pair{Qt::Key_Z, 0}, std::pair{Qt::Key_Y, 3}}) {
+            QTest::keyClick(&list(), key, Qt::ControlModifier);
+            QCOMPARE(list().currentSelectedPosition(), at);
+            QCOMPARE(f_.bouquetNames()[at], order[0]);
+            QCOMPARE(contents().selectedPositions(), std::vector<int>{});
+        }
+        // A removal undone brings the bouquet back, selected.
+        const QStringList moved = f_.bouquetNames();
+        clickRow(list(), 2);
+        dialogs().yesNoAnswers = {true};
+        QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier);
+        clickRow(list(), 0);
+        QTest::keyClick(&list(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f_.bouquetNames(), moved);
+        QCOMPARE(list().currentSelectedPosition(), 2);
+        QCOMPARE(shownLinks(), links(editor().items(2)));
+
         list().addBouquetAction()->trigger();
         NameDialog* dialog = &f_.nameDialog();
         QCOMPARE(dialog->promptLabel()->text(), QString("Name of the new bouquet:"));
@@ -238,41 +270,6 @@ private slots:
         dragServices({0}, belowTheRows(contents()));
         QCOMPARE(dialogs().told.size(), std::size_t{1});
         QCOMPARE(dialogs().told[0].text, std::string(noBouquetMessage));
-    }
-
-    void bouquetsMoveBeforeTheRowUnderThePointer() {
-        open(4);
-        const QStringList before = f_.bouquetNames();
-        dialogs().yesNoAnswers = {true};
-        clickRow(list(), 1);
-        dragRowTo(list(), 1, list(), rowPoint(list(), 3, 0.85));
-        QCOMPARE(dialogs().asked.size(), std::size_t{1}); // asked first
-        QCOMPARE(f_.bouquetNames(), QStringList({before[0], before[2], before[1], before[3]}));
-        QCOMPARE(list().currentSelectedPosition(), 2);
-        QCOMPARE(shownLinks(), links(editor().items(2)));
-
-        dialogs().yesNoAnswers = {true};
-        clickRow(list(), 0);
-        dragRowTo(list(), 0, list(), belowTheRows(list()));
-        QCOMPARE(f_.bouquetNames(), QStringList({before[2], before[1], before[3], before[0]}));
-
-        // Undo and redo keep the moved bouquet selected, none of its items.
-        for (const auto& [key, at] : {std::pair{Qt::Key_Z, 0}, std::pair{Qt::Key_Y, 3}}) {
-            QTest::keyClick(&list(), key, Qt::ControlModifier);
-            QCOMPARE(list().currentSelectedPosition(), at);
-            QCOMPARE(f_.bouquetNames()[at], before[0]);
-            QCOMPARE(contents().selectedPositions(), std::vector<int>{});
-        }
-        // A removal undone brings the bouquet back, selected.
-        const QStringList moved = f_.bouquetNames();
-        clickRow(list(), 2);
-        dialogs().yesNoAnswers = {true};
-        QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier);
-        clickRow(list(), 0);
-        QTest::keyClick(&list(), Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(f_.bouquetNames(), moved);
-        QCOMPARE(list().currentSelectedPosition(), 2);
-        QCOMPARE(shownLinks(), links(editor().items(2)));
     }
 
     // The details tip names the row under the pointer even after the rows scroll by, the
