@@ -1,4 +1,3 @@
-#include "services/service_details.h"
 #include "widgets/ctooltip.h"
 #include "window_fixture.h"
 
@@ -66,34 +65,18 @@ private slots:
     void init() { f_.start({.sample = std::nullopt, .dataInFolder = true}); }
     void cleanup() { f_.stop(); }
 
-    // The menus show their captions alone (some name their keys in the caption); the keys
-    // still work.
-    void menusShowTheirCaptionsAloneAndKeysStillWork() {
+    // A click shows the clicked bouquet at once, and the contents commands change that one. The
+    // menus show their captions alone (some name their keys in the caption); the keys still
+    // work.
+    void aClickedBouquetIsTheOneShownAndEditedAndKeysWork() {
         for (QMenu* menu : {list().contextMenu(), contents().contextMenu()}) {
             for (const QAction* action : menu->actions()) {
                 QVERIFY2(!action->isShortcutVisibleInContextMenu() || action->shortcut().isEmpty(),
                          qPrintable(action->text()));
             }
         }
-        open(3);
-        clickRow(list(), 1);
-        const QString second = f_.bouquetNames()[1];
-        dialogs().yesNoAnswers = {false};
-        QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier);
-        QCOMPARE(dialogs().asked.size(), std::size_t{1});
-        QVERIFY(QString::fromStdString(dialogs().asked[0].text).contains(second));
-        QCOMPARE(f_.bouquetNames().size(), 3);
-        QTest::keyClick(&list(), Qt::Key_C, Qt::ControlModifier);
-        QTest::keyClick(&list(), Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(f_.bouquetNames().size(), 4);
-        QCOMPARE(f_.bouquetNames()[1], second);
-    }
-
-    // A click shows the clicked bouquet at once, and the contents commands change that one.
-    void aClickedBouquetIsTheOneShownAndEdited() {
         open(12);
         QCOMPARE(list().currentSelectedPosition(), 0);
-        QCOMPARE(f_.status().panelText(5), QString("Bouquets : 12"));
         for (const int row : {5, 2, 7}) {
             clickRow(list(), row);
             QCOMPARE(shownLinks(), links(editor().items(row)));
@@ -119,11 +102,57 @@ private slots:
         QCOMPARE(shownLinks(), expected);
         QCOMPARE(links(editor().items(7)), expected);
         QCOMPARE(links(editor().items(8)), eighth);
+
+        clickRow(list(), 1);
+        const QString second = f_.bouquetNames()[1];
+        dialogs().yesNoAnswers = {false};
+        QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(dialogs().asked.size(), std::size_t{3});
+        QVERIFY(QString::fromStdString(dialogs().asked.back().text).contains(second));
+        QCOMPARE(f_.bouquetNames().size(), 12);
+        QTest::keyClick(&list(), Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(&list(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(f_.bouquetNames().size(), 13);
+        QCOMPARE(f_.bouquetNames()[1], second);
     }
 
-    // A line above the box says what the name is for; a refused name stays in the box.
-    void addAsksForANameAndSelectsTheNewBouquet() {
-        open(2);
+    // A bouquet dragged in the list moves before the row under the pointer. A line above the
+    // name box says what the name is for; a refused name stays in the box. The dialog is not
+    // modal: the list may change under it, the name goes to the bouquet it was opened for.
+    void bouquetsMoveAndTakeTheirNamesAsAsked() {
+        open(4);
+        const QStringList order = f_.bouquetNames();
+        dialogs().yesNoAnswers = {true};
+        clickRow(list(), 1);
+        dragRowTo(list(), 1, list(), rowPoint(list(), 3, 0.85));
+        QCOMPARE(dialogs().asked.size(), std::size_t{1}); // asked first
+        QCOMPARE(f_.bouquetNames(), QStringList({order[0], order[2], order[1], order[3]}));
+        QCOMPARE(list().currentSelectedPosition(), 2);
+        QCOMPARE(shownLinks(), links(editor().items(2)));
+
+        dialogs().yesNoAnswers = {true};
+        clickRow(list(), 0);
+        dragRowTo(list(), 0, list(), belowTheRows(list()));
+        QCOMPARE(f_.bouquetNames(), QStringList({order[2], order[1], order[3], order[0]}));
+
+        // Undo and redo keep the moved bouquet selected, none of its items.
+        for (const auto& [key, at] : {std::pair{Qt::Key_Z, 0}, std::pair{Qt::Key_Y, 3}}) {
+            QTest::keyClick(&list(), key, Qt::ControlModifier);
+            QCOMPARE(list().currentSelectedPosition(), at);
+            QCOMPARE(f_.bouquetNames()[at], order[0]);
+            QCOMPARE(contents().selectedPositions(), std::vector<int>{});
+        }
+        // A removal undone brings the bouquet back, selected.
+        const QStringList moved = f_.bouquetNames();
+        clickRow(list(), 2);
+        dialogs().yesNoAnswers = {true};
+        QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier);
+        clickRow(list(), 0);
+        QTest::keyClick(&list(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f_.bouquetNames(), moved);
+        QCOMPARE(list().currentSelectedPosition(), 2);
+        QCOMPARE(shownLinks(), links(editor().items(2)));
+
         list().addBouquetAction()->trigger();
         NameDialog* dialog = &f_.nameDialog();
         QCOMPARE(dialog->promptLabel()->text(), QString("Name of the new bouquet:"));
@@ -136,23 +165,19 @@ private slots:
         QTest::keyClick(dialog->nameBox(), Qt::Key_Return);
         QVERIFY(!dialog->isVisible());
         QCOMPARE(f_.bouquetNames().last(), QString("Mine"));
-        QCOMPARE(list().currentSelectedPosition(), 2);
-        QCOMPARE(f_.status().panelText(5), QString("Bouquets : 3"));
+        QCOMPARE(list().currentSelectedPosition(), 4);
+        QCOMPARE(f_.status().panelText(5), QString("Bouquets : 5"));
 
         list().renameAction()->trigger();
         QCOMPARE(dialog->promptLabel()->text(), QString("New name of the bouquet:"));
         dialog->nameBox()->setText("Never");
         dialog->reject();
         QCOMPARE(f_.bouquetNames().last(), QString("Mine"));
-    }
 
-    // The dialog is not modal: the list may change under it.
-    void theNameDialogActsOnTheBouquetItWasOpenedFor() {
-        open(4);
+        backToTheWindow();
         const QStringList before = f_.bouquetNames();
         clickRow(list(), 2);
         QTest::keyClick(&list(), Qt::Key_R, Qt::ControlModifier);
-        NameDialog* dialog = &f_.nameDialog();
         QVERIFY(dialog->isVisible());
         backToTheWindow(); // the person goes back to the list
         clickRow(list(), 0);
@@ -160,30 +185,45 @@ private slots:
         QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier); // row 2 is now row 1
         dialog->nameBox()->setText("Renamed");
         QTest::keyClick(dialog->nameBox(), Qt::Key_Return);
-        QCOMPARE(f_.bouquetNames(), QStringList({before[1], "Renamed", before[3]}));
+        QCOMPARE(f_.bouquetNames(), QStringList({before[1], "Renamed", before[3], before[4]}));
 
         clickRow(list(), 1);
         QTest::keyClick(&list(), Qt::Key_R, Qt::ControlModifier);
         backToTheWindow();
         dialogs().yesNoAnswers = {true};
         QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier); // its own bouquet goes
-        const QStringList remaining = f_.bouquetNames();
         dialog->nameBox()->setText("Too late");
         QTest::keyClick(dialog->nameBox(), Qt::Key_Return);
-        QCOMPARE(f_.bouquetNames(), remaining);
+        QCOMPARE(f_.bouquetNames(), QStringList({before[1], before[3], before[4]}));
         QCOMPARE(dialogs().told.back().text,
                  std::string("The bouquet this name was meant for no longer exists !!!"));
         QVERIFY(!dialog->isVisible());
     }
 
-    // A drop lands before the row under the pointer, on its upper or lower half alike; the grid
-    // lines between rows and columns belong to a row: a drop there lands before the row the
-    // indicator marks, not at the end.
-    void aDropOnAGridLineLandsWhereItsIndicatorShows() {
+    // Undoing a drop keeps the service list as it was. A drop lands before the row under the
+    // pointer, on its upper or lower half alike; the grid lines between rows and columns belong
+    // to a row: a drop there lands before the row the indicator marks, not at the end.
+    void dropsLandWhereTheIndicatorShowsAndUndoKeepsTheList() {
         open(1);
         addEmptyBouquet();
+        f_.typeFilter().setCurrentIndex(2);
+        dragServices({1, 2}, belowTheRows(contents()));
+        f_.action("undoAction").trigger();
+        QCOMPARE(shownLinks().size(), std::size_t{0});
+        QCOMPARE(f_.typeFilter().currentIndex(), 2);
+        QCOMPARE(f_.bouquetNames()[list().currentSelectedPosition()], QString("Mine"));
+        f_.action("redoAction").trigger();
+        const auto kept = shownLinks();
+        QCOMPARE(kept.size(), std::size_t{2});
+        // The item after the drop moved down, but none of them was put back: none is selected.
+        dragServices({0}, rowPoint(contents(), 1, 0.25));
+        QCOMPARE(shownLinks().size(), std::size_t{3});
+        QTest::keyClick(&contents(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(shownLinks(), kept);
+        QCOMPARE(contents().selectedPositions(), std::vector<int>{});
+        f_.typeFilter().setCurrentIndex(0);
         dragServices({0, 1, 2, 3}, belowTheRows(contents()));
-        QCOMPARE(f_.contentsModel().rowCount(), 4);
+        QCOMPARE(f_.contentsModel().rowCount(), 6);
         const QString dropped = f_.cell(10, 0);
         const auto x = [&](int column) { return contents().columnViewportPosition(column); };
         const auto y = [&](int row) { return rowPoint(contents(), row).y(); };
@@ -209,6 +249,13 @@ private slots:
             QTest::keyClick(&contents(), Qt::Key_Delete);
             QCOMPARE(shownLinks(), shown);
         }
+        // Items dragged from the contents land before the row under the pointer, in their order.
+        const auto six = shownLinks();
+        clickRow(contents(), 0);
+        clickRow(contents(), 2, Qt::ControlModifier);
+        dragRowTo(contents(), 0, contents(), rowPoint(contents(), 3, 0.85));
+        QCOMPARE(shownLinks(),
+                 (std::vector<std::int32_t>{six[1], six[0], six[2], six[3], six[4], six[5]}));
         // A bouquet dropped on the line under a row moves before that row.
         const QStringList names = f_.bouquetNames();
         const QPoint line(list().viewport()->width() / 2,
@@ -222,99 +269,15 @@ private slots:
         open(0);
         dragServices({0}, belowTheRows(contents()));
         QCOMPARE(dialogs().told.size(), std::size_t{1});
-        QCOMPARE(dialogs().told[0].text, std::string("You must create bouquet first !!!"));
-    }
-
-    void reorderedItemsLandBeforeTheRowUnderThePointer() {
-        open(1);
-        addEmptyBouquet();
-        dragServices({0, 1, 2, 3, 4, 5}, belowTheRows(contents()));
-        const auto original = shownLinks();
-        clickRow(contents(), 1);
-        clickRow(contents(), 3, Qt::ControlModifier);
-        dragRowTo(contents(), 1, contents(), rowPoint(contents(), 5, 0.85));
-        QCOMPARE(shownLinks(), (std::vector<std::int32_t>{original[0], original[2], original[4],
-                                                          original[1], original[3], original[5]}));
-    }
-
-    void undoingADropKeepsTheServiceListAsItWas() {
-        open(1);
-        addEmptyBouquet();
-        f_.typeFilter().setCurrentIndex(2);
-        dragServices({1, 2}, belowTheRows(contents()));
-        QCOMPARE(shownLinks().size(), std::size_t{2});
-        f_.action("undoAction").trigger();
-        QCOMPARE(shownLinks().size(), std::size_t{0});
-        QCOMPARE(f_.typeFilter().currentIndex(), 2);
-        QCOMPARE(f_.bouquetNames()[list().currentSelectedPosition()], QString("Mine"));
-        f_.action("redoAction").trigger();
-        const auto before = shownLinks();
-        QCOMPARE(before.size(), std::size_t{2});
-        // The item after the drop moved down, but none of them was put back: none is selected.
-        dragServices({0}, rowPoint(contents(), 1, 0.25));
-        QCOMPARE(shownLinks().size(), std::size_t{3});
-        QTest::keyClick(&contents(), Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(shownLinks(), before);
-        QCOMPARE(contents().selectedPositions(), std::vector<int>{});
-    }
-
-    void bouquetsMoveBeforeTheRowUnderThePointer() {
-        open(4);
-        const QStringList before = f_.bouquetNames();
-        dialogs().yesNoAnswers = {true};
-        clickRow(list(), 1);
-        dragRowTo(list(), 1, list(), rowPoint(list(), 3, 0.85));
-        QCOMPARE(dialogs().asked.size(), std::size_t{1}); // asked first
-        QCOMPARE(f_.bouquetNames(), QStringList({before[0], before[2], before[1], before[3]}));
-        QCOMPARE(list().currentSelectedPosition(), 2);
-        QCOMPARE(shownLinks(), links(editor().items(2)));
-
-        dialogs().yesNoAnswers = {true};
-        clickRow(list(), 0);
-        dragRowTo(list(), 0, list(), belowTheRows(list()));
-        QCOMPARE(f_.bouquetNames(), QStringList({before[2], before[1], before[3], before[0]}));
-
-        // Undo and redo keep the moved bouquet selected, none of its items.
-        for (const auto& [key, at] : {std::pair{Qt::Key_Z, 0}, std::pair{Qt::Key_Y, 3}}) {
-            QTest::keyClick(&list(), key, Qt::ControlModifier);
-            QCOMPARE(list().currentSelectedPosition(), at);
-            QCOMPARE(f_.bouquetNames()[at], before[0]);
-            QCOMPARE(contents().selectedPositions(), std::vector<int>{});
-        }
-        // A removal undone brings the bouquet back, selected.
-        const QStringList moved = f_.bouquetNames();
-        clickRow(list(), 2);
-        dialogs().yesNoAnswers = {true};
-        QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier);
-        clickRow(list(), 0);
-        QTest::keyClick(&list(), Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(f_.bouquetNames(), moved);
-        QCOMPARE(list().currentSelectedPosition(), 2);
-        QCOMPARE(shownLinks(), links(editor().items(2)));
-    }
-
-    void locateFindsTheServiceEvenWhenFilteredOut() {
-        open(2);
-        clickRow(contents(), 3);
-        const auto item = f_.contentsModel().items()[3];
-        // The service list shows a satellite the item is not on.
-        const int itemSatellite =
-            f_.satelliteFilter().findText(QString::fromStdString(item.satellite));
-        f_.satelliteFilter().setCurrentIndex(itemSatellite == 1 ? 2 : 1);
-        QTest::keyClick(&contents(), Qt::Key_L, Qt::ControlModifier);
-        const auto selected = services().selectedPositions();
-        QCOMPARE(selected.size(), std::size_t{1});
-        const auto row = f_.workspace().view().tableRow(static_cast<std::size_t>(selected[0]));
-        QCOMPARE(f_.workspace().services().row(row).record.flag, item.link);
-        QCOMPARE(f_.workspace().services().row(row).record.sid, item.sid);
-        QVERIFY(services().hasFocus());
+        QCOMPARE(dialogs().told[0].text, std::string(noBouquetMessage));
     }
 
     // The details tip names the row under the pointer even after the rows scroll by, the
     // list's own hint gives way to it; over the service list it shows the channel's info, and
-    // it hides over a menu and after a drag.
-    void theTipNamesTheRowUnderThePointerNow() {
-        open(1);
+    // it hides over a menu and after a drag. Locate finds an item's service even when the
+    // service list filters it out.
+    void theTipNamesTheRowUnderThePointerNowAndLocateFindsTheService() {
+        open(2);
         QTest::mouseMove(contents().viewport(), rowPoint(contents(), 2));
         QCOMPARE(tooltip().Title(), QString("User Bouquet details"));
         QVERIFY(tooltip().TipText().contains("Ch.No.: 3"));
@@ -334,8 +297,7 @@ private slots:
         QTest::mouseMove(services().viewport(), rowPoint(services(), 1));
         QTRY_VERIFY(tooltip().isShowing());
         QCOMPARE(tooltip().Title(), QString("Channel Info"));
-        QCOMPARE(tooltip().TipText().toStdString(),
-                 channelInfoText(f_.workspace().services(), f_.workspace().view().tableRow(1)));
+        QVERIFY(tooltip().TipText().startsWith(f_.cell(1, colService) + "\n"));
         test::rightClickRow(services(), 1);
         QVERIFY(services().contextMenu()->isVisible());
         QVERIFY(!tooltip().isShowing());
@@ -345,6 +307,20 @@ private slots:
         clickRow(list(), 0);
         dragServices({4}, belowTheRows(contents()));
         QVERIFY(!tooltip().exists());
+
+        clickRow(contents(), 3);
+        const auto item = f_.contentsModel().items()[3];
+        // The service list shows a satellite the item is not on.
+        const int itemSatellite =
+            f_.satelliteFilter().findText(QString::fromStdString(item.satellite));
+        f_.satelliteFilter().setCurrentIndex(itemSatellite == 1 ? 2 : 1);
+        QTest::keyClick(&contents(), Qt::Key_L, Qt::ControlModifier);
+        const auto selected = services().selectedPositions();
+        QCOMPARE(selected.size(), std::size_t{1});
+        const auto row = f_.workspace().view().tableRow(static_cast<std::size_t>(selected[0]));
+        const auto& found = f_.workspace().services().row(row).record;
+        QCOMPARE(std::pair(found.flag, found.sid), std::pair(item.link, item.sid));
+        QVERIFY(services().hasFocus());
     }
 };
 

@@ -11,8 +11,8 @@ class CTooltipTest : public QObject {
 
 private slots:
     // Created twice it leaves one window, which stays on screen near its lower edge; Destroy
-    // removes it.
-    void staysOnScreenNearItsLowerEdgeAndIsOneWindow() {
+    // removes it. It waits while a menu is open or the pointer has left.
+    void staysOnScreenIsOneWindowAndWaitsForMenuAndPointer() {
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QWidget parent;
         parent.setGeometry(screen.left() + 10, screen.bottom() - 60, 200, 50);
@@ -32,28 +32,18 @@ private slots:
         tip.Destroy();
         QVERIFY(!tip.exists());
         QVERIFY(!tip.Create(nullptr));
-    }
 
-    void waitsWhileAMenuIsOpenOrThePointerHasLeft() {
-        QWidget parent;
-        parent.resize(200, 100);
-        parent.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&parent));
-        CTooltip tip;
-        tip.setDelayTime(0);
-        tip.setTipText("Body");
         QMenu menu;
         menu.addAction("LOCK");
-        QCursor::setPos(parent.mapToGlobal(QPoint(20, 20)));
-        menu.popup(parent.mapToGlobal(QPoint(50, 50)));
-        QVERIFY(tip.Create(&parent));
-        QTest::qWait(30);
-        QVERIFY(!tip.isShowing());
-        menu.close();
-        QCursor::setPos(parent.mapToGlobal(QPoint(500, 500)));
-        QVERIFY(tip.Create(&parent));
-        QTest::qWait(30);
-        QVERIFY(!tip.isShowing());
+        menu.popup(parent.mapToGlobal(QPoint(50, 10)));
+        // First over the parent with the menu open, then away from the parent.
+        for (const QPoint at : {QPoint(20, 20), QPoint(500, 500)}) {
+            QCursor::setPos(parent.mapToGlobal(at));
+            QVERIFY(tip.Create(&parent));
+            QTest::qWait(30);
+            QVERIFY(!tip.isShowing());
+            menu.close();
+        }
     }
 };
 

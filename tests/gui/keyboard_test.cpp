@@ -18,7 +18,6 @@ private:
     QWidget* focused() { return QApplication::focusWidget(); }
     QWidget* button(const char* name) { return &f_.button(name); }
     ProfilePicker& picker() { return f_.find<ProfilePicker>("profilePicker"); }
-    QComboBox* dropDown() { return picker().dropDown(); }
 
 private slots:
     void init() {
@@ -27,7 +26,9 @@ private slots:
     }
     void cleanup() { f_.stop(); }
 
-    void everyMenuEntryHasItsOwnMnemonic() {
+    // Every menu entry has its own mnemonic. Keyboards without a Menu key open the lists'
+    // context menus with Shift+F10; Alt+F and F10 open the File menu.
+    void keysOpenTheMenus() {
         for (const QList<QAction*>& entries :
              {f_.window().menuBar()->actions(), fileMenu()->actions()}) {
             QSet<QString> keys;
@@ -38,9 +39,13 @@ private slots:
                 keys.insert(key);
             }
         }
-    }
+        QMenu* menu = f_.serviceView().contextMenu();
+        test::clickRow(f_.serviceView(), 2);
+        QTest::keyClick(&f_.serviceView(), Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_COMPARE(QApplication::activePopupWidget(), static_cast<QWidget*>(menu));
+        QTest::keyClick(menu, Qt::Key_Escape);
+        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
 
-    void altFAndF10OpenTheFileMenu() {
         QTest::keyClick(&f_.serviceView(), Qt::Key_F, Qt::AltModifier);
         QTRY_VERIFY(fileMenu()->isVisible());
         // "Export Service &List..." by its letter.
@@ -55,18 +60,9 @@ private slots:
         QTRY_VERIFY(!fileMenu()->isVisible());
     }
 
-    // Keyboards without a Menu key open the lists' context menus with Shift+F10.
-    void shiftF10OpensTheFocusedListsMenu() {
-        QMenu* menu = f_.serviceView().contextMenu();
-        test::clickRow(f_.serviceView(), 2);
-        QTest::keyClick(&f_.serviceView(), Qt::Key_F10, Qt::ShiftModifier);
-        QTRY_COMPARE(QApplication::activePopupWidget(), static_cast<QWidget*>(menu));
-        QTest::keyClick(menu, Qt::Key_Escape);
-        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
-    }
-
-    // Tab visits every control of the first tab once and comes back: no list keeps it.
-    void tabGoesRoundTheFirstTab() {
+    // Tab visits every control of the first tab once and comes back: no list keeps it. The
+    // profile drop-down is one Tab stop; Tab neither opens its list nor stays in it.
+    void tabGoesRoundTheFirstTabAndPassesTheProfileBox() {
         QWidget* start = &f_.searchBox();
         start->setFocus(Qt::TabFocusReason);
         QList<QWidget*> seen;
@@ -77,32 +73,29 @@ private slots:
         } while (focused() != start && seen.size() < 60);
         QCOMPARE(focused(), start);
         // In the order they stand on screen: the lists left to right, then the buttons.
-        qsizetype last = -1;
-        for (QWidget* w : std::initializer_list<QWidget*>{
-                 &f_.serviceView(), &f_.bouquetContents(), &f_.bouquetList(), button("openButton"),
-                 button("saveButton"), button("receiveButton"), button("sendButton"), dropDown(),
-                 button("clipboardButton")}) {
-            QVERIFY2(seen.indexOf(w) > last, qPrintable(w->objectName()));
-            last = seen.indexOf(w);
-        }
-    }
+        QComboBox* dropDown = picker().dropDown();
+        const QList<QWidget*> order = {&f_.serviceView(),        &f_.bouquetContents(),
+                                       &f_.bouquetList(),        button("openButton"),
+                                       button("saveButton"),     button("receiveButton"),
+                                       button("sendButton"),     dropDown,
+                                       button("clipboardButton")};
+        seen.removeIf([&](QWidget* w) { return !order.contains(w); });
+        QVERIFY(seen == order);
 
-    // The profile drop-down is one Tab stop; Tab neither opens its list nor stays in it.
-    void tabPassesTheProfileBox() {
         button("sendButton")->setFocus(Qt::TabFocusReason);
         QTest::keyClick(button("sendButton"), Qt::Key_Tab);
-        QCOMPARE(focused(), static_cast<QWidget*>(dropDown()));
+        QCOMPARE(focused(), static_cast<QWidget*>(dropDown));
         QTest::qWait(50);
-        QVERIFY(!dropDown()->view()->isVisible());
+        QVERIFY(!dropDown->view()->isVisible());
         QTest::keyClick(focused(), Qt::Key_Tab);
         QTest::qWait(50);
-        QVERIFY(!dropDown()->view()->isVisible());
-        QVERIFY(focused() != dropDown() && focused() != picker().activeBox());
+        QVERIFY(!dropDown->view()->isVisible());
+        QVERIFY(focused() != dropDown && focused() != picker().activeBox());
         QTest::keyClick(focused(), Qt::Key_Backtab);
-        QCOMPARE(focused(), static_cast<QWidget*>(dropDown()));
+        QCOMPARE(focused(), static_cast<QWidget*>(dropDown));
         // The keys that open a drop-down still open this one.
-        QTest::keyClick(dropDown(), Qt::Key_Down, Qt::AltModifier);
-        QTRY_VERIFY(dropDown()->view()->isVisible());
+        QTest::keyClick(dropDown, Qt::Key_Down, Qt::AltModifier);
+        QTRY_VERIFY(dropDown->view()->isVisible());
     }
 };
 

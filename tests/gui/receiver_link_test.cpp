@@ -38,8 +38,6 @@ private:
     sample::Files inWindow_;
 
     ReceiverLink& link() { return f_.window().receiverLink(); }
-    test::ScriptedDialogs& dialogs() { return f_.dialogs(); }
-    QPushButton* button(const char* name) { return &f_.button(name); }
     fs::path disk2() const { return served_->path() / "DISK2"; }
 
     // The simulator serving `onReceiver_`, and a window whose first profile points at it.
@@ -67,12 +65,6 @@ private:
         QVERIFY(f_.window().openFolder(f_.folder()));
     }
 
-    // The receiver's own lists, open in the window.
-    void openReceiverLists() {
-        sample::writeFolder(onReceiver_, f_.folder());
-        QVERIFY(f_.window().openFolder(f_.folder()));
-    }
-
     // An edit as a person makes it: the first row clicked, LOCK.
     void lockFirstRow() {
         test::clickRow(f_.serviceView(), 0);
@@ -89,24 +81,6 @@ private:
         f_.tabs().setCurrentIndex(0);
     }
 
-    // The send's preview once it shows; null when it does not come.
-    SendPreviewDialog* awaitPreview() {
-        SendPreviewDialog* shown = nullptr;
-        const auto came = [&] {
-            for (auto* d : f_.window().findChildren<SendPreviewDialog*>()) {
-                shown = d->isVisible() ? d : shown;
-            }
-            return shown != nullptr;
-        };
-        return QTest::qWaitFor(came, jobLimitMs) ? shown : nullptr;
-    }
-
-    bool receiverUnchanged() const {
-        return test::readFile(disk2() / "all_channel.dat") == onReceiver_.channel &&
-               test::readFile(disk2() / "antenna_list.dat") == onReceiver_.antenna &&
-               test::readFile(disk2() / "DVBS.dat") == onReceiver_.dvbs;
-    }
-
     void clickMenuEntry(QAction* action) {
         QMenuBar* bar = f_.window().menuBar();
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(action).center());
@@ -114,14 +88,13 @@ private:
     }
 
     bool everyEntryPointIs(bool enabled) {
+        QList<bool> states = {f_.action("receiveAction").isEnabled(),
+                              f_.action("sendAction").isEnabled()};
         for (const char* name : {"receiveButton", "sendButton", "testConnectionButton",
                                  "testLoginButton", "restartButton"}) {
-            if (f_.button(name).isEnabled() != enabled) {
-                return false;
-            }
+            states << f_.button(name).isEnabled();
         }
-        return f_.action("receiveAction").isEnabled() == enabled &&
-               f_.action("sendAction").isEnabled() == enabled;
+        return states == QList<bool>(7, enabled);
     }
 
     std::vector<fs::path> receiverBackups() const {
@@ -136,9 +109,9 @@ private:
     void checkRestoreOffered(const std::string& failure) {
         const auto backups = receiverBackups();
         QCOMPARE(backups.size(), std::size_t{1});
-        QCOMPARE(dialogs().asked.back(), restoreQuestion(backups[0].string()));
-        QVERIFY2(dialogs().told.at(0).text.find(failure) != std::string::npos,
-                 dialogs().told[0].text.c_str());
+        QCOMPARE(f_.dialogs().asked.back(), restoreQuestion(backups[0].string()));
+        QVERIFY2(f_.dialogs().told.at(0).text.find(failure) != std::string::npos,
+                 f_.dialogs().told[0].text.c_str());
         QVERIFY(sim_->commands().empty());
     }
 
@@ -155,13 +128,12 @@ private slots:
 
     // Receive opens what came, after the question about unsaved edits; the status says what
     // differs from the lists open before (nothing open: no comparison) and hides no panel.
-    void receivingAsksAboutEditsAndSaysWhatDiffersFromBefore() {
+    void receivingAsksAboutEditsSaysWhatDiffersAndStopsAtClose() {
         start({}, {.services = 300, .satellites = 4, .bouquets = 3});
         QAction& entry = f_.fileEntry("Compare With Lists Before Receive");
-        click(button("receiveButton"));
+        click(&f_.button("receiveButton"));
         QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
         QCOMPARE(f_.serviceModel().rowCount(), 300);
-        QCOMPARE(f_.status().note(), QString("Received from the Orvix"));
         QCOMPARE(f_.window().windowTitle(),
                  QString("Tavrino v.0.9.2880 - received from the Orvix[*]"));
         QVERIFY(!entry.isEnabled());
@@ -169,22 +141,19 @@ private slots:
         const QString locked = f_.cell(0, colService);
         lockFirstRow();
         clickMenuEntry(&f_.action("receiveAction"));
-        QCOMPARE(dialogs().unsavedMoments, QStringList({"receiving files from the Orvix"}));
+        QCOMPARE(f_.dialogs().unsavedMoments, QStringList({"receiving files from the Orvix"}));
         QVERIFY(!link().busy()); // Cancel: nothing started
-        dialogs().unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
+        f_.dialogs().unsavedAnswer = UserDialogs::UnsavedChoice::Discard;
         clickMenuEntry(&f_.action("receiveAction"));
         QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
         QVERIFY(!f_.workspace().modified());
         QCOMPARE(f_.status().note(),
                  QString("Received: 1 service, 0 bouquets, 0 satellites differ from before"));
-        for (const char* panel : {"statusPanel1", "statusPanel2"}) {
-            QVERIFY(f_.status().findChild<QLabel*>(panel)->isVisible());
-        }
-        QVERIFY(dialogs().told.empty());
-        QVERIFY(!link().statusWindow()->isVisible());
+        QVERIFY(f_.status().findChild<QLabel*>("statusPanel1")->isVisible() &&
+                f_.status().findChild<QLabel*>("statusPanel2")->isVisible());
+        QVERIFY(f_.dialogs().told.empty());
         QVERIFY(entry.isEnabled());
-        auto* show = f_.status().findChild<QLabel*>("statusLink");
-        QTest::mouseClick(show, Qt::LeftButton, {}, show->rect().center());
+        QTest::mouseClick(f_.status().findChild<QLabel*>("statusLink"), Qt::LeftButton);
         const QAbstractItemModel* compared = f_.find<QTableView>("comparisonTable").model();
         QCOMPARE(compared->rowCount(), 1);
         QCOMPARE(compared->index(0, 2).data().toString(), locked);
@@ -192,16 +161,30 @@ private slots:
         openOtherLists(); // the lists from before the receive are dropped, and their window
         QVERIFY(!entry.isEnabled());
         QTRY_VERIFY(f_.findWindow("compareWindow") == nullptr);
+
+        // Closing while it runs: the question stays up while the receive would have finished;
+        // nothing may land under it, and Yes ends the receive without opening what came.
+        f_.dialogs().yesNoAnswers = {true};
+        f_.dialogs().whenShown = [&] { QTest::qWait(1500); };
+        click(&f_.button("receiveButton"));
+        QVERIFY(link().busy());
+        f_.window().close();
+        QVERIFY(!link().busy() && !f_.window().isVisible());
+        // One question, no second one on top, none about edits; nothing told.
+        QCOMPARE(std::tuple(f_.dialogs().asked.size(), f_.dialogs().told.size(),
+                            f_.dialogs().unsavedQuestions),
+                 std::tuple(std::size_t{1}, std::size_t{0}, 2));
+        QVERIFY(f_.workspace().channelBytes() == inWindow_.channel);
     }
 
     void editsMadeWhileReceivingAreAskedAboutBeforeTheFilesReplaceThem() {
         start({"--slow", "250000"}, {.services = 600, .satellites = 4, .bouquets = 3});
         openOtherLists();
-        click(button("receiveButton")); // nothing unsaved yet: no question
+        click(&f_.button("receiveButton")); // nothing unsaved yet: no question
         QVERIFY(link().busy());
         lockFirstRow(); // the window stays live: an edit lands while the files arrive
         QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
-        QCOMPARE(dialogs().unsavedMoments,
+        QCOMPARE(f_.dialogs().unsavedMoments,
                  QStringList({"opening the files received from the Orvix"}));
         QVERIFY(f_.workspace().modified()); // the edit is still there
         QCOMPARE(f_.serviceModel().rowCount(), 120);
@@ -211,23 +194,21 @@ private slots:
 
     void whileAJobRunsEveryEntryPointIsOffAndCancelEndsIt() {
         start({"--slow", "40000"}, {.services = 2000, .satellites = 4, .bouquets = 3});
-        click(button("receiveButton"));
-        QVERIFY(link().busy());
-        QVERIFY(everyEntryPointIs(false));
+        click(&f_.button("receiveButton"));
+        QVERIFY(link().busy() && everyEntryPointIs(false));
         widgets::ConnectionStatusWindow& status = *link().statusWindow();
         QVERIFY(status.isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(status.progressBar()->value() > 0, jobLimitMs);
-        click(button("sendButton")); // off: starts nothing
+        click(&f_.button("sendButton")); // off: starts nothing
         clickMenuEntry(&f_.action("sendAction"));
 
         click(status.cancelButton());
         QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), 5000);
-        QVERIFY(everyEntryPointIs(true));
-        QVERIFY(!status.isVisible());
+        QVERIFY(everyEntryPointIs(true) && !status.isVisible());
         QVERIFY(!f_.workspace().channelLoaded()); // nothing was opened
         QVERIFY(test::entries(f_.data() / "tmp") == std::set<std::string>{"FTPLog.txt"});
         QCOMPARE(f_.status().note(), QString("Receiving was cancelled; nothing was opened."));
-        QVERIFY(dialogs().told.empty());
+        QVERIFY(f_.dialogs().told.empty());
     }
 
     // The backup is made, then the preview says what will change; Cancel (closing the window
@@ -236,22 +217,23 @@ private slots:
     // table) goes on.
     void theSendShowsWhatWillChangeAndGoesOnOnlyWithSend() {
         start();
-        openReceiverLists();
-        click(button("sendButton"));
-        SendPreviewDialog* same = awaitPreview();
-        QVERIFY(same != nullptr);
-        QCOMPARE(same->notes()->text(), QString("The Orvix already has these lists."));
-        f_.window().close();
-        QVERIFY(!link().busy());
-        QVERIFY(!f_.window().isVisible());
-        QVERIFY(dialogs().asked.empty());
-        f_.window().show();
+        sample::writeFolder(onReceiver_, f_.folder());
+        QVERIFY(f_.window().openFolder(f_.folder()));
         lockFirstRow();
-        for (const QString how : {"click Cancel", "Escape", "Tab to Send, Space"}) {
+        const QString cancelled = "Sending was cancelled; the Orvix was left as it was.";
+        const std::pair<QString, QString> runs[] = {
+            {"close the window", ""}, // a window closing says nothing more
+            {"click Cancel", cancelled},
+            {"Escape", cancelled},
+            {"Tab to Send, Space", "Sent to the Orvix, which reloaded them."}};
+        for (const auto& [how, note] : runs) {
             const bool send = how.endsWith("Space");
-            click(button("sendButton"));
-            SendPreviewDialog* preview = awaitPreview();
-            QVERIFY2(preview != nullptr, qPrintable(how));
+            click(&f_.button("sendButton"));
+            SendPreviewDialog* preview = nullptr; // a closed one lingers until deleted
+            QTRY_VERIFY2_WITH_TIMEOUT(
+                (preview = f_.findWindow<SendPreviewDialog>("sendPreviewDialog")) != nullptr &&
+                    preview->isVisible(),
+                qPrintable(how), jobLimitMs);
             QCOMPARE(preview->findChild<QLabel*>("comparisonCounts")->text(),
                      QString("Services: 1 changed"));
             QVERIFY(!link().statusWindow()->isVisible());
@@ -267,18 +249,23 @@ private slots:
                 QTest::keyClick(rows, Qt::Key_Tab);          // not to the next cell
                 QCOMPARE(QApplication::focusWidget(), preview->sendButton());
                 QTest::keyClick(preview->sendButton(), Qt::Key_Space);
-            } else {
+            } else if (how == "click Cancel") {
                 click(preview->cancelButton());
+            } else {
+                f_.window().close(); // the question about the edit keeps the window open
+                QVERIFY(!link().busy());
             }
             QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
             QCOMPARE(receiverBackups().size(), std::size_t{send});
-            QVERIFY(dialogs().told.empty());
+            QVERIFY(f_.dialogs().told.empty() && f_.dialogs().asked.empty());
             QVERIFY(everyEntryPointIs(true));
-            QVERIFY2(receiverUnchanged() != send, qPrintable(how));
+            const bool unchanged =
+                test::readFile(disk2() / "all_channel.dat") == onReceiver_.channel &&
+                test::readFile(disk2() / "antenna_list.dat") == onReceiver_.antenna &&
+                test::readFile(disk2() / "DVBS.dat") == onReceiver_.dvbs;
+            QVERIFY2(unchanged != send, qPrintable(how));
             QCOMPARE(sim_->commands().size(), std::size_t{send});
-            QCOMPARE(f_.status().note(),
-                     send ? QString("Sent to the Orvix, which reloaded them.")
-                          : QString("Sending was cancelled; the Orvix was left as it was."));
+            QCOMPARE(f_.status().note(), note);
         }
         QVERIFY(test::readFile(disk2() / "all_channel.dat") == f_.workspace().channelBytes());
         QCOMPARE(sim_->commands(), std::vector<std::string>{reloadCommand});
@@ -288,75 +275,57 @@ private slots:
         start({"--refuse-rename", "all_channel.dat"});
         openOtherLists();
         sendWithoutPreview();
-        dialogs().yesNoAnswers = {true};
+        f_.dialogs().yesNoAnswers = {true};
         bool progressBehindAMessage = false;
-        dialogs().whenShown = [&] { progressBehindAMessage |= link().statusWindow()->isVisible(); };
-        click(button("sendButton"));
+        f_.dialogs().whenShown = [&] {
+            progressBehindAMessage |= link().statusWindow()->isVisible();
+        };
+        click(&f_.button("sendButton"));
         QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
         QVERIFY(!progressBehindAMessage);
-        QCOMPARE(dialogs().asked.size(), std::size_t{1});
+        QCOMPARE(f_.dialogs().asked.size(), std::size_t{1});
         checkRestoreOffered("all_channel.dat could not be put in place");
         // Yes put the files that had been renamed into place back from the backup.
         QVERIFY(test::readFile(disk2() / "DVBS.dat") == onReceiver_.dvbs);
         QVERIFY(everyEntryPointIs(true));
     }
 
-    // The question stays up while the receive would have finished: nothing may land under it,
-    // and Yes ends the receive without opening what came.
-    void closingDuringAReceiveStopsItAndOpensNothing() {
-        start({}, {.services = 300, .satellites = 4, .bouquets = 3});
-        openOtherLists();
-        dialogs().yesNoAnswers = {true};
-        dialogs().whenShown = [&] { QTest::qWait(1500); };
-        click(button("receiveButton"));
-        QVERIFY(link().busy());
-        f_.window().close();
-        QVERIFY(!link().busy());
-        QVERIFY(!f_.window().isVisible());
-        QCOMPARE(dialogs().asked.size(), std::size_t{1}); // no second question on top
-        QVERIFY(dialogs().told.empty());
-        QCOMPARE(dialogs().unsavedQuestions, 0);
-        QVERIFY(f_.workspace().channelBytes() == inWindow_.channel);
-    }
-
     void closingDuringASendThatCutAFileSaysSoAndOffersTheBackup() {
         start({"--refuse-hidden", "--cut-upload", "all_channel.dat"});
         openOtherLists();
         sendWithoutPreview();
-        dialogs().yesNoAnswers = {true, false};
+        f_.dialogs().yesNoAnswers = {true, false};
         const auto cut = [&] { return test::readFile(disk2() / "all_channel.dat").size() == 1024; };
-        dialogs().whenShown = [&] {
-            if (dialogs().asked.empty()) { // the close question: the cut happens meanwhile
+        f_.dialogs().whenShown = [&] {
+            if (f_.dialogs().asked.empty()) { // the close question: the cut happens meanwhile
                 QTRY_VERIFY_WITH_TIMEOUT(cut(), jobLimitMs);
                 QTest::qWait(300);
             }
         };
-        click(button("sendButton"));
+        click(&f_.button("sendButton"));
         QVERIFY(link().busy());
         f_.window().close();
-        QVERIFY(!link().busy());
-        QVERIFY(!f_.window().isVisible());
-        QCOMPARE(dialogs().asked.size(), std::size_t{2});
-        QCOMPARE(dialogs().told.size(), std::size_t{1});
+        QVERIFY(!link().busy() && !f_.window().isVisible());
+        QCOMPARE(std::pair(f_.dialogs().asked.size(), f_.dialogs().told.size()),
+                 std::pair(std::size_t{2}, std::size_t{1}));
         checkRestoreOffered("all_channel.dat on the Orvix is now incomplete: 1,024 of ");
     }
 
     // A send without all three files open is refused before anything starts.
     void testLoginShowsTheConversationInGreen() {
         start();
-        click(button("sendButton"));
-        QCOMPARE(dialogs().told, std::vector<Notice>{sendNeedsAllFilesNotice()});
+        click(&f_.button("sendButton"));
+        QCOMPARE(f_.dialogs().told, std::vector<Notice>{sendNeedsAllFilesNotice()});
         QVERIFY(receiverBackups().empty());
-        dialogs().told.clear();
+        f_.dialogs().told.clear();
         f_.tabs().setCurrentIndex(2);
-        click(button("testLoginButton"));
+        click(&f_.button("testLoginButton"));
         QTRY_VERIFY_WITH_TIMEOUT(!link().busy(), jobLimitMs);
-        QCOMPARE(dialogs().told.size(), std::size_t{1});
-        QVERIFY(dialogs().told[0].text.starts_with(
+        QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
+        QVERIFY(f_.dialogs().told[0].text.starts_with(
             "Successfully connected to the Orvix on IP address 127.0.0.1 (port"));
         const QString transcript = f_.find<QPlainTextEdit>("transcriptPane").toPlainText();
-        QVERIFY(transcript.contains("Orvix login:"));
-        QVERIFY(transcript.contains("Password:"));
+        QVERIFY(transcript.contains("Orvix login:") && transcript.contains("Password:"));
         QVERIFY(!transcript.contains(QString::fromStdString(simPassword)));
         QVERIFY(sim_->commands().empty());
     }
