@@ -22,8 +22,21 @@ std::vector<FileFate> fates(const ReceiveResult& result) {
 
 class ReceiveTest : public test::LinkFixture {};
 
-TEST_F(ReceiveTest, FetchesTheThreeFilesAndTheyOpen) {
+// Another receive into the same folder is waited for, not disturbed; once it is done the
+// three files arrive and open.
+TEST_F(ReceiveTest, FetchesTheThreeFilesOnceAnotherReceiveIntoTheFolderIsDone) {
     startSim();
+    fs::create_directories(staging());
+    test::writeFile(staging() / ".DVBS.dat.part-Xy34Zw", {1, 2}); // the other one's download
+    auto other = std::make_unique<test::LockHeldElsewhere>(staging());
+    ASSERT_TRUE(other->held());
+    const ReceiveResult busy = receiveFiles(context());
+    EXPECT_FALSE(busy.readyToOpen);
+    EXPECT_EQ(fates(busy), std::vector<FileFate>(3, NotTried));
+    EXPECT_TRUE(fs::exists(staging() / ".DVBS.dat.part-Xy34Zw"));
+    EXPECT_EQ(told().text, folderBusyText(staging()));
+
+    other.reset();
     const ReceiveResult result = receiveFiles(context());
     ASSERT_TRUE(result.readyToOpen) << result.problem;
     EXPECT_EQ(fates(result), std::vector<FileFate>(3, Arrived));
@@ -56,19 +69,6 @@ TEST_F(ReceiveTest, StaleStagedFilesAreRemovedAndNothingOpensWithoutTheChannelFi
                                    NoticeIcon::Exclamation}))
         << "one failure, one message";
     EXPECT_THAT(result.problem, StartsWith("all_channel.dat: not on the Orvix (550"));
-}
-
-TEST_F(ReceiveTest, AnotherReceiveIntoTheSameFolderIsWaitedForNotDisturbed) {
-    startSim();
-    fs::create_directories(staging());
-    test::writeFile(staging() / ".DVBS.dat.part-Xy34Zw", {1, 2}); // the other one's download
-    const test::LockHeldElsewhere other(staging());
-    ASSERT_TRUE(other.held());
-    const ReceiveResult result = receiveFiles(context());
-    EXPECT_FALSE(result.readyToOpen);
-    EXPECT_EQ(fates(result), std::vector<FileFate>(3, NotTried));
-    EXPECT_TRUE(fs::exists(staging() / ".DVBS.dat.part-Xy34Zw"));
-    EXPECT_THAT(prompter.told, ElementsAre(Field(&Notice::text, folderBusyText(staging()))));
 }
 
 TEST_F(ReceiveTest, WithoutTheAntennaFileTheOthersOpenWithAWarning) {
