@@ -1,7 +1,7 @@
 #include "database/file_problem.h"
 #include "database/folder_lock.h"
 #include "link/profile_store.h"
-#include "test_support.h"
+#include "link_fixture.h"
 
 #include <gmock/gmock.h>
 #include <memory>
@@ -10,17 +10,10 @@
 namespace tavrino {
 namespace {
 using namespace testing;
+using test::named;
 using test::TempDir;
 namespace fs = std::filesystem;
 using Kind = ProfileChange::Kind;
-
-ConnectionProfile named(const std::string& name, const std::string& address = "10.0.0.1") {
-    ConnectionProfile p = defaultProfile();
-    p.profileName = name;
-    p.address = address;
-    p.foreColor.reset();
-    return p;
-}
 
 std::vector<std::string> namesIn(const fs::path& data) {
     std::vector<std::string> names;

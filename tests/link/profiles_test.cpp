@@ -1,21 +1,15 @@
 #include "link/profile_color.h"
 #include "link/profiles.h"
-#include "test_support.h"
+#include "link_fixture.h"
 
 #include <functional>
 #include <gtest/gtest.h>
 
 namespace tavrino {
 namespace {
+using test::named;
 using test::TempDir;
 namespace fs = std::filesystem;
-
-ConnectionProfile named(const std::string& name) {
-    ConnectionProfile p = defaultProfile();
-    p.profileName = name;
-    p.foreColor.reset();
-    return p;
-}
 
 const std::string defaultFile = "TEST Connection\r\n192.168.1.36\r\nroot\r\nkelvo\r\n21\r\n23\r\n"
                                 "0\r\n[~]$\r\n-2147483646 \r\n";
