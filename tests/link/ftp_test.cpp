@@ -5,6 +5,7 @@
 #include "link_fixture.h"
 
 #include <gmock/gmock.h>
+#include <tuple>
 
 namespace tavrino {
 namespace {
@@ -13,11 +14,8 @@ using Result = TransferStatus::Result;
 using namespace testing;
 
 TEST(FtpReplies, TheCodeIsTakenFromTheFinalLine) {
-    struct Case {
-        std::vector<std::string> chunks;
-        std::optional<FtpReply> last;
-    };
-    for (const Case& c : {
+    using Case = std::tuple<std::vector<std::string>, std::optional<FtpReply>>;
+    for (const auto& [chunks, last] : {
              Case{{"230 Login successful.\r\n"}, FtpReply{230, "230 Login successful."}},
              Case{{"230-Welcome, user 530\r\n530 is not a code here\r\n230 OK\r\n"},
                   FtpReply{230, "230 OK"}},
@@ -27,10 +25,10 @@ TEST(FtpReplies, TheCodeIsTakenFromTheFinalLine) {
              Case{{"hello 230 world\r\n"}, std::nullopt},
          }) {
         FtpReplyReader reader;
-        for (const auto& chunk : c.chunks) {
+        for (const auto& chunk : chunks) {
             reader.feed(chunk);
         }
-        EXPECT_EQ(reader.last(), c.last) << c.chunks.front();
+        EXPECT_EQ(reader.last(), last) << chunks.front();
     }
     EXPECT_EQ(quotedFolder("257 \"/DISK2\" is the current directory."), "/DISK2");
     EXPECT_EQ(quotedFolder("257 \"/a \"\"b\"\"\" created"), "/a \"b\"");

@@ -5,6 +5,7 @@
 #include "workspace/workspace.h"
 
 #include <gmock/gmock.h>
+#include <tuple>
 
 namespace tavrino {
 namespace {
@@ -88,12 +89,8 @@ TEST_F(ReceiveTest, AFailureIsToldOnceAndOpensNothing) {
         return file + " was not received: the connection broke after 1,024 of " + bytesText(size) +
                " bytes.\r\n\r\nNothing was opened.";
     };
-    struct Case {
-        std::vector<std::string> faults;
-        std::vector<FileFate> fates;
-        Notice told;
-    };
-    for (const Case& c : {
+    using Case = std::tuple<std::vector<std::string>, std::vector<FileFate>, Notice>;
+    for (const auto& [faults, wanted, notice] : {
              Case{{"--refuse-login"},
                   {Failed, NotTried, NotTried},
                   {"Error", "Invalid username or password", NoticeIcon::None}},
@@ -111,13 +108,13 @@ TEST_F(ReceiveTest, AFailureIsToldOnceAndOpensNothing) {
                   {"Failure", cut("antenna_list.dat", receiverFiles.antenna.size()),
                    NoticeIcon::Critical}},
          }) {
-        SCOPED_TRACE(c.faults.back());
-        startSim(c.faults);
+        SCOPED_TRACE(faults.back());
+        startSim(faults);
         prompter.told.clear();
         const ReceiveResult result = receiveFiles(context());
         EXPECT_FALSE(result.readyToOpen);
-        EXPECT_EQ(fates(result), c.fates);
-        EXPECT_THAT(prompter.told, ElementsAre(c.told));
+        EXPECT_EQ(fates(result), wanted);
+        EXPECT_THAT(prompter.told, ElementsAre(notice));
         EXPECT_THAT(result.problem, Not(HasSubstr(test::simPassword)));
         for (const FileReport& f : result.files) {
             EXPECT_EQ(fs::exists(staging() / f.name), f.fate == Arrived) << f.name;

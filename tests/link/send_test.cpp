@@ -5,6 +5,7 @@
 #include "workspace/workspace.h"
 
 #include <gmock/gmock.h>
+#include <tuple>
 
 namespace tavrino {
 namespace {
@@ -155,12 +156,10 @@ TEST_F(SendTest, CancelBeforeTheRenamesLeavesTheReceiverAsItWas) {
 // A refusal before the uploads, or an upload that fails, leaves every file on the receiver
 // as it was: the temporaries are removed and no rename or reload follows.
 TEST_F(SendTest, AFailureBeforeTheRenamesChangesNothingOnTheReceiver) {
-    struct Case {
-        std::vector<std::string> faults;
-        std::string told; // how the message begins
-        bool uploading;   // the failure came during the uploads
-    };
-    for (const Case& c : {
+    // Each row: faults, told (how the message begins), uploading (the failure came during the
+    // uploads).
+    using Case = std::tuple<std::vector<std::string>, std::string, bool>;
+    for (const auto& [faults, message, uploading] : {
              Case{{"--refuse-login"}, "Invalid username or password", false},
              Case{{"--no-disk2"}, "The folder /DISK2 is not on the Orvix", false},
              Case{{"--drop", "DVBS.dat"}, "The receiver's files could not be backed up", false},
@@ -172,8 +171,8 @@ TEST_F(SendTest, AFailureBeforeTheRenamesChangesNothingOnTheReceiver) {
                   "all_channel.dat was not sent: the connection broke during the upload.",
                   true},
          }) {
-        SCOPED_TRACE(c.faults.back());
-        startSim(c.faults);
+        SCOPED_TRACE(faults.back());
+        startSim(faults);
         progress.steps.clear();
         const SendResult result = send();
         EXPECT_FALSE(result.ok());
@@ -184,9 +183,8 @@ TEST_F(SendTest, AFailureBeforeTheRenamesChangesNothingOnTheReceiver) {
         EXPECT_THAT(sim->commands(), IsEmpty()) << "no reload";
         EXPECT_THAT(progress.steps, Not(Contains("Uploading."))) << "no pause either";
         const std::string text = told().text;
-        EXPECT_THAT(text, StartsWith(c.told));
-        EXPECT_EQ(text.ends_with(".\r\n\r\nNothing on the Orvix was changed."), c.uploading)
-            << text;
+        EXPECT_THAT(text, StartsWith(message));
+        EXPECT_EQ(text.ends_with(".\r\n\r\nNothing on the Orvix was changed."), uploading) << text;
         sim.reset();
     }
 }
