@@ -8,6 +8,7 @@
 #include "workspace/workspace.h"
 
 #include <gmock/gmock.h>
+#include <tuple>
 
 namespace tavrino {
 namespace {
@@ -65,12 +66,9 @@ TEST_F(CliLink, ProfilesAreCreatedListedAddedAndRemoved) {
 TEST_F(CliLink, FailuresAreOneLineWithoutThePassword) {
     const auto old = sample::generate({.services = 80, .seed = 3});
     const std::string dir = folderOf(old);
-    struct Case {
-        std::vector<std::string> faults;
-        std::vector<std::string> command;
-        std::string err; // how the line begins
-    };
-    for (const Case& c : {
+    // The faults, the command and how its error line begins.
+    using Case = std::tuple<std::vector<std::string>, std::vector<std::string>, std::string>;
+    for (const auto& [faults, args, err] : {
              Case{{"--refuse-login"}, {"receive"}, "receive: all_channel.dat: Invalid username"},
              Case{{"--drop", "antenna_list.dat"}, {"receive", "--to", dir}, "receive: antenna"},
              Case{{"--refuse-telnet"}, {"test-connection"}, "Could not open connection to"},
@@ -84,15 +82,15 @@ TEST_F(CliLink, FailuresAreOneLineWithoutThePassword) {
                   "Nothing on the Orvix was changed.\n"},
              Case{{"--refuse-login"}, {"send", dir, "--dry-run"}, "send: all_channel.dat: Invalid"},
          }) {
-        SCOPED_TRACE(c.command[0]);
-        startSim(c.faults);
+        SCOPED_TRACE(args[0]);
+        startSim(faults);
         addSimProfile();
-        std::vector<std::string> command = c.command;
+        std::vector<std::string> command = args;
         command.insert(command.end(), {"--profile", "sim"});
         const CliRun run = cli(command);
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_EQ(run.out, "");
-        EXPECT_THAT(run.err, StartsWith(c.err));
+        EXPECT_THAT(run.err, StartsWith(err));
         EXPECT_EQ(lines(run.err).size(), 1u);
         expectSecret(run);
         EXPECT_THAT(sim->commands(), IsEmpty());

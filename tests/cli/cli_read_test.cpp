@@ -5,6 +5,7 @@
 
 #include <gmock/gmock.h>
 #include <regex>
+#include <tuple>
 
 namespace tavrino {
 namespace {
@@ -58,12 +59,8 @@ TEST_F(CliRead, ExitStatusesTellUsageFromRefusal) {
     fs::create_directory_symlink("loop", top / "loop");
     test::writeFile(top / "file", Bytes{1});
     const std::string at = top.path().string() + "/";
-    struct Case {
-        std::vector<std::string> args;
-        int exitCode;
-        std::string err;
-    };
-    for (const Case& c : std::vector<Case>{
+    using Case = std::tuple<std::vector<std::string>, int, std::string>;
+    for (const auto& [args, exitCode, err] : std::vector<Case>{
              {{}, 1, "Usage"},
              {{"frobnicate"}, 1, "unknown command"},
              {{"services"}, 1, "missing DIR"},
@@ -85,12 +82,12 @@ TEST_F(CliRead, ExitStatusesTellUsageFromRefusal) {
              {{"resave", dir(), at + "file"}, 2, at + "file could not be written: it is a file"},
              {{"receive", "--profile", "nobody"}, 2, "Profiles.ini: no profile named 'nobody'"},
          }) {
-        SCOPED_TRACE(c.args.empty() ? "" : c.args[0]);
-        const CliRun run = runCli(c.args);
-        EXPECT_EQ(run.exitCode, c.exitCode);
-        EXPECT_THAT(run.err, HasSubstr(c.err));
+        SCOPED_TRACE(args.empty() ? "" : args[0]);
+        const CliRun run = runCli(args);
+        EXPECT_EQ(run.exitCode, exitCode);
+        EXPECT_THAT(run.err, HasSubstr(err));
         EXPECT_EQ(run.out, "");
-        if (c.exitCode == 2) {
+        if (exitCode == 2) {
             EXPECT_EQ(lines(run.err).size(), 1u) << "one line";
         }
     }

@@ -135,7 +135,7 @@ TEST(ProfileTable, RefusesA102ndProfileAnEmptyPromptLineBreaksAndBadPorts) {
 
 // Profiles are chosen by name: Update checks what Add checks, blanks around a name aside.
 TEST(ProfileTable, NamesAreTrimmedAndNeitherEmptyNorTaken) {
-    // Each row: name, onAdd (nullopt: stored trimmed), onUpdate.
+    // A name and the refusals of Add and Update (nullopt: stored trimmed).
     using Case = std::tuple<std::string, std::optional<std::string>, std::optional<std::string>>;
     const std::string noName = "Profile Name: a profile needs a name !!!";
     const std::string taken =

@@ -156,8 +156,7 @@ TEST_F(SendTest, CancelBeforeTheRenamesLeavesTheReceiverAsItWas) {
 // A refusal before the uploads, or an upload that fails, leaves every file on the receiver
 // as it was: the temporaries are removed and no rename or reload follows.
 TEST_F(SendTest, AFailureBeforeTheRenamesChangesNothingOnTheReceiver) {
-    // Each row: faults, told (how the message begins), uploading (the failure came during the
-    // uploads).
+    // The faults, how the message begins, whether the failure came during the uploads.
     using Case = std::tuple<std::vector<std::string>, std::string, bool>;
     for (const auto& [faults, message, uploading] : {
              Case{{"--refuse-login"}, "Invalid username or password", false},
