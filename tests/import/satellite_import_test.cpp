@@ -223,7 +223,7 @@ TEST_F(ImportIntoSample, UntickedStayOutAndTheLimitOf256IsKeptAndFilled) {
     Workspace fresh;
     ASSERT_TRUE(applyImport(fresh, big, defaultChoice(big)).written);
     EXPECT_EQ((std::tuple{get(dvbsOf(fresh), 0, 2), get(antennaOf(fresh), an::satelliteCount, 2),
-                          fresh.files().satelliteFiles.satellites.back().tpCount}),
+                          fresh.files().satelliteFiles.satellites.at(255).tpCount}),
               (std::tuple{256, 256, 300}));
 }
 
