@@ -42,10 +42,9 @@ TEST_F(CliRead, ServicesTakesTheWindowsFilterAndSortAndEitherFormat) {
         return std::stoll(csv::parse(row).at(0).fields.at(colFrequency));
     };
     EXPECT_GE(frequency(radio.front()), frequency(radio.back()));
-    const CliRun table =
-        runCli({"--format", "table", "services", dir(), "--satellite", "Hot Bird 13°E"});
-    ASSERT_EQ(table.exitCode, 0) << table.err;
-    EXPECT_THAT(table.out, StartsWith("Service "));
+    EXPECT_THAT(
+        runCli({"--format", "table", "services", dir(), "--satellite", "Hot Bird 13°E"}).out,
+        StartsWith("Service "));
     EXPECT_EQ(lines(runCli({"bouquet", dir(), "1"}).out).size(), 201u); // the first is full
 }
 
