@@ -26,8 +26,9 @@ TEST(CliSaves, BackUpWhatTheyReplaceUnlessToldNot) {
     ASSERT_EQ(kept.exitCode, 0) << kept.err;
     const auto files = data.path() / "backups" / "files";
     ASSERT_EQ(test::entries(files).size(), 1u);
-    // What a backup holds is the save's; here it is made and named.
+    // What a backup holds is the save's; here it is made, named after the folder, and told.
     const auto backup = files / *test::entries(files).begin();
+    EXPECT_THAT(backup.filename().string(), StartsWith(rx.path().filename().string() + "-"));
     EXPECT_THAT(kept.out, HasSubstr("kept the replaced files in " + backup.string()));
 
     ASSERT_EQ(add({"Unkept", "--no-backup"}).exitCode, 0);
