@@ -130,6 +130,8 @@ TEST_F(CliEdits, EachEditCommandChangesWhatItsArgumentsName) {
          Row{"Item", "Removed", name(item(1)), bouquet(0) + " #2", "", "", ""}},
         {Args{"service-edit", "DIR", flagSid(first), "Service=Neuer Name", "PMT=4321"}, 2,
          Row{"Service", "Changed", "Neuer Name", where(first), "PMT", cell(first, colPmt), "4321"}},
+        {Args{"satellite-add", "DIR", "--name", "Astra 3B", "--position", "23.5E"}, 1,
+         Row{"Satellite", "Added", "Astra 3B", "23.5E", "", "", ""}},
         {Args{"satellite-update", "DIR", "1", "--name", "Neu", "--tsel", std::to_string(1 - tsel)},
          2,
          Row{"Antenna", "Changed", "Neu", position(1), "Tsel", std::to_string(tsel),

@@ -105,7 +105,8 @@ TEST_F(CliLink, TheTelnetCommandsAnswerADaemonThatNegotiates) {
     addSimProfile();
     const CliRun login = cli({"test-login", "--profile", "sim"});
     ASSERT_EQ(login.exitCode, 0) << login.err;
-    EXPECT_THAT(login.out, EndsWith("accepted for root, and /DISK2 is there.\n"));
+    EXPECT_THAT(login.out, AllOf(HasSubstr("and after Send): accepted for root. - FTP login"),
+                                 EndsWith("accepted for root, and /DISK2 is there.\n")));
     expectSecret(login);
     ASSERT_EQ(cli({"reload", "--profile", "sim"}).exitCode, 0);
     EXPECT_THAT(sim->commands(), ElementsAre("vfd_display -td210 REBOOT"));
