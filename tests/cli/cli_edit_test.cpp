@@ -7,7 +7,7 @@
 #include "reference/service_matcher.h"
 
 #include <gmock/gmock.h>
-#include <sstream>
+#include <tuple>
 
 namespace tavrino {
 namespace {
@@ -109,11 +109,8 @@ TEST_F(CliEdits, EachEditCommandChangesWhatItsArgumentsName) {
     std::string place = where(renumbered); // without a satellite, the block's name places it
     place.replace(0, position(5).size(), ws.satelliteName(5));
 
-    struct Case {
-        std::vector<std::string> command; // "DIR" stands for the copy
-        std::size_t rows;
-        Row row; // one of them
-    };
+    // A command ("DIR" stands for the copy), the rows its diff shows and one of them.
+    using Case = std::tuple<std::vector<std::string>, std::size_t, Row>;
     const std::vector<Case> cases = {
         {Args{"bouquet-add", "DIR", "Neu ü"}, 1,
          Row{"Bouquet", "Added", "Neu ü", "#6", "", "", ""}},
@@ -142,26 +139,24 @@ TEST_F(CliEdits, EachEditCommandChangesWhatItsArgumentsName) {
         {Args{"satellite-delete", "DIR", "4"}, onFive.size() + 1,
          Row{"Service", "Changed", name(renumbered), place, "Satellite",
              satelliteName(5) + " (" + position(5) + ")", "5 (not in DVBS.dat)"}},
-        {Args{"transponder-add", "DIR", "0", "--frequency", "12345", "--sr", "27500", "--pol", "H"},
-         1, Row{"Transponder", "Added", satelliteName(0), position(0) + " 12345 H", "", "", ""}},
         {Args{"transponder-update", "DIR", "0", "0", "--sr", std::to_string(newRate)}, 1,
          Row{"Transponder", "Changed", satelliteName(0), tpWhere(0), "SR",
              std::to_string(tp.at(0).symbolRate), std::to_string(newRate)}},
         {Args{"transponder-delete", "DIR", "0", "1"}, 1,
          Row{"Transponder", "Removed", satelliteName(0), tpWhere(1), "", "", ""}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.command[0] + " " + c.command.back());
+    for (const auto& [args, rows, row] : cases) {
+        SCOPED_TRACE(args[0] + " " + args.back());
         TempDir copy;
         sample::writeFolder(files, copy.path());
-        std::vector<std::string> command = c.command;
+        std::vector<std::string> command = args;
         std::replace(command.begin(), command.end(), std::string("DIR"), copy.path().string());
         command.push_back("--no-backup");
         const CliRun edit = runCli(command);
         ASSERT_EQ(edit.exitCode, 0) << edit.err;
         const CliRun run = runCli({"diff", dir(), copy.path().string()});
         EXPECT_EQ(run.exitCode, 1) << run.err;
-        EXPECT_THAT(diffRows(run.out), AllOf(SizeIs(c.rows), Contains(c.row)));
+        EXPECT_THAT(diffRows(run.out), AllOf(SizeIs(rows), Contains(row)));
     }
 
     TempDir resaved;
@@ -173,7 +168,7 @@ TEST_F(CliEdits, EachEditCommandChangesWhatItsArgumentsName) {
               "Area  Change  Name  Where  Field  Before  After\n");
 }
 
-// Options a diff shows only as an added record, read back through the reading commands.
+// Every option of the two adding commands, read back through the reading commands.
 TEST_F(CliEdits, NewSatellitesAndTranspondersTakeEveryOption) {
     ASSERT_EQ(runCli({"satellite-add", dir(), "--name", "Neu", "--position", "13.0E", "--lnb-type",
                       "USER DEF.", "--lnb-freq", "9750", "--diseqc", "Combination", "--committed",
@@ -198,11 +193,8 @@ TEST_F(CliEdits, NewSatellitesAndTranspondersTakeEveryOption) {
 // that the refusals reach stderr, and pin the flag command's own usage.
 TEST_F(CliEdits, ARefusedEditWritesNothing) {
     const std::string service = flagSid(0);
-    struct Case {
-        std::vector<std::string> args; // after DIR
-        int exitCode;
-        std::string err;
-    };
+    // The arguments after DIR, the exit code and the error.
+    using Case = std::tuple<std::vector<std::string>, int, std::string>;
     const std::vector<Case> cases = {
         {{"bouquet-add-services", "1", "--type", "TV"}, 2, "MAX Items in Bouquet (200) !!!"},
         {{"bouquet-rename", "9", "X"}, 1, "ROW must be a whole number from 1 to 5"},
@@ -214,13 +206,13 @@ TEST_F(CliEdits, ARefusedEditWritesNothing) {
         {{"satellite-add", "--name", "X", "--position", "1.0E", "--lnb-freq", "1"}, 1, "--lnb"},
     };
     const auto before = images(original);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.args[0] + " " + c.args[1]);
-        std::vector<std::string> args = {c.args[0], dir()};
-        args.insert(args.end(), c.args.begin() + 1, c.args.end());
+    for (const auto& [after, exitCode, err] : cases) {
+        SCOPED_TRACE(after[0] + " " + after[1]);
+        std::vector<std::string> args = {after[0], dir()};
+        args.insert(args.end(), after.begin() + 1, after.end());
         const CliRun run = runCli(args);
-        EXPECT_EQ(run.exitCode, c.exitCode);
-        EXPECT_THAT(lines(run.err), ElementsAre(HasSubstr(c.err)));
+        EXPECT_EQ(run.exitCode, exitCode);
+        EXPECT_THAT(lines(run.err), ElementsAre(HasSubstr(err)));
         EXPECT_EQ(images(original), before);
     }
 }
@@ -231,21 +223,16 @@ TEST_F(CliEdits, ServiceFlagsOptionsReachEachServiceNamed) {
     const auto hdFlags = [&](std::size_t row) { // HDFlag column of `services`
         return std::stoi(records(runCli({"services", dir()}).out).at(row + 1).at(21));
     };
-    struct Step {
-        const char* option;
-        int bit;
-        bool set;
-    };
-    for (const Step& step : {Step{"--lock", 2, true}, Step{"--no-hd", 64, false},
-                             Step{"--unlock", 2, false}, Step{"--hd", 64, true}}) {
-        SCOPED_TRACE(step.option);
-        const bool changes = ((hdFlags(3) & step.bit) != 0) != step.set ||
-                             ((hdFlags(9) & step.bit) != 0) != step.set;
-        const CliRun run = runCli(
-            {"service-flags", dir(), step.option, flagSid(3) + "," + flagSid(9), "--no-backup"});
+    using Step = std::tuple<const char*, int, bool>;
+    for (const auto& [option, bit, set] : {Step{"--lock", 2, true}, Step{"--no-hd", 64, false},
+                                           Step{"--unlock", 2, false}, Step{"--hd", 64, true}}) {
+        SCOPED_TRACE(option);
+        const bool changes = ((hdFlags(3) & bit) != 0) != set || ((hdFlags(9) & bit) != 0) != set;
+        const CliRun run =
+            runCli({"service-flags", dir(), option, flagSid(3) + "," + flagSid(9), "--no-backup"});
         EXPECT_EQ(run.exitCode, changes ? 0 : 2) << run.err;
-        EXPECT_EQ((hdFlags(3) & step.bit) != 0, step.set);
-        EXPECT_EQ((hdFlags(9) & step.bit) != 0, step.set);
+        EXPECT_EQ((hdFlags(3) & bit) != 0, set);
+        EXPECT_EQ((hdFlags(9) & bit) != 0, set);
     }
 }
 
@@ -260,37 +247,28 @@ TEST_F(CliEdits, ServiceEditTakesBackWhatServicesPrints) {
     ASSERT_TRUE(ws.openFolder(original.path()).opened());
     ASSERT_EQ(cell(0, colHdFlag), "194");
     ASSERT_EQ(cell(0, colVideoTag), "36");
-    struct Step {
-        std::string fields; // space-separated
-        int exitCode;
-        std::int64_t flags; // stored afterwards
-        std::int64_t videoTag;
-        std::string err;
-    };
-    const std::string printed = "HDFlag=194 video_tag=36 audio_tag=" + cell(0, colAudioTag);
-    for (const Step& step : std::vector<Step>{
-             {"Service=Neu " + printed, 0, 194, 36, ""},
-             {"HDFlag=194 video_tag=36", 2, 194, 36, "nothing changed"}, // taken back
-             {"HDFlag=195 video_tag=36", 0, 195, 36, ""},
-             {"HDFlag=66", 0, 194, 36, ""}, // bit 128 stays
-             {"HDFlag=322", 2, 194, 36, "HD Flag: only the seven flag bits"},
-             {"HDFlag=65536", 2, 194, 36, "HD Flag: "},
-             {"video_tag=37", 2, 194, 36,
-              "video_tag: choose a code of the list: 0, 2, 16, 27, 234"},
-             {"video_tag=27", 0, 194, 27, ""},
+    // The fields, the exit code, the flags and video_tag stored afterwards, the error.
+    using Step = std::tuple<Args, int, std::int64_t, std::int64_t, std::string>;
+    const std::string audio = "audio_tag=" + cell(0, colAudioTag);
+    for (const auto& [fields, exitCode, flags, videoTag, err] : std::vector<Step>{
+             {{"Service=Neu", "HDFlag=194", "video_tag=36", audio}, 0, 194, 36, ""},
+             {{"HDFlag=194", "video_tag=36"}, 2, 194, 36, "nothing changed"}, // taken back
+             {{"HDFlag=195", "video_tag=36"}, 0, 195, 36, ""},
+             {{"HDFlag=66"}, 0, 194, 36, ""}, // bit 128 stays
+             {{"HDFlag=322"}, 2, 194, 36, "HD Flag: only the seven flag bits"},
+             {{"HDFlag=65536"}, 2, 194, 36, "HD Flag: "},
+             {{"video_tag=37"}, 2, 194, 36, "video_tag: choose a code of the list"},
+             {{"video_tag=27"}, 0, 194, 27, ""},
          }) {
-        SCOPED_TRACE(step.fields);
-        std::vector<std::string> args = {"service-edit", dir(), flagSid(0), "--no-backup"};
-        std::istringstream fields(step.fields);
-        for (std::string field; fields >> field;) {
-            args.push_back(field);
-        }
+        SCOPED_TRACE(fields[0]);
+        Args args = {"service-edit", dir(), flagSid(0), "--no-backup"};
+        args.insert(args.end(), fields.begin(), fields.end());
         const CliRun run = runCli(args);
-        EXPECT_EQ(run.exitCode, step.exitCode) << run.err;
-        EXPECT_THAT(run.err, HasSubstr(step.err));
+        EXPECT_EQ(run.exitCode, exitCode) << run.err;
+        EXPECT_THAT(run.err, HasSubstr(err));
         const Bytes now = test::readFile(original / "all_channel.dat");
-        EXPECT_EQ(test::get(now, record + sv::flags, 2), step.flags);
-        EXPECT_EQ(test::get(now, record + sv::videoTag, 2), step.videoTag);
+        EXPECT_EQ(test::get(now, record + sv::flags, 2), flags);
+        EXPECT_EQ(test::get(now, record + sv::videoTag, 2), videoTag);
     }
 }
 

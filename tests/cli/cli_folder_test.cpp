@@ -1,7 +1,6 @@
 // How the command line writes a folder back (backups, files it must not replace), and the
 // commands over whole lists: duplicates and reference lists. In-process.
 #include "cli_runner.h"
-#include "common/csv.h"
 
 #include <gmock/gmock.h>
 #include <sys/stat.h>
@@ -14,20 +13,10 @@ using test::CliRun;
 using test::lines;
 using test::runCli;
 using test::TempDir;
-using Row = std::vector<std::string>;
-
-std::vector<Row> records(const std::string& text) {
-    std::vector<Row> rows;
-    for (const auto& record : csv::parse(text)) {
-        rows.push_back(record.fields);
-    }
-    return rows;
-}
 
 TEST(CliSaves, BackUpWhatTheyReplaceUnlessToldNot) {
     TempDir rx, data;
     test::writeSample(rx.path(), {.services = 60, .satellites = 2, .bouquets = 2});
-    const Bytes before = test::readFile(rx / "all_channel.dat");
     const auto add = [&](std::vector<std::string> more) {
         more.insert(more.begin(),
                     {"--data-dir", data.path().string(), "bouquet-add", rx.path().string()});
@@ -37,10 +26,9 @@ TEST(CliSaves, BackUpWhatTheyReplaceUnlessToldNot) {
     ASSERT_EQ(kept.exitCode, 0) << kept.err;
     const auto files = data.path() / "backups" / "files";
     ASSERT_EQ(test::entries(files).size(), 1u);
+    // What a backup holds is the save's; here it is made, named after the folder, and told.
     const auto backup = files / *test::entries(files).begin();
     EXPECT_THAT(backup.filename().string(), StartsWith(rx.path().filename().string() + "-"));
-    EXPECT_EQ(test::readFile(backup / "all_channel.dat"), before);
-    EXPECT_TRUE(fs::exists(backup / "DVBS.dat"));
     EXPECT_THAT(kept.out, HasSubstr("kept the replaced files in " + backup.string()));
 
     ASSERT_EQ(add({"Unkept", "--no-backup"}).exitCode, 0);
@@ -80,19 +68,18 @@ TEST(CliDuplicates, GroupsAndRepeatedItemsArePrintedAndDedupeRemovesThem) {
                       "3", "--seed", "8", "--duplicates", "3"})
                   .exitCode,
               0);
-    const auto groups = records(runCli({"duplicates", dir}).out);
+    const auto groups = lines(runCli({"duplicates", dir}).out);
     ASSERT_GT(groups.size(), 6u) << "three groups of two or more";
-    EXPECT_EQ(groups[0], (Row{"Group", "Service", "Satellite", "Frequency", "Pol", "SID", "TID",
-                              "NID", "FLAG", "Rule"}));
-    EXPECT_EQ(groups.back().at(0), "3");
+    EXPECT_EQ(groups[0], "Group,Service,Satellite,Frequency,Pol,SID,TID,NID,FLAG,Rule");
+    EXPECT_THAT(groups.back(), StartsWith("3,"));
 
-    const auto repeated = records(runCli({"duplicates", dir, "--bouquets"}).out);
+    const auto repeated = lines(runCli({"duplicates", dir, "--bouquets"}).out);
     ASSERT_GT(repeated.size(), 1u) << "the generated bouquets name some services twice";
-    EXPECT_EQ(repeated[0], (Row{"Bouquet", "Item", "Service", "FirstItem"}));
+    EXPECT_EQ(repeated[0], "Bouquet,Item,Service,FirstItem");
     EXPECT_THAT(
         runCli({"bouquet-dedupe", dir, "all", "--no-backup"}).out,
         EndsWith("\nremoved " + std::to_string(repeated.size() - 1) + " duplicate items\n"));
-    EXPECT_EQ(records(runCli({"duplicates", dir, "--bouquets"}).out).size(), 1u);
+    EXPECT_EQ(lines(runCli({"duplicates", dir, "--bouquets"}).out).size(), 1u);
     const CliRun again = runCli({"bouquet-dedupe", dir, "1"});
     EXPECT_EQ(again.exitCode, 2);
     EXPECT_THAT(again.err, HasSubstr("nothing changed"));

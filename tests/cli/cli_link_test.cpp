@@ -8,6 +8,7 @@
 #include "workspace/workspace.h"
 
 #include <gmock/gmock.h>
+#include <tuple>
 
 namespace tavrino {
 namespace {
@@ -56,23 +57,8 @@ TEST_F(CliLink, ProfilesAreCreatedListedAddedAndRemoved) {
     EXPECT_EQ(stored.at(1).password, test::simPassword) << "one final line end dropped";
     EXPECT_FALSE(stored.at(1).foreColor);
 
-    const CliRun bad = cli({"profile-add", "other", "--address", "a", "--ftp-port", "x"});
-    EXPECT_EQ(bad.exitCode, 1);
-    EXPECT_THAT(bad.err, HasSubstr("--ftp-port must be"));
     ASSERT_EQ(cli({"profile-remove", "TEST Connection"}).exitCode, 0);
     EXPECT_EQ(loadProfiles(data.path()).profiles.size(), 1u);
-}
-
-TEST_F(CliLink, ReceiveWritesTheFilesAndWarnsAboutAMissingAntennaFile) {
-    startSim({"--missing", "antenna_list.dat"});
-    addSimProfile();
-    test::TempDir out;
-    const CliRun run = cli({"receive", "--profile", "sim", "--to", out.path().string()});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(test::readFile(out / "all_channel.dat"), receiverFiles.channel);
-    EXPECT_FALSE(fs::exists(out / "antenna_list.dat"));
-    EXPECT_THAT(lines(run.err),
-                ElementsAre(StartsWith("warning: antenna_list.dat: not on the Orvix")));
 }
 
 // Every failure is one line on stderr, exit 2, without the password; a failed receive leaves
@@ -80,12 +66,9 @@ TEST_F(CliLink, ReceiveWritesTheFilesAndWarnsAboutAMissingAntennaFile) {
 TEST_F(CliLink, FailuresAreOneLineWithoutThePassword) {
     const auto old = sample::generate({.services = 80, .seed = 3});
     const std::string dir = folderOf(old);
-    struct Case {
-        std::vector<std::string> faults;
-        std::vector<std::string> command;
-        std::string err; // how the line begins
-    };
-    for (const Case& c : {
+    // The faults, the command and how its error line begins.
+    using Case = std::tuple<std::vector<std::string>, std::vector<std::string>, std::string>;
+    for (const auto& [faults, args, err] : {
              Case{{"--refuse-login"}, {"receive"}, "receive: all_channel.dat: Invalid username"},
              Case{{"--drop", "antenna_list.dat"}, {"receive", "--to", dir}, "receive: antenna"},
              Case{{"--refuse-telnet"}, {"test-connection"}, "Could not open connection to"},
@@ -99,15 +82,15 @@ TEST_F(CliLink, FailuresAreOneLineWithoutThePassword) {
                   "Nothing on the Orvix was changed.\n"},
              Case{{"--refuse-login"}, {"send", dir, "--dry-run"}, "send: all_channel.dat: Invalid"},
          }) {
-        SCOPED_TRACE(c.command[0]);
-        startSim(c.faults);
+        SCOPED_TRACE(args[0]);
+        startSim(faults);
         addSimProfile();
-        std::vector<std::string> command = c.command;
+        std::vector<std::string> command = args;
         command.insert(command.end(), {"--profile", "sim"});
         const CliRun run = cli(command);
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_EQ(run.out, "");
-        EXPECT_THAT(run.err, StartsWith(c.err));
+        EXPECT_THAT(run.err, StartsWith(err));
         EXPECT_EQ(lines(run.err).size(), 1u);
         expectSecret(run);
         EXPECT_THAT(sim->commands(), IsEmpty());
@@ -122,12 +105,8 @@ TEST_F(CliLink, TheTelnetCommandsAnswerADaemonThatNegotiates) {
     addSimProfile();
     const CliRun login = cli({"test-login", "--profile", "sim"});
     ASSERT_EQ(login.exitCode, 0) << login.err;
-    EXPECT_THAT(login.out,
-                EndsWith(" - Telnet login (Telnet Port " + std::to_string(sim->telnetPort()) +
-                         ", used by Restart and after Send): accepted for root. - FTP login (FTP "
-                         "Port " +
-                         std::to_string(sim->ftpPort()) +
-                         ", used by Receive and Send): accepted for root, and /DISK2 is there.\n"));
+    EXPECT_THAT(login.out, AllOf(HasSubstr("and after Send): accepted for root. - FTP login"),
+                                 EndsWith("accepted for root, and /DISK2 is there.\n")));
     expectSecret(login);
     ASSERT_EQ(cli({"reload", "--profile", "sim"}).exitCode, 0);
     EXPECT_THAT(sim->commands(), ElementsAre("vfd_display -td210 REBOOT"));
@@ -170,6 +149,7 @@ TEST_F(CliLink, ADryRunPrintsWhatTheSendWouldChangeAndChangesNothing) {
     EXPECT_FALSE(fs::exists(data / "backups"));
     EXPECT_THAT(leftovers(staging()), IsEmpty()) << "the temporary folder is gone";
 
+    // Without the receiver's antenna file a dry run compares with none and a receive warns.
     startSim({"--missing", "antenna_list.dat"});
     addSimProfile();
     const CliRun missing =
@@ -177,6 +157,12 @@ TEST_F(CliLink, ADryRunPrintsWhatTheSendWouldChangeAndChangesNothing) {
     ASSERT_EQ(missing.exitCode, 0) << missing.err;
     EXPECT_EQ(missing.err, "warning: antenna_list.dat: not on the Orvix; compared as empty\n");
     EXPECT_THAT(missing.out, HasSubstr("\nAntenna,Added,"));
+    test::TempDir out;
+    const CliRun received = cli({"receive", "--profile", "sim", "--to", out.path().string()});
+    ASSERT_EQ(received.exitCode, 0) << received.err;
+    EXPECT_EQ(test::readFile(out / "all_channel.dat"), receiverFiles.channel);
+    EXPECT_FALSE(fs::exists(out / "antenna_list.dat"));
+    EXPECT_THAT(lines(received.err), ElementsAre(StartsWith("warning: antenna_list.dat: not on")));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
+#include <tuple>
 
 namespace tavrino {
 namespace {
@@ -260,11 +261,7 @@ TEST(KingOfSatLists, FindLinesByTheirNumberAndSection) {
 
 // Lines left out are counted by system and line; counts that disagree with the lines noted.
 TEST(KingOfSatLists, NoteWhatWasLeftOut) {
-    struct Case {
-        std::string text;
-        std::size_t transponders;
-        Lines notes;
-    };
+    using Case = std::tuple<std::string, std::size_t, Lines>;
     const Case cases[] = {
         {listWith({"12224,R,20000,67;DSS,QPSK", "12239,L,20000,67;DSS,QPSK", "3940,H,29270,34;DCII",
                    "11000,X,27500", "11000,H,27500,34,S2,64APSK"}),
@@ -288,29 +285,27 @@ TEST(KingOfSatLists, NoteWhatWasLeftOut) {
          {"list.ini: the count says 30 transponders, but these are missing: 1, 2, 3, 4, 5, 6, 7, "
           "8, 9, 10 and 20 more"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [text, transponders, wanted] : cases) {
         Lines notes;
-        const ImportedSatellite sat = parseList(c.text, &notes);
-        EXPECT_EQ(sat.transponders.size(), c.transponders);
-        EXPECT_EQ(notes, c.notes);
+        const ImportedSatellite sat = parseList(text, &notes);
+        EXPECT_EQ(sat.transponders.size(), transponders);
+        EXPECT_EQ(notes, wanted);
     }
 }
 
 // Positions count eastwards from 0 to 3599; names take apostrophes and either encoding.
 TEST(KingOfSatLists, ReadPositionAndName) {
-    struct Case {
-        const char* position;
-        std::string name;
-        std::string read; // name, position, transponders
-    };
-    for (const Case& c : {Case{"0192", "Es?hail 2", "Es'hail 2 192 0"},
-                          Case{"0000", "T\xC3\xBCrksat 4A", "Türksat 4A 0 0"},
-                          Case{"1800", "T\xFCrksat 4A", "Türksat 4A 1800 0"},
-                          Case{"1801", "SES 1, DirecTV 4S,8", "SES 1, DirecTV 4S,8 -1799 0"},
-                          Case{"3599", "  Eutelsat 7\x80  ", "Eutelsat 7€ -1 0"}}) {
-        EXPECT_EQ(summary(parseList("[SATTYPE]\r\n1=" + std::string(c.position) +
-                                    "\r\n2=" + c.name + "\r\n[DVB]\r\n0=0")),
-                  c.read);
+    // Position and name as written, and as read: name, position, transponders.
+    using Case = std::tuple<const char*, std::string, std::string>;
+    for (const auto& [position, name, read] :
+         {Case{"0192", "Es?hail 2", "Es'hail 2 192 0"},
+          Case{"0000", "T\xC3\xBCrksat 4A", "Türksat 4A 0 0"},
+          Case{"1800", "T\xFCrksat 4A", "Türksat 4A 1800 0"},
+          Case{"1801", "SES 1, DirecTV 4S,8", "SES 1, DirecTV 4S,8 -1799 0"},
+          Case{"3599", "  Eutelsat 7\x80  ", "Eutelsat 7€ -1 0"}}) {
+        EXPECT_EQ(summary(parseList("[SATTYPE]\r\n1=" + std::string(position) + "\r\n2=" + name +
+                                    "\r\n[DVB]\r\n0=0")),
+                  read);
     }
 }
 

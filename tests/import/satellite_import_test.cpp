@@ -91,21 +91,6 @@ TEST(ImportImages, HoldTheRecordsOfBothFilesInTheCurrentLayout) {
     }
 }
 
-TEST(ImportImages, WriteCountsInBothBytes) {
-    Workspace ws;
-    ImportedList list;
-    for (int i = 0; i < 256; ++i) {
-        list.satellites.push_back(sat("S" + std::to_string(i), i));
-    }
-    for (int i = 0; i < 300; ++i) {
-        list.satellites.back().transponders.push_back(tp(10700000 + i * 1000));
-    }
-    ASSERT_TRUE(applyImport(ws, list, defaultChoice(list)).written);
-    EXPECT_EQ(get(dvbsOf(ws), 0, 2), 256);
-    EXPECT_EQ(get(antennaOf(ws), an::satelliteCount, 2), 256);
-    EXPECT_EQ(ws.files().satelliteFiles.satellites.back().tpCount, 300);
-}
-
 class ImportIntoSample : public testing::Test {
 protected:
     std::size_t servicesOf(int satIndex) const {
@@ -192,7 +177,7 @@ TEST_F(ImportIntoSample, KeepsAntennaSettingsOfSatellitesAtTheSamePositionOrNot)
     }
 }
 
-TEST_F(ImportIntoSample, UntickedStayOutAndTheLimitOf256IsKept) {
+TEST_F(ImportIntoSample, UntickedStayOutAndTheLimitOf256IsKeptAndFilled) {
     ImportedList list;
     list.satellites = {sat("A", 10), sat("B", 20), sat("C", 30)};
     ImportChoice choice = defaultChoice(list);
@@ -231,6 +216,15 @@ TEST_F(ImportIntoSample, UntickedStayOutAndTheLimitOf256IsKept) {
         EXPECT_EQ(antennaOf(ws), antenna);
         EXPECT_FALSE(ws.history().canUndo());
     }
+    // The 256 a default choice takes, the last with 300 transponders: counts fill both bytes.
+    for (int i = 0; i < 300; ++i) {
+        big.satellites[255].transponders.push_back(tp(10700000 + i * 1000));
+    }
+    Workspace fresh;
+    ASSERT_TRUE(applyImport(fresh, big, defaultChoice(big)).written);
+    EXPECT_EQ((std::tuple{get(dvbsOf(fresh), 0, 2), get(antennaOf(fresh), an::satelliteCount, 2),
+                          fresh.files().satelliteFiles.satellites.at(255).tpCount}),
+              (std::tuple{256, 256, 300}));
 }
 
 TEST(ImportNames, AreStoredInTheCodePageAndCutToTheField) {

@@ -5,6 +5,7 @@
 #include "link_fixture.h"
 
 #include <gmock/gmock.h>
+#include <tuple>
 
 namespace tavrino {
 namespace {
@@ -13,11 +14,8 @@ using Result = TransferStatus::Result;
 using namespace testing;
 
 TEST(FtpReplies, TheCodeIsTakenFromTheFinalLine) {
-    struct Case {
-        std::vector<std::string> chunks;
-        std::optional<FtpReply> last;
-    };
-    for (const Case& c : {
+    using Case = std::tuple<std::vector<std::string>, std::optional<FtpReply>>;
+    for (const auto& [chunks, last] : {
              Case{{"230 Login successful.\r\n"}, FtpReply{230, "230 Login successful."}},
              Case{{"230-Welcome, user 530\r\n530 is not a code here\r\n230 OK\r\n"},
                   FtpReply{230, "230 OK"}},
@@ -27,10 +25,10 @@ TEST(FtpReplies, TheCodeIsTakenFromTheFinalLine) {
              Case{{"hello 230 world\r\n"}, std::nullopt},
          }) {
         FtpReplyReader reader;
-        for (const auto& chunk : c.chunks) {
+        for (const auto& chunk : chunks) {
             reader.feed(chunk);
         }
-        EXPECT_EQ(reader.last(), c.last) << c.chunks.front();
+        EXPECT_EQ(reader.last(), last) << chunks.front();
     }
     EXPECT_EQ(quotedFolder("257 \"/DISK2\" is the current directory."), "/DISK2");
     EXPECT_EQ(quotedFolder("257 \"/a \"\"b\"\"\" created"), "/a \"b\"");
@@ -45,7 +43,7 @@ protected:
     }
 };
 
-TEST_F(FtpTest, DownloadsAndUploadsByteForByteInBothModes) {
+TEST_F(FtpTest, DownloadsAndUploadsByteForByteInBothModesAndLogsEachStep) {
     startSim();
     const std::uint64_t size = receiverFiles.channel.size();
     for (const bool passive : {true, false}) {
@@ -61,22 +59,19 @@ TEST_F(FtpTest, DownloadsAndUploadsByteForByteInBothModes) {
         EXPECT_EQ(test::readFile(disk2() / "DVBS.dat"), changed);
     }
     EXPECT_THAT(leftovers(staging()), IsEmpty());
-}
 
-TEST_F(FtpTest, LogHasTheLineKindsButNoPassword) {
-    startSim({"--missing", "DVBS.dat"});
-    ASSERT_TRUE(transfer("antenna_list.dat").done());
-    EXPECT_EQ(transfer("DVBS.dat").result, Result::Missing);
+    // The log: a time and one event per line, no password.
+    EXPECT_EQ(transfer("none.dat").result, Result::Missing);
     const std::string text = log();
-    EXPECT_THAT(text, Not(StartsWith(" -> "))) << "each line starts with a time";
-    const std::string local = (staging() / "antenna_list.dat").string();
+    EXPECT_THAT(text, Not(StartsWith(" -> ")));
+    const std::string local = (staging() / "all_channel.dat").string();
     for (const std::string& event : std::vector<std::string>{
-             "Session Start\r\n", "Remote Filename: /DISK2/antenna_list.dat DOWNLOADED to " + local,
+             "Session Start\r\n", "Remote Filename: /DISK2/all_channel.dat DOWNLOADED to " + local,
              "Session Close\r\n", "File not found - Unable To Complete Request.\r\n"}) {
         EXPECT_THAT(text, HasSubstr(" -> " + event));
     }
     EXPECT_THAT(text, Not(HasSubstr(test::simPassword)));
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 15) << text;
 }
 
 TEST_F(FtpTest, EachFaultOfTheReceiverHasItsOutcome) {

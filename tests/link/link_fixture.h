@@ -43,6 +43,15 @@ public:
 
 inline const std::string simPassword = "s3cret-Pa55";
 
+// A profile of that name and address whose colour was never set.
+inline ConnectionProfile named(const std::string& name, const std::string& address = "10.0.0.1") {
+    ConnectionProfile p = defaultProfile();
+    p.profileName = name;
+    p.address = address;
+    p.foreColor.reset();
+    return p;
+}
+
 // The one message told since the last look, which clears them: none or several fail the test.
 inline Notice toldOnce(RecordingPrompter& prompter) {
     EXPECT_EQ(prompter.told.size(), 1u) << "one failure, one message";

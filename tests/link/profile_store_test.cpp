@@ -1,26 +1,20 @@
 #include "database/file_problem.h"
 #include "database/folder_lock.h"
 #include "link/profile_store.h"
-#include "test_support.h"
+#include "link_fixture.h"
 
 #include <gmock/gmock.h>
 #include <memory>
 #include <sys/stat.h>
+#include <tuple>
 
 namespace tavrino {
 namespace {
 using namespace testing;
+using test::named;
 using test::TempDir;
 namespace fs = std::filesystem;
 using Kind = ProfileChange::Kind;
-
-ConnectionProfile named(const std::string& name, const std::string& address = "10.0.0.1") {
-    ConnectionProfile p = defaultProfile();
-    p.profileName = name;
-    p.address = address;
-    p.foreColor.reset();
-    return p;
-}
 
 std::vector<std::string> namesIn(const fs::path& data) {
     std::vector<std::string> names;
@@ -51,25 +45,21 @@ TEST(ProfileStore, ChangesMergeIntoTheFileAsItIsNow) {
     const std::vector<std::string> all = {"TEST Connection", "A", "B", "added elsewhere", "mine"};
     EXPECT_EQ(namesIn(data.path()), all);
 
-    struct Case {
-        ProfileChange change;
-        std::vector<std::string> names;
-        int selected;
-    };
-    for (const Case& c : {
+    using Case = std::tuple<ProfileChange, std::vector<std::string>, int>;
+    for (const auto& [change, names, selected] : {
              Case{on(Kind::Update, "A", 1), all, 1},
              Case{on(Kind::SetColor, "B", 0), all,
                   2}, // found by name where the caller saw it elsewhere
              Case{on(Kind::Remove, "A", 1), {"TEST Connection", "B", "added elsewhere", "mine"}, 1},
              Case{on(Kind::Remove, "mine", 3), {"TEST Connection", "B", "added elsewhere"}, 2},
          }) {
-        SCOPED_TRACE(c.change.name);
-        const ProfilesChanged changed = changeProfiles(data.path(), c.change);
+        SCOPED_TRACE(change.name);
+        const ProfilesChanged changed = changeProfiles(data.path(), change);
         ASSERT_FALSE(changed.refusal) << changed.refusal->text;
         EXPECT_TRUE(changed.written);
-        EXPECT_EQ(namesIn(data.path()), c.names);
+        EXPECT_EQ(namesIn(data.path()), names);
         EXPECT_EQ(changed.table.profiles(), loadProfiles(data.path()).profiles);
-        EXPECT_EQ(changed.table.selected(), c.selected);
+        EXPECT_EQ(changed.table.selected(), selected);
         EXPECT_EQ(changed.stamp, stampOf(data / "Profiles.ini"));
     }
     const auto profiles = loadProfiles(data.path()).profiles;
@@ -113,28 +103,25 @@ TEST(ProfileStore, AFileNotReadWholeIsNeverRewritten) {
     for (int i = 1; i <= 1000; ++i) {
         thousand.push_back(named("P" + std::to_string(i)));
     }
-    struct Case {
-        std::string text;
-        std::string why;
-    };
-    for (const Case& c : {
+    using Case = std::tuple<std::string, std::string>;
+    for (const auto& [text, why] : {
              Case{formatProfiles(thousand),
                   "it holds more than 101 profiles (the 102nd starts at line 910)"},
              Case{formatProfiles({named("P4"), named("P5")}) + "P6\r\n10.0.0.6\r\n",
                   "it ends inside profile 3 (lines 19 to 20)"},
          }) {
         TempDir data;
-        test::writeText(data / "Profiles.ini", c.text);
+        test::writeText(data / "Profiles.ini", text);
         for (const ProfileChange& change : {on(Kind::Remove, "P5"), add("new"),
                                             on(Kind::Update, "P5"), on(Kind::SetColor, "P4")}) {
             const ProfilesChanged refused = changeProfiles(data.path(), change);
             EXPECT_EQ(refused.refusal.value_or(Notice{}).text,
-                      (data / "Profiles.ini").string() + ": " + c.why +
+                      (data / "Profiles.ini").string() + ": " + why +
                           ". A file that was not read whole is not rewritten, so nothing was "
                           "changed; mend or remove it first !!!");
             EXPECT_FALSE(refused.whole);
         }
-        EXPECT_EQ(test::readText(data / "Profiles.ini"), c.text);
+        EXPECT_EQ(test::readText(data / "Profiles.ini"), text);
         EXPECT_FALSE(fs::exists(data / "Profiles.ini.bak"));
     }
 }
@@ -151,8 +138,7 @@ TEST(ProfileStore, EachRewriteKeepsThePreviousFileForTheOwnerOnly) {
     const std::string two = test::readText(data / "Profiles.ini");
     ASSERT_FALSE(changeProfiles(data.path(), on(Kind::Remove, "second")).refusal);
     EXPECT_EQ(test::readText(data / "Profiles.ini.bak"), two);
-    EXPECT_EQ(test::modeOf(data / "Profiles.ini"), 0600u);
-    EXPECT_EQ(test::modeOf(data / "Profiles.ini.bak"), 0600u);
+    EXPECT_EQ(test::modeOf(data / "Profiles.ini") | test::modeOf(data / "Profiles.ini.bak"), 0600u);
     EXPECT_EQ(test::entries(data.path()).size(), 2u) << "no temporary left behind";
     const ProfileChange recolor = on(Kind::SetColor, "TEST Connection");
     EXPECT_TRUE(changeProfiles(data.path(), recolor).written);

@@ -1,21 +1,16 @@
 #include "link/profile_color.h"
 #include "link/profiles.h"
-#include "test_support.h"
+#include "link_fixture.h"
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace tavrino {
 namespace {
+using test::named;
 using test::TempDir;
 namespace fs = std::filesystem;
-
-ConnectionProfile named(const std::string& name) {
-    ConnectionProfile p = defaultProfile();
-    p.profileName = name;
-    p.foreColor.reset();
-    return p;
-}
 
 const std::string defaultFile = "TEST Connection\r\n192.168.1.36\r\nroot\r\nkelvo\r\n21\r\n23\r\n"
                                 "0\r\n[~]$\r\n-2147483646 \r\n";
@@ -48,14 +43,12 @@ TEST(ProfilesFile, SavedFilesReadBackByteForByte) {
 }
 
 TEST(ProfilesFile, NumbersAreReadAsTheirLeadingValue) {
-    struct Case {
-        std::string text;
-        std::int32_t value;
-    };
-    for (const Case& c : {Case{" 21 ", 21}, Case{"21", 21}, Case{"  2323abc", 2323},
-                          Case{"\t-5", -5}, Case{"abc", 0}, Case{"", 0}, Case{"23.5", 24},
-                          Case{"22.5", 22}, Case{"99999999999", 2147483647}}) {
-        EXPECT_EQ(leadingNumber(c.text), c.value) << '"' << c.text << '"';
+    using Case = std::tuple<std::string, std::int32_t>;
+    for (const auto& [text, value] :
+         {Case{" 21 ", 21}, Case{"21", 21}, Case{"  2323abc", 2323}, Case{"\t-5", -5},
+          Case{"abc", 0}, Case{"", 0}, Case{"23.5", 24}, Case{"22.5", 22},
+          Case{"99999999999", 2147483647}}) {
+        EXPECT_EQ(leadingNumber(text), value) << '"' << text << '"';
     }
 }
 
@@ -117,12 +110,9 @@ TEST(ProfileTable, RefusesA102ndProfileAnEmptyPromptLineBreaksAndBadPorts) {
               (Notice{"Tavrino", "MAX Profiles (101) !!!", NoticeIcon::Exclamation}));
     EXPECT_EQ(table.size(), 101u);
 
-    struct Case {
-        std::function<void(ConnectionProfile&)> spoil;
-        std::string refusal;
-    };
+    using Case = std::tuple<std::function<void(ConnectionProfile&)>, std::string>;
     const std::string notAPort = " is not a port number (1 to 65535) !!!";
-    for (const Case& c : {
+    for (const auto& [spoil, refusal] : {
              Case{[](auto& p) { p.prompt.clear(); }, "Command promt must not be empty !!!"},
              Case{[](auto& p) { p.password = "pass\nword"; },
                   "A profile field cannot hold a line break !!!"},
@@ -132,10 +122,10 @@ TEST(ProfileTable, RefusesA102ndProfileAnEmptyPromptLineBreaksAndBadPorts) {
          }) {
         ProfileTable small({named("a")});
         ConnectionProfile spoiled = named("b");
-        c.spoil(spoiled);
-        EXPECT_EQ(small.add(spoiled).value_or(Notice{}).text, c.refusal);
-        EXPECT_EQ(small.update(spoiled).value_or(Notice{}).text, c.refusal);
-        EXPECT_EQ(small.profiles(), std::vector{named("a")}) << c.refusal;
+        spoil(spoiled);
+        EXPECT_EQ(small.add(spoiled).value_or(Notice{}).text, refusal);
+        EXPECT_EQ(small.update(spoiled).value_or(Notice{}).text, refusal);
+        EXPECT_EQ(small.profiles(), std::vector{named("a")}) << refusal;
     }
     ConnectionProfile edges = named("b");
     edges.ftpPort = 1;
@@ -145,15 +135,12 @@ TEST(ProfileTable, RefusesA102ndProfileAnEmptyPromptLineBreaksAndBadPorts) {
 
 // Profiles are chosen by name: Update checks what Add checks, blanks around a name aside.
 TEST(ProfileTable, NamesAreTrimmedAndNeitherEmptyNorTaken) {
-    struct Case {
-        std::string name;
-        std::optional<std::string> onAdd; // nullopt: stored trimmed
-        std::optional<std::string> onUpdate;
-    };
+    // A name and the refusals of Add and Update (nullopt: stored trimmed).
+    using Case = std::tuple<std::string, std::optional<std::string>, std::optional<std::string>>;
     const std::string noName = "Profile Name: a profile needs a name !!!";
     const std::string taken =
         "Profile Name: a profile named 'TEST Connection' is already there !!!";
-    for (const Case& c : {
+    for (const auto& [name, onAdd, onUpdate] : {
              Case{"", noName, noName},
              Case{" \t ", noName, noName},
              Case{"TEST Connection", taken, taken},
@@ -165,23 +152,20 @@ TEST(ProfileTable, NamesAreTrimmedAndNeitherEmptyNorTaken) {
         for (const bool update : {false, true}) {
             ProfileTable table({defaultProfile(), named("Spare")});
             table.select(1);
-            const auto refused = update ? table.update(named(c.name)) : table.add(named(c.name));
+            const auto refused = update ? table.update(named(name)) : table.add(named(name));
             EXPECT_EQ(refused ? std::optional(refused->text) : std::nullopt,
-                      update ? c.onUpdate : c.onAdd)
-                << (update ? "update '" : "add '") << c.name << "'";
+                      update ? onUpdate : onAdd)
+                << (update ? "update '" : "add '") << name << "'";
             if (!refused) {
-                EXPECT_EQ(table.active()->profileName, trimmedName(c.name));
+                EXPECT_EQ(table.active()->profileName, trimmedName(name));
             }
         }
     }
 }
 
 TEST(ProfileColor, CodesAreReadAsPlainOrSystemColours) {
-    struct Case {
-        std::optional<std::int32_t> code;
-        Rgb color;
-    };
-    for (const Case& c : {
+    using Case = std::tuple<std::optional<std::int32_t>, Rgb>;
+    for (const auto& [code, color] : {
              Case{std::nullopt, {0, 0, 0}},                          // never set: black
              Case{0x000000FF, {255, 0, 0}},                          // 0x00BBGGRR
              Case{0x00FF8000, {0, 128, 255}},                        //
@@ -190,7 +174,7 @@ TEST(ProfileColor, CodesAreReadAsPlainOrSystemColours) {
              Case{static_cast<std::int32_t>(0x800000FF), {0, 0, 0}}, // no such system colour
              Case{0x01000000, {0, 0, 0}},                            // not a colour code
          }) {
-        EXPECT_EQ(colorOfCode(c.code), c.color) << (c.code ? *c.code : -1);
+        EXPECT_EQ(colorOfCode(code), color) << (code ? *code : -1);
     }
     EXPECT_EQ(codeOfColor({0, 128, 255}), 0x00FF8000);
     EXPECT_EQ(colorOfCode(codeOfColor({1, 2, 3})), (Rgb{1, 2, 3}));

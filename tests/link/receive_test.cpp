@@ -5,6 +5,7 @@
 #include "workspace/workspace.h"
 
 #include <gmock/gmock.h>
+#include <tuple>
 
 namespace tavrino {
 namespace {
@@ -22,8 +23,21 @@ std::vector<FileFate> fates(const ReceiveResult& result) {
 
 class ReceiveTest : public test::LinkFixture {};
 
-TEST_F(ReceiveTest, FetchesTheThreeFilesAndTheyOpen) {
+// Another receive into the same folder is waited for, not disturbed; once it is done the
+// three files arrive and open.
+TEST_F(ReceiveTest, FetchesTheThreeFilesOnceAnotherReceiveIntoTheFolderIsDone) {
     startSim();
+    fs::create_directories(staging());
+    test::writeFile(staging() / ".DVBS.dat.part-Xy34Zw", {1, 2}); // the other one's download
+    auto other = std::make_unique<test::LockHeldElsewhere>(staging());
+    ASSERT_TRUE(other->held());
+    const ReceiveResult busy = receiveFiles(context());
+    EXPECT_FALSE(busy.readyToOpen);
+    EXPECT_EQ(fates(busy), std::vector<FileFate>(3, NotTried));
+    EXPECT_TRUE(fs::exists(staging() / ".DVBS.dat.part-Xy34Zw"));
+    EXPECT_EQ(told().text, folderBusyText(staging()));
+
+    other.reset();
     const ReceiveResult result = receiveFiles(context());
     ASSERT_TRUE(result.readyToOpen) << result.problem;
     EXPECT_EQ(fates(result), std::vector<FileFate>(3, Arrived));
@@ -58,19 +72,6 @@ TEST_F(ReceiveTest, StaleStagedFilesAreRemovedAndNothingOpensWithoutTheChannelFi
     EXPECT_THAT(result.problem, StartsWith("all_channel.dat: not on the Orvix (550"));
 }
 
-TEST_F(ReceiveTest, AnotherReceiveIntoTheSameFolderIsWaitedForNotDisturbed) {
-    startSim();
-    fs::create_directories(staging());
-    test::writeFile(staging() / ".DVBS.dat.part-Xy34Zw", {1, 2}); // the other one's download
-    const test::LockHeldElsewhere other(staging());
-    ASSERT_TRUE(other.held());
-    const ReceiveResult result = receiveFiles(context());
-    EXPECT_FALSE(result.readyToOpen);
-    EXPECT_EQ(fates(result), std::vector<FileFate>(3, NotTried));
-    EXPECT_TRUE(fs::exists(staging() / ".DVBS.dat.part-Xy34Zw"));
-    EXPECT_THAT(prompter.told, ElementsAre(Field(&Notice::text, folderBusyText(staging()))));
-}
-
 TEST_F(ReceiveTest, WithoutTheAntennaFileTheOthersOpenWithAWarning) {
     startSim({"--missing", "antenna_list.dat"});
     const ReceiveResult result = receiveFiles(context());
@@ -88,12 +89,8 @@ TEST_F(ReceiveTest, AFailureIsToldOnceAndOpensNothing) {
         return file + " was not received: the connection broke after 1,024 of " + bytesText(size) +
                " bytes.\r\n\r\nNothing was opened.";
     };
-    struct Case {
-        std::vector<std::string> faults;
-        std::vector<FileFate> fates;
-        Notice told;
-    };
-    for (const Case& c : {
+    using Case = std::tuple<std::vector<std::string>, std::vector<FileFate>, Notice>;
+    for (const auto& [faults, wanted, notice] : {
              Case{{"--refuse-login"},
                   {Failed, NotTried, NotTried},
                   {"Error", "Invalid username or password", NoticeIcon::None}},
@@ -111,13 +108,13 @@ TEST_F(ReceiveTest, AFailureIsToldOnceAndOpensNothing) {
                   {"Failure", cut("antenna_list.dat", receiverFiles.antenna.size()),
                    NoticeIcon::Critical}},
          }) {
-        SCOPED_TRACE(c.faults.back());
-        startSim(c.faults);
+        SCOPED_TRACE(faults.back());
+        startSim(faults);
         prompter.told.clear();
         const ReceiveResult result = receiveFiles(context());
         EXPECT_FALSE(result.readyToOpen);
-        EXPECT_EQ(fates(result), c.fates);
-        EXPECT_THAT(prompter.told, ElementsAre(c.told));
+        EXPECT_EQ(fates(result), wanted);
+        EXPECT_THAT(prompter.told, ElementsAre(notice));
         EXPECT_THAT(result.problem, Not(HasSubstr(test::simPassword)));
         for (const FileReport& f : result.files) {
             EXPECT_EQ(fs::exists(staging() / f.name), f.fate == Arrived) << f.name;

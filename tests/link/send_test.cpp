@@ -5,6 +5,7 @@
 #include "workspace/workspace.h"
 
 #include <gmock/gmock.h>
+#include <tuple>
 
 namespace tavrino {
 namespace {
@@ -55,8 +56,17 @@ TEST_F(SendTest, UploadsBacksUpAndReloads) {
                               "Uploading.", "Uploading..", "Reload...", "Success."}));
 }
 
-TEST_F(SendTest, AnOldDatabaseGoesOutWithTheTargetVersion) {
+// Only a whole set goes out; an old database goes out in the target version.
+TEST_F(SendTest, APartialSetIsRefusedAndAnOldDatabaseGoesOutWithTheTargetVersion) {
     startSim();
+    fs::remove(local / "antenna_list.dat");
+    Workspace partial; // not `ws`, which would keep the antenna it has
+    ASSERT_TRUE(partial.openFolder(local.path()).opened());
+    EXPECT_FALSE(sendFiles(partial.files(), {}, context()).ok());
+    EXPECT_THAT(prompter.told, ElementsAre(sendNeedsAllFilesNotice()));
+    EXPECT_EQ(onReceiver(), imagesOf(receiverFiles));
+    EXPECT_FALSE(fs::exists(data / "backups"));
+
     sample::writeFolder(sample::generate({.services = 50, .version = 6}), local.path());
     Workspace old;
     ASSERT_TRUE(old.openFolder(local.path()).opened());
@@ -64,17 +74,6 @@ TEST_F(SendTest, AnOldDatabaseGoesOutWithTheTargetVersion) {
     EXPECT_EQ(test::readFile(disk2() / "all_channel.dat").at(0), 9);
     EXPECT_FALSE(fs::exists(data / "backups"));
     EXPECT_THAT(sim->commands(), IsEmpty());
-}
-
-TEST_F(SendTest, RefusedUnlessAllThreeImagesAreLoaded) {
-    startSim();
-    fs::remove(local / "antenna_list.dat");
-    Workspace partial;
-    ASSERT_TRUE(partial.openFolder(local.path()).opened());
-    EXPECT_FALSE(sendFiles(partial.files(), {}, context()).ok());
-    EXPECT_THAT(prompter.told, ElementsAre(sendNeedsAllFilesNotice()));
-    EXPECT_EQ(onReceiver(), imagesOf(receiverFiles));
-    EXPECT_FALSE(fs::exists(data / "backups"));
 }
 
 TEST_F(SendTest, ARenameRefusedHalfwayNamesNewAndOldFilesAndOnlyAWorkingPutBackRestores) {
@@ -157,12 +156,9 @@ TEST_F(SendTest, CancelBeforeTheRenamesLeavesTheReceiverAsItWas) {
 // A refusal before the uploads, or an upload that fails, leaves every file on the receiver
 // as it was: the temporaries are removed and no rename or reload follows.
 TEST_F(SendTest, AFailureBeforeTheRenamesChangesNothingOnTheReceiver) {
-    struct Case {
-        std::vector<std::string> faults;
-        std::string told; // how the message begins
-        bool uploading;   // the failure came during the uploads
-    };
-    for (const Case& c : {
+    // The faults, how the message begins, whether the failure came during the uploads.
+    using Case = std::tuple<std::vector<std::string>, std::string, bool>;
+    for (const auto& [faults, message, uploading] : {
              Case{{"--refuse-login"}, "Invalid username or password", false},
              Case{{"--no-disk2"}, "The folder /DISK2 is not on the Orvix", false},
              Case{{"--drop", "DVBS.dat"}, "The receiver's files could not be backed up", false},
@@ -174,8 +170,8 @@ TEST_F(SendTest, AFailureBeforeTheRenamesChangesNothingOnTheReceiver) {
                   "all_channel.dat was not sent: the connection broke during the upload.",
                   true},
          }) {
-        SCOPED_TRACE(c.faults.back());
-        startSim(c.faults);
+        SCOPED_TRACE(faults.back());
+        startSim(faults);
         progress.steps.clear();
         const SendResult result = send();
         EXPECT_FALSE(result.ok());
@@ -186,9 +182,8 @@ TEST_F(SendTest, AFailureBeforeTheRenamesChangesNothingOnTheReceiver) {
         EXPECT_THAT(sim->commands(), IsEmpty()) << "no reload";
         EXPECT_THAT(progress.steps, Not(Contains("Uploading."))) << "no pause either";
         const std::string text = told().text;
-        EXPECT_THAT(text, StartsWith(c.told));
-        EXPECT_EQ(text.ends_with(".\r\n\r\nNothing on the Orvix was changed."), c.uploading)
-            << text;
+        EXPECT_THAT(text, StartsWith(message));
+        EXPECT_EQ(text.ends_with(".\r\n\r\nNothing on the Orvix was changed."), uploading) << text;
         sim.reset();
     }
 }
@@ -216,17 +211,16 @@ TEST_F(SendTest, ConfirmSeesBothSidesAndNoSendsNothing) {
                 return answer;
             };
             const SendResult result = send(options);
-            EXPECT_EQ(asked, 1);
-            const bool kept = backup && answer;
-            EXPECT_EQ(result.backupFolder.empty(), !kept);
-            EXPECT_EQ(backupCount() - backupsBefore, kept ? 1u : 0u)
-                << "a cancelled send keeps no backup";
-            EXPECT_EQ((std::tuple{result.ok(), result.cancelled, result.reloaded}),
-                      (std::tuple{answer, !answer, answer}))
+            const bool kept = backup && answer; // a cancelled send keeps no backup
+            // Asked once; a backup and a reload only on Send.
+            EXPECT_EQ(
+                (std::tuple{asked, !result.backupFolder.empty(), backupCount() - backupsBefore,
+                            sim->commands().size() - reloadsBefore, result.ok(), result.cancelled,
+                            result.reloaded}),
+                (std::tuple{1, kept, std::size_t{kept}, std::size_t{answer}, answer, !answer,
+                            answer}))
                 << result.problem;
             EXPECT_EQ(onReceiver(), answer ? imagesOf(edited) : before);
-            EXPECT_EQ(sim->commands().size() - reloadsBefore, answer ? 1u : 0u)
-                << "reload only on Send";
             EXPECT_THAT(leftovers(disk2()), IsEmpty());
             EXPECT_THAT(leftovers(staging()), IsEmpty()) << "the fetched copy is gone";
             EXPECT_THAT(prompter.told, IsEmpty());

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <gmock/gmock.h>
+#include <tuple>
 
 namespace tavrino {
 namespace {
@@ -198,13 +199,8 @@ TEST_F(TelnetTest, TranscriptPaneIsFedAndMatchingIgnoresItsClearing) {
 }
 
 TEST(TelnetOptions, EveryRequestIsRefusedOnceAndNoCommandReachesTheData) {
-    struct Case {
-        std::string name;
-        std::vector<std::string> chunks;
-        std::string data;
-        std::string answer;
-    };
-    for (const Case& c : {
+    using Case = std::tuple<std::string, std::vector<std::string>, std::string, std::string>;
+    for (const auto& [name, chunks, data, answer] : {
              Case{"DO and WILL", {"\xff\xfd\x18\xff\xfb\x01"}, "", "\xff\xfc\x18\xff\xfe\x01"},
              Case{"once per option",
                   {"\xff\xfd\x27", "\xff\xfd\x27\xff\xfb\x27"},
@@ -217,21 +213,18 @@ TEST(TelnetOptions, EveryRequestIsRefusedOnceAndNoCommandReachesTheData) {
          }) {
         TelnetOptions options;
         TelnetOptions::Split all;
-        for (const auto& chunk : c.chunks) {
+        for (const auto& chunk : chunks) {
             const auto split = options.feed(chunk);
             all.data += split.data;
             all.answer += split.answer;
         }
-        EXPECT_EQ((std::pair{all.data, all.answer}), (std::pair{c.data, c.answer})) << c.name;
+        EXPECT_EQ((std::pair{all.data, all.answer}), (std::pair{data, answer})) << name;
     }
 }
 
 TEST(Transcript, KeepsPrintableCodesAndEndsEveryChunk) {
-    struct Case {
-        std::string chunk;
-        std::string text;
-    };
-    for (const Case& c : {
+    using Case = std::tuple<std::string, std::string>;
+    for (const auto& [chunk, text] : {
              Case{"login: ", "login: \r\n"},
              Case{"a\r\nb\r\n", "a\r\nb\r\n\r\n"},
              Case{"\xff\xfb\x01x\x1b[0m\t", "x[0m\r\n"},
@@ -239,10 +232,10 @@ TEST(Transcript, KeepsPrintableCodesAndEndsEveryChunk) {
              Case{"", "\r\n"},
          }) {
         Transcript t;
-        const TranscriptChange change = t.append(c.chunk);
-        EXPECT_EQ(change.added, c.text);
+        const TranscriptChange change = t.append(chunk);
+        EXPECT_EQ(change.added, text);
         EXPECT_FALSE(change.cleared);
-        EXPECT_EQ(t.text(), c.text);
+        EXPECT_EQ(t.text(), text);
     }
 }
 
