@@ -46,7 +46,7 @@ public:
 private:
     const std::uint8_t* p_;
     std::size_t offset_;
-    std::size_t size_;
+    [[maybe_unused]] std::size_t size_; // the asserts' bound; release builds drop them
 };
 
 // Bounded little-endian reader over one image. Every read checks its bounds first and a
