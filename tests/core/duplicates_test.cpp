@@ -2,7 +2,6 @@
 #include "bouquets/bouquet_duplicates.h"
 #include "bouquets/bouquet_editor.h"
 #include "database/layout.h"
-#include "opened.h"
 #include "recording_prompter.h"
 #include "reference/duplicate_services.h"
 #include "samplegen/sample_duplicates.h"
@@ -11,9 +10,7 @@
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
-#include <map>
 #include <optional>
-#include <set>
 
 namespace tavrino {
 namespace {
@@ -177,32 +174,6 @@ TEST_F(DuplicateServicesTest, EachServiceKeepsTheRuleThatTiesItAndLargerGroupsCo
     EXPECT_EQ(found.groups[1].services, (std::vector<std::uint32_t>{pair1, pair2}));
     EXPECT_EQ(found.groupNumber[c], 1u);
     EXPECT_EQ(found.groupNumber[pair2], 2u);
-}
-
-TEST(GeneratedDuplicates, TheGroupsFoundAreExactlyThoseTheGeneratorMade) {
-    const auto made = sample::addDuplicates(
-        sample::generate({.services = 3000, .satellites = 8, .bouquets = 4, .seed = 11}),
-        {.seed = 5, .groups = 40});
-    ASSERT_EQ(made.groups.size(), 40u);
-    const test::Opened opened(made.files);
-    const Workspace& ws = opened.ws;
-
-    std::map<std::set<std::int32_t>, MatchRule> expected;
-    for (const auto& group : made.groups) {
-        expected[{group.flags.begin(), group.flags.end()}] =
-            group.sameTransponder ? MatchRule::Identity : MatchRule::Ids;
-    }
-    std::map<std::set<std::int32_t>, MatchRule> found;
-    const auto result = findDuplicateServices(ws);
-    for (const auto& group : result.groups) {
-        const auto flags = test::mapped(
-            group.services, [&](std::uint32_t row) { return ws.services().row(row).record.flag; });
-        found[{flags.begin(), flags.end()}] = group.rule;
-    }
-    EXPECT_EQ(found, expected);
-    for (std::size_t g = 1; g < result.groups.size(); ++g) {
-        EXPECT_GE(result.groups[g - 1].services.size(), result.groups[g].services.size());
-    }
 }
 
 // ---- Bouquet items ----

@@ -6,7 +6,6 @@
 
 #include <functional>
 #include <gtest/gtest.h>
-#include <numeric>
 #include <random>
 
 namespace tavrino {
@@ -15,17 +14,6 @@ using test::TempDir;
 
 class UndoTest : public testing::Test {
 public:
-    // `count` rows from the first whose flag `bit` is set as `set` says.
-    std::vector<std::uint32_t> flagged(std::uint8_t bit, bool set, std::uint32_t count = 1) const {
-        std::uint32_t row = 0;
-        while (((ws.services().row(row).record.flags & bit) != 0) != set) {
-            ++row;
-        }
-        std::vector<std::uint32_t> rows(count);
-        std::iota(rows.begin(), rows.end(), row);
-        return rows;
-    }
-
     int undoAll() {
         int undone = 0;
         while (ws.undo()) {
@@ -64,12 +52,6 @@ const std::vector<Operation>& operations() {
     static const std::vector<Operation> all = {
         {"LOCK 3 Services",
          [](UndoTest& t) { t.doc.changeFlags(services(0, 7, 9), FlagCommand::Lock); }},
-        {"UnLOCK 1 Service",
-         [](UndoTest& t) { t.doc.changeFlags(t.flagged(flagLocked, true), FlagCommand::Unlock); }},
-        {"Insert HD Flag on 1 Service",
-         [](UndoTest& t) { t.doc.changeFlags(t.flagged(flagHd, false), FlagCommand::InsertHd); }},
-        {"Remove HD Flag from 2 Services",
-         [](UndoTest& t) { t.doc.changeFlags(t.flagged(flagHd, true, 2), FlagCommand::RemoveHd); }},
         {"Add Bouquet", [](UndoTest& t) { t.editor.add("Sport"); }},
         {"Insert Bouquet", [](UndoTest& t) { t.editor.insert(0, "First"); }},
         {"Rename Bouquet", [](UndoTest& t) { t.editor.rename(2, "Renamed"); }},
@@ -84,7 +66,6 @@ const std::vector<Operation>& operations() {
         {"Drop 3 Services", [](UndoTest& t) { t.editor.dropServices(1, services(5, 6, 7), 0); }},
         {"Move 2 Items", [](UndoTest& t) { t.editor.moveItems(0, items(1, 3), 6); }},
         {"Delete 2 Items", [](UndoTest& t) { t.editor.deleteItems(0, items(0, 5)); }},
-        {"Delete 1 Item", [](UndoTest& t) { t.editor.deleteItem(0, 2); }},
         {"Cut 2 Items", [](UndoTest& t) { t.editor.cutItems(0, items(2, 3)); }},
         {"Paste 2 Items",
          [](UndoTest& t) {

@@ -95,7 +95,6 @@ private slots:
         QCOMPARE(dropDownNames(), QStringList({"TEST Connection"}));
         QCOMPARE(profileList()->currentRow(), 0);
         QCOMPARE(named("passwordBox")->echoMode(), QLineEdit::Password);
-        QVERIFY(picker().activeBox()->isReadOnly());
         typeProfile(f_.window(), "Living room", "10.0.0.7", " 2121x");
         tick(named<QCheckBox>("passiveBox"));
         QVERIFY(named<QCheckBox>("passiveBox")->isChecked());
@@ -298,7 +297,6 @@ private slots:
         // The refusal that shows by the start of its message; its words are the profile tests'.
         for (const auto& [box, typed, told, jobs] :
              {std::tuple{"profileNameBox", " TEST Connection  ", "Profile Name: ", false},
-              std::tuple{"promptBox", "", "Command promt ", false},
               std::tuple{"telnetPortBox", "99999", "Telnet Port: 99999 ", true},
               std::tuple{"ftpPortBox", "none", "FTP Port: 0 ", true}}) {
             pickProfile(0); // the stored values of "Second" again
