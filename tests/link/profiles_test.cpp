@@ -74,15 +74,10 @@ TEST(ProfilesFile, FileEndingInsideAProfileKeepsTheCompleteOnes) {
     EXPECT_TRUE(parseProfiles(two + "\r\n\r\n").whole()) << "blank lines after the last";
 }
 
-TEST(ProfileTable, RemoveKeepsTheSlotsInStepAndSelectsLikeTheList) {
-    ProfileTable table({named("a"), named("b"), named("c")});
-    table.select(1);
-    ASSERT_TRUE(table.remove());
-    EXPECT_EQ(table.profiles(), (std::vector{named("a"), named("c")}));
-    EXPECT_EQ(table.selected(), 1) << "the third, now second";
-    ASSERT_TRUE(table.remove());
-    EXPECT_EQ(table.selected(), 0) << "removing the last selects the new last";
-    EXPECT_FALSE(table.remove()) << "the only profile stays";
+// Which profile a removal selects is walked by the store's merge rows.
+TEST(ProfileTable, TheOnlyProfileIsNotRemoved) {
+    ProfileTable table({named("a")});
+    EXPECT_FALSE(table.remove());
     EXPECT_EQ(table.profiles(), std::vector{named("a")});
 }
 
@@ -168,7 +163,6 @@ TEST(ProfileColor, CodesAreReadAsPlainOrSystemColours) {
     for (const auto& [code, color] : {
              Case{std::nullopt, {0, 0, 0}},                          // never set: black
              Case{0x000000FF, {255, 0, 0}},                          // 0x00BBGGRR
-             Case{0x00FF8000, {0, 128, 255}},                        //
              Case{-2147483646, {10, 36, 106}},                       // the default: active caption
              Case{static_cast<std::int32_t>(0x80000008), {0, 0, 0}}, // window text
              Case{static_cast<std::int32_t>(0x800000FF), {0, 0, 0}}, // no such system colour

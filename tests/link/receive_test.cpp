@@ -72,17 +72,6 @@ TEST_F(ReceiveTest, StaleStagedFilesAreRemovedAndNothingOpensWithoutTheChannelFi
     EXPECT_THAT(result.problem, StartsWith("all_channel.dat: not on the Orvix (550"));
 }
 
-TEST_F(ReceiveTest, WithoutTheAntennaFileTheOthersOpenWithAWarning) {
-    startSim({"--missing", "antenna_list.dat"});
-    const ReceiveResult result = receiveFiles(context());
-    ASSERT_TRUE(result.readyToOpen);
-    EXPECT_THAT(result.warnings, ElementsAre(StartsWith("antenna_list.dat: not on the Orvix")));
-    EXPECT_EQ(prompter.told.size(), 1u);
-    Workspace ws;
-    ASSERT_TRUE(ws.openStaged(result.stagingFolder).opened());
-    EXPECT_FALSE(ws.files().satelliteFiles.antenna.loaded());
-}
-
 // A failed session or a cut download is told once, opens nothing and leaves no partial file.
 TEST_F(ReceiveTest, AFailureIsToldOnceAndOpensNothing) {
     const auto cut = [&](const std::string& file, std::size_t size) {
