@@ -62,7 +62,6 @@ TEST_F(CliRead, ExitStatusesTellUsageFromRefusal) {
     for (const auto& [args, exitCode, err] : std::vector<Case>{
              {{}, 1, "Usage"},
              {{"frobnicate"}, 1, "unknown command"},
-             {{"services"}, 1, "missing DIR"},
              {{"services", dir(), "--type", "Tv"}, 1, "TV or Radio"},
              {{"bouquet-add-services", dir(), "2", "--services", ""}, 1, "FLAG:SID pairs"},
              {{"bouquet-rename", dir(), "1", ""}, 1, "NAME must not be empty"},
@@ -125,18 +124,6 @@ TEST_F(CliRead, ASaveCutShortIsReportedOnOneLineAndTheCommandCarriesOn) {
     EXPECT_EQ(run.err, "Removed 1 temporary file that an interrupted save had left in " +
                            rx.path().string() + ".\n");
     EXPECT_EQ(lines(run.out).at(0), "version: 10");
-}
-
-TEST_F(CliRead, MakeSampleTakesItsOptions) {
-    TempDir out;
-    const CliRun made =
-        runCli({"make-sample", (out / "made").string(), "--services", "50", "--satellites", "2",
-                "--bouquets", "1", "--version", "6", "--seed", "3", "--rescan", "4"});
-    ASSERT_EQ(made.exitCode, 0) << made.err;
-    const auto generated =
-        sample::generate({.services = 50, .satellites = 2, .bouquets = 1, .version = 6, .seed = 3});
-    EXPECT_EQ(test::readFile(out / "made" / "all_channel.dat"),
-              sample::rescan(generated, {.seed = 4}).files.channel);
 }
 
 } // namespace
