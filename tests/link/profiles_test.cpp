@@ -74,13 +74,6 @@ TEST(ProfilesFile, FileEndingInsideAProfileKeepsTheCompleteOnes) {
     EXPECT_TRUE(parseProfiles(two + "\r\n\r\n").whole()) << "blank lines after the last";
 }
 
-// Which profile a removal selects is walked by the store's merge rows.
-TEST(ProfileTable, TheOnlyProfileIsNotRemoved) {
-    ProfileTable table({named("a")});
-    EXPECT_FALSE(table.remove());
-    EXPECT_EQ(table.profiles(), std::vector{named("a")});
-}
-
 TEST(ProfileTable, AddAppendsWithoutColourAndUpdateKeepsTheColour) {
     ProfileTable table({defaultProfile(), named("b"), named("c")});
     ConnectionProfile fresh = named("d");
