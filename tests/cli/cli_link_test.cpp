@@ -69,7 +69,6 @@ TEST_F(CliLink, FailuresAreOneLineWithoutThePassword) {
     // The faults, the command and how its error line begins.
     using Case = std::tuple<std::vector<std::string>, std::vector<std::string>, std::string>;
     for (const auto& [faults, args, err] : {
-             Case{{"--refuse-login"}, {"receive"}, "receive: all_channel.dat: Invalid username"},
              Case{{"--drop", "antenna_list.dat"}, {"receive", "--to", dir}, "receive: antenna"},
              Case{{"--refuse-telnet"}, {"test-connection"}, "Could not open connection to"},
              Case{{"--login-incorrect"}, {"test-login"}, "Login incorrect - Username : root"},
