@@ -10,12 +10,8 @@ namespace tavrino {
 namespace {
 using test::Opened;
 
-TEST(Comparison, ListsMatchThemselvesAndAnEmptySideHoldsNothing) {
-    const auto files = sample::generate({.services = 500, .satellites = 6, .bouquets = 4});
-    const Opened a(files);
-    const Opened b(files);
-    EXPECT_TRUE(compareWorkspaces(a.ws, b.ws).same());
-
+TEST(Comparison, AnEmptySideHoldsNothing) {
+    const Opened a(sample::generate({.services = 500, .satellites = 6, .bouquets = 4}));
     const Workspace nothing;
     const Comparison added = compareWorkspaces(nothing, a.ws);
     EXPECT_EQ(added.count(DiffArea::Service, DiffChange::Added), 500u);

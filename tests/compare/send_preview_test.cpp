@@ -14,15 +14,13 @@ TEST_F(SendPreviewTest, TellsAFailureAndStopsWhenCancelled) {
     const test::Opened channelOnly(receiverFiles.channel);
     EXPECT_FALSE(previewSend(channelOnly.ws, context()).comparison) << "a send would refuse it";
     const test::Opened whole(receiverFiles);
-    EXPECT_FALSE(previewSend(whole.ws, context()).comparison);
     cancel.cancel();
     const SendPreview cancelled = previewSend(whole.ws, context());
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_FALSE(cancelled.comparison);
-    ASSERT_EQ(prompter.told.size(), 2u) << "a cancel is no failure to tell";
+    ASSERT_EQ(prompter.told.size(), 1u) << "a cancel is no failure to tell";
     EXPECT_EQ(prompter.told[0].text,
               "Open all_channel.dat, antenna_list.dat and DVBS.dat before sending !!!");
-    EXPECT_EQ(prompter.told[1].text, "Invalid username or password");
     EXPECT_TRUE(leftovers(staging()).empty());
 }
 

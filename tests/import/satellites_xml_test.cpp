@@ -55,7 +55,6 @@ TEST(SatellitesXml, MapsValuesAsTheImportStoresThem) {
          {10714000, 22000000, 4, 0, 0, 0, 0, 0}},
         {"polarization=\"3\"", {0, 0, 0, 1, 0, 0, 0, 0}},
         {"polarization=\"4\"", {0, 0, 0, 0, 0, 0, 0, 0}},
-        {"polarization=\"-1\"", {0, 0, 0, 0, 0, 0, 0, 0}},
         {"polarization=\"1\" fec_inner=\"10\" modulation=\"4\" system=\"1\"",
          {0, 0, 10, 1, 1, 4, 0, 0}},
         {"frequency=\"11778000kHz\" symbol_rate=\" 27500000\" fec_inner=\"auto\"",
@@ -78,7 +77,6 @@ TEST(SatellitesXml, ReadsTheDeclaredEncodingAndAnyLineEnds) {
         {document(sat, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"), "Türksat \u0080"},
         {document(sat, "<?xml version='1.0' encoding='windows-1252'?>\r\n"), "Türksat €"},
         {"<satellites>\r\n<sat name=\"A\"\r\n position=\"420\">\r\n</sat>\r\n</satellites>", "A"},
-        {"<satellites>\r<sat name=\"A\"\r position=\"420\">\r</sat>\r</satellites>", "A"},
     };
     for (const auto& [bytes, name] : cases) {
         const ImportedList list = parse(bytes);
@@ -92,8 +90,6 @@ TEST(SatellitesXml, RefusesDamagedDocumentsNamingLineAndColumn) {
     const std::pair<std::string, std::string> cases[] = {
         {"<satellites>\n  <sat name=\"a\" position=\"1\">\n    <transponder frequency=",
          "line 3, column 27: Error parsing element attribute"},
-        {"<satellites>\n  <sat name=\"a\" position=\"1\">\n",
-         "line 2, column 30: Start-end tags mismatch"},
         {"", "line 1, column 1: No document element found"},
         {"<?xml version=\"1.0\"?>\n<tv>\n<sat name=\"a\" position=\"1\"/></tv>",
          "line 2, column 1: the root element is <tv>, so this is no satellites.xml"},

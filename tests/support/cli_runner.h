@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
+#include <sys/wait.h> // cli_process_test reads exit statuses through this header
 #include <vector>
 
 namespace tavrino::test {
@@ -32,17 +32,6 @@ inline CliRun runCli(const std::vector<std::string>& args, const CancelToken& ca
     std::ostringstream err;
     const int exitCode = cli::run(all, out, err, cancel);
     return {exitCode, out.str(), err.str()};
-}
-
-// Runs `program args` through the shell and keeps its exit code, stdout and stderr: for what
-// only separate processes show.
-inline CliRun runProgram(const std::string& program, const std::string& args) {
-    const TempDir tmp;
-    const std::string command =
-        program + " " + args + " >" + (tmp / "out").string() + " 2>" + (tmp / "err").string();
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(tmp / "out"),
-            readText(tmp / "err")};
 }
 
 inline std::vector<std::string> lines(const std::string& text) {
