@@ -3,6 +3,7 @@
 #include "app/about_dialog.h"
 #include "app/busy_cursor.h"
 #include "app/compare/compare_actions.h"
+#include "app/keyboard_context_menu.h"
 #include "app/options/options_tab.h"
 #include "app/options/profile_book.h"
 #include "app/organize_list/details_tip.h"
@@ -20,7 +21,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
@@ -32,21 +32,7 @@
 #include <QTimer>
 
 namespace tavrino::app {
-namespace {
 
-// What the Menu key sends: a keyboard context menu event at the focused widget's current item.
-void openFocusedContextMenu() {
-    QWidget* focused = QApplication::focusWidget();
-    if (!focused) {
-        return;
-    }
-    const QRect cursor = focused->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    const QPoint at = cursor.isValid() ? cursor.center() : focused->rect().center();
-    QContextMenuEvent event(QContextMenuEvent::Keyboard, at, focused->mapToGlobal(at));
-    QCoreApplication::sendEvent(focused, &event);
-}
-
-} // namespace
 MainWindow::MainWindow(UserDialogs& dialogs, QString dataFolder, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), dataFolder_(std::move(dataFolder)),
       document_(dialogs), tooltip_(new widgets::CTooltip(this)),
@@ -269,7 +255,7 @@ void MainWindow::buildMenus() {
     connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
             [this] { menuBar()->setActiveAction(menuBar()->actions().first()); });
     connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this), &QShortcut::activated, this,
-            &openFocusedContextMenu);
+            [] { openContextMenuByKeyboard(QApplication::focusWidget()); });
 }
 
 void MainWindow::buildEditMenu() {

@@ -207,6 +207,15 @@ private slots:
         QCOMPARE(column(2), natural);
         clickHeader(5); // frequencies as numbers: 9750000 before 10700000
         QVERIFY(sortedNaturally(column(5)));
+        // The header takes no focus; the rows' menu sorts by keyboard.
+        QTest::keyClick(&table(), Qt::Key_F10, Qt::ShiftModifier);
+        auto* menu = table().findChild<QMenu*>("comparisonSortMenu");
+        QTRY_VERIFY(menu && menu->isVisible());
+        for (int i = 0; i < 3; ++i) { // to "Sort by Name"
+            QTest::keyClick(menu, Qt::Key_Down);
+        }
+        QTest::keyClick(menu, Qt::Key_Return);
+        QCOMPARE(column(2), names);
 
         QComboBox& change = f_.find<QComboBox>("comparisonChangeFilter");
         QTest::keyClick(&change, Qt::Key_Home);

@@ -1,6 +1,7 @@
 #include "app/compare/comparison_view.h"
 
 #include "app/compare/comparison_model.h"
+#include "app/keyboard_context_menu.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -8,6 +9,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -57,6 +60,32 @@ void setUpTable(QTableView& table, QAbstractItemModel* model) {
     }
 }
 
+// The header takes no focus, so the rows' menu sorts too (Menu key, Shift+F10, right click):
+// a column chosen again turns its order round.
+void addSortMenu(QTableView& table) {
+    QHeaderView* header = table.horizontalHeader();
+    auto* menu = new QMenu(&table);
+    menu->setObjectName("comparisonSortMenu");
+    for (int c = 0; c < table.model()->columnCount(); ++c) {
+        const QString name = table.model()->headerData(c, Qt::Horizontal).toString();
+        QObject::connect(
+            menu->addAction("Sort by " + name), &QAction::triggered, header, [header, c] {
+                const bool again = header->sortIndicatorSection() == c &&
+                                   header->sortIndicatorOrder() == Qt::AscendingOrder;
+                header->setSortIndicator(c, again ? Qt::DescendingOrder : Qt::AscendingOrder);
+            });
+    }
+    QObject::connect(menu->addAction("Comparison Order"), &QAction::triggered, header,
+                     [header] { header->setSortIndicator(-1, Qt::AscendingOrder); });
+    table.setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(&table, &QWidget::customContextMenuRequested, menu,
+                     [&table, menu](QPoint at) { menu->popup(table.viewport()->mapToGlobal(at)); });
+    auto* menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), &table);
+    menuKey->setContext(Qt::WidgetShortcut);
+    QObject::connect(menuKey, &QShortcut::activated, &table,
+                     [&table] { openContextMenuByKeyboard(&table); });
+}
+
 } // namespace
 
 QString countsText(const Comparison& comparison) {
@@ -103,6 +132,7 @@ ComparisonView::ComparisonView(QWidget* parent)
     shown_->setObjectName("comparisonShown");
 
     setUpTable(*table_, model_);
+    addSortMenu(*table_);
 
     auto* filters = new QHBoxLayout;
     filters->addWidget(buddyLabel("&Area:", area_, this));
