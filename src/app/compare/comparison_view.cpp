@@ -52,6 +52,9 @@ void setUpTable(QTableView& table, QAbstractItemModel* model) {
     table.horizontalHeader()->setSortIndicatorClearable(true);
     table.horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     table.setSortingEnabled(true);
+    // After the sort (connected before this): the current row stays in sight.
+    QObject::connect(table.horizontalHeader(), &QHeaderView::sortIndicatorChanged, &table,
+                     [&table] { table.scrollTo(table.currentIndex()); });
     const QFontMetrics metrics = table.fontMetrics();
     const char* typical[] = {"Transponder",       "Changed",      "Sport & Music International",
                              "132.1W 11778000 H", "Polarisation", "Sport & Music HD"};
