@@ -161,11 +161,9 @@ TEST_F(CliEdits, EachEditCommandChangesWhatItsArgumentsName) {
 
     TempDir resaved;
     ASSERT_EQ(runCli({"resave", dir(), resaved.path().string()}).exitCode, 0);
-    const CliRun same = runCli({"diff", dir(), resaved.path().string()});
+    const CliRun same = runCli({"--format", "table", "diff", dir(), resaved.path().string()});
     EXPECT_EQ(same.exitCode, 0) << same.out;
-    EXPECT_EQ(same.out, header);
-    EXPECT_EQ(runCli({"--format", "table", "diff", dir(), dir()}).out,
-              "Area  Change  Name  Where  Field  Before  After\n");
+    EXPECT_EQ(same.out, "Area  Change  Name  Where  Field  Before  After\n");
 }
 
 // Every option of the two adding commands, read back through the reading commands.

@@ -1,11 +1,8 @@
 // The command line's receiver commands against the simulator, run in-process. The workflows'
 // own outcomes are the link tests'; here the commands report them.
 #include "cli_runner.h"
-#include "link/link_messages.h"
 #include "link/profiles.h"
 #include "link_fixture.h"
-#include "reference/reference_list.h"
-#include "workspace/workspace.h"
 
 #include <gmock/gmock.h>
 #include <tuple>
@@ -43,7 +40,6 @@ TEST_F(CliLink, ProfilesAreCreatedListedAddedAndRemoved) {
     EXPECT_EQ(lines(first.out),
               (std::vector<std::string>{"Name,Address,User,FtpPort,TelnetPort,Passive,Prompt",
                                         "TEST Connection,192.168.1.36,root,21,23,0,[~]$"}));
-    EXPECT_THAT(first.out, Not(HasSubstr("kelvo")));
 
     test::writeText(data / "pw", test::simPassword + "\n");
     const CliRun added = cli({"profile-add", "sim", "--address", "127.0.0.1", "--password-file",
@@ -128,7 +124,6 @@ TEST_F(CliLink, SendUploadsAndNamesTheBackupWhenTheReloadFails) {
                                              "reload: Login incorrect"),
                                   HasSubstr("earlier files are in " + backups)));
     EXPECT_THAT(failed.out, HasSubstr("backup " + backups));
-    EXPECT_THAT(sim->commands(), IsEmpty());
     expectSecret(failed);
 }
 
@@ -155,7 +150,7 @@ TEST_F(CliLink, ADryRunPrintsWhatTheSendWouldChangeAndChangesNothing) {
         cli({"send", dir, "--profile", "sim", "--dry-run", "--only", "satellites"});
     ASSERT_EQ(missing.exitCode, 0) << missing.err;
     EXPECT_EQ(missing.err, "warning: antenna_list.dat: not on the Orvix; compared as empty\n");
-    EXPECT_THAT(missing.out, HasSubstr("\nAntenna,Added,"));
+    EXPECT_THAT(missing.out, AllOf(HasSubstr("\nAntenna,Added,"), Not(HasSubstr("\nBouquet,"))));
     test::TempDir out;
     const CliRun received = cli({"receive", "--profile", "sim", "--to", out.path().string()});
     ASSERT_EQ(received.exitCode, 0) << received.err;

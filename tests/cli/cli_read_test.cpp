@@ -115,16 +115,5 @@ TEST_F(CliRead, EveryCommandHasHelp) {
     }
 }
 
-TEST_F(CliRead, ASaveCutShortIsReportedOnOneLineAndTheCommandCarriesOn) {
-    TempDir rx;
-    test::writeSample(rx.path(), {.services = 10});
-    test::writeFile(rx / ".all_channel.dat.tmp-a1B2c3", Bytes(100, 1));
-    const CliRun run = runCli({"info", rx.path().string()});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.err, "Removed 1 temporary file that an interrupted save had left in " +
-                           rx.path().string() + ".\n");
-    EXPECT_EQ(lines(run.out).at(0), "version: 10");
-}
-
 } // namespace
 } // namespace tavrino

@@ -10,19 +10,6 @@ namespace tavrino {
 namespace {
 using test::Opened;
 
-TEST(Comparison, AnEmptySideHoldsNothing) {
-    const Opened a(sample::generate({.services = 500, .satellites = 6, .bouquets = 4}));
-    const Workspace nothing;
-    const Comparison added = compareWorkspaces(nothing, a.ws);
-    EXPECT_EQ(added.count(DiffArea::Service, DiffChange::Added), 500u);
-    EXPECT_EQ(added.count(DiffArea::Bouquet, DiffChange::Added), 4u);
-    EXPECT_EQ(added.count(DiffArea::Satellite, DiffChange::Added), 6u);
-    EXPECT_EQ(added.count(DiffArea::Service), 500u) << "nothing else for services";
-    const Comparison removed =
-        compareWorkspaces(a.ws, nothing, {.bouquets = false, .satellites = false});
-    EXPECT_EQ(removed.rows().size(), 500u) << "--only services leaves the other areas out";
-}
-
 std::map<std::int32_t, const DecodedService*> recordsByFlag(const Workspace& ws) {
     std::map<std::int32_t, const DecodedService*> records;
     for (const ServiceRow& row : ws.services().rows()) {

@@ -1,7 +1,6 @@
 #include "import/kingofsat.h"
 #include "import/satellites_xml.h"
 #include "shared_data.h"
-#include "test_support.h"
 
 #include <gtest/gtest.h>
 
