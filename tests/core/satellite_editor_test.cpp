@@ -327,13 +327,15 @@ TEST_P(SatelliteFilesEditTest, TransponderUpdateWritesTheFixedBytesAndTheSatelli
     open([&](sample::Files& f) {
         Bytes& b = f.dvbs;
         std::fill_n(b.begin() + static_cast<std::ptrdiff_t>(at), 8, 0);
+        test::put(b, at + 12, 2, 65535); // a NID read unsigned
         test::put(b, at + 16, 4, 9);
         test::put(b, at + 28, 4, 555);
         b[at + 24] = 12; // a FEC the list cannot show
         b[at + 34] = 7;  // a modulation type the list cannot show
     });
     const TransponderForm opened = transponderForm(ws, 0, 1);
-    EXPECT_EQ((std::pair{opened.fec, opened.modulationType}), (std::pair{-1, -1}));
+    EXPECT_EQ(std::tuple(opened.fec, opened.modulationType, opened.nid),
+              std::tuple(-1, -1, "65535"));
     EXPECT_FALSE(updateTransponder(ws, 0, 1, opened, opened).written)
         << "nothing changed: not even the fixed bytes are written";
     TransponderForm edited = opened;

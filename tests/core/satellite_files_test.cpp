@@ -1,5 +1,4 @@
 #include "database/antenna_file.h"
-#include "database/layout.h"
 #include "database/transponder_file.h"
 #include "opened.h"
 
@@ -8,7 +7,6 @@
 
 namespace tavrino {
 namespace {
-namespace an = layout::antenna;
 
 // The antenna list's columns for a record, and whether it shows combination mode.
 std::vector<std::string> shown(const AntennaDisplay& d) {
@@ -36,27 +34,12 @@ TEST(AntennaDisplay, FollowsTheCombinationRule) {
     }
 }
 
-// The old layout gains the new header bytes; the generator's old files convert to its new ones,
-// and a file too short for the old header stays within its image.
+// The generator's old files convert to its new ones, and a file too short for the old header
+// stays within its image.
 TEST(AntennaFile, ConversionInsertsTheNewHeaderBytes) {
-    SatelliteImage image;
-    for (int i = 0; i < 1000; ++i) {
-        image.bytes.push_back(static_cast<std::uint8_t>(i % 251 + 1));
-    }
-    const Bytes old = image.bytes;
-    convertAntennaLayout(image);
-    Bytes expected(an::convertedSize, 0);
-    std::copy_n(old.begin(), 4, expected.begin());
-    std::copy_n(old.begin() + 4, 4, expected.begin() + 28); // the old bytes 4..7 move to 28..31
-    std::copy(old.begin() + 8, old.end(), expected.begin() + 36);
-    for (const std::size_t one : {16, 20, 24, 30}) {
-        expected[one] = 1;
-    }
-    EXPECT_EQ(image.bytes, expected);
-
     SatelliteImage generated{sample::generate({.version = 6}).antenna};
     convertAntennaLayout(generated);
-    expected = sample::generate({.version = 9}).antenna;
+    Bytes expected = sample::generate({.version = 9}).antenna;
     std::fill_n(expected.begin() + 32, 4, 0); // record 0's first bytes do not survive
     EXPECT_EQ(generated.bytes, expected);
 
@@ -93,31 +76,6 @@ TEST(GeneratedFolder, FrequenciesAreKilohertzAndSymbolRatesSymbolsPerSecond) {
         }
     }
     EXPECT_GT(cableOrTerrestrial, 0);
-}
-
-// Satellites of 2, 0 and 1 transponders, each after the one before it.
-TEST(TransponderFile, SatellitesFollowEachOtherBySize) {
-    TransponderImage image{Bytes(128, 0)};
-    test::put(image.bytes, 0, 2, 3);
-    for (const int tps : {2, 0, 1}) {
-        const std::size_t p = image.bytes.size();
-        image.bytes.resize(p + 124 + 36 * static_cast<std::size_t>(tps), 0);
-        test::put(image.bytes, p + 76, 2, tps);
-        for (int j = 0; j < tps; ++j) {
-            const std::size_t t = p + 124 + 36 * static_cast<std::size_t>(j);
-            test::put(image.bytes, t + 8, 4, 10000 + j);
-            test::put(image.bytes, t + 12, 2, 0xFFFF);
-        }
-    }
-    ASSERT_EQ(decodeTransponderFile(image, "DVBS.dat").size(), 3u);
-    EXPECT_EQ((std::vector{satelliteOffset(image, 1), satelliteOffset(image, 2)}),
-              (std::vector<std::size_t>{128 + 124 + 72, 128 + 124 + 72 + 124}));
-    const auto tps = listTransponders(image, 0);
-    ASSERT_EQ(tps.size(), 2u);
-    EXPECT_EQ(tps[1].frequency, 10001);
-    EXPECT_EQ(tps[0].nid, 65535) << "unsigned";
-    EXPECT_TRUE(listTransponders(image, 1).empty());
-    EXPECT_THROW(satelliteOffset(image, 3), std::out_of_range);
 }
 
 } // namespace

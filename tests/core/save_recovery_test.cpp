@@ -4,7 +4,6 @@
 #include "test_support.h"
 #include "workspace/workspace.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <deque>
