@@ -229,8 +229,20 @@ TEST_F(ServiceViewTest, NameSearchFindsTheFirstRowInViewOrder) {
     EXPECT_EQ(view.findByName(table, "b"), 2u); // "bravo" comes before "BBC One" descending
 }
 
-// The clipboard takes the (up to 101) rows after the selected one, none after the last.
-TEST(ServiceDetails, TheClipboardTakesTheRowsAfterTheSelection) {
+// The tip lists the set flags; the clipboard takes the (up to 101) rows after the selected one,
+// none after the last.
+TEST(ServiceDetails, TipListsTheSetFlagsAndTheClipboardTheRowsAfterTheSelection) {
+    const auto table = servicesTable({{.name = "News", .flags = 66},
+                                      {.name = "Zero", .flags = 0},
+                                      {.name = "All", .flags = 127}});
+    const std::string rule = "------------------";
+    EXPECT_EQ(channelInfoText(table, 0), "News\n" + rule + "\nHD Ch.\nLOCKed Ch.\n" + rule);
+    EXPECT_EQ(channelInfoText(table, 1), "Zero\n" + rule + "\nSD Ch.\n" + rule);
+    EXPECT_EQ(channelInfoText(table, 2), "All\n" + rule +
+                                             "\nHD Ch.\nDSMCC Ch.\nAutoPid\nSkiped Ch.\n"
+                                             "Scrambled Ch.\nLOCKed Ch.\nValid Ch.\n" +
+                                             rule);
+
     const auto rows = servicesTable({{.name = "A", .satIndex = 1},
                                      {.name = "B", .serviceType = 0x0102, .satIndex = 3},
                                      {.name = "C", .satIndex = 3},
