@@ -1,8 +1,6 @@
 #include "widgets/ctooltip.h"
 #include "window_fixture.h"
 
-#include <QToolTip>
-
 using namespace tavrino;
 using namespace tavrino::app;
 using tavrino::test::clickRow;

@@ -1,9 +1,6 @@
 #include "app/organize_list/profile_picker.h"
 #include "window_fixture.h"
 
-#include <QAbstractItemView>
-#include <QSet>
-
 using namespace tavrino;
 using namespace tavrino::app;
 

@@ -2,13 +2,6 @@
 #include "database/layout.h"
 #include "window_fixture.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QDir>
-#include <QProcess>
-#include <QScrollBar>
-#include <QWindow>
-
 using namespace tavrino;
 using namespace tavrino::app;
 
@@ -87,9 +80,7 @@ private slots:
         QCOMPARE(f_.status().note(), QString("4 rows copied to the clipboard"));
 
         f_.satelliteFilter().setCurrentIndex(2);
-        QTest::mouseClick(view().horizontalHeader()->viewport(), Qt::LeftButton, {},
-                          QPoint(view().horizontalHeader()->sectionViewportPosition(colService) + 5,
-                                 view().horizontalHeader()->height() / 2));
+        test::clickHeader(*view().horizontalHeader(), colService);
         test::clickRow(view(), 2);
         test::clickRow(view(), 4, Qt::ControlModifier);
         for (const auto& [action, bit, set] :

@@ -5,22 +5,11 @@
 #include "link/profiles.h"
 #include "window_fixture.h"
 
-#include <QSignalSpy>
-
 using namespace tavrino;
 using namespace tavrino::app;
+using tavrino::test::click;
 
 namespace {
-
-void click(QWidget* widget) {
-    QTest::mouseClick(widget, Qt::LeftButton);
-    QApplication::processEvents();
-}
-
-// On its box, where a person clicks: the widget is wider than box and caption.
-void tick(QCheckBox* box) {
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-}
 
 // A profile added by tavrino-cli or another window meanwhile.
 void addElsewhere(const std::filesystem::path& data, const std::string& name) {
@@ -43,14 +32,6 @@ void typeProfile(QWidget& window, const QString& name, const QString& address,
     test::typeInto(on(window, "ftpPortBox"), ftpPort);
 }
 
-QStringList namesIn(const QAbstractItemModel* model) {
-    QStringList names;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        names << model->index(row, 0).data().toString();
-    }
-    return names;
-}
-
 } // namespace
 
 class OptionsTabTest : public QObject {
@@ -66,8 +47,8 @@ private:
     ProfilePicker& picker() { return f_.find<ProfilePicker>("profilePicker"); }
     QString status(int panel) { return f_.status().panelText(panel); }
     std::filesystem::path profilesFile() const { return f_.data() / "Profiles.ini"; }
-    QStringList listed() { return namesIn(profileList()->model()); }
-    QStringList dropDownNames() { return namesIn(picker().dropDown()->model()); }
+    QStringList listed() { return test::columnOf(*profileList()->model(), 0); }
+    QStringList dropDownNames() { return test::columnOf(*picker().dropDown()->model(), 0); }
     std::optional<std::int32_t> storedColor() {
         return loadProfiles(f_.data()).profiles.at(0).foreColor;
     }
@@ -96,7 +77,7 @@ private slots:
         QCOMPARE(profileList()->currentRow(), 0);
         QCOMPARE(named("passwordBox")->echoMode(), QLineEdit::Password);
         typeProfile(f_.window(), "Living room", "10.0.0.7", " 2121x");
-        tick(named<QCheckBox>("passiveBox"));
+        test::tick(named<QCheckBox>("passiveBox"));
         QVERIFY(named<QCheckBox>("passiveBox")->isChecked());
         clickButton("addProfileButton");
         QCOMPARE(dropDownNames(), QStringList({"TEST Connection", "Living room"}));
@@ -166,8 +147,8 @@ private slots:
                              named<QCheckBox>("previewBox")->isChecked());
         };
         QCOMPARE(ticked(), std::pair(true, true));
-        tick(named<QCheckBox>("backupBox"));
-        tick(named<QCheckBox>("previewBox"));
+        test::tick(named<QCheckBox>("backupBox"));
+        test::tick(named<QCheckBox>("previewBox"));
         const QColor caption(10, 36, 106);
         QCOMPARE(listColors(), QList<QColor>(3, caption));
 

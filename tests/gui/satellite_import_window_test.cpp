@@ -130,8 +130,7 @@ private slots:
     // Unticked, the box leaves the replaced satellite's antenna settings at their defaults.
     void antennaSettingsAreNotKept() {
         ImportPreviewDialog& preview = openXmlPreview();
-        QTest::mouseClick(preview.keepAntennaBox(), Qt::LeftButton, {},
-                          QPoint(6, preview.keepAntennaBox()->height() / 2));
+        test::tick(preview.keepAntennaBox());
         QCOMPARE(preview.satelliteList()->topLevelItem(0)->text(5), QString("default"));
         QTest::mouseClick(preview.importButton(), Qt::LeftButton);
         QTRY_VERIFY(!this->preview());
