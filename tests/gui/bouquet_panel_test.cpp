@@ -299,8 +299,6 @@ private slots:
         test::rightClickRow(services(), 1);
         QVERIFY(services().contextMenu()->isVisible());
         QVERIFY(!tooltip().isShowing());
-        QTest::qWait(20);
-        QVERIFY(!tooltip().isShowing());
         services().contextMenu()->close();
         clickRow(list(), 0);
         dragServices({4}, belowTheRows(contents()));
