@@ -4,7 +4,6 @@
 
 using namespace tavrino;
 using namespace tavrino::app;
-namespace ac = tavrino::antenna_captions;
 namespace tc = tavrino::transponder_captions;
 
 class OrganizeSatTabTest : public QObject {
@@ -20,16 +19,6 @@ private:
     QPushButton* saveButton() { return &f_.button("saveSatelliteFilesButton"); }
     bool anythingToUndo() { return f_.action("undoAction").isEnabled(); }
 
-    // Opens the list's popup with the keyboard and walks to `entry`, as a person does.
-    void pick(QComboBox* list, int entry) {
-        list->setFocus();
-        QTest::keyClick(list, Qt::Key_Home);
-        for (int i = 0; i < entry; ++i) {
-            QTest::keyClick(list, Qt::Key_Down);
-        }
-        QCOMPARE(list->currentIndex(), entry);
-    }
-
 private slots:
     void init() {
         f_.start({.sample = sample::Options{.services = 60, .satellites = 5, .bouquets = 1},
@@ -39,9 +28,8 @@ private slots:
     void cleanup() { f_.stop(); }
 
     // The last satellite is shown at the start; clicking a line of either list shows that
-    // satellite in both, and Update with nothing changed writes nothing. Every antenna list
-    // reaches the one rule refresh; the LNB type shows it.
-    void bothListsShowTheSameSatelliteAndTheListsRuleTheControls() {
+    // satellite in both, and Update with nothing changed writes nothing.
+    void bothListsShowTheSameSatellite() {
         QCOMPARE(satelliteList()->count(), 5);
         QCOMPARE(satelliteList()->currentRow(), 4);
         QCOMPARE(antennaList()->currentRow(), 4);
@@ -57,11 +45,6 @@ private slots:
         test::clickItem(transponders().list(), 0);
         QTest::mouseClick(transponders().updateButton(), Qt::LeftButton);
         QVERIFY(!anythingToUndo());
-
-        pick(satellite().list(ac::lnbType), userDefinedLnb);
-        QVERIFY(satellite().box(ac::lnbFrequency)->isEnabled());
-        pick(satellite().list(ac::lnbType), 0);
-        QVERIFY(!satellite().box(ac::lnbFrequency)->isEnabled());
     }
 
     // A refused value is told naming its box; the typed text stays there with the focus, and
