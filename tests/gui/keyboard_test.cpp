@@ -24,7 +24,7 @@ private slots:
     void cleanup() { f_.stop(); }
 
     // Every menu entry has its own mnemonic. Keyboards without a Menu key open the lists'
-    // context menus with Shift+F10; Alt+F and F10 open the File menu.
+    // context menus with Shift+F10; F10 opens the File menu.
     void keysOpenTheMenus() {
         for (const QList<QAction*>& entries :
              {f_.window().menuBar()->actions(), fileMenu()->actions()}) {
@@ -42,14 +42,6 @@ private slots:
         QTRY_COMPARE(QApplication::activePopupWidget(), static_cast<QWidget*>(menu));
         QTest::keyClick(menu, Qt::Key_Escape);
         QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
-
-        QTest::keyClick(&f_.serviceView(), Qt::Key_F, Qt::AltModifier);
-        QTRY_VERIFY(fileMenu()->isVisible());
-        // "Export Service &List..." by its letter.
-        QTest::keyClick(fileMenu(), Qt::Key_L);
-        QTRY_VERIFY(!fileMenu()->isVisible());
-        QVERIFY2(f_.dialogs().suggestedCsv.endsWith("services.csv"),
-                 qPrintable(f_.dialogs().suggestedCsv));
 
         QTest::keyClick(&f_.serviceView(), Qt::Key_F10);
         QTRY_VERIFY(fileMenu()->isVisible());

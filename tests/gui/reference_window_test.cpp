@@ -121,6 +121,8 @@ private slots:
         test::clickHeader(*f_.serviceView().horizontalHeader(), colService);
         f_.dialogs().nextCsvToWrite = f_.data() / "services.csv";
         trigger("Export Service List...");
+        QCOMPARE(f_.dialogs().suggestedCsv,
+                 QString::fromStdString((after_->path() / "services.csv").string()));
         const std::string text = test::readText(f_.data() / "services.csv");
         QCOMPARE(text, serviceListCsv(ws().services(), ws().view()));
         const auto folded = [&](std::size_t p) {
