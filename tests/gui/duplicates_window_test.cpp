@@ -127,8 +127,8 @@ private slots:
         QCOMPARE(contents().selectedPositions(), repeatedItems());
     }
 
-    // Ticked by the mouse: every group's services together, largest first, one shade per
-    // group alternating; by the keyboard (Tab, Space) every service comes back.
+    // Ticked: every group's services together, largest first, one shade per group
+    // alternating; unticked, every service comes back.
     void duplicatesOnlyListsTheGroupsEachInItsShade() {
         std::vector<std::uint32_t> grouped;
         QList<QColor> shades;
@@ -138,15 +138,12 @@ private slots:
             shades << QList<QColor>(group.services.size(), duplicateGroupBackground(g++));
         }
 
-        QTest::mouseClick(&duplicatesOnly(), Qt::LeftButton, {}, duplicatesOnly().rect().center());
+        test::tick(&duplicatesOnly());
         QCOMPARE(f_.workspace().view().rows(), grouped);
         QCOMPARE(note(), QString("6 duplicate groups"));
         QCOMPARE(backgrounds(*f_.serviceView().model()), shades);
 
-        f_.typeFilter().setFocus();
-        QTest::keyClick(&f_.typeFilter(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), &duplicatesOnly());
-        QTest::keyClick(&duplicatesOnly(), Qt::Key_Space);
+        test::tick(&duplicatesOnly());
         QCOMPARE(f_.workspace().view().size(), f_.workspace().services().size());
         QCOMPARE(backgrounds(*f_.serviceView().model())[1], rowBackground(1));
     }
