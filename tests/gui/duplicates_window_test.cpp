@@ -18,7 +18,6 @@ private:
 
     BouquetContentsView& contents() { return f_.bouquetContents(); }
     QAction& removeDuplicates() { return *contents().removeDuplicatesAction(); }
-    QString note() { return f_.status().note(); }
     QCheckBox& duplicatesOnly() { return f_.find<QCheckBox>("duplicatesOnly"); }
 
     static QList<QColor> backgrounds(const QAbstractItemModel& model) {
@@ -74,7 +73,7 @@ private slots:
 
         dragServiceOfItem(2, std::nullopt);
         QCOMPARE(repeatedItems(), std::vector<int>{n});
-        QCOMPARE(note(), QString("Already in this bouquet at item 3"));
+        QCOMPARE(f_.status().note(), QString("Already in this bouquet at item 3"));
         QVERIFY(removeDuplicates().isEnabled());
         // Put back by an undo, the deleted item is the one selected, not its later copy.
         const auto withCopy = shownLinks();
@@ -87,7 +86,7 @@ private slots:
 
         dragServiceOfItem(3, 1); // lands before item 2, so the one already there moves down
         QCOMPARE(repeatedItems(), (std::vector<int>{4, n + 1}));
-        QCOMPARE(note(), QString("Already in this bouquet at item 5"));
+        QCOMPARE(f_.status().note(), QString("Already in this bouquet at item 5"));
     }
 
     // By the menu key, as a person at the keyboard reaches it; one step that undo takes back
@@ -118,7 +117,7 @@ private slots:
         QCOMPARE(shownLinks(), expected);
         QVERIFY(repeatedItems().empty());
         QVERIFY(!removeDuplicates().isEnabled());
-        QCOMPARE(note(), QString("2 duplicate items removed"));
+        QCOMPARE(f_.status().note(), QString("2 duplicate items removed"));
 
         QTest::keyClick(&contents(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(shownLinks(), repeated);
@@ -140,7 +139,7 @@ private slots:
 
         test::tick(&duplicatesOnly());
         QCOMPARE(f_.workspace().view().rows(), grouped);
-        QCOMPARE(note(), QString("6 duplicate groups"));
+        QCOMPARE(f_.status().note(), QString("6 duplicate groups"));
         QCOMPARE(backgrounds(*f_.serviceView().model()), shades);
 
         test::tick(&duplicatesOnly());

@@ -11,7 +11,6 @@ class KeyboardTest : public QObject {
 private:
     test::WindowFixture f_;
 
-    QMenu* fileMenu() { return &f_.fileMenu(); }
     QWidget* focused() { return QApplication::focusWidget(); }
     QWidget* button(const char* name) { return &f_.button(name); }
     ProfilePicker& picker() { return f_.find<ProfilePicker>("profilePicker"); }
@@ -27,7 +26,7 @@ private slots:
     // context menus with Shift+F10; F10 opens the File menu.
     void keysOpenTheMenus() {
         for (const QList<QAction*>& entries :
-             {f_.window().menuBar()->actions(), fileMenu()->actions()}) {
+             {f_.window().menuBar()->actions(), f_.fileMenu().actions()}) {
             QSet<QString> keys;
             for (const QAction* action : entries) {
                 const QString key = QKeySequence::mnemonic(action->text()).toString();
@@ -44,9 +43,9 @@ private slots:
         QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
 
         QTest::keyClick(&f_.serviceView(), Qt::Key_F10);
-        QTRY_VERIFY(fileMenu()->isVisible());
-        QTest::keyClick(fileMenu(), Qt::Key_Escape);
-        QTRY_VERIFY(!fileMenu()->isVisible());
+        QTRY_VERIFY(f_.fileMenu().isVisible());
+        QTest::keyClick(&f_.fileMenu(), Qt::Key_Escape);
+        QTRY_VERIFY(!f_.fileMenu().isVisible());
     }
 
     // Tab visits every control of the first tab once and comes back: no list keeps it. The

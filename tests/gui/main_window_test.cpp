@@ -12,7 +12,6 @@ private:
 
     MainWindow& window() { return f_.window(); }
     ServiceListView& view() { return f_.serviceView(); }
-    QString cell(int position, int column) { return f_.cell(position, column); }
     // An edit as a person makes it: a clicked row, LOCK.
     void lockRow(int position) {
         test::clickRow(view(), position);
@@ -92,7 +91,7 @@ private slots:
             QTRY_VERIFY(menu->isVisible());
             QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
             for (const int row : {2, 4}) {
-                QCOMPARE((cell(row, colHdFlag).toInt() & bit) != 0, set);
+                QCOMPARE((f_.cell(row, colHdFlag).toInt() & bit) != 0, set);
             }
             QCOMPARE(view().selectedPositions(), (std::vector<int>{2, 4}));
         }
@@ -188,7 +187,7 @@ private slots:
         QTest::keyClicks(&f_.searchBox(), "sp");
         const auto selected = view().selectedPositions();
         QCOMPARE(selected.size(), std::size_t{1});
-        QVERIFY(cell(selected[0], colService).toLower().startsWith("sp"));
+        QVERIFY(f_.cell(selected[0], colService).toLower().startsWith("sp"));
         QTest::keyClicks(&f_.searchBox(), "qqq"); // no match: the selection stays
         QCOMPARE(view().selectedPositions(), selected);
         across->setValue(across->maximum());
@@ -198,7 +197,7 @@ private slots:
 
         f_.typeFilter().setCurrentIndex(1);
         emit view().horizontalHeader()->sectionClicked(colService);
-        const QString firstBefore = cell(0, colService);
+        const QString firstBefore = f_.cell(0, colService);
         test::clickRow(view(), 2);
         test::clickRow(view(), 3, Qt::ShiftModifier);
         view().lockAction()->trigger();
@@ -206,11 +205,11 @@ private slots:
         QTest::keyClick(&view(), Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(!f_.workspace().modified());
         QCOMPARE(f_.action("redoAction").text(), QString("Redo LOCK 2 Services"));
-        QCOMPARE(cell(0, colService), firstBefore); // filter and order stay
+        QCOMPARE(f_.cell(0, colService), firstBefore); // filter and order stay
         QCOMPARE(view().selectedPositions(), (std::vector<int>{2, 3}));
-        QVERIFY(!(cell(2, colHdFlag).toInt() & 2));
+        QVERIFY(!(f_.cell(2, colHdFlag).toInt() & 2));
         QTest::keyClick(&view(), Qt::Key_Y, Qt::ControlModifier);
-        QVERIFY(cell(2, colHdFlag).toInt() & 2);
+        QVERIFY(f_.cell(2, colHdFlag).toInt() & 2);
     }
 
     // The question and the backups are the save policy's; the window asks and obeys.
