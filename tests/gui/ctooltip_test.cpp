@@ -31,7 +31,6 @@ private slots:
         QVERIFY(screen.contains(tip.tipWindow()->frameGeometry()));
         tip.Destroy();
         QVERIFY(!tip.exists());
-        QVERIFY(!tip.Create(nullptr));
 
         QMenu menu;
         menu.addAction("LOCK");

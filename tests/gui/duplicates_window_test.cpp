@@ -18,7 +18,6 @@ private:
 
     BouquetContentsView& contents() { return f_.bouquetContents(); }
     QAction& removeDuplicates() { return *contents().removeDuplicatesAction(); }
-    QString note() { return f_.status().note(); }
     QCheckBox& duplicatesOnly() { return f_.find<QCheckBox>("duplicatesOnly"); }
 
     static QList<QColor> backgrounds(const QAbstractItemModel& model) {
@@ -74,7 +73,7 @@ private slots:
 
         dragServiceOfItem(2, std::nullopt);
         QCOMPARE(repeatedItems(), std::vector<int>{n});
-        QCOMPARE(note(), QString("Already in this bouquet at item 3"));
+        QCOMPARE(f_.status().note(), QString("Already in this bouquet at item 3"));
         QVERIFY(removeDuplicates().isEnabled());
         // Put back by an undo, the deleted item is the one selected, not its later copy.
         const auto withCopy = shownLinks();
@@ -87,11 +86,11 @@ private slots:
 
         dragServiceOfItem(3, 1); // lands before item 2, so the one already there moves down
         QCOMPARE(repeatedItems(), (std::vector<int>{4, n + 1}));
-        QCOMPARE(note(), QString("Already in this bouquet at item 5"));
+        QCOMPARE(f_.status().note(), QString("Already in this bouquet at item 5"));
     }
 
-    // By the menu key and by Shift+F10, as a person at the keyboard reaches it; one step that
-    // undo takes back whole.
+    // By the menu key, as a person at the keyboard reaches it; one step that undo takes back
+    // whole.
     void removeDuplicateItemsIsOneStepUndoTakesBack() {
         const auto clean = shownLinks();
         dragServiceOfItem(0, std::nullopt);
@@ -107,11 +106,6 @@ private slots:
         // At the current row, not where the pointer rests.
         const QRect current = contents().visualRect(contents().currentIndex());
         QCOMPARE(menu.pos(), contents().viewport()->mapToGlobal(current.bottomLeft()));
-        QTest::keyClick(&menu, Qt::Key_Escape);
-        QTRY_VERIFY(!menu.isVisible());
-
-        QTest::keyClick(&contents(), Qt::Key_F10, Qt::ShiftModifier);
-        QTRY_VERIFY(menu.isVisible());
         for (int i = 0; i < 20 && menu.activeAction() != &removeDuplicates(); ++i) {
             QTest::keyClick(&menu, Qt::Key_Down);
         }
@@ -123,7 +117,7 @@ private slots:
         QCOMPARE(shownLinks(), expected);
         QVERIFY(repeatedItems().empty());
         QVERIFY(!removeDuplicates().isEnabled());
-        QCOMPARE(note(), QString("2 duplicate items removed"));
+        QCOMPARE(f_.status().note(), QString("2 duplicate items removed"));
 
         QTest::keyClick(&contents(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(shownLinks(), repeated);
@@ -132,8 +126,8 @@ private slots:
         QCOMPARE(contents().selectedPositions(), repeatedItems());
     }
 
-    // Ticked by the mouse: every group's services together, largest first, one shade per
-    // group alternating; by the keyboard (Tab, Space) every service comes back.
+    // Ticked: every group's services together, largest first, one shade per group
+    // alternating; unticked, every service comes back.
     void duplicatesOnlyListsTheGroupsEachInItsShade() {
         std::vector<std::uint32_t> grouped;
         QList<QColor> shades;
@@ -143,15 +137,12 @@ private slots:
             shades << QList<QColor>(group.services.size(), duplicateGroupBackground(g++));
         }
 
-        QTest::mouseClick(&duplicatesOnly(), Qt::LeftButton, {}, duplicatesOnly().rect().center());
+        test::tick(&duplicatesOnly());
         QCOMPARE(f_.workspace().view().rows(), grouped);
-        QCOMPARE(note(), QString("6 duplicate groups"));
+        QCOMPARE(f_.status().note(), QString("6 duplicate groups"));
         QCOMPARE(backgrounds(*f_.serviceView().model()), shades);
 
-        f_.typeFilter().setFocus();
-        QTest::keyClick(&f_.typeFilter(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), &duplicatesOnly());
-        QTest::keyClick(&duplicatesOnly(), Qt::Key_Space);
+        test::tick(&duplicatesOnly());
         QCOMPARE(f_.workspace().view().size(), f_.workspace().services().size());
         QCOMPARE(backgrounds(*f_.serviceView().model())[1], rowBackground(1));
     }

@@ -39,12 +39,23 @@ inline void rightClickRow(QAbstractItemView& view, int row) {
     QApplication::processEvents();
 }
 
+// A click, and what it starts done before the test goes on.
+inline void click(QWidget* widget) {
+    QTest::mouseClick(widget, Qt::LeftButton);
+    QApplication::processEvents();
+}
+
 // Clicks into a box, selects what it holds and types over it.
 inline void typeInto(QLineEdit* box, const QString& text) {
     QTest::mouseClick(box, Qt::LeftButton);
     QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(box, Qt::Key_Backspace);
     QTest::keyClicks(box, text);
+}
+
+// On its box, where a person clicks: the widget is wider than box and caption.
+inline void tick(QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
 }
 
 inline void clickItem(QListWidget* list, int row) {

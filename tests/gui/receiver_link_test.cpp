@@ -6,22 +6,15 @@
 #include "widgets/connection_status_window.h"
 #include "window_fixture.h"
 
-#include <QProgressBar>
-#include <QTableView>
-
 using namespace tavrino;
 using namespace tavrino::app;
+using tavrino::test::click;
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string simPassword = "gui-Pa55";
 constexpr int jobLimitMs = 20000;
-
-void click(QWidget* widget) {
-    QTest::mouseClick(widget, Qt::LeftButton);
-    QApplication::processEvents();
-}
 
 } // namespace
 
@@ -75,9 +68,8 @@ private:
     // sending" unticked by a click.
     void sendWithoutPreview() {
         f_.tabs().setCurrentIndex(2);
-        auto& box = f_.find<QCheckBox>("previewBox");
-        QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(6, box.height() / 2));
-        QVERIFY(!box.isChecked());
+        test::tick(&f_.find<QCheckBox>("previewBox"));
+        QVERIFY(!f_.find<QCheckBox>("previewBox").isChecked());
         f_.tabs().setCurrentIndex(0);
     }
 

@@ -7,19 +7,6 @@
 using namespace tavrino;
 using namespace tavrino::app;
 
-namespace {
-
-// On its square, where a person clicks.
-void clickCheckBox(QCheckBox* box) {
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-}
-
-QStringList column(const QTreeWidget& table, int c) {
-    return test::columnOf(*table.model(), c);
-}
-
-} // namespace
-
 class ReferenceWindowTest : public QObject {
     Q_OBJECT
 
@@ -88,10 +75,11 @@ private slots:
         QVERIFY(preview != nullptr);
         const QTreeWidget& table = *preview->bouquetTable();
         // A line per bouquet and the rows' results; which fate each gets is the core's.
-        QCOMPARE(column(table, 0), (before + QStringList{"Neu"}));
-        QVERIFY(column(*preview->rowTable(), 4).contains("Not found"));
-        clickCheckBox(preview->replaceAllBox());
-        QCOMPARE(column(table, 1).last(), QString("Removed")); // the box reached the plan
+        QCOMPARE(test::columnOf(*table.model(), 0), (before + QStringList{"Neu"}));
+        QVERIFY(test::columnOf(*preview->rowTable()->model(), 4).contains("Not found"));
+        test::tick(preview->replaceAllBox());
+        QCOMPARE(test::columnOf(*table.model(), 1).last(),
+                 QString("Removed")); // the box reached the plan
         QTest::mouseClick(preview->cancelButton(), Qt::LeftButton);
         QApplication::processEvents();
         QVERIFY(this->preview() == nullptr);
@@ -99,7 +87,7 @@ private slots:
 
         preview = openPreview(list);
         QVERIFY(preview != nullptr);
-        clickCheckBox(preview->replaceAllBox());
+        test::tick(preview->replaceAllBox());
         QTest::mouseClick(preview->applyButton(), Qt::LeftButton);
         QApplication::processEvents();
         QVERIFY(this->preview() == nullptr);
@@ -133,6 +121,8 @@ private slots:
         test::clickHeader(*f_.serviceView().horizontalHeader(), colService);
         f_.dialogs().nextCsvToWrite = f_.data() / "services.csv";
         trigger("Export Service List...");
+        QCOMPARE(f_.dialogs().suggestedCsv,
+                 QString::fromStdString((after_->path() / "services.csv").string()));
         const std::string text = test::readText(f_.data() / "services.csv");
         QCOMPARE(text, serviceListCsv(ws().services(), ws().view()));
         const auto folded = [&](std::size_t p) {

@@ -92,7 +92,7 @@ private slots:
     void cleanup() { f_.stop(); }
 
     // The preview names the satellite each replaces and changes nothing when cancelled;
-    // unticked satellites stay out, and the import is one step that undo and redo take.
+    // unticked satellites stay out, and the import is one step that undo takes back.
     void untickedStayOutAndTheImportIsOneUndoableStep() {
         ImportPreviewDialog* preview = &openXmlPreview();
         QTreeWidget* list = preview->satelliteList();
@@ -123,31 +123,24 @@ private slots:
         QVERIFY(firstAntennaRecord(files().antenna.bytes) == firstAntennaRecord(antenna_));
         f_.action("undoAction").trigger();
         QCOMPARE(satelliteList()->count(), 5);
-        f_.action("redoAction").trigger();
-        QCOMPARE(satelliteList()->count(), 2);
     }
 
     // Unticked, the box leaves the replaced satellite's antenna settings at their defaults.
     void antennaSettingsAreNotKept() {
         ImportPreviewDialog& preview = openXmlPreview();
-        QTest::mouseClick(preview.keepAntennaBox(), Qt::LeftButton, {},
-                          QPoint(6, preview.keepAntennaBox()->height() / 2));
+        test::tick(preview.keepAntennaBox());
         QCOMPARE(preview.satelliteList()->topLevelItem(0)->text(5), QString("default"));
         QTest::mouseClick(preview.importButton(), Qt::LeftButton);
         QTRY_VERIFY(!this->preview());
         QVERIFY(firstAntennaRecord(files().antenna.bytes) != firstAntennaRecord(antenna_));
     }
 
-    void refusedFilesSaySoAndChangeNothing() {
+    void aRefusedFileIsToldAndChangesNothing() {
         test::writeText(f_.data() / "broken.xml", "<tv><channel/></tv>");
         f_.dialogs().nextSatellitesXml = f_.data() / "broken.xml";
         QTest::mouseClick(importXmlButton(), Qt::LeftButton);
         QCOMPARE(f_.dialogs().told.size(), std::size_t{1});
         QVERIFY(f_.dialogs().told[0].text.find("broken.xml") != std::string::npos);
-        unchanged();
-        QTest::mouseClick(importKingOfSatButton(), Qt::LeftButton); // no SATList.ini
-        QCOMPARE(f_.dialogs().told.size(), std::size_t{2});
-        QVERIFY(f_.dialogs().told[1].text.find("SATList.ini") != std::string::npos);
         unchanged();
     }
 

@@ -127,7 +127,6 @@ private slots:
             }
         }
         QVERIFY(shownOnly.contains(dialog().box(cap::countryId)));
-        QVERIFY(shownOnly.contains(dialog().box(cap::provider)));
         QVERIFY(QTest::qWaitForWindowActive(&dialog()));
         dialog().box(cap::name)->setFocus(Qt::TabFocusReason);
         QList<QWidget*> visited;
