@@ -69,6 +69,13 @@ private slots:
             f_.tabs().setCurrentIndex(i);
             everyButtonInSight();
         }
+        // Combination's three more lists scroll with the fields; the buttons stay in sight.
+        f_.tabs().setCurrentIndex(1);
+        auto* diseqc = f_.window().findChild<QComboBox*>("DiSEqC :");
+        diseqc->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(diseqc, Qt::Key_End);
+        QCOMPARE(diseqc->currentText(), QString("Combination"));
+        everyButtonInSight();
         QVERIFY(window_->rect().contains(window_->statusBar()->geometry()));
         f_.status().showNote(QString("Saved to %1 (the files it replaced are in %2)")
                                  .arg(QString(120, 'x'), QString(120, 'y')),

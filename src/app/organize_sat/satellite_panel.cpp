@@ -2,6 +2,7 @@
 
 #include "app/form_grid.h"
 #include "app/qt_text.h"
+#include "app/screen_fit.h"
 #include "database/option_texts.h"
 
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace tavrino::app {
@@ -60,13 +62,15 @@ void SatellitePanel::build() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(header);
     layout->addLayout(identity);
-    layout->addWidget(antennaControls());
+    // On a low screen the fields scroll (Combination shows three more lists), the buttons stay.
+    layout->addWidget(scrollable(antennaControls()));
     layout->addLayout(buttonRow({add_, update_, delete_}));
     layout->addStretch(1);
 }
 
 QWidget* SatellitePanel::antennaControls() {
     auto* group = new QGroupBox(this);
+    group->setObjectName("antennaControls");
     FormGrid grid(group);
     const auto list = [&](const char* caption, const std::vector<std::string>& entries,
                           bool labelled = true) {
