@@ -96,6 +96,13 @@ private slots:
         QCOMPARE(shownLinks(), expected);
         QCOMPARE(links(editor().items(7)), expected);
         QCOMPARE(links(editor().items(8)), eighth);
+        // Undone while another bouquet is shown, the delete shows its bouquet again with the
+        // item it put back selected.
+        clickRow(list(), 2);
+        QTest::keyClick(&list(), Qt::Key_Z, Qt::ControlModifier); // the LOCK
+        QTest::keyClick(&list(), Qt::Key_Z, Qt::ControlModifier); // the double click
+        QCOMPARE(list().currentSelectedPosition(), 7);
+        QCOMPARE(contents().selectedPositions(), std::vector<int>{1});
 
         clickRow(list(), 1);
         const QString second = f_.bouquetNames()[1];

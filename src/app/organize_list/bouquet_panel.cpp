@@ -176,6 +176,7 @@ void BouquetPanel::selectRow(std::optional<int> row) {
 
 void BouquetPanel::databaseReplaced() {
     nameDialog_->reject(); // it was opened for a bouquet of the database now gone
+    lastShown_.clear();
     listModel_->reload();
     emit bouquetCountChanged(listModel_->rowCount());
     selectRow(listModel_->rowCount() > 0 ? std::optional<int>(0) : std::nullopt);
@@ -189,6 +190,12 @@ void BouquetPanel::showChange(const Change& change) {
         refresh(); // names, numbers and satellites of the items may read otherwise now
     }
     rememberNames();
+    const int row = selectedRow();
+    for (const int record : change.bouquetRecords) {
+        if (row < 0 || record != editor_.rows()[static_cast<std::size_t>(row)].record) {
+            lastShown_.erase(record);
+        }
+    }
 }
 
 void BouquetPanel::rememberNames() {
@@ -302,6 +309,16 @@ void BouquetPanel::stepApplied(const std::vector<int>& records) {
             }
         }
     }
+    // A bouquet found by the records the step wrote: what it put back is selected as on the
+    // bouquet on screen, if it was shown before (showing it now replaces that entry).
+    std::optional<std::vector<BouquetItem>> shownBefore;
+    if (!same && !back && row) {
+        const BouquetRecord& found = rows[static_cast<std::size_t>(*row)];
+        const auto last = lastShown_.find(found.record);
+        if (last != lastShown_.end() && last->second.first == found.name) {
+            shownBefore = last->second.second;
+        }
+    }
     if (!row) {
         row = std::min(rowBefore, static_cast<int>(rows.size()) - 1);
     }
@@ -311,6 +328,8 @@ void BouquetPanel::stepApplied(const std::vector<int>& records) {
     selectRow(row && *row >= 0 ? row : std::nullopt);
     if (same) {
         selectItemsAdded(itemsBefore);
+    } else if (shownBefore) {
+        selectItemsAdded(*shownBefore);
     }
 }
 
@@ -335,6 +354,10 @@ void BouquetPanel::showContents() {
     const int row = selectedRow();
     shown_ = editor_.idOfRow(row);
     std::vector<BouquetItem> items = row >= 0 ? editor_.items(row) : std::vector<BouquetItem>{};
+    if (row >= 0) {
+        const BouquetRecord& shown = editor_.rows()[static_cast<std::size_t>(row)];
+        lastShown_[shown.record] = {shown.name, items};
+    }
     std::vector<bool> repeats;
     for (const auto& first : firstItemsNaming(document_.workspace(), items)) {
         repeats.push_back(first.has_value());

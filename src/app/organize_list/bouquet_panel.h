@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -87,6 +88,9 @@ private:
     std::optional<BouquetId> shown_;
     // The bouquet names as the last change left them: an undo or redo tells its bouquets by name.
     std::vector<std::string> namesShown_;
+    // By record: a bouquet's name and items as last shown, for an undo that shows it again to
+    // select what it put back. Dropped when a change touches the bouquet unseen.
+    std::map<int, std::pair<std::string, std::vector<BouquetItem>>> lastShown_;
 };
 
 } // namespace tavrino::app
