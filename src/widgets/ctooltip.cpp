@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QStyle>
+#include <QWindow>
 #include <algorithm>
 
 namespace tavrino::widgets {
@@ -15,11 +16,19 @@ CTooltip::CTooltip(QObject* parent) : QObject(parent) {
     delay_.setSingleShot(true);
     autoPop_.setSingleShot(true);
     connect(&delay_, &QTimer::timeout, this, &CTooltip::showNow);
-    connect(&autoPop_, &QTimer::timeout, this, [this] {
-        if (window_ != nullptr) {
-            window_->hide();
+    connect(&autoPop_, &QTimer::timeout, this, &CTooltip::hideWindow);
+    // A dialog opened from the list (a double click) must not sit under the tip.
+    connect(qApp, &QApplication::focusWindowChanged, this, [this] {
+        if (tool_ != nullptr && QApplication::activeWindow() != tool_->window()) {
+            hideWindow();
         }
     });
+}
+
+void CTooltip::hideWindow() {
+    if (window_ != nullptr) {
+        window_->hide();
+    }
 }
 
 CTooltip::~CTooltip() {
@@ -68,8 +77,9 @@ bool CTooltip::isShowing() const {
 
 bool CTooltip::mayShow() const {
     if (tool_ == nullptr || !tool_->isVisible() || QApplication::activePopupWidget() != nullptr ||
-        QApplication::mouseButtons() != Qt::NoButton) {
-        return false; // a menu is open or a button is held for a drag
+        QApplication::mouseButtons() != Qt::NoButton ||
+        QApplication::activeWindow() != tool_->window()) {
+        return false; // a menu is open, a button is held for a drag, or a dialog is in front
     }
     return tool_->rect().contains(tool_->mapFromGlobal(QCursor::pos()));
 }

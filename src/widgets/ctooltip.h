@@ -52,6 +52,7 @@ private:
     void showNow();
     QPoint keptOnScreen(QPoint at, QPoint cursor) const;
     void refreshLook();
+    void hideWindow();
 
     int style_ = 0;
     bool centered_ = false;

@@ -11,7 +11,8 @@ class CTooltipTest : public QObject {
 
 private slots:
     // Created twice it leaves one window, which stays on screen near its lower edge; Destroy
-    // removes it. It waits while a menu is open or the pointer has left.
+    // removes it. It waits while a menu is open, the pointer has left or another window is in
+    // front.
     void staysOnScreenIsOneWindowAndWaitsForMenuAndPointer() {
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QWidget parent;
@@ -43,6 +44,19 @@ private slots:
             QVERIFY(!tip.isShowing());
             menu.close();
         }
+
+        // A window in front, as the dialog a double click opens, takes the tip down for good.
+        QCursor::setPos(parent.mapToGlobal(QPoint(100, 40)));
+        QVERIFY(tip.Create(&parent));
+        QTRY_VERIFY(tip.isShowing());
+        QWidget front;
+        front.show();
+        front.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&front));
+        QVERIFY(!tip.isShowing());
+        QVERIFY(tip.Create(&parent));
+        QTest::qWait(30);
+        QVERIFY(!tip.isShowing());
     }
 };
 
