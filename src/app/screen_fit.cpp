@@ -97,6 +97,7 @@ QScrollArea* scrollable(QWidget* content) {
     area->setFrameShape(QFrame::NoFrame);
     area->setWidgetResizable(true);
     area->setWidget(content);
+    area->setFocusPolicy(Qt::NoFocus); // no Tab stop of its own: it follows the focused field
     auto* guard = new WheelPassesUnfocusedLists(area);
     for (QComboBox* list : content->findChildren<QComboBox*>()) {
         list->setFocusPolicy(Qt::StrongFocus); // not focused by the wheel

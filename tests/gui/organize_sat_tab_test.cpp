@@ -53,6 +53,15 @@ private slots:
         QVERIFY(satellite().box(ac::lnbFrequency)->isEnabled());
         QTest::keyClick(lnbType, Qt::Key_Home);
         QVERIFY(!satellite().box(ac::lnbFrequency)->isEnabled());
+
+        // Tab goes from E/W to the fields, then the buttons that act on them.
+        QComboBox* eastWest = satellite().findChild<QComboBox*>("E/W");
+        eastWest->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(eastWest, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), satellite().box(ac::netIndex));
+        satellite().addButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(satellite().addButton(), Qt::Key_Backtab);
+        QVERIFY(f_.find<QWidget>("antennaControls").isAncestorOf(QApplication::focusWidget()));
     }
 
     // A refused value is told naming its box; the typed text stays there with the focus, and

@@ -54,16 +54,16 @@ void SatellitePanel::build() {
     identity->addWidget(position_, 1);
     identity->addWidget(eastWest_);
 
-    add_ = new QPushButton(sc::add, this);
-    update_ = new QPushButton(sc::update, this);
-    delete_ = new QPushButton(sc::remove, this);
-
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(header);
     layout->addLayout(identity);
     // On a low screen the fields scroll (Combination shows three more lists), the buttons stay.
     layout->addWidget(scrollable(antennaControls()));
+    // Made after the fields, so Tab reaches the buttons after the fields they act on.
+    add_ = new QPushButton(sc::add, this);
+    update_ = new QPushButton(sc::update, this);
+    delete_ = new QPushButton(sc::remove, this);
     layout->addLayout(buttonRow({add_, update_, delete_}));
     layout->addStretch(1);
 }
