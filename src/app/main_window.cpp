@@ -419,8 +419,10 @@ bool MainWindow::saveWithPolicy(SaveScope scope, const std::filesystem::path& fo
         dialogs_.tell(result.problem->notice());
         return false;
     }
-    if (!result.ok()) {
-        return false; // a question was answered No: nothing was written
+    if (!result.ok()) { // a question was answered No
+        status_->showNote(
+            QString("Nothing was saved to %1").arg(QString::fromStdString(folder.string())), 8000);
+        return false;
     }
     const QString where = QString::fromStdString(folder.string());
     QString text = scope == SaveScope::AllFiles

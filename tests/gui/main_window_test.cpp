@@ -222,6 +222,8 @@ private slots:
         f_.dialogs().yesNoAnswers = {false, true};
         QVERIFY(!window().saveFiles());
         QCOMPARE(f_.dialogs().asked.size(), std::size_t{1});
+        QCOMPARE(f_.status().note(),
+                 "Nothing was saved to " + QString::fromStdString(f_.folder().string()));
         QVERIFY(test::readFile(f_.folder() / "all_channel.dat") != f_.workspace().channelBytes());
         QVERIFY(window().saveFiles());
         QVERIFY(test::readFile(f_.folder() / "all_channel.dat") == f_.workspace().channelBytes());
