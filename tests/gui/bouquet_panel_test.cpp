@@ -103,6 +103,7 @@ private slots:
         QTest::keyClick(&list(), Qt::Key_Z, Qt::ControlModifier); // the double click
         QCOMPARE(list().currentSelectedPosition(), 7);
         QCOMPARE(contents().selectedPositions(), std::vector<int>{1});
+        QCOMPARE(QApplication::focusWidget(), &contents());
 
         clickRow(list(), 1);
         const QString second = f_.bouquetNames()[1];

@@ -78,7 +78,6 @@ CompareWindow::CompareWindow(const QString& title, std::shared_ptr<const Workspa
             [this] { message_->setText("That service is not in the open lists."); });
     resize(900, 520);
     compare();
-    view_->focusRows();
 }
 
 void CompareWindow::compare() {
@@ -88,7 +87,8 @@ void CompareWindow::compare() {
     }
     stale_ = false;
     staleText_->hide();
-    refresh_->hide();
+    refresh_->hide(); // the focus goes on to the rows, not to the next button
+    view_->focusRows();
 }
 
 void CompareWindow::setNote(const QString& text) {

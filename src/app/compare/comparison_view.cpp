@@ -3,6 +3,7 @@
 #include "app/compare/comparison_model.h"
 #include "app/keyboard_context_menu.h"
 
+#include <QActionGroup>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -63,26 +64,52 @@ void setUpTable(QTableView& table, QAbstractItemModel* model) {
     }
 }
 
+// "Sort by &Area": each entry underlines the first letter of its column no entry before took.
+QString withMnemonic(const QString& name, QString& taken) {
+    for (int i = 0; i < name.size(); ++i) {
+        const QChar letter = name[i].toLower();
+        if (letter.isLetter() && !taken.contains(letter)) {
+            taken += letter;
+            return QString(name).insert(i, '&');
+        }
+    }
+    return name;
+}
+
 // The header takes no focus, so the rows' menu sorts too (Menu key, Shift+F10, right click):
-// a column chosen again turns its order round.
+// a column chosen again turns its order round. The sort in use is ticked.
 void addSortMenu(QTableView& table) {
     QHeaderView* header = table.horizontalHeader();
     auto* menu = new QMenu(&table);
     menu->setObjectName("comparisonSortMenu");
+    auto* group = new QActionGroup(menu);
+    QString taken;
     for (int c = 0; c < table.model()->columnCount(); ++c) {
         const QString name = table.model()->headerData(c, Qt::Horizontal).toString();
-        QObject::connect(
-            menu->addAction("Sort by " + name), &QAction::triggered, header, [header, c] {
-                const bool again = header->sortIndicatorSection() == c &&
-                                   header->sortIndicatorOrder() == Qt::AscendingOrder;
-                header->setSortIndicator(c, again ? Qt::DescendingOrder : Qt::AscendingOrder);
-            });
+        QAction* sortBy = group->addAction(menu->addAction("Sort by " + withMnemonic(name, taken)));
+        QObject::connect(sortBy, &QAction::triggered, header, [header, c] {
+            const bool again = header->sortIndicatorSection() == c &&
+                               header->sortIndicatorOrder() == Qt::AscendingOrder;
+            header->setSortIndicator(c, again ? Qt::DescendingOrder : Qt::AscendingOrder);
+        });
     }
-    QObject::connect(menu->addAction("Comparison Order"), &QAction::triggered, header,
+    QAction* unsorted = group->addAction(menu->addAction(withMnemonic("Comparison Order", taken)));
+    QObject::connect(unsorted, &QAction::triggered, header,
                      [header] { header->setSortIndicator(-1, Qt::AscendingOrder); });
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [header, group] {
+        const QList<QAction*> entries = group->actions();
+        const int section = header->sortIndicatorSection();
+        for (int i = 0; i < entries.size(); ++i) {
+            entries[i]->setCheckable(true);
+            entries[i]->setChecked(i == (section >= 0 ? section : entries.size() - 1));
+        }
+    });
     table.setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(&table, &QWidget::customContextMenuRequested, menu,
-                     [&table, menu](QPoint at) { menu->popup(table.viewport()->mapToGlobal(at)); });
+    QObject::connect(&table, &QWidget::customContextMenuRequested, menu, [&table, menu](QPoint at) {
+        // A current row scrolled out of sight: the menu opens at the rows' top instead.
+        menu->popup(
+            table.viewport()->mapToGlobal(table.viewport()->rect().contains(at) ? at : QPoint()));
+    });
     auto* menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), &table);
     menuKey->setContext(Qt::WidgetShortcut);
     QObject::connect(menuKey, &QShortcut::activated, &table,
@@ -166,9 +193,23 @@ ComparisonView::ComparisonView(QWidget* parent)
 }
 
 void ComparisonView::setComparison(Comparison comparison) {
+    // The current row stays current where the new comparison still has it, else its place does.
+    const int row = table_->currentIndex().row();
+    const auto cells = row >= 0 ? std::optional(model_->diffRow(row).cells()) : std::nullopt;
     model_->setComparison(std::move(comparison)); // filtered as the controls stand
     showCounts();
     showShownCount();
+    if (cells && model_->rowCount() > 0) {
+        int again = std::min(row, model_->rowCount() - 1);
+        for (int r = 0; r < model_->rowCount(); ++r) {
+            if (model_->diffRow(r).cells() == *cells) {
+                again = r;
+                break;
+            }
+        }
+        table_->setCurrentIndex(model_->index(again, 0));
+        table_->scrollTo(table_->currentIndex());
+    }
 }
 
 const Comparison& ComparisonView::comparison() const {

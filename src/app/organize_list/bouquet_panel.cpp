@@ -339,6 +339,7 @@ void BouquetPanel::selectItemsAdded(const std::vector<BouquetItem>& before) {
     contentsView_->selectPositions(added);
     if (!added.empty()) {
         contentsView_->scrollTo(contentsModel_->index(added.front(), 0));
+        contentsView_->setFocus(); // Delete or Ctrl+X acts on them, not on the bouquet
     }
 }
 
