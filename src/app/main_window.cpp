@@ -419,12 +419,11 @@ bool MainWindow::saveWithPolicy(SaveScope scope, const std::filesystem::path& fo
         dialogs_.tell(result.problem->notice());
         return false;
     }
+    const QString where = QString::fromStdString(folder.string());
     if (!result.ok()) { // a question was answered No
-        status_->showNote(
-            QString("Nothing was saved to %1").arg(QString::fromStdString(folder.string())), 8000);
+        status_->showNote(QString("Nothing was saved to %1").arg(where), 8000);
         return false;
     }
-    const QString where = QString::fromStdString(folder.string());
     QString text = scope == SaveScope::AllFiles
                        ? QString("Saved to %1").arg(where)
                        : QString("Saved DVBS.dat and antenna_list.dat to %1").arg(where);
